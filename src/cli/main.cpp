@@ -1,0 +1,53 @@
+// geotal-cli: the batch front end over geotal_core, one subcommand per capability.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+
+namespace geotal::cli {
+
+// Each capability registers here as it arrives.
+const Command kCommands[] = {
+    {"version", "", "print the program version",
+     [](const std::vector<std::string>&) {
+         std::printf("Geotal 1.1.5\n");
+         return 0;
+     }},
+};
+
+int UsageError(const std::string& reason) {
+    std::fprintf(stderr, "geotal-cli: %s (try geotal-cli --help)\n", reason.c_str());
+    return kUsageError;
+}
+
+namespace {
+
+void PrintHelp() {
+    std::printf("Usage: geotal-cli COMMAND [ARGUMENTS]\n\nCommands:\n");
+    for (const Command& command : kCommands) {
+        std::printf("  %s %s\n      %s\n", command.name, command.synopsis, command.summary);
+    }
+}
+
+}  // namespace
+}  // namespace geotal::cli
+
+int main(int argc, char** argv) {
+    using namespace geotal::cli;
+    if (argc < 2) {
+        return UsageError("no command given");
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintHelp();
+        return 0;
+    }
+    for (const Command& command : kCommands) {
+        if (name == command.name) {
+            return command.run(std::vector<std::string>(argv + 2, argv + argc));
+        }
+    }
+    return UsageError("unknown command '" + name + "'");
+}
