@@ -1,0 +1,17 @@
+#include "app/AboutDialog.h"
+
+#include <QPushButton>
+
+#include "app/DialogBuilder.h"
+
+namespace geotal::app {
+
+AboutDialog::AboutDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    const BuiltDialog controls = BuildDialog(res::AboutTemplate(), *this);
+    auto* ok = controls.As<QPushButton>(1);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+}  // namespace geotal::app

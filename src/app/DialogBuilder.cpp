@@ -1,0 +1,153 @@
+#include "app/DialogBuilder.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+
+#include "app/AppIcon.h"
+
+namespace geotal::app {
+
+using res::ControlKind;
+using res::ControlTemplate;
+
+DialogUnits::DialogUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int width =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    baseX_ = (width / 26 + 1) / 2;
+    baseY_ = metrics.height();
+}
+
+QRect DialogUnits::Rect(int x, int y, int width, int height) const {
+    return QRect(X(x), Y(y), X(width), Y(height));
+}
+
+QString AccessibleText(const QString& caption) {
+    QString text = caption;
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return text.simplified();
+}
+
+namespace {
+
+// A caption that the layout lets wrap: the double blank marks where the line breaks.
+QString DisplayText(const ControlTemplate& c) {
+    QString text = QString::fromUtf8(c.text);
+    if (c.style & res::kMultiLine) {
+        text.replace(QStringLiteral("  "), QStringLiteral("\n"));
+    }
+    return text;
+}
+
+QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog) {
+    const QString text = DisplayText(c);
+    switch (c.kind) {
+        case ControlKind::Group:
+            return new QGroupBox(text, &dialog);
+        case ControlKind::Label: {
+            auto* label = new QLabel(text, &dialog);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::Icon: {
+            auto* label = new QLabel(&dialog);
+            label->setPixmap(AppIcon().pixmap(32, 32));
+            return label;
+        }
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(text, &dialog);
+            edit->setReadOnly(c.style & res::kReadOnly);
+            if (c.style & res::kNoBorder) {
+                edit->setFrame(false);
+                // Read-only fields without a border look like text on the dialog.
+                QPalette palette = edit->palette();
+                palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+                edit->setPalette(palette);
+            }
+            if (c.style & res::kDigitsOnly) {
+                edit->setValidator(new QIntValidator(edit));
+            }
+            if (c.style & res::kRightAlign) {
+                edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            return edit;
+        }
+        case ControlKind::Button: {
+            auto* button = new QPushButton(text, &dialog);
+            button->setAutoDefault(false);
+            button->setDefault(c.id == 2 || c.id == 1);
+            return button;
+        }
+        case ControlKind::ListView: {
+            auto* table = new QTableWidget(&dialog);
+            table->verticalHeader()->hide();
+            table->setShowGrid(true);
+            table->setSelectionBehavior(QAbstractItemView::SelectRows);
+            table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            table->setSortingEnabled(false);
+            table->setWordWrap(false);
+            table->horizontalHeader()->setSectionsClickable(false);
+            table->horizontalHeader()->setHighlightSections(false);
+            table->horizontalHeader()->setStretchLastSection(false);
+            table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+            return table;
+        }
+        case ControlKind::ProgressBar: {
+            auto* bar = new QProgressBar(&dialog);
+            bar->setTextVisible(false);
+            return bar;
+        }
+        case ControlKind::CheckBox:
+        case ControlKind::Radio:
+            break;
+    }
+    return new QLabel(text, &dialog);
+}
+
+}  // namespace
+
+BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
+    QFont font = dialog.font();
+    font.setPointSize(layout.fontPointSize);
+    dialog.setFont(font);
+    dialog.setWindowTitle(QString::fromUtf8(layout.caption));
+    const DialogUnits units(font);
+
+    BuiltDialog built;
+    QWidget* previousTabStop = nullptr;
+    for (const ControlTemplate& c : layout.controls) {
+        QWidget* widget = CreateControl(c, dialog);
+        widget->setGeometry(units.Rect(c.x, c.y, c.width, c.height));
+        widget->setAccessibleName(c.accessibleName != nullptr
+                                      ? QString::fromUtf8(c.accessibleName)
+                                      : AccessibleText(QString::fromUtf8(c.text)));
+        widget->setFocusPolicy((c.style & res::kTabStop) ? Qt::StrongFocus : Qt::NoFocus);
+        if (c.style & res::kHidden) {
+            widget->hide();
+        }
+        if (c.id >= 0) {
+            widget->setObjectName(QString::number(c.id));
+            built.controls_.insert(c.id, widget);
+        }
+        if (c.style & res::kTabStop) {
+            if (previousTabStop != nullptr) {
+                QWidget::setTabOrder(previousTabStop, widget);
+            }
+            previousTabStop = widget;
+        }
+    }
+    dialog.setFixedSize(units.X(layout.width), units.Y(layout.height));
+    return built;
+}
+
+}  // namespace geotal::app

@@ -1,0 +1,54 @@
+// Turns a dialog layout from src/res into Qt widgets placed as the layout says.
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include "res/DialogTemplate.h"
+
+class QDialog;
+
+namespace geotal::app {
+
+// Converts dialog units to pixels from a font's metrics, as the layouts were drawn for:
+// x * average character width / 4, y * character height / 8.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font);
+    int X(int units) const { return (units * baseX_ + 2) / 4; }
+    int Y(int units) const { return (units * baseY_ + 4) / 8; }
+    QRect Rect(int x, int y, int width, int height) const;
+
+private:
+    int baseX_;
+    int baseY_;
+};
+
+// What a screen reader says for a control: its caption without the "&" marker, lines and
+// runs of blanks joined by one space.
+QString AccessibleText(const QString& caption);
+
+// The controls of one built dialog, found by their layout id.
+class BuiltDialog {
+public:
+    QWidget* Control(int id) const { return controls_.value(id); }
+    template <typename T>
+    T* As(int id) const {
+        return qobject_cast<T*>(Control(id));
+    }
+
+private:
+    friend BuiltDialog BuildDialog(const res::DialogTemplate&, QDialog&);
+    QHash<int, QPointer<QWidget>> controls_;
+};
+
+// Creates every control of the layout as a child of the dialog, sets the caption, the font and
+// a fixed size. Controls with an id can be looked up; every control gets its id as objectName
+// ("1009"), so tests and tools find them.
+BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog);
+
+}  // namespace geotal::app

@@ -1,0 +1,46 @@
+// The photo list: one row per photo record, a check box per row, row n showing record n.
+#pragma once
+
+#include <QObject>
+
+#include "photo/PhotoList.h"
+
+class QTableWidget;
+
+namespace geotal::app {
+
+class PhotoListView : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PhotoListView(QTableWidget* table);
+
+    // The four columns with their headers and widths.
+    void SetUpColumns();
+
+    // Rebuilds every row from the records, keeping the top visible row where it was.
+    int FillPhotoList(PhotoList& photos, int coordinateFormat);
+    // Copies each row's check box into its record's marked flag.
+    void ReadMarksFromList(PhotoList& photos) const;
+
+    int RowCount() const;
+    bool IsChecked(int row) const;
+    void SetChecked(int row, bool checked);
+    // The record index of a row with a position, 0 for one without.
+    int ItemValue(int row) const;
+
+    void CheckAll(bool checked);
+    void CheckSelected(bool checked);
+    QList<int> SelectedRows() const;
+
+    QTableWidget* Table() const { return table_; }
+
+signals:
+    // A mouse click on a row (not on the empty space below the rows).
+    void rowClicked(int itemValue);
+
+private:
+    QTableWidget* table_;
+};
+
+}  // namespace geotal::app

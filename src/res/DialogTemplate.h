@@ -1,0 +1,44 @@
+// Dialog layouts as data: each control with its id, kind, text and rectangle in dialog units.
+#pragma once
+
+#include <span>
+
+namespace geotal::res {
+
+enum class ControlKind { Group, Label, Edit, Button, ListView, ProgressBar, Icon, CheckBox, Radio };
+
+// Style notes a layout can carry; several may be combined.
+enum ControlStyle : unsigned {
+    kNone = 0,
+    kReadOnly = 1u << 0,       // edit the user cannot change
+    kNoBorder = 1u << 1,       // edit drawn without a frame
+    kRightAlign = 1u << 2,     // text right-aligned
+    kDigitsOnly = 1u << 3,     // edit accepts digits only
+    kHidden = 1u << 4,         // not shown at start
+    kDefault = 1u << 5,        // default push button
+    kTabStop = 1u << 6,        // reached with the Tab key
+    kMultiLine = 1u << 7,      // button caption may wrap onto two lines
+    kAutoScroll = 1u << 8,     // edit scrolls horizontally
+};
+
+struct ControlTemplate {
+    int id;  // -1 for labels and group boxes that nothing refers to
+    ControlKind kind;
+    const char* text;
+    int x, y, width, height;  // dialog units
+    unsigned style;
+    const char* accessibleName;  // what a screen reader says; nullptr: derived from the text
+};
+
+struct DialogTemplate {
+    int id;
+    const char* caption;
+    int width, height;  // dialog units
+    int fontPointSize;
+    std::span<const ControlTemplate> controls;
+};
+
+const DialogTemplate& MainWindowTemplate();  // template 102
+const DialogTemplate& AboutTemplate();       // template 100
+
+}  // namespace geotal::res
