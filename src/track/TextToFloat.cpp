@@ -6,12 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "track/TrimmedText.h"
+
 namespace geotal {
 namespace {
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // The C library's own reading in the "C" locale, for the texts from_chars leaves out
 // (numbers too large or too small for a double).
@@ -25,7 +23,7 @@ double ReadWithCLocale(std::string_view text) {
 
 double TextToFloat(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) {
+    while (i < text.size() && IsTrimmedSpace(text[i])) {
         ++i;
     }
     bool negative = false;
