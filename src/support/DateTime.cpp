@@ -8,7 +8,7 @@ namespace {
 constexpr long long kSecondsPerDay = 86400;
 
 // Days from 1970-01-01 to a proleptic Gregorian date (H. Hinnant's algorithm).
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -29,7 +29,7 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
 }
 
-const long long kOleEpochDays = DaysFromCivil(1899, 12, 30);
+constexpr long long kOleEpochDays = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
 
