@@ -1,0 +1,56 @@
+// UiServices: message boxes, the folder picker, the documents folder and the help page.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace geotal {
+
+// Message box type word: one button set plus one kind, as the platform defines them.
+inline constexpr unsigned kMessageOk = 0x00;
+inline constexpr unsigned kMessageYesNo = 0x04;
+inline constexpr unsigned kMessageError = 0x10;
+inline constexpr unsigned kMessageQuestion = 0x20;
+inline constexpr unsigned kMessageWarning = 0x30;
+inline constexpr unsigned kMessageInformation = 0x40;
+
+// What ShowMessage answers: the identifier of the button pressed.
+inline constexpr int IDOK = 1;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// The caption that goes with a type word's kind (bits 0xF0): "Error", "Question", "Warning"
+// or "Information"; any other kind, and none, gives "Warning".
+QString MessageCaption(unsigned typeWord);
+
+// The real dialogs. Tests replace the instance (SetUi) to answer without a human.
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+
+    // Modal box with the caption of MessageCaption, the kind's icon (none for kind 0) and
+    // OK or Yes/No buttons. The owner is the given window, else the active window, else none.
+    // Returns IDOK, IDYES or IDNO; Escape on a Yes/No box answers IDNO.
+    virtual int ShowMessage(const QString& text, unsigned typeWord, QWidget* owner = nullptr);
+
+    // Modal folder picker opening at initial (the picker's default when that is empty or
+    // missing). The chosen folder, or the empty string when the user cancels.
+    virtual QString BrowseForFolder(const QString& initial);
+
+    // The user's documents folder; the home folder when none is configured.
+    virtual QString GetDocumentsFolder();
+
+    // Opens the help page in the desktop's viewer; a missing file does nothing.
+    virtual void ShowHelp(const QString& helpFilePath);
+};
+
+// The process-wide services every command uses; the real dialogs unless replaced.
+UiServices& Ui();
+
+// Replaces the services (null restores the real ones) and returns the previous instance.
+std::unique_ptr<UiServices> SetUi(std::unique_ptr<UiServices> services);
+
+}  // namespace geotal

@@ -1,0 +1,112 @@
+#include "settings/SettingsStore.h"
+
+#include <QCoreApplication>
+
+#include <variant>
+
+#include "settings/CVORegistry.h"
+
+namespace geotal {
+namespace {
+
+using Field = std::variant<std::string Settings::*, int Settings::*, bool Settings::*>;
+
+// One stored value. Load walks the table in order, Save walks the user values in order.
+struct SettingEntry {
+    const char* name;
+    RegistryRoot root;  // the machine root is read, never written
+    Field field;
+    int numberDefault;        // numbers and flags
+    const char* textDefault;  // texts; null means the folder the program runs from
+    bool readAtLoad;          // false: the default is taken whatever is stored
+};
+
+const SettingEntry kEntries[] = {
+    {"install_path", RegistryRoot::LocalMachine, &Settings::programFolder, 0, nullptr, true},
+    {"folder_gpx", RegistryRoot::CurrentUser, &Settings::gpsFolder, 0, "", true},
+    {"folder_photos", RegistryRoot::CurrentUser, &Settings::photoFolder, 0, "", true},
+    {"position_format", RegistryRoot::CurrentUser, &Settings::coordinateFormat, 1, "", true},
+    // Only one map service is offered, so a stored choice is not honoured.
+    {"map_service", RegistryRoot::CurrentUser, &Settings::mapService, 1, "", false},
+    {"copy_file", RegistryRoot::CurrentUser, &Settings::copyFiles, 1, "", true},
+    {"folder_copy", RegistryRoot::CurrentUser, &Settings::copyFolder, 0, "", true},
+    {"export_format", RegistryRoot::CurrentUser, &Settings::exportFormat, 0, "", true},
+    {"export_filename", RegistryRoot::CurrentUser, &Settings::exportFileName, 0, "", true},
+    {"separator_value", RegistryRoot::CurrentUser, &Settings::csvSeparator, 0, "", true},
+};
+
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+std::string TextDefault(const SettingEntry& entry) {
+    if (entry.textDefault != nullptr) {
+        return entry.textDefault;
+    }
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+void LoadEntry(const SettingEntry& entry, const CVORegistry& key, Settings& settings) {
+    std::visit(
+        Overloaded{
+            [&](std::string Settings::*text) {
+                const std::string fallback = TextDefault(entry);
+                settings.*text =
+                    entry.readAtLoad ? key.ReadString(entry.name, fallback.c_str()) : fallback;
+            },
+            [&](int Settings::*number) {
+                settings.*number = entry.readAtLoad ? key.ReadDWORD(entry.name, entry.numberDefault)
+                                                    : entry.numberDefault;
+            },
+            [&](bool Settings::*flag) {
+                // Any nonzero number is true.
+                settings.*flag = (entry.readAtLoad ? key.ReadDWORD(entry.name, entry.numberDefault)
+                                                   : entry.numberDefault) != 0;
+            },
+        },
+        entry.field);
+}
+
+void SaveEntry(const SettingEntry& entry, CVORegistry& key, const Settings& settings) {
+    std::visit(
+        Overloaded{
+            [&](std::string Settings::*text) {
+                key.WriteString(entry.name, (settings.*text).c_str());
+            },
+            [&](int Settings::*number) { key.WriteDWORD(entry.name, settings.*number); },
+            [&](bool Settings::*flag) { key.WriteDWORD(entry.name, settings.*flag ? 1 : 0); },
+        },
+        entry.field);
+}
+
+}  // namespace
+
+namespace SettingsStore {
+
+void Load(Settings& settings) {
+    const CVORegistry userKey(RegistryRoot::CurrentUser, kRegistryKeyPath, KEY_READ);
+    const CVORegistry machineKey(RegistryRoot::LocalMachine, kRegistryKeyPath, KEY_READ);
+    for (const SettingEntry& entry : kEntries) {
+        LoadEntry(entry, entry.root == RegistryRoot::LocalMachine ? machineKey : userKey, settings);
+    }
+}
+
+void Save(const Settings& settings) {
+    CVORegistry userKey(RegistryRoot::CurrentUser, kRegistryKeyPath, KEY_WRITE);
+    for (const SettingEntry& entry : kEntries) {
+        if (entry.root == RegistryRoot::CurrentUser) {
+            SaveEntry(entry, userKey, settings);
+        }
+    }
+}
+
+}  // namespace SettingsStore
+
+std::string HelpFilePath(const Settings& settings) {
+    return settings.programFolder + "/Geotal.html";
+}
+
+}  // namespace geotal

@@ -1,0 +1,39 @@
+// SettingsStore: the ten persistent settings of the main window, loaded at start and saved at exit.
+#pragma once
+
+#include <string>
+
+namespace geotal {
+
+// Plain values, so the core can take them without knowing where they are kept.
+struct Settings {
+    std::string programFolder;  // where the program and its help file live; never saved
+    std::string gpsFolder;
+    std::string photoFolder;
+    int coordinateFormat = 1;  // 1 DD.DDDD, 2 DD MM.MMMM, 3 DD MM SS.SS; not range-checked
+    int mapService = 1;        // 0 Google Maps, 1 MapQuest; always 1 after a load
+    bool copyFiles = true;
+    std::string copyFolder;
+    int exportFormat = 0;  // 0 CSV, 1 KML
+    std::string exportFileName;
+    int csvSeparator = 0;  // 0 comma, 1 semicolon, 2 tab
+};
+
+// The key all settings live under.
+inline constexpr const char* kRegistryKeyPath = "SOFTWARE\\Tarsel\\Geotal";
+
+namespace SettingsStore {
+
+// Fills every field from the store, or with its default where nothing usable is stored.
+// Nothing fails: a missing or unreadable store gives the first-run defaults.
+void Load(Settings& settings);
+
+// Writes the nine user values (everything but programFolder), failures ignored.
+void Save(const Settings& settings);
+
+}  // namespace SettingsStore
+
+// The help page: programFolder followed by "/Geotal.html", joined as they stand.
+std::string HelpFilePath(const Settings& settings);
+
+}  // namespace geotal

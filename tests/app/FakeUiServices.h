@@ -1,0 +1,79 @@
+// FakeUiServices: scripted answers for message boxes and folder pickers, so GUI tests need no
+// human.
+#pragma once
+
+#include <QString>
+
+#include <deque>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "app/UiServices.h"
+
+namespace geotal {
+
+class FakeUiServices : public UiServices {
+public:
+    struct Message {
+        QString text;
+        unsigned typeWord;
+    };
+
+    // Everything asked of the fake, in order.
+    std::vector<Message> messages;
+    std::vector<QString> browseStarts;  // the initial folder of each BrowseForFolder
+    std::vector<QString> helpRequests;
+
+    // Scripted answers, used front first. Without one a Yes/No box answers IDNO (the
+    // cautious choice, as Escape would) and an OK box IDOK; a picker is cancelled ("").
+    std::deque<int> answers;
+    std::deque<QString> folders;
+    QString documentsFolder = QStringLiteral("/tmp");
+
+    int ShowMessage(const QString& text, unsigned typeWord, QWidget* = nullptr) override {
+        messages.push_back({text, typeWord});
+        if (!answers.empty()) {
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return (typeWord & 0x0F) == kMessageYesNo ? IDNO : IDOK;
+    }
+
+    QString BrowseForFolder(const QString& initial) override {
+        browseStarts.push_back(initial);
+        if (folders.empty()) {
+            return QString();
+        }
+        QString folder = folders.front();
+        folders.pop_front();
+        return folder;
+    }
+
+    QString GetDocumentsFolder() override { return documentsFolder; }
+
+    void ShowHelp(const QString& helpFilePath) override { helpRequests.push_back(helpFilePath); }
+};
+
+// Installs a FakeUiServices for the life of a test and puts the previous services back.
+class ScopedFakeUi {
+public:
+    ScopedFakeUi() {
+        auto fake = std::make_unique<FakeUiServices>();
+        fake_ = fake.get();
+        previous_ = SetUi(std::move(fake));
+    }
+    ~ScopedFakeUi() { SetUi(std::move(previous_)); }
+    ScopedFakeUi(const ScopedFakeUi&) = delete;
+    ScopedFakeUi& operator=(const ScopedFakeUi&) = delete;
+
+    FakeUiServices& operator*() const { return *fake_; }
+    FakeUiServices* operator->() const { return fake_; }
+
+private:
+    FakeUiServices* fake_;
+    std::unique_ptr<UiServices> previous_;
+};
+
+}  // namespace geotal

@@ -1,0 +1,157 @@
+#include "settings/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "settings/CVORegistry.h"
+#include "settings/ScopedSettingsLocation.h"
+
+namespace geotal {
+namespace {
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+QStringList StoredNames(const std::string& file) {
+    QSettings stored(QString::fromStdString(file), QSettings::IniFormat);
+    QStringList names = stored.allKeys();
+    names.sort();
+    return names;
+}
+
+// Every field different from its default, so a field that is not saved or not loaded shows.
+Settings Edited() {
+    Settings s;
+    s.programFolder = "/opt/elsewhere";
+    s.gpsFolder = "/home/ann/GPS tracks";
+    s.photoFolder = "/home/ann/Photos, 2010";
+    s.coordinateFormat = 3;
+    s.mapService = 0;
+    s.copyFiles = false;
+    s.copyFolder = "/backup/photos";
+    s.exportFormat = 1;
+    s.exportFileName = "/home/ann/out.kml";
+    s.csvSeparator = 2;
+    return s;
+}
+
+TEST(SettingsStore, aFirstRunGivesTheDefaults) {
+    ScopedSettingsLocation location;
+    Settings s = Edited();
+    SettingsStore::Load(s);
+    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
+    EXPECT_EQ(s.programFolder, programFolder);
+    EXPECT_EQ(s.gpsFolder, "");
+    EXPECT_EQ(s.photoFolder, "");
+    EXPECT_EQ(s.coordinateFormat, 1);
+    EXPECT_EQ(s.mapService, 1);
+    EXPECT_TRUE(s.copyFiles);
+    EXPECT_EQ(s.copyFolder, "");
+    EXPECT_EQ(s.exportFormat, 0);
+    EXPECT_EQ(s.exportFileName, "");
+    EXPECT_EQ(s.csvSeparator, 0);
+    EXPECT_EQ(HelpFilePath(s), programFolder + "/Geotal.html");
+}
+
+TEST(SettingsStore, loadsStoredValuesWithoutRangeChecksButIgnoresTheMapService) {
+    ScopedSettingsLocation location;
+    WriteFile(location.UserFile(),
+              "[General]\n"
+              "folder_gpx=/data/gps\n"
+              "folder_photos=/data/photos\n"
+              "position_format=0\n"
+              "map_service=0\n"
+              "copy_file=7\n"
+              "folder_copy=/data/copies\n"
+              "export_format=5\n"
+              "export_filename=/data/out.csv\n"
+              "separator_value=-1\n"
+              "install_path=/not/from/the/user\n");
+    WriteFile(location.SystemFile(), "[General]\ninstall_path=/opt/geotal\n");
+    Settings s;
+    SettingsStore::Load(s);
+    EXPECT_EQ(s.programFolder, "/opt/geotal");
+    EXPECT_EQ(s.gpsFolder, "/data/gps");
+    EXPECT_EQ(s.photoFolder, "/data/photos");
+    EXPECT_EQ(s.coordinateFormat, 0);
+    EXPECT_EQ(s.mapService, 1);
+    EXPECT_TRUE(s.copyFiles);
+    EXPECT_EQ(s.copyFolder, "/data/copies");
+    EXPECT_EQ(s.exportFormat, 5);
+    EXPECT_EQ(s.exportFileName, "/data/out.csv");
+    EXPECT_EQ(s.csvSeparator, -1);
+    EXPECT_EQ(HelpFilePath(s), "/opt/geotal/Geotal.html");
+}
+
+TEST(SettingsStore, unreadableNumbersFallBackToTheirDefaults) {
+    ScopedSettingsLocation location;
+    WriteFile(location.UserFile(),
+              "[General]\nposition_format=three\ncopy_file=99999999999\nseparator_value=;\n");
+    Settings s;
+    SettingsStore::Load(s);
+    EXPECT_EQ(s.coordinateFormat, 1);
+    EXPECT_TRUE(s.copyFiles);
+    EXPECT_EQ(s.csvSeparator, 0);
+}
+
+TEST(SettingsStore, savesTheNineUserValuesAndNeverTheProgramFolder) {
+    ScopedSettingsLocation location;
+    SettingsStore::Save(Settings{});
+    EXPECT_EQ(
+        StoredNames(location.UserFile()),
+        QStringList({"copy_file", "export_filename", "export_format", "folder_copy", "folder_gpx",
+                     "folder_photos", "map_service", "position_format", "separator_value"}));
+    EXPECT_FALSE(std::filesystem::exists(location.SystemFile()));
+}
+
+TEST(SettingsStore, savesACopyFlagOfSevenBackAsOne) {
+    ScopedSettingsLocation location;
+    WriteFile(location.UserFile(), "[General]\ncopy_file=7\n");
+    Settings s;
+    SettingsStore::Load(s);
+    SettingsStore::Save(s);
+    const CVORegistry key(RegistryRoot::CurrentUser, kRegistryKeyPath, KEY_READ);
+    EXPECT_EQ(key.ReadDWORD("copy_file", -1), 1);
+}
+
+TEST(SettingsStore, givesBackWhatItSavedExceptTheFixedValues) {
+    ScopedSettingsLocation location;
+    const Settings saved = Edited();
+    SettingsStore::Save(saved);
+    {
+        const CVORegistry key(RegistryRoot::CurrentUser, kRegistryKeyPath, KEY_READ);
+        EXPECT_EQ(key.ReadDWORD("map_service", -1), 0);  // saved as held in memory
+        EXPECT_EQ(key.ReadDWORD("copy_file", -1), 0);
+    }
+    Settings loaded;
+    SettingsStore::Load(loaded);
+    EXPECT_EQ(loaded.programFolder, QCoreApplication::applicationDirPath().toStdString());
+    EXPECT_EQ(loaded.gpsFolder, saved.gpsFolder);
+    EXPECT_EQ(loaded.photoFolder, saved.photoFolder);
+    EXPECT_EQ(loaded.coordinateFormat, saved.coordinateFormat);
+    EXPECT_EQ(loaded.mapService, 1);
+    EXPECT_EQ(loaded.copyFiles, saved.copyFiles);
+    EXPECT_EQ(loaded.copyFolder, saved.copyFolder);
+    EXPECT_EQ(loaded.exportFormat, saved.exportFormat);
+    EXPECT_EQ(loaded.exportFileName, saved.exportFileName);
+    EXPECT_EQ(loaded.csvSeparator, saved.csvSeparator);
+}
+
+TEST(SettingsStore, joinsTheHelpFileToTheProgramFolderAsTheyStand) {
+    Settings s;
+    s.programFolder = "/opt/geotal/";
+    EXPECT_EQ(HelpFilePath(s), "/opt/geotal//Geotal.html");
+    s.programFolder = "";
+    EXPECT_EQ(HelpFilePath(s), "/Geotal.html");
+}
+
+}  // namespace
+}  // namespace geotal
