@@ -52,8 +52,8 @@ protected:
         QTest::mouseClick(Find<QPushButton>(window, id), Qt::LeftButton);
     }
 
-    test::FakeUiServices ui_;
-    GeotagApp app_{ui_};
+    ScopedFakeUi ui_;
+    GeotagApp app_;
 };
 
 TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
@@ -140,23 +140,23 @@ TEST_F(MainWindowTest, f1OpensHelpOnlyWhileAcceleratorsAreOn) {
     QApplication::setActiveWindow(&window);
     Find<QPushButton>(window, 1009)->setFocus();
     QTest::keyClick(Find<QPushButton>(window, 1009), Qt::Key_F1);
-    EXPECT_EQ(ui_.helpRequests.size(), 1u);
+    EXPECT_EQ(ui_->helpRequests.size(), 1u);
 
     Find<QLineEdit>(window, 1004)->setFocus();
     QApplication::processEvents();
     QTest::keyClick(Find<QLineEdit>(window, 1004), Qt::Key_F1);
-    EXPECT_EQ(ui_.helpRequests.size(), 1u);
+    EXPECT_EQ(ui_->helpRequests.size(), 1u);
 }
 
 TEST_F(MainWindowTest, cancelledBrowseEmptiesTheFolderField) {
     MainWindow& window = Open();
     window.settings.gpsFolder = "/before";
-    ui_.folderAnswers.push_back(QString());
+    ui_->folders.push_back(QString());
     Click(window, 1005);
     EXPECT_EQ(Find<QLineEdit>(window, 1004)->text(), QString());
     EXPECT_EQ(window.settings.gpsFolder, "");
-    ASSERT_EQ(ui_.browseStarts.size(), 1u);
-    EXPECT_EQ(ui_.browseStarts[0], QStringLiteral("/before"));
+    ASSERT_EQ(ui_->browseStarts.size(), 1u);
+    EXPECT_EQ(ui_->browseStarts[0], QStringLiteral("/before"));
 }
 
 TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
