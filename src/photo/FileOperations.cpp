@@ -1,0 +1,185 @@
+#include "photo/FileOperations.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace geotal {
+namespace {
+
+std::string ErrorText(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+// Closes on scope exit, so every early return releases the descriptor.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closing can report a late write error, so the writer checks it.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool IsHardLinkUnsupported(int error) {
+    // FAT and exFAT answer EPERM; some file systems answer ENOTSUP or ENOSYS.
+    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ||
+           error == EMLINK;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, mode_t& mode,
+                   std::string& error) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
+        error = ErrorText("Cannot open", path);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        errno = EINVAL;
+        error = ErrorText("Not a file:", path);
+        return false;
+    }
+    mode = status.st_mode & 07777;
+    bytes.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = ErrorText("Cannot read", path);
+            return false;
+        }
+        if (got == 0) {
+            break;  // the file shrank while we read it
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return true;
+}
+
+bool WriteNewFile(const std::string& path, const unsigned char* data, std::size_t size, mode_t mode,
+                  std::string& error) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.get() < 0) {
+        error = ErrorText("Cannot create", path);
+        return false;
+    }
+    // fchmod, not the open mode: the umask must not narrow the photo's permissions.
+    const bool written =
+        ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), data, size) && ::fsync(fd.get()) == 0;
+    if (!written || !fd.Close()) {
+        error = ErrorText("Cannot write", path);
+        ::unlink(path.c_str());  // ours alone: O_EXCL made it
+        return false;
+    }
+    return true;
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error) {
+    struct stat fromStatus {};
+    struct stat toStatus {};
+    if (::stat(from.c_str(), &fromStatus) == 0 && ::stat(to.c_str(), &toStatus) == 0 &&
+        fromStatus.st_dev == toStatus.st_dev && fromStatus.st_ino == toStatus.st_ino) {
+        error = "Cannot copy " + from + " onto itself";
+        return false;
+    }
+    std::vector<unsigned char> bytes;
+    mode_t mode = 0;
+    if (!ReadWholeFile(from, bytes, mode, error)) {
+        return false;
+    }
+    // The copy goes to a private name first, so an earlier copy is replaced only by a whole one.
+    std::string partial = to + ".XXXXXX";
+    FileDescriptor fd(::mkstemp(partial.data()));
+    if (fd.get() < 0) {
+        error = ErrorText("Cannot create", partial);
+        return false;
+    }
+    const bool written = ::fchmod(fd.get(), mode) == 0 &&
+                         WriteAll(fd.get(), bytes.data(), bytes.size()) && ::fsync(fd.get()) == 0;
+    if (!written || !fd.Close() || std::rename(partial.c_str(), to.c_str()) != 0) {
+        error = ErrorText("Cannot write", to);
+        ::unlink(partial.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system without the no-replace flag: check first. Not atomic, but the best left.
+    struct stat status {};
+    if (::lstat(to.c_str(), &status) == 0 || errno != ENOENT) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool KeepUnderOldName(const std::string& path, const std::string& oldName, KeptBy& keptBy) {
+    if (::link(path.c_str(), oldName.c_str()) == 0) {
+        keptBy = KeptBy::HardLink;
+        return true;
+    }
+    if (!IsHardLinkUnsupported(errno)) {
+        return false;
+    }
+    keptBy = KeptBy::Rename;
+    return RenameNoReplace(path, oldName);
+}
+
+bool PutInPlace(const std::string& newFile, const std::string& path, KeptBy keptBy) {
+    if (keptBy == KeptBy::HardLink) {
+        // The name is taken over in one step: it holds the old or the new file, never neither.
+        return std::rename(newFile.c_str(), path.c_str()) == 0;
+    }
+    return RenameNoReplace(newFile, path);
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+}  // namespace geotal

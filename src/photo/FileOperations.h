@@ -1,0 +1,42 @@
+// File operations that never replace or truncate a file they did not create themselves.
+#pragma once
+
+#include <sys/types.h>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace geotal {
+
+// Reads the whole file; mode receives its permission bits.
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, mode_t& mode,
+                   std::string& error);
+
+// Creates path (failing if any file of that name exists), writes the bytes with the given
+// permission bits and flushes them to disk. A failed write leaves no file behind.
+bool WriteNewFile(const std::string& path, const unsigned char* data, std::size_t size, mode_t mode,
+                  std::string& error);
+
+// Copies from to to, replacing an existing file at to only once the whole copy is on disk.
+// Fails when both names are the same file, so a copy never stands in for itself.
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error);
+
+// Renames, failing when to already exists.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// How KeepUnderOldName kept the file's content.
+enum class KeptBy {
+    HardLink,  // the file has both names; its own name never went missing
+    Rename,    // the file system has no hard links: the file was moved, its name is free
+};
+
+// Gives the file at path the second name oldName, which must not exist yet.
+bool KeepUnderOldName(const std::string& path, const std::string& oldName, KeptBy& keptBy);
+
+// Puts newFile at path after KeepUnderOldName: over the still linked original in one atomic
+// step, or into the freed name without replacing anything.
+bool PutInPlace(const std::string& newFile, const std::string& path, KeptBy keptBy);
+
+bool RemoveFile(const std::string& path);
+
+}  // namespace geotal

@@ -1,0 +1,327 @@
+#include "photo/MetadataLibrary.h"
+
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <numeric>
+#include <vector>
+
+#include <exiv2/exiv2.hpp>
+
+#include "photo/FileOperations.h"
+
+// Every exiv2 call of the program is in this file, and exiv2's exceptions stop here.
+
+namespace geotal {
+
+class ExifMetadata {
+public:
+    Exiv2::ExifData data;
+};
+
+class IptcMetadata {
+public:
+    Exiv2::IptcData data;
+};
+
+void ExifRelease::operator()(ExifMetadata* exif) const {
+    std::default_delete<ExifMetadata>()(exif);
+}
+void IptcRelease::operator()(IptcMetadata* iptc) const {
+    std::default_delete<IptcMetadata>()(iptc);
+}
+
+namespace {
+
+constexpr const char* kDateTimeOriginal = "Exif.Photo.DateTimeOriginal";
+constexpr const char* kDateTime = "Exif.Image.DateTime";
+constexpr const char* kVersion = "Exif.GPSInfo.GPSVersionID";
+constexpr const char* kLatitude = "Exif.GPSInfo.GPSLatitude";
+constexpr const char* kLatitudeRef = "Exif.GPSInfo.GPSLatitudeRef";
+constexpr const char* kLongitude = "Exif.GPSInfo.GPSLongitude";
+constexpr const char* kLongitudeRef = "Exif.GPSInfo.GPSLongitudeRef";
+constexpr const char* kAltitude = "Exif.GPSInfo.GPSAltitude";
+constexpr const char* kAltitudeRef = "Exif.GPSInfo.GPSAltitudeRef";
+
+// exiv2 writes warnings about damaged files to stderr; damaged files are expected here.
+void SilenceLibrary() {
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+}
+
+const Exiv2::Exifdatum* Find(const ExifMetadata* exif, const char* key) {
+    if (exif == nullptr) {
+        return nullptr;
+    }
+    const auto it = exif->data.findKey(Exiv2::ExifKey(key));
+    return it == exif->data.end() ? nullptr : &*it;
+}
+
+int GetText(const ExifMetadata* exif, const char* key, std::string& text) {
+    try {
+        const Exiv2::Exifdatum* datum = Find(exif, key);
+        if (datum == nullptr || datum->count() == 0) {
+            return 0;
+        }
+        // Ascii values stop at their first NUL; padded texts come back without the padding.
+        text = datum->toString();
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+bool RationalPart(const Exiv2::Value& value, long n, double& part) {
+    std::int64_t numerator = 0;
+    std::int64_t denominator = 0;
+    if (value.typeId() == Exiv2::unsignedRational) {
+        const auto& rationals = dynamic_cast<const Exiv2::URationalValue&>(value);
+        numerator = rationals.value_.at(n).first;
+        denominator = rationals.value_.at(n).second;
+    } else {
+        const Exiv2::Rational r = value.toRational(n);
+        numerator = r.first;
+        denominator = r.second;
+    }
+    if (denominator == 0) {
+        return false;  // a broken fraction is no position, not infinity
+    }
+    part = static_cast<double>(numerator) / static_cast<double>(denominator);
+    return std::isfinite(part);
+}
+
+int GetDms(const ExifMetadata* exif, const char* key, double& degrees, double& minutes,
+           double& seconds) {
+    try {
+        const Exiv2::Exifdatum* datum = Find(exif, key);
+        if (datum == nullptr || datum->count() < 3) {
+            return 0;
+        }
+        double parts[3];
+        for (long n = 0; n < 3; ++n) {
+            if (!RationalPart(datum->value(), n, parts[n])) {
+                return 0;
+            }
+        }
+        degrees = parts[0];
+        minutes = parts[1];
+        seconds = parts[2];
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+// The closest fraction with a decimal denominator (up to a millionth) that fits 32 bits.
+bool ToURational(double value, Exiv2::URational& rational) {
+    if (!std::isfinite(value) || value < 0 || value > 4294967295.0) {
+        return false;
+    }
+    std::uint64_t denominator = 1000000;
+    while (denominator > 1 && value * static_cast<double>(denominator) > 4294967295.0) {
+        denominator /= 10;
+    }
+    std::uint64_t numerator =
+        static_cast<std::uint64_t>(std::llround(value * static_cast<double>(denominator)));
+    if (numerator > 4294967295u) {
+        return false;
+    }
+    const std::uint64_t divisor = std::gcd(numerator, denominator);
+    numerator /= divisor;
+    denominator /= divisor;
+    rational = {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)};
+    return true;
+}
+
+int PutRationals(ExifMetadata* exif, const char* key, std::initializer_list<double> parts) {
+    if (exif == nullptr) {
+        return 0;
+    }
+    try {
+        Exiv2::URationalValue value;
+        for (double part : parts) {
+            Exiv2::URational rational;
+            if (!ToURational(part, rational)) {
+                return 0;
+            }
+            value.value_.push_back(rational);
+        }
+        exif->data[key].setValue(&value);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int PutRef(ExifMetadata* exif, const char* key, const std::string& ref, const char* positive,
+           const char* negative) {
+    if (exif == nullptr || (ref != positive && ref != negative)) {
+        return 0;
+    }
+    try {
+        const Exiv2::AsciiValue value(ref);
+        exif->data[key].setValue(&value);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int PutBytes(ExifMetadata* exif, const char* key, const std::string& values) {
+    try {
+        Exiv2::Value::AutoPtr value = Exiv2::Value::create(Exiv2::unsignedByte);
+        if (value->read(values) != 0) {
+            return 0;
+        }
+        exif->data[key].setValue(value.get());
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, ExifHandle& exif,
+                          IptcHandle& iptc) {
+    exif.reset();
+    iptc.reset();
+    SilenceLibrary();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            return 0;
+        }
+        image->readMetadata();
+        if (!image->exifData().empty()) {
+            exif.reset(std::make_unique<ExifMetadata>().release());
+            exif->data = image->exifData();
+        }
+        if (iptcFlag != 0 && !image->iptcData().empty()) {
+            iptc.reset(std::make_unique<IptcMetadata>().release());
+            iptc->data = image->iptcData();
+        }
+        return writeFlag != 0 && !image->supportsMetadata(Exiv2::mdExif) ? 0 : 1;
+    } catch (...) {
+        exif.reset();
+        iptc.reset();
+        return 0;
+    }
+}
+
+int cEXIF_GetDateTimeOriginal(const ExifMetadata* exif, std::string& text) {
+    return GetText(exif, kDateTimeOriginal, text);
+}
+
+int cEXIF_GetDateTime(const ExifMetadata* exif, std::string& text) {
+    return GetText(exif, kDateTime, text);
+}
+
+int cEXIF_GetGPSLatitude(const ExifMetadata* exif, double& degrees, double& minutes,
+                         double& seconds) {
+    return GetDms(exif, kLatitude, degrees, minutes, seconds);
+}
+
+int cEXIF_GetGPSLongitude(const ExifMetadata* exif, double& degrees, double& minutes,
+                          double& seconds) {
+    return GetDms(exif, kLongitude, degrees, minutes, seconds);
+}
+
+int cEXIF_GetGPSLatitudeRef(const ExifMetadata* exif, std::string& text) {
+    return GetText(exif, kLatitudeRef, text);
+}
+
+int cEXIF_GetGPSLongitudeRef(const ExifMetadata* exif, std::string& text) {
+    return GetText(exif, kLongitudeRef, text);
+}
+
+int cEXIF_PutGPSVersion(ExifMetadata* exif, const std::string& version) {
+    if (exif == nullptr || version.size() != 4) {
+        return 0;
+    }
+    std::string bytes;
+    for (char digit : version) {
+        if (digit < '0' || digit > '9') {
+            return 0;
+        }
+        bytes += bytes.empty() ? "" : " ";
+        bytes += digit;
+    }
+    return PutBytes(exif, kVersion, bytes);
+}
+
+int cEXIF_PutGPSLatitude(ExifMetadata* exif, double degrees, double minutes, double seconds) {
+    return PutRationals(exif, kLatitude, {degrees, minutes, seconds});
+}
+
+int cEXIF_PutGPSLongitude(ExifMetadata* exif, double degrees, double minutes, double seconds) {
+    return PutRationals(exif, kLongitude, {degrees, minutes, seconds});
+}
+
+int cEXIF_PutGPSLatitudeRef(ExifMetadata* exif, const std::string& ref) {
+    return PutRef(exif, kLatitudeRef, ref, "N", "S");
+}
+
+int cEXIF_PutGPSLongitudeRef(ExifMetadata* exif, const std::string& ref) {
+    return PutRef(exif, kLongitudeRef, ref, "E", "W");
+}
+
+int cEXIF_PutGPSAltitude(ExifMetadata* exif, double altitude) {
+    return PutRationals(exif, kAltitude, {altitude});
+}
+
+int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref) {
+    if (exif == nullptr || (ref != 0 && ref != 1)) {
+        return 0;
+    }
+    return PutBytes(exif, kAltitudeRef, ref == 0 ? "0" : "1");
+}
+
+int cMergeMetadata(const std::string& source, const std::string& destination,
+                   const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText) {
+    SilenceLibrary();
+    try {
+        std::vector<unsigned char> bytes;
+        mode_t mode = 0;
+        if (!ReadWholeFile(source, bytes, mode, errorText)) {
+            return 0;
+        }
+        // Rewritten in memory: exiv2 would otherwise rewrite the source file in place.
+        Exiv2::Image::AutoPtr image =
+            Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
+        if (image.get() == nullptr) {
+            errorText = "Unknown image format: " + source;
+            return 0;
+        }
+        image->readMetadata();
+        if (exif != nullptr) {
+            image->setExifData(exif->data);
+        }
+        if (iptc != nullptr) {
+            image->setIptcData(iptc->data);
+        }
+        image->writeMetadata();
+        Exiv2::BasicIo& io = image->io();
+        const long size = io.size();
+        const Exiv2::byte* data = io.mmap(false);
+        const bool written =
+            WriteNewFile(destination, data, static_cast<std::size_t>(size), mode, errorText);
+        io.munmap();
+        return written ? 1 : 0;
+    } catch (const std::exception& error) {
+        errorText = error.what();
+        return 0;
+    } catch (...) {
+        errorText = "Unknown error while writing " + destination;
+        return 0;
+    }
+}
+
+void cDestroyEXIF(ExifHandle& exif) {
+    exif.reset();
+}
+
+void cDestroyIPTC(IptcHandle& iptc) {
+    iptc.reset();
+}
+
+}  // namespace geotal

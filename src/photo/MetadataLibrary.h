@@ -1,0 +1,62 @@
+// The image-metadata library interface: open a photo's EXIF and IPTC data as handles, read and
+// set the date and GPS tags through them, and write a copy of the photo with changed metadata.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace geotal {
+
+class ExifMetadata;
+class IptcMetadata;
+
+struct ExifRelease {
+    void operator()(ExifMetadata* exif) const;
+};
+struct IptcRelease {
+    void operator()(IptcMetadata* iptc) const;
+};
+
+// Handles own what they hold; cDestroyEXIF and cDestroyIPTC release them early and in order.
+using ExifHandle = std::unique_ptr<ExifMetadata, ExifRelease>;
+using IptcHandle = std::unique_ptr<IptcMetadata, IptcRelease>;
+
+// Every call but the two releases returns nonzero on success and 0 on failure. No call throws.
+//
+// Opens the file's metadata. The EXIF handle comes back whenever the file could be read and
+// holds EXIF data; it stays null otherwise. Flags:
+//   iptcFlag nonzero:  also hand back the IPTC handle when the file holds IPTC data.
+//   writeFlag nonzero: the call reports 0 when the file's format cannot take new EXIF data.
+int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, ExifHandle& exif,
+                          IptcHandle& iptc);
+
+// Getters fail (0) when the tag is absent or unusable, leaving the outputs alone.
+int cEXIF_GetDateTimeOriginal(const ExifMetadata* exif, std::string& text);
+int cEXIF_GetDateTime(const ExifMetadata* exif, std::string& text);
+int cEXIF_GetGPSLatitude(const ExifMetadata* exif, double& degrees, double& minutes,
+                         double& seconds);
+int cEXIF_GetGPSLongitude(const ExifMetadata* exif, double& degrees, double& minutes,
+                          double& seconds);
+int cEXIF_GetGPSLatitudeRef(const ExifMetadata* exif, std::string& text);
+int cEXIF_GetGPSLongitudeRef(const ExifMetadata* exif, std::string& text);
+
+// Setters change only what the handle holds; the file is written by cMergeMetadata.
+int cEXIF_PutGPSVersion(ExifMetadata* exif, const std::string& version);  // "2200" = 2.2.0.0
+int cEXIF_PutGPSLatitude(ExifMetadata* exif, double degrees, double minutes, double seconds);
+int cEXIF_PutGPSLongitude(ExifMetadata* exif, double degrees, double minutes, double seconds);
+int cEXIF_PutGPSLatitudeRef(ExifMetadata* exif, const std::string& ref);   // "N" or "S"
+int cEXIF_PutGPSLongitudeRef(ExifMetadata* exif, const std::string& ref);  // "E" or "W"
+int cEXIF_PutGPSAltitude(ExifMetadata* exif, double altitude);             // not negative
+int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref);                  // 0 above, 1 below
+
+// Writes a new file at destination: the source's image and other metadata with the handles'
+// EXIF (and IPTC, when given) data, flushed to disk, with the source's permissions. The source
+// is left untouched, and an existing destination is never replaced. On failure the error text
+// says why and no destination file is left behind.
+int cMergeMetadata(const std::string& source, const std::string& destination,
+                   const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText);
+
+void cDestroyEXIF(ExifHandle& exif);
+void cDestroyIPTC(IptcHandle& iptc);
+
+}  // namespace geotal

@@ -1,0 +1,137 @@
+#include "photo/PhotoFolder.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "support/TraceLog.h"
+
+namespace geotal {
+namespace {
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EndsWithNoCase(const std::string& name, const std::string& ending) {
+    if (name.size() < ending.size()) {
+        return false;
+    }
+    return std::equal(ending.begin(), ending.end(), name.end() - ending.size(),
+                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+}
+
+std::string WithoutTrailingSlashes(std::string folder) {
+    while (!folder.empty() && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+bool IsDirectory(const std::string& folder, const dirent& entry) {
+    if (entry.d_type == DT_DIR) {
+        return true;
+    }
+    if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) {
+        return false;
+    }
+    struct stat status {};
+    return ::stat((folder + "/" + entry.d_name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Closes the directory stream on every way out.
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { ::closedir(directory); }
+};
+
+}  // namespace
+
+bool PhotoNameLess(const std::string& a, const std::string& b) {
+    const auto lower = [](char x, char y) {
+        return static_cast<unsigned char>(AsciiLower(x)) <
+               static_cast<unsigned char>(AsciiLower(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lower)) {
+        return true;
+    }
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lower)) {
+        return false;
+    }
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
+}
+
+bool IsPhotoFileName(const std::string& name) {
+    return EndsWithNoCase(name, ".jpg") || EndsWithNoCase(name, ".jpeg");
+}
+
+std::vector<std::string> ListPhotoFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    // An empty folder text stands for the root, as "" + "/" + name suggests.
+    const std::string listed = folder.empty() ? std::string("/") : folder;
+    const std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(listed.c_str()));
+    if (!directory) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const std::string name = entry->d_name;
+        if (IsPhotoFileName(name) && !IsDirectory(folder, *entry)) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end(), PhotoNameLess);
+    return names;
+}
+
+int ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
+    const std::string folder = WithoutTrailingSlashes(folderText);
+    photos.Clear();
+    for (std::string& name : ListPhotoFiles(folder)) {
+        PhotoRecord record;
+        record.fileName = std::move(name);
+        photos.records.push_back(std::move(record));
+    }
+
+    char status[64];
+    std::snprintf(status, sizeof status, "Reading %d image files...", photos.Count());
+    progress.Begin(status, photos.Count() - 1);
+    int result = 1;
+    for (int i = 0; i < photos.Count(); ++i) {
+        PhotoRecord& photo = photos[i];
+        const std::string path = folder + "/" + photo.fileName;
+        TraceValue("Reading file", path);
+        double longitude = 0;
+        double latitude = 0;
+        double time = 0;
+        if (ReadPhotoMetadata(path, longitude, latitude, time) == 1) {
+            photo.longitude = longitude;
+            photo.latitude = latitude;
+            photo.captureTime = time;
+            if (IsTraceEnabled()) {
+                char line[1024];
+                std::snprintf(line, sizeof line, "  Time = %f lat=%f  long=%f", photo.captureTime,
+                              photo.latitude, photo.longitude);
+                Trace(line);
+            }
+        } else {
+            photo.longitude = 0;
+            photo.latitude = 0;
+            photo.captureTime = 0;
+        }
+        photo.marked = photo.latitude == 0.0 && photo.longitude == 0.0;
+        progress.SetPosition(i);
+        progress.Pump();
+        if (progress.AbortRequested()) {
+            result = 0;
+            break;
+        }
+    }
+    progress.End();
+    progress.ClearAbort();
+    return result;
+}
+
+}  // namespace geotal

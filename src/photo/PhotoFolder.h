@@ -1,0 +1,28 @@
+// Reading the photo folder into the photo table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "photo/PhotoList.h"
+#include "photo/PhotoMetadata.h"
+#include "support/Progress.h"
+
+namespace geotal {
+
+// File-list order: names compared without regard to ASCII letter case, ties broken bytewise.
+bool PhotoNameLess(const std::string& a, const std::string& b);
+
+// Whether a file name ends in ".jpg" or ".jpeg", in any letter case.
+bool IsPhotoFileName(const std::string& name);
+
+// The photo files of the folder (not its subfolders, not directories), in file-list order.
+// A folder that cannot be read gives none.
+std::vector<std::string> ListPhotoFiles(const std::string& folder);
+
+// Fills photos from the folder (trailing "/" removed; paths are folder + "/" + name): one
+// record per photo file, checked exactly when it has no position. Returns 1 when every photo
+// was read, 0 when the user aborted; the photos not read keep no position and no time.
+int ReadPhotoFolder(const std::string& folder, PhotoList& photos, ProgressSink& progress);
+
+}  // namespace geotal

@@ -1,0 +1,48 @@
+#include "photo/PhotoUpdate.h"
+
+#include "support/TraceLog.h"
+
+namespace geotal {
+
+int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWriter& writer,
+                      ProgressSink& progress, const UpdateCallbacks& callbacks) {
+    std::string folder = photoFolder;
+    while (!folder.empty() && folder.back() == '/') {
+        folder.pop_back();
+    }
+    Trace("****  WRITE TO PHOTO");
+    progress.Begin("Updating image files...", photos.Count());
+    int updated = 0;
+    bool stopRun = false;
+    for (int i = 0; i < photos.Count(); ++i) {
+        const PhotoRecord& photo = photos[i];
+        if (photo.listItem != -1 && callbacks.isChecked(i)) {
+            // 0/0 means "no position"; writing it would claim the photo was taken there.
+            if (photo.latitude != 0.0 || photo.longitude != 0.0) {
+                const std::string path = folder + "/" + photo.fileName;
+                TraceValue("Save to file", path);
+                const WriteOutcome outcome =
+                    writer.PutFileLongLat(path, photo.latitude, photo.longitude, photo.altitude);
+                if (!outcome.message.empty() && callbacks.showMessage) {
+                    callbacks.showMessage(outcome.message);
+                }
+                if (outcome.result == WriteResult::Written) {
+                    ++updated;
+                } else if (outcome.result == WriteResult::StopRun) {
+                    stopRun = true;
+                }
+            }
+            callbacks.uncheck(i);
+        }
+        progress.SetPosition(i);
+        progress.Pump();
+        if (stopRun || progress.AbortRequested()) {
+            break;
+        }
+    }
+    progress.End();
+    progress.ClearAbort();
+    return updated;
+}
+
+}  // namespace geotal
