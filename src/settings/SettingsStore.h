@@ -11,7 +11,7 @@ struct Settings {
     std::string gpsFolder;
     std::string photoFolder;
     int coordinateFormat = 1;  // 1 DD.DDDD, 2 DD MM.MMMM, 3 DD MM SS.SS; not range-checked
-    int mapService = 1;        // 0 Google Maps, 1 MapQuest; always 1 after a load
+    int mapService = 1;        // index of the map web service; always 1 after a load
     bool copyFiles = true;
     std::string copyFolder;
     int exportFormat = 0;  // 0 CSV, 1 KML
