@@ -26,8 +26,12 @@
 namespace geotal::app {
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+    return text.toStdString();
+}
 
 void SetText(QWidget* control, const QString& text) {
     if (auto* edit = qobject_cast<QLineEdit*>(control); edit != nullptr && edit->text() != text) {
@@ -58,9 +62,8 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
 };
 
 MainWindow::MainWindow(GeotagApp* app)
-    : QDialog(nullptr,
-              Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       app_(app),
       controls_(BuildDialog(res::MainWindowTemplate(), *this)) {
     photoFolderField_ = controls_.As<QLineEdit>(1000);
@@ -145,9 +148,13 @@ void MainWindow::ReadFromControls() {
     localTimeText = Text(Control(1029));
 }
 
-void MainWindow::FillPhotoList() { listView_->FillPhotoList(photos, settings.coordinateFormat); }
+void MainWindow::FillPhotoList() {
+    listView_->FillPhotoList(photos, settings.coordinateFormat);
+}
 
-void MainWindow::ReadMarksFromList() { listView_->ReadMarksFromList(photos); }
+void MainWindow::ReadMarksFromList() {
+    listView_->ReadMarksFromList(photos);
+}
 
 void MainWindow::UpdateClockFields() {
     const std::time_t now = std::time(nullptr);
@@ -239,8 +246,8 @@ void MainWindow::OnUpdatePhotoFiles() {
     // not be discovered one photo at a time.
     if (settings.copyFiles && !IsUsableCopyFolder(settings.copyFolder)) {
         Ui().ShowMessage(QStringLiteral("Please choose an existing folder for the copies of image "
-                                       "files in Setup, or switch copying off."),
-                        0x30, this);
+                                        "files in Setup, or switch copying off."),
+                         0x30, this);
         return;
     }
     const int answer = Ui().ShowMessage(
@@ -261,18 +268,32 @@ void MainWindow::OnUpdatePhotoFiles() {
     };
     const int updated = WriteMarkedPhotos(folder, photos, writer, *progress_, callbacks);
     Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated), 0x40,
-                    this);
+                     this);
 }
 
-void MainWindow::OnMarkAll() { listView_->CheckAll(true); }
-void MainWindow::OnUnmarkAll() { listView_->CheckAll(false); }
-void MainWindow::OnMarkSelected() { listView_->CheckSelected(true); }
-void MainWindow::OnUnmarkSelected() { listView_->CheckSelected(false); }
+void MainWindow::OnMarkAll() {
+    listView_->CheckAll(true);
+}
+void MainWindow::OnUnmarkAll() {
+    listView_->CheckAll(false);
+}
+void MainWindow::OnMarkSelected() {
+    listView_->CheckSelected(true);
+}
+void MainWindow::OnUnmarkSelected() {
+    listView_->CheckSelected(false);
+}
 
-void MainWindow::OnHelp() { Ui().ShowHelp(helpFilePath); }
+void MainWindow::OnHelp() {
+    Ui().ShowHelp(helpFilePath);
+}
 
-void MainWindow::OnAbort() { abortRequested = true; }
+void MainWindow::OnAbort() {
+    abortRequested = true;
+}
 
-void MainWindow::OnExit() { reject(); }
+void MainWindow::OnExit() {
+    reject();
+}
 
 }  // namespace geotal::app

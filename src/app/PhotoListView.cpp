@@ -46,7 +46,7 @@ int PhotoListView::FillPhotoList(PhotoList& photos, int coordinateFormat) {
     const int topRow = table_->rowCount() >= 2 ? std::max(0, table_->rowAt(0)) : 0;
 
     table_->setUpdatesEnabled(false);
-    table_->clearContents();
+    table_->setRowCount(0);
     table_->setRowCount(photos.Count());
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& record = photos[i];
@@ -67,6 +67,7 @@ int PhotoListView::FillPhotoList(PhotoList& photos, int coordinateFormat) {
     }
     table_->setUpdatesEnabled(true);
     if (topRow > 0 && table_->rowCount() > 0) {
+        table_->doItemsLayout();  // the scroll range must know the new rows first
         table_->scrollToItem(table_->item(std::min(topRow, table_->rowCount() - 1), 0),
                              QAbstractItemView::PositionAtTop);
     }
@@ -82,7 +83,9 @@ void PhotoListView::ReadMarksFromList(PhotoList& photos) const {
     }
 }
 
-int PhotoListView::RowCount() const { return table_->rowCount(); }
+int PhotoListView::RowCount() const {
+    return table_->rowCount();
+}
 
 bool PhotoListView::IsChecked(int row) const {
     const QTableWidgetItem* item = table_->item(row, 0);

@@ -61,6 +61,8 @@ void MainWindow::EndProgress() {
     PushToControls();
 }
 
-void MainWindow::PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void MainWindow::PumpMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 }  // namespace geotal::app

@@ -22,7 +22,9 @@ int LocalUtcOffsetHours(std::time_t now) {
     return static_cast<int>(d / 3600 - (d / 86400) * 24);
 }
 
-int LocalUtcOffsetHours() { return LocalUtcOffsetHours(std::time(nullptr)); }
+int LocalUtcOffsetHours() {
+    return LocalUtcOffsetHours(std::time(nullptr));
+}
 
 std::string LocalClockText(std::time_t moment) {
     std::tm local{};

@@ -18,6 +18,8 @@ constexpr DialogTemplate kTemplate{100, "About Geotal", 235, 99, 8, kControls};
 
 }  // namespace
 
-const DialogTemplate& AboutTemplate() { return kTemplate; }
+const DialogTemplate& AboutTemplate() {
+    return kTemplate;
+}
 
 }  // namespace geotal::res

@@ -10,15 +10,15 @@ enum class ControlKind { Group, Label, Edit, Button, ListView, ProgressBar, Icon
 // Style notes a layout can carry; several may be combined.
 enum ControlStyle : unsigned {
     kNone = 0,
-    kReadOnly = 1u << 0,       // edit the user cannot change
-    kNoBorder = 1u << 1,       // edit drawn without a frame
-    kRightAlign = 1u << 2,     // text right-aligned
-    kDigitsOnly = 1u << 3,     // edit accepts digits only
-    kHidden = 1u << 4,         // not shown at start
-    kDefault = 1u << 5,        // default push button
-    kTabStop = 1u << 6,        // reached with the Tab key
-    kMultiLine = 1u << 7,      // button caption may wrap onto two lines
-    kAutoScroll = 1u << 8,     // edit scrolls horizontally
+    kReadOnly = 1u << 0,    // edit the user cannot change
+    kNoBorder = 1u << 1,    // edit drawn without a frame
+    kRightAlign = 1u << 2,  // text right-aligned
+    kDigitsOnly = 1u << 3,  // edit accepts digits only
+    kHidden = 1u << 4,      // not shown at start
+    kDefault = 1u << 5,     // default push button
+    kTabStop = 1u << 6,     // reached with the Tab key
+    kMultiLine = 1u << 7,   // button caption may wrap onto two lines
+    kAutoScroll = 1u << 8,  // edit scrolls horizontally
 };
 
 struct ControlTemplate {

@@ -54,6 +54,8 @@ constexpr DialogTemplate kTemplate{102, "Geotal 1.1.5", 496, 361, 8, kControls};
 
 }  // namespace
 
-const DialogTemplate& MainWindowTemplate() { return kTemplate; }
+const DialogTemplate& MainWindowTemplate() {
+    return kTemplate;
+}
 
 }  // namespace geotal::res

@@ -42,7 +42,8 @@ void Trace(const std::string& message) {
     const auto now = std::chrono::system_clock::now();
     const auto sinceEpoch = now.time_since_epoch();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
     std::tm local{};
     localtime_r(&seconds, &local);
     const std::string line = FormatTraceLine(local, static_cast<unsigned>(ms), message);
@@ -76,8 +77,12 @@ void EnableTrace(const std::string& path) {
     State().path = path;
 }
 
-void DisableTrace() { State().enabled = false; }
+void DisableTrace() {
+    State().enabled = false;
+}
 
-bool IsTraceEnabled() { return State().enabled; }
+bool IsTraceEnabled() {
+    return State().enabled;
+}
 
 }  // namespace geotal

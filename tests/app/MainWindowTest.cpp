@@ -17,6 +17,7 @@
 #include "app/FakeUiServices.h"
 #include "app/GeotagApp.h"
 #include "app/PhotoListView.h"
+#include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 
 namespace geotal::app {
@@ -121,6 +122,8 @@ TEST_F(MainWindowTest, everyButtonCaptionFitsItsButton) {
 TEST_F(MainWindowTest, acceleratorsAreOffWhileAFolderFieldHasTheFocus) {
     MainWindow& window = Open();
     QApplication::setActiveWindow(&window);
+    Find<QPushButton>(window, 1009)->setFocus();
+    QApplication::processEvents();
     EXPECT_TRUE(app_.AcceleratorsEnabled());
     auto* photoField = Find<QLineEdit>(window, 1000);
     photoField->setFocus();
@@ -151,6 +154,7 @@ TEST_F(MainWindowTest, f1OpensHelpOnlyWhileAcceleratorsAreOn) {
 TEST_F(MainWindowTest, cancelledBrowseEmptiesTheFolderField) {
     MainWindow& window = Open();
     window.settings.gpsFolder = "/before";
+    window.PushToControls();
     ui_->folders.push_back(QString());
     Click(window, 1005);
     EXPECT_EQ(Find<QLineEdit>(window, 1004)->text(), QString());
@@ -166,6 +170,7 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
         window.settings.photoFolder = "/p";
         window.settings.copyFolder = "/c";
         window.settings.coordinateFormat = 3;
+        window.PushToControls();
         if (closeBox) {
             window.close();
         } else {
@@ -195,13 +200,16 @@ TEST_F(MainWindowTest, loadDataFilesShowsCountsAndFillsTheListInNameOrder) {
     test::MakePhoto(photos + QStringLiteral("/b.jpg"), "2010:05:01 12:20:30");
     test::MakePhoto(photos + QStringLiteral("/A.JPG"), "2010:05:01 12:00:00", 47.5, -8.25);
     test::MakePhoto(photos + QStringLiteral("/c.jpeg"), "");
-    test::MakeGpx(dir.path() + QStringLiteral("/gps/walk.gpx"),
-                  QStringLiteral("<trkpt lat=\"47.5\" lon=\"8.25\"><time>2010-05-01T10:20:30Z</time></trkpt>\n"
-                                 "<trkpt lat=\"47.6\" lon=\"8.26\"><time>2010-05-01T10:21:30Z</time></trkpt>\n"));
+    test::MakeGpx(
+        dir.path() + QStringLiteral("/gps/walk.gpx"),
+        QStringLiteral(
+            "<trkpt lat=\"47.5\" lon=\"8.25\"><time>2010-05-01T10:20:30Z</time></trkpt>\n"
+            "<trkpt lat=\"47.6\" lon=\"8.26\"><time>2010-05-01T10:21:30Z</time></trkpt>\n"));
 
     MainWindow& window = Open();
     window.settings.photoFolder = photos.toStdString();
     window.settings.gpsFolder = (dir.path() + QStringLiteral("/gps")).toStdString();
+    window.PushToControls();
     Click(window, 1009);
     QApplication::processEvents();
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/QtPrinters.h"
+
 namespace geotal::app {
 namespace {
 
@@ -110,6 +112,7 @@ TEST_F(PhotoListViewTest, refillKeepsTheTopRowOfAScrolledList) {
     table_.show();
     PhotoList photos = MakePhotos(200);
     view_.FillPhotoList(photos, 1);
+    table_.doItemsLayout();
     table_.scrollToItem(table_.item(120, 0), QAbstractItemView::PositionAtTop);
     QApplication::processEvents();
     const int top = table_.rowAt(0);

@@ -24,7 +24,8 @@ std::tm SundayDecember6(int hour, int minute, int second) {
 TEST(TraceLog, formatsTheLineWithZeroPaddedDayAndMilliseconds) {
     EXPECT_EQ(FormatTraceLine(SundayDecember6(10, 46, 44), 7, "****  START LOAD"),
               "Sun Dec 06 10:46:44.007 -> ****  START LOAD\r\n");
-    EXPECT_EQ(FormatTraceLine(SundayDecember6(0, 0, 5), 999, "x"), "Sun Dec 06 00:00:05.999 -> x\r\n");
+    EXPECT_EQ(FormatTraceLine(SundayDecember6(0, 0, 5), 999, "x"),
+              "Sun Dec 06 00:00:05.999 -> x\r\n");
 }
 
 class TraceFile : public ::testing::Test {
