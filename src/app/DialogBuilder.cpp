@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTableWidget>
 
+#include <algorithm>
+
 #include "app/AppIcon.h"
 
 namespace geotal::app {
@@ -127,7 +129,14 @@ BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
     QWidget* previousTabStop = nullptr;
     for (const ControlTemplate& c : layout.controls) {
         QWidget* widget = CreateControl(c, dialog);
-        widget->setGeometry(units.Rect(c.x, c.y, c.width, c.height));
+        QRect rect = units.Rect(c.x, c.y, c.width, c.height);
+        if (c.kind == ControlKind::Label) {
+            // The layouts were measured for a narrower font: let a label run on to the right
+            // rather than cut its text (there is free space after every label).
+            rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
+            rect.setHeight(std::max(rect.height(), widget->sizeHint().height()));
+        }
+        widget->setGeometry(rect);
         widget->setAccessibleName(c.accessibleName != nullptr
                                       ? QString::fromUtf8(c.accessibleName)
                                       : AccessibleText(QString::fromUtf8(c.text)));

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -110,12 +111,17 @@ TEST_F(MainWindowTest, controlsCarryAccessibleNames) {
     }
 }
 
-TEST_F(MainWindowTest, everyButtonCaptionFitsItsButton) {
+TEST_F(MainWindowTest, everyCaptionFitsItsControl) {
     MainWindow& window = Open();
     for (QPushButton* button : window.findChildren<QPushButton*>()) {
         const QSize needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
         EXPECT_LE(needed.width(), button->width()) << button->text().toStdString();
         EXPECT_LE(needed.height(), button->height()) << button->text().toStdString();
+    }
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        const QSize needed = label->fontMetrics().size(0, label->text());
+        EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+        EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
     }
 }
 

@@ -1,0 +1,146 @@
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "app/FakeUiServices.h"
+#include "app/GeotagApp.h"
+#include "app/MainWindow.h"
+#include "app/PhotoListView.h"
+#include "app/QtPrinters.h"
+#include "app/TestPhotos.h"
+#include "photo/PhotoMetadata.h"
+
+namespace geotal::app {
+namespace {
+
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// A loaded window over three photos: a.jpg and b.jpg have no position, c.jpg has one.
+class UpdateCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        photoDir_ = dir_.path() + QStringLiteral("/photos");
+        QDir().mkpath(photoDir_);
+        QDir().mkpath(dir_.path() + QStringLiteral("/copies"));
+        test::MakePhoto(Path("a.jpg"), "2010:05:01 12:00:00");
+        test::MakePhoto(Path("b.jpg"), "2010:05:01 12:01:00");
+        test::MakePhoto(Path("c.jpg"), "2010:05:01 12:02:00", 10.0, 20.0);
+        window_ = &app_.CreateMainWindow();
+        window_->settings.photoFolder = photoDir_.toStdString() + "/";
+        window_->settings.gpsFolder = dir_.path().toStdString();
+        window_->settings.copyFiles = false;
+        window_->writer.SetCopyOptions(false, "");
+        window_->PushToControls();
+        window_->OnCommand(1009);
+        ASSERT_EQ(window_->photos.Count(), 3);
+        // Positions as a calculation would give them: a.jpg gets one, b.jpg finds none.
+        window_->photos[0].latitude = 171036.0;
+        window_->photos[0].longitude = -29700.0;
+        window_->photos[0].altitude = -12.5;
+        for (int i = 0; i < 3; ++i) {
+            window_->photos[i].marked = true;
+        }
+        window_->FillPhotoList();
+        for (int i = 0; i < 3; ++i) {
+            before_.append(Contents(Path(i == 0 ? "a.jpg" : i == 1 ? "b.jpg" : "c.jpg")));
+        }
+    }
+    QString Path(const char* name) const {
+        return photoDir_ + QLatin1Char('/') + QLatin1String(name);
+    }
+    bool Checked(int row) const { return window_->PhotoListControl().IsChecked(row); }
+
+    QTemporaryDir dir_;
+    QString photoDir_;
+    ScopedFakeUi ui_;
+    GeotagApp app_;
+    MainWindow* window_ = nullptr;
+    QList<QByteArray> before_;
+};
+
+TEST_F(UpdateCommandTest, answeringNoWritesNothingAndKeepsTheMarks) {
+    ui_->answers.push_back(IDNO);
+    window_->OnCommand(1013);
+    ASSERT_EQ(ui_->messages.size(), 1u);
+    EXPECT_EQ(ui_->messages[0].typeWord, 0x34u);
+    EXPECT_EQ(Contents(Path("a.jpg")), before_[0]);
+    EXPECT_TRUE(Checked(0) && Checked(1) && Checked(2));
+}
+
+TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemptedRow) {
+    ui_->answers.push_back(IDYES);
+    window_->OnCommand(1013);
+    ASSERT_EQ(ui_->messages.size(), 2u);
+    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("2 image files were successfully updated."));
+    EXPECT_EQ(ui_->messages[1].typeWord, 0x40u);
+    EXPECT_FALSE(Checked(0) || Checked(1) || Checked(2));
+
+    double longitude = 0, latitude = 0, time = 0;
+    ASSERT_EQ(ReadPhotoMetadata(Path("a.jpg").toStdString(), longitude, latitude, time), 1);
+    EXPECT_NEAR(latitude, 171036.0, 1e-6);
+    EXPECT_NEAR(longitude, -29700.0, 1e-6);
+    EXPECT_EQ(Contents(Path("b.jpg")), before_[1]) << "a photo without a position is skipped";
+    EXPECT_FALSE(window_->Control(1022)->isVisible());
+    EXPECT_FALSE(window_->abortRequested);
+}
+
+TEST_F(UpdateCommandTest, unmarkAllThenUpdateWritesNothing) {
+    window_->OnCommand(5);
+    ui_->answers.push_back(IDYES);
+    window_->OnCommand(1013);
+    ASSERT_EQ(ui_->messages.size(), 2u);
+    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("0 image files were successfully updated."));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Contents(Path(i == 0 ? "a.jpg" : i == 1 ? "b.jpg" : "c.jpg")), before_[i]);
+    }
+}
+
+TEST_F(UpdateCommandTest, refusesBeforeAskingWhenCopiesCannotBeMade) {
+    window_->settings.copyFiles = true;
+    for (const std::string& folder : {std::string(), dir_.path().toStdString() + "/missing"}) {
+        ui_->messages.clear();
+        window_->settings.copyFolder = folder;
+        window_->OnCommand(1013);
+        ASSERT_EQ(ui_->messages.size(), 1u);
+        EXPECT_EQ(ui_->messages[0].typeWord, 0x30u);
+        EXPECT_TRUE(
+            ui_->messages[0].text.startsWith(QStringLiteral("Please choose an existing folder")));
+        EXPECT_EQ(Contents(Path("a.jpg")), before_[0]);
+        EXPECT_TRUE(Checked(0));
+    }
+}
+
+TEST_F(UpdateCommandTest, copiesThePhotoFirstWhenAsked) {
+    const std::string copies = dir_.path().toStdString() + "/copies";
+    window_->settings.copyFiles = true;
+    window_->settings.copyFolder = copies;
+    window_->writer.SetCopyOptions(true, copies);
+    ui_->answers.push_back(IDYES);
+    window_->OnCommand(1013);
+    EXPECT_EQ(Contents(QString::fromStdString(copies) + QStringLiteral("/a.jpg")), before_[0]);
+    EXPECT_NE(Contents(Path("a.jpg")), before_[0]);
+}
+
+TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsTheRows) {
+    window_->abortRequested = true;  // as if pressed while the tracks were loading
+    window_->OnCommand(1009);
+    EXPECT_FALSE(window_->abortRequested);
+    auto* table = qobject_cast<QTableWidget*>(window_->Control(1003));
+    ASSERT_EQ(table->rowCount(), 3);
+    EXPECT_NE(table->item(0, 2), nullptr) << "the previous rows stay";
+    EXPECT_EQ(window_->photos.Count(), 3);
+    EXPECT_NE(window_->photos[0].captureTime, 0.0);
+    EXPECT_EQ(window_->photos[1].captureTime, 0.0);
+}
+
+}  // namespace
+}  // namespace geotal::app
