@@ -22,6 +22,8 @@ public:
     int X(int units) const { return (units * baseX_ + 2) / 4; }
     int Y(int units) const { return (units * baseY_ + 4) / 8; }
     QRect Rect(int x, int y, int width, int height) const;
+    // Pixel sizes drawn for the layouts' original font, whose characters were 6 pixels wide.
+    int Pixels(int originalPixels) const { return (originalPixels * baseX_ + 3) / 6; }
 
 private:
     int baseX_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/DialogBuilder.h"
 #include "output/Formatting.h"
 
 namespace geotal::app {
@@ -34,9 +35,11 @@ void PhotoListView::SetUpColumns() {
     table_->setHorizontalHeaderLabels({QStringLiteral("Photo File"), QStringLiteral("Date/time"),
                                        QStringLiteral("Latitude"), QStringLiteral("Longitude")});
     const int widths[] = {290, 120, 100, 100};
+    const DialogUnits units(table_->font());
     for (int column = 0; column < 4; ++column) {
         table_->horizontalHeaderItem(column)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        table_->setColumnWidth(column, widths[column]);
+        // Widths grow with the font, so a date and a coordinate stay readable.
+        table_->setColumnWidth(column, units.Pixels(widths[column]));
     }
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);

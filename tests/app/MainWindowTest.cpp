@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -74,11 +75,18 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
     ASSERT_EQ(table->columnCount(), 4);
     const QStringList headers = {QStringLiteral("Photo File"), QStringLiteral("Date/time"),
                                  QStringLiteral("Latitude"), QStringLiteral("Longitude")};
-    const int widths[] = {290, 120, 100, 100};
+    // The widths keep their proportions 290:120:100:100 and the longest texts fit.
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(table->horizontalHeaderItem(c)->text(), headers[c]);
-        EXPECT_EQ(table->columnWidth(c), widths[c]);
     }
+    EXPECT_NEAR(table->columnWidth(0) * 12.0 / table->columnWidth(1), 29.0, 0.5);
+    EXPECT_EQ(table->columnWidth(2), table->columnWidth(3));
+    const QFontMetrics metrics(table->font());
+    EXPECT_LT(metrics.horizontalAdvance(QStringLiteral("2010/05/01 12:21:00")) + 8,
+              table->columnWidth(1));
+    EXPECT_LT(metrics.horizontalAdvance(QStringLiteral("-179.999999")) + 8, table->columnWidth(2));
+    EXPECT_LE(table->columnWidth(0) + table->columnWidth(1) + 2 * table->columnWidth(2),
+              table->width());
     EXPECT_EQ(table->rowCount(), 0);
     EXPECT_FALSE(Find<QProgressBar>(window, 1022)->isVisible());
     EXPECT_FALSE(Find<QPushButton>(window, 1047)->isVisible());
@@ -155,6 +163,33 @@ TEST_F(MainWindowTest, f1OpensHelpOnlyWhileAcceleratorsAreOn) {
     QApplication::processEvents();
     QTest::keyClick(Find<QLineEdit>(window, 1004), Qt::Key_F1);
     EXPECT_EQ(ui_->helpRequests.size(), 1u);
+}
+
+TEST_F(MainWindowTest, theAboutItemOpensTheAboutBoxAndReturnsUnchanged) {
+    MainWindow& window = Open();
+    QString caption;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        ASSERT_NE(about, nullptr);
+        caption = about->windowTitle();
+        for (QLabel* label : about->findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+    });
+    window.OnSysCommand(0x10);
+    EXPECT_EQ(caption, QStringLiteral("About Geotal"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Geotal Version 1.1.5")));
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, helpOpensTheHelpFileBesideTheProgram) {
+    MainWindow& window = Open();
+    Click(window, 57670);
+    ASSERT_EQ(ui_->helpRequests.size(), 1u);
+    EXPECT_EQ(ui_->helpRequests[0],
+              QCoreApplication::applicationDirPath() + QStringLiteral("/Geotal.html"));
 }
 
 TEST_F(MainWindowTest, cancelledBrowseEmptiesTheFolderField) {
