@@ -8,6 +8,8 @@
 
 namespace geotal::cli {
 
+int RunTrackCommand(const std::vector<std::string>& args);  // TrackCommand.cpp
+
 // Each capability registers here as it arrives.
 const Command kCommands[] = {
     {"version", "", "print the program version",
@@ -15,6 +17,8 @@ const Command kCommands[] = {
          std::printf("Geotal 1.1.5\n");
          return 0;
      }},
+    {"track", "GPSFOLDER", "list every track point of the GPX and CSV files in GPSFOLDER",
+     RunTrackCommand},
 };
 
 int UsageError(const std::string& reason) {

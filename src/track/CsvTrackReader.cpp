@@ -1,0 +1,46 @@
+#include "track/CsvTrackReader.h"
+
+#include <cmath>
+
+#include "support/DateTimeText.h"
+#include "track/CsvLines.h"
+#include "track/TextToFloat.h"
+#include "track/TrackFileBytes.h"
+
+namespace geotal {
+
+void CsvTrackParser::Feed(std::string_view line) {
+    SplitFields(line, ",", fields_);
+    const double latitude = TextToFloat(fields_[3]);
+    const double longitude = TextToFloat(fields_[4]);
+    if (!(std::fabs(latitude) > 0.0001)) {
+        return;
+    }
+    dateTime_.assign(fields_[1]);
+    dateTime_.push_back(' ');
+    dateTime_.append(fields_[2]);
+    store_.Append({latitude * 3600.0, longitude * 3600.0, 0.0, ParseDateTimeText(dateTime_)});
+}
+
+void ParseCsvTrackLines(const std::vector<std::string_view>& lines, TrackStore& store) {
+    CsvTrackParser parser(store);
+    for (const std::string_view line : lines) {
+        parser.Feed(line);
+    }
+}
+
+bool ReadCsvTrackFile(const std::string& path, TrackStore& store) {
+    std::string bytes;
+    if (!ReadTrackFileBytes(path, bytes)) {
+        return false;
+    }
+    LineSplitter splitter(bytes);
+    CsvTrackParser parser(store);
+    std::string_view line;
+    while (splitter.Next(line)) {
+        parser.Feed(line);
+    }
+    return true;
+}
+
+}  // namespace geotal

@@ -1,0 +1,36 @@
+// Reading one CSV track file into the track store.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "track/CsvFields.h"
+#include "track/TrackStore.h"
+
+namespace geotal {
+
+// Turns CSV lines into track points. Fields (from 0): 1 date, 2 time of day, 3 latitude and
+// 4 longitude in decimal degrees; the rest is ignored. A line whose latitude is 0.0001 degrees
+// or less in size is skipped, which is how header and comment lines drop out. A date or time
+// that cannot be read gives time 0. CSV files carry no elevation: every point gets 0.
+class CsvTrackParser {
+public:
+    explicit CsvTrackParser(TrackStore& store) : store_(store) {}
+
+    void Feed(std::string_view line);
+
+private:
+    TrackStore& store_;
+    CsvFields fields_;      // refilled for every line, so no line sees another's fields
+    std::string dateTime_;  // reused for every line
+};
+
+// Appends the points of the lines to the store.
+void ParseCsvTrackLines(const std::vector<std::string_view>& lines, TrackStore& store);
+
+// Appends the file's points to the store. A file that cannot be read adds nothing; the answer
+// tells whether it could be read, and callers may ignore it.
+bool ReadCsvTrackFile(const std::string& path, TrackStore& store);
+
+}  // namespace geotal

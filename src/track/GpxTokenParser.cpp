@@ -1,0 +1,120 @@
+#include "track/GpxTokenParser.h"
+
+#include "support/DateTimeText.h"
+#include "track/TextToFloat.h"
+
+namespace geotal {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "+02:00", "-0530", "+02", possibly followed by blanks.
+bool IsZoneOffset(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    if (text.size() < 3 || (text[0] != '+' && text[0] != '-') || !IsDigit(text[1]) ||
+        !IsDigit(text[2])) {
+        return false;
+    }
+    std::string_view minutes = text.substr(3);
+    if (!minutes.empty() && minutes[0] == ':') {
+        minutes.remove_prefix(1);
+    }
+    return minutes.empty() || (minutes.size() == 2 && IsDigit(minutes[0]) && IsDigit(minutes[1]));
+}
+
+}  // namespace
+
+void CleanGpxTime(std::string_view token, std::string& text) {
+    text.assign(token);
+    for (char& c : text) {
+        if (c == 'T' || c == 'Z') {
+            c = ' ';
+        }
+    }
+    const size_t dot = text.find('.');
+    if (dot == std::string::npos || dot <= 15) {
+        return;
+    }
+    size_t afterFraction = dot + 1;
+    while (afterFraction < text.size() && IsDigit(text[afterFraction])) {
+        ++afterFraction;
+    }
+    if (IsZoneOffset(std::string_view(text).substr(afterFraction))) {
+        text.erase(dot, afterFraction - dot);
+    } else {
+        text.resize(dot);
+    }
+}
+
+void ReadPositionAttributes(std::string_view startTag, double& latitude, double& longitude) {
+    const auto read = [startTag](std::string_view name, double& value) {
+        const size_t at = startTag.find(name);
+        if (at == std::string_view::npos) {
+            return;
+        }
+        const size_t open = startTag.find('"', at);
+        if (open == std::string_view::npos) {
+            return;
+        }
+        const size_t close = startTag.find('"', open + 1);
+        if (close == std::string_view::npos) {
+            return;
+        }
+        value = TextToFloat(startTag.substr(open + 1, close - open - 1));
+    };
+    read("lat", latitude);
+    read("lon", longitude);
+}
+
+void GpxTokenParser::Feed(std::string_view token) {
+    // The steps run in this order on every token, so a token can both end an expectation and
+    // be recognised as a tag (an empty <time></time> parses "</time>" as the time, giving 0).
+    if (timeExpected_) {
+        CleanGpxTime(token, timeText_);
+        pointTime_ = ParseDateTimeText(timeText_);
+        timeExpected_ = false;
+        hasTime_ = true;
+    }
+    if (elevationExpected_) {
+        elevation_ = TextToFloat(token);
+        elevationExpected_ = false;
+    }
+    if (token.substr(0, 6) == "<trkpt") {
+        ReadPositionAttributes(token, latitude_, longitude_);
+        inPoint_ = true;
+        hasPosition_ = true;
+    }
+    if (!inPoint_) {
+        return;
+    }
+    if (token == "<time>") {
+        timeExpected_ = true;
+    } else if (token == "</time>") {
+        timeExpected_ = false;
+    } else if (token == "<ele>") {
+        elevationExpected_ = true;
+    } else if (token == "</ele>") {
+        elevationExpected_ = false;
+    } else if (token == "</trkpt>") {
+        inPoint_ = false;
+        if (hasTime_ && hasPosition_) {
+            store_.Append({latitude_ * 3600.0, longitude_ * 3600.0, elevation_, pointTime_});
+            elevation_ = 0;
+        }
+        hasTime_ = false;
+        hasPosition_ = false;
+    }
+}
+
+void ParseGpxTokens(const std::vector<std::string_view>& tokens, TrackStore& store) {
+    GpxTokenParser parser(store);
+    for (const std::string_view token : tokens) {
+        parser.Feed(token);
+    }
+}
+
+}  // namespace geotal

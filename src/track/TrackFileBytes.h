@@ -1,0 +1,16 @@
+// Reading a whole track file into memory as the readers expect it.
+#pragma once
+
+#include <string>
+
+namespace geotal {
+
+// Reads the file into bytes with every CR LF pair turned into a single LF, so that files with
+// Windows and Unix line ends read alike. False (and bytes empty) when the path cannot be read
+// as a file: missing, unreadable, a directory, or too large for memory.
+bool ReadTrackFileBytes(const std::string& path, std::string& bytes);
+
+// Drops every CR that stands right before an LF, in place.
+void DropCarriageReturnsBeforeLineFeeds(std::string& bytes);
+
+}  // namespace geotal

@@ -1,0 +1,111 @@
+#include "track/CsvTrackReader.h"
+
+#include <gtest/gtest.h>
+
+#include "track/CsvFields.h"
+#include "track/CsvLines.h"
+#include "track/TrackPointMatchers.h"
+#include "track/TrackTestFolder.h"
+
+namespace geotal {
+namespace {
+
+using testing::Ole;
+using testing::PointsOf;
+
+std::vector<TrackPoint> ParseCsv(const std::string& text) {
+    TrackStore store;
+    ParseCsvTrackLines(SplitLines(text), store);
+    return PointsOf(store);
+}
+
+std::string Sixty(const std::string& start) {
+    std::string line = start;
+    for (int i = 5; i < 60; ++i) {
+        line += "," + std::to_string(i);
+    }
+    return line;
+}
+
+struct SplitCase {
+    const char* line;
+    int count;
+    std::vector<std::string> fields;  // the first ones; the rest must be empty
+};
+
+TEST(CsvFields, followTheSeparatorBlankAndQuoteRules) {
+    const SplitCase cases[] = {
+        {"a,b,c", 3, {"a", "b", "c "}},
+        {"  a,  b ,c", 3, {"  a", "b ", "c "}},
+        {"a,,b", 3, {"a", "", "b "}},
+        {"a,b,", 2, {"a", "b"}},
+        {"\"x,y\",z", 3, {"x,y", "", "z "}},
+        {"\"open,z", 2, {"open", "z "}},
+        {"", 1, {" "}},
+    };
+    CsvFields fields;
+    for (const SplitCase& c : cases) {
+        fields[10] = "stale";
+        EXPECT_EQ(SplitFields(c.line, ",", fields), c.count) << c.line;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            EXPECT_EQ(fields[i], i < c.fields.size() ? c.fields[i] : "") << c.line << " #" << i;
+        }
+    }
+}
+
+TEST(CsvFields, keepAtMostFiftyFields) {
+    CsvFields fields;
+    EXPECT_EQ(SplitFields(Sixty("0,1,2,3,4"), ",", fields), 50);
+    EXPECT_EQ(fields[49], "49");
+}
+
+TEST(CsvLines, areTrimmedAndShortOnesDropped) {
+    const std::vector<std::string_view> expected = {"line one", "x,y", "last line"};
+    EXPECT_EQ(SplitLines("ab\n  line one  \n\n \nx,y\nz\nlast line"), expected);
+}
+
+TEST(CsvTrackReader, readsTheExampleLine) {
+    EXPECT_EQ(ParseCsv("17,2010-05-01,10:20:30,47.5,-8.25,412\n"),
+              (std::vector<TrackPoint>{{171000, -29700, 0, Ole(2010, 5, 1, 10, 20, 30)}}));
+}
+
+TEST(CsvTrackReader, skipsHeaderAndLinesWithoutLatitude) {
+    const std::string csv =
+        "No,Date,Time,Latitude,Longitude\n"
+        "1,2010-05-01,10:00:00,47.5,8\n"
+        "2,2010-05-01,10:00:01,0.00005,8\n"
+        "3,2010-05-01,10:00:02,-0.0002,0\n"
+        "4,2010-05-01,10:00:03\n"
+        "# comment\n"
+        "5,2010-05-01,10:00:04,1,1\n";
+    EXPECT_EQ(ParseCsv(csv), (std::vector<TrackPoint>{
+                                 {171000, 28800, 0, Ole(2010, 5, 1, 10, 0, 0)},
+                                 {-0.0002 * 3600.0, 0, 0, Ole(2010, 5, 1, 10, 0, 2)},
+                                 {3600, 3600, 0, Ole(2010, 5, 1, 10, 0, 4)},
+                             }));
+}
+
+TEST(CsvTrackReader, takesFieldsOneToFourOfALongLine) {
+    EXPECT_EQ(ParseCsv(Sixty("0,2010-05-01,10:20:30,1,2") + "\n"),
+              (std::vector<TrackPoint>{{3600, 7200, 0, Ole(2010, 5, 1, 10, 20, 30)}}));
+}
+
+TEST(CsvTrackReader, givesTimeZeroForAnUnreadableDate) {
+    EXPECT_EQ(ParseCsv("1,01/05/10,10:20:30,1,2\n"), (std::vector<TrackPoint>{{3600, 7200, 0, 0}}));
+}
+
+TEST(CsvTrackReader, readsTheLastLineWithoutLineEndAndWindowsLineEnds) {
+    testing::TrackTestFolder folder;
+    const std::string csv = "h,d,t,lat,lon\n1,2010-05-01,10:20:30,1,2\n2,2010-05-01,10:20:31,3,4";
+    TrackStore unix, windows;
+    EXPECT_TRUE(ReadCsvTrackFile(folder.Write("unix.csv", csv), unix));
+    EXPECT_TRUE(
+        ReadCsvTrackFile(folder.Write("win.csv", testing::WithWindowsLineEnds(csv)), windows));
+    EXPECT_EQ(PointsOf(unix),
+              (std::vector<TrackPoint>{{3600, 7200, 0, Ole(2010, 5, 1, 10, 20, 30)},
+                                       {10800, 14400, 0, Ole(2010, 5, 1, 10, 20, 31)}}));
+    EXPECT_EQ(PointsOf(windows), PointsOf(unix));
+}
+
+}  // namespace
+}  // namespace geotal

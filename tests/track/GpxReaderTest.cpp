@@ -1,0 +1,163 @@
+#include "track/GpxReader.h"
+
+#include <gtest/gtest.h>
+
+#include "track/GpxTokenParser.h"
+#include "track/MarkupTokenizer.h"
+#include "track/TrackPointMatchers.h"
+#include "track/TrackTestFolder.h"
+
+namespace geotal {
+namespace {
+
+using testing::Ole;
+using testing::PointsOf;
+
+std::vector<TrackPoint> ParseGpx(const std::string& text) {
+    TrackStore store;
+    ParseGpxTokens(TokenizeMarkup(text), store);
+    return PointsOf(store);
+}
+
+std::string Point(const std::string& attributes, const std::string& inside) {
+    return "<trkpt " + attributes + ">\n  " + inside + "\n</trkpt>\n";
+}
+
+const std::string kTime = "<time>2010-05-01T10:20:30Z</time>";
+const double kTenTwentyThirty = 40299.43090277778;  // 2010-05-01 10:20:30
+
+struct GpxCase {
+    const char* name;
+    std::string gpx;
+    std::vector<TrackPoint> expected;
+};
+
+class GpxTrackPoints : public ::testing::TestWithParam<GpxCase> {};
+
+TEST_P(GpxTrackPoints, areReadAsFilesUsersHaveExpectThem) {
+    EXPECT_EQ(ParseGpx(GetParam().gpx), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GpxTrackPoints,
+    ::testing::Values(
+        GpxCase{"fullPoint",
+                "<gpx><trk><trkseg>" +
+                    Point(R"(lat="47.5" lon="-8.25")", "<ele>412.7</ele>" + kTime) +
+                    "</trkseg></trk></gpx>",
+                {{171000, -29700, 412.7, kTenTwentyThirty}}},
+        GpxCase{"lonBeforeLat",
+                Point(R"(lon="-8.25" lat="47.5")", "<ele>412.7</ele>" + kTime),
+                {{171000, -29700, 412.7, kTenTwentyThirty}}},
+        // Short elevations are real data, not noise between tags.
+        GpxCase{"shortElevations",
+                Point(R"(lat="1" lon="1")", "<ele>5</ele>" + kTime) +
+                    Point(R"(lat="1" lon="1")", "<ele>12</ele>" + kTime) +
+                    Point(R"(lat="1" lon="1")", "<ele>150</ele>" + kTime),
+                {{3600, 3600, 5, kTenTwentyThirty},
+                 {3600, 3600, 12, kTenTwentyThirty},
+                 {3600, 3600, 150, kTenTwentyThirty}}},
+        GpxCase{"pointWithoutTimeIsDropped",
+                Point(R"(lat="1" lon="2")", "<ele>7</ele>") + Point(R"(lat="3" lon="4")", kTime),
+                // the elevation of the dropped point carries over to the next
+                {{10800, 14400, 7, kTenTwentyThirty}}},
+        GpxCase{"fractionIsTruncated",
+                Point(R"(lat="1" lon="1")", "<time>2010-05-01T10:20:30.999Z</time>"),
+                {{3600, 3600, 0, kTenTwentyThirty}}},
+        GpxCase{"numericZoneIsTurnedIntoUtc",
+                Point(R"(lat="1" lon="1")", "<time>2010-05-01T12:20:30+02:00</time>") +
+                    Point(R"(lat="1" lon="1")", "<time>2010-05-01T08:50:30.75-01:30</time>") +
+                    Point(R"(lat="1" lon="1")", "<time>2010-05-01T00:20:30+02:00</time>"),
+                {{3600, 3600, 0, kTenTwentyThirty},
+                 {3600, 3600, 0, kTenTwentyThirty},
+                 {3600, 3600, 0, Ole(2010, 4, 30, 22, 20, 30)}}},
+        GpxCase{"unreadableOrEmptyTimeGivesTimeZero",
+                Point(R"(lat="1" lon="1")", "<time>yesterday</time>") +
+                    Point(R"(lat="2" lon="2")", "<time></time>"),
+                {{3600, 3600, 0, 0}, {7200, 7200, 0, 0}}},
+        GpxCase{"waypointsAndRoutePointsAreIgnored",
+                R"(<wpt lat="5" lon="5"><ele>9</ele>)" + kTime + "</wpt>" +
+                    R"(<rte><rtept lat="6" lon="6">)" + kTime + "</rtept></rte>" +
+                    Point(R"(lat="1" lon="1")", kTime),
+                {{3600, 3600, 0, kTenTwentyThirty}}},
+        GpxCase{"missingAttributeKeepsThePreviousPointsValue",
+                Point(R"(lat="1" lon="2")", kTime) + Point(R"(lon="3")", kTime) +
+                    Point(R"(lat="4")", kTime),
+                {{3600, 7200, 0, kTenTwentyThirty},
+                 {3600, 10800, 0, kTenTwentyThirty},
+                 {14400, 10800, 0, kTenTwentyThirty}}},
+        GpxCase{"selfClosingPointIsOverwrittenByTheNextStartTag",
+                R"(<trkpt lat="9" lon="9"/>)" + Point(R"(lat="1" lon="1")", kTime),
+                {{3600, 3600, 0, kTenTwentyThirty}}},
+        GpxCase{"unclosedLastPointIsLost",
+                Point(R"(lat="1" lon="1")", kTime) + R"(<trkpt lat="2" lon="2">)" + kTime,
+                {{3600, 3600, 0, kTenTwentyThirty}}},
+        GpxCase{"tagsWithAttributesOrPrefixesAreNotRecognised",
+                Point(R"(lat="1" lon="1")", "<time zone=\"x\">2010-05-01T10:20:30Z</time>") +
+                    Point(R"(lat="2" lon="2")", "<gpx:time>2010-05-01T10:20:30Z</gpx:time>"),
+                {}},
+        GpxCase{"singleQuotedValueTakesTheNextDoubleQuotedOne",
+                Point(R"(lat='1' lon="2")", kTime),
+                {{7200, 7200, 0, kTenTwentyThirty}}},
+        GpxCase{"elevationIsResetOnlyAfterAStoredPoint",
+                Point(R"(lat="1" lon="1")", "<ele>100</ele>" + kTime) +
+                    Point(R"(lat="1" lon="1")", kTime),
+                {{3600, 3600, 100, kTenTwentyThirty}, {3600, 3600, 0, kTenTwentyThirty}}}),
+    [](const ::testing::TestParamInfo<GpxCase>& info) { return std::string(info.param.name); });
+
+TEST(MarkupTokenizer, keepsTagsAsWrittenAndTrimsText) {
+    const auto tokens = TokenizeMarkup("<a x=\"1\">\n  5 \n</a><b>c</b>\n<c x=\"a>b\">tail");
+    const std::vector<std::string_view> expected = {"<a x=\"1\">", "5",    "</a>",      "<b>",
+                                                    "c",           "</b>", "<c x=\"a>", "b\">"};
+    EXPECT_EQ(tokens, expected);
+}
+
+TEST(GpxTimeCleaning, blanksTAndZAndCutsOnlyLateFractions) {
+    const struct {
+        const char* token;
+        const char* cleaned;
+    } cases[] = {
+        {"2010-05-01T10:20:30Z", "2010-05-01 10:20:30 "},
+        {"2010-05-01T10:20:30.250Z", "2010-05-01 10:20:30"},
+        {"2010-05-01T10:20:30.250+02:00", "2010-05-01 10:20:30+02:00"},
+        {"2010.05.01T10:20:30", "2010.05.01 10:20:30"},
+        {"</time>", "</time>"},
+    };
+    std::string text;
+    for (const auto& c : cases) {
+        CleanGpxTime(c.token, text);
+        EXPECT_EQ(text, c.cleaned) << c.token;
+    }
+}
+
+TEST(GpxPositionAttributes, leaveAnAbsentValueUnchanged) {
+    double latitude = 11, longitude = 22;
+    ReadPositionAttributes(R"(<trkpt lon="-8.25">)", latitude, longitude);
+    EXPECT_EQ(latitude, 11);
+    EXPECT_EQ(longitude, -8.25);
+    ReadPositionAttributes(R"(<trkpt lat="47.5 lon=>)", latitude, longitude);
+    EXPECT_EQ(latitude, 11);
+}
+
+TEST(GpxReader, readsWindowsAndUnixLineEndsAlike) {
+    testing::TrackTestFolder folder;
+    const std::string gpx = Point(R"(lat="1" lon="2")", "<ele>\n5\n</ele>\n" + kTime) +
+                            Point(R"(lat="3" lon="4")", kTime);
+    TrackStore unix, windows;
+    EXPECT_TRUE(ReadGpxFile(folder.Write("unix.gpx", gpx), unix));
+    EXPECT_TRUE(
+        ReadGpxFile(folder.Write("windows.gpx", testing::WithWindowsLineEnds(gpx)), windows));
+    EXPECT_EQ(unix.Count(), 2);
+    EXPECT_EQ(PointsOf(unix), PointsOf(windows));
+}
+
+TEST(GpxReader, addsNothingForAMissingFileOrADirectory) {
+    testing::TrackTestFolder folder;
+    TrackStore store;
+    EXPECT_FALSE(ReadGpxFile(folder.Path() + "/missing.gpx", store));
+    EXPECT_FALSE(ReadGpxFile(folder.Path(), store));
+    EXPECT_TRUE(store.IsEmpty());
+}
+
+}  // namespace
+}  // namespace geotal

@@ -1,0 +1,123 @@
+#include "track/TrackFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/TraceLog.h"
+#include "track/TrackTestFolder.h"
+
+namespace geotal {
+namespace {
+
+// Writes down every call, as "begin:text:max", "pos:n", "pump", "end", "abort?".
+class RecordingProgress final : public ProgressSink {
+public:
+    void Begin(const std::string& text, int maximum) override {
+        calls.push_back("begin:" + text + ":" + std::to_string(maximum));
+    }
+    void SetPosition(int position) override { calls.push_back("pos:" + std::to_string(position)); }
+    void Pump() override { calls.push_back("pump"); }
+    bool AbortRequested() const override {
+        const_cast<RecordingProgress*>(this)->calls.push_back("abort?");
+        return true;
+    }
+    void ClearAbort() override { calls.push_back("clear"); }
+    void End() override { calls.push_back("end"); }
+
+    std::vector<std::string> calls;
+};
+
+const char kGpx[] =
+    "<trkpt lat=\"1\" lon=\"2\"><time>2010-05-01T10:20:30Z</time></trkpt>\n"
+    "<trkpt lat=\"3\" lon=\"4\"><time>2010-05-01T10:20:31Z</time></trkpt>\n";
+const char kCsv[] = "1,2010-05-01,10:20:30,5,6\n";
+
+TEST(TrackFolder, readsGpxAndCsvFilesAndStepsTheProgressPerEntry) {
+    testing::TrackTestFolder folder;
+    folder.Write("a.gpx", kGpx);
+    folder.Write("B.GPX", kGpx);
+    folder.Write("c.Csv", kCsv);
+    folder.Write("notes.txt", kCsv);
+    TrackStore store;
+    RecordingProgress progress;
+    const TrackFolderCounts counts = LoadTrackFolder(folder.Path(), store, progress);
+    EXPECT_EQ(counts.gpsFileCount, 3);
+    EXPECT_EQ(counts.positionCount, 5);
+    EXPECT_EQ(store.Count(), 5);
+    // Name order: B.GPX, a.gpx, c.Csv, notes.txt; no End and no abort test.
+    const std::vector<std::string> expected = {"begin:Getting tracking information...:3",
+                                               "pos:0",
+                                               "pos:1",
+                                               "pump",
+                                               "pos:1",
+                                               "pos:2",
+                                               "pump",
+                                               "pos:2",
+                                               "pos:3",
+                                               "pump",
+                                               "pos:3",
+                                               "pump"};
+    EXPECT_EQ(progress.calls, expected);
+    EXPECT_EQ(store.At(4).latitude, 5 * 3600.0);
+}
+
+TEST(TrackFolder, loadingTwiceReplacesThePointsAndATrailingSlashWorks) {
+    testing::TrackTestFolder folder;
+    folder.Write("a.gpx", kGpx);
+    TrackStore store;
+    NullProgress progress;
+    EXPECT_EQ(LoadTrackFolder(folder.Path(), store, progress).positionCount, 2);
+    EXPECT_EQ(LoadTrackFolder(folder.Path() + "/", store, progress).positionCount, 2);
+    EXPECT_EQ(store.Count(), 2);
+}
+
+TEST(TrackFolder, countsADirectoryNamedLikeATrackFileButReadsNothingFromIt) {
+    testing::TrackTestFolder folder;
+    std::filesystem::create_directory(folder.Path() + "/x.gpx");
+    folder.Write("x.gpx/inner.gpx", kGpx);
+    folder.Write("trip.xgpx", kGpx);
+    folder.Write("track.gpx1", kGpx);
+    TrackStore store;
+    NullProgress progress;
+    const TrackFolderCounts counts = LoadTrackFolder(folder.Path(), store, progress);
+    EXPECT_EQ(counts.gpsFileCount, 2);  // trip.xgpx and the directory
+    EXPECT_EQ(counts.positionCount, 2);
+}
+
+TEST(TrackFolder, givesZeroAndAnEmptyStoreForAMissingFolder) {
+    testing::TrackTestFolder folder;
+    TrackStore store;
+    store.Append({1, 1, 1, 1});
+    RecordingProgress progress;
+    const TrackFolderCounts counts = LoadTrackFolder(folder.Path() + "/missing", store, progress);
+    EXPECT_EQ(counts.gpsFileCount, 0);
+    EXPECT_EQ(counts.positionCount, 0);
+    EXPECT_TRUE(store.IsEmpty());
+    EXPECT_EQ(progress.calls, std::vector<std::string>{"begin:Getting tracking information...:0"});
+}
+
+TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
+    testing::TrackTestFolder folder;
+    folder.Write("a.csv", kCsv);
+    folder.Write("b.txt", "");
+    std::filesystem::create_directory(folder.Path() + "/logs");
+    const std::string tracePath = folder.Path() + "/logs/Geotal.trace";
+    EnableTrace(tracePath);
+    TrackStore store;
+    NullProgress progress;
+    LoadTrackFolder(folder.Path(), store, progress);
+    DisableTrace();
+    std::ifstream in(tracePath, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    for (const char* name : {"/a.csv\r\n", "/b.txt\r\n", "/logs\r\n"}) {
+        EXPECT_NE(text.str().find("Loading GPX file = " + folder.Path() + name), std::string::npos)
+            << text.str();
+    }
+}
+
+}  // namespace
+}  // namespace geotal

@@ -1,0 +1,40 @@
+// Comparing track points in tests with readable failure messages.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <vector>
+
+#include "output/Formatting.h"
+#include "support/DateTime.h"
+#include "track/TrackStore.h"
+
+namespace geotal {
+
+inline bool operator==(const TrackPoint& a, const TrackPoint& b) {
+    return a.latitude == b.latitude && a.longitude == b.longitude && a.elevation == b.elevation &&
+           a.time == b.time;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const TrackPoint& p) {
+    return out << "{" << p.latitude << ", " << p.longitude << ", " << p.elevation << ", "
+               << FormatPhotoTime(p.time) << "}";
+}
+
+namespace testing {
+
+inline std::vector<TrackPoint> PointsOf(const TrackStore& store) {
+    std::vector<TrackPoint> points;
+    for (int i = 0; i < store.Count(); ++i) {
+        points.push_back(store.At(i));
+    }
+    return points;
+}
+
+inline double Ole(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+    return ToOleDate({year, month, day, hour, minute, second});
+}
+
+}  // namespace testing
+}  // namespace geotal
