@@ -26,7 +26,10 @@ TEST(MetadataLibrary, givesNoExifHandleForFilesWithoutExifOrUnreadable) {
     const std::string truncated = folder / "cut.jpg";
     WriteBytes(truncated, ReadBytes(MakeDatedPhoto(folder / "whole.jpg")).substr(0, 40));
 
-    for (const std::string& path : {plain, text, truncated, folder / "missing.jpg"}) {
+    ASSERT_EQ(::mkfifo((folder / "pipe.jpg").c_str(), 0644), 0);
+
+    for (const std::string& path :
+         {plain, text, truncated, folder / "missing.jpg", folder / "pipe.jpg", folder.path()}) {
         SCOPED_TRACE(path);
         for (int flags : {0, 1}) {
             ExifHandle exif;

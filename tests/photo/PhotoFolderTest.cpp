@@ -49,6 +49,7 @@ TEST(ReadPhotoFolder, listsJpegFilesOfAnyCaseInNameOrderAndSkipsTheRest) {
         MakePhoto(folder / name);
     }
     ASSERT_EQ(::mkdir((folder / "dir.jpg").c_str(), 0755), 0);
+    ASSERT_EQ(::mkfifo((folder / "pipe.jpg").c_str(), 0644), 0);
     ASSERT_EQ(::mkdir((folder / "sub").c_str(), 0755), 0);
     MakePhoto(folder / "sub/inner.jpg");
 
