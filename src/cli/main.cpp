@@ -9,6 +9,8 @@
 namespace geotal::cli {
 
 int RunTrackCommand(const std::vector<std::string>& args);  // TrackCommand.cpp
+int RunPhotosCommand(const std::vector<std::string>& args);  // PhotosCommand.cpp
+int RunSetCommand(const std::vector<std::string>& args);     // SetCommand.cpp
 
 // Each capability registers here as it arrives.
 const Command kCommands[] = {
@@ -19,6 +21,11 @@ const Command kCommands[] = {
      }},
     {"track", "GPSFOLDER", "list every track point of the GPX and CSV files in GPSFOLDER",
      RunTrackCommand},
+    {"photos", "PHOTOFOLDER [--format 1|2|3]",
+     "list the photos of PHOTOFOLDER with time, position and mark, as the photo list shows them",
+     RunPhotosCommand},
+    {"set", "LATITUDE LONGITUDE [--altitude METRES] [--copy-to DIR] PHOTO...",
+     "write a position (decimal degrees) into each PHOTO", RunSetCommand},
 };
 
 int UsageError(const std::string& reason) {

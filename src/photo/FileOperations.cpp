@@ -62,7 +62,8 @@ bool IsHardLinkUnsupported(int error) {
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, mode_t& mode,
                    std::string& error) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a pipe given as a photo is refused instead of waited on.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
         error = ErrorText("Cannot open", path);

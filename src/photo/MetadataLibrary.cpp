@@ -1,5 +1,6 @@
 #include "photo/MetadataLibrary.h"
 
+#include <sys/stat.h>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -186,6 +187,10 @@ int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, 
     exif.reset();
     iptc.reset();
     SilenceLibrary();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return 0;  // a pipe or device would block or never end
+    }
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
         if (image.get() == nullptr) {

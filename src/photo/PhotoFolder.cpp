@@ -30,15 +30,16 @@ std::string WithoutTrailingSlashes(std::string folder) {
     return folder;
 }
 
-bool IsDirectory(const std::string& folder, const dirent& entry) {
-    if (entry.d_type == DT_DIR) {
+// Directories and devices that happen to match are no photos; a pipe would block the reading.
+bool IsRegularFile(const std::string& folder, const dirent& entry) {
+    if (entry.d_type == DT_REG) {
         return true;
     }
     if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) {
         return false;
     }
     struct stat status {};
-    return ::stat((folder + "/" + entry.d_name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    return ::stat((folder + "/" + entry.d_name).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 // Closes the directory stream on every way out.
@@ -78,7 +79,7 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder) {
     }
     while (const dirent* entry = ::readdir(directory.get())) {
         const std::string name = entry->d_name;
-        if (IsPhotoFileName(name) && !IsDirectory(folder, *entry)) {
+        if (IsPhotoFileName(name) && IsRegularFile(listed, *entry)) {
             names.push_back(name);
         }
     }

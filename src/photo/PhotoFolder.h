@@ -16,7 +16,7 @@ bool PhotoNameLess(const std::string& a, const std::string& b);
 // Whether a file name ends in ".jpg" or ".jpeg", in any letter case.
 bool IsPhotoFileName(const std::string& name);
 
-// The photo files of the folder (not its subfolders, not directories), in file-list order.
+// The photo files of the folder (regular files only, not its subfolders), in file-list order.
 // A folder that cannot be read gives none.
 std::vector<std::string> ListPhotoFiles(const std::string& folder);
 

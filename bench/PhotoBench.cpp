@@ -1,0 +1,129 @@
+// Photos per second: reading a folder of 1,000 photos, writing positions into them, and the
+// floor for writing: copying the same files with the same flush to disk.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <exiv2/exiv2.hpp>
+
+#include "photo/FileOperations.h"
+#include "photo/PhotoFolder.h"
+#include "photo/PhotoWriter.h"
+#include "support/Progress.h"
+
+namespace {
+
+constexpr int kPhotos = 1000;
+
+// A folder of generated photos (640x480 noise, about the metadata of a camera), made once.
+class GeneratedPhotos {
+public:
+    GeneratedPhotos()
+        : folder_(std::filesystem::temp_directory_path() /
+                  ("geotal-photo-bench-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(folder_ / "photos");
+        std::filesystem::create_directories(folder_ / "copies");
+        const std::string model = (folder_ / "model.jpg").string();
+        const std::string make =
+            "convert -size 640x480 xc:gray +noise Random -quality 85 '" + model + "' 2>/dev/null";
+        if (std::system(make.c_str()) != 0) {
+            std::filesystem::copy_file(GEOTAL_TEST_DATA "/tiny.jpg", model);
+        }
+        auto image = Exiv2::ImageFactory::open(model);
+        image->readMetadata();
+        Exiv2::ExifData& exif = image->exifData();
+        exif["Exif.Image.Make"] = "Camera Maker";
+        exif["Exif.Image.Model"] = "Model 1";
+        exif["Exif.Image.DateTime"] = "2010:01:01 12:00:00";
+        exif["Exif.Photo.DateTimeOriginal"] = "2010:01:01 12:00:00";
+        exif["Exif.Photo.ExposureTime"] = Exiv2::URational(1, 250);
+        exif["Exif.Photo.FNumber"] = Exiv2::URational(28, 10);
+        image->writeMetadata();
+        for (int i = 0; i < kPhotos; ++i) {
+            const std::string name = "IMG_" + std::to_string(10000 + i) + ".JPG";
+            std::filesystem::copy_file(model, folder_ / "photos" / name);
+            names_.push_back(name);
+        }
+        size_ = std::filesystem::file_size(model);
+    }
+    ~GeneratedPhotos() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    std::string Photos() const { return (folder_ / "photos").string(); }
+    std::string Copies() const { return (folder_ / "copies").string(); }
+    const std::vector<std::string>& Names() const { return names_; }
+    std::uintmax_t Size() const { return size_; }
+
+private:
+    std::filesystem::path folder_;
+    std::vector<std::string> names_;
+    std::uintmax_t size_ = 0;
+};
+
+GeneratedPhotos& Generated() {
+    static GeneratedPhotos photos;
+    return photos;
+}
+
+void ReadPhotoFolderOf1000(benchmark::State& state) {
+    GeneratedPhotos& generated = Generated();
+    geotal::NullProgress progress;
+    for (auto _ : state) {
+        geotal::PhotoList photos;
+        geotal::ReadPhotoFolder(generated.Photos(), photos, progress);
+        benchmark::DoNotOptimize(photos.records.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+    state.counters["bytes_per_photo"] = static_cast<double>(generated.Size());
+}
+BENCHMARK(ReadPhotoFolderOf1000)->Unit(benchmark::kMillisecond);
+
+void WritePositionInto1000(benchmark::State& state) {
+    GeneratedPhotos& generated = Generated();
+    geotal::PhotoWriter writer;
+    double latitude = 171036.0;
+    for (auto _ : state) {
+        latitude += 1;
+        for (const std::string& name : generated.Names()) {
+            const geotal::WriteOutcome outcome =
+                writer.PutFileLongLat(generated.Photos() + "/" + name, latitude, 29700.0, 420.0);
+            if (outcome.result != geotal::WriteResult::Written) {
+                state.SkipWithError(outcome.message.c_str());
+                return;
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+BENCHMARK(WritePositionInto1000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The floor: read each photo and write it whole to a new file, flushed to disk.
+void CopyWithFlush1000(benchmark::State& state) {
+    GeneratedPhotos& generated = Generated();
+    for (auto _ : state) {
+        for (const std::string& name : generated.Names()) {
+            std::vector<unsigned char> bytes;
+            mode_t mode = 0;
+            std::string error;
+            const std::string copy = generated.Copies() + "/" + name;
+            ::unlink(copy.c_str());
+            if (!geotal::ReadWholeFile(generated.Photos() + "/" + name, bytes, mode, error) ||
+                !geotal::WriteNewFile(copy, bytes.data(), bytes.size(), mode, error)) {
+                state.SkipWithError(error.c_str());
+                return;
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+BENCHMARK(CopyWithFlush1000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,58 @@
+#include "cli/CliRunner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "photo/PhotoFixture.h"
+
+namespace geotal::test {
+namespace {
+
+pid_t Spawn(std::vector<std::string> args, const std::string& outPath, const std::string& errPath) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+}  // namespace
+
+CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = args;
+    argv.insert(argv.begin(), GEOTAL_CLI_PATH);
+    return RunProgram(scratchFolder, argv);
+}
+
+CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& args) {
+    const std::string outPath = scratchFolder + "/cli.out";
+    const std::string errPath = scratchFolder + "/cli.err";
+    const pid_t pid = Spawn(args, outPath, errPath);
+    CliRun run;
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+        run.status = WEXITSTATUS(status);
+    }
+    run.out = ReadBytes(outPath);
+    run.err = ReadBytes(errPath);
+    return run;
+}
+
+int StartGeotalCli(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = args;
+    argv.insert(argv.begin(), GEOTAL_CLI_PATH);
+    return Spawn(argv, "/dev/null", "/dev/null");
+}
+
+}  // namespace geotal::test

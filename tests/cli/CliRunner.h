@@ -1,0 +1,24 @@
+// Runs geotal-cli in a child process and collects its exit status and output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace geotal::test {
+
+struct CliRun {
+    int status = -1;  // exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Standard output and error go through files in scratchFolder.
+CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::string>& args);
+
+// Runs any program (argv[0] a full path) the same way.
+CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& argv);
+
+// Starts geotal-cli with output discarded and returns its process id.
+int StartGeotalCli(const std::vector<std::string>& args);
+
+}  // namespace geotal::test

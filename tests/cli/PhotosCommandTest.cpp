@@ -1,0 +1,76 @@
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/CliRunner.h"
+#include "output/Formatting.h"
+#include "photo/PhotoFixture.h"
+
+namespace geotal {
+namespace {
+
+using test::MakeDatedPhoto;
+using test::MakePhoto;
+using test::RunGeotalCli;
+using test::TempFolder;
+using test::WriteBytes;
+
+const test::Tags kGps = {{"Exif.GPSInfo.GPSLatitude", "47/1 30/1 36/1"},
+                         {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                         {"Exif.GPSInfo.GPSLongitude", "8/1 15/1 0/1"},
+                         {"Exif.GPSInfo.GPSLongitudeRef", "W"}};
+
+TEST(PhotosCommand, printsOneRowPerPhotoInListOrderWithTheListsTexts) {
+    TempFolder scratch;
+    const std::string folder = scratch / "photos";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    MakeDatedPhoto(folder + "/-lead.jpg", kGps);
+    MakeDatedPhoto(folder + "/with space \"q\".JPEG");
+    MakePhoto(folder + "/bad\xff name.jpg");
+    MakeDatedPhoto(folder + "/equator.jpg", {{"Exif.GPSInfo.GPSLatitude", "0/1 0/1 0/1"},
+                                             {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                                             {"Exif.GPSInfo.GPSLongitude", "8/1 15/1 0/1"},
+                                             {"Exif.GPSInfo.GPSLongitudeRef", "E"}});
+    WriteBytes(folder + "/notes.txt", "");
+
+    for (int format : {1, 2, 3}) {
+        const test::CliRun run = RunGeotalCli(
+            scratch.path(), {"photos", folder + "/", "--format", std::to_string(format)});
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::string time = FormatPhotoTime(40179.5);
+        const std::string expected =
+            "-lead.jpg\t" + time + "\t" + FormatCoordinate(171036.0, format) + "\t" +
+            FormatCoordinate(-29700.0, format) + "\t0\n" + "bad\xff name.jpg\t" +
+            FormatPhotoTime(0) + "\t\t\t1\n" +
+            // Latitude 0 shows no coordinates, yet the photo has a position and is not marked.
+            "equator.jpg\t" + time + "\t\t\t0\n" + "with space \"q\".JPEG\t" + time + "\t\t\t1\n";
+        EXPECT_EQ(run.out, expected) << "format " << format;
+    }
+}
+
+TEST(PhotosCommand, usesDecimalDegreesByDefaultAndRefusesBadArguments) {
+    TempFolder scratch;
+    const std::string folder = scratch / "photos";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    MakeDatedPhoto(folder + "/a.jpg", kGps);
+    const test::CliRun run = RunGeotalCli(scratch.path(), {"photos", folder});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "a.jpg\t" + FormatPhotoTime(40179.5) + "\t" +
+                           FormatCoordinate(171036.0, DecimalDegrees) + "\t" +
+                           FormatCoordinate(-29700.0, DecimalDegrees) + "\t0\n");
+
+    EXPECT_EQ(RunGeotalCli(scratch.path(), {"photos", scratch / "missing"}).out, "");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"photos"},
+                                                 {"photos", folder, "--format", "4"},
+                                                 {"photos", folder, "--format"},
+                                                 {"photos", folder, folder},
+                                                 {"photos", "--bogus"}}) {
+        const test::CliRun bad = RunGeotalCli(scratch.path(), args);
+        EXPECT_EQ(bad.status, 2) << args.back();
+        EXPECT_EQ(bad.out, "");
+        EXPECT_FALSE(bad.err.empty());
+    }
+}
+
+}  // namespace
+}  // namespace geotal

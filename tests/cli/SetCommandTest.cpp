@@ -1,0 +1,91 @@
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/CliRunner.h"
+#include "photo/PhotoFixture.h"
+
+namespace geotal {
+namespace {
+
+using test::MakeDatedPhoto;
+using test::ReadBytes;
+using test::RunGeotalCli;
+using test::TagText;
+using test::TempFolder;
+using test::WriteBytes;
+
+TEST(SetCommand, writesThePositionIntoEveryPhoto) {
+    TempFolder folder;
+    const std::string dash = MakeDatedPhoto(folder / "-x 'y'.jpg");
+    const std::string plain = MakeDatedPhoto(folder / "b.jpg");
+    const test::CliRun run = RunGeotalCli(
+        folder.path(), {"set", "-33.8688", "151.2093", "--altitude", "-5", dash, plain});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    EXPECT_EQ(run.err, "");
+    for (const std::string& path : {dash, plain}) {
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitude"), "33/1 52/1 192/25");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "S");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLongitude"), "151/1 12/1 837/25");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLongitudeRef"), "E");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), "5/1");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitudeRef"), "1");
+    }
+}
+
+TEST(SetCommand, triesEveryPhotoAndReportsEachFailure) {
+    TempFolder folder;
+    const std::string first = MakeDatedPhoto(folder / "a.jpg");
+    const std::string blocked = MakeDatedPhoto(folder / "b.jpg");
+    const std::string last = MakeDatedPhoto(folder / "c.jpg");
+    WriteBytes(folder / "b_oldGeotal.jpg", "leftover");
+    const test::CliRun run = RunGeotalCli(
+        folder.path(), {"set", "47.51", "8.25", first, blocked, folder / "missing.jpg", last});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    EXPECT_EQ(run.err, "Error Renaming old file : " + blocked +
+                           "\nError reading file : " + folder / "missing.jpg" +
+                           " (no EXIF data, or not a readable JPEG file)\n");
+    EXPECT_EQ(TagText(last, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(TagText(blocked, "Exif.GPSInfo.GPSLatitudeRef"), "");
+}
+
+TEST(SetCommand, copiesEachPhotoFirstWhenAsked) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(photo);
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const test::CliRun run =
+        RunGeotalCli(folder.path(), {"set", "--copy-to=" + folder / "copies/", "1", "2", photo});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(folder / "copies/a.jpg"), before);
+    EXPECT_NE(ReadBytes(photo), before);
+}
+
+TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(photo);
+    const std::vector<std::vector<std::string>> cases = {
+        {"set", "47", "8"},
+        {"set", "0", "0", photo},
+        {"set", "90.5", "8", photo},
+        {"set", "47", "-180.01", photo},
+        {"set", "47", "8e", photo},
+        {"set", "nan", "8", photo},
+        {"set", "47", "8", "--altitude", "high", photo},
+        {"set", "47", "8", "--copy-to", folder / "missing", photo},
+        {"set", "47", "8", "--copy-to", photo, photo},
+        {"set", "47", "8", "--frobnicate", photo},
+    };
+    for (const auto& args : cases) {
+        const test::CliRun run = RunGeotalCli(folder.path(), args);
+        EXPECT_EQ(run.status, 2) << args[1] << " " << args[2] << " " << args[3];
+        EXPECT_FALSE(run.err.empty());
+    }
+    EXPECT_EQ(ReadBytes(photo), before);
+}
+
+}  // namespace
+}  // namespace geotal

@@ -1,0 +1,82 @@
+#include "photo/PhotoFixture.h"
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+#include <exiv2/exiv2.hpp>
+
+namespace geotal::test {
+
+TempFolder::TempFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("geotal-") + std::to_string(::getpid()) + "-" +
+                       (info != nullptr ? info->name() : "fixture") + "-XXXXXX";
+    std::string pattern = (std::filesystem::temp_directory_path() / name).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create " + pattern);
+    }
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string MakePhoto(const std::string& path, const Tags& tags) {
+    WriteBytes(path, ReadBytes(std::string(GEOTAL_TEST_DATA) + "/tiny.jpg"));
+    if (!tags.empty()) {
+        SetTags(path, tags);
+    }
+    return path;
+}
+
+std::string MakeDatedPhoto(const std::string& path, const Tags& gps) {
+    Tags tags{{"Exif.Photo.DateTimeOriginal", "2010:01:01 12:00:00"}};
+    tags.insert(tags.end(), gps.begin(), gps.end());
+    return MakePhoto(path, tags);
+}
+
+void SetTags(const std::string& path, const Tags& tags) {
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    Exiv2::ExifData& exif = image->exifData();
+    for (const auto& [key, text] : tags) {
+        const Exiv2::ExifKey exifKey(key);
+        auto value = Exiv2::Value::create(exifKey.defaultTypeId());
+        value->read(text);
+        exif[key].setValue(value.get());
+    }
+    image->writeMetadata();
+}
+
+std::string TagText(const std::string& path, const std::string& key) {
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    const auto it = image->exifData().findKey(Exiv2::ExifKey(key));
+    return it == image->exifData().end() ? std::string() : it->value().toString();
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool Exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+}  // namespace geotal::test

@@ -1,0 +1,72 @@
+// Test helpers: a private temporary folder, photos with chosen EXIF tags, a progress recorder.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/Progress.h"
+
+namespace geotal::test {
+
+// A fresh folder named after the process and the running test, removed at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+using Tags = std::vector<std::pair<std::string, std::string>>;
+
+// The tiny JPEG fixture, copied to path, with the given EXIF tags (key, value text) set.
+std::string MakePhoto(const std::string& path, const Tags& tags = {});
+
+// A photo taken 2010-01-01 12:00:00 with the given GPS tags added.
+std::string MakeDatedPhoto(const std::string& path, const Tags& gps = {});
+
+// Sets EXIF tags with exiv2, each value read as the tag's standard type.
+void SetTags(const std::string& path, const Tags& tags);
+
+// The value of one EXIF tag as exiv2 prints it; "" when absent.
+std::string TagText(const std::string& path, const std::string& key);
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+
+// Records the progress protocol and can ask for an abort after a given position.
+class RecordingProgress : public ProgressSink {
+public:
+    explicit RecordingProgress(int abortAt = -1) : abortAt_(abortAt) {}
+    void Begin(const std::string& text, int maximum) override {
+        texts.push_back(text);
+        maximums.push_back(maximum);
+    }
+    void SetPosition(int position) override { positions.push_back(position); }
+    void Pump() override { ++pumps; }
+    bool AbortRequested() const override {
+        return abortAt_ >= 0 && !positions.empty() && positions.back() >= abortAt_;
+    }
+    void ClearAbort() override { ++clears; }
+    void End() override { ++ends; }
+
+    std::vector<std::string> texts;
+    std::vector<int> maximums;
+    std::vector<int> positions;
+    int pumps = 0;
+    int clears = 0;
+    int ends = 0;
+
+private:
+    int abortAt_;
+};
+
+}  // namespace geotal::test

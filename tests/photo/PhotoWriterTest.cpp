@@ -1,0 +1,337 @@
+#include "photo/PhotoWriter.h"
+
+#include <sys/stat.h>
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "photo/PhotoFixture.h"
+#include "photo/PhotoMetadata.h"
+#include "support/TraceLog.h"
+
+namespace geotal {
+namespace {
+
+using test::Exists;
+using test::MakeDatedPhoto;
+using test::MakePhoto;
+using test::ReadBytes;
+using test::TagText;
+using test::TempFolder;
+using test::WriteBytes;
+
+constexpr double kLat = 171036.0;  // 47 30 36 N
+constexpr double kLon = 29700.0;   // 8 15 0 E
+
+TEST(SplitDms, truncatesIntoDegreesMinutesAndSeconds) {
+    struct Case {
+        double value;
+        DmsParts parts;
+    };
+    const Case cases[] = {
+        {171036.0, {47, 30, 36.0}}, {29700.0, {8, 15, 0.0}},  {7200.5, {2, 0, 0.5}},
+        {0.0, {0, 0, 0.0}},         {324000.0, {90, 0, 0.0}}, {648000.0, {180, 0, 0.0}},
+        {3599.75, {0, 59, 59.75}},
+    };
+    for (const Case& c : cases) {
+        const DmsParts parts = SplitDms(c.value);
+        EXPECT_EQ(parts.degrees, c.parts.degrees) << c.value;
+        EXPECT_EQ(parts.minutes, c.parts.minutes) << c.value;
+        EXPECT_DOUBLE_EQ(parts.seconds, c.parts.seconds) << c.value;
+    }
+}
+
+TEST(SplitDms, neverRoundsUpJustBelowAWholeDegree) {
+    for (double whole : {3600.0, 171000.0 + 600, 47 * 3600.0, 179 * 3600.0}) {
+        const double value = std::nextafter(whole, 0.0);
+        const DmsParts parts = SplitDms(value);
+        EXPECT_EQ(parts.degrees, std::floor(whole / 3600 - 1e-9)) << value;
+        EXPECT_LE(parts.minutes, 59) << value;
+        EXPECT_GE(parts.seconds, 0) << value;
+        EXPECT_LT(parts.seconds, 60) << value;
+    }
+}
+
+TEST(CheckDmsRange, acceptsTheLimitsAndChecksDegreesBeforeMinutes) {
+    const DmsParts ok{47, 30, 36};
+    EXPECT_EQ(CheckDmsRange({90, 0, 0}, {180, 0, 0}), 0);
+    EXPECT_EQ(CheckDmsRange({91, 0, 0}, ok), kDegreeRange);
+    EXPECT_EQ(CheckDmsRange(ok, {181, 0, 0}), kDegreeRange);
+    EXPECT_EQ(CheckDmsRange(ok, {8, 60, 0}), kMinuteRange);
+    EXPECT_EQ(CheckDmsRange({47, 59.9995, 0}, ok), kMinuteRange);
+    EXPECT_EQ(CheckDmsRange({47, 60, 0}, {181, 0, 0}), kDegreeRange);
+    EXPECT_EQ(CheckDmsRange({std::nan(""), 0, 0}, ok), kDegreeRange);
+}
+
+TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
+    struct Case {
+        double lat, lon, alt;
+        const char *latText, *latRef, *lonText, *lonRef, *altText, *altRef;
+    };
+    const Case cases[] = {
+        {kLat, kLon, 420, "47/1 30/1 36/1", "N", "8/1 15/1 0/1", "E", "420/1", "0"},
+        {-kLat, -kLon, -12.5, "47/1 30/1 36/1", "S", "8/1 15/1 0/1", "W", "25/2", "1"},
+        {7200.5, 0.25, 0, "2/1 0/1 1/2", "N", "0/1 0/1 1/4", "E", "0/1", "0"},
+        {0, 0, 0, "0/1 0/1 0/1", "N", "0/1 0/1 0/1", "E", "0/1", "0"},
+        {324000, -648000, 8848.86, "90/1 0/1 0/1", "N", "180/1 0/1 0/1", "W", "442443/50", "0"},
+    };
+    TempFolder folder;
+    PhotoWriter writer;
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string path = MakeDatedPhoto(folder / ("p" + std::to_string(n++) + ".jpg"));
+        const WriteOutcome outcome = writer.PutFileLongLat(path, c.lat, c.lon, c.alt);
+        ASSERT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+        EXPECT_EQ(outcome.code, 0);
+        EXPECT_EQ(outcome.message, "");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSVersionID"), "2 2 0 0");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitude"), c.latText);
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), c.latRef);
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLongitude"), c.lonText);
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLongitudeRef"), c.lonRef);
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), c.altText);
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitudeRef"), c.altRef);
+        double lon = 1, lat = 1, time = 0;
+        ASSERT_EQ(ReadPhotoMetadata(path, lon, lat, time), 1);
+        EXPECT_DOUBLE_EQ(lat, c.lat);
+        EXPECT_DOUBLE_EQ(lon, c.lon);
+        EXPECT_DOUBLE_EQ(time, 40179.5);
+        EXPECT_FALSE(Exists(TemporaryNameOf(path, "_newGeotal")));
+        EXPECT_FALSE(Exists(TemporaryNameOf(path, "_oldGeotal")));
+    }
+}
+
+TEST(PutFileLongLat, keepsThePermissionsAndTracesItsSteps) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.b.jpg");
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    EnableTrace(folder / "trace.txt");
+    EXPECT_EQ(PhotoWriter().PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    DisableTrace();
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0604u);
+    const std::string trace = ReadBytes(folder / "trace.txt");
+    std::size_t at = 0;
+    for (const char* step :
+         {"Start PutFileLongLat", "  Update", "  Merge", "  Destroy", "End PutFileLongLat"}) {
+        at = trace.find(std::string("-> ") + step + "\r\n", at);
+        EXPECT_NE(at, std::string::npos) << step;
+    }
+}
+
+TEST(PutFileLongLat, stopsTheRunOnADegreeRangeErrorAndWritesNothing) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(path);
+    PhotoWriter writer;
+    for (const auto& [lat, lon] :
+         {std::pair{kLat, 651600.0}, std::pair{-327600.0, kLon}, std::pair{std::nan(""), kLon}}) {
+        const WriteOutcome outcome = writer.PutFileLongLat(path, lat, lon, 0);
+        EXPECT_EQ(outcome.result, WriteResult::StopRun);
+        EXPECT_EQ(outcome.code, kDegreeRange);
+        EXPECT_EQ(outcome.message,
+                  "Internal Error: Degree range out of bounds. Please contact Tarsel Helpdesk");
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_FALSE(Exists(folder / "a_newGeotal.jpg"));
+}
+
+TEST(PutFileLongLat, failsSilentlyForAPhotoWithoutExif) {
+    TempFolder folder;
+    const std::string path = MakePhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(path);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    EXPECT_EQ(outcome.result, WriteResult::Failed);
+    EXPECT_EQ(outcome.code, kNoExif);
+    EXPECT_EQ(outcome.message, "");
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(PutFileLongLat, leavesALeftoverOldFileAndThePhotoUntouched) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "IMG_0001.JPG");
+    const std::string before = ReadBytes(path);
+    WriteBytes(folder / "IMG_0001_oldGeotal.JPG", "previous content from a failed run");
+
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    EXPECT_EQ(outcome.result, WriteResult::Failed);
+    EXPECT_EQ(outcome.code, kRenameOldFailed);
+    EXPECT_EQ(outcome.message, "Error Renaming old file : " + path + "\n");
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(ReadBytes(folder / "IMG_0001_oldGeotal.JPG"), "previous content from a failed run");
+    EXPECT_EQ(TagText(folder / "IMG_0001_newGeotal.JPG", "Exif.GPSInfo.GPSLatitudeRef"), "N");
+}
+
+TEST(PutFileLongLat, neverReplacesALeftoverNewFile) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(path);
+    WriteBytes(folder / "a_newGeotal.jpg", "leftover");
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    EXPECT_EQ(outcome.code, kMergeFailed);
+    EXPECT_EQ(outcome.message.rfind("Error Updating file : " + path + " \n", 0), 0u)
+        << outcome.message;
+    EXPECT_EQ(ReadBytes(folder / "a_newGeotal.jpg"), "leftover");
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(PutFileLongLat, copiesTheOriginalFirstReplacingAnEarlierCopy) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "IMG_0001.JPG");
+    const std::string before = ReadBytes(path);
+    ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
+    WriteBytes(folder / "backup/IMG_0001.JPG", "an earlier copy");
+    PhotoWriter writer;
+    writer.SetCopyOptions(true, folder / "backup");
+    EXPECT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(ReadBytes(folder / "backup/IMG_0001.JPG"), before);
+    EXPECT_NE(ReadBytes(path), before);
+
+    // The copy is made even when the write then fails.
+    const std::string plain = MakePhoto(folder / "plain.jpg");
+    EXPECT_EQ(writer.PutFileLongLat(plain, kLat, kLon, 0).code, kNoExif);
+    EXPECT_EQ(ReadBytes(folder / "backup/plain.jpg"), ReadBytes(plain));
+
+    writer.SetCopyOptions(false, folder / "backup");
+    const std::string other = MakeDatedPhoto(folder / "other.jpg");
+    EXPECT_EQ(writer.PutFileLongLat(other, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_FALSE(Exists(folder / "backup/other.jpg"));
+}
+
+TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFails) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(path);
+    WriteBytes(folder / "file", "");
+    for (const std::string& copyFolder : {folder / "missing", folder / "file", folder.path()}) {
+        PhotoWriter writer;
+        writer.SetCopyOptions(true, copyFolder);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, kLat, kLon, 0);
+        EXPECT_EQ(outcome.result, WriteResult::Failed) << copyFolder;
+        EXPECT_EQ(outcome.code, kCopyFailed);
+        EXPECT_EQ(outcome.message, "Error copying file : " + path + "\n");
+        EXPECT_EQ(ReadBytes(path), before);
+    }
+}
+
+TEST(IsUsableCopyFolder, wantsAnExistingFolder) {
+    TempFolder folder;
+    WriteBytes(folder / "file", "");
+    EXPECT_TRUE(IsUsableCopyFolder(folder.path()));
+    EXPECT_FALSE(IsUsableCopyFolder(""));
+    EXPECT_FALSE(IsUsableCopyFolder(folder / "missing"));
+    EXPECT_FALSE(IsUsableCopyFolder(folder / "file"));
+}
+
+// ExifTool as a second opinion on what was written.
+std::string RunCommand(const std::string& command) {
+    std::string output;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
+        output.append(buffer, n);
+    }
+    ::pclose(pipe);
+    return output;
+}
+
+// "[Group] Tag : value" lines, minus those that change with every file or every write.
+std::set<std::string> ExifToolTags(const std::string& path) {
+    const std::string text = RunCommand("exiftool -n -a -G1 -s '" + path + "' 2>/dev/null");
+    std::set<std::string> tags;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        if (line.rfind("[System]", 0) != 0 && line.rfind("[ExifTool]", 0) != 0) {
+            tags.insert(line);
+        }
+    }
+    return tags;
+}
+
+// The JPEG without its APPn and comment segments: the image data and its tables.
+std::string ImageData(const std::string& jpeg) {
+    std::string kept = jpeg.substr(0, 2);
+    std::size_t at = 2;
+    while (at + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[at]) == 0xFF) {
+        const unsigned char marker = static_cast<unsigned char>(jpeg[at + 1]);
+        if (marker == 0xDA) {
+            return kept + jpeg.substr(at);
+        }
+        const std::size_t length = (static_cast<unsigned char>(jpeg[at + 2]) << 8) |
+                                   static_cast<unsigned char>(jpeg[at + 3]);
+        if (!(marker >= 0xE0 && marker <= 0xEF) && marker != 0xFE) {
+            kept += jpeg.substr(at, length + 2);
+        }
+        at += length + 2;
+    }
+    return "no scan found";
+}
+
+TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
+    if (RunCommand("command -v exiftool").empty()) {
+        GTEST_SKIP() << "exiftool is not installed";
+    }
+    TempFolder folder;
+    const std::string path =
+        MakeDatedPhoto(folder / "a.jpg", {{"Exif.Image.Make", "Camera Maker"},
+                                          {"Exif.Image.Model", "Model 1"},
+                                          {"Exif.Photo.ExposureTime", "1/250"},
+                                          {"Exif.Image.DateTime", "2010:01:02 08:00:00"},
+                                          {"Exif.GPSInfo.GPSSatellites", "7"}});
+    const std::string before = ReadBytes(path);
+    const std::set<std::string> tagsBefore = ExifToolTags(path);
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, -kLat, -(kLon + 0.5), -12.5).result,
+              WriteResult::Written);
+    const std::set<std::string> tagsAfter = ExifToolTags(path);
+
+    const std::set<std::string> expectedGps = {
+        "[GPS]           GPSVersionID                    : 2 2 0 0",
+        "[GPS]           GPSLatitudeRef                  : S",
+        "[GPS]           GPSLatitude                     : 47.51",
+        "[GPS]           GPSLongitudeRef                 : W",
+        "[GPS]           GPSLongitude                    : 8.25013888888889",
+        "[GPS]           GPSAltitudeRef                  : 1",
+        "[GPS]           GPSAltitude                     : 12.5",
+    };
+    std::set<std::string> added;
+    for (const std::string& tag : tagsAfter) {
+        if (tagsBefore.count(tag) == 0) {
+            added.insert(tag);
+        }
+    }
+    std::set<std::string> lost;
+    for (const std::string& tag : tagsBefore) {
+        if (tagsAfter.count(tag) == 0) {
+            lost.insert(tag);
+        }
+    }
+    // Only the sizes that grew with the new tags may differ, besides the GPS tags themselves.
+    std::set<std::string> addedBesidesGps;
+    for (const std::string& tag : added) {
+        if (expectedGps.count(tag) == 0 && tag.rfind("[Composite]", 0) != 0) {
+            addedBesidesGps.insert(tag);
+        }
+    }
+    for (const std::string& tag : expectedGps) {
+        EXPECT_EQ(tagsAfter.count(tag), 1u) << tag;
+    }
+    for (const std::string& tag : addedBesidesGps) {
+        ADD_FAILURE() << "added " << tag;
+    }
+    for (const std::string& tag : lost) {
+        EXPECT_EQ(tag.rfind("[Composite]", 0), 0u) << "lost " << tag;
+    }
+    EXPECT_EQ(ImageData(ReadBytes(path)), ImageData(before));
+}
+
+}  // namespace
+}  // namespace geotal
