@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "support/FileDescriptor.h"
 
 namespace geotal {
 namespace {
@@ -13,29 +16,6 @@ namespace {
 std::string ErrorText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
-
-// Closes on scope exit, so every early return releases the descriptor.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closing can report a late write error, so the writer checks it.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
     while (size > 0) {

@@ -9,27 +9,9 @@
 #include <new>
 #include <stdexcept>
 
+#include "support/FileDescriptor.h"
+
 namespace geotal {
-namespace {
-
-// Closes the descriptor on every way out.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
 
 void DropCarriageReturnsBeforeLineFeeds(std::string& bytes) {
     char* const begin = bytes.data();

@@ -1,58 +1,18 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/CliRunner.h"
 #include "track/TrackTestFolder.h"
 
 namespace geotal {
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Runs geotal-cli with the arguments, standard output and error going to files in the folder.
-CliResult RunCli(const testing::TrackTestFolder& folder, std::vector<std::string> args) {
-    const std::string outPath = folder.Path() + "/cli.out";
-    const std::string errPath = folder.Path() + "/cli.err";
-    args.insert(args.begin(), GEOTAL_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    CliResult result;
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-        result.status = WEXITSTATUS(status);
-    }
-    result.out = ReadAll(outPath);
-    result.err = ReadAll(errPath);
-    return result;
+// Runs geotal-cli with the arguments, its output kept in files of the test folder.
+test::CliRun RunCli(const testing::TrackTestFolder& folder, const std::vector<std::string>& args) {
+    return test::RunGeotalCli(folder.Path(), args);
 }
 
 TEST(TrackCommand, printsEveryPointInStoreOrderAndTheCounts) {
@@ -66,7 +26,7 @@ TEST(TrackCommand, printsEveryPointInStoreOrderAndTheCounts) {
                  "<time>2010-05-01T10:20:31.9Z</time></trkpt>\r\n");
     folder.Write("tracks/b.csv", "No,Date,Time,Lat,Lon\n1,2010-05-01,10:20:32,1.5,0");
     folder.Write("tracks/c.txt", "1,2010-05-01,10:20:33,9,9\n");
-    const CliResult result = RunCli(folder, {"track", tracks});
+    const test::CliRun result = RunCli(folder, {"track", tracks});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
               "47.500000\t-8.250000\t412.7\t2010/05/01 10:20:30\n"
@@ -79,7 +39,7 @@ TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {
     testing::TrackTestFolder folder;
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"track"}, {"track", "a", "b"}, {"track", "--fast"}, {"tracks"}}) {
-        const CliResult result = RunCli(folder, args);
+        const test::CliRun result = RunCli(folder, args);
         EXPECT_EQ(result.status, 2) << args.back();
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err.find("geotal-cli: "), 0u) << result.err;
@@ -89,7 +49,7 @@ TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {
 
 TEST(TrackCommand, saysSoWhenTheFolderIsMissing) {
     testing::TrackTestFolder folder;
-    const CliResult result = RunCli(folder, {"track", folder.Path() + "/missing"});
+    const test::CliRun result = RunCli(folder, {"track", folder.Path() + "/missing"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("is not a folder"), std::string::npos) << result.err;
@@ -97,7 +57,7 @@ TEST(TrackCommand, saysSoWhenTheFolderIsMissing) {
 
 TEST(TrackCommand, listsItselfInTheHelp) {
     testing::TrackTestFolder folder;
-    const CliResult help = RunCli(folder, {"--help"});
+    const test::CliRun help = RunCli(folder, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("track GPSFOLDER"), std::string::npos) << help.out;
     EXPECT_EQ(RunCli(folder, {"track", "--help"}).status, 0);
