@@ -238,10 +238,6 @@ void MainWindow::OnLoadDataFiles() {
 
 void MainWindow::OnUpdatePhotoFiles() {
     ReadMarksFromList();
-    std::string folder = settings.photoFolder;
-    while (!folder.empty() && folder.back() == '/') {
-        folder.pop_back();
-    }
     // Checked once, before anything is asked or written: a backup that cannot be made must
     // not be discovered one photo at a time.
     if (settings.copyFiles && !IsUsableCopyFolder(settings.copyFolder)) {
@@ -266,7 +262,8 @@ void MainWindow::OnUpdatePhotoFiles() {
     callbacks.showMessage = [this](const std::string& message) {
         Ui().ShowMessage(Q(message), 0, this);
     };
-    const int updated = WriteMarkedPhotos(folder, photos, writer, *progress_, callbacks);
+    const int updated =
+        WriteMarkedPhotos(settings.photoFolder, photos, writer, *progress_, callbacks);
     Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated), 0x40,
                      this);
 }
