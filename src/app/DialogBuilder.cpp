@@ -74,6 +74,8 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog) {
                 QPalette palette = edit->palette();
                 palette.setColor(QPalette::Base, palette.color(QPalette::Window));
                 edit->setPalette(palette);
+                // Their copy menu would hide the window's own menu (with About) from a click.
+                edit->setContextMenuPolicy(Qt::NoContextMenu);
             }
             if (c.style & res::kDigitsOnly) {
                 edit->setValidator(new QIntValidator(edit));

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -109,6 +110,9 @@ void MainWindow::InitDialog() {
 }
 
 void MainWindow::OnCommand(int id) {
+    if (busy_ && id != 1047) {
+        return;  // only Abort reaches a running operation
+    }
     for (const CommandEntry& entry : kMessageMap) {
         if (entry.id == id) {
             (this->*entry.handler)();
@@ -220,6 +224,7 @@ void MainWindow::OnBrowseGpsFolder() {
 }
 
 void MainWindow::OnLoadDataFiles() {
+    const QScopedValueRollback<bool> busy(busy_, true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     photos.Clear();
     Trace("****  START LOAD");
@@ -253,6 +258,7 @@ void MainWindow::OnUpdatePhotoFiles() {
     if (answer != IDYES) {
         return;
     }
+    const QScopedValueRollback<bool> busy(busy_, true);
     UpdateCallbacks callbacks;
     callbacks.isChecked = [this](int index) {
         const int row = photos[index].listItem;

@@ -111,6 +111,10 @@ private:
     };
     static const CommandEntry kMessageMap[];
 
+    // True while a long operation runs; the message pump would otherwise start a second load
+    // or an update inside the first one, on the same photo list.
+    bool busy_ = false;
+
     GeotagApp* app_;
     BuiltDialog controls_;
     PhotoListView* listView_ = nullptr;

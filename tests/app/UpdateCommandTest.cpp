@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 #include "photo/PhotoMetadata.h"
+#include "support/TraceLog.h"
 
 namespace geotal::app {
 namespace {
@@ -139,6 +141,23 @@ TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsThe
     EXPECT_NE(table->item(0, 2), nullptr) << "the previous rows stay";
     EXPECT_EQ(window_->photos.Count(), 3);
     EXPECT_NE(window_->photos[0].captureTime, 0.0);
+    EXPECT_EQ(window_->photos[1].captureTime, 0.0);
+}
+
+TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
+    const QString trace = dir_.path() + QStringLiteral("/Geotal.trace");
+    EnableTrace(trace.toStdString());
+    // Clicked while the load pumps the window's messages.
+    QTimer::singleShot(0, [this] {
+        window_->OnCommand(1009);
+        window_->OnCommand(1013);
+        window_->OnCommand(1047);
+    });
+    window_->OnCommand(1009);
+    DisableTrace();
+    EXPECT_EQ(Contents(trace).count("****  START LOAD"), 1);
+    EXPECT_TRUE(ui_->messages.empty()) << "no update was asked for";
+    EXPECT_FALSE(window_->abortRequested) << "the abort stopped the photo reading";
     EXPECT_EQ(window_->photos[1].captureTime, 0.0);
 }
 
