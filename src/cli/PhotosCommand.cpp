@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/TerminalProgress.h"
 #include "output/Formatting.h"
 #include "photo/PhotoFolder.h"
-#include "support/Progress.h"
 
 namespace geotal::cli {
 
@@ -57,7 +57,7 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     }
 
     PhotoList photos;
-    NullProgress progress;
+    TerminalProgress progress;
     ReadPhotoFolder(folder, photos, progress);
     for (const PhotoRecord& photo : photos.records) {
         // The list shows a position when the latitude is not 0, whatever the longitude.

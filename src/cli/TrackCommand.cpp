@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/TerminalProgress.h"
 #include "output/Formatting.h"
-#include "support/Progress.h"
 #include "track/TrackFolder.h"
 
 namespace geotal::cli {
@@ -38,8 +38,9 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     }
 
     TrackStore store;
-    NullProgress progress;
+    TerminalProgress progress;
     const TrackFolderCounts counts = LoadTrackFolder(folder, store, progress);
+    progress.End();
     for (int i = 0; i < store.Count(); ++i) {
         const TrackPoint& point = store.At(i);
         std::printf("%s\t%s\t%g\t%s\n", FormatCoordinate(point.latitude, DecimalDegrees).c_str(),

@@ -8,7 +8,7 @@
 
 namespace geotal::cli {
 
-int RunTrackCommand(const std::vector<std::string>& args);  // TrackCommand.cpp
+int RunTrackCommand(const std::vector<std::string>& args);   // TrackCommand.cpp
 int RunPhotosCommand(const std::vector<std::string>& args);  // PhotosCommand.cpp
 int RunSetCommand(const std::vector<std::string>& args);     // SetCommand.cpp
 
