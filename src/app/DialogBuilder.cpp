@@ -111,9 +111,6 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog) {
             bar->setTextVisible(false);
             return bar;
         }
-        case ControlKind::CheckBox:
-        case ControlKind::Radio:
-            break;
     }
     return new QLabel(text, &dialog);
 }

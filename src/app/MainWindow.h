@@ -28,7 +28,6 @@ class PhotoListView;
 constexpr int kCommandPaste = 32771;
 constexpr int kCommandCopy = 32772;
 constexpr int kCommandHelp = 57670;
-constexpr int kCommandSetup = 57671;
 constexpr int kSysCommandAbout = 0x10;
 
 class MainWindow : public QDialog {
@@ -77,8 +76,6 @@ public:
     QString cameraTimeText;
     QString utcTimeText;
     QString localTimeText;
-
-    ProgressSink& Progress() { return *progress_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -5,7 +5,7 @@
 
 namespace geotal::res {
 
-enum class ControlKind { Group, Label, Edit, Button, ListView, ProgressBar, Icon, CheckBox, Radio };
+enum class ControlKind { Group, Label, Edit, Button, ListView, ProgressBar, Icon };
 
 // Style notes a layout can carry; several may be combined.
 enum ControlStyle : unsigned {

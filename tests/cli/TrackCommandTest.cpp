@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,12 @@ namespace {
 
 // Runs geotal-cli with the arguments, its output kept in files of the test folder.
 test::CliRun RunCli(const testing::TrackTestFolder& folder, const std::vector<std::string>& args) {
-    return test::RunGeotalCli(folder.Path(), args);
+    return test::RunGeotalCli(folder.path(), args);
 }
 
 TEST(TrackCommand, printsEveryPointInStoreOrderAndTheCounts) {
     testing::TrackTestFolder folder;
-    const std::string tracks = folder.Path() + "/tracks";
+    const std::string tracks = folder.path() + "/tracks";
     std::filesystem::create_directory(tracks);
     folder.Write("tracks/a.gpx",
                  "<trkpt lat=\"47.5\" lon=\"-8.25\"><ele>412.7</ele>"
@@ -49,7 +50,7 @@ TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {
 
 TEST(TrackCommand, saysSoWhenTheFolderIsMissing) {
     testing::TrackTestFolder folder;
-    const test::CliRun result = RunCli(folder, {"track", folder.Path() + "/missing"});
+    const test::CliRun result = RunCli(folder, {"track", folder.path() + "/missing"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("is not a folder"), std::string::npos) << result.err;

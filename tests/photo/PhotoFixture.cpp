@@ -11,24 +11,6 @@
 
 namespace geotal::test {
 
-TempFolder::TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("geotal-") + std::to_string(::getpid()) + "-" +
-                       (info != nullptr ? info->name() : "fixture") + "-XXXXXX";
-    std::string pattern = (std::filesystem::temp_directory_path() / name).string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create " + pattern);
-    }
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(path_, ignored);
-}
-
 std::string MakePhoto(const std::string& path, const Tags& tags) {
     WriteBytes(path, ReadBytes(std::string(GEOTAL_TEST_DATA) + "/tiny.jpg"));
     if (!tags.empty()) {

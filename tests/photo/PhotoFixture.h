@@ -6,23 +6,9 @@
 #include <vector>
 
 #include "support/Progress.h"
+#include "support/TempFolder.h"
 
 namespace geotal::test {
-
-// A fresh folder named after the process and the running test, removed at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 using Tags = std::vector<std::pair<std::string, std::string>>;
 

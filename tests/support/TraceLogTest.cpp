@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempFolder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,25 +32,15 @@ TEST(TraceLog, formatsTheLineWithZeroPaddedDayAndMilliseconds) {
 
 class TraceFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("geotal-trace-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / "Geotal.trace").string();
-    }
-    void TearDown() override {
-        DisableTrace();
-        std::filesystem::remove_all(dir_);
-    }
+    void TearDown() override { DisableTrace(); }
     std::string Contents() const {
         std::ifstream in(path_, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
     }
-    std::filesystem::path dir_;
-    std::string path_;
+    test::TempFolder dir_;
+    std::string path_ = dir_ / "Geotal.trace";
 };
 
 TEST_F(TraceFile, writesNothingWhileOff) {
@@ -72,7 +64,7 @@ TEST_F(TraceFile, appendsLinesWithNameValueLayouts) {
 }
 
 TEST_F(TraceFile, losesTheLineSilentlyWhenTheFileCannotBeOpened) {
-    EnableTrace((dir_ / "missing-folder" / "Geotal.trace").string());
+    EnableTrace(dir_ / "missing-folder/Geotal.trace");
     Trace("lost");
     EXPECT_TRUE(IsTraceEnabled());
     EXPECT_FALSE(std::filesystem::exists(dir_ / "missing-folder"));

@@ -154,8 +154,8 @@ TEST(GpxReader, readsWindowsAndUnixLineEndsAlike) {
 TEST(GpxReader, addsNothingForAMissingFileOrADirectory) {
     testing::TrackTestFolder folder;
     TrackStore store;
-    EXPECT_FALSE(ReadGpxFile(folder.Path() + "/missing.gpx", store));
-    EXPECT_FALSE(ReadGpxFile(folder.Path(), store));
+    EXPECT_FALSE(ReadGpxFile(folder.path() + "/missing.gpx", store));
+    EXPECT_FALSE(ReadGpxFile(folder.path(), store));
     EXPECT_TRUE(store.IsEmpty());
 }
 

@@ -43,7 +43,7 @@ TEST(TrackFolder, readsGpxAndCsvFilesAndStepsTheProgressPerEntry) {
     folder.Write("notes.txt", kCsv);
     TrackStore store;
     RecordingProgress progress;
-    const TrackFolderCounts counts = LoadTrackFolder(folder.Path(), store, progress);
+    const TrackFolderCounts counts = LoadTrackFolder(folder.path(), store, progress);
     EXPECT_EQ(counts.gpsFileCount, 3);
     EXPECT_EQ(counts.positionCount, 5);
     EXPECT_EQ(store.Count(), 5);
@@ -69,20 +69,20 @@ TEST(TrackFolder, loadingTwiceReplacesThePointsAndATrailingSlashWorks) {
     folder.Write("a.gpx", kGpx);
     TrackStore store;
     NullProgress progress;
-    EXPECT_EQ(LoadTrackFolder(folder.Path(), store, progress).positionCount, 2);
-    EXPECT_EQ(LoadTrackFolder(folder.Path() + "/", store, progress).positionCount, 2);
+    EXPECT_EQ(LoadTrackFolder(folder.path(), store, progress).positionCount, 2);
+    EXPECT_EQ(LoadTrackFolder(folder.path() + "/", store, progress).positionCount, 2);
     EXPECT_EQ(store.Count(), 2);
 }
 
 TEST(TrackFolder, countsADirectoryNamedLikeATrackFileButReadsNothingFromIt) {
     testing::TrackTestFolder folder;
-    std::filesystem::create_directory(folder.Path() + "/x.gpx");
+    std::filesystem::create_directory(folder.path() + "/x.gpx");
     folder.Write("x.gpx/inner.gpx", kGpx);
     folder.Write("trip.xgpx", kGpx);
     folder.Write("track.gpx1", kGpx);
     TrackStore store;
     NullProgress progress;
-    const TrackFolderCounts counts = LoadTrackFolder(folder.Path(), store, progress);
+    const TrackFolderCounts counts = LoadTrackFolder(folder.path(), store, progress);
     EXPECT_EQ(counts.gpsFileCount, 2);  // trip.xgpx and the directory
     EXPECT_EQ(counts.positionCount, 2);
 }
@@ -92,7 +92,7 @@ TEST(TrackFolder, givesZeroAndAnEmptyStoreForAMissingFolder) {
     TrackStore store;
     store.Append({1, 1, 1, 1});
     RecordingProgress progress;
-    const TrackFolderCounts counts = LoadTrackFolder(folder.Path() + "/missing", store, progress);
+    const TrackFolderCounts counts = LoadTrackFolder(folder.path() + "/missing", store, progress);
     EXPECT_EQ(counts.gpsFileCount, 0);
     EXPECT_EQ(counts.positionCount, 0);
     EXPECT_TRUE(store.IsEmpty());
@@ -103,18 +103,18 @@ TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
     testing::TrackTestFolder folder;
     folder.Write("a.csv", kCsv);
     folder.Write("b.txt", "");
-    std::filesystem::create_directory(folder.Path() + "/logs");
-    const std::string tracePath = folder.Path() + "/logs/Geotal.trace";
+    std::filesystem::create_directory(folder.path() + "/logs");
+    const std::string tracePath = folder.path() + "/logs/Geotal.trace";
     EnableTrace(tracePath);
     TrackStore store;
     NullProgress progress;
-    LoadTrackFolder(folder.Path(), store, progress);
+    LoadTrackFolder(folder.path(), store, progress);
     DisableTrace();
     std::ifstream in(tracePath, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     for (const char* name : {"/a.csv\r\n", "/b.txt\r\n", "/logs\r\n"}) {
-        EXPECT_NE(text.str().find("Loading GPX file = " + folder.Path() + name), std::string::npos)
+        EXPECT_NE(text.str().find("Loading GPX file = " + folder.path() + name), std::string::npos)
             << text.str();
     }
 }
