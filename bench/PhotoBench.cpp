@@ -14,6 +14,7 @@
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoWriter.h"
 #include "support/Progress.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -108,13 +109,13 @@ void CopyWithFlush1000(benchmark::State& state) {
     GeneratedPhotos& generated = Generated();
     for (auto _ : state) {
         for (const std::string& name : generated.Names()) {
-            std::vector<unsigned char> bytes;
-            mode_t mode = 0;
+            geotal::WholeFile file;
             std::string error;
             const std::string copy = generated.Copies() + "/" + name;
             ::unlink(copy.c_str());
-            if (!geotal::ReadWholeFile(generated.Photos() + "/" + name, bytes, mode, error) ||
-                !geotal::WriteNewFile(copy, bytes.data(), bytes.size(), mode, error)) {
+            if (!geotal::ReadWholeFile(generated.Photos() + "/" + name, file, error) ||
+                !geotal::WriteNewFile(copy, file.bytes.data(), file.bytes.size(), file.mode,
+                                      error)) {
                 state.SkipWithError(error.c_str());
                 return;
             }

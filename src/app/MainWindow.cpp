@@ -231,7 +231,7 @@ void MainWindow::OnLoadDataFiles() {
     const TrackFolderCounts counts = LoadTrackFolder(settings.gpsFolder, track, *progress_);
     gpsFileCount = counts.gpsFileCount;
     positionCount = counts.positionCount;
-    if (ReadPhotoFolder(settings.photoFolder, photos, *progress_) == 1) {
+    if (ReadPhotoFolder(settings.photoFolder, photos, *progress_)) {
         FillPhotoList();
     }
     QApplication::restoreOverrideCursor();

@@ -45,7 +45,7 @@ void PhotoListView::SetUpColumns() {
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
 }
 
-int PhotoListView::FillPhotoList(PhotoList& photos, int coordinateFormat) {
+void PhotoListView::FillPhotoList(PhotoList& photos, CoordinateFormat coordinateFormat) {
     const int topRow = table_->rowCount() >= 2 ? std::max(0, table_->rowAt(0)) : 0;
 
     table_->setUpdatesEnabled(false);
@@ -59,7 +59,7 @@ int PhotoListView::FillPhotoList(PhotoList& photos, int coordinateFormat) {
         auto* name = NewItem(record.fileName);
         name->setFlags(name->flags() | Qt::ItemIsUserCheckable);
         name->setCheckState(record.marked ? Qt::Checked : Qt::Unchecked);
-        const bool hasPosition = record.latitude != 0.0;
+        const bool hasPosition = record.HasPosition();
         name->setData(kItemValueRole, hasPosition ? i : 0);
         table_->setItem(i, 0, name);
         table_->setItem(i, 1, NewItem(FormatPhotoTime(record.captureTime)));
@@ -74,7 +74,6 @@ int PhotoListView::FillPhotoList(PhotoList& photos, int coordinateFormat) {
         table_->scrollToItem(table_->item(std::min(topRow, table_->rowCount() - 1), 0),
                              QAbstractItemView::PositionAtTop);
     }
-    return 1;
 }
 
 void PhotoListView::ReadMarksFromList(PhotoList& photos) const {

@@ -3,6 +3,7 @@
 
 #include <QObject>
 
+#include "output/Formatting.h"
 #include "photo/PhotoList.h"
 
 class QTableWidget;
@@ -19,7 +20,7 @@ public:
     void SetUpColumns();
 
     // Rebuilds every row from the records, keeping the top visible row where it was.
-    int FillPhotoList(PhotoList& photos, int coordinateFormat);
+    void FillPhotoList(PhotoList& photos, CoordinateFormat format);
     // Copies each row's check box into its record's marked flag.
     void ReadMarksFromList(PhotoList& photos) const;
 

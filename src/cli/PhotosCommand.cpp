@@ -13,7 +13,7 @@ namespace geotal::cli {
 int RunPhotosCommand(const std::vector<std::string>& args) {
     std::string folder;
     bool haveFolder = false;
-    int format = DecimalDegrees;
+    CoordinateFormat format = CoordinateFormat::DecimalDegrees;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -42,7 +42,7 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
             if (value != "1" && value != "2" && value != "3") {
                 return UsageError("photos: --format takes 1, 2 or 3, not '" + value + "'");
             }
-            format = value[0] - '0';
+            format = CoordinateFormatFromNumber(value[0] - '0');
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return UsageError("photos: unknown option '" + arg + "'");
         } else if (haveFolder) {
@@ -60,8 +60,7 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     TerminalProgress progress;
     ReadPhotoFolder(folder, photos, progress);
     for (const PhotoRecord& photo : photos.records) {
-        // The list shows a position when the latitude is not 0, whatever the longitude.
-        const bool hasPosition = photo.latitude != 0.0;
+        const bool hasPosition = photo.HasPosition();
         const std::string latitude = hasPosition ? FormatCoordinate(photo.latitude, format) : "";
         const std::string longitude = hasPosition ? FormatCoordinate(photo.longitude, format) : "";
         std::printf("%s\t%s\t%s\t%s\t%d\n", photo.fileName.c_str(),

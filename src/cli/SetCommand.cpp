@@ -8,6 +8,8 @@
 
 #include "cli/Command.h"
 #include "photo/PhotoWriter.h"
+#include "support/Angles.h"
+#include "support/AsciiText.h"
 
 namespace geotal::cli {
 namespace {
@@ -31,14 +33,6 @@ void PrintSetHelp() {
         "Failures go to standard error and the next photo is tried.\n"
         "Exit status: 0 all written, 1 some photo failed, 2 wrong arguments.\n"
         "Use -- before photo names that start with \"--\".\n");
-}
-
-// The text for a failure whose step has no message of its own.
-std::string SilentFailureText(const WriteOutcome& outcome, const std::string& path) {
-    if (outcome.code == kNoExif) {
-        return "Error reading file : " + path + " (no EXIF data, or not a readable JPEG file)\n";
-    }
-    return "Error setting the GPS tags of file : " + path + "\n";
 }
 
 }  // namespace
@@ -107,15 +101,23 @@ int RunSetCommand(const std::vector<std::string>& args) {
         return UsageError("set: 0 0 stands for \"no position\" and is never written");
     }
     if (copyFiles) {
-        while (copyFolder.size() > 1 && copyFolder.back() == '/') {
-            copyFolder.pop_back();
-        }
+        copyFolder = WithoutTrailingSlashes(copyFolder);
         if (!IsUsableCopyFolder(copyFolder)) {
             std::fprintf(stderr,
                          "geotal-cli: set: --copy-to '%s' is not an existing folder we can write "
                          "to; nothing was written\n",
                          copyFolder.c_str());
             return kUsageError;
+        }
+        for (std::size_t i = 2; i < positional.size(); ++i) {
+            const std::string folder = FolderOf(positional[i]);
+            if (IsSameFolder(copyFolder, folder.empty() ? "." : folder)) {
+                std::fprintf(stderr,
+                             "geotal-cli: set: --copy-to '%s' is the folder of %s itself; a copy "
+                             "there would replace the original; nothing was written\n",
+                             copyFolder.c_str(), positional[i].c_str());
+                return kUsageError;
+            }
         }
     }
 
@@ -125,18 +127,16 @@ int RunSetCommand(const std::vector<std::string>& args) {
     int failed = 0;
     for (std::size_t i = 2; i < positional.size(); ++i) {
         const std::string& path = positional[i];
-        // Positions are held in seconds of arc.
-        const WriteOutcome outcome =
-            writer.PutFileLongLat(path, latitude * 3600.0, longitude * 3600.0, altitude);
+        const WriteOutcome outcome = writer.PutFileLongLat(
+            path, DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), altitude);
         if (outcome.result == WriteResult::Written) {
             ++updated;
             continue;
         }
         ++failed;
-        const std::string text =
-            outcome.message.empty() ? SilentFailureText(outcome, path) : outcome.message;
+        const std::string& text = outcome.message;
         std::fputs(text.c_str(), stderr);
-        if (text.back() != '\n') {
+        if (!text.empty() && text.back() != '\n') {
             std::fputc('\n', stderr);
         }
     }

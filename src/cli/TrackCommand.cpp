@@ -43,9 +43,10 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     progress.End();
     for (int i = 0; i < store.Count(); ++i) {
         const TrackPoint& point = store.At(i);
-        std::printf("%s\t%s\t%g\t%s\n", FormatCoordinate(point.latitude, DecimalDegrees).c_str(),
-                    FormatCoordinate(point.longitude, DecimalDegrees).c_str(), point.elevation,
-                    FormatPhotoTime(point.time).c_str());
+        std::printf("%s\t%s\t%g\t%s\n",
+                    FormatCoordinate(point.latitude, CoordinateFormat::DecimalDegrees).c_str(),
+                    FormatCoordinate(point.longitude, CoordinateFormat::DecimalDegrees).c_str(),
+                    point.elevation, FormatPhotoTime(point.time).c_str());
     }
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "geotal-cli: track: could not write the points\n");

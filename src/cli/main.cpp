@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "support/Version.h"
 
 namespace geotal::cli {
 
@@ -16,7 +17,7 @@ int RunSetCommand(const std::vector<std::string>& args);     // SetCommand.cpp
 const Command kCommands[] = {
     {"version", "", "print the program version",
      [](const std::vector<std::string>&) {
-         std::printf("Geotal 1.1.5\n");
+         std::printf("Geotal %s\n", kVersionText);
          return 0;
      }},
     {"track", "GPSFOLDER", "list every track point of the GPX and CSV files in GPSFOLDER",

@@ -5,16 +5,22 @@
 
 namespace geotal {
 
-enum CoordinateFormat : int {
+// The numbers are those stored in the settings and taken by the command line.
+enum class CoordinateFormat : int {
     DecimalDegrees = 1,         // "DD.DDDD"
     DegreesMinutes = 2,         // "DD MM.MMMM"
     DegreesMinutesSeconds = 3,  // "DD MM SS.SS"
 };
 
-// angle in seconds of arc; format as stored in the settings (other values give "" or "-").
-std::string FormatCoordinate(double angle, int format);
+// The format a stored number stands for; a number that stands for none gives decimal degrees,
+// so that a damaged setting cannot blank every coordinate of the list.
+CoordinateFormat CoordinateFormatFromNumber(int number);
 
-// An OLE Automation date as "YYYY/MM/DD HH:MM:SS", rounded to the second.
+// angle in seconds of arc.
+std::string FormatCoordinate(double angle, CoordinateFormat format);
+
+// An OLE Automation date as "YYYY/MM/DD HH:MM:SS", rounded to the second; the empty text for
+// 0, which means "no time" (no photo was taken in 1899).
 std::string FormatPhotoTime(double time);
 
 }  // namespace geotal

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "support/FileDescriptor.h"
+#include "support/WholeFile.h"
 
 namespace geotal {
 namespace {
@@ -17,7 +18,8 @@ std::string ErrorText(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+bool WriteAll(int fd, const void* bytes, std::size_t size) {
+    const auto* data = static_cast<const char*>(bytes);
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
         if (written < 0) {
@@ -40,42 +42,7 @@ bool IsHardLinkUnsupported(int error) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, mode_t& mode,
-                   std::string& error) {
-    // Non-blocking, so that a pipe given as a photo is refused instead of waited on.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
-        error = ErrorText("Cannot open", path);
-        return false;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        errno = EINVAL;
-        error = ErrorText("Not a file:", path);
-        return false;
-    }
-    mode = status.st_mode & 07777;
-    bytes.resize(static_cast<std::size_t>(status.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            error = ErrorText("Cannot read", path);
-            return false;
-        }
-        if (got == 0) {
-            break;  // the file shrank while we read it
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    bytes.resize(done);
-    return true;
-}
-
-bool WriteNewFile(const std::string& path, const unsigned char* data, std::size_t size, mode_t mode,
+bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
                   std::string& error) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (fd.get() < 0) {
@@ -101,9 +68,8 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
         error = "Cannot copy " + from + " onto itself";
         return false;
     }
-    std::vector<unsigned char> bytes;
-    mode_t mode = 0;
-    if (!ReadWholeFile(from, bytes, mode, error)) {
+    WholeFile source;
+    if (!ReadWholeFile(from, source, error)) {
         return false;
     }
     // The copy goes to a private name first, so an earlier copy is replaced only by a whole one.
@@ -113,8 +79,9 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
         error = ErrorText("Cannot create", partial);
         return false;
     }
-    const bool written = ::fchmod(fd.get(), mode) == 0 &&
-                         WriteAll(fd.get(), bytes.data(), bytes.size()) && ::fsync(fd.get()) == 0;
+    const bool written = ::fchmod(fd.get(), source.mode) == 0 &&
+                         WriteAll(fd.get(), source.bytes.data(), source.bytes.size()) &&
+                         ::fsync(fd.get()) == 0;
     if (!written || !fd.Close() || std::rename(partial.c_str(), to.c_str()) != 0) {
         error = ErrorText("Cannot write", to);
         ::unlink(partial.c_str());

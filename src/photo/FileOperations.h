@@ -4,17 +4,12 @@
 #include <sys/types.h>
 #include <cstddef>
 #include <string>
-#include <vector>
 
 namespace geotal {
 
-// Reads the whole file; mode receives its permission bits.
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes, mode_t& mode,
-                   std::string& error);
-
 // Creates path (failing if any file of that name exists), writes the bytes with the given
 // permission bits and flushes them to disk. A failed write leaves no file behind.
-bool WriteNewFile(const std::string& path, const unsigned char* data, std::size_t size, mode_t mode,
+bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
                   std::string& error);
 
 // Copies from to to, replacing an existing file at to only once the whole copy is on disk.

@@ -10,6 +10,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include "photo/FileOperations.h"
+#include "support/WholeFile.h"
 
 // Every exiv2 call of the program is in this file, and exiv2's exceptions stop here.
 
@@ -159,7 +160,12 @@ int PutRef(ExifMetadata* exif, const char* key, const std::string& ref, const ch
         return 0;
     }
     try {
-        const Exiv2::AsciiValue value(ref);
+        // read() ends the text with the NUL that EXIF counts ("N" has count 2, as cameras
+        // write it); the constructor would store it without.
+        Exiv2::AsciiValue value;
+        if (value.read(ref) != 0) {
+            return 0;
+        }
         exif->data[key].setValue(&value);
         return 1;
     } catch (...) {
@@ -285,14 +291,14 @@ int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText) {
     SilenceLibrary();
     try {
-        std::vector<unsigned char> bytes;
-        mode_t mode = 0;
-        if (!ReadWholeFile(source, bytes, mode, errorText)) {
+        WholeFile file;
+        if (!ReadWholeFile(source, file, errorText)) {
             return 0;
         }
         // Rewritten in memory: exiv2 would otherwise rewrite the source file in place.
         Exiv2::Image::AutoPtr image =
-            Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
+            Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(file.bytes.data()),
+                                      static_cast<long>(file.bytes.size()));
         if (image.get() == nullptr) {
             errorText = "Unknown image format: " + source;
             return 0;
@@ -309,7 +315,7 @@ int cMergeMetadata(const std::string& source, const std::string& destination,
         const long size = io.size();
         const Exiv2::byte* data = io.mmap(false);
         const bool written =
-            WriteNewFile(destination, data, static_cast<std::size_t>(size), mode, errorText);
+            WriteNewFile(destination, data, static_cast<std::size_t>(size), file.mode, errorText);
         io.munmap();
         return written ? 1 : 0;
     } catch (const std::exception& error) {

@@ -6,29 +6,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "support/AsciiText.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
 namespace {
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EndsWithNoCase(const std::string& name, const std::string& ending) {
-    if (name.size() < ending.size()) {
-        return false;
-    }
-    return std::equal(ending.begin(), ending.end(), name.end() - ending.size(),
-                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-}
-
-std::string WithoutTrailingSlashes(std::string folder) {
-    while (!folder.empty() && folder.back() == '/') {
-        folder.pop_back();
-    }
-    return folder;
-}
 
 // Directories and devices that happen to match are no photos; a pipe would block the reading.
 bool IsRegularFile(const std::string& folder, const dirent& entry) {
@@ -87,7 +69,7 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder) {
     return names;
 }
 
-int ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
+bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
     const std::string folder = WithoutTrailingSlashes(folderText);
     photos.Clear();
     for (std::string& name : ListPhotoFiles(folder)) {
@@ -99,7 +81,7 @@ int ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSi
     char status[64];
     std::snprintf(status, sizeof status, "Reading %d image files...", photos.Count());
     progress.Begin(status, photos.Count() - 1);
-    int result = 1;
+    bool complete = true;
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& photo = photos[i];
         const std::string path = folder + "/" + photo.fileName;
@@ -107,7 +89,7 @@ int ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSi
         double longitude = 0;
         double latitude = 0;
         double time = 0;
-        if (ReadPhotoMetadata(path, longitude, latitude, time) == 1) {
+        if (ReadPhotoMetadata(path, longitude, latitude, time)) {
             photo.longitude = longitude;
             photo.latitude = latitude;
             photo.captureTime = time;
@@ -122,17 +104,17 @@ int ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSi
             photo.latitude = 0;
             photo.captureTime = 0;
         }
-        photo.marked = photo.latitude == 0.0 && photo.longitude == 0.0;
+        photo.marked = !photo.HasPosition();
         progress.SetPosition(i);
         progress.Pump();
         if (progress.AbortRequested()) {
-            result = 0;
+            complete = false;
             break;
         }
     }
     progress.End();
     progress.ClearAbort();
-    return result;
+    return complete;
 }
 
 }  // namespace geotal

@@ -21,8 +21,8 @@ bool IsPhotoFileName(const std::string& name);
 std::vector<std::string> ListPhotoFiles(const std::string& folder);
 
 // Fills photos from the folder (trailing "/" removed; paths are folder + "/" + name): one
-// record per photo file, checked exactly when it has no position. Returns 1 when every photo
-// was read, 0 when the user aborted; the photos not read keep no position and no time.
-int ReadPhotoFolder(const std::string& folder, PhotoList& photos, ProgressSink& progress);
+// record per photo file, checked exactly when it has no position. True when every photo was
+// read, false when the user aborted; the photos not read keep no position and no time.
+bool ReadPhotoFolder(const std::string& folder, PhotoList& photos, ProgressSink& progress);
 
 }  // namespace geotal

@@ -14,6 +14,10 @@ struct PhotoRecord {
     double altitude = 0;     // metres, from the track
     bool marked = false;     // the row's check state
     int listItem = -1;       // the row in the list view; -1 means no row
+
+    // Latitude 0 with longitude 0 is the one value that means "no position"; a photo on the
+    // equator or on the prime meridian has one.
+    bool HasPosition() const { return latitude != 0.0 || longitude != 0.0; }
 };
 
 struct PhotoList {

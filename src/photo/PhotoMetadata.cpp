@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "photo/MetadataLibrary.h"
+#include "support/Angles.h"
 #include "support/DateTime.h"
 
 namespace geotal {
@@ -31,10 +32,6 @@ int FieldAt(const std::string& text, std::size_t start, std::size_t length) {
     return static_cast<int>(negative ? -value : value);
 }
 
-double ToSeconds(double degrees, double minutes, double seconds) {
-    return degrees * 3600 + minutes * 60 + seconds;
-}
-
 }  // namespace
 
 double ParseExifDateTime(const std::string& text) {
@@ -43,8 +40,8 @@ double ParseExifDateTime(const std::string& text) {
     return IsValidCalendarTime(time) ? ToOleDate(time) : 0.0;
 }
 
-int ReadPhotoMetadata(const std::string& path, double& longitude, double& latitude,
-                      double& captureTime) {
+bool ReadPhotoMetadata(const std::string& path, double& longitude, double& latitude,
+                       double& captureTime) {
     longitude = 0;
     latitude = 0;
     ExifHandle exif;
@@ -53,12 +50,12 @@ int ReadPhotoMetadata(const std::string& path, double& longitude, double& latitu
         cGetImageFileMetadata(path, 0, 0, exif, iptc);
     }
     if (!exif) {
-        return 0;
+        return false;
     }
     std::string date;
     if (cEXIF_GetDateTimeOriginal(exif.get(), date) == 0 &&
         cEXIF_GetDateTime(exif.get(), date) == 0) {
-        return 0;
+        return false;
     }
     double latParts[3];
     double lonParts[3];
@@ -71,8 +68,8 @@ int ReadPhotoMetadata(const std::string& path, double& longitude, double& latitu
         cEXIF_GetGPSLongitudeRef(exif.get(), lonRef) != 0;
     captureTime = ParseExifDateTime(date);
     if (hasGps) {
-        latitude = ToSeconds(latParts[0], latParts[1], latParts[2]);
-        longitude = ToSeconds(lonParts[0], lonParts[1], lonParts[2]);
+        latitude = DmsToArcSeconds(latParts[0], latParts[1], latParts[2]);
+        longitude = DmsToArcSeconds(lonParts[0], lonParts[1], lonParts[2]);
         if (latRef == "S") {
             latitude = -latitude;
         }
@@ -84,7 +81,7 @@ int ReadPhotoMetadata(const std::string& path, double& longitude, double& latitu
     if (iptc) {
         cDestroyIPTC(iptc);
     }
-    return 1;
+    return true;
 }
 
 }  // namespace geotal

@@ -1,15 +1,13 @@
 #include "photo/PhotoUpdate.h"
 
+#include "support/AsciiText.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
 
 int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWriter& writer,
                       ProgressSink& progress, const UpdateCallbacks& callbacks) {
-    std::string folder = photoFolder;
-    while (!folder.empty() && folder.back() == '/') {
-        folder.pop_back();
-    }
+    const std::string folder = WithoutTrailingSlashes(photoFolder);
     Trace("****  WRITE TO PHOTO");
     progress.Begin("Updating image files...", photos.Count());
     int updated = 0;
@@ -18,7 +16,7 @@ int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWr
         const PhotoRecord& photo = photos[i];
         if (photo.listItem != -1 && callbacks.isChecked(i)) {
             // 0/0 means "no position"; writing it would claim the photo was taken there.
-            if (photo.latitude != 0.0 || photo.longitude != 0.0) {
+            if (photo.HasPosition()) {
                 const std::string path = folder + "/" + photo.fileName;
                 TraceValue("Save to file", path);
                 const WriteOutcome outcome =

@@ -6,50 +6,117 @@
 
 #include "photo/FileOperations.h"
 #include "photo/MetadataLibrary.h"
+#include "support/Angles.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
 namespace {
 
-WriteOutcome Failure(int code, std::string message = {}) {
-    const WriteResult result =
-        code == kDegreeRange || code == kMinuteRange ? WriteResult::StopRun : WriteResult::Failed;
+WriteOutcome Failure(WriteCode code, std::string message) {
+    const WriteResult result = code == WriteCode::DegreeRange || code == WriteCode::MinuteRange
+                                   ? WriteResult::StopRun
+                                   : WriteResult::Failed;
     return {result, code, std::move(message)};
+}
+
+// The GPS tags of one position, as the metadata library takes them.
+struct GpsTags {
+    DmsParts latitude, longitude;
+    const char* latitudeRef = "N";
+    const char* longitudeRef = "E";
+    double altitude = 0;
+    int altitudeRef = 0;  // 0 above sea level, 1 below
+};
+
+GpsTags ToGpsTags(double latitude, double longitude, double altitude) {
+    GpsTags tags;
+    tags.latitudeRef = latitude < 0 ? "S" : "N";
+    tags.longitudeRef = longitude < 0 ? "W" : "E";
+    tags.latitude = SplitDms(std::fabs(latitude));
+    tags.longitude = SplitDms(std::fabs(longitude));
+    tags.altitudeRef = altitude < 0 ? 1 : 0;
+    tags.altitude = std::fabs(altitude);
+    return tags;
+}
+
+bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
+    // In this order, stopping at the first that fails.
+    return cEXIF_PutGPSVersion(exif, "2200") != 0 &&
+           cEXIF_PutGPSLatitude(exif, tags.latitude.degrees, tags.latitude.minutes,
+                                tags.latitude.seconds) != 0 &&
+           cEXIF_PutGPSLongitude(exif, tags.longitude.degrees, tags.longitude.minutes,
+                                 tags.longitude.seconds) != 0 &&
+           cEXIF_PutGPSLatitudeRef(exif, tags.latitudeRef) != 0 &&
+           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 &&
+           cEXIF_PutGPSAltitude(exif, tags.altitude) != 0 &&
+           cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
+}
+
+// Puts the new file under the photo's name through the old temporary name.
+WriteOutcome SwapIn(const std::string& path, const std::string& newName) {
+    const std::string oldName = TemporaryNameOf(path, "_oldGeotal");
+    KeptBy keptBy = KeptBy::HardLink;
+    if (!KeepUnderOldName(path, oldName, keptBy)) {
+        return Failure(WriteCode::RenameOldFailed, "Error Renaming old file : " + path + "\n");
+    }
+    if (!PutInPlace(newName, path, keptBy)) {
+        // Give the photo its name back: the old content is still whole under the old name.
+        if (keptBy == KeptBy::HardLink) {
+            RemoveFile(oldName);
+        } else {
+            RenameNoReplace(oldName, path);
+        }
+        return Failure(WriteCode::RenameNewFailed, "Error renaming new file : " + path + "\n");
+    }
+    if (!RemoveFile(oldName)) {
+        return Failure(WriteCode::DeleteOldFailed, "Error deleting old file : " + oldName + "\n");
+    }
+    return {WriteResult::Written, WriteCode::None, {}};
 }
 
 }  // namespace
 
 DmsParts SplitDms(double value) {
     DmsParts parts;
-    parts.degrees = std::floor(value / 3600);
+    parts.degrees = std::floor(ArcSecondsToDegrees(value));
     // The quotient can round up to the next whole number just below it; step back then.
-    if (parts.degrees * 3600 > value) {
+    if (DegreesToArcSeconds(parts.degrees) > value) {
         parts.degrees -= 1;
     }
-    const double rest = value - parts.degrees * 3600;
-    parts.minutes = std::floor(rest / 60);
-    if (parts.minutes * 60 > rest) {
+    const double rest = value - DegreesToArcSeconds(parts.degrees);
+    parts.minutes = std::floor(rest / kArcSecondsPerMinute);
+    if (parts.minutes * kArcSecondsPerMinute > rest) {
         parts.minutes -= 1;
     }
-    parts.seconds = rest - parts.minutes * 60;
+    parts.seconds = rest - parts.minutes * kArcSecondsPerMinute;
     return parts;
 }
 
-int CheckDmsRange(const DmsParts& latitude, const DmsParts& longitude) {
-    // Written as "not within" so that a value that is not a number fails too.
-    if (!(latitude.degrees <= 90) || !(longitude.degrees <= 180)) {
-        return kDegreeRange;
+WriteCode CheckPositionRange(double latitude, double longitude) {
+    // The whole value, not only its degrees: 90.5° has 90 whole degrees.
+    if (!IsOnGlobe(latitude, longitude)) {
+        return WriteCode::DegreeRange;
     }
-    if (!(latitude.minutes <= 59.999) || !(longitude.minutes <= 59.999)) {
-        return kMinuteRange;
+    const DmsParts lat = SplitDms(std::fabs(latitude));
+    const DmsParts lon = SplitDms(std::fabs(longitude));
+    if (!(lat.minutes <= 59.999) || !(lon.minutes <= 59.999)) {
+        return WriteCode::MinuteRange;
     }
-    return 0;
+    return WriteCode::None;
 }
 
 bool IsUsableCopyFolder(const std::string& folder) {
     struct stat status {};
     return !folder.empty() && ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
            ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool IsSameFolder(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.empty() ? "/" : a.c_str(), &first) == 0 &&
+           ::stat(b.empty() ? "/" : b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }
 
 void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) {
@@ -61,8 +128,8 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitud
                                          double altitude) {
     Trace("Start PutFileLongLat");
     WriteOutcome outcome = Write(path, latitude, longitude, altitude);
-    if (outcome.code != 0) {
-        TraceValue("  Catch error", outcome.code);
+    if (outcome.code != WriteCode::None) {
+        TraceValue("  Catch error", static_cast<int>(outcome.code));
     }
     Trace("End PutFileLongLat");
     return outcome;
@@ -70,13 +137,12 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitud
 
 WriteOutcome PhotoWriter::Write(const std::string& path, double latitude, double longitude,
                                 double altitude) {
-    const std::string version = "2200";
     if (copyFiles_) {
         std::string error;
         // A backup that could not be made must not be followed by a change to the original.
         if (!CopyFileReplacing(path, copyFolder_ + "/" + FileNameOf(path), error)) {
             TraceValue("  Copy failed", error);
-            return Failure(kCopyFailed, "Error copying file : " + path + "\n");
+            return Failure(WriteCode::CopyFailed, "Error copying file : " + path + "\n");
         }
     }
 
@@ -86,83 +152,40 @@ WriteOutcome PhotoWriter::Write(const std::string& path, double latitude, double
         cGetImageFileMetadata(path, 0, 1, exif, iptc);
     }
     if (!exif) {
-        return Failure(kNoExif);
+        return Failure(WriteCode::NoExif, "Error reading file : " + path +
+                                              " (no EXIF data, or not a readable JPEG file)\n");
     }
 
-    const char* latitudeRef = "N";
-    if (latitude < 0) {
-        latitudeRef = "S";
-        latitude = -latitude;
-    }
-    const char* longitudeRef = "E";
-    if (longitude < 0) {
-        longitudeRef = "W";
-        longitude = -longitude;
-    }
-    const DmsParts lat = SplitDms(latitude);
-    const DmsParts lon = SplitDms(longitude);
-    switch (CheckDmsRange(lat, lon)) {
-        case kDegreeRange:
-            return Failure(kDegreeRange,
+    switch (CheckPositionRange(latitude, longitude)) {
+        case WriteCode::DegreeRange:
+            return Failure(WriteCode::DegreeRange,
                            "Internal Error: Degree range out of bounds. Please contact Tarsel "
                            "Helpdesk");
-        case kMinuteRange:
-            return Failure(kMinuteRange,
+        case WriteCode::MinuteRange:
+            return Failure(WriteCode::MinuteRange,
                            "Internal Error: Minute range out of bounds. Please contact Tarsel "
                            "Helpdesk");
         default:
             break;
     }
-    int altitudeRef = 0;
-    if (altitude < 0) {
-        altitudeRef = 1;
-        altitude = -altitude;
-    }
 
     Trace("  Update");
-    ExifMetadata* tags = exif.get();
-    const bool tagsSet = cEXIF_PutGPSVersion(tags, version) != 0 &&
-                         cEXIF_PutGPSLatitude(tags, lat.degrees, lat.minutes, lat.seconds) != 0 &&
-                         cEXIF_PutGPSLongitude(tags, lon.degrees, lon.minutes, lon.seconds) != 0 &&
-                         cEXIF_PutGPSLatitudeRef(tags, latitudeRef) != 0 &&
-                         cEXIF_PutGPSLongitudeRef(tags, longitudeRef) != 0 &&
-                         cEXIF_PutGPSAltitude(tags, altitude) != 0 &&
-                         cEXIF_PutGPSAltitudeRef(tags, altitudeRef) != 0;
-    if (!tagsSet) {
-        return Failure(kTagNotSet);
+    if (!PutGpsTags(exif.get(), ToGpsTags(latitude, longitude, altitude))) {
+        return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
     }
 
     Trace("  Merge");
     const std::string newName = TemporaryNameOf(path, "_newGeotal");
-    const std::string oldName = TemporaryNameOf(path, "_oldGeotal");
     std::string libraryError;
     if (cMergeMetadata(path, newName, exif.get(), iptc.get(), libraryError) == 0) {
-        return Failure(kMergeFailed, "Error Updating file : " + path + " \n" + libraryError + "\n");
+        return Failure(WriteCode::MergeFailed,
+                       "Error Updating file : " + path + " \n" + libraryError + "\n");
     }
-    // The new file is whole and on disk before the photo's name is touched.
-    KeptBy keptBy = KeptBy::HardLink;
-    if (!KeepUnderOldName(path, oldName, keptBy)) {
-        return Failure(kRenameOldFailed, "Error Renaming old file : " + path + "\n");
+    const WriteOutcome swapped = SwapIn(path, newName);
+    if (swapped.result == WriteResult::Written) {
+        Trace("  Destroy");
     }
-    if (!PutInPlace(newName, path, keptBy)) {
-        // Give the photo its name back: the old content is still whole under the old name.
-        if (keptBy == KeptBy::HardLink) {
-            RemoveFile(oldName);
-        } else {
-            RenameNoReplace(oldName, path);
-        }
-        return Failure(kRenameNewFailed, "Error renaming new file : " + path + "\n");
-    }
-    if (!RemoveFile(oldName)) {
-        return Failure(kDeleteOldFailed, "Error deleting old file : " + oldName + "\n");
-    }
-
-    Trace("  Destroy");
-    cDestroyEXIF(exif);
-    if (iptc) {
-        cDestroyIPTC(iptc);
-    }
-    return {WriteResult::Written, 0, {}};
+    return swapped;
 }
 
 }  // namespace geotal

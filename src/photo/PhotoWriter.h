@@ -8,28 +8,29 @@
 namespace geotal {
 
 enum class WriteResult {
-    Failed = 0,   // this file failed; the run goes on with the next one
-    Written = 1,  // the file now carries the position
-    StopRun = 2,  // internal range error; the run stops after this file
+    Failed,   // this file failed; the run goes on with the next one
+    Written,  // the file now carries the position
+    StopRun,  // internal range error; the run stops after this file
+};
+
+// The step at which a write failed; the numbers are the ones the trace shows.
+enum class WriteCode : int {
+    None = 0,
+    NoExif = 1,
+    TagNotSet = 2,
+    DegreeRange = 3,
+    MinuteRange = 4,
+    MergeFailed = 5,
+    RenameOldFailed = 6,
+    RenameNewFailed = 7,
+    DeleteOldFailed = 8,
+    CopyFailed = 9,  // the backup copy was asked for and could not be made
 };
 
 struct WriteOutcome {
     WriteResult result = WriteResult::Failed;
-    int code = 0;         // the failing step, 0 on success
-    std::string message;  // the text to show the user; empty when there is none
-};
-
-// Failing steps of PutFileLongLat.
-enum WriteCode : int {
-    kNoExif = 1,
-    kTagNotSet = 2,
-    kDegreeRange = 3,
-    kMinuteRange = 4,
-    kMergeFailed = 5,
-    kRenameOldFailed = 6,
-    kRenameNewFailed = 7,
-    kDeleteOldFailed = 8,
-    kCopyFailed = 9,  // the backup copy was asked for and could not be made
+    WriteCode code = WriteCode::None;
+    std::string message;  // the text to show the user; empty on success
 };
 
 // One coordinate in seconds of arc split into whole degrees, whole minutes and seconds.
@@ -40,11 +41,15 @@ struct DmsParts {
 // Splits a value that is not negative by truncation, never rounding up into the next minute.
 DmsParts SplitDms(double secondsOfArc);
 
-// 0 when both coordinates are in range, else kDegreeRange or kMinuteRange.
-int CheckDmsRange(const DmsParts& latitude, const DmsParts& longitude);
+// None when the position (seconds of arc, signed) lies within ±90° and ±180° and its minute
+// parts are whole minutes below 60; else DegreeRange or MinuteRange, degrees checked first.
+WriteCode CheckPositionRange(double latitude, double longitude);
 
 // Whether copies can be made there: a non-empty path of an existing, writable folder.
 bool IsUsableCopyFolder(const std::string& folder);
+
+// Whether both paths name the same existing folder (a backup there would be no backup).
+bool IsSameFolder(const std::string& a, const std::string& b);
 
 class PhotoWriter {
 public:

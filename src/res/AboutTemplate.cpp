@@ -8,7 +8,7 @@ using K = ControlKind;
 
 constexpr ControlTemplate kControls[] = {
     {-1, K::Icon, "", 11, 17, 20, 20, kNone, "Geotal"},
-    {-1, K::Label, "Geotal Version 1.1.5", 40, 26, 119, 8, kNone, nullptr},
+    {-1, K::Label, "Geotal Version " GEOTAL_VERSION, 40, 26, 119, 8, kNone, nullptr},
     {-1, K::Label, "Writes the positions of your GPS tracks\ninto your photos.", 40, 41, 172, 23,
      kNone, nullptr},
     {1, K::Button, "OK", 178, 78, 50, 14, kTabStop | kDefault, nullptr},

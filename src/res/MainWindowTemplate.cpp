@@ -50,7 +50,7 @@ constexpr ControlTemplate kControls[] = {
     {2, K::Button, "Exit", 434, 340, 50, 14, kTabStop | kDefault, nullptr},
 };
 
-constexpr DialogTemplate kTemplate{102, "Geotal 1.1.5", 496, 361, 8, kControls};
+constexpr DialogTemplate kTemplate{102, "Geotal " GEOTAL_VERSION, 496, 361, 8, kControls};
 
 }  // namespace
 

@@ -9,7 +9,8 @@
 namespace geotal {
 namespace {
 
-using Field = std::variant<std::string Settings::*, int Settings::*, bool Settings::*>;
+using Field = std::variant<std::string Settings::*, int Settings::*, bool Settings::*,
+                           CoordinateFormat Settings::*>;
 
 // One stored value. Load walks the table in order, Save walks the user values in order.
 struct SettingEntry {
@@ -66,6 +67,11 @@ void LoadEntry(const SettingEntry& entry, const CVORegistry& key, Settings& sett
                 settings.*flag = (entry.readAtLoad ? key.ReadDWORD(entry.name, entry.numberDefault)
                                                    : entry.numberDefault) != 0;
             },
+            [&](CoordinateFormat Settings::*format) {
+                settings.*format = CoordinateFormatFromNumber(
+                    entry.readAtLoad ? key.ReadDWORD(entry.name, entry.numberDefault)
+                                     : entry.numberDefault);
+            },
         },
         entry.field);
 }
@@ -78,6 +84,9 @@ void SaveEntry(const SettingEntry& entry, CVORegistry& key, const Settings& sett
             },
             [&](int Settings::*number) { key.WriteDWORD(entry.name, settings.*number); },
             [&](bool Settings::*flag) { key.WriteDWORD(entry.name, settings.*flag ? 1 : 0); },
+            [&](CoordinateFormat Settings::*format) {
+                key.WriteDWORD(entry.name, static_cast<int>(settings.*format));
+            },
         },
         entry.field);
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "output/Formatting.h"
+
 namespace geotal {
 
 // Plain values, so the core can take them without knowing where they are kept.
@@ -10,8 +12,8 @@ struct Settings {
     std::string programFolder;  // where the program and its help file live; never saved
     std::string gpsFolder;
     std::string photoFolder;
-    int coordinateFormat = 1;  // 1 DD.DDDD, 2 DD MM.MMMM, 3 DD MM SS.SS; not range-checked
-    int mapService = 1;        // index of the map web service; always 1 after a load
+    CoordinateFormat coordinateFormat = CoordinateFormat::DecimalDegrees;
+    int mapService = 1;  // index of the map web service; always 1 after a load
     bool copyFiles = true;
     std::string copyFolder;
     int exportFormat = 0;  // 0 CSV, 1 KML

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "support/Angles.h"
 #include "support/DateTimeText.h"
 #include "track/CsvLines.h"
 #include "track/TextToFloat.h"
@@ -19,7 +20,8 @@ void CsvTrackParser::Feed(std::string_view line) {
     dateTime_.assign(fields_[1]);
     dateTime_.push_back(' ');
     dateTime_.append(fields_[2]);
-    store_.Append({latitude * 3600.0, longitude * 3600.0, 0.0, ParseDateTimeText(dateTime_)});
+    store_.Append({DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), 0.0,
+                   ParseDateTimeText(dateTime_)});
 }
 
 void ParseCsvTrackLines(const std::vector<std::string_view>& lines, TrackStore& store) {

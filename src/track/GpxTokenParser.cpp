@@ -1,5 +1,6 @@
 #include "track/GpxTokenParser.h"
 
+#include "support/Angles.h"
 #include "support/DateTimeText.h"
 #include "track/TextToFloat.h"
 
@@ -102,7 +103,8 @@ void GpxTokenParser::Feed(std::string_view token) {
     } else if (token == "</trkpt>") {
         inPoint_ = false;
         if (hasTime_ && hasPosition_) {
-            store_.Append({latitude_ * 3600.0, longitude_ * 3600.0, elevation_, pointTime_});
+            store_.Append({DegreesToArcSeconds(latitude_), DegreesToArcSeconds(longitude_),
+                           elevation_, pointTime_});
             elevation_ = 0;
         }
         hasTime_ = false;

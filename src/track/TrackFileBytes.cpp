@@ -1,15 +1,9 @@
 #include "track/TrackFileBytes.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
-#include <new>
-#include <stdexcept>
 
-#include "support/FileDescriptor.h"
+#include "support/TraceLog.h"
+#include "support/WholeFile.h"
 
 namespace geotal {
 
@@ -41,34 +35,14 @@ void DropCarriageReturnsBeforeLineFeeds(std::string& bytes) {
 }
 
 bool ReadTrackFileBytes(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
+    WholeFile file;
+    std::string error;
+    if (!ReadWholeFile(path, file, error)) {
+        bytes.clear();
+        Trace("  " + error);
         return false;
     }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
-    }
-    try {
-        bytes.resize(static_cast<size_t>(info.st_size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;  // the file shrank while being read: keep what arrived
-        }
-        done += static_cast<size_t>(got);
-    }
-    bytes.resize(done);
+    bytes = std::move(file.bytes);
     DropCarriageReturnsBeforeLineFeeds(bytes);
     return true;
 }

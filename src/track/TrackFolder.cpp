@@ -5,16 +5,13 @@
 #include <system_error>
 #include <vector>
 
+#include "support/AsciiText.h"
 #include "support/TraceLog.h"
 #include "track/CsvTrackReader.h"
 #include "track/GpxReader.h"
 
 namespace geotal {
 namespace {
-
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // The full paths of every entry of the folder, files and directories alike, sorted by name so
 // that the store's order does not depend on the file system.
@@ -36,15 +33,10 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 }  // namespace
 
 TrackFileKind TrackFileKindOf(const std::string& path) {
-    if (path.size() < 3) {
-        return TrackFileKind::None;
-    }
-    std::string last = path.substr(path.size() - 3);
-    std::transform(last.begin(), last.end(), last.begin(), Upper);
-    if (last == "GPX") {
+    if (EndsWithNoCase(path, "gpx")) {
         return TrackFileKind::Gpx;
     }
-    if (last == "CSV") {
+    if (EndsWithNoCase(path, "csv")) {
         return TrackFileKind::Csv;
     }
     return TrackFileKind::None;

@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
         MainWindow& window = Open();
         window.settings.photoFolder = "/p";
         window.settings.copyFolder = "/c";
-        window.settings.coordinateFormat = 3;
+        window.settings.coordinateFormat = CoordinateFormat::DegreesMinutesSeconds;
         window.PushToControls();
         if (closeBox) {
             window.close();

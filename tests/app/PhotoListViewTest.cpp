@@ -44,8 +44,10 @@ protected:
 TEST_F(PhotoListViewTest, fillShowsEveryRecordWithMarksTextsAndItemValues) {
     PhotoList photos = MakePhotos(4);
     photos[3].longitude = 0;
-    photos[0].longitude = 5000;  // latitude 0: no position shown, whatever the longitude
-    view_.FillPhotoList(photos, 1);
+    photos[0].longitude = 0;  // 0/0: no position
+    photos[3].latitude = 0;   // on the equator: a position like any other
+    photos[3].longitude = 5000;
+    view_.FillPhotoList(photos, CoordinateFormat::DecimalDegrees);
 
     ASSERT_EQ(table_.rowCount(), 4);
     for (int i = 0; i < 4; ++i) {
@@ -59,16 +61,16 @@ TEST_F(PhotoListViewTest, fillShowsEveryRecordWithMarksTextsAndItemValues) {
     EXPECT_EQ(table_.item(1, 2)->text(), QStringLiteral("47.510000"));
     EXPECT_EQ(table_.item(1, 3)->text(), QStringLiteral("-8.250000"));
     EXPECT_EQ(view_.ItemValue(2), 2);
+    EXPECT_EQ(view_.ItemValue(3), 3);
+    EXPECT_EQ(table_.item(3, 2)->text(), QStringLiteral("0.000000"));
 
-    view_.FillPhotoList(photos, 3);
+    view_.FillPhotoList(photos, CoordinateFormat::DegreesMinutesSeconds);
     EXPECT_EQ(table_.item(1, 2)->text(), QStringLiteral("47 30 36.00"));
-    view_.FillPhotoList(photos, 0);
-    EXPECT_EQ(table_.item(1, 2)->text(), QString()) << "an unknown format shows nothing";
 }
 
 TEST_F(PhotoListViewTest, markingButtonsChangeOnlyCheckBoxesUntilMarksAreRead) {
     PhotoList photos = MakePhotos(5);
-    view_.FillPhotoList(photos, 1);
+    view_.FillPhotoList(photos, CoordinateFormat::DecimalDegrees);
 
     view_.CheckSelected(true);  // nothing selected: nothing changes
     for (int i = 0; i < 5; ++i) {
@@ -99,7 +101,7 @@ TEST_F(PhotoListViewTest, markingButtonsChangeOnlyCheckBoxesUntilMarksAreRead) {
 
 TEST_F(PhotoListViewTest, aRecordWithoutARowKeepsItsMark) {
     PhotoList photos = MakePhotos(2);
-    view_.FillPhotoList(photos, 1);
+    view_.FillPhotoList(photos, CoordinateFormat::DecimalDegrees);
     photos.records.push_back(photos[0]);
     photos[2].listItem = -1;
     photos[2].marked = true;
@@ -111,13 +113,13 @@ TEST_F(PhotoListViewTest, aRecordWithoutARowKeepsItsMark) {
 TEST_F(PhotoListViewTest, refillKeepsTheTopRowOfAScrolledList) {
     table_.show();
     PhotoList photos = MakePhotos(200);
-    view_.FillPhotoList(photos, 1);
+    view_.FillPhotoList(photos, CoordinateFormat::DecimalDegrees);
     table_.doItemsLayout();
     table_.scrollToItem(table_.item(120, 0), QAbstractItemView::PositionAtTop);
     QApplication::processEvents();
     const int top = table_.rowAt(0);
     ASSERT_GT(top, 100);
-    view_.FillPhotoList(photos, 2);
+    view_.FillPhotoList(photos, CoordinateFormat::DegreesMinutes);
     QApplication::processEvents();
     EXPECT_EQ(table_.rowAt(0), top);
 }
@@ -125,7 +127,7 @@ TEST_F(PhotoListViewTest, refillKeepsTheTopRowOfAScrolledList) {
 TEST_F(PhotoListViewTest, aClickRemembersTheRowsItemValueAndEmptySpaceKeepsIt) {
     table_.show();
     PhotoList photos = MakePhotos(3);
-    view_.FillPhotoList(photos, 1);
+    view_.FillPhotoList(photos, CoordinateFormat::DecimalDegrees);
     QApplication::processEvents();
     QSignalSpy clicks(&view_, &PhotoListView::rowClicked);
     const QRect second = table_.visualItemRect(table_.item(2, 1));

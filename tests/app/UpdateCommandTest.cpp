@@ -87,7 +87,7 @@ TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemp
     EXPECT_FALSE(Checked(0) || Checked(1) || Checked(2));
 
     double longitude = 0, latitude = 0, time = 0;
-    ASSERT_EQ(ReadPhotoMetadata(Path("a.jpg").toStdString(), longitude, latitude, time), 1);
+    ASSERT_TRUE(ReadPhotoMetadata(Path("a.jpg").toStdString(), longitude, latitude, time));
     EXPECT_NEAR(latitude, 171036.0, 1e-6);
     EXPECT_NEAR(longitude, -29700.0, 1e-6);
     EXPECT_EQ(Contents(Path("b.jpg")), before_[1]) << "a photo without a position is skipped";

@@ -38,12 +38,15 @@ TEST(PhotosCommand, printsOneRowPerPhotoInListOrderWithTheListsTexts) {
             scratch.path(), {"photos", folder + "/", "--format", std::to_string(format)});
         EXPECT_EQ(run.status, 0) << run.err;
         const std::string time = FormatPhotoTime(40179.5);
-        const std::string expected =
-            "-lead.jpg\t" + time + "\t" + FormatCoordinate(171036.0, format) + "\t" +
-            FormatCoordinate(-29700.0, format) + "\t0\n" + "bad\xff name.jpg\t" +
-            FormatPhotoTime(0) + "\t\t\t1\n" +
-            // Latitude 0 shows no coordinates, yet the photo has a position and is not marked.
-            "equator.jpg\t" + time + "\t\t\t0\n" + "with space \"q\".JPEG\t" + time + "\t\t\t1\n";
+        const CoordinateFormat f = CoordinateFormatFromNumber(format);
+        const std::string expected = "-lead.jpg\t" + time + "\t" + FormatCoordinate(171036.0, f) +
+                                     "\t" + FormatCoordinate(-29700.0, f) + "\t0\n" +
+                                     // No capture time: an empty date, not 1899/12/30.
+                                     "bad\xff name.jpg\t\t\t\t1\n" +
+                                     // A photo on the equator has a position like any other.
+                                     "equator.jpg\t" + time + "\t" + FormatCoordinate(0, f) + "\t" +
+                                     FormatCoordinate(29700.0, f) + "\t0\n" +
+                                     "with space \"q\".JPEG\t" + time + "\t\t\t1\n";
         EXPECT_EQ(run.out, expected) << "format " << format;
     }
 }
@@ -56,8 +59,8 @@ TEST(PhotosCommand, usesDecimalDegreesByDefaultAndRefusesBadArguments) {
     const test::CliRun run = RunGeotalCli(scratch.path(), {"photos", folder});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "a.jpg\t" + FormatPhotoTime(40179.5) + "\t" +
-                           FormatCoordinate(171036.0, DecimalDegrees) + "\t" +
-                           FormatCoordinate(-29700.0, DecimalDegrees) + "\t0\n");
+                           FormatCoordinate(171036.0, CoordinateFormat::DecimalDegrees) + "\t" +
+                           FormatCoordinate(-29700.0, CoordinateFormat::DecimalDegrees) + "\t0\n");
 
     EXPECT_EQ(RunGeotalCli(scratch.path(), {"photos", scratch / "missing"}).out, "");
     for (const std::vector<std::string>& args : {std::vector<std::string>{"photos"},

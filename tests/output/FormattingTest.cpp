@@ -26,22 +26,28 @@ TEST(FormatCoordinate, writesEachFormatByteForByte) {
         {-0.001, "-0.000000", "-0  0.0000", "-0  0  0.00"},
     };
     for (const CoordinateCase& c : cases) {
-        EXPECT_EQ(FormatCoordinate(c.angle, DecimalDegrees), c.decimalDegrees) << c.angle;
-        EXPECT_EQ(FormatCoordinate(c.angle, DegreesMinutes), c.degreesMinutes) << c.angle;
-        EXPECT_EQ(FormatCoordinate(c.angle, DegreesMinutesSeconds), c.degreesMinutesSeconds)
+        EXPECT_EQ(FormatCoordinate(c.angle, CoordinateFormat::DecimalDegrees), c.decimalDegrees)
+            << c.angle;
+        EXPECT_EQ(FormatCoordinate(c.angle, CoordinateFormat::DegreesMinutes), c.degreesMinutes)
+            << c.angle;
+        EXPECT_EQ(FormatCoordinate(c.angle, CoordinateFormat::DegreesMinutesSeconds),
+                  c.degreesMinutesSeconds)
             << c.angle;
     }
 }
 
-TEST(FormatCoordinate, givesOnlyTheSignForAnUnknownFormat) {
-    EXPECT_EQ(FormatCoordinate(171068.4, 0), "");
-    EXPECT_EQ(FormatCoordinate(171068.4, 4), "");
-    EXPECT_EQ(FormatCoordinate(-171068.4, 4), "-");
+TEST(CoordinateFormat, readsAStoredNumberThatStandsForNoFormatAsDecimalDegrees) {
+    EXPECT_EQ(CoordinateFormatFromNumber(2), CoordinateFormat::DegreesMinutes);
+    EXPECT_EQ(CoordinateFormatFromNumber(3), CoordinateFormat::DegreesMinutesSeconds);
+    for (int number : {1, 0, 4, -1}) {
+        EXPECT_EQ(CoordinateFormatFromNumber(number), CoordinateFormat::DecimalDegrees) << number;
+    }
 }
 
 TEST(FormatPhotoTime, roundsToTheSecondAndPadsEveryField) {
     EXPECT_EQ(FormatPhotoTime(40008.54524305555), "2009/07/14 13:05:09");
-    EXPECT_EQ(FormatPhotoTime(0), "1899/12/30 00:00:00");
+    EXPECT_EQ(FormatPhotoTime(0), "") << "0 is no time, not a photo taken in 1899";
+    EXPECT_EQ(FormatPhotoTime(1.0), "1899/12/31 00:00:00");
     EXPECT_EQ(FormatPhotoTime(40299.43090277778 + 0.6 / 86400), "2010/05/01 10:20:31");
 }
 

@@ -55,7 +55,7 @@ TEST(ReadPhotoFolder, listsJpegFilesOfAnyCaseInNameOrderAndSkipsTheRest) {
 
     PhotoList photos;
     RecordingProgress progress;
-    EXPECT_EQ(ReadPhotoFolder(folder.path() + "//", photos, progress), 1);
+    EXPECT_TRUE(ReadPhotoFolder(folder.path() + "//", photos, progress));
     EXPECT_EQ(Names(photos),
               (std::vector<std::string>{"-lead.jpg", "a.jpeg", "b.JPG", "bad\xff.jpg", "C.Jpeg",
                                         "with space 'q'.jpg"}));
@@ -77,7 +77,7 @@ TEST(ReadPhotoFolder, readsAMissingOrEmptyFolderAsNoPhotos) {
         PhotoList photos;
         photos.records.resize(3);
         RecordingProgress progress;
-        EXPECT_EQ(ReadPhotoFolder(path, photos, progress), 1);
+        EXPECT_TRUE(ReadPhotoFolder(path, photos, progress));
         EXPECT_EQ(photos.Count(), 0);
         EXPECT_EQ(progress.texts, std::vector<std::string>{"Reading 0 image files..."});
         EXPECT_EQ(progress.maximums, std::vector<int>{-1});
@@ -101,7 +101,7 @@ TEST(ReadPhotoFolder, storesTimesAndPositionsAndMarksPhotosWithoutAPosition) {
     EnableTrace(trace);
     PhotoList photos;
     RecordingProgress progress;
-    EXPECT_EQ(ReadPhotoFolder(folder.path(), photos, progress), 1);
+    EXPECT_TRUE(ReadPhotoFolder(folder.path(), photos, progress));
     DisableTrace();
 
     ASSERT_EQ(photos.Count(), 4);
@@ -129,7 +129,7 @@ TEST(ReadPhotoFolder, stopsAfterTheCurrentPhotoWhenAborted) {
     }
     PhotoList photos;
     RecordingProgress progress(2);
-    EXPECT_EQ(ReadPhotoFolder(folder.path(), photos, progress), 0);
+    EXPECT_FALSE(ReadPhotoFolder(folder.path(), photos, progress));
     EXPECT_EQ(photos.Count(), 10);
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(progress.clears, 1);

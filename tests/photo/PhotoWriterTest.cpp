@@ -54,15 +54,28 @@ TEST(SplitDms, neverRoundsUpJustBelowAWholeDegree) {
     }
 }
 
-TEST(CheckDmsRange, acceptsTheLimitsAndChecksDegreesBeforeMinutes) {
-    const DmsParts ok{47, 30, 36};
-    EXPECT_EQ(CheckDmsRange({90, 0, 0}, {180, 0, 0}), 0);
-    EXPECT_EQ(CheckDmsRange({91, 0, 0}, ok), kDegreeRange);
-    EXPECT_EQ(CheckDmsRange(ok, {181, 0, 0}), kDegreeRange);
-    EXPECT_EQ(CheckDmsRange(ok, {8, 60, 0}), kMinuteRange);
-    EXPECT_EQ(CheckDmsRange({47, 59.9995, 0}, ok), kMinuteRange);
-    EXPECT_EQ(CheckDmsRange({47, 60, 0}, {181, 0, 0}), kDegreeRange);
-    EXPECT_EQ(CheckDmsRange({std::nan(""), 0, 0}, ok), kDegreeRange);
+TEST(CheckPositionRange, acceptsTheLimitsAndChecksTheWholeValueBeforeTheMinutes) {
+    struct Case {
+        double latitudeDegrees, longitudeDegrees;
+        WriteCode code;
+    };
+    const Case cases[] = {
+        {90, 180, WriteCode::None},
+        {-90, -180, WriteCode::None},
+        {47.51, 8.25, WriteCode::None},
+        // Whole degrees within range, the value beyond it.
+        {90.5, 8.25, WriteCode::DegreeRange},
+        {47.51, 180.75, WriteCode::DegreeRange},
+        {-90.0001, 8.25, WriteCode::DegreeRange},
+        {47.51, -180.5, WriteCode::DegreeRange},
+        {91, 8.25, WriteCode::DegreeRange},
+        {std::nan(""), 8.25, WriteCode::DegreeRange},
+        {47.51, INFINITY, WriteCode::DegreeRange},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CheckPositionRange(c.latitudeDegrees * 3600, c.longitudeDegrees * 3600), c.code)
+            << c.latitudeDegrees << " " << c.longitudeDegrees;
+    }
 }
 
 TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
@@ -84,7 +97,7 @@ TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
         const std::string path = MakeDatedPhoto(folder / ("p" + std::to_string(n++) + ".jpg"));
         const WriteOutcome outcome = writer.PutFileLongLat(path, c.lat, c.lon, c.alt);
         ASSERT_EQ(outcome.result, WriteResult::Written) << outcome.message;
-        EXPECT_EQ(outcome.code, 0);
+        EXPECT_EQ(outcome.code, WriteCode::None);
         EXPECT_EQ(outcome.message, "");
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSVersionID"), "2 2 0 0");
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitude"), c.latText);
@@ -94,7 +107,7 @@ TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), c.altText);
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitudeRef"), c.altRef);
         double lon = 1, lat = 1, time = 0;
-        ASSERT_EQ(ReadPhotoMetadata(path, lon, lat, time), 1);
+        ASSERT_TRUE(ReadPhotoMetadata(path, lon, lat, time));
         EXPECT_DOUBLE_EQ(lat, c.lat);
         EXPECT_DOUBLE_EQ(lon, c.lon);
         EXPECT_DOUBLE_EQ(time, 40179.5);
@@ -128,10 +141,11 @@ TEST(PutFileLongLat, stopsTheRunOnADegreeRangeErrorAndWritesNothing) {
     const std::string before = ReadBytes(path);
     PhotoWriter writer;
     for (const auto& [lat, lon] :
-         {std::pair{kLat, 651600.0}, std::pair{-327600.0, kLon}, std::pair{std::nan(""), kLon}}) {
+         {std::pair{kLat, 651600.0}, std::pair{-327600.0, kLon}, std::pair{std::nan(""), kLon},
+          std::pair{90.5 * 3600, kLon}, std::pair{kLat, -180.75 * 3600}}) {
         const WriteOutcome outcome = writer.PutFileLongLat(path, lat, lon, 0);
-        EXPECT_EQ(outcome.result, WriteResult::StopRun);
-        EXPECT_EQ(outcome.code, kDegreeRange);
+        EXPECT_EQ(outcome.result, WriteResult::StopRun) << lat << " " << lon;
+        EXPECT_EQ(outcome.code, WriteCode::DegreeRange);
         EXPECT_EQ(outcome.message,
                   "Internal Error: Degree range out of bounds. Please contact Tarsel Helpdesk");
     }
@@ -139,14 +153,15 @@ TEST(PutFileLongLat, stopsTheRunOnADegreeRangeErrorAndWritesNothing) {
     EXPECT_FALSE(Exists(folder / "a_newGeotal.jpg"));
 }
 
-TEST(PutFileLongLat, failsSilentlyForAPhotoWithoutExif) {
+TEST(PutFileLongLat, saysWhichPhotoHasNoExifToWriteInto) {
     TempFolder folder;
     const std::string path = MakePhoto(folder / "a.jpg");
     const std::string before = ReadBytes(path);
     const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
     EXPECT_EQ(outcome.result, WriteResult::Failed);
-    EXPECT_EQ(outcome.code, kNoExif);
-    EXPECT_EQ(outcome.message, "");
+    EXPECT_EQ(outcome.code, WriteCode::NoExif);
+    EXPECT_EQ(outcome.message,
+              "Error reading file : " + path + " (no EXIF data, or not a readable JPEG file)\n");
     EXPECT_EQ(ReadBytes(path), before);
 }
 
@@ -158,7 +173,7 @@ TEST(PutFileLongLat, leavesALeftoverOldFileAndThePhotoUntouched) {
 
     const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
     EXPECT_EQ(outcome.result, WriteResult::Failed);
-    EXPECT_EQ(outcome.code, kRenameOldFailed);
+    EXPECT_EQ(outcome.code, WriteCode::RenameOldFailed);
     EXPECT_EQ(outcome.message, "Error Renaming old file : " + path + "\n");
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(ReadBytes(folder / "IMG_0001_oldGeotal.JPG"), "previous content from a failed run");
@@ -171,7 +186,7 @@ TEST(PutFileLongLat, neverReplacesALeftoverNewFile) {
     const std::string before = ReadBytes(path);
     WriteBytes(folder / "a_newGeotal.jpg", "leftover");
     const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
-    EXPECT_EQ(outcome.code, kMergeFailed);
+    EXPECT_EQ(outcome.code, WriteCode::MergeFailed);
     EXPECT_EQ(outcome.message.rfind("Error Updating file : " + path + " \n", 0), 0u)
         << outcome.message;
     EXPECT_EQ(ReadBytes(folder / "a_newGeotal.jpg"), "leftover");
@@ -192,7 +207,7 @@ TEST(PutFileLongLat, copiesTheOriginalFirstReplacingAnEarlierCopy) {
 
     // The copy is made even when the write then fails.
     const std::string plain = MakePhoto(folder / "plain.jpg");
-    EXPECT_EQ(writer.PutFileLongLat(plain, kLat, kLon, 0).code, kNoExif);
+    EXPECT_EQ(writer.PutFileLongLat(plain, kLat, kLon, 0).code, WriteCode::NoExif);
     EXPECT_EQ(ReadBytes(folder / "backup/plain.jpg"), ReadBytes(plain));
 
     writer.SetCopyOptions(false, folder / "backup");
@@ -211,7 +226,7 @@ TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFails) {
         writer.SetCopyOptions(true, copyFolder);
         const WriteOutcome outcome = writer.PutFileLongLat(path, kLat, kLon, 0);
         EXPECT_EQ(outcome.result, WriteResult::Failed) << copyFolder;
-        EXPECT_EQ(outcome.code, kCopyFailed);
+        EXPECT_EQ(outcome.code, WriteCode::CopyFailed);
         EXPECT_EQ(outcome.message, "Error copying file : " + path + "\n");
         EXPECT_EQ(ReadBytes(path), before);
     }
@@ -224,6 +239,15 @@ TEST(IsUsableCopyFolder, wantsAnExistingFolder) {
     EXPECT_FALSE(IsUsableCopyFolder(""));
     EXPECT_FALSE(IsUsableCopyFolder(folder / "missing"));
     EXPECT_FALSE(IsUsableCopyFolder(folder / "file"));
+}
+
+TEST(IsSameFolder, seesOneFolderUnderTwoSpellings) {
+    TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    EXPECT_TRUE(IsSameFolder(folder.path(), folder / "copies/.."));
+    EXPECT_TRUE(IsSameFolder(folder / "copies", folder / "copies/"));
+    EXPECT_FALSE(IsSameFolder(folder.path(), folder / "copies"));
+    EXPECT_FALSE(IsSameFolder(folder / "missing", folder / "missing"));
 }
 
 // ExifTool as a second opinion on what was written.
@@ -255,6 +279,23 @@ std::set<std::string> ExifToolTags(const std::string& path) {
         }
     }
     return tags;
+}
+
+// ExifTool's -validate warnings, without the file name.
+std::set<std::string> ValidationWarnings(const std::string& path) {
+    const std::string text =
+        RunCommand("exiftool -validate -warning -a -s '" + path + "' 2>/dev/null");
+    std::set<std::string> warnings;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end - start);
+        if (line.rfind("Warning ", 0) == 0) {
+            warnings.insert(line);
+        }
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return warnings;
 }
 
 // The JPEG without its APPn and comment segments: the image data and its tables.
@@ -289,9 +330,14 @@ TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
                                           {"Exif.GPSInfo.GPSSatellites", "7"}});
     const std::string before = ReadBytes(path);
     const std::set<std::string> tagsBefore = ExifToolTags(path);
+    const std::set<std::string> warningsBefore = ValidationWarnings(path);
     ASSERT_EQ(PhotoWriter().PutFileLongLat(path, -kLat, -(kLon + 0.5), -12.5).result,
               WriteResult::Written);
     const std::set<std::string> tagsAfter = ExifToolTags(path);
+    // No new complaint about what we wrote, e.g. a reference tag without its NUL.
+    for (const std::string& warning : ValidationWarnings(path)) {
+        EXPECT_EQ(warningsBefore.count(warning), 1u) << "new warning: " << warning;
+    }
 
     const std::set<std::string> expectedGps = {
         "[GPS]           GPSVersionID                    : 2 2 0 0",

@@ -33,7 +33,7 @@ Settings Edited() {
     s.programFolder = "/opt/elsewhere";
     s.gpsFolder = "/home/ann/GPS tracks";
     s.photoFolder = "/home/ann/Photos, 2010";
-    s.coordinateFormat = 3;
+    s.coordinateFormat = CoordinateFormat::DegreesMinutesSeconds;
     s.mapService = 0;
     s.copyFiles = false;
     s.copyFolder = "/backup/photos";
@@ -51,7 +51,7 @@ TEST(SettingsStore, aFirstRunGivesTheDefaults) {
     EXPECT_EQ(s.programFolder, programFolder);
     EXPECT_EQ(s.gpsFolder, "");
     EXPECT_EQ(s.photoFolder, "");
-    EXPECT_EQ(s.coordinateFormat, 1);
+    EXPECT_EQ(s.coordinateFormat, CoordinateFormat::DecimalDegrees);
     EXPECT_EQ(s.mapService, 1);
     EXPECT_TRUE(s.copyFiles);
     EXPECT_EQ(s.copyFolder, "");
@@ -81,7 +81,7 @@ TEST(SettingsStore, loadsStoredValuesWithoutRangeChecksButIgnoresTheMapService) 
     EXPECT_EQ(s.programFolder, "/opt/geotal");
     EXPECT_EQ(s.gpsFolder, "/data/gps");
     EXPECT_EQ(s.photoFolder, "/data/photos");
-    EXPECT_EQ(s.coordinateFormat, 0);
+    EXPECT_EQ(s.coordinateFormat, CoordinateFormat::DecimalDegrees) << "0 stands for no format";
     EXPECT_EQ(s.mapService, 1);
     EXPECT_TRUE(s.copyFiles);
     EXPECT_EQ(s.copyFolder, "/data/copies");
@@ -97,7 +97,7 @@ TEST(SettingsStore, unreadableNumbersFallBackToTheirDefaults) {
               "[General]\nposition_format=three\ncopy_file=99999999999\nseparator_value=;\n");
     Settings s;
     SettingsStore::Load(s);
-    EXPECT_EQ(s.coordinateFormat, 1);
+    EXPECT_EQ(s.coordinateFormat, CoordinateFormat::DecimalDegrees);
     EXPECT_TRUE(s.copyFiles);
     EXPECT_EQ(s.csvSeparator, 0);
 }

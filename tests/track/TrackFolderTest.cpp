@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "support/TraceLog.h"
@@ -117,6 +123,28 @@ TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
         EXPECT_NE(text.str().find("Loading GPX file = " + folder.path() + name), std::string::npos)
             << text.str();
     }
+}
+
+TEST(TrackFolder, skipsAPipeNamedLikeATrackFileInsteadOfWaitingForAWriter) {
+    testing::TrackTestFolder folder;
+    folder.Write("a.gpx", kGpx);
+    for (const char* name : {"x.gpx", "y.csv"}) {
+        ASSERT_EQ(::mkfifo((folder / name).c_str(), 0600), 0);
+    }
+    TrackStore store;
+    NullProgress progress;
+    auto loading = std::async(std::launch::async,
+                              [&] { return LoadTrackFolder(folder.path(), store, progress); });
+    if (loading.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        ADD_FAILURE() << "loading waits on a pipe";
+        // Open the other ends, so that the blocked reader and this test can finish.
+        for (const char* name : {"x.gpx", "y.csv"}) {
+            ::close(::open((folder / name).c_str(), O_WRONLY | O_NONBLOCK));
+        }
+    }
+    const TrackFolderCounts counts = loading.get();
+    EXPECT_EQ(counts.gpsFileCount, 3);
+    EXPECT_EQ(counts.positionCount, 2);
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+// Reading a whole file into memory, for the track readers and the photo writer alike.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace geotal {
+
+struct WholeFile {
+    std::string bytes;
+    mode_t mode = 0;  // the file's permission bits
+};
+
+// Reads the regular file at path. Anything else (a pipe, a device, a folder) is refused
+// without being waited on, and so is a file too large for memory. On failure, error names
+// the file and the system's reason.
+bool ReadWholeFile(const std::string& path, WholeFile& file, std::string& error);
+
+}  // namespace geotal
