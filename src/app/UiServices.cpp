@@ -50,7 +50,7 @@ QString MessageCaption(unsigned typeWord) {
     }
 }
 
-int UiServices::ShowMessage(const QString& text, unsigned typeWord, QWidget* owner) {
+MessageAnswer UiServices::ShowMessage(const QString& text, unsigned typeWord, QWidget* owner) {
     if (owner == nullptr) {
         owner = QApplication::activeWindow();
     }
@@ -61,9 +61,9 @@ int UiServices::ShowMessage(const QString& text, unsigned typeWord, QWidget* own
     box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
     box.setEscapeButton(yesNo ? QMessageBox::No : QMessageBox::Ok);
     if (box.exec() == QMessageBox::Yes) {
-        return IDYES;
+        return MessageAnswer::Yes;
     }
-    return yesNo ? IDNO : IDOK;
+    return yesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
 QString UiServices::BrowseForFolder(const QString& initial) {

@@ -17,10 +17,8 @@ inline constexpr unsigned kMessageQuestion = 0x20;
 inline constexpr unsigned kMessageWarning = 0x30;
 inline constexpr unsigned kMessageInformation = 0x40;
 
-// What ShowMessage answers: the identifier of the button pressed.
-inline constexpr int IDOK = 1;
-inline constexpr int IDYES = 6;
-inline constexpr int IDNO = 7;
+// The button pressed in a message box.
+enum class MessageAnswer { Ok, Yes, No };
 
 // The caption that goes with a type word's kind (bits 0xF0): "Error", "Question", "Warning"
 // or "Information"; any other kind, and none, gives "Warning".
@@ -33,8 +31,9 @@ public:
 
     // Modal box with the caption of MessageCaption, the kind's icon (none for kind 0) and
     // OK or Yes/No buttons. The owner is the given window, else the active window, else none.
-    // Returns IDOK, IDYES or IDNO; Escape on a Yes/No box answers IDNO.
-    virtual int ShowMessage(const QString& text, unsigned typeWord, QWidget* owner = nullptr);
+    // Escape on a Yes/No box answers No.
+    virtual MessageAnswer ShowMessage(const QString& text, unsigned typeWord,
+                                      QWidget* owner = nullptr);
 
     // Modal folder picker opening at initial (the picker's default when that is empty or
     // missing). The chosen folder, or the empty string when the user cancels.

@@ -1,53 +1,61 @@
 // Layout of the main window (template 102). Order is the tab order.
+#include "res/ControlIds.h"
 #include "res/DialogTemplate.h"
 
 namespace geotal::res {
 namespace {
 
 using K = ControlKind;
+using namespace main_window;
 constexpr unsigned kField = kReadOnly | kNoBorder;
 constexpr unsigned kCount = kReadOnly | kNoBorder | kDigitsOnly | kRightAlign;
 
 constexpr ControlTemplate kControls[] = {
     {-1, K::Group, "Photo files", 6, 7, 408, 30, kNone, nullptr},
     {-1, K::Label, "Folder with picture files:", 17, 17, 74, 8, kNone, nullptr},
-    {1000, K::Edit, "", 114, 17, 270, 12, kTabStop | kAutoScroll, "Folder with picture files:"},
-    {1001, K::Button, "...", 385, 17, 16, 13, kTabStop, "Browse for the photo folder"},
+    {kPhotoFolderField, K::Edit, "", 114, 17, 270, 12, kTabStop | kAutoScroll,
+     "Folder with picture files:"},
+    {kBrowsePhotoFolder, K::Button, "...", 385, 17, 16, 13, kTabStop,
+     "Browse for the photo folder"},
     {-1, K::Group, "GPS files", 6, 39, 408, 35, kNone, nullptr},
     {-1, K::Label, "Folder containing GPS files:", 21, 52, 88, 8, kNone, nullptr},
-    {1004, K::Edit, "", 113, 51, 270, 12, kTabStop | kAutoScroll, "Folder containing GPS files:"},
-    {1005, K::Button, "...", 386, 51, 16, 13, kTabStop, "Browse for the GPS folder"},
+    {kGpsFolderField, K::Edit, "", 113, 51, 270, 12, kTabStop | kAutoScroll,
+     "Folder containing GPS files:"},
+    {kBrowseGpsFolder, K::Button, "...", 386, 51, 16, 13, kTabStop, "Browse for the GPS folder"},
     {-1, K::Group, "Time adjustments", 6, 83, 409, 32, kNone, nullptr},
     {-1, K::Label, "GMT/UTC:", 28, 97, 38, 12, kNone, nullptr},
-    {1027, K::Edit, "", 76, 97, 52, 12, kField | kTabStop, "GMT/UTC"},
+    {kUtcTime, K::Edit, "", 76, 97, 52, 12, kField | kTabStop, "GMT/UTC"},
     {-1, K::Label, "Local time:", 143, 97, 40, 12, kNone, nullptr},
-    {1029, K::Edit, "", 187, 97, 42, 12, kField | kTabStop, "Local time"},
+    {kLocalTime, K::Edit, "", 187, 97, 42, 12, kField | kTabStop, "Local time"},
     {-1, K::Label, "Camera time:", 236, 97, 42, 12, kNone, nullptr},
-    {1030, K::Edit, "", 284, 97, 51, 12, kField | kTabStop, "Camera time"},
-    {1031, K::Button, "Time setup", 360, 93, 51, 16, kTabStop, nullptr},
-    {1003, K::ListView, "", 6, 124, 412, 188, kTabStop, "Photo list"},
-    {3, K::Button, "Mark All", 6, 323, 63, 14, kTabStop | kDefault, nullptr},
-    {4, K::Button, "Mark Selected", 73, 323, 63, 14, kTabStop | kDefault, nullptr},
-    {5, K::Button, "Unmark All", 6, 340, 63, 14, kTabStop | kDefault, nullptr},
-    {6, K::Button, "Unmark Selected", 73, 340, 63, 14, kTabStop | kDefault, nullptr},
-    {1023, K::Edit, "", 182, 330, 182, 12, kField, "Status"},
-    {1022, K::ProgressBar, "", 182, 342, 207, 12, kHidden, "Progress"},
-    {1047, K::Button, "Abort", 392, 342, 27, 12, kHidden | kTabStop, nullptr},
+    {kCameraTime, K::Edit, "", 284, 97, 51, 12, kField | kTabStop, "Camera time"},
+    {kTimeSetup, K::Button, "Time setup", 360, 93, 51, 16, kTabStop, nullptr},
+    {kPhotoList, K::ListView, "", 6, 124, 412, 188, kTabStop, "Photo list"},
+    {kMarkAll, K::Button, "Mark All", 6, 323, 63, 14, kTabStop | kDefault, nullptr},
+    {kMarkSelected, K::Button, "Mark Selected", 73, 323, 63, 14, kTabStop | kDefault, nullptr},
+    {kUnmarkAll, K::Button, "Unmark All", 6, 340, 63, 14, kTabStop | kDefault, nullptr},
+    {kUnmarkSelected, K::Button, "Unmark Selected", 73, 340, 63, 14, kTabStop | kDefault, nullptr},
+    {kStatusLine, K::Edit, "", 182, 330, 182, 12, kField, "Status"},
+    {kProgressBar, K::ProgressBar, "", 182, 342, 207, 12, kHidden, "Progress"},
+    {kAbort, K::Button, "Abort", 392, 342, 27, 12, kHidden | kTabStop, nullptr},
     {-1, K::Group, "Photo Files", 425, 7, 64, 30, kNone, nullptr},
-    {1024, K::Edit, "", 441, 20, 37, 12, kCount, "Photo files"},
+    {kPhotoFileCount, K::Edit, "", 441, 20, 37, 12, kCount, "Photo files"},
     {-1, K::Group, "Files/positions", 427, 39, 62, 56, kNone, nullptr},
-    {1025, K::Edit, "", 437, 55, 41, 12, kCount, "Track files"},
-    {1026, K::Edit, "", 438, 70, 41, 12, kCount, "Positions"},
+    {kGpsFileCount, K::Edit, "", 437, 55, 41, 12, kCount, "Track files"},
+    {kPositionCount, K::Edit, "", 438, 70, 41, 12, kCount, "Positions"},
     {-1, K::Group, "", 429, 123, 60, 99, kNone, nullptr},
-    {1009, K::Button, "Load\ndata files", 434, 131, 50, 27, kTabStop | kMultiLine, nullptr},
-    {1008, K::Button, "Calculate\ncoordinates", 434, 161, 50, 27, kTabStop | kMultiLine, nullptr},
-    {1013, K::Button, "Update  photo files", 434, 191, 50, 27, kTabStop | kMultiLine, nullptr},
+    {kLoadDataFiles, K::Button, "Load\ndata files", 434, 131, 50, 27, kTabStop | kMultiLine,
+     nullptr},
+    {kCalculate, K::Button, "Calculate\ncoordinates", 434, 161, 50, 27, kTabStop | kMultiLine,
+     nullptr},
+    {kUpdatePhotoFiles, K::Button, "Update  photo files", 434, 191, 50, 27, kTabStop | kMultiLine,
+     nullptr},
     {-1, K::Group, "", 429, 227, 60, 42, kNone, nullptr},
-    {1006, K::Button, "Show on Map", 434, 234, 50, 14, kTabStop, nullptr},
-    {1007, K::Button, "Export", 434, 251, 50, 14, kTabStop, nullptr},
-    {57671, K::Button, "&Setup", 434, 280, 50, 14, kTabStop, nullptr},
-    {57670, K::Button, "&Help", 434, 298, 50, 14, kTabStop, nullptr},
-    {2, K::Button, "Exit", 434, 340, 50, 14, kTabStop | kDefault, nullptr},
+    {kShowOnMap, K::Button, "Show on Map", 434, 234, 50, 14, kTabStop, nullptr},
+    {kExport, K::Button, "Export", 434, 251, 50, 14, kTabStop, nullptr},
+    {kSetup, K::Button, "&Setup", 434, 280, 50, 14, kTabStop, nullptr},
+    {kHelp, K::Button, "&Help", 434, 298, 50, 14, kTabStop, nullptr},
+    {kExit, K::Button, "Exit", 434, 340, 50, 14, kTabStop | kDefault, nullptr},
 };
 
 constexpr DialogTemplate kTemplate{102, "Geotal " GEOTAL_VERSION, 496, 361, 8, kControls};

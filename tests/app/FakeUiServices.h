@@ -25,20 +25,20 @@ public:
     std::vector<QString> browseStarts;  // the initial folder of each BrowseForFolder
     std::vector<QString> helpRequests;
 
-    // Scripted answers, used front first. Without one a Yes/No box answers IDNO (the
-    // cautious choice, as Escape would) and an OK box IDOK; a picker is cancelled ("").
-    std::deque<int> answers;
+    // Scripted answers, used front first. Without one a Yes/No box answers No (the
+    // cautious choice, as Escape would) and an OK box Ok; a picker is cancelled ("").
+    std::deque<MessageAnswer> answers;
     std::deque<QString> folders;
     QString documentsFolder = QStringLiteral("/tmp");
 
-    int ShowMessage(const QString& text, unsigned typeWord, QWidget* = nullptr) override {
+    MessageAnswer ShowMessage(const QString& text, unsigned typeWord, QWidget* = nullptr) override {
         messages.push_back({text, typeWord});
         if (!answers.empty()) {
-            const int answer = answers.front();
+            const MessageAnswer answer = answers.front();
             answers.pop_front();
             return answer;
         }
-        return (typeWord & 0x0F) == kMessageYesNo ? IDNO : IDOK;
+        return (typeWord & 0x0F) == kMessageYesNo ? MessageAnswer::No : MessageAnswer::Ok;
     }
 
     QString BrowseForFolder(const QString& initial) override {

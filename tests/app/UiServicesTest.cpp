@@ -94,18 +94,20 @@ TEST(UiServices, showsTheMessageBoxTheTypeWordAsksForAndAnswersTheButtonPressed)
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton press;
-        int answer;
+        MessageAnswer answer;
     } cases[] = {
-        {0x00, "Warning", QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok, IDOK},
-        {0x10, "Error", QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, IDOK},
-        {0x30, "Warning", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok, IDOK},
+        {0x00, "Warning", QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok, MessageAnswer::Ok},
+        {0x10, "Error", QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, MessageAnswer::Ok},
+        {0x30, "Warning", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok,
+         MessageAnswer::Ok},
         {0x34, "Warning", QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
-         QMessageBox::Yes, IDYES},
+         QMessageBox::Yes, MessageAnswer::Yes},
         {0x34, "Warning", QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
-         IDNO},
+         MessageAnswer::No},
         {0x24, "Question", QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-         QMessageBox::No, IDNO},
-        {0x40, "Information", QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok, IDOK},
+         QMessageBox::No, MessageAnswer::No},
+        {0x40, "Information", QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok,
+         MessageAnswer::Ok},
     };
     QWidget owner;
     UiServices ui;
@@ -138,9 +140,9 @@ TEST(UiServices, showsTheMessageBoxTheTypeWordAsksForAndAnswersTheButtonPressed)
 TEST(UiServices, escapeAnswersNoOnAYesNoBoxAndOkOnAnOkBox) {
     UiServices ui;
     auto escape = WhenShown<QMessageBox>([](QMessageBox* box) { PressEscape(box); });
-    EXPECT_EQ(ui.ShowMessage(QStringLiteral("Are you sure?"), 0x34), IDNO);
+    EXPECT_EQ(ui.ShowMessage(QStringLiteral("Are you sure?"), 0x34), MessageAnswer::No);
     escape = WhenShown<QMessageBox>([](QMessageBox* box) { PressEscape(box); });
-    EXPECT_EQ(ui.ShowMessage(QStringLiteral("Notice"), 0x30), IDOK);
+    EXPECT_EQ(ui.ShowMessage(QStringLiteral("Notice"), 0x30), MessageAnswer::Ok);
 }
 
 TEST(UiServices, opensTheFolderPickerAtTheGivenFolderAndReturnsTheChoice) {
@@ -202,20 +204,6 @@ TEST(HelpPage, everyLinkInsideThePageHasItsTarget) {
         ++links;
     }
     EXPECT_GE(links, 10);  // the contents list at the top
-}
-
-TEST(UiServices, aScopedFakeAnswersWhileItLivesAndThenHandsBack) {
-    UiServices* before = &Ui();
-    {
-        ScopedFakeUi fake;
-        fake->answers.push_back(IDYES);
-        fake->folders.push_back(QStringLiteral("/photos"));
-        EXPECT_EQ(Ui().ShowMessage(QStringLiteral("Sure?"), 0x34), IDYES);
-        EXPECT_EQ(Ui().ShowMessage(QStringLiteral("Sure?"), 0x34), IDNO);
-        EXPECT_EQ(Ui().BrowseForFolder(QStringLiteral("/start")), QStringLiteral("/photos"));
-        EXPECT_EQ(Ui().BrowseForFolder(QStringLiteral("/photos")), QString());
-    }
-    EXPECT_EQ(&Ui(), before);
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+// Control and command ids of the dialog layouts, named once. The numbers are the layouts' own;
+// tests and handlers use these names.
+#pragma once
+
+namespace geotal::res {
+
+// Buttons every dialog shares.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// The main window (template 102).
+namespace main_window {
+inline constexpr int kPhotoFolderField = 1000;
+inline constexpr int kBrowsePhotoFolder = 1001;
+inline constexpr int kPhotoList = 1003;
+inline constexpr int kGpsFolderField = 1004;
+inline constexpr int kBrowseGpsFolder = 1005;
+inline constexpr int kShowOnMap = 1006;
+inline constexpr int kExport = 1007;
+inline constexpr int kCalculate = 1008;
+inline constexpr int kLoadDataFiles = 1009;
+inline constexpr int kUpdatePhotoFiles = 1013;
+inline constexpr int kProgressBar = 1022;
+inline constexpr int kStatusLine = 1023;
+inline constexpr int kPhotoFileCount = 1024;
+inline constexpr int kGpsFileCount = 1025;
+inline constexpr int kPositionCount = 1026;
+inline constexpr int kUtcTime = 1027;
+inline constexpr int kLocalTime = 1029;
+inline constexpr int kCameraTime = 1030;
+inline constexpr int kTimeSetup = 1031;
+inline constexpr int kAbort = 1047;
+inline constexpr int kMarkAll = 3;
+inline constexpr int kMarkSelected = 4;
+inline constexpr int kUnmarkAll = 5;
+inline constexpr int kUnmarkSelected = 6;
+inline constexpr int kExit = kIdCancel;  // Exit is the dialog's cancel command
+inline constexpr int kSetup = 57671;
+inline constexpr int kHelp = 57670;  // also F1
+
+// Commands that are not controls of the window.
+inline constexpr int kCommandPaste = 32771;  // Ctrl+V
+inline constexpr int kCommandCopy = 32772;   // Ctrl+C
+inline constexpr int kSysCommandAbout = 0x10;
+}  // namespace main_window
+
+// The "Time adjustments" dialog (template 130).
+namespace time_adjust {
+inline constexpr int kLocalTime = 1032;
+inline constexpr int kUtcTime = 1033;
+inline constexpr int kTimeZoneOffset = 1036;
+inline constexpr int kTimeZoneOffsetSpin = 1037;
+inline constexpr int kCameraClockError = 1038;
+inline constexpr int kCameraClockErrorSpin = 1039;
+inline constexpr int kAdjustedCameraTime = 1040;
+}  // namespace time_adjust
+
+}  // namespace geotal::res
