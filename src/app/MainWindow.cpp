@@ -251,11 +251,11 @@ void MainWindow::OnUpdatePhotoFiles() {
                          0x30, this);
         return;
     }
-    const int answer = Ui().ShowMessage(
+    const MessageAnswer answer = Ui().ShowMessage(
         QStringLiteral("This command will update your photo files. You should not do this unless "
                        "you have a backup of the files\n\nAre you sure you want to continue?"),
-        0x34, this);
-    if (answer != IDYES) {
+        kMessageWarning | kMessageYesNo, this);
+    if (answer != MessageAnswer::Yes) {
         return;
     }
     const QScopedValueRollback<bool> busy(busy_, true);

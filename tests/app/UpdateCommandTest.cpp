@@ -70,7 +70,7 @@ protected:
 };
 
 TEST_F(UpdateCommandTest, answeringNoWritesNothingAndKeepsTheMarks) {
-    ui_->answers.push_back(IDNO);
+    ui_->answers.push_back(MessageAnswer::No);
     window_->OnCommand(1013);
     ASSERT_EQ(ui_->messages.size(), 1u);
     EXPECT_EQ(ui_->messages[0].typeWord, 0x34u);
@@ -79,7 +79,7 @@ TEST_F(UpdateCommandTest, answeringNoWritesNothingAndKeepsTheMarks) {
 }
 
 TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemptedRow) {
-    ui_->answers.push_back(IDYES);
+    ui_->answers.push_back(MessageAnswer::Yes);
     window_->OnCommand(1013);
     ASSERT_EQ(ui_->messages.size(), 2u);
     EXPECT_EQ(ui_->messages[1].text, QStringLiteral("2 image files were successfully updated."));
@@ -97,7 +97,7 @@ TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemp
 
 TEST_F(UpdateCommandTest, unmarkAllThenUpdateWritesNothing) {
     window_->OnCommand(5);
-    ui_->answers.push_back(IDYES);
+    ui_->answers.push_back(MessageAnswer::Yes);
     window_->OnCommand(1013);
     ASSERT_EQ(ui_->messages.size(), 2u);
     EXPECT_EQ(ui_->messages[1].text, QStringLiteral("0 image files were successfully updated."));
@@ -126,7 +126,7 @@ TEST_F(UpdateCommandTest, copiesThePhotoFirstWhenAsked) {
     window_->settings.copyFiles = true;
     window_->settings.copyFolder = copies;
     window_->writer.SetCopyOptions(true, copies);
-    ui_->answers.push_back(IDYES);
+    ui_->answers.push_back(MessageAnswer::Yes);
     window_->OnCommand(1013);
     EXPECT_EQ(Contents(QString::fromStdString(copies) + QStringLiteral("/a.jpg")), before_[0]);
     EXPECT_NE(Contents(Path("a.jpg")), before_[0]);
