@@ -4,13 +4,14 @@
 #include <QKeyEvent>
 
 #include "app/MainWindow.h"
+#include "res/ControlIds.h"
 
 namespace geotal::app {
 
 GeotagApp::GeotagApp()
-    : acceleratorTable_{{QKeySequence(Qt::CTRL | Qt::Key_C), kCommandCopy},
-                        {QKeySequence(Qt::CTRL | Qt::Key_V), kCommandPaste},
-                        {QKeySequence(Qt::Key_F1), kCommandHelp}} {
+    : acceleratorTable_{{QKeySequence(Qt::CTRL | Qt::Key_C), res::main_window::kCommandCopy},
+                        {QKeySequence(Qt::CTRL | Qt::Key_V), res::main_window::kCommandPaste},
+                        {QKeySequence(Qt::Key_F1), res::main_window::kHelp}} {
     qApp->installEventFilter(this);
 }
 

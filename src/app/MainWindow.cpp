@@ -21,11 +21,14 @@
 #include "app/WindowProgress.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
+#include "res/ControlIds.h"
 #include "support/TraceLog.h"
 #include "track/TrackFolder.h"
 
 namespace geotal::app {
 namespace {
+
+using namespace res::main_window;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -49,17 +52,17 @@ QString Text(QWidget* control) {
 
 // Every command the window answers, in one place: control or command id -> handler.
 const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
-    {1001, &MainWindow::OnBrowsePhotoFolder},
-    {1005, &MainWindow::OnBrowseGpsFolder},
-    {1013, &MainWindow::OnUpdatePhotoFiles},
-    {1009, &MainWindow::OnLoadDataFiles},
-    {3, &MainWindow::OnMarkAll},
-    {5, &MainWindow::OnUnmarkAll},
-    {4, &MainWindow::OnMarkSelected},
-    {6, &MainWindow::OnUnmarkSelected},
-    {kCommandHelp, &MainWindow::OnHelp},
-    {1047, &MainWindow::OnAbort},
-    {2, &MainWindow::OnExit},
+    {kBrowsePhotoFolder, &MainWindow::OnBrowsePhotoFolder},
+    {kBrowseGpsFolder, &MainWindow::OnBrowseGpsFolder},
+    {kUpdatePhotoFiles, &MainWindow::OnUpdatePhotoFiles},
+    {kLoadDataFiles, &MainWindow::OnLoadDataFiles},
+    {kMarkAll, &MainWindow::OnMarkAll},
+    {kUnmarkAll, &MainWindow::OnUnmarkAll},
+    {kMarkSelected, &MainWindow::OnMarkSelected},
+    {kUnmarkSelected, &MainWindow::OnUnmarkSelected},
+    {kHelp, &MainWindow::OnHelp},
+    {kAbort, &MainWindow::OnAbort},
+    {kExit, &MainWindow::OnExit},
 };
 
 MainWindow::MainWindow(GeotagApp* app)
@@ -67,13 +70,13 @@ MainWindow::MainWindow(GeotagApp* app)
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       app_(app),
       controls_(BuildDialog(res::MainWindowTemplate(), *this)) {
-    photoFolderField_ = controls_.As<QLineEdit>(1000);
-    gpsFolderField_ = controls_.As<QLineEdit>(1004);
-    calculateButton_ = controls_.As<QPushButton>(1008);
-    updateButton_ = controls_.As<QPushButton>(1013);
-    abortButton_ = controls_.As<QPushButton>(1047);
-    progressBar_ = controls_.As<QProgressBar>(1022);
-    listView_ = new PhotoListView(controls_.As<QTableWidget>(1003));
+    photoFolderField_ = controls_.As<QLineEdit>(kPhotoFolderField);
+    gpsFolderField_ = controls_.As<QLineEdit>(kGpsFolderField);
+    calculateButton_ = controls_.As<QPushButton>(kCalculate);
+    updateButton_ = controls_.As<QPushButton>(kUpdatePhotoFiles);
+    abortButton_ = controls_.As<QPushButton>(kAbort);
+    progressBar_ = controls_.As<QProgressBar>(kProgressBar);
+    listView_ = new PhotoListView(controls_.As<QTableWidget>(kPhotoList));
     progress_ = MakeWindowProgress(*this);
 
     for (const CommandEntry& entry : kMessageMap) {
@@ -81,8 +84,6 @@ MainWindow::MainWindow(GeotagApp* app)
             connect(button, &QPushButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
         }
     }
-    connect(listView_, &PhotoListView::rowClicked, this,
-            [this](int itemValue) { selectedPhoto = itemValue; });
     photoFolderField_->installEventFilter(this);
     gpsFolderField_->installEventFilter(this);
     InitDialog();
@@ -96,13 +97,16 @@ void MainWindow::InitDialog() {
     if (app_ != nullptr) {
         app_->SetAcceleratorsEnabled(true);
     }
-    SettingsStore::Load(settings);
+    SettingsStore::Load(settings_);
     PushToControls();
-    helpFilePath = Q(HelpFilePath(settings));
-    writer.SetCopyOptions(settings.copyFiles, settings.copyFolder);
+    helpFilePath_ = Q(HelpFilePath(settings_));
+    writer_.SetCopyOptions(settings_.copyFiles, settings_.copyFolder);
     listView_->SetUpColumns();
-    time.timeZoneOffset = LocalUtcOffsetHours();
-    time.computerUtcOffset = LocalUtcOffsetHours();
+    // The two buttons wait for their first load and calculation.
+    calculateButton_->setEnabled(false);
+    updateButton_->setEnabled(false);
+    time_.timeZoneOffset = LocalUtcOffsetHours();
+    time_.computerUtcOffset = LocalUtcOffsetHours();
     clockTimer_ = new QTimer(this);
     connect(clockTimer_, &QTimer::timeout, this, &MainWindow::UpdateClockFields);
     clockTimer_->start(100);
@@ -110,7 +114,7 @@ void MainWindow::InitDialog() {
 }
 
 void MainWindow::OnCommand(int id) {
-    if (busy_ && id != 1047) {
+    if (busy_ && id != kAbort) {
         return;  // only Abort reaches a running operation
     }
     for (const CommandEntry& entry : kMessageMap) {
@@ -129,62 +133,100 @@ void MainWindow::OnSysCommand(int command) {
 }
 
 void MainWindow::PushToControls() {
-    SetText(photoFolderField_, Q(settings.photoFolder));
-    SetText(gpsFolderField_, Q(settings.gpsFolder));
-    SetText(Control(1023), statusText);
-    SetText(Control(1024), QString::number(photoFileCount));
-    SetText(Control(1025), QString::number(gpsFileCount));
-    SetText(Control(1026), QString::number(positionCount));
-    SetText(Control(1030), cameraTimeText);
-    SetText(Control(1027), utcTimeText);
-    SetText(Control(1029), localTimeText);
+    SetText(photoFolderField_, Q(settings_.photoFolder));
+    SetText(gpsFolderField_, Q(settings_.gpsFolder));
+    SetText(Control(kStatusLine), statusText_);
+    SetText(Control(kPhotoFileCount), QString::number(photoFileCount_));
+    SetText(Control(kGpsFileCount), QString::number(gpsFileCount_));
+    SetText(Control(kPositionCount), QString::number(positionCount_));
+    SetText(Control(kCameraTime), cameraTimeText_);
+    SetText(Control(kUtcTime), utcTimeText_);
+    SetText(Control(kLocalTime), localTimeText_);
 }
 
 void MainWindow::ReadFromControls() {
-    settings.photoFolder = S(Text(photoFolderField_));
-    settings.gpsFolder = S(Text(gpsFolderField_));
-    statusText = Text(Control(1023));
-    photoFileCount = Text(Control(1024)).toInt();
-    gpsFileCount = Text(Control(1025)).toInt();
-    positionCount = Text(Control(1026)).toInt();
-    cameraTimeText = Text(Control(1030));
-    utcTimeText = Text(Control(1027));
-    localTimeText = Text(Control(1029));
+    settings_.photoFolder = S(Text(photoFolderField_));
+    settings_.gpsFolder = S(Text(gpsFolderField_));
+    statusText_ = Text(Control(kStatusLine));
+    photoFileCount_ = Text(Control(kPhotoFileCount)).toInt();
+    gpsFileCount_ = Text(Control(kGpsFileCount)).toInt();
+    positionCount_ = Text(Control(kPositionCount)).toInt();
+    cameraTimeText_ = Text(Control(kCameraTime));
+    utcTimeText_ = Text(Control(kUtcTime));
+    localTimeText_ = Text(Control(kLocalTime));
+}
+
+void MainWindow::ApplySettings(const Settings& settings) {
+    settings_ = settings;
+    writer_.SetCopyOptions(settings_.copyFiles, settings_.copyFolder);
+    PushToControls();
+    FillPhotoList();
 }
 
 void MainWindow::FillPhotoList() {
-    listView_->FillPhotoList(photos, settings.coordinateFormat);
+    listView_->FillPhotoList(photos_, settings_.coordinateFormat);
 }
 
 void MainWindow::ReadMarksFromList() {
-    listView_->ReadMarksFromList(photos);
+    listView_->ReadMarksFromList(photos_);
+}
+
+void MainWindow::BeginProgress(const QString& text, int maximum) {
+    statusText_ = text;
+    PushToControls();
+    progressBar_->show();
+    // The bar takes 16-bit limits: a maximum of -1 (an empty folder) becomes 65535.
+    progressBar_->setRange(0, static_cast<int>(static_cast<unsigned>(maximum) & 0xFFFFu));
+    progressBar_->setValue(0);
+    abortButton_->show();
+    PumpMessages();
+}
+
+void MainWindow::EndProgress() {
+    progressBar_->hide();
+    statusText_.clear();
+    abortButton_->hide();
+    PushToControls();
+}
+
+void MainWindow::PumpMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void MainWindow::UpdateClockFields() {
     const std::time_t now = std::time(nullptr);
-    localTimeText = Q(LocalClockText(now));
-    utcTimeText = Q(UtcClockText(now));
-    cameraTimeText = Q(CameraClockText(now, time));
-    SetText(Control(1029), localTimeText);
-    SetText(Control(1027), utcTimeText);
-    SetText(Control(1030), cameraTimeText);
+    localTimeText_ = Q(LocalClockText(now));
+    utcTimeText_ = Q(UtcClockText(now));
+    cameraTimeText_ = Q(CameraClockText(now, time_));
+    SetText(Control(kLocalTime), localTimeText_);
+    SetText(Control(kUtcTime), utcTimeText_);
+    SetText(Control(kCameraTime), cameraTimeText_);
 }
 
-void MainWindow::paintEvent(QPaintEvent* event) {
-    // The two buttons follow their flags at every paint, as the window has always done.
-    calculateButton_->setEnabled(canCalculate);
-    updateButton_->setEnabled(canUpdate);
-    QDialog::paintEvent(event);
+void MainWindow::SetCanCalculate() {
+    canCalculate_ = true;
+    calculateButton_->setEnabled(true);
+}
+
+void MainWindow::SetCanUpdate() {
+    canUpdate_ = true;
+    updateButton_->setEnabled(true);
+}
+
+void MainWindow::SaveSettings() {
+    // A folder typed into a field that still has the focus counts: take the fields first.
+    ReadFromControls();
+    SettingsStore::Save(settings_);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    SettingsStore::Save(settings);
+    SaveSettings();
     QDialog::closeEvent(event);
 }
 
 void MainWindow::done(int result) {
     // However the dialog ends (Exit, Escape, close box) the settings are stored.
-    SettingsStore::Save(settings);
+    SaveSettings();
     clockTimer_->stop();
     QDialog::done(result);
 }
@@ -214,41 +256,42 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::OnBrowsePhotoFolder() {
-    settings.photoFolder = S(Ui().BrowseForFolder(Q(settings.photoFolder)));
+    settings_.photoFolder = S(Ui().BrowseForFolder(Q(settings_.photoFolder)));
     PushToControls();
 }
 
 void MainWindow::OnBrowseGpsFolder() {
-    settings.gpsFolder = S(Ui().BrowseForFolder(Q(settings.gpsFolder)));
+    settings_.gpsFolder = S(Ui().BrowseForFolder(Q(settings_.gpsFolder)));
     PushToControls();
 }
 
 void MainWindow::OnLoadDataFiles() {
     const QScopedValueRollback<bool> busy(busy_, true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    photos.Clear();
+    photos_.Clear();
     Trace("****  START LOAD");
-    const TrackFolderCounts counts = LoadTrackFolder(settings.gpsFolder, track, *progress_);
-    gpsFileCount = counts.gpsFileCount;
-    positionCount = counts.positionCount;
-    if (ReadPhotoFolder(settings.photoFolder, photos, *progress_)) {
+    const TrackFolderCounts counts = LoadTrackFolder(settings_.gpsFolder, track_, *progress_);
+    gpsFileCount_ = counts.gpsFileCount;
+    positionCount_ = counts.positionCount;
+    if (ReadPhotoFolder(settings_.photoFolder, photos_, *progress_)) {
         FillPhotoList();
     }
     QApplication::restoreOverrideCursor();
-    photoFileCount = photos.Count();
+    photoFileCount_ = photos_.Count();
     PushToControls();
-    canCalculate = true;
-    update();
+    SetCanCalculate();
 }
 
 void MainWindow::OnUpdatePhotoFiles() {
     ReadMarksFromList();
     // Checked once, before anything is asked or written: a backup that cannot be made must
     // not be discovered one photo at a time.
-    if (settings.copyFiles && !IsUsableCopyFolder(settings.copyFolder)) {
+    // A copy in the photo folder itself would be the photo: no backup at all.
+    if (settings_.copyFiles && (!IsUsableCopyFolder(settings_.copyFolder) ||
+                                IsSameFolder(settings_.copyFolder, settings_.photoFolder))) {
         Ui().ShowMessage(QStringLiteral("Please choose an existing folder for the copies of image "
                                         "files in Setup, or switch copying off."),
-                         0x30, this);
+                         kMessageWarning, this);
         return;
     }
     const MessageAnswer answer = Ui().ShowMessage(
@@ -261,17 +304,19 @@ void MainWindow::OnUpdatePhotoFiles() {
     const QScopedValueRollback<bool> busy(busy_, true);
     UpdateCallbacks callbacks;
     callbacks.isChecked = [this](int index) {
-        const int row = photos[index].listItem;
+        const int row = photos_[index].listItem;
         return row >= 0 && listView_->IsChecked(row);
     };
-    callbacks.uncheck = [this](int index) { listView_->SetChecked(photos[index].listItem, false); };
+    callbacks.uncheck = [this](int index) {
+        listView_->SetChecked(photos_[index].listItem, false);
+    };
     callbacks.showMessage = [this](const std::string& message) {
-        Ui().ShowMessage(Q(message), 0, this);
+        Ui().ShowMessage(Q(message), kMessageOk, this);
     };
     const int updated =
-        WriteMarkedPhotos(settings.photoFolder, photos, writer, *progress_, callbacks);
-    Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated), 0x40,
-                     this);
+        WriteMarkedPhotos(settings_.photoFolder, photos_, writer_, *progress_, callbacks);
+    Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated),
+                     kMessageInformation, this);
 }
 
 void MainWindow::OnMarkAll() {
@@ -288,11 +333,11 @@ void MainWindow::OnUnmarkSelected() {
 }
 
 void MainWindow::OnHelp() {
-    Ui().ShowHelp(helpFilePath);
+    Ui().ShowHelp(helpFilePath_);
 }
 
 void MainWindow::OnAbort() {
-    abortRequested = true;
+    abortRequested_ = true;
 }
 
 void MainWindow::OnExit() {

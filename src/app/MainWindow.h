@@ -24,12 +24,6 @@ namespace geotal::app {
 class GeotagApp;
 class PhotoListView;
 
-// Command ids that are not controls of the window.
-constexpr int kCommandPaste = 32771;
-constexpr int kCommandCopy = 32772;
-constexpr int kCommandHelp = 57670;
-constexpr int kSysCommandAbout = 0x10;
-
 class MainWindow : public QDialog {
     Q_OBJECT
 
@@ -49,36 +43,26 @@ public:
     void FillPhotoList();
     void ReadMarksFromList();
 
+    // The progress display of long operations: status line, bar and Abort button.
     void BeginProgress(const QString& text, int maximum);
     void EndProgress();
     void PumpMessages();
+    bool AbortRequested() const { return abortRequested_; }
+    void ClearAbort() { abortRequested_ = false; }
+
+    // The settings as the window holds them; applying new ones shows them at once and hands
+    // the copy options to the writer.
+    const Settings& CurrentSettings() const { return settings_; }
+    void ApplySettings(const Settings& settings);
+
+    PhotoList& Photos() { return photos_; }
+    const PhotoList& Photos() const { return photos_; }
+    const TimeAdjustment& Adjustment() const { return time_; }
 
     QWidget* Control(int id) const { return controls_.Control(id); }
     PhotoListView& PhotoListControl() const { return *listView_; }
 
-    // Run-time state, public for the commands of other files and for tests to inspect.
-    Settings settings;
-    QString helpFilePath;
-    TimeAdjustment time;
-    bool canUpdate = false;
-    bool canCalculate = false;
-    TrackStore track;
-    PhotoWriter writer;
-    int selectedPhoto = -1;
-    PhotoList photos;
-    double copiedLatitude = -999.0;
-    double copiedLongitude = -999.0;
-    bool abortRequested = false;
-    QString statusText;
-    int photoFileCount = 0;
-    int gpsFileCount = 0;
-    int positionCount = 0;
-    QString cameraTimeText;
-    QString utcTimeText;
-    QString localTimeText;
-
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,6 +73,9 @@ public slots:
 private:
     void InitDialog();
     void UpdateClockFields();
+    void SaveSettings();
+    void SetCanCalculate();
+    void SetCanUpdate();
 
     void OnBrowsePhotoFolder();
     void OnBrowseGpsFolder();
@@ -107,6 +94,24 @@ private:
         void (MainWindow::*handler)();
     };
     static const CommandEntry kMessageMap[];
+
+    Settings settings_;
+    QString helpFilePath_;
+    TimeAdjustment time_;
+    // Calculate and Update are enabled once, by the first load and the first calculation.
+    bool canUpdate_ = false;
+    bool canCalculate_ = false;
+    TrackStore track_;
+    PhotoWriter writer_;
+    PhotoList photos_;
+    bool abortRequested_ = false;
+    QString statusText_;
+    int photoFileCount_ = 0;
+    int gpsFileCount_ = 0;
+    int positionCount_ = 0;
+    QString cameraTimeText_;
+    QString utcTimeText_;
+    QString localTimeText_;
 
     // True while a long operation runs; the message pump would otherwise start a second load
     // or an update inside the first one, on the same photo list.

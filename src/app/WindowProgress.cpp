@@ -1,18 +1,18 @@
 #include "app/WindowProgress.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include <algorithm>
 
 #include "app/MainWindow.h"
+#include "res/ControlIds.h"
 
 namespace geotal::app {
 namespace {
 
 QProgressBar* Bar(const MainWindow& window) {
-    return qobject_cast<QProgressBar*>(window.Control(1022));
+    return qobject_cast<QProgressBar*>(window.Control(res::main_window::kProgressBar));
 }
 
 class WindowProgress final : public ProgressSink {
@@ -29,8 +29,8 @@ public:
         bar->update();
     }
     void Pump() override { window_.PumpMessages(); }
-    bool AbortRequested() const override { return window_.abortRequested; }
-    void ClearAbort() override { window_.abortRequested = false; }
+    bool AbortRequested() const override { return window_.AbortRequested(); }
+    void ClearAbort() override { window_.ClearAbort(); }
     void End() override { window_.EndProgress(); }
 
 private:
@@ -41,28 +41,6 @@ private:
 
 std::unique_ptr<ProgressSink> MakeWindowProgress(MainWindow& window) {
     return std::make_unique<WindowProgress>(window);
-}
-
-void MainWindow::BeginProgress(const QString& text, int maximum) {
-    statusText = text;
-    PushToControls();
-    progressBar_->show();
-    // The bar takes 16-bit limits: a maximum of -1 (an empty folder) becomes 65535.
-    progressBar_->setRange(0, static_cast<int>(static_cast<unsigned>(maximum) & 0xFFFFu));
-    progressBar_->setValue(0);
-    abortButton_->show();
-    PumpMessages();
-}
-
-void MainWindow::EndProgress() {
-    progressBar_->hide();
-    statusText.clear();
-    abortButton_->hide();
-    PushToControls();
-}
-
-void MainWindow::PumpMessages() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 }  // namespace geotal::app

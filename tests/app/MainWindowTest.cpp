@@ -21,9 +21,12 @@
 #include "app/PhotoListView.h"
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
+#include "res/ControlIds.h"
 
 namespace geotal::app {
 namespace {
+
+using namespace res::main_window;
 
 QSettings UserSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarsel"),
@@ -68,10 +71,10 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Geotal 1.1.5"));
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the window is not resizable";
-    EXPECT_EQ(Find<QLineEdit>(window, 1000)->text(), QStringLiteral("/photos/here"));
-    EXPECT_EQ(Find<QLineEdit>(window, 1004)->text(), QStringLiteral("/tracks/there"));
+    EXPECT_EQ(Find<QLineEdit>(window, kPhotoFolderField)->text(), QStringLiteral("/photos/here"));
+    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/tracks/there"));
 
-    auto* table = Find<QTableWidget>(window, 1003);
+    auto* table = Find<QTableWidget>(window, kPhotoList);
     ASSERT_EQ(table->columnCount(), 4);
     const QStringList headers = {QStringLiteral("Photo File"), QStringLiteral("Date/time"),
                                  QStringLiteral("Latitude"), QStringLiteral("Longitude")};
@@ -88,31 +91,31 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
     EXPECT_LE(table->columnWidth(0) + table->columnWidth(1) + 2 * table->columnWidth(2),
               table->width());
     EXPECT_EQ(table->rowCount(), 0);
-    EXPECT_FALSE(Find<QProgressBar>(window, 1022)->isVisible());
-    EXPECT_FALSE(Find<QPushButton>(window, 1047)->isVisible());
-    EXPECT_FALSE(Find<QPushButton>(window, 1008)->isEnabled());
-    EXPECT_FALSE(Find<QPushButton>(window, 1013)->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>(window, 1009)->isEnabled());
+    EXPECT_FALSE(Find<QProgressBar>(window, kProgressBar)->isVisible());
+    EXPECT_FALSE(Find<QPushButton>(window, kAbort)->isVisible());
+    EXPECT_FALSE(Find<QPushButton>(window, kCalculate)->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(window, kUpdatePhotoFiles)->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(window, kLoadDataFiles)->isEnabled());
 }
 
 TEST_F(MainWindowTest, controlsCarryAccessibleNames) {
     MainWindow& window = Open();
     const std::pair<int, const char*> expected[] = {
-        {1009, "Load data files"},
-        {1008, "Calculate coordinates"},
-        {1013, "Update photo files"},
-        {57671, "Setup"},
-        {57670, "Help"},
-        {1000, "Folder with picture files:"},
-        {1004, "Folder containing GPS files:"},
-        {1024, "Photo files"},
-        {1025, "Track files"},
-        {1026, "Positions"},
-        {1027, "GMT/UTC"},
-        {1029, "Local time"},
-        {1030, "Camera time"},
-        {1003, "Photo list"},
-        {1023, "Status"},
+        {kLoadDataFiles, "Load data files"},
+        {kCalculate, "Calculate coordinates"},
+        {kUpdatePhotoFiles, "Update photo files"},
+        {kSetup, "Setup"},
+        {kHelp, "Help"},
+        {kPhotoFolderField, "Folder with picture files:"},
+        {kGpsFolderField, "Folder containing GPS files:"},
+        {kPhotoFileCount, "Photo files"},
+        {kGpsFileCount, "Track files"},
+        {kPositionCount, "Positions"},
+        {kUtcTime, "GMT/UTC"},
+        {kLocalTime, "Local time"},
+        {kCameraTime, "Camera time"},
+        {kPhotoList, "Photo list"},
+        {kStatusLine, "Status"},
     };
     for (const auto& [id, name] : expected) {
         EXPECT_EQ(window.Control(id)->accessibleName(), QString::fromUtf8(name)) << id;
@@ -136,32 +139,32 @@ TEST_F(MainWindowTest, everyCaptionFitsItsControl) {
 TEST_F(MainWindowTest, acceleratorsAreOffWhileAFolderFieldHasTheFocus) {
     MainWindow& window = Open();
     QApplication::setActiveWindow(&window);
-    Find<QPushButton>(window, 1009)->setFocus();
+    Find<QPushButton>(window, kLoadDataFiles)->setFocus();
     QApplication::processEvents();
     EXPECT_TRUE(app_.AcceleratorsEnabled());
-    auto* photoField = Find<QLineEdit>(window, 1000);
+    auto* photoField = Find<QLineEdit>(window, kPhotoFolderField);
     photoField->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(app_.AcceleratorsEnabled());
 
     // A folder typed into the field reaches the settings when the field loses the focus.
     photoField->setText(QStringLiteral("/typed/folder"));
-    Find<QPushButton>(window, 1009)->setFocus();
+    Find<QPushButton>(window, kLoadDataFiles)->setFocus();
     QApplication::processEvents();
     EXPECT_TRUE(app_.AcceleratorsEnabled());
-    EXPECT_EQ(window.settings.photoFolder, "/typed/folder");
+    EXPECT_EQ(window.CurrentSettings().photoFolder, "/typed/folder");
 }
 
 TEST_F(MainWindowTest, f1OpensHelpOnlyWhileAcceleratorsAreOn) {
     MainWindow& window = Open();
     QApplication::setActiveWindow(&window);
-    Find<QPushButton>(window, 1009)->setFocus();
-    QTest::keyClick(Find<QPushButton>(window, 1009), Qt::Key_F1);
+    Find<QPushButton>(window, kLoadDataFiles)->setFocus();
+    QTest::keyClick(Find<QPushButton>(window, kLoadDataFiles), Qt::Key_F1);
     EXPECT_EQ(ui_->helpRequests.size(), 1u);
 
-    Find<QLineEdit>(window, 1004)->setFocus();
+    Find<QLineEdit>(window, kGpsFolderField)->setFocus();
     QApplication::processEvents();
-    QTest::keyClick(Find<QLineEdit>(window, 1004), Qt::Key_F1);
+    QTest::keyClick(Find<QLineEdit>(window, kGpsFolderField), Qt::Key_F1);
     EXPECT_EQ(ui_->helpRequests.size(), 1u);
 }
 
@@ -178,7 +181,7 @@ TEST_F(MainWindowTest, theAboutItemOpensTheAboutBoxAndReturnsUnchanged) {
         }
         QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
     });
-    window.OnSysCommand(0x10);
+    window.OnSysCommand(kSysCommandAbout);
     EXPECT_EQ(caption, QStringLiteral("About Geotal"));
     EXPECT_TRUE(texts.contains(QStringLiteral("Geotal Version 1.1.5")));
     EXPECT_TRUE(window.isVisible());
@@ -186,7 +189,7 @@ TEST_F(MainWindowTest, theAboutItemOpensTheAboutBoxAndReturnsUnchanged) {
 
 TEST_F(MainWindowTest, helpOpensTheHelpFileBesideTheProgram) {
     MainWindow& window = Open();
-    Click(window, 57670);
+    Click(window, kHelp);
     ASSERT_EQ(ui_->helpRequests.size(), 1u);
     EXPECT_EQ(ui_->helpRequests[0],
               QCoreApplication::applicationDirPath() + QStringLiteral("/Geotal.html"));
@@ -194,12 +197,13 @@ TEST_F(MainWindowTest, helpOpensTheHelpFileBesideTheProgram) {
 
 TEST_F(MainWindowTest, cancelledBrowseEmptiesTheFolderField) {
     MainWindow& window = Open();
-    window.settings.gpsFolder = "/before";
-    window.PushToControls();
+    Settings settings = window.CurrentSettings();
+    settings.gpsFolder = "/before";
+    window.ApplySettings(settings);
     ui_->folders.push_back(QString());
-    Click(window, 1005);
-    EXPECT_EQ(Find<QLineEdit>(window, 1004)->text(), QString());
-    EXPECT_EQ(window.settings.gpsFolder, "");
+    Click(window, kBrowseGpsFolder);
+    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QString());
+    EXPECT_EQ(window.CurrentSettings().gpsFolder, "");
     ASSERT_EQ(ui_->browseStarts.size(), 1u);
     EXPECT_EQ(ui_->browseStarts[0], QStringLiteral("/before"));
 }
@@ -208,14 +212,15 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
     auto closeWith = [&](bool closeBox) {
         UserSettings().clear();
         MainWindow& window = Open();
-        window.settings.photoFolder = "/p";
-        window.settings.copyFolder = "/c";
-        window.settings.coordinateFormat = CoordinateFormat::DegreesMinutesSeconds;
-        window.PushToControls();
+        Settings settings = window.CurrentSettings();
+        settings.photoFolder = "/p";
+        settings.copyFolder = "/c";
+        settings.coordinateFormat = CoordinateFormat::DegreesMinutesSeconds;
+        window.ApplySettings(settings);
         if (closeBox) {
             window.close();
         } else {
-            Click(window, 2);
+            Click(window, kExit);
         }
         EXPECT_FALSE(window.isVisible());
         QSettings stored = UserSettings();
@@ -233,6 +238,26 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
     EXPECT_TRUE(byExit.contains(QStringLiteral("folder_photos=/p")));
 }
 
+TEST_F(MainWindowTest, aFolderStillBeingTypedIsStoredHoweverTheWindowCloses) {
+    for (const char* how : {"escape", "close box"}) {
+        UserSettings().clear();
+        MainWindow& window = Open();
+        QApplication::setActiveWindow(&window);
+        auto* field = Find<QLineEdit>(window, kGpsFolderField);
+        field->setFocus();
+        QApplication::processEvents();
+        field->setText(QStringLiteral("/typed/") + QLatin1String(how));
+        if (std::string(how) == "escape") {
+            QTest::keyClick(field, Qt::Key_Escape);
+        } else {
+            window.close();
+        }
+        EXPECT_FALSE(window.isVisible()) << how;
+        EXPECT_EQ(UserSettings().value(QStringLiteral("folder_gpx")).toString(),
+                  QStringLiteral("/typed/") + QLatin1String(how));
+    }
+}
+
 TEST_F(MainWindowTest, loadDataFilesShowsCountsAndFillsTheListInNameOrder) {
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(QStringLiteral("photos"));
@@ -248,21 +273,22 @@ TEST_F(MainWindowTest, loadDataFilesShowsCountsAndFillsTheListInNameOrder) {
             "<trkpt lat=\"47.6\" lon=\"8.26\"><time>2010-05-01T10:21:30Z</time></trkpt>\n"));
 
     MainWindow& window = Open();
-    window.settings.photoFolder = photos.toStdString();
-    window.settings.gpsFolder = (dir.path() + QStringLiteral("/gps")).toStdString();
-    window.PushToControls();
-    Click(window, 1009);
+    Settings settings = window.CurrentSettings();
+    settings.photoFolder = photos.toStdString();
+    settings.gpsFolder = (dir.path() + QStringLiteral("/gps")).toStdString();
+    window.ApplySettings(settings);
+    Click(window, kLoadDataFiles);
     QApplication::processEvents();
 
-    EXPECT_EQ(Find<QLineEdit>(window, 1024)->text(), QStringLiteral("3"));
-    EXPECT_EQ(Find<QLineEdit>(window, 1025)->text(), QStringLiteral("1"));
-    EXPECT_EQ(Find<QLineEdit>(window, 1026)->text(), QStringLiteral("2"));
-    EXPECT_TRUE(Find<QPushButton>(window, 1008)->isEnabled());
-    EXPECT_FALSE(Find<QProgressBar>(window, 1022)->isVisible());
-    EXPECT_FALSE(Find<QPushButton>(window, 1047)->isVisible());
-    EXPECT_EQ(Find<QLineEdit>(window, 1023)->text(), QString());
+    EXPECT_EQ(Find<QLineEdit>(window, kPhotoFileCount)->text(), QStringLiteral("3"));
+    EXPECT_EQ(Find<QLineEdit>(window, kGpsFileCount)->text(), QStringLiteral("1"));
+    EXPECT_EQ(Find<QLineEdit>(window, kPositionCount)->text(), QStringLiteral("2"));
+    EXPECT_TRUE(Find<QPushButton>(window, kCalculate)->isEnabled());
+    EXPECT_FALSE(Find<QProgressBar>(window, kProgressBar)->isVisible());
+    EXPECT_FALSE(Find<QPushButton>(window, kAbort)->isVisible());
+    EXPECT_EQ(Find<QLineEdit>(window, kStatusLine)->text(), QString());
 
-    auto* table = Find<QTableWidget>(window, 1003);
+    auto* table = Find<QTableWidget>(window, kPhotoList);
     ASSERT_EQ(table->rowCount(), 3);
     EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("A.JPG"));
     EXPECT_EQ(table->item(1, 0)->text(), QStringLiteral("b.jpg"));
@@ -276,9 +302,9 @@ TEST_F(MainWindowTest, loadDataFilesShowsCountsAndFillsTheListInNameOrder) {
     EXPECT_EQ(table->item(1, 2), nullptr);
 
     // Loading again gives the same counts, not double.
-    Click(window, 1009);
-    EXPECT_EQ(Find<QLineEdit>(window, 1026)->text(), QStringLiteral("2"));
-    EXPECT_EQ(Find<QLineEdit>(window, 1024)->text(), QStringLiteral("3"));
+    Click(window, kLoadDataFiles);
+    EXPECT_EQ(Find<QLineEdit>(window, kPositionCount)->text(), QStringLiteral("2"));
+    EXPECT_EQ(Find<QLineEdit>(window, kPhotoFileCount)->text(), QStringLiteral("3"));
 }
 
 }  // namespace

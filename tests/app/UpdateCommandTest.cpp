@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -15,10 +16,13 @@
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 #include "photo/PhotoMetadata.h"
+#include "res/ControlIds.h"
 #include "support/TraceLog.h"
 
 namespace geotal::app {
 namespace {
+
+using namespace res::main_window;
 
 QByteArray Contents(const QString& path) {
     QFile file(path);
@@ -37,19 +41,19 @@ protected:
         test::MakePhoto(Path("b.jpg"), "2010:05:01 12:01:00");
         test::MakePhoto(Path("c.jpg"), "2010:05:01 12:02:00", 10.0, 20.0);
         window_ = &app_.CreateMainWindow();
-        window_->settings.photoFolder = photoDir_.toStdString() + "/";
-        window_->settings.gpsFolder = dir_.path().toStdString();
-        window_->settings.copyFiles = false;
-        window_->writer.SetCopyOptions(false, "");
-        window_->PushToControls();
-        window_->OnCommand(1009);
-        ASSERT_EQ(window_->photos.Count(), 3);
+        Settings settings = window_->CurrentSettings();
+        settings.photoFolder = photoDir_.toStdString() + "/";
+        settings.gpsFolder = dir_.path().toStdString();
+        settings.copyFiles = false;
+        window_->ApplySettings(settings);
+        window_->OnCommand(kLoadDataFiles);
+        ASSERT_EQ(window_->Photos().Count(), 3);
         // Positions as a calculation would give them: a.jpg gets one, b.jpg finds none.
-        window_->photos[0].latitude = 171036.0;
-        window_->photos[0].longitude = -29700.0;
-        window_->photos[0].altitude = -12.5;
+        window_->Photos()[0].latitude = 171036.0;
+        window_->Photos()[0].longitude = -29700.0;
+        window_->Photos()[0].altitude = -12.5;
         for (int i = 0; i < 3; ++i) {
-            window_->photos[i].marked = true;
+            window_->Photos()[i].marked = true;
         }
         window_->FillPhotoList();
         for (int i = 0; i < 3; ++i) {
@@ -71,19 +75,19 @@ protected:
 
 TEST_F(UpdateCommandTest, answeringNoWritesNothingAndKeepsTheMarks) {
     ui_->answers.push_back(MessageAnswer::No);
-    window_->OnCommand(1013);
+    window_->OnCommand(kUpdatePhotoFiles);
     ASSERT_EQ(ui_->messages.size(), 1u);
-    EXPECT_EQ(ui_->messages[0].typeWord, 0x34u);
+    EXPECT_EQ(ui_->messages[0].typeWord, kMessageWarning | kMessageYesNo);
     EXPECT_EQ(Contents(Path("a.jpg")), before_[0]);
     EXPECT_TRUE(Checked(0) && Checked(1) && Checked(2));
 }
 
 TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemptedRow) {
     ui_->answers.push_back(MessageAnswer::Yes);
-    window_->OnCommand(1013);
+    window_->OnCommand(kUpdatePhotoFiles);
     ASSERT_EQ(ui_->messages.size(), 2u);
     EXPECT_EQ(ui_->messages[1].text, QStringLiteral("2 image files were successfully updated."));
-    EXPECT_EQ(ui_->messages[1].typeWord, 0x40u);
+    EXPECT_EQ(ui_->messages[1].typeWord, kMessageInformation);
     EXPECT_FALSE(Checked(0) || Checked(1) || Checked(2));
 
     double longitude = 0, latitude = 0, time = 0;
@@ -91,14 +95,31 @@ TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemp
     EXPECT_NEAR(latitude, 171036.0, 1e-6);
     EXPECT_NEAR(longitude, -29700.0, 1e-6);
     EXPECT_EQ(Contents(Path("b.jpg")), before_[1]) << "a photo without a position is skipped";
-    EXPECT_FALSE(window_->Control(1022)->isVisible());
-    EXPECT_FALSE(window_->abortRequested);
+    EXPECT_FALSE(window_->Control(kProgressBar)->isVisible());
+    EXPECT_FALSE(window_->AbortRequested());
+}
+
+TEST_F(UpdateCommandTest, saysWhichPhotoHasNoExifLikeEveryOtherFailure) {
+    // b.jpg lost its EXIF block after loading; it now has a position to write.
+    QImage withoutExif(16, 16, QImage::Format_RGB32);
+    withoutExif.fill(Qt::red);
+    ASSERT_TRUE(withoutExif.save(Path("b.jpg"), "JPEG"));
+    window_->Photos()[1].latitude = 171036.0;
+    window_->Photos()[1].longitude = 29700.0;
+    ui_->answers.push_back(MessageAnswer::Yes);
+    window_->OnCommand(kUpdatePhotoFiles);
+    ASSERT_EQ(ui_->messages.size(), 3u);
+    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("Error reading file : ") + Path("b.jpg") +
+                                         QStringLiteral(" (no EXIF data, or not a readable JPEG "
+                                                        "file)\n"));
+    EXPECT_EQ(ui_->messages[1].typeWord, kMessageOk);
+    EXPECT_EQ(ui_->messages[2].text, QStringLiteral("2 image files were successfully updated."));
 }
 
 TEST_F(UpdateCommandTest, unmarkAllThenUpdateWritesNothing) {
-    window_->OnCommand(5);
+    window_->OnCommand(kUnmarkAll);
     ui_->answers.push_back(MessageAnswer::Yes);
-    window_->OnCommand(1013);
+    window_->OnCommand(kUpdatePhotoFiles);
     ASSERT_EQ(ui_->messages.size(), 2u);
     EXPECT_EQ(ui_->messages[1].text, QStringLiteral("0 image files were successfully updated."));
     for (int i = 0; i < 3; ++i) {
@@ -107,13 +128,17 @@ TEST_F(UpdateCommandTest, unmarkAllThenUpdateWritesNothing) {
 }
 
 TEST_F(UpdateCommandTest, refusesBeforeAskingWhenCopiesCannotBeMade) {
-    window_->settings.copyFiles = true;
-    for (const std::string& folder : {std::string(), dir_.path().toStdString() + "/missing"}) {
+    Settings settings = window_->CurrentSettings();
+    settings.copyFiles = true;
+    // Missing, and the photo folder itself: a copy there would be the photo, no backup.
+    for (const std::string& folder : {std::string(), dir_.path().toStdString() + "/missing",
+                                      photoDir_.toStdString(), photoDir_.toStdString() + "/."}) {
         ui_->messages.clear();
-        window_->settings.copyFolder = folder;
-        window_->OnCommand(1013);
+        settings.copyFolder = folder;
+        window_->ApplySettings(settings);
+        window_->OnCommand(kUpdatePhotoFiles);
         ASSERT_EQ(ui_->messages.size(), 1u);
-        EXPECT_EQ(ui_->messages[0].typeWord, 0x30u);
+        EXPECT_EQ(ui_->messages[0].typeWord, kMessageWarning);
         EXPECT_TRUE(
             ui_->messages[0].text.startsWith(QStringLiteral("Please choose an existing folder")));
         EXPECT_EQ(Contents(Path("a.jpg")), before_[0]);
@@ -123,25 +148,26 @@ TEST_F(UpdateCommandTest, refusesBeforeAskingWhenCopiesCannotBeMade) {
 
 TEST_F(UpdateCommandTest, copiesThePhotoFirstWhenAsked) {
     const std::string copies = dir_.path().toStdString() + "/copies";
-    window_->settings.copyFiles = true;
-    window_->settings.copyFolder = copies;
-    window_->writer.SetCopyOptions(true, copies);
+    Settings settings = window_->CurrentSettings();
+    settings.copyFiles = true;
+    settings.copyFolder = copies;
+    window_->ApplySettings(settings);
     ui_->answers.push_back(MessageAnswer::Yes);
-    window_->OnCommand(1013);
+    window_->OnCommand(kUpdatePhotoFiles);
     EXPECT_EQ(Contents(QString::fromStdString(copies) + QStringLiteral("/a.jpg")), before_[0]);
     EXPECT_NE(Contents(Path("a.jpg")), before_[0]);
 }
 
 TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsTheRows) {
-    window_->abortRequested = true;  // as if pressed while the tracks were loading
-    window_->OnCommand(1009);
-    EXPECT_FALSE(window_->abortRequested);
-    auto* table = qobject_cast<QTableWidget*>(window_->Control(1003));
+    window_->OnCommand(kAbort);  // as if pressed while the tracks were loading
+    window_->OnCommand(kLoadDataFiles);
+    EXPECT_FALSE(window_->AbortRequested());
+    auto* table = qobject_cast<QTableWidget*>(window_->Control(kPhotoList));
     ASSERT_EQ(table->rowCount(), 3);
     EXPECT_NE(table->item(0, 2), nullptr) << "the previous rows stay";
-    EXPECT_EQ(window_->photos.Count(), 3);
-    EXPECT_NE(window_->photos[0].captureTime, 0.0);
-    EXPECT_EQ(window_->photos[1].captureTime, 0.0);
+    EXPECT_EQ(window_->Photos().Count(), 3);
+    EXPECT_NE(window_->Photos()[0].captureTime, 0.0);
+    EXPECT_EQ(window_->Photos()[1].captureTime, 0.0);
 }
 
 TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
@@ -149,16 +175,16 @@ TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
     EnableTrace(trace.toStdString());
     // Clicked while the load pumps the window's messages.
     QTimer::singleShot(0, [this] {
-        window_->OnCommand(1009);
-        window_->OnCommand(1013);
-        window_->OnCommand(1047);
+        window_->OnCommand(kLoadDataFiles);
+        window_->OnCommand(kUpdatePhotoFiles);
+        window_->OnCommand(kAbort);
     });
-    window_->OnCommand(1009);
+    window_->OnCommand(kLoadDataFiles);
     DisableTrace();
     EXPECT_EQ(Contents(trace).count("****  START LOAD"), 1);
     EXPECT_TRUE(ui_->messages.empty()) << "no update was asked for";
-    EXPECT_FALSE(window_->abortRequested) << "the abort stopped the photo reading";
-    EXPECT_EQ(window_->photos[1].captureTime, 0.0);
+    EXPECT_FALSE(window_->AbortRequested()) << "the abort stopped the photo reading";
+    EXPECT_EQ(window_->Photos()[1].captureTime, 0.0);
 }
 
 }  // namespace
