@@ -54,6 +54,7 @@ QString Text(QWidget* control) {
 const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
     {kBrowsePhotoFolder, &MainWindow::OnBrowsePhotoFolder},
     {kBrowseGpsFolder, &MainWindow::OnBrowseGpsFolder},
+    {kCalculate, &MainWindow::OnCalculatePositions},
     {kUpdatePhotoFiles, &MainWindow::OnUpdatePhotoFiles},
     {kLoadDataFiles, &MainWindow::OnLoadDataFiles},
     {kMarkAll, &MainWindow::OnMarkAll},
@@ -105,8 +106,7 @@ void MainWindow::InitDialog() {
     // The two buttons wait for their first load and calculation.
     calculateButton_->setEnabled(false);
     updateButton_->setEnabled(false);
-    time_.timeZoneOffset = LocalUtcOffsetHours();
-    time_.computerUtcOffset = LocalUtcOffsetHours();
+    time_ = StartingTimeAdjustment();
     clockTimer_ = new QTimer(this);
     connect(clockTimer_, &QTimer::timeout, this, &MainWindow::UpdateClockFields);
     clockTimer_->start(100);
@@ -165,6 +165,11 @@ void MainWindow::ApplySettings(const Settings& settings) {
 
 void MainWindow::FillPhotoList() {
     listView_->FillPhotoList(photos_, settings_.coordinateFormat);
+    if (results_.size() == static_cast<std::size_t>(photos_.Count())) {
+        for (int i = 0; i < photos_.Count(); ++i) {
+            listView_->SetRowToolTip(photos_[i].listItem, Q(DescribePositionResult(results_[i])));
+        }
+    }
 }
 
 void MainWindow::ReadMarksFromList() {
@@ -269,6 +274,7 @@ void MainWindow::OnLoadDataFiles() {
     const QScopedValueRollback<bool> busy(busy_, true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     photos_.Clear();
+    results_.clear();
     Trace("****  START LOAD");
     const TrackFolderCounts counts = LoadTrackFolder(settings_.gpsFolder, track_, *progress_);
     gpsFileCount_ = counts.gpsFileCount;
@@ -280,6 +286,21 @@ void MainWindow::OnLoadDataFiles() {
     photoFileCount_ = photos_.Count();
     PushToControls();
     SetCanCalculate();
+}
+
+void MainWindow::OnCalculatePositions() {
+    ReadFromControls();
+    ReadMarksFromList();
+    std::vector<bool> checked(static_cast<std::size_t>(photos_.Count()));
+    for (int i = 0; i < photos_.Count(); ++i) {
+        const int row = photos_[i].listItem;
+        checked[static_cast<std::size_t>(i)] = row >= 0 && listView_->IsChecked(row);
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    results_ = CalculatePositions(photos_, track_, time_, checked, *progress_);
+    SetCanUpdate();
+    FillPhotoList();
+    QApplication::restoreOverrideCursor();
 }
 
 void MainWindow::OnUpdatePhotoFiles() {

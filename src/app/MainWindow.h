@@ -5,8 +5,10 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 #include "app/DialogBuilder.h"
+#include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
 #include "photo/PhotoList.h"
 #include "photo/PhotoWriter.h"
@@ -80,6 +82,7 @@ private:
     void OnBrowsePhotoFolder();
     void OnBrowseGpsFolder();
     void OnLoadDataFiles();
+    void OnCalculatePositions();
     void OnUpdatePhotoFiles();
     void OnMarkAll();
     void OnMarkSelected();
@@ -104,6 +107,8 @@ private:
     TrackStore track_;
     PhotoWriter writer_;
     PhotoList photos_;
+    // Why each photo got its position or none, from the last calculation; empty until then.
+    std::vector<PositionResult> results_;
     bool abortRequested_ = false;
     QString statusText_;
     int photoFileCount_ = 0;

@@ -105,6 +105,12 @@ int PhotoListView::ItemValue(int row) const {
     return item != nullptr ? item->data(kItemValueRole).toInt() : 0;
 }
 
+void PhotoListView::SetRowToolTip(int row, const QString& text) {
+    if (QTableWidgetItem* item = table_->item(row, 0)) {
+        item->setToolTip(text);
+    }
+}
+
 void PhotoListView::CheckAll(bool checked) {
     for (int row = 0; row < table_->rowCount(); ++row) {
         SetChecked(row, checked);

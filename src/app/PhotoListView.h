@@ -29,6 +29,8 @@ public:
     void SetChecked(int row, bool checked);
     // The record index of a row with a position, 0 for one without.
     int ItemValue(int row) const;
+    // What hovering over the row's name shows.
+    void SetRowToolTip(int row, const QString& text);
 
     void CheckAll(bool checked);
     void CheckSelected(bool checked);

@@ -1,0 +1,119 @@
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "app/FakeUiServices.h"
+#include "app/GeotagApp.h"
+#include "app/MainWindow.h"
+#include "app/PhotoListView.h"
+#include "app/QtPrinters.h"
+#include "app/TestPhotos.h"
+#include "res/ControlIds.h"
+
+namespace geotal::app {
+namespace {
+
+using namespace res::main_window;
+
+// A loaded window over a ten-minute walk (10:00 to 10:10 UTC) and three photos: a.jpg taken
+// halfway, b.jpg two hours later, c.jpg with a position of its own.
+class CalculateCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString photos = dir_.path() + QStringLiteral("/photos");
+        const QString gps = dir_.path() + QStringLiteral("/gps");
+        QDir().mkpath(photos);
+        QDir().mkpath(gps);
+        window_ = &app_.CreateMainWindow();
+        test::MakePhoto(photos + QStringLiteral("/a.jpg"), CameraTime(10, 5));
+        test::MakePhoto(photos + QStringLiteral("/b.jpg"), CameraTime(12, 0));
+        test::MakePhoto(photos + QStringLiteral("/c.jpg"), CameraTime(10, 5), 10.0, 20.0);
+        test::MakeGpx(gps + QStringLiteral("/walk.gpx"),
+                      QStringLiteral("<trkpt lat=\"47.0\" lon=\"8.0\"><ele>400</ele>"
+                                     "<time>2010-05-01T10:00:00Z</time></trkpt>\n"
+                                     "<trkpt lat=\"47.1\" lon=\"8.1\"><ele>500</ele>"
+                                     "<time>2010-05-01T10:10:00Z</time></trkpt>\n"));
+        Settings settings = window_->CurrentSettings();
+        settings.photoFolder = photos.toStdString();
+        settings.gpsFolder = gps.toStdString();
+        window_->ApplySettings(settings);
+        window_->OnCommand(kLoadDataFiles);
+    }
+
+    // What the camera showed at this UTC time of 2010-05-01, set as the window assumes.
+    std::string CameraTime(int hour, int minute) const {
+        const TimeAdjustment& a = window_->Adjustment();
+        const QDateTime utc(QDate(2010, 5, 1), QTime(hour, minute), Qt::UTC);
+        return utc.addSecs(a.timeZoneOffset * 3600LL + a.cameraClockError)
+            .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
+            .toStdString();
+    }
+    QTableWidget* Table() const {
+        return qobject_cast<QTableWidget*>(window_->Control(kPhotoList));
+    }
+    QString Text(int row, int column) const {
+        const QTableWidgetItem* item = Table()->item(row, column);
+        return item != nullptr ? item->text() : QString();
+    }
+    bool Checked(int row) const { return window_->PhotoListControl().IsChecked(row); }
+
+    QTemporaryDir dir_;
+    ScopedFakeUi ui_;
+    GeotagApp app_;
+    MainWindow* window_ = nullptr;
+};
+
+TEST_F(CalculateCommandTest, placesTheCheckedPhotosAndChecksExactlyThoseThatGotAPosition) {
+    auto* update = qobject_cast<QPushButton*>(window_->Control(kUpdatePhotoFiles));
+    EXPECT_FALSE(update->isEnabled());
+    ASSERT_TRUE(Checked(0) && Checked(1) && !Checked(2));
+
+    window_->OnCommand(kCalculate);
+
+    EXPECT_TRUE(update->isEnabled());
+    EXPECT_TRUE(Checked(0));
+    EXPECT_EQ(Text(0, 2), QStringLiteral("47.050000"));
+    EXPECT_EQ(Text(0, 3), QStringLiteral("8.050000"));
+    EXPECT_NEAR(window_->Photos()[0].altitude, 450, 1e-3);
+    EXPECT_EQ(Table()->item(0, 0)->toolTip(),
+              QStringLiteral("Interpolated between 10:00:00 and 10:10:00 UTC"));
+
+    EXPECT_FALSE(Checked(1)) << "110 minutes from the track: no position";
+    EXPECT_EQ(Text(1, 2), QString());
+    EXPECT_EQ(Table()->item(1, 0)->toolTip(),
+              QStringLiteral("No position: the nearest track point is 1 h 50 min away"));
+
+    // Not checked: its own position stays, and it is not marked for writing.
+    EXPECT_FALSE(Checked(2));
+    EXPECT_EQ(Text(2, 2), QStringLiteral("10.000000"));
+    EXPECT_FALSE(window_->Photos()[2].marked);
+    EXPECT_FALSE(window_->Control(kProgressBar)->isVisible());
+}
+
+TEST_F(CalculateCommandTest, unmarkAllThenCalculateChangesNoPosition) {
+    window_->OnCommand(kUnmarkAll);
+    window_->OnCommand(kCalculate);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_FALSE(Checked(row)) << row;
+    }
+    EXPECT_EQ(Text(0, 2), QString());
+    EXPECT_EQ(Text(2, 2), QStringLiteral("10.000000"));
+}
+
+TEST_F(CalculateCommandTest, markAllLetsTheTrackReplaceAStoredPosition) {
+    window_->OnCommand(kMarkAll);
+    window_->OnCommand(kCalculate);
+    // c.jpg was taken at a.jpg's time, so the track places it; b.jpg finds nothing.
+    EXPECT_TRUE(Checked(2));
+    EXPECT_EQ(Text(2, 2), QStringLiteral("47.050000"));
+    EXPECT_FALSE(Checked(1));
+    EXPECT_FALSE(window_->Photos()[1].HasPosition());
+}
+
+}  // namespace
+}  // namespace geotal::app
