@@ -32,7 +32,6 @@ public:
 
     bool AcceleratorsEnabled() const { return acceleratorsEnabled_; }
     void SetAcceleratorsEnabled(bool enabled) { acceleratorsEnabled_ = enabled; }
-    const std::vector<Accelerator>& AcceleratorTable() const { return acceleratorTable_; }
 
 protected:
     // Sees every key press of the main window before its controls do.

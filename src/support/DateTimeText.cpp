@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 
+#include "support/AsciiText.h"
 #include "support/DateTime.h"
 
 namespace geotal {
@@ -19,9 +20,6 @@ bool IsBlank(char c) {
 }
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // A cursor over the text with the few readers the grammar needs.
@@ -108,7 +106,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
         return false;
     }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
             return false;
         }
     }
@@ -129,58 +127,63 @@ std::optional<int> MonthFromName(std::string_view word) {
     return std::nullopt;
 }
 
-bool ReadDate(Reader& in, CalendarTime& t) {
-    if (IsLetter(in.Peek())) {  // May 1, 2010
-        const auto month = MonthFromName(in.Word());
-        if (!month || !in.SkipBlanks()) {
-            return false;
-        }
-        const auto day = in.Number(1, 2);
-        if (!day) {
-            return false;
-        }
-        in.Accept(',');
-        in.SkipBlanks();
-        const auto year = in.Number(4, 4);
-        if (!year) {
-            return false;
-        }
-        t.year = *year;
-        t.month = *month;
-        t.day = *day;
-        return true;
-    }
-    if (in.DigitRunLength() == 4) {  // 2010-05-01, 2010/05/01, 2010.05.01
-        t.year = *in.Number(4, 4);
-        const char separator = in.Peek();
-        if (separator != '-' && separator != '/' && separator != '.') {
-            return false;
-        }
-        in.Accept(separator);
-        const auto month = in.Number(1, 2);
-        if (!month || !in.Accept(separator)) {
-            return false;
-        }
-        const auto day = in.Number(1, 2);
-        if (!day) {
-            return false;
-        }
-        t.month = *month;
-        t.day = *day;
-        return true;
+// May 1, 2010
+bool ReadMonthNameFirst(Reader& in, CalendarTime& t) {
+    const auto month = MonthFromName(in.Word());
+    if (!month || !in.SkipBlanks()) {
+        return false;
     }
     const auto day = in.Number(1, 2);
     if (!day) {
         return false;
     }
+    in.Accept(',');
+    in.SkipBlanks();
+    const auto year = in.Number(4, 4);
+    if (!year) {
+        return false;
+    }
+    t.year = *year;
+    t.month = *month;
     t.day = *day;
-    if (in.Accept('.')) {  // 01.05.2010: dotted dates are written day first
+    return true;
+}
+
+// 2010-05-01, 2010/05/01, 2010.05.01
+bool ReadYearFirst(Reader& in, CalendarTime& t) {
+    t.year = *in.Number(4, 4);
+    const char separator = in.Peek();
+    if (separator != '-' && separator != '/' && separator != '.') {
+        return false;
+    }
+    in.Accept(separator);
+    const auto month = in.Number(1, 2);
+    if (!month || !in.Accept(separator)) {
+        return false;
+    }
+    const auto day = in.Number(1, 2);
+    if (!day) {
+        return false;
+    }
+    t.month = *month;
+    t.day = *day;
+    return true;
+}
+
+// 01.05.2010 (dotted dates are written day first), 1 May 2010, 01-May-2010
+bool ReadDayFirst(Reader& in, CalendarTime& t) {
+    const auto day = in.Number(1, 2);
+    if (!day) {
+        return false;
+    }
+    t.day = *day;
+    if (in.Accept('.')) {
         const auto month = in.Number(1, 2);
         if (!month || !in.Accept('.')) {
             return false;
         }
         t.month = *month;
-    } else {  // 1 May 2010, 01-May-2010
+    } else {
         const bool dash = in.Accept('-');
         if (!dash && !in.SkipBlanks()) {
             return false;
@@ -196,6 +199,51 @@ bool ReadDate(Reader& in, CalendarTime& t) {
         return false;
     }
     t.year = *year;
+    return true;
+}
+
+bool ReadDate(Reader& in, CalendarTime& t) {
+    if (IsLetter(in.Peek())) {
+        return ReadMonthNameFirst(in, t);
+    }
+    if (in.DigitRunLength() == 4) {
+        return ReadYearFirst(in, t);
+    }
+    return ReadDayFirst(in, t);
+}
+
+// "+02:00", "-0330", "+05": minutes east of UTC.
+bool ReadZoneOffset(Reader& in, int& zoneMinutes) {
+    const int sign = in.Peek() == '-' ? -1 : 1;
+    in.Accept(in.Peek());
+    const auto zoneHours = in.Digits(2);
+    if (!zoneHours) {
+        return false;
+    }
+    int zoneMinutePart = 0;
+    if (in.Accept(':') || in.DigitRunLength() > 0) {
+        const auto m = in.Number(2, 2);
+        if (!m || *m > 59) {
+            return false;
+        }
+        zoneMinutePart = *m;
+    }
+    if (*zoneHours > 23) {
+        return false;
+    }
+    zoneMinutes = sign * (*zoneHours * 60 + zoneMinutePart);
+    return true;
+}
+
+// A 12-hour clock's AM or PM after the time.
+bool ReadAmPm(Reader& in, CalendarTime& t) {
+    const std::string_view word = in.Word();
+    const bool am = EqualsIgnoringCase(word, "AM");
+    const bool pm = EqualsIgnoringCase(word, "PM");
+    if ((!am && !pm) || t.hour < 1 || t.hour > 12) {
+        return false;
+    }
+    t.hour = t.hour % 12 + (pm ? 12 : 0);
     return true;
 }
 
@@ -228,37 +276,10 @@ bool ReadTime(Reader& in, CalendarTime& t, int& zoneMinutes) {
         return true;
     }
     if (in.Peek() == '+' || in.Peek() == '-') {
-        const int sign = in.Peek() == '-' ? -1 : 1;
-        in.Accept(in.Peek());
-        const auto zoneHours = in.Digits(2);
-        if (!zoneHours) {
-            return false;
-        }
-        int zoneMinutePart = 0;
-        if (in.Accept(':') || in.DigitRunLength() > 0) {
-            const auto m = in.Number(2, 2);
-            if (!m || *m > 59) {
-                return false;
-            }
-            zoneMinutePart = *m;
-        }
-        if (*zoneHours > 23) {
-            return false;
-        }
-        zoneMinutes = sign * (*zoneHours * 60 + zoneMinutePart);
-        return true;
+        return ReadZoneOffset(in, zoneMinutes);
     }
     in.SkipBlanks();
-    if (IsLetter(in.Peek())) {
-        const std::string_view word = in.Word();
-        const bool am = EqualsIgnoringCase(word, "AM");
-        const bool pm = EqualsIgnoringCase(word, "PM");
-        if ((!am && !pm) || t.hour < 1 || t.hour > 12) {
-            return false;
-        }
-        t.hour = t.hour % 12 + (pm ? 12 : 0);
-    }
-    return true;
+    return !IsLetter(in.Peek()) || ReadAmPm(in, t);
 }
 
 // Moves a calendar time by a number of seconds; the day count of dates before 1899-12-30

@@ -30,14 +30,4 @@ bool LineSplitter::Next(std::string_view& line) {
     return false;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    LineSplitter splitter(bytes);
-    std::string_view line;
-    while (splitter.Next(line)) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 }  // namespace geotal

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
 namespace geotal {
 
@@ -23,8 +22,5 @@ private:
     size_t searchFrom_ = 0;
     bool done_ = false;
 };
-
-// All lines of the text, in order.
-std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 }  // namespace geotal

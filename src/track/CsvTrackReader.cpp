@@ -24,9 +24,11 @@ void CsvTrackParser::Feed(std::string_view line) {
                    ParseDateTimeText(dateTime_)});
 }
 
-void ParseCsvTrackLines(const std::vector<std::string_view>& lines, TrackStore& store) {
+void ReadCsvTrackText(std::string_view bytes, TrackStore& store) {
+    LineSplitter splitter(bytes);
     CsvTrackParser parser(store);
-    for (const std::string_view line : lines) {
+    std::string_view line;
+    while (splitter.Next(line)) {
         parser.Feed(line);
     }
 }
@@ -36,12 +38,7 @@ bool ReadCsvTrackFile(const std::string& path, TrackStore& store) {
     if (!ReadTrackFileBytes(path, bytes)) {
         return false;
     }
-    LineSplitter splitter(bytes);
-    CsvTrackParser parser(store);
-    std::string_view line;
-    while (splitter.Next(line)) {
-        parser.Feed(line);
-    }
+    ReadCsvTrackText(bytes, store);
     return true;
 }
 

@@ -3,7 +3,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "track/CsvFields.h"
 #include "track/TrackStore.h"
@@ -26,8 +25,8 @@ private:
     std::string dateTime_;  // reused for every line
 };
 
-// Appends the points of the lines to the store.
-void ParseCsvTrackLines(const std::vector<std::string_view>& lines, TrackStore& store);
+// Appends the points of a CSV text (LF line ends) to the store.
+void ReadCsvTrackText(std::string_view bytes, TrackStore& store);
 
 // Appends the file's points to the store. A file that cannot be read adds nothing; the answer
 // tells whether it could be read, and callers may ignore it.

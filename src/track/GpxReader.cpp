@@ -6,11 +6,7 @@
 
 namespace geotal {
 
-bool ReadGpxFile(const std::string& path, TrackStore& store) {
-    std::string bytes;
-    if (!ReadTrackFileBytes(path, bytes)) {
-        return false;
-    }
+void ReadGpxText(std::string_view bytes, TrackStore& store) {
     // Tokens go straight to the parser: a file of a million points is not held twice over.
     MarkupTokenizer tokenizer(bytes);
     GpxTokenParser parser(store);
@@ -18,6 +14,14 @@ bool ReadGpxFile(const std::string& path, TrackStore& store) {
     while (tokenizer.Next(token)) {
         parser.Feed(token);
     }
+}
+
+bool ReadGpxFile(const std::string& path, TrackStore& store) {
+    std::string bytes;
+    if (!ReadTrackFileBytes(path, bytes)) {
+        return false;
+    }
+    ReadGpxText(bytes, store);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "track/TrackStore.h"
 
@@ -10,5 +11,8 @@ namespace geotal {
 // Appends the file's track points (see GpxTokenParser) to the store. A file that cannot be
 // read adds nothing; the answer tells whether it could be read, and callers may ignore it.
 bool ReadGpxFile(const std::string& path, TrackStore& store);
+
+// Appends the track points of a GPX text (LF line ends) to the store.
+void ReadGpxText(std::string_view bytes, TrackStore& store);
 
 }  // namespace geotal

@@ -112,11 +112,4 @@ void GpxTokenParser::Feed(std::string_view token) {
     }
 }
 
-void ParseGpxTokens(const std::vector<std::string_view>& tokens, TrackStore& store) {
-    GpxTokenParser parser(store);
-    for (const std::string_view token : tokens) {
-        parser.Feed(token);
-    }
-}
-
 }  // namespace geotal

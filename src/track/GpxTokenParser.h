@@ -3,7 +3,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "track/TrackStore.h"
 
@@ -36,9 +35,6 @@ private:
     double pointTime_ = 0;
     std::string timeText_;  // reused for every time, to spare an allocation per point
 };
-
-// Appends the points of the tokens to the store.
-void ParseGpxTokens(const std::vector<std::string_view>& tokens, TrackStore& store);
 
 // Takes the text between the first double quote after the first "lat" in the tag and the
 // double quote after it as the latitude (degrees), and the same for "lon". A value whose name

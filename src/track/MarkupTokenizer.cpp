@@ -29,14 +29,4 @@ bool MarkupTokenizer::Next(std::string_view& token) {
     return false;
 }
 
-std::vector<std::string_view> TokenizeMarkup(std::string_view bytes) {
-    std::vector<std::string_view> tokens;
-    MarkupTokenizer tokenizer(bytes);
-    std::string_view token;
-    while (tokenizer.Next(token)) {
-        tokens.push_back(token);
-    }
-    return tokens;
-}
-
 }  // namespace geotal

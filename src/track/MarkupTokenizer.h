@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
 namespace geotal {
 
@@ -24,8 +23,5 @@ private:
     size_t pos_ = 0;    // next byte to look at
     size_t start_ = 0;  // where the current run began
 };
-
-// All tokens of the text, in order.
-std::vector<std::string_view> TokenizeMarkup(std::string_view bytes);
 
 }  // namespace geotal

@@ -15,7 +15,7 @@ using testing::PointsOf;
 
 std::vector<TrackPoint> ParseCsv(const std::string& text) {
     TrackStore store;
-    ParseCsvTrackLines(SplitLines(text), store);
+    ReadCsvTrackText(text, store);
     return PointsOf(store);
 }
 
@@ -61,7 +61,12 @@ TEST(CsvFields, keepAtMostFiftyFields) {
 
 TEST(CsvLines, areTrimmedAndShortOnesDropped) {
     const std::vector<std::string_view> expected = {"line one", "x,y", "last line"};
-    EXPECT_EQ(SplitLines("ab\n  line one  \n\n \nx,y\nz\nlast line"), expected);
+    LineSplitter splitter("ab\n  line one  \n\n \nx,y\nz\nlast line");
+    std::vector<std::string_view> lines;
+    for (std::string_view line; splitter.Next(line);) {
+        lines.push_back(line);
+    }
+    EXPECT_EQ(lines, expected);
 }
 
 TEST(CsvTrackReader, readsTheExampleLine) {
