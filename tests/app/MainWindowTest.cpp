@@ -179,7 +179,7 @@ TEST_F(MainWindowTest, theAboutItemOpensTheAboutBoxAndReturnsUnchanged) {
         for (QLabel* label : about->findChildren<QLabel*>()) {
             texts << label->text();
         }
-        QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+        QTest::mouseClick(about->findChild<QPushButton*>(QString::number(res::kIdOk)), Qt::LeftButton);
     });
     window.OnSysCommand(kSysCommandAbout);
     EXPECT_EQ(caption, QStringLiteral("About Geotal"));
