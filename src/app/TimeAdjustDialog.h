@@ -9,7 +9,6 @@
 #include "app/DialogBuilder.h"
 #include "geotag/TimeAdjustment.h"
 
-class QLineEdit;
 class QTimer;
 
 namespace geotal::app {
