@@ -11,10 +11,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QTimeEdit>
 
 #include <algorithm>
 
 #include "app/AppIcon.h"
+#include "app/UpDownControl.h"
 
 namespace geotal::app {
 
@@ -50,7 +52,8 @@ QString DisplayText(const ControlTemplate& c) {
     return text;
 }
 
-QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog) {
+// previous is the control made just before this one; an up-down control steps it.
+QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog, QWidget* previous) {
     const QString text = DisplayText(c);
     switch (c.kind) {
         case ControlKind::Group:
@@ -58,6 +61,7 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog) {
         case ControlKind::Label: {
             auto* label = new QLabel(text, &dialog);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setWordWrap(c.style & res::kWordWrap);
             return label;
         }
         case ControlKind::Icon: {
@@ -111,6 +115,16 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog) {
             bar->setTextVisible(false);
             return bar;
         }
+        case ControlKind::UpDown:
+            return new UpDownControl(qobject_cast<QLineEdit*>(previous), &dialog);
+        case ControlKind::TimePicker: {
+            auto* picker = new QTimeEdit(&dialog);
+            picker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+            if (c.style & res::kRightAlign) {
+                picker->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            return picker;
+        }
     }
     return new QLabel(text, &dialog);
 }
@@ -126,10 +140,15 @@ BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
 
     BuiltDialog built;
     QWidget* previousTabStop = nullptr;
+    QWidget* previous = nullptr;
     for (const ControlTemplate& c : layout.controls) {
-        QWidget* widget = CreateControl(c, dialog);
+        QWidget* widget = CreateControl(c, dialog, previous);
+        previous = widget;
         QRect rect = units.Rect(c.x, c.y, c.width, c.height);
-        if (c.kind == ControlKind::Label) {
+        if (c.kind == ControlKind::Label && (c.style & res::kWordWrap)) {
+            // A wrapping label keeps its width and takes the lines its text needs.
+            rect.setHeight(std::max(rect.height(), widget->heightForWidth(rect.width())));
+        } else if (c.kind == ControlKind::Label) {
             // The layouts were measured for a narrower font: let a label run on to the right
             // rather than cut its text (there is free space after every label).
             rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));

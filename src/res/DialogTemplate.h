@@ -5,7 +5,17 @@
 
 namespace geotal::res {
 
-enum class ControlKind { Group, Label, Edit, Button, ListView, ProgressBar, Icon };
+enum class ControlKind {
+    Group,
+    Label,
+    Edit,
+    Button,
+    ListView,
+    ProgressBar,
+    Icon,
+    UpDown,      // arrows that step the integer in the edit just before it in the layout
+    TimePicker,  // a time of day shown as hours, minutes and seconds
+};
 
 // Style notes a layout can carry; several may be combined.
 enum ControlStyle : unsigned {
@@ -19,6 +29,7 @@ enum ControlStyle : unsigned {
     kTabStop = 1u << 6,     // reached with the Tab key
     kMultiLine = 1u << 7,   // button caption may wrap onto two lines
     kAutoScroll = 1u << 8,  // edit scrolls horizontally
+    kWordWrap = 1u << 9,    // label text wraps within its rectangle
 };
 
 struct ControlTemplate {
@@ -40,5 +51,6 @@ struct DialogTemplate {
 
 const DialogTemplate& MainWindowTemplate();  // template 102
 const DialogTemplate& AboutTemplate();       // template 100
+const DialogTemplate& TimeAdjustTemplate();  // template 130
 
 }  // namespace geotal::res

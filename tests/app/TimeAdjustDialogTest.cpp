@@ -1,0 +1,272 @@
+#include "app/TimeAdjustDialog.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/FakeUiServices.h"
+#include "app/QtPrinters.h"
+
+namespace geotal::app {
+namespace {
+
+constexpr int kZone = 1036;
+constexpr int kZoneSpin = 1037;
+constexpr int kError = 1038;
+constexpr int kErrorSpin = 1039;
+constexpr std::time_t kNoon = 1262347200;  // 2010-01-01 12:00:00 UTC
+
+QLineEdit* Field(const TimeAdjustDialog& dialog, int id) {
+    return qobject_cast<QLineEdit*>(dialog.Control(id));
+}
+
+QToolButton* Arrow(const TimeAdjustDialog& dialog, int spinId, const char* name) {
+    for (QToolButton* button : dialog.Control(spinId)->findChildren<QToolButton*>()) {
+        if (button->accessibleName() == QLatin1String(name)) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+// Runs RunTimeAdjustDialog and, once the dialog is up, the given steps on it.
+bool RunWith(TimeAdjustment& adjustment, std::function<void(TimeAdjustDialog&)> steps) {
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TimeAdjustDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        steps(*dialog);
+        if (dialog->isVisible()) {
+            dialog->reject();  // never leave a test hanging in the dialog's loop
+        }
+    });
+    return RunTimeAdjustDialog(nullptr, adjustment);
+}
+
+class TimeAdjustDialogTest : public ::testing::Test {
+protected:
+    ScopedFakeUi ui_;
+};
+
+TEST_F(TimeAdjustDialogTest, okRefusesAValueOutOfRangeOrNotAnIntegerAndKeepsTheDialogOpen) {
+    const char* zoneRange = "Please enter a whole number between -12 and 13.";
+    const char* errorRange = "Please enter a whole number between -3600 and 3600.";
+    const struct {
+        int field;
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {kZone, "14", zoneRange},     {kZone, "-13", zoneRange},
+        {kZone, "abc", zoneRange},    {kZone, "1.5", zoneRange},
+        {kZone, "", zoneRange},       {kZone, "3x", zoneRange},
+        {kError, "3601", errorRange}, {kError, "-3601", errorRange},
+        {kError, "-", errorRange},    {kError, "99999999999", errorRange},
+    };
+    for (const auto& c : cases) {
+        ui_->messages.clear();
+        TimeAdjustDialog dialog(nullptr, TimeAdjustment{2, 5, 1});
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        dialog.Control(2)->setFocus();
+        Field(dialog, c.field)->setText(QString::fromUtf8(c.text));
+
+        dialog.accept();
+
+        ASSERT_EQ(ui_->messages.size(), 1u) << c.text;
+        EXPECT_EQ(ui_->messages[0].text, QString::fromUtf8(c.message)) << c.text;
+        EXPECT_EQ(ui_->messages[0].typeWord, kMessageWarning);
+        EXPECT_TRUE(dialog.isVisible()) << c.text;
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << c.text;
+        EXPECT_EQ(QApplication::focusWidget(), dialog.Control(c.field)) << c.text;
+        EXPECT_EQ(dialog.Adjustment().timeZoneOffset, 2) << c.text;
+        EXPECT_EQ(dialog.Adjustment().cameraClockError, 5) << c.text;
+    }
+}
+
+TEST_F(TimeAdjustDialogTest, okAcceptsTheEndsOfBothRanges) {
+    const struct {
+        const char* zone;
+        const char* error;
+        int zoneValue;
+        int errorValue;
+    } cases[] = {
+        {"-12", "-3600", -12, -3600},
+        {"13", "3600", 13, 3600},
+        {" 3 ", "-30", 3, -30},
+    };
+    for (const auto& c : cases) {
+        TimeAdjustDialog dialog(nullptr, TimeAdjustment{2, 5, 1});
+        dialog.show();
+        Field(dialog, kZone)->setText(QString::fromUtf8(c.zone));
+        Field(dialog, kError)->setText(QString::fromUtf8(c.error));
+
+        dialog.accept();
+
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << c.zone << " " << c.error;
+        EXPECT_EQ(dialog.Adjustment().timeZoneOffset, c.zoneValue);
+        EXPECT_EQ(dialog.Adjustment().cameraClockError, c.errorValue);
+    }
+    EXPECT_TRUE(ui_->messages.empty());
+}
+
+TEST_F(TimeAdjustDialogTest, opensWithTheCurrentValuesAndOkWithoutChangesKeepsThem) {
+    TimeAdjustment adjustment{5, 42, 1};
+    QString zone;
+    QString error;
+    const bool accepted = RunWith(adjustment, [&](TimeAdjustDialog& dialog) {
+        zone = Field(dialog, kZone)->text();
+        error = Field(dialog, kError)->text();
+        QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
+    });
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(zone, QStringLiteral("5"));
+    EXPECT_EQ(error, QStringLiteral("42"));
+    EXPECT_EQ(adjustment.timeZoneOffset, 5);
+    EXPECT_EQ(adjustment.cameraClockError, 42);
+    EXPECT_EQ(adjustment.computerUtcOffset, 1);
+}
+
+TEST_F(TimeAdjustDialogTest, cancelChangesNothing) {
+    TimeAdjustment adjustment{1, 20, 1};
+    const bool accepted = RunWith(adjustment, [](TimeAdjustDialog& dialog) {
+        Field(dialog, kZone)->setText(QStringLiteral("7"));
+        Field(dialog, kError)->setText(QStringLiteral("-100"));
+        dialog.UpdateClocks(kNoon);  // the typed values reach the dialog's own fields
+        QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(2)), Qt::LeftButton);
+    });
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(adjustment.timeZoneOffset, 1);
+    EXPECT_EQ(adjustment.cameraClockError, 20);
+    EXPECT_TRUE(ui_->messages.empty());
+}
+
+TEST_F(TimeAdjustDialogTest, arrowsAndArrowKeysStepTheIntegerAndStopAtTheLimits) {
+    const struct {
+        int spin;
+        const char* start;
+        const char* arrow;
+        int clicks;
+        const char* expected;
+    } cases[] = {
+        {kZoneSpin, "12", "Up", 1, "13"},          {kZoneSpin, "12", "Up", 3, "13"},
+        {kZoneSpin, "-11", "Down", 5, "-12"},      {kZoneSpin, "0", "Down", 1, "-1"},
+        {kZoneSpin, "20", "Down", 1, "13"},        {kErrorSpin, "3598", "Up", 5, "3600"},
+        {kErrorSpin, "-3599", "Down", 2, "-3600"}, {kErrorSpin, "-30", "Up", 1, "-29"},
+    };
+    for (const auto& c : cases) {
+        TimeAdjustDialog dialog(nullptr, TimeAdjustment{});
+        QLineEdit* edit = Field(dialog, c.spin - 1);
+        edit->setText(QString::fromUtf8(c.start));
+        QToolButton* arrow = Arrow(dialog, c.spin, c.arrow);
+        ASSERT_NE(arrow, nullptr);
+        for (int i = 0; i < c.clicks; ++i) {
+            QTest::mouseClick(arrow, Qt::LeftButton);
+        }
+        EXPECT_EQ(edit->text(), QString::fromUtf8(c.expected)) << c.spin << " " << c.start;
+
+        // The arrow keys in the edit do the same.
+        edit->setText(QString::fromUtf8(c.start));
+        for (int i = 0; i < c.clicks; ++i) {
+            QTest::keyClick(
+                edit, QLatin1String(c.arrow) == QLatin1String("Up") ? Qt::Key_Up : Qt::Key_Down);
+        }
+        EXPECT_EQ(edit->text(), QString::fromUtf8(c.expected)) << c.spin << " " << c.start;
+    }
+}
+
+TEST_F(TimeAdjustDialogTest, clocksShowTheTypedValuesWithoutComplainingWhileTyping) {
+    TimeAdjustDialog dialog(nullptr, TimeAdjustment{1, 0, 1});
+    auto* picker = qobject_cast<QTimeEdit*>(dialog.Control(1040));
+    const auto pickerText = [&] { return picker->time().toString(QStringLiteral("HH:mm:ss")); };
+    const auto cameraText = [](const TimeAdjustment& a) {
+        return QString::fromStdString(CameraClockText(kNoon, a));
+    };
+
+    Field(dialog, kZone)->setText(QStringLiteral("3"));
+    Field(dialog, kError)->setText(QStringLiteral("-30"));
+    dialog.UpdateClocks(kNoon);
+    EXPECT_EQ(Field(dialog, 1032)->text(), QString::fromStdString(LocalClockText(kNoon)));
+    EXPECT_EQ(Field(dialog, 1033)->text(), QStringLiteral("12:00:00"));
+    EXPECT_EQ(pickerText(), cameraText({3, -30, 1}));
+    EXPECT_NE(pickerText(), cameraText({1, 0, 1}));
+
+    // A value on its way or out of range leaves the clock at the last good one, silently.
+    Field(dialog, kZone)->setText(QStringLiteral("-"));
+    Field(dialog, kError)->setText(QStringLiteral("3601"));
+    dialog.UpdateClocks(kNoon);
+    EXPECT_EQ(pickerText(), cameraText({3, -30, 1}));
+    EXPECT_TRUE(ui_->messages.empty());
+}
+
+TEST_F(TimeAdjustDialogTest, controlsCarryAccessibleNames) {
+    TimeAdjustDialog dialog(nullptr, TimeAdjustment{});
+    const std::pair<int, const char*> expected[] = {
+        {1036, "Time Zone Offset:"},
+        {1037, "Step the time zone offset"},
+        {1038, "Camera time error:"},
+        {1039, "Step the camera time error"},
+        {1032, "Local:"},
+        {1033, "GMT:"},
+        {1040, "Adjusted Camera Time"},
+        {1, "OK"},
+        {2, "Cancel"},
+    };
+    for (const auto& [id, name] : expected) {
+        EXPECT_EQ(dialog.Control(id)->accessibleName(), QString::fromUtf8(name)) << id;
+    }
+    for (QWidget* widget : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->metaObject()->className();
+    }
+}
+
+TEST_F(TimeAdjustDialogTest, everyCaptionFitsItsControl) {
+    TimeAdjustDialog dialog(nullptr, TimeAdjustment{-12, -3600, 1});
+    dialog.show();
+    QApplication::processEvents();
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        const QSize needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+        EXPECT_LE(needed.width(), button->width()) << button->text().toStdString();
+        EXPECT_LE(needed.height(), button->height()) << button->text().toStdString();
+    }
+    QLabel* previousWrapped = nullptr;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->wordWrap()) {
+            EXPECT_LE(label->heightForWidth(label->width()), label->height())
+                << label->text().toStdString();
+            if (previousWrapped != nullptr) {
+                EXPECT_LE(previousWrapped->geometry().bottom(), label->geometry().top())
+                    << "the explanatory texts overlap";
+            }
+            previousWrapped = label;
+            continue;
+        }
+        const QSize needed = label->fontMetrics().size(0, label->text());
+        EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+        EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
+    }
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+        EXPECT_LT(group->fontMetrics().horizontalAdvance(group->title()), group->width())
+            << group->title().toStdString();
+    }
+    for (int id : {1032, 1033, 1036, 1038}) {
+        QLineEdit* field = Field(dialog, id);
+        EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()),
+                  field->contentsRect().width())
+            << id;
+    }
+    auto* picker = qobject_cast<QTimeEdit*>(dialog.Control(1040));
+    EXPECT_LE(picker->minimumSizeHint().width(), picker->width());
+    EXPECT_LE(picker->minimumSizeHint().height(), picker->height());
+}
+
+}  // namespace
+}  // namespace geotal::app
