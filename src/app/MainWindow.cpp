@@ -17,6 +17,7 @@
 #include "app/AppIcon.h"
 #include "app/GeotagApp.h"
 #include "app/PhotoListView.h"
+#include "app/TimeAdjustDialog.h"
 #include "app/UiServices.h"
 #include "app/WindowProgress.h"
 #include "photo/PhotoFolder.h"
@@ -61,6 +62,7 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
     {kUnmarkAll, &MainWindow::OnUnmarkAll},
     {kMarkSelected, &MainWindow::OnMarkSelected},
     {kUnmarkSelected, &MainWindow::OnUnmarkSelected},
+    {kTimeSetup, &MainWindow::OnTimeSetup},
     {kHelp, &MainWindow::OnHelp},
     {kAbort, &MainWindow::OnAbort},
     {kExit, &MainWindow::OnExit},
@@ -351,6 +353,11 @@ void MainWindow::OnMarkSelected() {
 }
 void MainWindow::OnUnmarkSelected() {
     listView_->CheckSelected(false);
+}
+
+void MainWindow::OnTimeSetup() {
+    RunTimeAdjustDialog(this, time_);
+    UpdateClockFields();
 }
 
 void MainWindow::OnHelp() {

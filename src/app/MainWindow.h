@@ -83,6 +83,7 @@ private:
     void OnBrowseGpsFolder();
     void OnLoadDataFiles();
     void OnCalculatePositions();
+    void OnTimeSetup();
     void OnUpdatePhotoFiles();
     void OnMarkAll();
     void OnMarkSelected();

@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 #include "app/PhotoListView.h"
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
+#include "app/TimeAdjustDialog.h"
 #include "res/ControlIds.h"
 
 namespace geotal::app {
@@ -113,6 +116,26 @@ TEST_F(CalculateCommandTest, markAllLetsTheTrackReplaceAStoredPosition) {
     EXPECT_EQ(Text(2, 2), QStringLiteral("47.050000"));
     EXPECT_FALSE(Checked(1));
     EXPECT_FALSE(window_->Photos()[1].HasPosition());
+}
+
+TEST_F(CalculateCommandTest, aCameraClockErrorFromTimeSetupMovesThePhotoAlongTheTrack) {
+    const TimeAdjustment before = window_->Adjustment();
+    // The camera ran 60 s fast: a.jpg was taken at 10:04 UTC, 0.4 of the way.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TimeAdjustDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* error =
+            qobject_cast<QLineEdit*>(dialog->Control(res::time_adjust::kCameraClockError));
+        error->setText(QString::number(dialog->Adjustment().cameraClockError + 60));
+        dialog->accept();
+    });
+    window_->OnCommand(kTimeSetup);
+    EXPECT_EQ(window_->Adjustment().cameraClockError, before.cameraClockError + 60);
+    EXPECT_EQ(window_->Adjustment().timeZoneOffset, before.timeZoneOffset);
+
+    window_->OnCommand(kCalculate);
+    EXPECT_EQ(Text(0, 2), QStringLiteral("47.040000"));
+    EXPECT_EQ(Text(0, 3), QStringLiteral("8.040000"));
 }
 
 }  // namespace
