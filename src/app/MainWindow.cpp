@@ -20,6 +20,7 @@
 #include "app/TimeAdjustDialog.h"
 #include "app/UiServices.h"
 #include "app/WindowProgress.h"
+#include "output/MapAddress.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
 #include "res/ControlIds.h"
@@ -63,6 +64,9 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
     {kMarkSelected, &MainWindow::OnMarkSelected},
     {kUnmarkSelected, &MainWindow::OnUnmarkSelected},
     {kTimeSetup, &MainWindow::OnTimeSetup},
+    {kShowOnMap, &MainWindow::OnShowOnMap},
+    {kCommandCopy, &MainWindow::OnCopyCoordinates},
+    {kCommandPaste, &MainWindow::OnPasteCoordinates},
     {kHelp, &MainWindow::OnHelp},
     {kAbort, &MainWindow::OnAbort},
     {kExit, &MainWindow::OnExit},
@@ -87,6 +91,7 @@ MainWindow::MainWindow(GeotagApp* app)
             connect(button, &QPushButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
         }
     }
+    connect(listView_, &PhotoListView::rowClicked, this, [this](int row) { selectedPhoto_ = row; });
     photoFolderField_->installEventFilter(this);
     gpsFolderField_->installEventFilter(this);
     InitDialog();
@@ -167,9 +172,9 @@ void MainWindow::ApplySettings(const Settings& settings) {
 
 void MainWindow::FillPhotoList() {
     listView_->FillPhotoList(photos_, settings_.coordinateFormat);
-    if (results_.size() == static_cast<std::size_t>(photos_.Count())) {
+    if (reasons_.size() == static_cast<std::size_t>(photos_.Count())) {
         for (int i = 0; i < photos_.Count(); ++i) {
-            listView_->SetRowToolTip(photos_[i].listItem, Q(DescribePositionResult(results_[i])));
+            listView_->SetRowToolTip(photos_[i].listItem, Q(reasons_[i]));
         }
     }
 }
@@ -276,7 +281,8 @@ void MainWindow::OnLoadDataFiles() {
     const QScopedValueRollback<bool> busy(busy_, true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     photos_.Clear();
-    results_.clear();
+    reasons_.clear();
+    selectedPhoto_ = -1;
     Trace("****  START LOAD");
     const TrackFolderCounts counts = LoadTrackFolder(settings_.gpsFolder, track_, *progress_);
     gpsFileCount_ = counts.gpsFileCount;
@@ -299,7 +305,12 @@ void MainWindow::OnCalculatePositions() {
         checked[static_cast<std::size_t>(i)] = row >= 0 && listView_->IsChecked(row);
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    results_ = CalculatePositions(photos_, track_, time_, checked, *progress_);
+    const std::vector<PositionResult> results =
+        CalculatePositions(photos_, track_, time_, checked, *progress_);
+    reasons_.clear();
+    for (const PositionResult& result : results) {
+        reasons_.push_back(DescribePositionResult(result));
+    }
     SetCanUpdate();
     FillPhotoList();
     QApplication::restoreOverrideCursor();
@@ -358,6 +369,60 @@ void MainWindow::OnUnmarkSelected() {
 void MainWindow::OnTimeSetup() {
     RunTimeAdjustDialog(this, time_);
     UpdateClockFields();
+}
+
+void MainWindow::OnShowOnMap() {
+    if (selectedPhoto_ < 0 || selectedPhoto_ >= photos_.Count()) {
+        return;
+    }
+    const PhotoRecord& photo = photos_[selectedPhoto_];
+    if (!photo.HasPosition()) {
+        Ui().ShowMessage(
+            QStringLiteral("No coordinates have been caclulated for this photo. Cannot "
+                           "show on map."),
+            kMessageWarning, this);
+        return;
+    }
+    Ui().OpenWebAddress(
+        Q(MapAddress(MapServiceFromNumber(settings_.mapService), photo.latitude, photo.longitude)));
+}
+
+void MainWindow::OnCopyCoordinates() {
+    // A row without a position has nothing to give, whichever row it is.
+    if (selectedPhoto_ < 0 || selectedPhoto_ >= photos_.Count() ||
+        !photos_[selectedPhoto_].HasPosition()) {
+        Ui().ShowMessage(QStringLiteral("Please choose a picture to copy coordinates from"),
+                         kMessageWarning, this);
+        return;
+    }
+    copiedPosition_ = {photos_[selectedPhoto_].latitude, photos_[selectedPhoto_].longitude};
+}
+
+void MainWindow::OnPasteCoordinates() {
+    const QList<int> rows = listView_->SelectedRows();
+    if (rows.isEmpty()) {
+        Ui().ShowMessage(QStringLiteral("Please choose picture(s) to paste coordinates to"),
+                         kMessageWarning, this);
+        return;
+    }
+    // Before any copy there is no position to give; an invented one would look real.
+    if (!copiedPosition_) {
+        Ui().ShowMessage(QStringLiteral("Please choose a picture to copy coordinates from"),
+                         kMessageWarning, this);
+        return;
+    }
+    ReadMarksFromList();
+    if (reasons_.size() != static_cast<std::size_t>(photos_.Count())) {
+        reasons_.assign(static_cast<std::size_t>(photos_.Count()), std::string());
+    }
+    for (int row : rows) {
+        PhotoRecord& photo = photos_[row];  // row n shows record n
+        photo.latitude = copiedPosition_->first;
+        photo.longitude = copiedPosition_->second;
+        photo.marked = true;
+        reasons_[static_cast<std::size_t>(row)] = "Position pasted from another photo";
+    }
+    FillPhotoList();
 }
 
 void MainWindow::OnHelp() {

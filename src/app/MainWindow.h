@@ -5,6 +5,9 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/DialogBuilder.h"
@@ -84,6 +87,9 @@ private:
     void OnLoadDataFiles();
     void OnCalculatePositions();
     void OnTimeSetup();
+    void OnShowOnMap();
+    void OnCopyCoordinates();
+    void OnPasteCoordinates();
     void OnUpdatePhotoFiles();
     void OnMarkAll();
     void OnMarkSelected();
@@ -108,8 +114,13 @@ private:
     TrackStore track_;
     PhotoWriter writer_;
     PhotoList photos_;
-    // Why each photo got its position or none, from the last calculation; empty until then.
-    std::vector<PositionResult> results_;
+    // Why each photo got its position or none, shown on hover; empty until a calculation.
+    std::vector<std::string> reasons_;
+    // The record of the row clicked last, -1 until a row is clicked; Show on Map and copy act
+    // on it, and it stays when the selection moves with the keyboard.
+    int selectedPhoto_ = -1;
+    // The position taken by the last copy (seconds of arc); none until a copy.
+    std::optional<std::pair<double, double>> copiedPosition_;
     bool abortRequested_ = false;
     QString statusText_;
     int photoFileCount_ = 0;

@@ -12,8 +12,6 @@
 namespace geotal::app {
 namespace {
 
-constexpr int kItemValueRole = Qt::UserRole;
-
 QTableWidgetItem* NewItem(const std::string& text) {
     auto* item = new QTableWidgetItem(QString::fromStdString(text));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -25,7 +23,7 @@ QTableWidgetItem* NewItem(const std::string& text) {
 PhotoListView::PhotoListView(QTableWidget* table) : QObject(table), table_(table) {
     connect(table_, &QTableWidget::cellClicked, this, [this](int row, int) {
         if (row >= 0) {
-            emit rowClicked(ItemValue(row));
+            emit rowClicked(row);
         }
     });
 }
@@ -60,7 +58,6 @@ void PhotoListView::FillPhotoList(PhotoList& photos, CoordinateFormat coordinate
         name->setFlags(name->flags() | Qt::ItemIsUserCheckable);
         name->setCheckState(record.marked ? Qt::Checked : Qt::Unchecked);
         const bool hasPosition = record.HasPosition();
-        name->setData(kItemValueRole, hasPosition ? i : 0);
         table_->setItem(i, 0, name);
         table_->setItem(i, 1, NewItem(FormatPhotoTime(record.captureTime)));
         if (hasPosition) {
@@ -98,11 +95,6 @@ void PhotoListView::SetChecked(int row, bool checked) {
     if (QTableWidgetItem* item = table_->item(row, 0)) {
         item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
     }
-}
-
-int PhotoListView::ItemValue(int row) const {
-    const QTableWidgetItem* item = table_->item(row, 0);
-    return item != nullptr ? item->data(kItemValueRole).toInt() : 0;
 }
 
 void PhotoListView::SetRowToolTip(int row, const QString& text) {

@@ -27,8 +27,6 @@ public:
     int RowCount() const;
     bool IsChecked(int row) const;
     void SetChecked(int row, bool checked);
-    // The record index of a row with a position, 0 for one without.
-    int ItemValue(int row) const;
     // What hovering over the row's name shows.
     void SetRowToolTip(int row, const QString& text);
 
@@ -39,8 +37,8 @@ public:
     QTableWidget* Table() const { return table_; }
 
 signals:
-    // A mouse click on a row (not on the empty space below the rows).
-    void rowClicked(int itemValue);
+    // A mouse click on a row (not on the empty space below the rows); row n shows record n.
+    void rowClicked(int row);
 
 private:
     QTableWidget* table_;

@@ -83,6 +83,10 @@ void UiServices::ShowHelp(const QString& helpFilePath) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(helpFilePath).absoluteFilePath()));
 }
 
+void UiServices::OpenWebAddress(const QString& address) {
+    QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+}
+
 UiServices& Ui() {
     return *Instance();
 }

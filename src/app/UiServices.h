@@ -44,6 +44,9 @@ public:
 
     // Opens the help page in the desktop's viewer; a missing file does nothing.
     virtual void ShowHelp(const QString& helpFilePath);
+
+    // Opens a web page in the desktop's browser, never through a shell.
+    virtual void OpenWebAddress(const QString& address);
 };
 
 // The process-wide services every command uses; the real dialogs unless replaced.

@@ -24,6 +24,7 @@ public:
     std::vector<Message> messages;
     std::vector<QString> browseStarts;  // the initial folder of each BrowseForFolder
     std::vector<QString> helpRequests;
+    std::vector<QString> webAddresses;
 
     // Scripted answers, used front first. Without one a Yes/No box answers No (the
     // cautious choice, as Escape would) and an OK box Ok; a picker is cancelled ("").
@@ -54,6 +55,8 @@ public:
     QString GetDocumentsFolder() override { return documentsFolder; }
 
     void ShowHelp(const QString& helpFilePath) override { helpRequests.push_back(helpFilePath); }
+
+    void OpenWebAddress(const QString& address) override { webAddresses.push_back(address); }
 };
 
 // Installs a FakeUiServices for the life of a test and puts the previous services back.

@@ -1,0 +1,41 @@
+#include "output/MapAddress.h"
+
+#include <cstdio>
+
+#include "support/Angles.h"
+
+namespace geotal {
+namespace {
+
+constexpr int kMapQuestZoom = 8;
+
+}  // namespace
+
+MapService MapServiceFromNumber(int number) {
+    return number == static_cast<int>(MapService::GoogleMaps) ? MapService::GoogleMaps
+                                                              : MapService::MapQuest;
+}
+
+std::string MapAddress(MapService service, double latitude, double longitude) {
+    const double lat = ArcSecondsToDegrees(latitude);
+    const double lon = ArcSecondsToDegrees(longitude);
+    // "%9.5f" pads short numbers with blanks, which have no place in an address.
+    char text[512];
+    if (service == MapService::GoogleMaps) {
+        std::snprintf(text, sizeof text, "https://www.google.com/maps?q=%9.5f+%9.5f", lat, lon);
+    } else {
+        std::snprintf(text, sizeof text,
+                      "https://www.mapquest.com/maps/map.adp?searchtype=address&formtype=latlong"
+                      "&latlongtype=decimal&latitude=%9.5f&longitude=%9.5f&zoom=%d",
+                      lat, lon, kMapQuestZoom);
+    }
+    std::string address;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c != ' ') {
+            address += *c;
+        }
+    }
+    return address;
+}
+
+}  // namespace geotal

@@ -1,0 +1,40 @@
+#include "output/MapAddress.h"
+
+#include <gtest/gtest.h>
+
+namespace geotal {
+namespace {
+
+constexpr const char* kMapQuest =
+    "https://www.mapquest.com/maps/map.adp?searchtype=address&formtype=latlong"
+    "&latlongtype=decimal&";
+
+TEST(MapAddress, fillsTheServicesQueryWithFiveRoundedDecimalsAndNoBlanks) {
+    const struct {
+        double latitudeDegrees, longitudeDegrees;
+        const char* query;
+    } cases[] = {
+        {47.519, 8.25, "latitude=47.51900&longitude=8.25000&zoom=8"},
+        {-33.8688, 151.2093, "latitude=-33.86880&longitude=151.20930&zoom=8"},
+        {47.519006, -8.25, "latitude=47.51901&longitude=-8.25000&zoom=8"},
+        {0.00005, 10, "latitude=0.00005&longitude=10.00000&zoom=8"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MapAddress(MapService::MapQuest, c.latitudeDegrees * 3600,
+                             c.longitudeDegrees * 3600),
+                  std::string(kMapQuest) + c.query)
+            << c.latitudeDegrees;
+    }
+    EXPECT_EQ(MapAddress(MapService::GoogleMaps, -33.8688 * 3600, 151.2093 * 3600),
+              "https://www.google.com/maps?q=-33.86880+151.20930");
+}
+
+TEST(MapAddress, aStoredServiceNumberThatNamesNoneMeansMapQuest) {
+    EXPECT_EQ(MapServiceFromNumber(0), MapService::GoogleMaps);
+    for (int number : {1, 2, -1}) {
+        EXPECT_EQ(MapServiceFromNumber(number), MapService::MapQuest) << number;
+    }
+}
+
+}  // namespace
+}  // namespace geotal
