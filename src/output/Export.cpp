@@ -1,0 +1,33 @@
+#include "output/Export.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "output/ReplaceFile.h"
+
+namespace geotal {
+
+ExportOutcome ExportPositions(const std::string& path, ExportFormat format, int separatorIndex,
+                              const PhotoList& photos, const std::vector<bool>& exported) {
+    ExportOutcome outcome;
+    std::string text;
+    switch (format) {
+        case ExportFormat::Csv:
+            text = CsvText(photos, exported, separatorIndex);
+            break;
+        case ExportFormat::Kml:
+            text = KmlText(photos, exported);
+            break;
+        default:
+            // A stored format number that stands for none: leave the file as it was.
+            outcome.error = "Cannot export to " + path + ": " + std::strerror(EINVAL);
+            return outcome;
+    }
+    outcome.written = ReplaceFileContents(path, text, outcome.error);
+    if (outcome.written) {
+        outcome.count = ExportedCount(photos, exported);
+    }
+    return outcome;
+}
+
+}  // namespace geotal

@@ -1,0 +1,57 @@
+#include <string>
+
+#include "output/Export.h"
+#include "output/ExportSelection.h"
+#include "output/Formatting.h"
+
+namespace geotal {
+namespace {
+
+// A name with "&" or "<" would end the document's well-formedness; ">" is escaped too so that
+// "]]>" cannot appear. Other bytes stay as they are.
+std::string XmlText(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+}  // namespace
+
+std::string KmlText(const PhotoList& photos, const std::vector<bool>& exported) {
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+        "<kml xmlns=\"http://earth.google.com/kml/2.1\">\r\n"
+        "<Folder>\r\n"
+        "<name>MyPhotos</name>\r\n";
+    for (int i = 0; i < photos.Count(); ++i) {
+        if (!IsExported(exported, i)) {
+            continue;
+        }
+        const PhotoRecord& photo = photos[i];
+        // Longitude first: KML coordinates are x,y.
+        text += "<Placemark>\r\n  <name>" + XmlText(photo.fileName) +
+                "</name>\r\n <description></description>\r\n    <Point>\r\n <coordinates>" +
+                FormatCoordinate(photo.longitude, CoordinateFormat::DecimalDegrees) + "," +
+                FormatCoordinate(photo.latitude, CoordinateFormat::DecimalDegrees) +
+                "</coordinates>\r\n    </Point>\r\n</Placemark>\r\n";
+    }
+    text += "</Folder>\r\n</kml>\r\n";
+    return text;
+}
+
+}  // namespace geotal
