@@ -9,21 +9,46 @@ std::string ClockText(const std::tm& t) {
     return text;
 }
 
-}  // namespace
-
-int LocalUtcOffsetHours(std::time_t now) {
+// The computer's offset from UTC in seconds, east positive.
+long long LocalUtcOffsetSeconds(std::time_t now) {
     std::tm utc{};
     gmtime_r(&now, &utc);
     // Read the UTC fields back as local time; the difference is the local offset, with the
     // run-time library deciding whether daylight saving applies.
     utc.tm_isdst = -1;
     const std::time_t asLocal = std::mktime(&utc);
-    const long long d = static_cast<long long>(now) - static_cast<long long>(asLocal);
-    return static_cast<int>(d / 3600 - (d / 86400) * 24);
+    return static_cast<long long>(now) - static_cast<long long>(asLocal);
+}
+
+// Truncated toward zero: +5:30 gives 5, -3:30 gives -3.
+int WholeHours(long long seconds) {
+    return static_cast<int>(seconds / 3600 - (seconds / 86400) * 24);
+}
+
+}  // namespace
+
+int LocalUtcOffsetHours(std::time_t now) {
+    return WholeHours(LocalUtcOffsetSeconds(now));
 }
 
 int LocalUtcOffsetHours() {
     return LocalUtcOffsetHours(std::time(nullptr));
+}
+
+TimeAdjustment StartingTimeAdjustment(std::time_t now) {
+    const long long offset = LocalUtcOffsetSeconds(now);
+    TimeAdjustment adjustment;
+    adjustment.timeZoneOffset = WholeHours(offset);
+    adjustment.computerUtcOffset = adjustment.timeZoneOffset;
+    // The whole hours are what the time zone field can hold; the minutes it cannot are carried
+    // by the clock error, or every photo would land 30 or 45 minutes off.
+    adjustment.cameraClockError =
+        static_cast<int>(offset - static_cast<long long>(adjustment.timeZoneOffset) * 3600);
+    return adjustment;
+}
+
+TimeAdjustment StartingTimeAdjustment() {
+    return StartingTimeAdjustment(std::time(nullptr));
 }
 
 std::string LocalClockText(std::time_t moment) {
@@ -39,9 +64,10 @@ std::string UtcClockText(std::time_t moment) {
 }
 
 std::string CameraClockText(std::time_t now, const TimeAdjustment& a) {
-    const long long shift =
-        static_cast<long long>(a.timeZoneOffset - a.computerUtcOffset) * 3600 + a.cameraClockError;
-    return LocalClockText(now + static_cast<std::time_t>(shift));
+    // Counted from UTC, not from local time: in a half-hour zone local time is not
+    // computerUtcOffset whole hours away from UTC.
+    const long long shift = static_cast<long long>(a.timeZoneOffset) * 3600 + a.cameraClockError;
+    return UtcClockText(now + static_cast<std::time_t>(shift));
 }
 
 }  // namespace geotal

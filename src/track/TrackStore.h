@@ -1,6 +1,7 @@
 // Every GPS fix of the loaded track files, in the order they were read; never sorted.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "track/TrackPoint.h"
@@ -12,7 +13,7 @@ public:
     void Append(const TrackPoint& point) { points_.push_back(point); }
     int Count() const { return static_cast<int>(points_.size()); }
     // 0 <= index < Count().
-    const TrackPoint& At(int index) const { return points_[static_cast<size_t>(index)]; }
+    const TrackPoint& At(int index) const { return points_[static_cast<std::size_t>(index)]; }
     void Empty() { points_.clear(); }
     bool IsEmpty() const { return points_.empty(); }
 

@@ -5,6 +5,10 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
+
+#include "geotag/PositionCalculation.h"
+#include "support/DateTime.h"
 
 namespace geotal {
 namespace {
@@ -68,6 +72,48 @@ TEST(TimeAdjustment, showsTheCameraClockShiftedByZoneDifferenceAndClockError) {
     adjustment.timeZoneOffset = -5;    // the camera still on New York time
     adjustment.cameraClockError = 90;  // and 90 seconds fast
     EXPECT_EQ(CameraClockText(kWinter, adjustment), "07:01:30");
+}
+
+TEST(TimeAdjustment, startsWithTheMinutesOfAHalfHourZoneAsCameraClockError) {
+    const struct {
+        const char* tz;
+        std::time_t when;
+        int zone, error;
+    } cases[] = {
+        {"UTC0", kWinter, 0, 0},
+        {"IST-5:30", kWinter, 5, 1800},
+        {"NPT-5:45", kWinter, 5, 2700},
+        {"NST3:30", kWinter, -3, -1800},
+        {"MART9:30", kWinter, -9, -1800},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", kWinter, 1, 0},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", kSummer, 2, 0},
+        {"ACST-9:30ACDT,M10.1.0,M4.1.0/3", kWinter, 10, 1800},  // summer in the south
+    };
+    for (const auto& c : cases) {
+        TimeZone zone(c.tz);
+        const TimeAdjustment adjustment = StartingTimeAdjustment(c.when);
+        EXPECT_EQ(adjustment.timeZoneOffset, c.zone) << c.tz;
+        EXPECT_EQ(adjustment.computerUtcOffset, c.zone) << c.tz;
+        EXPECT_EQ(adjustment.cameraClockError, c.error) << c.tz;
+        // A camera set like the computer shows the computer's local time.
+        EXPECT_EQ(CameraClockText(c.when, adjustment), LocalClockText(c.when)) << c.tz;
+    }
+}
+
+TEST(TimeAdjustment, startingValuesPlaceAPhotoFromAHalfHourZoneAtItsUtcTime) {
+    TimeZone zone("IST-5:30");
+    TrackStore track;
+    track.Append({100.0, 200.0, 0, ToOleDate({2010, 1, 1, 11, 50, 0})});
+    track.Append({700.0, 800.0, 0, ToOleDate({2010, 1, 1, 12, 10, 0})});
+    PhotoList photos;
+    // Taken at 17:30 on a camera set to the computer's clock, that is 12:00 UTC.
+    photos.records.push_back({"a.jpg", 0, 0, ToOleDate({2010, 1, 1, 17, 30, 0}), 0, false, 0});
+    NullProgress progress;
+    const std::vector<PositionResult> results =
+        CalculatePositions(photos, track, StartingTimeAdjustment(kWinter), {true}, progress);
+    EXPECT_EQ(results[0].outcome, PositionOutcome::Interpolated);
+    EXPECT_NEAR(photos[0].latitude, 400.0, 1e-3);
+    EXPECT_NEAR(photos[0].longitude, 500.0, 1e-3);
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+#include "geotag/PositionCalculation.h"
+
+#include <cmath>
+
+#include "geotag/TrackTimeIndex.h"
+
+namespace geotal {
+namespace {
+
+// The time span between camera time and UTC, in days.
+double CameraTimeSpan(const TimeAdjustment& adjustment) {
+    return adjustment.timeZoneOffset / 24.0 + adjustment.cameraClockError / 86400.0;
+}
+
+void ClearPosition(PhotoRecord& photo) {
+    photo.latitude = 0;
+    photo.longitude = 0;
+    photo.altitude = 0;
+}
+
+void TakePoint(PhotoRecord& photo, const TrackPoint& point) {
+    photo.latitude = point.latitude;
+    photo.longitude = point.longitude;
+    photo.altitude = point.elevation;
+    photo.marked = true;
+}
+
+void Interpolate(PhotoRecord& photo, double t, const TrackPoint& b, const TrackPoint& a) {
+    const double f = (t - b.time) / (a.time - b.time);
+    photo.latitude = b.latitude + (a.latitude - b.latitude) * f;
+    photo.longitude = b.longitude + (a.longitude - b.longitude) * f;
+    photo.altitude = b.elevation + (a.elevation - b.elevation) * f;
+    photo.marked = true;
+}
+
+// Decides one checked photo from the points around its corrected time and writes the result
+// into the record.
+PositionResult Place(PhotoRecord& photo, double t, const TrackStore& track,
+                     const TrackNeighbours& found, const MatchThresholds& thresholds) {
+    PositionResult result;
+    result.correctedTime = t;
+    result.beforeIndex = found.before;
+    result.afterIndex = found.after;
+    const TrackPoint* before = found.before >= 0 ? &track.At(found.before) : nullptr;
+    const TrackPoint* after = found.after >= 0 ? &track.At(found.after) : nullptr;
+    result.beforeTime = before ? before->time : 0.0;
+    result.afterTime = after ? after->time : 0.0;
+
+    if (before && after) {
+        const double gap = after->time - before->time;
+        const bool stationary =
+            std::fabs(after->latitude - before->latitude) < thresholds.stationaryTolerance &&
+            std::fabs(after->longitude - before->longitude) < thresholds.stationaryTolerance;
+        if (gap < thresholds.shortGap || (gap < thresholds.longGap && stationary)) {
+            result.outcome = PositionOutcome::Interpolated;
+            Interpolate(photo, t, *before, *after);
+            return result;
+        }
+        if (!(gap < thresholds.longGap)) {
+            // Beside a point or not, a photo inside so long a gap is not placed.
+            result.outcome = PositionOutcome::Gap;
+            ClearPosition(photo);
+            return result;
+        }
+        // The track moved during a medium gap: only the nearer point may still be taken.
+        if ((t - before->time) < (after->time - t)) {
+            after = nullptr;
+        } else {
+            before = nullptr;  // also when both are equally far
+        }
+    }
+    result.outcome = PositionOutcome::Far;
+    if (after) {
+        result.nearestDistance = after->time - t;
+        if (result.nearestDistance < thresholds.nearestPointLimit) {
+            result.outcome = PositionOutcome::After;
+            TakePoint(photo, *after);
+            return result;
+        }
+    } else if (before) {
+        result.nearestDistance = t - before->time;
+        if (result.nearestDistance < thresholds.nearestPointLimit) {
+            result.outcome = PositionOutcome::Before;
+            TakePoint(photo, *before);
+            return result;
+        }
+    }
+    ClearPosition(photo);
+    return result;
+}
+
+}  // namespace
+
+std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackStore& track,
+                                               const TimeAdjustment& adjustment,
+                                               const std::vector<bool>& checked,
+                                               ProgressSink& progress,
+                                               const MatchThresholds& thresholds) {
+    const double span = CameraTimeSpan(adjustment);
+    const TrackTimeIndex index(track);
+    std::vector<PositionResult> results(static_cast<std::size_t>(photos.Count()));
+    progress.Begin("Caclulating positions...", photos.Count());
+    for (int i = 0; i < photos.Count(); ++i) {
+        PhotoRecord& photo = photos[i];
+        photo.marked = false;
+        if (!checked[static_cast<std::size_t>(i)]) {
+            continue;
+        }
+        const double t = photo.captureTime - span;
+        PositionResult& result = results[static_cast<std::size_t>(i)];
+        if (track.IsEmpty()) {
+            result.outcome = PositionOutcome::Empty;
+            result.correctedTime = t;
+            ClearPosition(photo);
+        } else {
+            result = Place(photo, t, track, index.Around(t), thresholds);
+        }
+        progress.SetPosition(i);
+    }
+    progress.End();
+    return results;
+}
+
+const char* PositionOutcomeName(PositionOutcome outcome) {
+    switch (outcome) {
+        case PositionOutcome::Interpolated:
+            return "interpolated";
+        case PositionOutcome::Before:
+            return "before";
+        case PositionOutcome::After:
+            return "after";
+        case PositionOutcome::Gap:
+            return "gap";
+        case PositionOutcome::Far:
+            return "far";
+        case PositionOutcome::Empty:
+            return "empty";
+        case PositionOutcome::Unchecked:
+            break;
+    }
+    return "unchecked";
+}
+
+}  // namespace geotal

@@ -1,0 +1,59 @@
+// Placing photos on the track: each checked photo's time, turned into UTC, against the track
+// points just before and after it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "geotag/TimeAdjustment.h"
+#include "photo/PhotoList.h"
+#include "support/Progress.h"
+#include "track/TrackStore.h"
+
+namespace geotal {
+
+// The four matching thresholds: time gaps in days, the stationary tolerance in seconds of arc.
+struct MatchThresholds {
+    double shortGap = 0.0208;           // a shorter gap between the two points is interpolated
+    double longGap = 0.1667;            // a gap at least this long gives no position
+    double stationaryTolerance = 1.0;   // points closer than this in both axes did not move
+    double nearestPointLimit = 0.0069;  // a single point is taken only when closer in time
+};
+
+enum class PositionOutcome { Unchecked, Interpolated, Before, After, Gap, Far, Empty };
+
+struct PositionResult {
+    PositionOutcome outcome = PositionOutcome::Unchecked;
+    double correctedTime = 0;  // the photo's time in UTC (day count)
+    double beforeTime = 0;     // time of the before point found (0 when none)
+    double afterTime = 0;      // time of the after point found (0 when none)
+    // Store indices of the points found, -1 when none. Both stay set when one of them was
+    // dropped for being the farther one in a medium gap.
+    int beforeIndex = -1;
+    int afterIndex = -1;
+    // Before, After and Far: days between the photo and the point that was left; 0 otherwise.
+    double nearestDistance = 0;
+};
+
+// For each photo i: marked := false; an unchecked photo keeps its position and altitude
+// (outcome Unchecked); a checked one gets an interpolated position, the position of the one
+// track point near it, or none (latitude, longitude and altitude 0), and is marked exactly when
+// it got a position. Outcomes: Empty only when the track holds no point at all; Far also when
+// the track has points but none could be matched to the photo's time (both indices -1).
+// Progress: Begin("Caclulating positions...", photos.Count()), SetPosition(i) after each
+// checked photo only, End(); never pumped, never aborted. checked.size() == photos.Count().
+std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackStore& track,
+                                               const TimeAdjustment& adjustment,
+                                               const std::vector<bool>& checked,
+                                               ProgressSink& progress,
+                                               const MatchThresholds& thresholds = {});
+
+// "interpolated", "before", "after", "gap", "far", "empty", "unchecked"
+const char* PositionOutcomeName(PositionOutcome outcome);
+
+// One sentence for a tooltip, with times of day in UTC and lengths of time, such as
+// "Interpolated between 10:00:00 and 10:10:00 UTC" or
+// "No position: the nearest track point is 14 min away".
+std::string DescribePositionResult(const PositionResult& result);
+
+}  // namespace geotal
