@@ -20,6 +20,7 @@ struct Command {
 extern const Command kTrackCommand;
 extern const Command kPhotosCommand;
 extern const Command kSetCommand;
+extern const Command kTagCommand;
 
 // Prints "geotal-cli: reason" and the hint to --help on standard error; returns kUsageError.
 int UsageError(const std::string& reason);

@@ -16,8 +16,8 @@ const Command kVersionCommand = {"version", "", "print the program version",
                                  }};
 
 // Each capability registers here as it arrives.
-const Command* const kCommands[] = {&kVersionCommand, &kTrackCommand, &kPhotosCommand,
-                                    &kSetCommand};
+const Command* const kCommands[] = {&kVersionCommand, &kTrackCommand, &kPhotosCommand, &kSetCommand,
+                                    &kTagCommand};
 
 int UsageError(const std::string& reason) {
     std::fprintf(stderr, "geotal-cli: %s (try geotal-cli --help)\n", reason.c_str());
