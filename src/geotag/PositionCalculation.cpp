@@ -1,6 +1,7 @@
 #include "geotag/PositionCalculation.h"
 
 #include <cmath>
+#include <cstddef>
 
 #include "geotag/TrackTimeIndex.h"
 
@@ -99,6 +100,7 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
     const double span = CameraTimeSpan(adjustment);
     const TrackTimeIndex index(track);
     std::vector<PositionResult> results(static_cast<std::size_t>(photos.Count()));
+    // The status text as users have always seen it, spelling included.
     progress.Begin("Caclulating positions...", photos.Count());
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& photo = photos[i];

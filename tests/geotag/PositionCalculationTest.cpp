@@ -159,30 +159,6 @@ TEST(PositionCalculation, takesTheLaterPointWhenBothAreEquallyFar) {
     EXPECT_EQ(placed.result.nearestDistance, 0.0625);
 }
 
-TEST(PositionCalculation, neverTakesAPointWithoutATimeAsTheOneBefore) {
-    const Placed placed = PlaceOne(Track({Fix(kHere, 0.0), Fix(kThere, -1.0)}), 0.001);
-    EXPECT_EQ(placed.result.outcome, PositionOutcome::Far);
-    EXPECT_EQ(placed.result.beforeIndex, -1);
-    EXPECT_EQ(placed.result.afterIndex, -1);
-    EXPECT_EQ(placed.photo.latitude, 0);
-}
-
-TEST(PositionCalculation, givesTheSameResultsWhenTheTrackIsLoadedTwice) {
-    const std::vector<TrackPoint> once = {Fix(kHere, At(10, 0)), Fix(kThere, At(10, 10)),
-                                          Fix(kHere, At(11, 0)), Fix(kThere, At(14, 0))};
-    std::vector<TrackPoint> twice = once;
-    twice.insert(twice.end(), once.begin(), once.end());
-    for (const double time : {At(9, 55), At(10, 3), At(10, 10), At(10, 40), At(12, 0)}) {
-        const Placed first = PlaceOne(Track(once), time);
-        const Placed second = PlaceOne(Track(twice), time);
-        EXPECT_EQ(first.result.outcome, second.result.outcome);
-        EXPECT_EQ(first.photo.latitude, second.photo.latitude);
-        EXPECT_EQ(first.photo.longitude, second.photo.longitude);
-        EXPECT_EQ(first.result.beforeIndex, second.result.beforeIndex);
-        EXPECT_EQ(first.result.afterIndex, second.result.afterIndex);
-    }
-}
-
 TEST(PositionCalculation, leavesUncheckedPhotosAloneButUnmarkedAndStepsOnlyForCheckedOnes) {
     PhotoList photos;
     photos.records.push_back({"a.jpg", 1, 2, At(10, 5), 3, true, 0});
@@ -239,16 +215,6 @@ TEST(PositionCalculation, describesEachOutcomeInOneSentence) {
     }
     EXPECT_EQ(DescribePositionResult(PositionResult{}),
               "Not calculated: the photo was not checked");
-}
-
-TEST(PositionCalculation, namesEveryOutcome) {
-    EXPECT_STREQ(PositionOutcomeName(PositionOutcome::Interpolated), "interpolated");
-    EXPECT_STREQ(PositionOutcomeName(PositionOutcome::Before), "before");
-    EXPECT_STREQ(PositionOutcomeName(PositionOutcome::After), "after");
-    EXPECT_STREQ(PositionOutcomeName(PositionOutcome::Gap), "gap");
-    EXPECT_STREQ(PositionOutcomeName(PositionOutcome::Far), "far");
-    EXPECT_STREQ(PositionOutcomeName(PositionOutcome::Empty), "empty");
-    EXPECT_STREQ(PositionOutcomeName(PositionOutcome::Unchecked), "unchecked");
 }
 
 }  // namespace
