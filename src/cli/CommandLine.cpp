@@ -43,7 +43,6 @@ void SetUpCommandLine(CLI::App& app, const Command& command, const std::string& 
 
 std::optional<int> ParseCommandLine(CLI::App& app, const Command& command,
                                     const std::vector<std::string>& args) {
-    // CLI11 takes the words last first.
     std::vector<std::string> reversed;
     bool optionsEnded = false;
     for (const std::string& word : args) {
@@ -58,7 +57,7 @@ std::optional<int> ParseCommandLine(CLI::App& app, const Command& command,
             reversed.push_back(word);
         }
     }
-    std::reverse(reversed.begin(), reversed.end());
+    std::reverse(reversed.begin(), reversed.end());  // CLI11 takes the words last first
     try {
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {

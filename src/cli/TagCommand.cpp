@@ -121,6 +121,27 @@ int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProg
     return WriteMarkedPhotos(request.photoFolder, photos, writer, progress, callbacks);
 }
 
+struct TagCounts {
+    bool listed = false;  // the rows reached standard output
+    int positioned = 0;   // marked now
+    int toWrite = 0;      // marked with a position other than 0/0, which is never written
+};
+
+// One row per photo: the photo list's columns, then how the calculation went.
+TagCounts PrintTagRows(const PhotoList& photos, const std::vector<PositionResult>& results,
+                       int formatNumber) {
+    const CoordinateFormat format = CoordinateFormatFromNumber(formatNumber);
+    TagCounts counts;
+    for (int i = 0; i < photos.Count(); ++i) {
+        counts.positioned += photos[i].marked ? 1 : 0;
+        counts.toWrite += photos[i].marked && photos[i].HasPosition() ? 1 : 0;
+        std::printf("%s\t%s\n", PhotoRowText(photos[i], format).c_str(),
+                    PositionOutcomeName(results[static_cast<std::size_t>(i)].outcome));
+    }
+    counts.listed = std::fflush(stdout) == 0;
+    return counts;
+}
+
 int RunTagCommand(const std::vector<std::string>& args) {
     TagRequest request;
     if (const std::optional<int> status = ParseTagArguments(args, request)) {
@@ -143,23 +164,15 @@ int RunTagCommand(const std::vector<std::string>& args) {
     const std::vector<PositionResult> results =
         CalculatePositions(photos, track, AdjustmentFor(request), checked, progress);
 
-    const CoordinateFormat format = CoordinateFormatFromNumber(request.format.value_or(1));
-    int positioned = 0;
-    int toWrite = 0;  // 0/0 is never written, not even when a track point lies there
-    for (int i = 0; i < photos.Count(); ++i) {
-        positioned += photos[i].marked ? 1 : 0;
-        toWrite += photos[i].marked && photos[i].HasPosition() ? 1 : 0;
-        std::printf("%s\t%s\n", PhotoRowText(photos[i], format).c_str(),
-                    PositionOutcomeName(results[static_cast<std::size_t>(i)].outcome));
-    }
-    if (std::fflush(stdout) != 0) {
+    const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));
+    if (!counts.listed) {
         std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
         return 1;
     }
     const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
-    std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(), positioned,
-                 written);
-    return request.write && written < toWrite ? 1 : 0;
+    std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(),
+                 counts.positioned, written);
+    return request.write && written < counts.toWrite ? 1 : 0;
 }
 
 }  // namespace
