@@ -16,7 +16,15 @@ struct Command {
     int (*run)(const std::vector<std::string>& args);
 };
 
+// Each in its own file; main lists them.
+extern const Command kTrackCommand;
+extern const Command kPhotosCommand;
+extern const Command kSetCommand;
+extern const Command kTagCommand;
+
 // Prints "geotal-cli: reason" and the hint to --help on standard error; returns kUsageError.
 int UsageError(const std::string& reason);
+// The same for a reason within one command: "geotal-cli: name: reason", hint to its --help.
+int UsageError(const Command& command, const std::string& reason);
 
 }  // namespace geotal::cli

@@ -1,71 +1,41 @@
 // geotal-cli photos PHOTOFOLDER: the photo list as the window shows it after Load data files.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/CommandLine.h"
+#include "cli/PhotoRow.h"
 #include "cli/TerminalProgress.h"
-#include "output/Formatting.h"
 #include "photo/PhotoFolder.h"
 
 namespace geotal::cli {
+namespace {
 
 int RunPhotosCommand(const std::vector<std::string>& args) {
+    CLI::App app;
+    SetUpCommandLine(
+        app, kPhotosCommand,
+        "Reads the JPEG photos of PHOTOFOLDER as Load data files does and prints one line\n"
+        "per photo in list order: file name, date/time, latitude, longitude, mark (1 or\n"
+        "0), separated by tabs. Coordinates are empty for a photo without a position.\n"
+        "Use -- before a folder name that starts with '-'.");
     std::string folder;
-    bool haveFolder = false;
-    CoordinateFormat format = CoordinateFormat::DecimalDegrees;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && (arg == "--help" || arg == "-h")) {
-            std::printf(
-                "Usage: geotal-cli photos PHOTOFOLDER [--format 1|2|3]\n\n"
-                "Reads the JPEG photos of PHOTOFOLDER as Load data files does and prints one line\n"
-                "per photo in list order: file name, date/time, latitude, longitude, mark (1 or\n"
-                "0), separated by tabs. Coordinates are empty for a photo without a position.\n"
-                "Formats: 1 DD.DDDD (default), 2 DD MM.MMMM, 3 DD MM SS.SS.\n"
-                "Use -- before a folder name that starts with '-'.\n");
-            return 0;
-        }
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (arg == "--format" || arg.rfind("--format=", 0) == 0)) {
-            std::string value;
-            if (arg == "--format") {
-                if (++i == args.size()) {
-                    return UsageError("photos: --format needs a value 1, 2 or 3");
-                }
-                value = args[i];
-            } else {
-                value = arg.substr(9);
-            }
-            if (value != "1" && value != "2" && value != "3") {
-                return UsageError("photos: --format takes 1, 2 or 3, not '" + value + "'");
-            }
-            format = CoordinateFormatFromNumber(value[0] - '0');
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return UsageError("photos: unknown option '" + arg + "'");
-        } else if (haveFolder) {
-            return UsageError("photos: only one PHOTOFOLDER expected");
-        } else {
-            folder = arg;
-            haveFolder = true;
-        }
-    }
-    if (!haveFolder) {
-        return UsageError("photos: no PHOTOFOLDER given");
+    std::optional<int> format;
+    app.add_option("PHOTOFOLDER", folder, "the folder of JPEG photos")->required()->type_name("");
+    AddWholeNumberOption(app, "--format", format, 1, 3, "1|2|3",
+                         "coordinates as 1 DD.DDDD (default), 2 DD MM.MMMM, 3 DD MM SS.SS");
+    if (const std::optional<int> status = ParseCommandLine(app, kPhotosCommand, args)) {
+        return *status;
     }
 
     PhotoList photos;
     TerminalProgress progress;
     ReadPhotoFolder(folder, photos, progress);
+    const CoordinateFormat coordinates = CoordinateFormatFromNumber(format.value_or(1));
     for (const PhotoRecord& photo : photos.records) {
-        const bool hasPosition = photo.HasPosition();
-        const std::string latitude = hasPosition ? FormatCoordinate(photo.latitude, format) : "";
-        const std::string longitude = hasPosition ? FormatCoordinate(photo.longitude, format) : "";
-        std::printf("%s\t%s\t%s\t%s\t%d\n", photo.fileName.c_str(),
-                    FormatPhotoTime(photo.captureTime).c_str(), latitude.c_str(), longitude.c_str(),
-                    photo.marked ? 1 : 0);
+        std::printf("%s\n", PhotoRowText(photo, coordinates).c_str());
     }
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "geotal-cli: photos: could not write the list\n");
@@ -73,5 +43,12 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     }
     return 0;
 }
+
+}  // namespace
+
+const Command kPhotosCommand = {
+    "photos", "PHOTOFOLDER [--format 1|2|3]",
+    "list the photos of PHOTOFOLDER with time, position and mark, as the photo list shows them",
+    RunPhotosCommand};
 
 }  // namespace geotal::cli

@@ -1,12 +1,14 @@
 // geotal-cli set LATITUDE LONGITUDE PHOTO...: writes one position into photo files.
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/CommandLine.h"
+#include "cli/CopyFolder.h"
+#include "cli/NumberText.h"
 #include "photo/PhotoWriter.h"
 #include "support/Angles.h"
 #include "support/AsciiText.h"
@@ -14,121 +16,105 @@
 namespace geotal::cli {
 namespace {
 
-bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty()) {
-        return false;
+struct SetRequest {
+    std::string latitudeText, longitudeText;
+    double latitude = 0, longitude = 0;  // decimal degrees
+    double altitude = 0;                 // metres
+    bool copyFiles = false;
+    std::string copyFolder;
+    std::vector<std::string> photos;
+};
+
+// Splits the words CLI11 left over, in their order, into coordinates and photos. "--" ends
+// the options; before it, only a word with two dashes is an option, so negative coordinates
+// and photos named "-x.jpg" stay arguments as they always were.
+std::optional<int> TakeArguments(const std::vector<std::string>& words, SetRequest& request) {
+    std::vector<std::string> arguments;
+    bool optionsEnded = false;
+    for (const std::string& word : words) {
+        if (!optionsEnded && word == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && word.rfind("--", 0) == 0) {
+            return UsageError(kSetCommand, "unknown option '" + word + "'");
+        } else {
+            arguments.push_back(word);
+        }
     }
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
+    if (arguments.size() < 3) {
+        return UsageError(kSetCommand, "LATITUDE, LONGITUDE and at least one PHOTO are needed");
+    }
+    request.latitudeText = arguments[0];
+    request.longitudeText = arguments[1];
+    request.photos.assign(arguments.begin() + 2, arguments.end());
+    return std::nullopt;
 }
 
-void PrintSetHelp() {
-    std::printf(
-        "Usage: geotal-cli set LATITUDE LONGITUDE [--altitude METRES] [--copy-to DIR] PHOTO...\n\n"
+// Nothing when the request was read; else the exit status after help or a usage error.
+std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRequest& request) {
+    CLI::App app;
+    SetUpCommandLine(
+        app, kSetCommand,
         "Writes the position (decimal degrees, south and west negative) and the altitude\n"
         "(metres, default 0, negative below sea level) into each PHOTO as EXIF GPS tags, the\n"
         "way Update photo files does. With --copy-to, each photo is first copied into DIR.\n"
         "Failures go to standard error and the next photo is tried.\n"
         "Exit status: 0 all written, 1 some photo failed, 2 wrong arguments.\n"
-        "Use -- before photo names that start with \"--\".\n");
+        "Use -- before photo names that start with \"--\".",
+        "--help");
+    // CLI11 is told of no arguments: they are taken in order from what it leaves.
+    app.allow_extras();
+    AddDecimalOption(app, "--altitude", request.altitude, "METRES", "altitude, default 0");
+    const CLI::Option* copyTo =
+        app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR first")
+            ->type_name("DIR");
+    if (const std::optional<int> status = ParseCommandLine(app, kSetCommand, args)) {
+        return status;
+    }
+    request.copyFiles = copyTo->count() > 0;
+    return TakeArguments(app.remaining(), request);
 }
 
-}  // namespace
-
-int RunSetCommand(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    double altitude = 0;
-    bool copyFiles = false;
-    std::string copyFolder;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded) {
-            positional.push_back(arg);
-            continue;
-        }
-        if (arg == "--help") {
-            PrintSetHelp();
-            return 0;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const bool isAltitude = arg == "--altitude" || arg.rfind("--altitude=", 0) == 0;
-        const bool isCopyTo = arg == "--copy-to" || arg.rfind("--copy-to=", 0) == 0;
-        if (isAltitude || isCopyTo) {
-            const std::size_t equals = arg.find('=');
-            std::string value;
-            if (equals != std::string::npos) {
-                value = arg.substr(equals + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                return UsageError("set: " + arg + " needs a value");
-            }
-            if (isAltitude && !ParseNumber(value, altitude)) {
-                return UsageError("set: --altitude takes metres, not '" + value + "'");
-            }
-            if (isCopyTo) {
-                copyFiles = true;
-                copyFolder = value;
-            }
-            continue;
-        }
-        // Single dashes stay positional: negative coordinates and photos named "-x.jpg".
-        if (arg.rfind("--", 0) == 0) {
-            return UsageError("set: unknown option '" + arg + "'");
-        }
-        positional.push_back(arg);
+// Checks the numbers and the copy folder before anything is written.
+std::optional<int> ValidateSetRequest(SetRequest& request) {
+    if (!ParseDecimal(request.latitudeText, request.latitude) || std::fabs(request.latitude) > 90) {
+        return UsageError(kSetCommand, "LATITUDE must be decimal degrees from -90 to 90, not '" +
+                                           request.latitudeText + "'");
     }
-    if (positional.size() < 3) {
-        return UsageError("set: LATITUDE, LONGITUDE and at least one PHOTO are needed");
+    if (!ParseDecimal(request.longitudeText, request.longitude) ||
+        std::fabs(request.longitude) > 180) {
+        return UsageError(kSetCommand, "LONGITUDE must be decimal degrees from -180 to 180, not '" +
+                                           request.longitudeText + "'");
     }
-    double latitude = 0;
-    double longitude = 0;
-    if (!ParseNumber(positional[0], latitude) || std::fabs(latitude) > 90) {
-        return UsageError("set: LATITUDE must be decimal degrees from -90 to 90, not '" +
-                          positional[0] + "'");
+    if (request.latitude == 0 && request.longitude == 0) {
+        return UsageError(kSetCommand, "0 0 stands for \"no position\" and is never written");
     }
-    if (!ParseNumber(positional[1], longitude) || std::fabs(longitude) > 180) {
-        return UsageError("set: LONGITUDE must be decimal degrees from -180 to 180, not '" +
-                          positional[1] + "'");
+    if (!request.copyFiles) {
+        return std::nullopt;
     }
-    if (latitude == 0 && longitude == 0) {
-        return UsageError("set: 0 0 stands for \"no position\" and is never written");
+    request.copyFolder = WithoutTrailingSlashes(request.copyFolder);
+    if (!CheckCopyFolderUsable(kSetCommand, request.copyFolder)) {
+        return kUsageError;
     }
-    if (copyFiles) {
-        copyFolder = WithoutTrailingSlashes(copyFolder);
-        if (!IsUsableCopyFolder(copyFolder)) {
-            std::fprintf(stderr,
-                         "geotal-cli: set: --copy-to '%s' is not an existing folder we can write "
-                         "to; nothing was written\n",
-                         copyFolder.c_str());
+    for (const std::string& photo : request.photos) {
+        const std::string folder = FolderOf(photo);
+        if (!CheckCopyFolderApart(kSetCommand, request.copyFolder, folder.empty() ? "." : folder,
+                                  "the folder of " + photo)) {
             return kUsageError;
         }
-        for (std::size_t i = 2; i < positional.size(); ++i) {
-            const std::string folder = FolderOf(positional[i]);
-            if (IsSameFolder(copyFolder, folder.empty() ? "." : folder)) {
-                std::fprintf(stderr,
-                             "geotal-cli: set: --copy-to '%s' is the folder of %s itself; a copy "
-                             "there would replace the original; nothing was written\n",
-                             copyFolder.c_str(), positional[i].c_str());
-                return kUsageError;
-            }
-        }
     }
+    return std::nullopt;
+}
 
+// Writes every photo, going on after a failure; 1 when any failed.
+int WritePosition(const SetRequest& request) {
     PhotoWriter writer;
-    writer.SetCopyOptions(copyFiles, copyFolder);
+    writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     int updated = 0;
     int failed = 0;
-    for (std::size_t i = 2; i < positional.size(); ++i) {
-        const std::string& path = positional[i];
-        const WriteOutcome outcome = writer.PutFileLongLat(
-            path, DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), altitude);
+    for (const std::string& path : request.photos) {
+        const WriteOutcome outcome =
+            writer.PutFileLongLat(path, DegreesToArcSeconds(request.latitude),
+                                  DegreesToArcSeconds(request.longitude), request.altitude);
         if (outcome.result == WriteResult::Written) {
             ++updated;
             continue;
@@ -143,5 +129,22 @@ int RunSetCommand(const std::vector<std::string>& args) {
     std::printf("%d image files were successfully updated.\n", updated);
     return failed == 0 ? 0 : 1;
 }
+
+int RunSetCommand(const std::vector<std::string>& args) {
+    SetRequest request;
+    if (const std::optional<int> status = ParseSetArguments(args, request)) {
+        return *status;
+    }
+    if (const std::optional<int> status = ValidateSetRequest(request)) {
+        return *status;
+    }
+    return WritePosition(request);
+}
+
+}  // namespace
+
+const Command kSetCommand = {"set",
+                             "LATITUDE LONGITUDE [--altitude METRES] [--copy-to DIR] PHOTO...",
+                             "write a position (decimal degrees) into each PHOTO", RunSetCommand};
 
 }  // namespace geotal::cli

@@ -1,39 +1,35 @@
 // geotal-cli track GPSFOLDER: every track point the GPS folder gives, in store order.
 #include <cstdio>
-#include <filesystem>
+#include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/CommandLine.h"
+#include "cli/InputFolder.h"
 #include "cli/TerminalProgress.h"
 #include "output/Formatting.h"
 #include "track/TrackFolder.h"
 
 namespace geotal::cli {
+namespace {
 
 int RunTrackCommand(const std::vector<std::string>& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::printf(
-            "Usage: geotal-cli track GPSFOLDER\n\n"
-            "Reads every GPX and CSV file in GPSFOLDER as Load data files does and prints one\n"
-            "line per track point: latitude, longitude (degrees), elevation, UTC time, separated\n"
-            "by tabs. The number of track files and positions goes to standard error.\n");
-        return 0;
+    CLI::App app;
+    SetUpCommandLine(
+        app, kTrackCommand,
+        "Reads every GPX and CSV file in GPSFOLDER as Load data files does and prints one\n"
+        "line per track point: latitude, longitude (degrees), elevation, UTC time, separated\n"
+        "by tabs. The number of track files and positions goes to standard error.\n"
+        "Use -- before a folder name that starts with '-'.");
+    std::string folder;
+    app.add_option("GPSFOLDER", folder, "the folder of GPX and CSV track files")
+        ->required()
+        ->type_name("");
+    if (const std::optional<int> status = ParseCommandLine(app, kTrackCommand, args)) {
+        return *status;
     }
-    if (args.empty()) {
-        return UsageError("track: no GPSFOLDER given");
-    }
-    if (args.size() > 1) {
-        return UsageError("track: only one GPSFOLDER expected, got " + std::to_string(args.size()));
-    }
-    if (args[0].size() > 1 && args[0][0] == '-') {
-        return UsageError("track: unknown option '" + args[0] + "'");
-    }
-    const std::string& folder = args[0];
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
-        std::fprintf(stderr, "geotal-cli: track: '%s' is not a folder\n", folder.c_str());
+    if (!CheckInputFolder(kTrackCommand, folder)) {
         return 1;
     }
 
@@ -56,5 +52,11 @@ int RunTrackCommand(const std::vector<std::string>& args) {
                  counts.positionCount);
     return 0;
 }
+
+}  // namespace
+
+const Command kTrackCommand = {"track", "GPSFOLDER",
+                               "list every track point of the GPX and CSV files in GPSFOLDER",
+                               RunTrackCommand};
 
 }  // namespace geotal::cli

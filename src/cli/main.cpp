@@ -9,28 +9,24 @@
 
 namespace geotal::cli {
 
-int RunTrackCommand(const std::vector<std::string>& args);   // TrackCommand.cpp
-int RunPhotosCommand(const std::vector<std::string>& args);  // PhotosCommand.cpp
-int RunSetCommand(const std::vector<std::string>& args);     // SetCommand.cpp
+const Command kVersionCommand = {"version", "", "print the program version",
+                                 [](const std::vector<std::string>&) {
+                                     std::printf("Geotal %s\n", kVersionText);
+                                     return 0;
+                                 }};
 
 // Each capability registers here as it arrives.
-const Command kCommands[] = {
-    {"version", "", "print the program version",
-     [](const std::vector<std::string>&) {
-         std::printf("Geotal %s\n", kVersionText);
-         return 0;
-     }},
-    {"track", "GPSFOLDER", "list every track point of the GPX and CSV files in GPSFOLDER",
-     RunTrackCommand},
-    {"photos", "PHOTOFOLDER [--format 1|2|3]",
-     "list the photos of PHOTOFOLDER with time, position and mark, as the photo list shows them",
-     RunPhotosCommand},
-    {"set", "LATITUDE LONGITUDE [--altitude METRES] [--copy-to DIR] PHOTO...",
-     "write a position (decimal degrees) into each PHOTO", RunSetCommand},
-};
+const Command* const kCommands[] = {&kVersionCommand, &kTrackCommand, &kPhotosCommand, &kSetCommand,
+                                    &kTagCommand};
 
 int UsageError(const std::string& reason) {
     std::fprintf(stderr, "geotal-cli: %s (try geotal-cli --help)\n", reason.c_str());
+    return kUsageError;
+}
+
+int UsageError(const Command& command, const std::string& reason) {
+    std::fprintf(stderr, "geotal-cli: %s: %s (try geotal-cli %s --help)\n", command.name,
+                 reason.c_str(), command.name);
     return kUsageError;
 }
 
@@ -38,9 +34,12 @@ namespace {
 
 void PrintHelp() {
     std::printf("Usage: geotal-cli COMMAND [ARGUMENTS]\n\nCommands:\n");
-    for (const Command& command : kCommands) {
-        std::printf("  %s %s\n      %s\n", command.name, command.synopsis, command.summary);
+    for (const Command* command : kCommands) {
+        std::printf("  %s %s\n      %s\n", command->name, command->synopsis, command->summary);
     }
+    std::printf(
+        "\nOptions take their value as --opt VALUE or --opt=VALUE. Use -- before a name that\n"
+        "starts with '-'. geotal-cli COMMAND --help tells more about one command.\n");
 }
 
 }  // namespace
@@ -56,9 +55,9 @@ int main(int argc, char** argv) {
         PrintHelp();
         return 0;
     }
-    for (const Command& command : kCommands) {
-        if (name == command.name) {
-            return command.run(std::vector<std::string>(argv + 2, argv + argc));
+    for (const Command* command : kCommands) {
+        if (name == command->name) {
+            return command->run(std::vector<std::string>(argv + 2, argv + argc));
         }
     }
     return UsageError("unknown command '" + name + "'");

@@ -9,19 +9,47 @@
 namespace geotal::test {
 namespace {
 
-pid_t Spawn(std::vector<std::string> args, const std::string& outPath, const std::string& errPath) {
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
+// This process's environment with the given variables set; built before the fork, because
+// the child may only make async-signal-safe calls.
+std::vector<std::string> ChildEnvironment(const Environment& overrides) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        bool replaced = false;
+        for (const auto& [name, value] : overrides) {
+            replaced = replaced || text.rfind(name + "=", 0) == 0;
+        }
+        if (!replaced) {
+            entries.push_back(text);
+        }
     }
-    argv.push_back(nullptr);
+    for (const auto& [name, value] : overrides) {
+        entries.push_back(name + "=" + value);
+    }
+    return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+pid_t Spawn(std::vector<std::string> args, const std::string& outPath, const std::string& errPath,
+            const Environment& environment = {}) {
+    std::vector<char*> argv = Pointers(args);
+    std::vector<std::string> variables = ChildEnvironment(environment);
+    std::vector<char*> envp = Pointers(variables);
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     return pid;
@@ -29,16 +57,18 @@ pid_t Spawn(std::vector<std::string> args, const std::string& outPath, const std
 
 }  // namespace
 
-CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::string>& args) {
+CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::string>& args,
+                    const Environment& environment) {
     std::vector<std::string> argv = args;
     argv.insert(argv.begin(), GEOTAL_CLI_PATH);
-    return RunProgram(scratchFolder, argv);
+    return RunProgram(scratchFolder, argv, environment);
 }
 
-CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& args) {
+CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& args,
+                  const Environment& environment) {
     const std::string outPath = scratchFolder + "/cli.out";
     const std::string errPath = scratchFolder + "/cli.err";
-    const pid_t pid = Spawn(args, outPath, errPath);
+    const pid_t pid = Spawn(args, outPath, errPath, environment);
     CliRun run;
     int status = 0;
     if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {

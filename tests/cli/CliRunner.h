@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace geotal::test {
@@ -12,11 +13,16 @@ struct CliRun {
     std::string err;
 };
 
+// Environment variables the child gets on top of this process's own, such as {"TZ", "UTC0"}.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 // Standard output and error go through files in scratchFolder.
-CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::string>& args);
+CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::string>& args,
+                    const Environment& environment = {});
 
 // Runs any program (argv[0] a full path) the same way.
-CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& argv);
+CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& argv,
+                  const Environment& environment = {});
 
 // Starts geotal-cli with output discarded and returns its process id.
 int StartGeotalCli(const std::vector<std::string>& args);

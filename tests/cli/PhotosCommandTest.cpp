@@ -62,9 +62,17 @@ TEST(PhotosCommand, usesDecimalDegreesByDefaultAndRefusesBadArguments) {
                            FormatCoordinate(171036.0, CoordinateFormat::DecimalDegrees) + "\t" +
                            FormatCoordinate(-29700.0, CoordinateFormat::DecimalDegrees) + "\t0\n");
 
+    const test::CliRun equalsForm =
+        RunGeotalCli(scratch.path(), {"photos", "--format=2", "--", folder});
+    EXPECT_EQ(equalsForm.status, 0) << equalsForm.err;
+    EXPECT_EQ(equalsForm.out.substr(0, 6), "a.jpg\t");
+    EXPECT_NE(equalsForm.out.find(FormatCoordinate(-29700.0, CoordinateFormat::DegreesMinutes)),
+              std::string::npos);
+
     EXPECT_EQ(RunGeotalCli(scratch.path(), {"photos", scratch / "missing"}).out, "");
     for (const std::vector<std::string>& args : {std::vector<std::string>{"photos"},
                                                  {"photos", folder, "--format", "4"},
+                                                 {"photos", folder, "--format=0x1"},
                                                  {"photos", folder, "--format"},
                                                  {"photos", folder, folder},
                                                  {"photos", "--bogus"}}) {

@@ -34,6 +34,21 @@ TEST(SetCommand, writesThePositionIntoEveryPhoto) {
     }
 }
 
+TEST(SetCommand, takesOptionsInEitherFormAnywhereBeforeTheDashes) {
+    TempFolder folder;
+    const std::string dash = MakeDatedPhoto(folder / "-x.jpg");
+    const std::string twoDashes = MakeDatedPhoto(folder / "--y.jpg");
+    const test::CliRun run =
+        RunGeotalCli(folder.path(), {"set", "-33.8688", "-151.2093", dash, "--altitude=-5",
+                                     "--altitude", "7", "--", twoDashes});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    for (const std::string& path : {dash, twoDashes}) {
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLongitudeRef"), "W");
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), "7/1");  // the last one counts
+    }
+}
+
 TEST(SetCommand, triesEveryPhotoAndReportsEachFailure) {
     TempFolder folder;
     const std::string first = MakeDatedPhoto(folder / "a.jpg");
@@ -66,6 +81,7 @@ TEST(SetCommand, copiesEachPhotoFirstWhenAsked) {
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
     const std::string before = ReadBytes(photo);
     const std::vector<std::vector<std::string>> cases = {
         {"set", "47", "8"},
@@ -78,6 +94,9 @@ TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
         {"set", "47", "8", "--copy-to", folder / "missing", photo},
         {"set", "47", "8", "--copy-to", photo, photo},
         {"set", "47", "8", "--frobnicate", photo},
+        // An empty value stays empty rather than taking the next word.
+        {"set", "47", "8", "--copy-to=", folder / "copies", photo},
+        {"set", "47", "8", "--altitude=", "5", photo},
     };
     for (const auto& args : cases) {
         const test::CliRun run = RunGeotalCli(folder.path(), args);

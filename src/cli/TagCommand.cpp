@@ -1,0 +1,185 @@
+// geotal-cli tag --photos DIR --gps DIR: Load data files, Calculate coordinates and, on request,
+// Update photo files, as the window does them one after the other.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Command.h"
+#include "cli/CommandLine.h"
+#include "cli/CopyFolder.h"
+#include "cli/InputFolder.h"
+#include "cli/PhotoRow.h"
+#include "cli/TerminalProgress.h"
+#include "geotag/PositionCalculation.h"
+#include "geotag/TimeAdjustment.h"
+#include "photo/PhotoFolder.h"
+#include "photo/PhotoUpdate.h"
+#include "support/AsciiText.h"
+#include "track/TrackFolder.h"
+
+namespace geotal::cli {
+namespace {
+
+struct TagRequest {
+    std::string photoFolder, gpsFolder;
+    std::optional<int> timeZone;    // hours
+    std::optional<int> clockError;  // seconds
+    std::optional<int> format;
+    bool all = false;
+    bool write = false;
+    bool copyFiles = false;
+    std::string copyFolder;
+};
+
+// Nothing when the request was read; else the exit status after help or a usage error.
+std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRequest& request) {
+    CLI::App app;
+    SetUpCommandLine(
+        app, kTagCommand,
+        "Loads the photos and the tracks as Load data files does, checks the photos without a\n"
+        "position (with --all every photo), places them on the track as Calculate coordinates\n"
+        "does and prints one line per photo in list order: file name, date/time, latitude,\n"
+        "longitude, mark (1 when it got a position now), outcome (interpolated, before, after,\n"
+        "gap, far, empty, unchecked), separated by tabs.\n"
+        "Camera time = UTC + HOURS + SECONDS. Without --tz, HOURS is this computer's offset from\n"
+        "UTC in whole hours and SECONDS the rest of it (1800 at UTC+5:30); --tz alone sets\n"
+        "SECONDS to 0.\n"
+        "With --write the marked photos are written as Update photo files does; with --copy-to\n"
+        "each is first copied into DIR. The counts go to standard error.\n"
+        "Exit status: 0 done, 1 a folder could not be read or a photo not written, 2 wrong\n"
+        "arguments.");
+    app.add_option("--photos", request.photoFolder, "the folder of JPEG photos")
+        ->required()
+        ->type_name("DIR");
+    app.add_option("--gps", request.gpsFolder, "the folder of GPX and CSV track files")
+        ->required()
+        ->type_name("DIR");
+    AddWholeNumberOption(app, "--tz", request.timeZone, -12, 13, "HOURS",
+                         "the camera's time zone, -12 to 13");
+    AddWholeNumberOption(app, "--clock-error", request.clockError, -3600, 3600, "SECONDS",
+                         "how far the camera's clock ran ahead, -3600 to 3600");
+    AddWholeNumberOption(app, "--format", request.format, 1, 3, "1|2|3",
+                         "coordinates as 1 DD.DDDD (default), 2 DD MM.MMMM, 3 DD MM SS.SS");
+    app.add_flag("--all", request.all, "check every photo, also those with a position");
+    CLI::Option* write =
+        app.add_flag("--write", request.write, "write the positions into the marked photos");
+    const CLI::Option* copyTo =
+        app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR before writing")
+            ->type_name("DIR")
+            ->needs(write);
+    if (const std::optional<int> status = ParseCommandLine(app, kTagCommand, args)) {
+        return status;
+    }
+    request.copyFiles = copyTo->count() > 0;
+    request.copyFolder = WithoutTrailingSlashes(request.copyFolder);
+    return std::nullopt;
+}
+
+// Nothing when the folders will do; else the exit status after saying what is wrong.
+std::optional<int> CheckTagFolders(const TagRequest& request) {
+    if (!CheckInputFolder(kTagCommand, request.photoFolder, "--photos") ||
+        !CheckInputFolder(kTagCommand, request.gpsFolder, "--gps")) {
+        return 1;
+    }
+    if (request.copyFiles && (!CheckCopyFolderUsable(kTagCommand, request.copyFolder) ||
+                              !CheckCopyFolderApart(kTagCommand, request.copyFolder,
+                                                    request.photoFolder, "the photo folder"))) {
+        return kUsageError;
+    }
+    return std::nullopt;
+}
+
+// The window's starting values unless the command line gives its own.
+TimeAdjustment AdjustmentFor(const TagRequest& request) {
+    TimeAdjustment adjustment = StartingTimeAdjustment();
+    if (request.timeZone) {
+        adjustment.timeZoneOffset = *request.timeZone;
+        // The starting error only carries the minutes of the computer's own zone.
+        adjustment.cameraClockError = 0;
+    }
+    if (request.clockError) {
+        adjustment.cameraClockError = *request.clockError;
+    }
+    return adjustment;
+}
+
+// Writes the marked photos; failures go to standard error as they come. The number written.
+int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProgress& progress) {
+    PhotoWriter writer;
+    writer.SetCopyOptions(request.copyFiles, request.copyFolder);
+    UpdateCallbacks callbacks;
+    callbacks.isChecked = [&photos](int i) { return photos[i].marked; };
+    callbacks.uncheck = [&photos](int i) { photos[i].marked = false; };
+    callbacks.showMessage = [&progress](const std::string& message) {
+        progress.End();
+        std::fputs(message.c_str(), stderr);
+        if (!message.empty() && message.back() != '\n') {
+            std::fputc('\n', stderr);
+        }
+    };
+    return WriteMarkedPhotos(request.photoFolder, photos, writer, progress, callbacks);
+}
+
+struct TagCounts {
+    bool listed = false;  // the rows reached standard output
+    int positioned = 0;   // marked now
+    int toWrite = 0;      // marked with a position other than 0/0, which is never written
+};
+
+// One row per photo: the photo list's columns, then how the calculation went.
+TagCounts PrintTagRows(const PhotoList& photos, const std::vector<PositionResult>& results,
+                       int formatNumber) {
+    const CoordinateFormat format = CoordinateFormatFromNumber(formatNumber);
+    TagCounts counts;
+    for (int i = 0; i < photos.Count(); ++i) {
+        counts.positioned += photos[i].marked ? 1 : 0;
+        counts.toWrite += photos[i].marked && photos[i].HasPosition() ? 1 : 0;
+        std::printf("%s\t%s\n", PhotoRowText(photos[i], format).c_str(),
+                    PositionOutcomeName(results[static_cast<std::size_t>(i)].outcome));
+    }
+    counts.listed = std::fflush(stdout) == 0;
+    return counts;
+}
+
+int RunTagCommand(const std::vector<std::string>& args) {
+    TagRequest request;
+    if (const std::optional<int> status = ParseTagArguments(args, request)) {
+        return *status;
+    }
+    if (const std::optional<int> status = CheckTagFolders(request)) {
+        return *status;
+    }
+
+    TrackStore track;
+    PhotoList photos;
+    TerminalProgress progress;
+    LoadTrackFolder(request.gpsFolder, track, progress);
+    ReadPhotoFolder(request.photoFolder, photos, progress);
+    std::vector<bool> checked;
+    for (int i = 0; i < photos.Count(); ++i) {
+        photos[i].listItem = i;  // the row the list would give it
+        checked.push_back(request.all || photos[i].marked);
+    }
+    const std::vector<PositionResult> results =
+        CalculatePositions(photos, track, AdjustmentFor(request), checked, progress);
+
+    const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));
+    if (!counts.listed) {
+        std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
+        return 1;
+    }
+    const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
+    std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(),
+                 counts.positioned, written);
+    return request.write && written < counts.toWrite ? 1 : 0;
+}
+
+}  // namespace
+
+const Command kTagCommand = {
+    "tag", "--photos DIR --gps DIR [OPTIONS]",
+    "place the photos on the track, print the list and, with --write, write the positions",
+    RunTagCommand};
+
+}  // namespace geotal::cli

@@ -1,0 +1,217 @@
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/CliRunner.h"
+#include "output/Formatting.h"
+#include "photo/PhotoFixture.h"
+#include "photo/PhotoMetadata.h"
+
+namespace geotal {
+namespace {
+
+using test::MakeDatedPhoto;
+using test::MakePhoto;
+using test::ReadBytes;
+using test::RunGeotalCli;
+using test::TempFolder;
+using test::WriteBytes;
+
+// The computer's zone for the child, so that the default adjustment does not depend on the
+// machine the tests run on.
+const test::Environment kUtc = {{"TZ", "UTC0"}};
+
+// Two short stretches of track: at 06:25-06:35 UTC from 10 N 20 E to 10.2 N 20.2 E, and at
+// 10:55-11:05 UTC from 47 N 8 E to 47.1 N 8.1 E.
+const char kTrack[] =
+    "<trkpt lat=\"10.0\" lon=\"20.0\"><ele>100</ele><time>2010-01-01T06:25:00Z</time></trkpt>\n"
+    "<trkpt lat=\"10.2\" lon=\"20.2\"><ele>200</ele><time>2010-01-01T06:35:00Z</time></trkpt>\n"
+    "<trkpt lat=\"47.0\" lon=\"8.0\"><ele>400</ele><time>2010-01-01T10:55:00Z</time></trkpt>\n"
+    "<trkpt lat=\"47.1\" lon=\"8.1\"><ele>500</ele><time>2010-01-01T11:05:00Z</time></trkpt>\n";
+
+const test::Tags kStoredPosition = {{"Exif.GPSInfo.GPSLatitude", "47/1 30/1 36/1"},
+                                    {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                                    {"Exif.GPSInfo.GPSLongitude", "8/1 15/1 0/1"},
+                                    {"Exif.GPSInfo.GPSLongitudeRef", "W"}};
+
+// A photo folder and a GPS folder. Camera times: a.jpg and placed.jpg 12:00:00 (placed.jpg
+// with a position already), late.jpg 13:00:00, noexif.jpg none.
+struct TagFolders {
+    TempFolder scratch;
+    std::string photos = scratch / "photos";
+    std::string gps = scratch / "gps";
+
+    TagFolders() {
+        ::mkdir(photos.c_str(), 0755);
+        ::mkdir(gps.c_str(), 0755);
+        scratch.Write("gps/track.gpx", kTrack);
+        MakeDatedPhoto(photos + "/a.jpg");
+        MakePhoto(photos + "/late.jpg", {{"Exif.Photo.DateTimeOriginal", "2010:01:01 13:00:00"}});
+        MakePhoto(photos + "/noexif.jpg");
+        MakeDatedPhoto(photos + "/placed.jpg", kStoredPosition);
+    }
+
+    test::CliRun Tag(std::vector<std::string> options, const test::Environment& env = kUtc) {
+        options.insert(options.begin(), {"tag", "--photos", photos, "--gps", gps});
+        return RunGeotalCli(scratch.path(), options, env);
+    }
+};
+
+std::string Dd(double degrees) {
+    return FormatCoordinate(degrees * 3600, CoordinateFormat::DecimalDegrees);
+}
+
+const std::string kNoon = "2010/01/01 12:00:00";
+// a.jpg at 11:00 UTC, halfway between the last two points.
+const std::string kHalfway = Dd(47.05) + "\t" + Dd(8.05);
+
+TEST(TagCommand, printsTheListAfterCalculatingTheCheckedPhotos) {
+    TagFolders folders;
+    const std::string before = ReadBytes(folders.photos + "/a.jpg");
+    const test::CliRun run = folders.Tag({"--tz", "1"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "a.jpg\t" + kNoon + "\t" + kHalfway + "\t1\tinterpolated\n" +
+                           // 12:00 UTC, 55 minutes after the track ends.
+                           "late.jpg\t2010/01/01 13:00:00\t\t\t0\tfar\n" +
+                           "noexif.jpg\t\t\t\t0\tfar\n" +
+                           // Had a position, so the list left it unchecked.
+                           "placed.jpg\t" + kNoon + "\t" + Dd(47.51) + "\t" + Dd(-8.25) +
+                           "\t0\tunchecked\n");
+    EXPECT_EQ(run.err, "4 photos, 1 positioned, 0 written\n");
+    EXPECT_EQ(ReadBytes(folders.photos + "/a.jpg"), before);  // nothing written without --write
+}
+
+TEST(TagCommand, allChecksThePhotosThatHadAPositionToo) {
+    TagFolders folders;
+    const test::CliRun run = folders.Tag({"--all", "--tz=1", "--format=3"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const CoordinateFormat dms = CoordinateFormat::DegreesMinutesSeconds;
+    const std::string halfway =
+        FormatCoordinate(47.05 * 3600, dms) + "\t" + FormatCoordinate(8.05 * 3600, dms);
+    EXPECT_EQ(run.out, "a.jpg\t" + kNoon + "\t" + halfway + "\t1\tinterpolated\n" +
+                           "late.jpg\t2010/01/01 13:00:00\t\t\t0\tfar\n" +
+                           "noexif.jpg\t\t\t\t0\tfar\n" + "placed.jpg\t" + kNoon + "\t" + halfway +
+                           "\t1\tinterpolated\n");
+    EXPECT_EQ(run.err, "4 photos, 2 positioned, 0 written\n");
+}
+
+// Camera noon is 06:30 UTC in a +5:30 zone, 07:00 UTC with --tz 5 (inside the long gap) and
+// 12:00 UTC in UTC; the minutes the time zone cannot hold go into the clock error.
+TEST(TagCommand, startsFromTheComputersOffsetUnlessToldOtherwise) {
+    const test::Environment india = {{"TZ", "IST-5:30"}};
+    const std::string early = Dd(10.1) + "\t" + Dd(20.1) + "\t1\tinterpolated";
+    const struct {
+        std::vector<std::string> options;
+        test::Environment env;
+        std::string row;
+    } cases[] = {
+        {{}, india, early},
+        {{"--tz", "5"}, india, "\t\t0\tgap"},
+        {{"--clock-error", "1800"}, india, early},
+        {{"--tz", "5", "--clock-error", "1800"}, kUtc, early},
+        {{}, kUtc, "\t\t0\tfar"},
+        {{"--tz", "+1", "--clock-error", "-0"}, india, kHalfway + "\t1\tinterpolated"},
+    };
+    for (const auto& c : cases) {
+        TagFolders folders;
+        const test::CliRun run = folders.Tag(c.options, c.env);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "a.jpg\t" + kNoon + "\t" + c.row)
+            << c.env[0].second << " " << testing::PrintToString(c.options);
+    }
+}
+
+TEST(TagCommand, writesTheMarkedPhotosAndCopiesThemFirstWhenAsked) {
+    TagFolders folders;
+    const std::string copies = folders.scratch / "copies";
+    ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+    const std::string original = ReadBytes(folders.photos + "/a.jpg");
+    const std::string placed = ReadBytes(folders.photos + "/placed.jpg");
+    const test::CliRun run = folders.Tag({"--tz", "1", "--write", "--copy-to", copies + "/"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "4 photos, 1 positioned, 1 written\n");
+    double longitude = 0, latitude = 0, time = 0;
+    ASSERT_TRUE(ReadPhotoMetadata(folders.photos + "/a.jpg", longitude, latitude, time));
+    EXPECT_NEAR(latitude, 47.05 * 3600, 0.01);
+    EXPECT_NEAR(longitude, 8.05 * 3600, 0.01);
+    EXPECT_EQ(ReadBytes(copies + "/a.jpg"), original);
+    EXPECT_EQ(ReadBytes(folders.photos + "/placed.jpg"), placed);  // unchecked: untouched
+    EXPECT_FALSE(test::Exists(copies + "/placed.jpg"));
+}
+
+TEST(TagCommand, triesEveryMarkedPhotoAndFailsWhenOneWasNotWritten) {
+    TagFolders folders;
+    MakeDatedPhoto(folders.photos + "/b.jpg");
+    // A leftover of an earlier run blocks the swap of a.jpg (and is listed as a photo itself).
+    WriteBytes(folders.photos + "/a_oldGeotal.jpg", "leftover");
+    const test::CliRun run = folders.Tag({"--tz", "1", "--write"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error Renaming old file : " + folders.photos +
+                           "/a.jpg\n6 photos, 2 positioned, 1 written\n");
+    double longitude = 0, latitude = 0, time = 0;
+    ASSERT_TRUE(ReadPhotoMetadata(folders.photos + "/b.jpg", longitude, latitude, time));
+    EXPECT_NEAR(latitude, 47.05 * 3600, 0.01);
+}
+
+TEST(TagCommand, refusesBadArgumentsBeforeReadingAnything) {
+    TagFolders folders;
+    const std::string before = ReadBytes(folders.photos + "/a.jpg");
+    const std::vector<std::vector<std::string>> cases = {
+        {"--tz", "14"},
+        {"--tz", "-13"},
+        {"--tz", "abc"},
+        {"--tz", "1.5"},
+        {"--tz"},
+        {"--clock-error", "3601"},
+        {"--clock-error=-3601"},
+        {"--format", "4"},
+        {"--frobnicate"},
+        {"-x"},
+        {"extra"},
+        {"--copy-to", folders.scratch.path()},  // without --write
+        {"--write", "--copy-to", folders.photos + "/"},
+        {"--write", "--copy-to", folders.scratch / "missing"},
+    };
+    for (const auto& options : cases) {
+        const test::CliRun run = folders.Tag(options);
+        EXPECT_EQ(run.status, 2) << testing::PrintToString(options) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.find("geotal-cli: tag: "), 0u) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"tag", "--gps", folders.gps}, {"tag", "--photos", folders.photos}, {"tag"}}) {
+        const test::CliRun run = RunGeotalCli(folders.scratch.path(), args);
+        EXPECT_EQ(run.status, 2) << testing::PrintToString(args);
+        EXPECT_NE(run.err.find("is required"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(ReadBytes(folders.photos + "/a.jpg"), before);
+}
+
+TEST(TagCommand, takesTheEdgesOfEachRange) {
+    TagFolders folders;
+    for (const auto& options : std::vector<std::vector<std::string>>{
+             {"--tz", "-12", "--clock-error", "-3600"}, {"--tz=13", "--clock-error=3600"}}) {
+        EXPECT_EQ(folders.Tag(options).status, 0) << testing::PrintToString(options);
+    }
+}
+
+TEST(TagCommand, namesAFolderItCannotRead) {
+    TagFolders folders;
+    const std::string missing = folders.scratch / "missing";
+    const test::CliRun noPhotos =
+        RunGeotalCli(folders.scratch.path(), {"tag", "--photos", missing, "--gps", folders.gps});
+    EXPECT_EQ(noPhotos.status, 1);
+    EXPECT_EQ(noPhotos.err, "geotal-cli: tag: --photos '" + missing + "' is not a folder\n");
+    const test::CliRun noGps =
+        RunGeotalCli(folders.scratch.path(), {"tag", "--photos", folders.photos, "--gps", missing});
+    EXPECT_EQ(noGps.status, 1);
+    EXPECT_EQ(noGps.err, "geotal-cli: tag: --gps '" + missing + "' is not a folder\n");
+    EXPECT_EQ(noGps.out, "");
+}
+
+}  // namespace
+}  // namespace geotal
