@@ -13,6 +13,7 @@
 #include "cli/TerminalProgress.h"
 #include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
+#include "output/Export.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
 #include "support/AsciiText.h"
@@ -30,7 +31,22 @@ struct TagRequest {
     bool write = false;
     bool copyFiles = false;
     std::string copyFolder;
+    bool exportWanted = false;
+    std::string exportFile;
+    bool kml = false;
+    std::string separator = "comma";
 };
+
+const char* const kSeparatorNames[] = {"comma", "semicolon", "tab"};  // by settings index
+
+int SeparatorIndexOf(const std::string& name) {
+    for (int i = 0; i < 3; ++i) {
+        if (name == kSeparatorNames[i]) {
+            return i;
+        }
+    }
+    return 0;
+}
 
 // Nothing when the request was read; else the exit status after help or a usage error.
 std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRequest& request) {
@@ -46,9 +62,11 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "UTC in whole hours and SECONDS the rest of it (1800 at UTC+5:30); --tz alone sets\n"
         "SECONDS to 0.\n"
         "With --write the marked photos are written as Update photo files does; with --copy-to\n"
-        "each is first copied into DIR. The counts go to standard error.\n"
-        "Exit status: 0 done, 1 a folder could not be read or a photo not written, 2 wrong\n"
-        "arguments.");
+        "each is first copied into DIR. With --export the photos marked by the calculation are\n"
+        "written to FILE as Export does: CSV (latitude, longitude, name), or KML with --kml.\n"
+        "The counts go to standard error.\n"
+        "Exit status: 0 done, 1 a folder could not be read, a photo not written or the export\n"
+        "failed, 2 wrong arguments.");
     app.add_option("--photos", request.photoFolder, "the folder of JPEG photos")
         ->required()
         ->type_name("DIR");
@@ -68,10 +86,21 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR before writing")
             ->type_name("DIR")
             ->needs(write);
+    CLI::Option* exportTo =
+        app.add_option("--export", request.exportFile, "export the marked photos' positions")
+            ->type_name("FILE");
+    CLI::Option* kml =
+        app.add_flag("--kml", request.kml, "export a KML document instead of CSV")->needs(exportTo);
+    app.add_option("--separator", request.separator, "the CSV field separator (default comma)")
+        ->type_name("comma|semicolon|tab")
+        ->check(CLI::IsMember({kSeparatorNames[0], kSeparatorNames[1], kSeparatorNames[2]}))
+        ->needs(exportTo)
+        ->excludes(kml);
     if (const std::optional<int> status = ParseCommandLine(app, kTagCommand, args)) {
         return status;
     }
     request.copyFiles = copyTo->count() > 0;
+    request.exportWanted = exportTo->count() > 0;
     request.copyFolder = WithoutTrailingSlashes(request.copyFolder);
     return std::nullopt;
 }
@@ -142,6 +171,21 @@ TagCounts PrintTagRows(const PhotoList& photos, const std::vector<PositionResult
     return counts;
 }
 
+// Exports the photos the calculation marked; says how it went on standard error.
+bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos,
+                        const std::vector<bool>& marked) {
+    const ExportOutcome outcome =
+        ExportPositions(request.exportFile, request.kml ? ExportFormat::Kml : ExportFormat::Csv,
+                        SeparatorIndexOf(request.separator), photos, marked);
+    if (!outcome.written) {
+        std::fprintf(stderr, "geotal-cli: tag: %s\n", outcome.error.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "%d positions were successfully exported to %s\n", outcome.count,
+                 request.exportFile.c_str());
+    return true;
+}
+
 int RunTagCommand(const std::vector<std::string>& args) {
     TagRequest request;
     if (const std::optional<int> status = ParseTagArguments(args, request)) {
@@ -169,10 +213,16 @@ int RunTagCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
         return 1;
     }
+    // Taken before writing, which unchecks the photos it handles.
+    std::vector<bool> marked;
+    for (const PhotoRecord& photo : photos.records) {
+        marked.push_back(photo.marked);
+    }
     const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
     std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(),
                  counts.positioned, written);
-    return request.write && written < counts.toWrite ? 1 : 0;
+    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos, marked);
+    return (request.write && written < counts.toWrite) || !exported ? 1 : 0;
 }
 
 }  // namespace

@@ -156,6 +156,37 @@ TEST(TagCommand, triesEveryMarkedPhotoAndFailsWhenOneWasNotWritten) {
     EXPECT_NEAR(latitude, 47.05 * 3600, 0.01);
 }
 
+TEST(TagCommand, exportsThePhotosTheCalculationMarkedEvenAfterWritingThem) {
+    TagFolders folders;
+    const std::string csv = folders.scratch / "out.csv";
+    const test::CliRun run = folders.Tag({"--tz", "1", "--write", "--export", csv});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(csv), "latitude,longitude,name\r\n47.050000,8.050000,a.jpg\r\n");
+    EXPECT_NE(run.err.find("1 positions were successfully exported to " + csv + "\n"),
+              std::string::npos)
+        << run.err;
+
+    const std::string tsv = folders.scratch / "out.txt";
+    EXPECT_EQ(folders.Tag({"--tz", "1", "--all", "--export", tsv, "--separator", "tab"}).status, 0);
+    EXPECT_EQ(ReadBytes(tsv).substr(0, 25), "latitude\tlongitude\tname\r\n");
+
+    const std::string kml = folders.scratch / "out.kml";
+    EXPECT_EQ(folders.Tag({"--tz", "1", "--all", "--export=" + kml, "--kml"}).status, 0);
+    EXPECT_NE(ReadBytes(kml).find("  <name>a.jpg</name>\r\n <description></description>\r\n"
+                                  "    <Point>\r\n <coordinates>8.050000,47.050000</coordinates>"),
+              std::string::npos);
+}
+
+TEST(TagCommand, aFailedExportNamesTheFileAndEndsWithStatusOne) {
+    TagFolders folders;
+    const std::string target = folders.scratch / "missing/out.csv";
+    const test::CliRun run = folders.Tag({"--tz", "1", "--export", target});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("geotal-cli: tag: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(target), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("successfully"), std::string::npos) << run.err;
+}
+
 TEST(TagCommand, refusesBadArgumentsBeforeReadingAnything) {
     TagFolders folders;
     const std::string before = ReadBytes(folders.photos + "/a.jpg");
@@ -174,6 +205,9 @@ TEST(TagCommand, refusesBadArgumentsBeforeReadingAnything) {
         {"--copy-to", folders.scratch.path()},  // without --write
         {"--write", "--copy-to", folders.photos + "/"},
         {"--write", "--copy-to", folders.scratch / "missing"},
+        {"--kml"},  // without --export
+        {"--export", folders.scratch / "x.csv", "--separator", "pipe"},
+        {"--export", folders.scratch / "x.kml", "--kml", "--separator", "tab"},
     };
     for (const auto& options : cases) {
         const test::CliRun run = folders.Tag(options);
