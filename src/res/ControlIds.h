@@ -55,4 +55,14 @@ inline constexpr int kCameraClockErrorSpin = 1039;
 inline constexpr int kAdjustedCameraTime = 1040;
 }  // namespace time_adjust
 
+// The "Export positions" dialog.
+namespace export_dialog {
+inline constexpr int kCsv = 1042;
+inline constexpr int kKml = 1015;
+inline constexpr int kSeparatorLabel = 1050;
+inline constexpr int kSeparatorList = 1051;
+inline constexpr int kOutputFile = 1043;
+inline constexpr int kBrowse = 1018;
+}  // namespace export_dialog
+
 }  // namespace geotal::res

@@ -57,5 +57,6 @@ struct DialogTemplate {
 const DialogTemplate& MainWindowTemplate();  // template 102
 const DialogTemplate& AboutTemplate();       // template 100
 const DialogTemplate& TimeAdjustTemplate();  // template 130
+const DialogTemplate& ExportTemplate();      // "Export positions"
 
 }  // namespace geotal::res
