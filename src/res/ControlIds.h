@@ -65,4 +65,17 @@ inline constexpr int kOutputFile = 1043;
 inline constexpr int kBrowse = 1018;
 }  // namespace export_dialog
 
+// The "Setup" dialog.
+namespace setup_dialog {
+inline constexpr int kDecimalDegrees = 1014;
+inline constexpr int kDegreesMinutes = 1041;
+inline constexpr int kDegreesMinutesSeconds = 1015;
+inline constexpr int kCopyFiles = 1016;
+inline constexpr int kCopyFolder = 1017;
+inline constexpr int kBrowseCopyFolder = 1018;
+inline constexpr int kGoogleMaps = 1019;  // kept in the layout, never shown
+inline constexpr int kMapQuest = 1020;
+inline constexpr int kTrace = 1049;
+}  // namespace setup_dialog
+
 }  // namespace geotal::res

@@ -58,5 +58,6 @@ const DialogTemplate& MainWindowTemplate();  // template 102
 const DialogTemplate& AboutTemplate();       // template 100
 const DialogTemplate& TimeAdjustTemplate();  // template 130
 const DialogTemplate& ExportTemplate();      // "Export positions"
+const DialogTemplate& SetupTemplate();       // "Setup"
 
 }  // namespace geotal::res
