@@ -1,5 +1,9 @@
 #include "app/DialogBuilder.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -9,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimeEdit>
@@ -33,6 +38,35 @@ DialogUnits::DialogUnits(const QFont& font) {
 
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     return QRect(X(x), Y(y), X(width), Y(height));
+}
+
+int BuiltDialog::CheckedIndex(std::span<const int> radioIds) const {
+    for (std::size_t i = 0; i < radioIds.size(); ++i) {
+        const auto* radio = As<QAbstractButton>(radioIds[i]);
+        if (radio != nullptr && radio->isChecked()) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void BuiltDialog::Check(std::span<const int> radioIds, int index) const {
+    for (std::size_t i = 0; i < radioIds.size(); ++i) {
+        auto* radio = As<QAbstractButton>(radioIds[i]);
+        if (radio == nullptr) {
+            continue;
+        }
+        // An exclusive group refuses to uncheck its checked button; "none" needs it lifted.
+        QButtonGroup* group = radio->group();
+        const bool exclusive = group != nullptr && group->exclusive();
+        if (exclusive) {
+            group->setExclusive(false);
+        }
+        radio->setChecked(static_cast<int>(i) == index);
+        if (exclusive) {
+            group->setExclusive(true);
+        }
+    }
 }
 
 QString AccessibleText(const QString& caption) {
@@ -92,8 +126,17 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog, QWidget* previ
         case ControlKind::Button: {
             auto* button = new QPushButton(text, &dialog);
             button->setAutoDefault(false);
-            button->setDefault(c.id == 2 || c.id == 1);
+            button->setDefault(c.style & res::kDefault);
             return button;
+        }
+        case ControlKind::Radio:
+            return new QRadioButton(text, &dialog);
+        case ControlKind::CheckBox:
+            return new QCheckBox(text, &dialog);
+        case ControlKind::DropDownList: {
+            auto* list = new QComboBox(&dialog);
+            list->addItems(text.split(QLatin1Char('\n')));
+            return list;
         }
         case ControlKind::ListView: {
             auto* table = new QTableWidget(&dialog);
@@ -141,9 +184,18 @@ BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
     BuiltDialog built;
     QWidget* previousTabStop = nullptr;
     QWidget* previous = nullptr;
+    QButtonGroup* radioGroup = nullptr;
     for (const ControlTemplate& c : layout.controls) {
         QWidget* widget = CreateControl(c, dialog, previous);
         previous = widget;
+        if (c.kind == ControlKind::Radio) {
+            // Radios of one parent would all exclude each other; the layout says which belong
+            // together.
+            if (radioGroup == nullptr || (c.style & res::kGroupStart)) {
+                radioGroup = new QButtonGroup(&dialog);
+            }
+            radioGroup->addButton(qobject_cast<QRadioButton*>(widget));
+        }
         QRect rect = units.Rect(c.x, c.y, c.width, c.height);
         if (c.kind == ControlKind::Label && (c.style & res::kWordWrap)) {
             // A wrapping label keeps its width and takes the lines its text needs.
@@ -153,6 +205,20 @@ BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
             // rather than cut its text (there is free space after every label).
             rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
             rect.setHeight(std::max(rect.height(), widget->sizeHint().height()));
+        } else if (c.kind == ControlKind::Radio || c.kind == ControlKind::CheckBox) {
+            // Same for a choice's caption; its mark may also be taller than the layout's line,
+            // so it grows about its middle and stays level with what stands beside it.
+            const QSize hint = widget->sizeHint();
+            rect.setWidth(std::max(rect.width(), hint.width()));
+            if (hint.height() > rect.height()) {
+                rect.adjust(0, -(hint.height() - rect.height()) / 2, 0, 0);
+                rect.setHeight(hint.height());
+            }
+        } else if (c.kind == ControlKind::DropDownList) {
+            // The layout's height includes the opened list; closed, it is one line high and as
+            // wide as its longest entry needs.
+            rect.setHeight(widget->sizeHint().height());
+            rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
         }
         widget->setGeometry(rect);
         widget->setAccessibleName(c.accessibleName != nullptr
@@ -162,6 +228,7 @@ BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
         if (c.style & res::kHidden) {
             widget->hide();
         }
+        widget->setEnabled(!(c.style & res::kDisabled));
         if (c.id >= 0) {
             widget->setObjectName(QString::number(c.id));
             built.controls_.insert(c.id, widget);

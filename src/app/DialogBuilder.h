@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <span>
+
 #include "res/DialogTemplate.h"
 
 class QDialog;
@@ -42,6 +44,12 @@ public:
     T* As(int id) const {
         return qobject_cast<T*>(Control(id));
     }
+
+    // The radio group whose buttons have these ids, in order: the index of the checked one,
+    // -1 when none is.
+    int CheckedIndex(std::span<const int> radioIds) const;
+    // Checks the radio at index; an index outside the ids leaves none of them checked.
+    void Check(std::span<const int> radioIds, int index) const;
 
 private:
     friend BuiltDialog BuildDialog(const res::DialogTemplate&, QDialog&);

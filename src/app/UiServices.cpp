@@ -71,6 +71,20 @@ QString UiServices::BrowseForFolder(const QString& initial) {
                                              QFileDialog::ShowDirsOnly);
 }
 
+QString UiServices::BrowseForSaveFile(const QString& filter, const QString& defaultSuffix) {
+    QFileDialog picker;
+    picker.setAcceptMode(QFileDialog::AcceptSave);
+    picker.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!filter.isEmpty()) {
+        picker.setNameFilter(filter);
+    }
+    picker.setDefaultSuffix(defaultSuffix);
+    if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return picker.selectedFiles().constFirst();
+}
+
 QString UiServices::GetDocumentsFolder() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return documents.isEmpty() ? QDir::homePath() : documents;

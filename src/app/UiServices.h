@@ -1,4 +1,4 @@
-// UiServices: message boxes, the folder picker, the documents folder and the help page.
+// UiServices: message boxes, the folder and file pickers, the documents folder and the help page.
 #pragma once
 
 #include <QString>
@@ -38,6 +38,12 @@ public:
     // Modal folder picker opening at initial (the picker's default when that is empty or
     // missing). The chosen folder, or the empty string when the user cancels.
     virtual QString BrowseForFolder(const QString& initial);
+
+    // Modal Save As picker with no initial name: filter as Qt writes it ("CSV-file (*.csv)"; empty
+    // for all files), and the suffix added to a name typed without one. An existing file is
+    // chosen without asking, as the caller replaces it anyway. The chosen path, or the empty
+    // string when the user cancels.
+    virtual QString BrowseForSaveFile(const QString& filter, const QString& defaultSuffix);
 
     // The user's documents folder; the home folder when none is configured.
     virtual QString GetDocumentsFolder();

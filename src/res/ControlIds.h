@@ -55,4 +55,27 @@ inline constexpr int kCameraClockErrorSpin = 1039;
 inline constexpr int kAdjustedCameraTime = 1040;
 }  // namespace time_adjust
 
+// The "Export positions" dialog.
+namespace export_dialog {
+inline constexpr int kCsv = 1042;
+inline constexpr int kKml = 1015;
+inline constexpr int kSeparatorLabel = 1050;
+inline constexpr int kSeparatorList = 1051;
+inline constexpr int kOutputFile = 1043;
+inline constexpr int kBrowse = 1018;
+}  // namespace export_dialog
+
+// The "Setup" dialog.
+namespace setup_dialog {
+inline constexpr int kDecimalDegrees = 1014;
+inline constexpr int kDegreesMinutes = 1041;
+inline constexpr int kDegreesMinutesSeconds = 1015;
+inline constexpr int kCopyFiles = 1016;
+inline constexpr int kCopyFolder = 1017;
+inline constexpr int kBrowseCopyFolder = 1018;
+inline constexpr int kGoogleMaps = 1019;  // kept in the layout, never shown
+inline constexpr int kMapQuest = 1020;
+inline constexpr int kTrace = 1049;
+}  // namespace setup_dialog
+
 }  // namespace geotal::res

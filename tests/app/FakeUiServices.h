@@ -1,5 +1,5 @@
-// FakeUiServices: scripted answers for message boxes and folder pickers, so GUI tests need no
-// human.
+// FakeUiServices: scripted answers for message boxes and the folder and file pickers, so GUI
+// tests need no human.
 #pragma once
 
 #include <QString>
@@ -23,6 +23,11 @@ public:
     // Everything asked of the fake, in order.
     std::vector<Message> messages;
     std::vector<QString> browseStarts;  // the initial folder of each BrowseForFolder
+    struct SaveFileRequest {
+        QString filter;
+        QString defaultSuffix;
+    };
+    std::vector<SaveFileRequest> saveFileRequests;
     std::vector<QString> helpRequests;
     std::vector<QString> webAddresses;
 
@@ -30,6 +35,7 @@ public:
     // cautious choice, as Escape would) and an OK box Ok; a picker is cancelled ("").
     std::deque<MessageAnswer> answers;
     std::deque<QString> folders;
+    std::deque<QString> saveFiles;
     QString documentsFolder = QStringLiteral("/tmp");
 
     MessageAnswer ShowMessage(const QString& text, unsigned typeWord, QWidget* = nullptr) override {
@@ -50,6 +56,16 @@ public:
         QString folder = folders.front();
         folders.pop_front();
         return folder;
+    }
+
+    QString BrowseForSaveFile(const QString& filter, const QString& defaultSuffix) override {
+        saveFileRequests.push_back({filter, defaultSuffix});
+        if (saveFiles.empty()) {
+            return QString();
+        }
+        QString file = saveFiles.front();
+        saveFiles.pop_front();
+        return file;
     }
 
     QString GetDocumentsFolder() override { return documentsFolder; }

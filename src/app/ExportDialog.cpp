@@ -1,0 +1,98 @@
+#include "app/ExportDialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/UiServices.h"
+#include "res/ControlIds.h"
+
+namespace geotal::app {
+
+using namespace res::export_dialog;
+
+namespace {
+
+constexpr int kFormats[] = {kCsv, kKml};
+constexpr int kCsvFormat = 0;
+constexpr int kKmlFormat = 1;
+
+}  // namespace
+
+ExportDialog::ExportDialog(QWidget* parent, const ExportChoices& choices)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      controls_(BuildDialog(res::ExportTemplate(), *this)),
+      choices_(choices) {
+    controls_.Check(kFormats, choices_.format);
+    controls_.As<QLineEdit>(kOutputFile)->setText(QString::fromStdString(choices_.fileName));
+    // An index the list does not have leaves it without a selection.
+    controls_.As<QComboBox>(kSeparatorList)->setCurrentIndex(choices_.separatorIndex);
+    // Without a format the separator keeps its state from the layout.
+    if (choices_.format == kCsvFormat || choices_.format == kKmlFormat) {
+        EnableSeparator(choices_.format == kCsvFormat);
+    }
+
+    // CSV loses its check only to KML, by a click or an arrow key alike.
+    connect(controls_.As<QRadioButton>(kCsv), &QRadioButton::toggled, this,
+            &ExportDialog::EnableSeparator);
+    connect(controls_.As<QPushButton>(kBrowse), &QPushButton::clicked, this,
+            &ExportDialog::BrowseForOutputFile);
+    connect(controls_.As<QPushButton>(res::kIdOk), &QPushButton::clicked, this,
+            &ExportDialog::accept);
+    connect(controls_.As<QPushButton>(res::kIdCancel), &QPushButton::clicked, this,
+            &QDialog::reject);
+}
+
+void ExportDialog::TakeControls() {
+    choices_.format = controls_.CheckedIndex(kFormats);
+    choices_.fileName = controls_.As<QLineEdit>(kOutputFile)->text().toStdString();
+    choices_.separatorIndex = controls_.As<QComboBox>(kSeparatorList)->currentIndex();
+}
+
+void ExportDialog::EnableSeparator(bool enabled) {
+    // The separator stays selected while disabled, so switching back to CSV finds it again.
+    controls_.Control(kSeparatorLabel)->setEnabled(enabled);
+    controls_.Control(kSeparatorList)->setEnabled(enabled);
+}
+
+void ExportDialog::BrowseForOutputFile() {
+    TakeControls();
+    QString filter;
+    if (choices_.format == kCsvFormat) {
+        filter = QStringLiteral("CSV-file (*.csv)");
+    } else if (choices_.format == kKmlFormat) {
+        filter = QStringLiteral("KML-file (*.kml)");
+    }
+    // "csv" for KML too: a name typed without an ending gets ".csv" whatever the format.
+    const QString chosen = Ui().BrowseForSaveFile(filter, QStringLiteral("csv"));
+    if (!chosen.isEmpty()) {
+        controls_.As<QLineEdit>(kOutputFile)->setText(chosen);
+        choices_.fileName = chosen.toStdString();
+    }
+}
+
+void ExportDialog::accept() {
+    auto* field = controls_.As<QLineEdit>(kOutputFile);
+    // An empty name can only fail to open, and the export would end without a word.
+    if (field->text().trimmed().isEmpty()) {
+        Ui().ShowMessage(QStringLiteral("Please enter the name of the output file."),
+                         kMessageWarning, this);
+        field->setFocus();
+        return;
+    }
+    TakeControls();
+    QDialog::accept();
+}
+
+bool RunExportDialog(QWidget* parent, ExportChoices& choices) {
+    ExportDialog dialog(parent, choices);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    choices = dialog.Choices();
+    return true;
+}
+
+}  // namespace geotal::app

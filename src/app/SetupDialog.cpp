@@ -1,0 +1,84 @@
+#include "app/SetupDialog.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/UiServices.h"
+#include "res/ControlIds.h"
+#include "support/TraceLog.h"
+
+namespace geotal::app {
+
+using namespace res::setup_dialog;
+
+namespace {
+
+// In the order of the format numbers, 1 to 3.
+constexpr int kFormats[] = {kDecimalDegrees, kDegreesMinutes, kDegreesMinutesSeconds};
+constexpr int kMapServices[] = {kGoogleMaps, kMapQuest};
+
+}  // namespace
+
+SetupChoices SetupChoicesFrom(const Settings& settings) {
+    return {settings.coordinateFormat, settings.mapService, settings.copyFiles, settings.copyFolder,
+            IsTraceEnabled()};
+}
+
+SetupDialog::SetupDialog(QWidget* parent, const SetupChoices& choices)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      controls_(BuildDialog(res::SetupTemplate(), *this)),
+      choices_(choices) {
+    controls_.Check(kFormats, static_cast<int>(choices_.format) - 1);
+    controls_.Check(kMapServices, choices_.mapService);
+    auto* copyFiles = controls_.As<QCheckBox>(kCopyFiles);
+    copyFiles->setChecked(choices_.copyFiles);
+    controls_.As<QLineEdit>(kCopyFolder)->setText(QString::fromStdString(choices_.copyFolder));
+    controls_.As<QCheckBox>(kTrace)->setChecked(choices_.trace);
+    EnableCopyFolder(choices_.copyFiles);
+
+    connect(copyFiles, &QCheckBox::toggled, this, &SetupDialog::EnableCopyFolder);
+    connect(controls_.As<QPushButton>(kBrowseCopyFolder), &QPushButton::clicked, this,
+            &SetupDialog::BrowseForCopyFolder);
+    connect(controls_.As<QPushButton>(res::kIdOk), &QPushButton::clicked, this,
+            &SetupDialog::accept);
+    connect(controls_.As<QPushButton>(res::kIdCancel), &QPushButton::clicked, this,
+            &QDialog::reject);
+}
+
+void SetupDialog::EnableCopyFolder(bool enabled) {
+    // The folder text stays while copying is off; the photo writer ignores it then.
+    controls_.Control(kCopyFolder)->setEnabled(enabled);
+    controls_.Control(kBrowseCopyFolder)->setEnabled(enabled);
+}
+
+void SetupDialog::BrowseForCopyFolder() {
+    auto* field = controls_.As<QLineEdit>(kCopyFolder);
+    // A cancelled picker answers "" and that empties the field: the picker's answer is taken
+    // as it comes.
+    field->setText(Ui().BrowseForFolder(field->text()));
+}
+
+void SetupDialog::accept() {
+    if (const int format = controls_.CheckedIndex(kFormats); format >= 0) {
+        choices_.format = static_cast<CoordinateFormat>(format + 1);
+    }
+    if (const int map = controls_.CheckedIndex(kMapServices); map >= 0) {
+        choices_.mapService = map;
+    }
+    choices_.copyFiles = controls_.As<QCheckBox>(kCopyFiles)->isChecked();
+    choices_.copyFolder = controls_.As<QLineEdit>(kCopyFolder)->text().toStdString();
+    choices_.trace = controls_.As<QCheckBox>(kTrace)->isChecked();
+    QDialog::accept();
+}
+
+bool RunSetupDialog(QWidget* parent, SetupChoices& choices) {
+    SetupDialog dialog(parent, choices);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    choices = dialog.Choices();
+    return true;
+}
+
+}  // namespace geotal::app

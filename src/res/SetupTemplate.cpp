@@ -1,0 +1,42 @@
+// Layout of the "Setup" dialog. Order is the tab order.
+#include "res/ControlIds.h"
+#include "res/DialogTemplate.h"
+
+namespace geotal::res {
+namespace {
+
+using K = ControlKind;
+using namespace setup_dialog;
+constexpr unsigned kFirstChoice = kGroupStart | kTabStop;
+
+constexpr ControlTemplate kControls[] = {
+    {-1, K::Group, "Coordinate Format", 7, 3, 207, 30, kNone, nullptr},
+    {kDecimalDegrees, K::Radio, "DD.DDDD", 15, 15, 50, 10, kFirstChoice, nullptr},
+    {kDegreesMinutes, K::Radio, "DD MM.MMMM", 79, 15, 50, 10, kTabStop, nullptr},
+    {kDegreesMinutesSeconds, K::Radio, "DD MM SS.SS", 141, 15, 63, 10, kTabStop, nullptr},
+    {-1, K::Group, "Copy image files", 7, 36, 207, 42, kNone, nullptr},
+    {kCopyFiles, K::CheckBox, "Make a copy of image files", 15, 47, 178, 8, kTabStop, nullptr},
+    {-1, K::Label, "Folder:", 16, 60, 22, 8, kNone, nullptr},
+    {kCopyFolder, K::Edit, "", 41, 60, 152, 12, kDisabled | kTabStop | kAutoScroll, "Folder:"},
+    {kBrowseCopyFolder, K::Button, "...", 194, 59, 14, 11, kDisabled | kTabStop,
+     "Browse for the copy folder"},
+    {-1, K::Group, "Map to use", 7, 82, 207, 30, kNone, nullptr},
+    // The only other map service left the layout hidden; its index 0 stays reserved for it.
+    {kGoogleMaps, K::Radio, "Google Maps", 108, 94, 84, 11, kFirstChoice | kHidden, nullptr},
+    {kMapQuest, K::Radio, "MapQuest", 18, 93, 86, 14, kTabStop, nullptr},
+    {-1, K::Group, "Debug", 7, 119, 207, 29, kNone, nullptr},
+    {kTrace, K::CheckBox, "Enble trace", 16, 130, 162, 12, kTabStop, nullptr},
+    {kIdOk, K::Button, "OK", 164, 170, 50, 14, kTabStop | kDefault, nullptr},
+    {kIdCancel, K::Button, "Cancel", 109, 170, 50, 14, kTabStop, nullptr},
+};
+
+// The layout has no number of its own; nothing looks it up by one.
+constexpr DialogTemplate kTemplate{-1, "Setup", 221, 191, 8, kControls};
+
+}  // namespace
+
+const DialogTemplate& SetupTemplate() {
+    return kTemplate;
+}
+
+}  // namespace geotal::res
