@@ -15,11 +15,14 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
+#include "app/ExportDialog.h"
 #include "app/GeotagApp.h"
 #include "app/PhotoListView.h"
+#include "app/SetupDialog.h"
 #include "app/TimeAdjustDialog.h"
 #include "app/UiServices.h"
 #include "app/WindowProgress.h"
+#include "output/Export.h"
 #include "output/MapAddress.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
@@ -65,6 +68,8 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
     {kUnmarkSelected, &MainWindow::OnUnmarkSelected},
     {kTimeSetup, &MainWindow::OnTimeSetup},
     {kShowOnMap, &MainWindow::OnShowOnMap},
+    {kExport, &MainWindow::OnExport},
+    {kSetup, &MainWindow::OnSetup},
     {kCommandCopy, &MainWindow::OnCopyCoordinates},
     {kCommandPaste, &MainWindow::OnPasteCoordinates},
     {kHelp, &MainWindow::OnHelp},
@@ -385,6 +390,51 @@ void MainWindow::OnShowOnMap() {
     }
     Ui().OpenWebAddress(
         Q(MapAddress(MapServiceFromNumber(settings_.mapService), photo.latitude, photo.longitude)));
+}
+
+void MainWindow::OnExport() {
+    ExportChoices choices{settings_.exportFormat, settings_.exportFileName, settings_.csvSeparator};
+    if (!RunExportDialog(this, choices)) {
+        return;
+    }
+    settings_.exportFormat = choices.format;
+    settings_.exportFileName = choices.fileName;
+    settings_.csvSeparator = choices.separatorIndex;
+    ReadMarksFromList();
+    std::vector<bool> exported;
+    for (const PhotoRecord& photo : photos_.records) {
+        exported.push_back(photo.listItem >= 0 && listView_->IsChecked(photo.listItem));
+    }
+    const ExportOutcome outcome =
+        ExportPositions(settings_.exportFileName, static_cast<ExportFormat>(settings_.exportFormat),
+                        settings_.csvSeparator, photos_, exported);
+    if (!outcome.written) {
+        Ui().ShowMessage(Q(outcome.error), kMessageError, this);
+        return;
+    }
+    Ui().ShowMessage(QStringLiteral("%1 positions were successfully exported to %2")
+                         .arg(outcome.count)
+                         .arg(Q(settings_.exportFileName)),
+                     kMessageInformation, this);
+}
+
+void MainWindow::OnSetup() {
+    SetupChoices choices = SetupChoicesFrom(settings_);
+    if (!RunSetupDialog(this, choices)) {
+        return;
+    }
+    Settings settings = settings_;
+    settings.coordinateFormat = choices.format;
+    settings.mapService = choices.mapService;
+    settings.copyFiles = choices.copyFiles;
+    settings.copyFolder = choices.copyFolder;
+    // Hands the copy options to the writer and redraws the list in the new format.
+    ApplySettings(settings);
+    if (choices.trace) {
+        EnableTrace(S(Ui().GetDocumentsFolder()) + "/Geotal.trace");
+    } else {
+        DisableTrace();
+    }
 }
 
 void MainWindow::OnCopyCoordinates() {

@@ -88,6 +88,8 @@ private:
     void OnCalculatePositions();
     void OnTimeSetup();
     void OnShowOnMap();
+    void OnExport();
+    void OnSetup();
     void OnCopyCoordinates();
     void OnPasteCoordinates();
     void OnUpdatePhotoFiles();
