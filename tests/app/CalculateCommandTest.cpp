@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -96,6 +97,30 @@ TEST_F(CalculateCommandTest, placesTheCheckedPhotosAndChecksExactlyThoseThatGotA
     EXPECT_EQ(Text(2, 2), QStringLiteral("10.000000"));
     EXPECT_FALSE(window_->Photos()[2].marked);
     EXPECT_FALSE(window_->Control(kProgressBar)->isVisible());
+}
+
+TEST_F(CalculateCommandTest, theCommandLineListsWhatTheWindowShowsForTheSameFolders) {
+    window_->OnCommand(kCalculate);
+    QProcess cli;
+    cli.start(
+        QStringLiteral(GEOTAL_CLI_PATH),
+        {QStringLiteral("tag"), QStringLiteral("--photos"),
+         QString::fromStdString(window_->CurrentSettings().photoFolder), QStringLiteral("--gps"),
+         QString::fromStdString(window_->CurrentSettings().gpsFolder)});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    QStringList rows;
+    for (int row = 0; row < Table()->rowCount(); ++row) {
+        rows << QStringList{Text(row, 0), Text(row, 1), Text(row, 2), Text(row, 3),
+                            Checked(row) ? QStringLiteral("1") : QStringLiteral("0")}
+                    .join(QLatin1Char('\t'));
+    }
+    QStringList printed;
+    for (const QString& line : QString::fromUtf8(cli.readAllStandardOutput())
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        printed << line.section(QLatin1Char('\t'), 0, 4);  // the sixth column is the outcome
+    }
+    EXPECT_EQ(printed, rows);
 }
 
 TEST_F(CalculateCommandTest, unmarkAllThenCalculateChangesNoPosition) {
