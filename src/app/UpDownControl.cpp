@@ -57,7 +57,9 @@ void UpDownControl::Step(int steps) {
 }
 
 bool UpDownControl::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == buddy_ && event->type() == QEvent::KeyPress) {
+    // The event's type first: while the edit is being destroyed it is no longer a QLineEdit,
+    // and comparing with the guarded pointer would cast it to one.
+    if (event->type() == QEvent::KeyPress && watched == buddy_) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             Step(key == Qt::Key_Up ? 1 : -1);
