@@ -2,9 +2,32 @@
 
 namespace geotal::cli {
 
+std::string EscapedName(const std::string& name) {
+    std::string escaped;
+    for (const char c : name) {
+        switch (c) {
+            case '\t':
+                escaped += "\\t";
+                break;
+            case '\n':
+                escaped += "\\n";
+                break;
+            case '\r':
+                escaped += "\\r";
+                break;
+            case '\\':
+                escaped += "\\\\";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
 std::string PhotoRowText(const PhotoRecord& photo, CoordinateFormat format) {
     const bool hasPosition = photo.HasPosition();
-    std::string row = photo.fileName;
+    std::string row = EscapedName(photo.fileName);
     row += '\t';
     row += FormatPhotoTime(photo.captureTime);
     row += '\t';

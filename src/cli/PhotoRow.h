@@ -10,6 +10,11 @@ namespace geotal::cli {
 
 // "name<TAB>date/time<TAB>latitude<TAB>longitude<TAB>mark" without a line end; the mark is 1
 // or 0, the coordinates are empty for a photo without a position, the time for one without.
+// The name is escaped as EscapedName does.
 std::string PhotoRowText(const PhotoRecord& photo, CoordinateFormat format);
+
+// The file name with tab, line feed, carriage return and backslash written as \t, \n, \r and
+// \\, so that every row stays one line of tab-separated columns whatever the name holds.
+std::string EscapedName(const std::string& name);
 
 }  // namespace geotal::cli

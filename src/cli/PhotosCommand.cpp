@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/CommandLine.h"
+#include "cli/InputFolder.h"
 #include "cli/PhotoRow.h"
 #include "cli/TerminalProgress.h"
 #include "photo/PhotoFolder.h"
@@ -20,6 +21,8 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
         "Reads the JPEG photos of PHOTOFOLDER as Load data files does and prints one line\n"
         "per photo in list order: file name, date/time, latitude, longitude, mark (1 or\n"
         "0), separated by tabs. Coordinates are empty for a photo without a position.\n"
+        "A tab, line feed, carriage return or backslash in a file name is printed as \\t, \\n,\n"
+        "\\r or \\\\.\n"
         "Use -- before a folder name that starts with '-'.");
     std::string folder;
     std::optional<int> format;
@@ -30,6 +33,9 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
         return *status;
     }
 
+    if (!CheckInputFolder(kPhotosCommand, folder)) {
+        return 1;
+    }
     PhotoList photos;
     TerminalProgress progress;
     ReadPhotoFolder(folder, photos, progress);

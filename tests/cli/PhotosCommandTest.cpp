@@ -69,7 +69,14 @@ TEST(PhotosCommand, usesDecimalDegreesByDefaultAndRefusesBadArguments) {
     EXPECT_NE(equalsForm.out.find(FormatCoordinate(-29700.0, CoordinateFormat::DegreesMinutes)),
               std::string::npos);
 
-    EXPECT_EQ(RunGeotalCli(scratch.path(), {"photos", scratch / "missing"}).out, "");
+    // A folder that cannot be listed is said to be one, not shown as a folder without photos.
+    WriteBytes(scratch / "file.jpg", "");
+    for (const std::string& notAFolder : {scratch / "missing", scratch / "file.jpg"}) {
+        const test::CliRun run = RunGeotalCli(scratch.path(), {"photos", notAFolder});
+        EXPECT_EQ(run.status, 1) << notAFolder;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "geotal-cli: photos: '" + notAFolder + "' is not a folder\n");
+    }
     for (const std::vector<std::string>& args : {std::vector<std::string>{"photos"},
                                                  {"photos", folder, "--format", "4"},
                                                  {"photos", folder, "--format=0x1"},
@@ -81,6 +88,16 @@ TEST(PhotosCommand, usesDecimalDegreesByDefaultAndRefusesBadArguments) {
         EXPECT_EQ(bad.out, "");
         EXPECT_FALSE(bad.err.empty());
     }
+}
+
+TEST(PhotosCommand, escapesTabsLineEndsAndBackslashesInNamesSoEveryRowStaysOneLine) {
+    TempFolder scratch;
+    const std::string folder = scratch / "photos";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    MakeDatedPhoto(folder + "/a\tb\nc\\d\re.jpg");
+    const test::CliRun run = RunGeotalCli(scratch.path(), {"photos", folder});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "a\\tb\\nc\\\\d\\re.jpg\t" + FormatPhotoTime(40179.5) + "\t\t\t1\n");
 }
 
 }  // namespace
