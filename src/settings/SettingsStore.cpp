@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <filesystem>
+#include <system_error>
 #include <variant>
 
 #include "settings/CVORegistry.h"
@@ -115,7 +117,20 @@ void Save(const Settings& settings) {
 }  // namespace SettingsStore
 
 std::string HelpFilePath(const Settings& settings) {
-    return settings.programFolder + "/Geotal.html";
+    const std::string beside = settings.programFolder + "/Geotal.html";
+    std::error_code error;
+    if (settings.programFolder.empty() || std::filesystem::exists(beside, error)) {
+        return beside;
+    }
+    // An installed program lives in PREFIX/bin and its page in PREFIX/share/geotal.
+    const std::string installed =
+        (std::filesystem::path(settings.programFolder) / "../share/geotal/Geotal.html")
+            .lexically_normal()
+            .string();
+    if (std::filesystem::exists(installed, error)) {
+        return installed;
+    }
+    return beside;
 }
 
 }  // namespace geotal

@@ -35,7 +35,9 @@ void Save(const Settings& settings);
 
 }  // namespace SettingsStore
 
-// The help page: programFolder followed by "/Geotal.html", joined as they stand.
+// The help page: programFolder followed by "/Geotal.html", joined as they stand. When no page
+// is there but one is in the installed layout's data folder, <programFolder>/../share/geotal,
+// that one.
 std::string HelpFilePath(const Settings& settings);
 
 }  // namespace geotal

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -151,6 +152,41 @@ TEST(SettingsStore, joinsTheHelpFileToTheProgramFolderAsTheyStand) {
     EXPECT_EQ(HelpFilePath(s), "/opt/geotal//Geotal.html");
     s.programFolder = "";
     EXPECT_EQ(HelpFilePath(s), "/Geotal.html");
+}
+
+// A prefix as an installation lays it out: PREFIX/bin and PREFIX/share/geotal.
+struct InstalledLayout {
+    std::filesystem::path prefix =
+        std::filesystem::temp_directory_path() / ("geotal-prefix-" + std::to_string(::getpid()));
+    std::string bin = (prefix / "bin").string();
+    std::string shared = (prefix / "share/geotal/Geotal.html").string();
+
+    InstalledLayout() { std::filesystem::create_directories(prefix / "bin"); }
+    ~InstalledLayout() { std::filesystem::remove_all(prefix); }
+};
+
+TEST(SettingsStore, findsTheHelpPageInTheInstalledDataFolderWhenNoneIsBesideTheProgram) {
+    InstalledLayout layout;
+    WriteFile(layout.shared, "<html></html>");
+    Settings s;
+    s.programFolder = layout.bin;
+    EXPECT_EQ(HelpFilePath(s), layout.shared);
+}
+
+TEST(SettingsStore, prefersTheHelpPageBesideTheProgram) {
+    InstalledLayout layout;
+    WriteFile(layout.shared, "<html></html>");
+    WriteFile(layout.bin + "/Geotal.html", "<html></html>");
+    Settings s;
+    s.programFolder = layout.bin;
+    EXPECT_EQ(HelpFilePath(s), layout.bin + "/Geotal.html");
+}
+
+TEST(SettingsStore, namesThePageBesideTheProgramWhenThereIsNoneAnywhere) {
+    InstalledLayout layout;
+    Settings s;
+    s.programFolder = layout.bin;
+    EXPECT_EQ(HelpFilePath(s), layout.bin + "/Geotal.html");
 }
 
 }  // namespace
