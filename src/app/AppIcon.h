@@ -1,4 +1,4 @@
-// The program's icon, drawn at run time so no image file has to ship.
+// The window's icon, in the sizes a title bar and a task bar ask for.
 #pragma once
 
 #include <QIcon>
