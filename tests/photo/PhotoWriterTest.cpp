@@ -116,6 +116,16 @@ TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
     }
 }
 
+TEST(PutFileLongLat, writesAPhotoWhoseNameLeavesNoRoomForTheMarker) {
+    TempFolder folder;
+    const std::string name = std::string(246, 'x') + ".jpg";  // 250 bytes, 5 below the limit
+    const std::string path = MakeDatedPhoto(folder / name);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(test::FolderNames(folder.path()), std::vector<std::string>{name});
+}
+
 TEST(PutFileLongLat, keepsThePermissionsAndTracesItsSteps) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "a.b.jpg");
