@@ -12,9 +12,17 @@ namespace geotal {
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
                   std::string& error);
 
-// Copies from to to, replacing an existing file at to only once the whole copy is on disk.
-// Fails when both names are the same file, so a copy never stands in for itself.
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error);
+enum class CopyResult {
+    Copied,          // to is a new, whole copy of from
+    AlreadyThere,    // to already held the same bytes; it was left alone
+    OtherFileThere,  // to holds something else; it was left alone and nothing was copied
+    Failed,          // error says why; to, if any, was left alone
+};
+
+// Copies from to a new file to, which appears only once the whole copy is on disk. An existing
+// file at to is never replaced. Fails when both names are the same file, so a copy never stands
+// in for itself.
+CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std::string& error);
 
 // Renames, failing when to already exists.
 bool RenameNoReplace(const std::string& from, const std::string& to);

@@ -138,11 +138,22 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitud
 WriteOutcome PhotoWriter::Write(const std::string& path, double latitude, double longitude,
                                 double altitude) {
     if (copyFiles_) {
+        const std::string backup = copyFolder_ + "/" + FileNameOf(path);
         std::string error;
-        // A backup that could not be made must not be followed by a change to the original.
-        if (!CopyFileReplacing(path, copyFolder_ + "/" + FileNameOf(path), error)) {
-            TraceValue("  Copy failed", error);
-            return Failure(WriteCode::CopyFailed, "Error copying file : " + path + "\n");
+        // A backup that could not be made must not be followed by a change to the original,
+        // and a backup once made (the original, as a rule) is never replaced.
+        switch (CopyFileNoReplace(path, backup, error)) {
+            case CopyResult::Copied:
+            case CopyResult::AlreadyThere:
+                break;
+            case CopyResult::OtherFileThere:
+                return Failure(WriteCode::BackupExists,
+                               "Error copying file : " + path + " (" + backup +
+                                   " is already there and differs from it; a backup is never "
+                                   "replaced)\n");
+            case CopyResult::Failed:
+                TraceValue("  Copy failed", error);
+                return Failure(WriteCode::CopyFailed, "Error copying file : " + path + "\n");
         }
     }
 

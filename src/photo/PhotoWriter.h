@@ -24,7 +24,8 @@ enum class WriteCode : int {
     RenameOldFailed = 6,
     RenameNewFailed = 7,
     DeleteOldFailed = 8,
-    CopyFailed = 9,  // the backup copy was asked for and could not be made
+    CopyFailed = 9,     // the backup copy was asked for and could not be made
+    BackupExists = 10,  // a different file already has the backup's name
 };
 
 struct WriteOutcome {

@@ -63,6 +63,26 @@ TEST(SetCommand, copiesEachPhotoFirstWhenAsked) {
     EXPECT_NE(ReadBytes(photo), before);
 }
 
+TEST(SetCommand, keepsTheFirstCopyOfTwoPhotosOfOneName) {
+    TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "a").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((folder / "b").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const std::string first = MakeDatedPhoto(folder / "a/x.jpg");
+    const std::string second =
+        MakeDatedPhoto(folder / "b/x.jpg", {{"Exif.Image.Model", "another camera"}});
+    const std::string firstBefore = ReadBytes(first);
+    const std::string secondBefore = ReadBytes(second);
+    const test::CliRun run = RunGeotalCli(
+        folder.path(), {"set", "--copy-to", folder / "copies", "47", "8", first, second});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "1 image files were successfully updated.\n");
+    EXPECT_EQ(run.err, "Error copying file : " + second + " (" + folder / "copies/x.jpg" +
+                           " is already there and differs from it; a backup is never replaced)\n");
+    EXPECT_EQ(ReadBytes(folder / "copies/x.jpg"), firstBefore);
+    EXPECT_EQ(ReadBytes(second), secondBefore);
+}
+
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");

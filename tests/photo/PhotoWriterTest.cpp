@@ -203,19 +203,17 @@ TEST(PutFileLongLat, neverReplacesALeftoverNewFile) {
     EXPECT_EQ(ReadBytes(path), before);
 }
 
-TEST(PutFileLongLat, copiesTheOriginalFirstReplacingAnEarlierCopy) {
+TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "IMG_0001.JPG");
     const std::string before = ReadBytes(path);
     ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
-    WriteBytes(folder / "backup/IMG_0001.JPG", "an earlier copy");
     PhotoWriter writer;
     writer.SetCopyOptions(true, folder / "backup");
     EXPECT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
     EXPECT_EQ(ReadBytes(folder / "backup/IMG_0001.JPG"), before);
     EXPECT_NE(ReadBytes(path), before);
 
-    // The copy is made even when the write then fails.
     const std::string plain = MakePhoto(folder / "plain.jpg");
     EXPECT_EQ(writer.PutFileLongLat(plain, kLat, kLon, 0).code, WriteCode::NoExif);
     EXPECT_EQ(ReadBytes(folder / "backup/plain.jpg"), ReadBytes(plain));
@@ -224,6 +222,37 @@ TEST(PutFileLongLat, copiesTheOriginalFirstReplacingAnEarlierCopy) {
     const std::string other = MakeDatedPhoto(folder / "other.jpg");
     EXPECT_EQ(writer.PutFileLongLat(other, kLat, kLon, 0).result, WriteResult::Written);
     EXPECT_FALSE(Exists(folder / "backup/other.jpg"));
+    EXPECT_EQ(test::FolderNames(folder / "backup"),
+              (std::vector<std::string>{"IMG_0001.JPG", "plain.jpg"}));
+}
+
+TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
+    TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    const std::string original = ReadBytes(path);
+    PhotoWriter writer;
+    writer.SetCopyOptions(true, folder / "backup");
+    ASSERT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    const std::string tagged = ReadBytes(path);
+
+    // The second update would put the tagged photo over the original's copy.
+    const WriteOutcome second = writer.PutFileLongLat(path, -kLat, kLon, 0);
+    EXPECT_EQ(second.result, WriteResult::Failed);
+    EXPECT_EQ(second.code, WriteCode::BackupExists);
+    EXPECT_EQ(second.message, "Error copying file : " + path + " (" + folder / "backup/a.jpg" +
+                                  " is already there and differs from it; a backup is never "
+                                  "replaced)\n");
+    EXPECT_EQ(ReadBytes(folder / "backup/a.jpg"), original);
+    EXPECT_EQ(ReadBytes(path), tagged);
+
+    // A copy identical to the photo is a backup already.
+    const std::string same = MakeDatedPhoto(folder / "same.jpg");
+    WriteBytes(folder / "backup/same.jpg", ReadBytes(same));
+    EXPECT_EQ(writer.PutFileLongLat(same, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(TagText(same, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(test::FolderNames(folder / "backup"),
+              (std::vector<std::string>{"a.jpg", "same.jpg"}));
 }
 
 TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFails) {
