@@ -34,6 +34,10 @@ bool WriteAll(int fd, const void* bytes, std::size_t size) {
     return true;
 }
 
+bool IsUnsupported(int error) {
+    return error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
+}
+
 bool IsHardLinkUnsupported(int error) {
     // FAT and exFAT answer EPERM; some file systems answer ENOTSUP or ENOSYS.
     return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ||
@@ -50,8 +54,8 @@ bool WriteNewFile(const std::string& path, const void* data, std::size_t size, m
         return false;
     }
     // fchmod, not the open mode: the umask must not narrow the photo's permissions.
-    const bool written =
-        ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), data, size) && ::fsync(fd.get()) == 0;
+    const bool written = SetPermissionBits(fd.get(), mode) && WriteAll(fd.get(), data, size) &&
+                         ::fsync(fd.get()) == 0;
     if (!written || !fd.Close()) {
         error = ErrorText("Cannot write", path);
         ::unlink(path.c_str());  // ours alone: O_EXCL made it
@@ -104,7 +108,7 @@ CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std
         error = ErrorText("Cannot create", partial);
         return CopyResult::Failed;
     }
-    const bool written = ::fchmod(fd.get(), source.mode) == 0 &&
+    const bool written = SetPermissionBits(fd.get(), source.mode) &&
                          WriteAll(fd.get(), source.bytes.data(), source.bytes.size()) &&
                          ::fsync(fd.get()) == 0;
     if (!written || !fd.Close()) {
@@ -123,6 +127,11 @@ CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std
     errno = renameError;
     error = ErrorText("Cannot write", to);
     return CopyResult::Failed;
+}
+
+bool SetPermissionBits(int fd, mode_t mode) {
+    // EPERM too: on our own new file it can only mean a file system without permissions.
+    return ::fchmod(fd, mode) == 0 || IsUnsupported(errno) || errno == EPERM;
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {

@@ -24,6 +24,10 @@ enum class CopyResult {
 // in for itself.
 CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std::string& error);
 
+// fchmod where the file system keeps permission bits; FAT and exFAT refuse them, and a file
+// there is written all the same.
+bool SetPermissionBits(int fd, mode_t mode);
+
 // Renames, failing when to already exists.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 

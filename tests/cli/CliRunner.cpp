@@ -49,6 +49,13 @@ CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::strin
     return run;
 }
 
+std::vector<std::string> OnFatLikeFileSystem(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"/usr/bin/env", "LD_PRELOAD=" GEOTAL_FAT_SHIM_PATH,
+                                     GEOTAL_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
 int StartGeotalCli(const std::vector<std::string>& args) {
     std::vector<std::string> argv = args;
     argv.insert(argv.begin(), GEOTAL_CLI_PATH);

@@ -18,6 +18,9 @@ CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::str
 // Runs any program (argv[0] a full path) the same way.
 CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& argv);
 
+// The arguments that run geotal-cli as on a FAT memory card: no hard links, no permissions.
+std::vector<std::string> OnFatLikeFileSystem(const std::vector<std::string>& args);
+
 // Starts geotal-cli with output discarded and returns its process id.
 int StartGeotalCli(const std::vector<std::string>& args);
 

@@ -83,6 +83,20 @@ TEST(SetCommand, keepsTheFirstCopyOfTwoPhotosOfOneName) {
     EXPECT_EQ(ReadBytes(second), secondBefore);
 }
 
+TEST(SetCommand, writesOnAFileSystemWithoutHardLinksOrPermissions) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const test::CliRun run = test::RunProgram(
+        folder.path(),
+        test::OnFatLikeFileSystem({"set", "--copy-to", folder / "copies", "47.51", "8.25", photo}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(TagText(photo, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(test::FolderNames(folder.path()),
+              (std::vector<std::string>{"a.jpg", "cli.err", "cli.out", "copies"}));
+    EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
+}
+
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");
