@@ -38,12 +38,6 @@ bool IsUnsupported(int error) {
     return error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
 }
 
-bool IsHardLinkUnsupported(int error) {
-    // FAT and exFAT answer EPERM; some file systems answer ENOTSUP or ENOSYS.
-    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ||
-           error == EMLINK;
-}
-
 }  // namespace
 
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
@@ -150,24 +144,8 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool KeepUnderOldName(const std::string& path, const std::string& oldName, KeptBy& keptBy) {
-    if (::link(path.c_str(), oldName.c_str()) == 0) {
-        keptBy = KeptBy::HardLink;
-        return true;
-    }
-    if (!IsHardLinkUnsupported(errno)) {
-        return false;
-    }
-    keptBy = KeptBy::Rename;
-    return RenameNoReplace(path, oldName);
-}
-
-bool PutInPlace(const std::string& newFile, const std::string& path, KeptBy keptBy) {
-    if (keptBy == KeptBy::HardLink) {
-        // The name is taken over in one step: it holds the old or the new file, never neither.
-        return std::rename(newFile.c_str(), path.c_str()) == 0;
-    }
-    return RenameNoReplace(newFile, path);
+bool ReplaceWith(const std::string& newFile, const std::string& path) {
+    return std::rename(newFile.c_str(), path.c_str()) == 0;
 }
 
 bool RemoveFile(const std::string& path) {

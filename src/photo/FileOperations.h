@@ -31,18 +31,9 @@ bool SetPermissionBits(int fd, mode_t mode);
 // Renames, failing when to already exists.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 
-// How KeepUnderOldName kept the file's content.
-enum class KeptBy {
-    HardLink,  // the file has both names; its own name never went missing
-    Rename,    // the file system has no hard links: the file was moved, its name is free
-};
-
-// Gives the file at path the second name oldName, which must not exist yet.
-bool KeepUnderOldName(const std::string& path, const std::string& oldName, KeptBy& keptBy);
-
-// Puts newFile at path after KeepUnderOldName: over the still linked original in one atomic
-// step, or into the freed name without replacing anything.
-bool PutInPlace(const std::string& newFile, const std::string& path, KeptBy keptBy);
+// Puts newFile at path in one rename: the name holds the old or the new file at every instant,
+// even for a process killed half-way, and a file system without hard links needs none.
+bool ReplaceWith(const std::string& newFile, const std::string& path);
 
 bool RemoveFile(const std::string& path);
 

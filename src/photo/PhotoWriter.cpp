@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "photo/FileOperations.h"
+#include "photo/InterruptedUpdate.h"
 #include "photo/MetadataLibrary.h"
 #include "support/Angles.h"
 #include "support/TraceLog.h"
@@ -52,24 +53,30 @@ bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
            cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
 }
 
-// Puts the new file under the photo's name through the old temporary name.
+// Finishes or undoes what an earlier, interrupted update of this photo left beside it.
+WriteOutcome Repair(const std::string& path) {
+    std::string error;
+    switch (RepairInterruptedUpdate(path, error)) {
+        case RepairResult::Clean:
+            return {WriteResult::Written, WriteCode::None, {}};
+        case RepairResult::OtherOldFile:
+            return Failure(WriteCode::RenameOldFailed,
+                           "Error Renaming old file : " + path + " (" +
+                               TemporaryNameOf(path, "_oldGeotal") +
+                               " is a file left by an interrupted update; move it away to "
+                               "update this photo)\n");
+        case RepairResult::Failed:
+            break;
+    }
+    return Failure(WriteCode::RepairFailed,
+                   "Error repairing an interrupted update : " + path + " (" + error + ")\n");
+}
+
+// Puts the new file under the photo's name; a new file that could not be put there goes.
 WriteOutcome SwapIn(const std::string& path, const std::string& newName) {
-    const std::string oldName = TemporaryNameOf(path, "_oldGeotal");
-    KeptBy keptBy = KeptBy::HardLink;
-    if (!KeepUnderOldName(path, oldName, keptBy)) {
-        return Failure(WriteCode::RenameOldFailed, "Error Renaming old file : " + path + "\n");
-    }
-    if (!PutInPlace(newName, path, keptBy)) {
-        // Give the photo its name back: the old content is still whole under the old name.
-        if (keptBy == KeptBy::HardLink) {
-            RemoveFile(oldName);
-        } else {
-            RenameNoReplace(oldName, path);
-        }
+    if (!ReplaceWith(newName, path)) {
+        RemoveFile(newName);
         return Failure(WriteCode::RenameNewFailed, "Error renaming new file : " + path + "\n");
-    }
-    if (!RemoveFile(oldName)) {
-        return Failure(WriteCode::DeleteOldFailed, "Error deleting old file : " + oldName + "\n");
     }
     return {WriteResult::Written, WriteCode::None, {}};
 }
@@ -137,6 +144,9 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitud
 
 WriteOutcome PhotoWriter::Write(const std::string& path, double latitude, double longitude,
                                 double altitude) {
+    if (const WriteOutcome repaired = Repair(path); repaired.code != WriteCode::None) {
+        return repaired;
+    }
     if (copyFiles_) {
         const std::string backup = copyFolder_ + "/" + FileNameOf(path);
         std::string error;

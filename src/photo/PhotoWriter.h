@@ -26,6 +26,7 @@ enum class WriteCode : int {
     DeleteOldFailed = 8,
     CopyFailed = 9,     // the backup copy was asked for and could not be made
     BackupExists = 10,  // a different file already has the backup's name
+    RepairFailed = 11,  // what an interrupted update left could not be finished or undone
 };
 
 struct WriteOutcome {

@@ -59,6 +59,10 @@ std::vector<std::string> OnFatLikeFileSystem(const std::vector<std::string>& arg
 int StartGeotalCli(const std::vector<std::string>& args) {
     std::vector<std::string> argv = args;
     argv.insert(argv.begin(), GEOTAL_CLI_PATH);
+    return StartProgram(argv);
+}
+
+int StartProgram(const std::vector<std::string>& argv) {
     return Spawn(argv, "/dev/null", "/dev/null");
 }
 

@@ -24,4 +24,7 @@ std::vector<std::string> OnFatLikeFileSystem(const std::vector<std::string>& arg
 // Starts geotal-cli with output discarded and returns its process id.
 int StartGeotalCli(const std::vector<std::string>& args);
 
+// Starts any program (argv[0] a full path) the same way.
+int StartProgram(const std::vector<std::string>& argv);
+
 }  // namespace geotal::test

@@ -44,8 +44,10 @@ TEST(SetCommand, triesEveryPhotoAndReportsEachFailure) {
         folder.path(), {"set", "47.51", "8.25", first, blocked, folder / "missing.jpg", last});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
-    EXPECT_EQ(run.err, "Error Renaming old file : " + blocked +
-                           "\nError reading file : " + folder / "missing.jpg" +
+    EXPECT_EQ(run.err, "Error Renaming old file : " + blocked + " (" + folder / "b_oldGeotal.jpg" +
+                           " is a file left by an interrupted update; move it away to update "
+                           "this photo)\nError reading file : " +
+                           folder / "missing.jpg" +
                            " (no EXIF data, or not a readable JPEG file)\n");
     EXPECT_EQ(TagText(last, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(TagText(blocked, "Exif.GPSInfo.GPSLatitudeRef"), "");

@@ -175,34 +175,6 @@ TEST(PutFileLongLat, saysWhichPhotoHasNoExifToWriteInto) {
     EXPECT_EQ(ReadBytes(path), before);
 }
 
-TEST(PutFileLongLat, leavesALeftoverOldFileAndThePhotoUntouched) {
-    TempFolder folder;
-    const std::string path = MakeDatedPhoto(folder / "IMG_0001.JPG");
-    const std::string before = ReadBytes(path);
-    WriteBytes(folder / "IMG_0001_oldGeotal.JPG", "previous content from a failed run");
-
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
-    EXPECT_EQ(outcome.result, WriteResult::Failed);
-    EXPECT_EQ(outcome.code, WriteCode::RenameOldFailed);
-    EXPECT_EQ(outcome.message, "Error Renaming old file : " + path + "\n");
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(ReadBytes(folder / "IMG_0001_oldGeotal.JPG"), "previous content from a failed run");
-    EXPECT_EQ(TagText(folder / "IMG_0001_newGeotal.JPG", "Exif.GPSInfo.GPSLatitudeRef"), "N");
-}
-
-TEST(PutFileLongLat, neverReplacesALeftoverNewFile) {
-    TempFolder folder;
-    const std::string path = MakeDatedPhoto(folder / "a.jpg");
-    const std::string before = ReadBytes(path);
-    WriteBytes(folder / "a_newGeotal.jpg", "leftover");
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
-    EXPECT_EQ(outcome.code, WriteCode::MergeFailed);
-    EXPECT_EQ(outcome.message.rfind("Error Updating file : " + path + " \n", 0), 0u)
-        << outcome.message;
-    EXPECT_EQ(ReadBytes(folder / "a_newGeotal.jpg"), "leftover");
-    EXPECT_EQ(ReadBytes(path), before);
-}
-
 TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "IMG_0001.JPG");
