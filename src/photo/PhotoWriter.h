@@ -27,6 +27,8 @@ enum class WriteCode : int {
     CopyFailed = 9,     // the backup copy was asked for and could not be made
     BackupExists = 10,  // a different file already has the backup's name
     RepairFailed = 11,  // what an interrupted update left could not be finished or undone
+    NotForUser = 12,    // the running user may not write the photo
+    SeveralNames = 13,  // the photo has hard links that a new file would part it from
 };
 
 struct WriteOutcome {
@@ -64,7 +66,9 @@ public:
                                 double altitude);
 
 private:
-    WriteOutcome Write(const std::string& path, double latitude, double longitude, double altitude);
+    // photo is the file behind path's links; messages name path, as the user gave it.
+    WriteOutcome Write(const std::string& path, const std::string& photo, double latitude,
+                       double longitude, double altitude);
 
     bool copyFiles_ = false;
     std::string copyFolder_;

@@ -35,6 +35,15 @@ CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::str
     return RunProgram(scratchFolder, argv);
 }
 
+CliRun RunGeotalCliAs(unsigned uid, const std::string& scratchFolder,
+                      const std::vector<std::string>& args) {
+    const std::string id = std::to_string(uid);
+    std::vector<std::string> argv = {kSetpriv, "--reuid=" + id, "--regid=" + id, "--clear-groups",
+                                     GEOTAL_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(scratchFolder, argv);
+}
+
 CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& args) {
     const std::string outPath = scratchFolder + "/cli.out";
     const std::string errPath = scratchFolder + "/cli.err";

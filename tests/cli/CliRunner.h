@@ -15,6 +15,13 @@ struct CliRun {
 // Standard output and error go through files in scratchFolder.
 CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::string>& args);
 
+inline constexpr const char* kSetpriv = "/usr/bin/setpriv";
+
+// Runs geotal-cli as the user uid (and the group of the same number, no other groups), through
+// setpriv; only root may do so.
+CliRun RunGeotalCliAs(unsigned uid, const std::string& scratchFolder,
+                      const std::vector<std::string>& args);
+
 // Runs any program (argv[0] a full path) the same way.
 CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& argv);
 
