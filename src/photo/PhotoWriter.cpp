@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <cmath>
 
+#include "photo/FileAttributes.h"
 #include "photo/FileOperations.h"
 #include "photo/InterruptedUpdate.h"
 #include "photo/MetadataLibrary.h"
@@ -232,6 +233,12 @@ WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& phot
     if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError) == 0) {
         return Failure(WriteCode::MergeFailed,
                        "Error Updating file : " + path + " \n" + libraryError + "\n");
+    }
+    std::string error;
+    if (!CopyFileAttributes(photo, newName, error)) {
+        RemoveFile(newName);
+        return Failure(WriteCode::AttributesFailed,
+                       "Error copying owner and attributes : " + path + " (" + error + ")\n");
     }
     const WriteOutcome swapped = SwapIn(path, photo, newName);
     if (swapped.result == WriteResult::Written) {

@@ -24,11 +24,12 @@ enum class WriteCode : int {
     RenameOldFailed = 6,
     RenameNewFailed = 7,
     DeleteOldFailed = 8,
-    CopyFailed = 9,     // the backup copy was asked for and could not be made
-    BackupExists = 10,  // a different file already has the backup's name
-    RepairFailed = 11,  // what an interrupted update left could not be finished or undone
-    NotForUser = 12,    // the running user may not write the photo
-    SeveralNames = 13,  // the photo has hard links that a new file would part it from
+    CopyFailed = 9,         // the backup copy was asked for and could not be made
+    BackupExists = 10,      // a different file already has the backup's name
+    RepairFailed = 11,      // what an interrupted update left could not be finished or undone
+    NotForUser = 12,        // the running user may not write the photo
+    SeveralNames = 13,      // the photo has hard links that a new file would part it from
+    AttributesFailed = 14,  // the new file could not get the photo's owner, mode or attributes
 };
 
 struct WriteOutcome {

@@ -1,5 +1,11 @@
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -70,6 +76,62 @@ TEST(PutFileLongLat, leavesAPhotoWithSeveralNamesAsItIs) {
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_nlink, 2u);
+}
+
+TEST(PutFileLongLat, keepsTheOwnerGroupAndModeOfAnotherUsersReadOnlyPhoto) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can give a photo to another user";
+    }
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 02440), 0);
+    // Root may write any photo, a read-only one too; it stays the user's and read-only.
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 65534u);
+    EXPECT_EQ(status.st_gid, 65534u);
+    EXPECT_EQ(status.st_mode & 07777, 02440u);
+}
+
+// Every extended attribute of a file, by name.
+std::map<std::string, std::string> Attributes(const std::string& path) {
+    std::map<std::string, std::string> attributes;
+    char names[4096];
+    const ssize_t size = ::listxattr(path.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+        char value[4096];
+        const ssize_t length = ::getxattr(path.c_str(), names + at, value, sizeof value);
+        attributes[names + at] = std::string(value, static_cast<std::size_t>(std::max(length, 0L)));
+    }
+    return attributes;
+}
+
+TEST(PutFileLongLat, keepsEveryExtendedAttributeAndTheAcl) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    if (::setxattr(path.c_str(), "user.rating", "5", 1, 0) != 0) {
+        GTEST_SKIP() << "the temporary folder's file system keeps no user attributes";
+    }
+    if (::access("/usr/bin/setfacl", X_OK) != 0) {
+        GTEST_SKIP() << "setfacl (package acl) is not installed";
+    }
+    // The ACL's mask is the group's bits of the mode: rw here, although the group has r.
+    ASSERT_EQ(std::system(("setfacl -m u:65534:rw,g::r '" + path + "'").c_str()), 0);
+    const std::map<std::string, std::string> before = Attributes(path);
+    ASSERT_EQ(before.count("system.posix_acl_access"), 1u);
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    const mode_t mode = status.st_mode;
+
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    EXPECT_EQ(Attributes(path), before);
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode, mode);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Preloaded into geotal-cli by tests: the process then meets the file system as on a FAT or
-// exFAT memory card, where hard links are refused and permission bits are not kept.
+// exFAT memory card, where hard links are refused and permission bits and extended attributes
+// are not kept.
 #include <sys/types.h>
 
 #include <cerrno>
@@ -27,6 +28,16 @@ int fchmodat(int, const char*, mode_t, int) {
 }
 
 int chmod(const char*, mode_t) {
+    errno = EOPNOTSUPP;
+    return -1;
+}
+
+ssize_t flistxattr(int, char*, size_t) {
+    errno = EOPNOTSUPP;
+    return -1;
+}
+
+int fsetxattr(int, const char*, const void*, size_t, int) {
     errno = EOPNOTSUPP;
     return -1;
 }
