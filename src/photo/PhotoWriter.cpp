@@ -234,7 +234,13 @@ WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& phot
         return Failure(WriteCode::MergeFailed,
                        "Error Updating file : " + path + " \n" + libraryError + "\n");
     }
+    // A damaged photo can come out of the library worse: unreadable, or short of tags.
     std::string error;
+    if (cCheckMetadata(newName, exif.get(), error) == 0) {
+        RemoveFile(newName);
+        return Failure(WriteCode::CheckFailed, "Error checking new file : " + path + " (" + error +
+                                                   "; the photo was left as it was)\n");
+    }
     if (!CopyFileAttributes(photo, newName, error)) {
         RemoveFile(newName);
         return Failure(WriteCode::AttributesFailed,

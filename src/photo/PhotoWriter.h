@@ -30,6 +30,7 @@ enum class WriteCode : int {
     NotForUser = 12,        // the running user may not write the photo
     SeveralNames = 13,      // the photo has hard links that a new file would part it from
     AttributesFailed = 14,  // the new file could not get the photo's owner, mode or attributes
+    CheckFailed = 15,       // the new file did not read back with the photo's tags and position
 };
 
 struct WriteOutcome {

@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <cmath>
 #include <cstdio>
-#include <set>
 
 #include <gtest/gtest.h>
 
+#include "photo/ExifTool.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "support/TraceLog.h"
@@ -14,12 +14,14 @@
 namespace geotal {
 namespace {
 
+using test::ExifToolTags;
 using test::Exists;
 using test::MakeDatedPhoto;
 using test::MakePhoto;
 using test::ReadBytes;
 using test::TagText;
 using test::TempFolder;
+using test::ValidationWarnings;
 using test::WriteBytes;
 
 constexpr double kLat = 171036.0;  // 47 30 36 N
@@ -261,54 +263,6 @@ TEST(IsSameFolder, seesOneFolderUnderTwoSpellings) {
     EXPECT_FALSE(IsSameFolder(folder / "missing", folder / "missing"));
 }
 
-// ExifTool as a second opinion on what was written.
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
-        output.append(buffer, n);
-    }
-    ::pclose(pipe);
-    return output;
-}
-
-// "[Group] Tag : value" lines, minus those that change with every file or every write.
-std::set<std::string> ExifToolTags(const std::string& path) {
-    const std::string text = RunCommand("exiftool -n -a -G1 -s '" + path + "' 2>/dev/null");
-    std::set<std::string> tags;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const std::string line = text.substr(start, end - start);
-        start = end == std::string::npos ? text.size() : end + 1;
-        if (line.rfind("[System]", 0) != 0 && line.rfind("[ExifTool]", 0) != 0) {
-            tags.insert(line);
-        }
-    }
-    return tags;
-}
-
-// ExifTool's -validate warnings, without the file name.
-std::set<std::string> ValidationWarnings(const std::string& path) {
-    const std::string text =
-        RunCommand("exiftool -validate -warning -a -s '" + path + "' 2>/dev/null");
-    std::set<std::string> warnings;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const std::string line = text.substr(start, end - start);
-        if (line.rfind("Warning ", 0) == 0) {
-            warnings.insert(line);
-        }
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return warnings;
-}
-
 // The JPEG without its APPn and comment segments: the image data and its tables.
 std::string ImageData(const std::string& jpeg) {
     std::string kept = jpeg.substr(0, 2);
@@ -329,7 +283,7 @@ std::string ImageData(const std::string& jpeg) {
 }
 
 TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
-    if (RunCommand("command -v exiftool").empty()) {
+    if (!test::HasExifTool()) {
         GTEST_SKIP() << "exiftool is not installed";
     }
     TempFolder folder;
