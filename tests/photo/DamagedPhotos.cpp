@@ -70,20 +70,4 @@ std::string MakeIccPhoto(const std::string& path, IccDamage damage, int chunks) 
     return path;
 }
 
-const char* NameOf(IccDamage damage) {
-    switch (damage) {
-        case IccDamage::None:
-            return "sound";
-        case IccDamage::ShiftedHeader:
-            return "shifted header";
-        case IccDamage::LengthOneTooLong:
-            return "length one too long";
-        case IccDamage::ByteMissing:
-            return "byte missing";
-        case IccDamage::SecondChunkUnnamed:
-            return "second chunk unnamed";
-    }
-    return "?";
-}
-
 }  // namespace geotal::test

@@ -19,6 +19,4 @@ enum class IccDamage {
 // as asked. Answers the path.
 std::string MakeIccPhoto(const std::string& path, IccDamage damage, int chunks = 2);
 
-const char* NameOf(IccDamage damage);
-
 }  // namespace geotal::test

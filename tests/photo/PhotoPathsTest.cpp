@@ -74,14 +74,5 @@ TEST(PhotoPaths, shortensTemporaryNamesThatWouldBeTooLongForTheFolder) {
     EXPECT_EQ(ExtensionOf(TemporaryNameOf("/p/" + longBase + ".jpg", "_newGeotal")), "jpg");
 }
 
-TEST(PhotoPaths, knowsItsOwnTemporaryNames) {
-    for (const char* name : {"IMG_0001_newGeotal.JPG", "a_oldGeotal.jpg", "noext_newGeotal"}) {
-        EXPECT_TRUE(IsTemporaryName(name)) << name;
-    }
-    for (const char* name : {"IMG_0001.JPG", "newGeotal.jpg", "a_oldGeotal2.jpg"}) {
-        EXPECT_FALSE(IsTemporaryName(name)) << name;
-    }
-}
-
 }  // namespace
 }  // namespace geotal
