@@ -1,4 +1,5 @@
-// File operations that never replace or truncate a file they did not create themselves.
+// File operations that never truncate a file, nor replace one except a photo by its whole,
+// finished new version.
 #pragma once
 
 #include <sys/types.h>

@@ -1,4 +1,5 @@
-// Writing a position into a photo file: optional backup copy, GPS tags, safe swap.
+// Writing a position into a photo file: repair of an interrupted update, optional backup
+// copy, GPS tags, a checked new file, safe swap.
 #pragma once
 
 #include <string>
@@ -62,8 +63,11 @@ public:
     void SetCopyOptions(bool copyFiles, const std::string& copyFolder);
 
     // Writes latitude and longitude (seconds of arc, signed) and altitude (metres, negative
-    // below sea level) as EXIF GPS tags. The photo's name holds either the old or the new
-    // whole file at every instant.
+    // below sea level) as EXIF GPS tags into the photo at path, or the photo its symbolic
+    // links lead to. First repairs what an interrupted update left beside it. The photo's name
+    // holds either the old or the new whole file at every instant; the new one keeps the old
+    // one's owner, mode and extended attributes, and is put in place only once it reads back
+    // with every tag the photo had. Read-only photos and photos with hard links are left alone.
     WriteOutcome PutFileLongLat(const std::string& path, double latitude, double longitude,
                                 double altitude);
 
