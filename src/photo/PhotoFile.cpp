@@ -25,7 +25,7 @@ std::string FollowLinks(const std::string& path) {
         }
         const std::string text(target.data(), static_cast<std::size_t>(size));
         const std::size_t slash = current.rfind('/');
-        current = text.front() == '/' || slash == std::string::npos
+        current = (!text.empty() && text.front() == '/') || slash == std::string::npos
                       ? text
                       : current.substr(0, slash + 1) + text;
     }
