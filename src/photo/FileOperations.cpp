@@ -34,10 +34,8 @@ bool WriteAll(int fd, const void* bytes, std::size_t size) {
     return true;
 }
 
-bool IsHardLinkUnsupported(int error) {
-    // FAT and exFAT answer EPERM; some file systems answer ENOTSUP or ENOSYS.
-    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ||
-           error == EMLINK;
+bool IsUnsupported(int error) {
+    return error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
 }
 
 }  // namespace
@@ -50,8 +48,8 @@ bool WriteNewFile(const std::string& path, const void* data, std::size_t size, m
         return false;
     }
     // fchmod, not the open mode: the umask must not narrow the photo's permissions.
-    const bool written =
-        ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), data, size) && ::fsync(fd.get()) == 0;
+    const bool written = SetPermissionBits(fd.get(), mode) && WriteAll(fd.get(), data, size) &&
+                         ::fsync(fd.get()) == 0;
     if (!written || !fd.Close()) {
         error = ErrorText("Cannot write", path);
         ::unlink(path.c_str());  // ours alone: O_EXCL made it
@@ -60,34 +58,74 @@ bool WriteNewFile(const std::string& path, const void* data, std::size_t size, m
     return true;
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error) {
+namespace {
+
+bool IsSameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// What is at to, which exists, compared with the source's bytes.
+CopyResult CompareExisting(const std::string& from, const WholeFile& source, const std::string& to,
+                           std::string& error) {
     struct stat fromStatus {};
     struct stat toStatus {};
     if (::stat(from.c_str(), &fromStatus) == 0 && ::stat(to.c_str(), &toStatus) == 0 &&
-        fromStatus.st_dev == toStatus.st_dev && fromStatus.st_ino == toStatus.st_ino) {
+        IsSameFile(fromStatus, toStatus)) {
         error = "Cannot copy " + from + " onto itself";
-        return false;
+        return CopyResult::Failed;
     }
+    WholeFile existing;
+    if (!ReadWholeFile(to, existing, error)) {
+        return CopyResult::Failed;
+    }
+    return existing.bytes == source.bytes ? CopyResult::AlreadyThere : CopyResult::OtherFileThere;
+}
+
+}  // namespace
+
+CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std::string& error) {
     WholeFile source;
     if (!ReadWholeFile(from, source, error)) {
-        return false;
+        return CopyResult::Failed;
     }
-    // The copy goes to a private name first, so an earlier copy is replaced only by a whole one.
-    std::string partial = to + ".XXXXXX";
+    struct stat status {};
+    if (::lstat(to.c_str(), &status) == 0) {
+        return CompareExisting(from, source, to, error);
+    }
+    // A private name first, short enough beside any photo name, so a half copy never has the
+    // backup's name.
+    const std::size_t slash = to.rfind('/');
+    std::string partial =
+        (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) + ".geotal-XXXXXX";
     FileDescriptor fd(::mkstemp(partial.data()));
     if (fd.get() < 0) {
         error = ErrorText("Cannot create", partial);
-        return false;
+        return CopyResult::Failed;
     }
-    const bool written = ::fchmod(fd.get(), source.mode) == 0 &&
+    const bool written = SetPermissionBits(fd.get(), source.mode) &&
                          WriteAll(fd.get(), source.bytes.data(), source.bytes.size()) &&
                          ::fsync(fd.get()) == 0;
-    if (!written || !fd.Close() || std::rename(partial.c_str(), to.c_str()) != 0) {
+    if (!written || !fd.Close()) {
         error = ErrorText("Cannot write", to);
         ::unlink(partial.c_str());
-        return false;
+        return CopyResult::Failed;
     }
-    return true;
+    if (RenameNoReplace(partial, to)) {
+        return CopyResult::Copied;
+    }
+    const int renameError = errno;
+    ::unlink(partial.c_str());
+    if (renameError == EEXIST) {
+        return CompareExisting(from, source, to, error);  // another copy got there first
+    }
+    errno = renameError;
+    error = ErrorText("Cannot write", to);
+    return CopyResult::Failed;
+}
+
+bool SetPermissionBits(int fd, mode_t mode) {
+    // EPERM too: on our own new file it can only mean a file system without permissions.
+    return ::fchmod(fd, mode) == 0 || IsUnsupported(errno) || errno == EPERM;
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
@@ -106,24 +144,8 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool KeepUnderOldName(const std::string& path, const std::string& oldName, KeptBy& keptBy) {
-    if (::link(path.c_str(), oldName.c_str()) == 0) {
-        keptBy = KeptBy::HardLink;
-        return true;
-    }
-    if (!IsHardLinkUnsupported(errno)) {
-        return false;
-    }
-    keptBy = KeptBy::Rename;
-    return RenameNoReplace(path, oldName);
-}
-
-bool PutInPlace(const std::string& newFile, const std::string& path, KeptBy keptBy) {
-    if (keptBy == KeptBy::HardLink) {
-        // The name is taken over in one step: it holds the old or the new file, never neither.
-        return std::rename(newFile.c_str(), path.c_str()) == 0;
-    }
-    return RenameNoReplace(newFile, path);
+bool ReplaceWith(const std::string& newFile, const std::string& path) {
+    return std::rename(newFile.c_str(), path.c_str()) == 0;
 }
 
 bool RemoveFile(const std::string& path) {

@@ -1,4 +1,5 @@
-// File operations that never replace or truncate a file they did not create themselves.
+// File operations that never truncate a file, nor replace one except a photo by its whole,
+// finished new version.
 #pragma once
 
 #include <sys/types.h>
@@ -12,25 +13,28 @@ namespace geotal {
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
                   std::string& error);
 
-// Copies from to to, replacing an existing file at to only once the whole copy is on disk.
-// Fails when both names are the same file, so a copy never stands in for itself.
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string& error);
+enum class CopyResult {
+    Copied,          // to is a new, whole copy of from
+    AlreadyThere,    // to already held the same bytes; it was left alone
+    OtherFileThere,  // to holds something else; it was left alone and nothing was copied
+    Failed,          // error says why; to, if any, was left alone
+};
+
+// Copies from to a new file to, which appears only once the whole copy is on disk. An existing
+// file at to is never replaced. Fails when both names are the same file, so a copy never stands
+// in for itself.
+CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std::string& error);
+
+// fchmod where the file system keeps permission bits; FAT and exFAT refuse them, and a file
+// there is written all the same.
+bool SetPermissionBits(int fd, mode_t mode);
 
 // Renames, failing when to already exists.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 
-// How KeepUnderOldName kept the file's content.
-enum class KeptBy {
-    HardLink,  // the file has both names; its own name never went missing
-    Rename,    // the file system has no hard links: the file was moved, its name is free
-};
-
-// Gives the file at path the second name oldName, which must not exist yet.
-bool KeepUnderOldName(const std::string& path, const std::string& oldName, KeptBy& keptBy);
-
-// Puts newFile at path after KeepUnderOldName: over the still linked original in one atomic
-// step, or into the freed name without replacing anything.
-bool PutInPlace(const std::string& newFile, const std::string& path, KeptBy keptBy);
+// Puts newFile at path in one rename: the name holds the old or the new file at every instant,
+// even for a process killed half-way, and a file system without hard links needs none.
+bool ReplaceWith(const std::string& newFile, const std::string& path);
 
 bool RemoveFile(const std::string& path);
 

@@ -186,6 +186,68 @@ int PutBytes(ExifMetadata* exif, const char* key, const std::string& values) {
     }
 }
 
+// Where the data lies, not what it is: pointers to sub-directories and the maker note, whose
+// offsets inside change with every layout. The tags the maker note holds are compared.
+bool IsLayout(const Exiv2::Exifdatum& datum) {
+    const std::string key = datum.key();
+    return key == "Exif.Image.ExifTag" || key == "Exif.Image.GPSTag" ||
+           key == "Exif.Photo.InteroperabilityTag" || key == "Exif.Photo.MakerNote" ||
+           datum.groupName() == "MakerNote";
+}
+
+// What to compare of a tag: the data an offset points to, not the offset.
+std::string Comparable(const Exiv2::Exifdatum& datum) {
+    const Exiv2::DataBuf area = datum.dataArea();
+    if (area.size_ > 0) {
+        return "data " + std::string(reinterpret_cast<const char*>(area.pData_),
+                                     static_cast<std::size_t>(area.size_));
+    }
+    const std::string name = datum.tagName();
+    if (name == "JPEGInterchangeFormat" || name == "StripOffsets" || name == "TileOffsets") {
+        return "an offset";  // to data that was not there to read
+    }
+    return datum.value().toString();
+}
+
+const Exiv2::Exifdatum* FindIn(const Exiv2::ExifData& data, const std::string& key) {
+    const auto it = data.findKey(Exiv2::ExifKey(key));
+    return it == data.end() ? nullptr : &*it;
+}
+
+// The tags as the library writes them into any JPEG: encoded on their own, then read back.
+Exiv2::ExifData AsWritten(const Exiv2::ExifData& data) {
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, nullptr, 0, Exiv2::littleEndian, data);
+    Exiv2::ExifData written;
+    if (!blob.empty()) {
+        Exiv2::ExifParser::decode(written, blob.data(), static_cast<std::uint32_t>(blob.size()));
+    }
+    return written;
+}
+
+// The first tag of expected that found differs from, as this library would not have made it.
+std::string FirstDifference(const Exiv2::ExifData& expected, const Exiv2::ExifData& found) {
+    const Exiv2::ExifData byDesign = AsWritten(expected);
+    for (const Exiv2::Exifdatum& datum : expected) {
+        if (IsLayout(datum)) {
+            continue;
+        }
+        const std::string key = datum.key();
+        const std::string want = Comparable(datum);
+        const Exiv2::Exifdatum* got = FindIn(found, key);
+        const Exiv2::Exifdatum* designed = FindIn(byDesign, key);
+        if (got == nullptr) {
+            if (designed != nullptr) {
+                return key + " is missing";
+            }
+        } else if (Comparable(*got) != want &&
+                   (designed == nullptr || Comparable(*designed) == want)) {
+            return key + " changed";
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, ExifHandle& exif,
@@ -323,6 +385,30 @@ int cMergeMetadata(const std::string& source, const std::string& destination,
         return 0;
     } catch (...) {
         errorText = "Unknown error while writing " + destination;
+        return 0;
+    }
+}
+
+int cCheckMetadata(const std::string& path, const ExifMetadata* expected, std::string& errorText) {
+    SilenceLibrary();
+    if (expected == nullptr) {
+        errorText = "nothing to compare with";
+        return 0;
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            errorText = "not an image the library knows";
+            return 0;
+        }
+        image->readMetadata();
+        errorText = FirstDifference(expected->data, image->exifData());
+        return errorText.empty() ? 1 : 0;
+    } catch (const std::exception& error) {
+        errorText = std::string("cannot be read back: ") + error.what();
+        return 0;
+    } catch (...) {
+        errorText = "cannot be read back";
         return 0;
     }
 }

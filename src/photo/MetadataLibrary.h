@@ -56,6 +56,13 @@ int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref);                  // 0 
 int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText);
 
+// Reads the file at path back as a whole and checks that it opens and holds every EXIF tag of
+// expected with the same value. Excused are the tags this library leaves out of, or rewrites
+// in, every JPEG it writes (a TIFF image's layout, pointers and offsets that move, the raw
+// maker note) and that it would leave out or rewrite for expected alike. On failure errorText
+// says which tag differs, or why the file cannot be read.
+int cCheckMetadata(const std::string& path, const ExifMetadata* expected, std::string& errorText);
+
 void cDestroyEXIF(ExifHandle& exif);
 void cDestroyIPTC(IptcHandle& iptc);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "photo/PhotoPaths.h"
 #include "support/AsciiText.h"
 #include "support/TraceLog.h"
 
@@ -61,7 +62,8 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder) {
     }
     while (const dirent* entry = ::readdir(directory.get())) {
         const std::string name = entry->d_name;
-        if (IsPhotoFileName(name) && IsRegularFile(listed, *entry)) {
+        // The files of an interrupted update are the writer's, not photos of their own.
+        if (IsPhotoFileName(name) && !IsTemporaryName(name) && IsRegularFile(listed, *entry)) {
             names.push_back(name);
         }
     }

@@ -1,6 +1,40 @@
 #include "photo/PhotoPaths.h"
 
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+
 namespace geotal {
+namespace {
+
+constexpr const char* kMarkers[] = {"_newGeotal", "_oldGeotal"};
+
+// FNV-1a: a stable fingerprint of the photo's name for a shortened temporary name.
+std::uint32_t NameHash(const std::string& name) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char byte : name) {
+        hash = (hash ^ byte) * 16777619u;
+    }
+    return hash;
+}
+
+// At most size bytes of text, never ending inside a UTF-8 letter.
+std::string CutAtLetter(const std::string& text, std::size_t size) {
+    if (text.size() <= size) {
+        return text;
+    }
+    while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) {
+        --size;
+    }
+    return text.substr(0, size);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
 
 std::string FileNameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -28,10 +62,31 @@ std::string TemporaryNameOf(const std::string& path, const std::string& marker) 
     // send the temporary file into another folder.
     const std::string folderPart = path.substr(0, path.size() - FileNameOf(path).size());
     const std::string name = FileNameOf(path);
-    if (name.find('.') == std::string::npos) {
-        return folderPart + name + marker;
+    const bool hasDot = name.find('.') != std::string::npos;
+    const std::string stem = hasDot ? BaseNameOf(path) : name;
+    std::string dotExtension = hasDot ? name.substr(name.rfind('.')) : std::string();
+    if (stem.size() + marker.size() + dotExtension.size() <= NAME_MAX) {
+        return folderPart + stem + marker + dotExtension;
     }
-    return folderPart + BaseNameOf(path) + marker + "." + name.substr(name.rfind('.') + 1);
+    // Too long for the folder: a cut stem and a fingerprint of the whole name, so that two long
+    // names that differ only past the cut still get temporary names of their own.
+    char fingerprint[16];
+    std::snprintf(fingerprint, sizeof fingerprint, "~%08x", NameHash(name));
+    const std::string fixed = fingerprint + marker;
+    if (fixed.size() + dotExtension.size() > NAME_MAX) {
+        dotExtension.clear();  // an extension that long leaves room for nothing else
+    }
+    const std::size_t room = NAME_MAX - fixed.size() - dotExtension.size();
+    return folderPart + CutAtLetter(stem, room) + fixed + dotExtension;
+}
+
+bool IsTemporaryName(const std::string& name) {
+    for (const char* marker : kMarkers) {
+        if (name.find(std::string(marker) + ".") != std::string::npos || EndsWith(name, marker)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace geotal

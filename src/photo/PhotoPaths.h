@@ -16,7 +16,13 @@ std::string BaseNameOf(const std::string& path);
 
 // The photo's temporary name beside it with the marker ("_newGeotal" or "_oldGeotal") before
 // the extension: /p/IMG_0001.JPG gives /p/IMG_0001_newGeotal.JPG, /p/a.b.jpg gives
-// /p/a_newGeotal.jpg. A name without a dot gets the marker at its end.
+// /p/a_newGeotal.jpg. A name without a dot gets the marker at its end. When that name would be
+// longer than a folder entry may be, the part before the marker is cut and followed by "~" and
+// a fingerprint of the whole name.
 std::string TemporaryNameOf(const std::string& path, const std::string& marker);
+
+// Whether a file name is one of the temporary names above (the marker before a dot or at the
+// end).
+bool IsTemporaryName(const std::string& name);
 
 }  // namespace geotal

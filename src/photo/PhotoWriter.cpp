@@ -4,8 +4,11 @@
 #include <unistd.h>
 #include <cmath>
 
+#include "photo/FileAttributes.h"
 #include "photo/FileOperations.h"
+#include "photo/InterruptedUpdate.h"
 #include "photo/MetadataLibrary.h"
+#include "photo/PhotoFile.h"
 #include "support/Angles.h"
 #include "support/TraceLog.h"
 
@@ -52,26 +55,72 @@ bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
            cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
 }
 
-// Puts the new file under the photo's name through the old temporary name.
-WriteOutcome SwapIn(const std::string& path, const std::string& newName) {
-    const std::string oldName = TemporaryNameOf(path, "_oldGeotal");
-    KeptBy keptBy = KeptBy::HardLink;
-    if (!KeepUnderOldName(path, oldName, keptBy)) {
-        return Failure(WriteCode::RenameOldFailed, "Error Renaming old file : " + path + "\n");
+const WriteOutcome kGoOn = {WriteResult::Written, WriteCode::None, {}};
+
+// Finishes or undoes what an earlier, interrupted update of this photo left beside it.
+WriteOutcome Repair(const std::string& path, const std::string& photo) {
+    std::string error;
+    switch (RepairInterruptedUpdate(photo, error)) {
+        case RepairResult::Clean:
+            return kGoOn;
+        case RepairResult::OtherOldFile:
+            return Failure(WriteCode::RenameOldFailed,
+                           "Error Renaming old file : " + path + " (" +
+                               TemporaryNameOf(photo, "_oldGeotal") +
+                               " is a file left by an interrupted update; move it away to "
+                               "update this photo)\n");
+        case RepairResult::Failed:
+            break;
     }
-    if (!PutInPlace(newName, path, keptBy)) {
-        // Give the photo its name back: the old content is still whole under the old name.
-        if (keptBy == KeptBy::HardLink) {
-            RemoveFile(oldName);
-        } else {
-            RenameNoReplace(oldName, path);
-        }
+    return Failure(WriteCode::RepairFailed,
+                   "Error repairing an interrupted update : " + path + " (" + error + ")\n");
+}
+
+// A photo the user may not write, or one with other names, is left as it is.
+WriteOutcome RefuseUnchangeable(const std::string& path, const std::string& photo) {
+    std::string reason;
+    switch (CheckChangeable(photo, reason)) {
+        case Changeable::Yes:
+            return kGoOn;
+        case Changeable::NotForUser:
+            return Failure(WriteCode::NotForUser, "Error writing file : " + path + " (" + reason +
+                                                      ": this user may not change the photo)\n");
+        case Changeable::SeveralNames:
+            break;
+    }
+    return Failure(WriteCode::SeveralNames,
+                   "Error writing file : " + path + " (it has " + reason +
+                       " hard links; a changed copy would part it from its other names)\n");
+}
+
+// A backup that could not be made must not be followed by a change to the original, and a
+// backup once made (the original, as a rule) is never replaced.
+WriteOutcome Backup(const std::string& path, const std::string& photo, const std::string& folder) {
+    const std::string backup = folder + "/" + FileNameOf(path);
+    std::string error;
+    switch (CopyFileNoReplace(photo, backup, error)) {
+        case CopyResult::Copied:
+        case CopyResult::AlreadyThere:
+            return kGoOn;
+        case CopyResult::OtherFileThere:
+            return Failure(WriteCode::BackupExists,
+                           "Error copying file : " + path + " (" + backup +
+                               " is already there and differs from it; a backup is never "
+                               "replaced)\n");
+        case CopyResult::Failed:
+            break;
+    }
+    TraceValue("  Copy failed", error);
+    return Failure(WriteCode::CopyFailed, "Error copying file : " + path + "\n");
+}
+
+// Puts the new file under the photo's name; a new file that could not be put there goes.
+WriteOutcome SwapIn(const std::string& path, const std::string& photo, const std::string& newName) {
+    if (!ReplaceWith(newName, photo)) {
+        RemoveFile(newName);
         return Failure(WriteCode::RenameNewFailed, "Error renaming new file : " + path + "\n");
     }
-    if (!RemoveFile(oldName)) {
-        return Failure(WriteCode::DeleteOldFailed, "Error deleting old file : " + oldName + "\n");
-    }
-    return {WriteResult::Written, WriteCode::None, {}};
+    return kGoOn;
 }
 
 }  // namespace
@@ -127,7 +176,7 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
 WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitude, double longitude,
                                          double altitude) {
     Trace("Start PutFileLongLat");
-    WriteOutcome outcome = Write(path, latitude, longitude, altitude);
+    WriteOutcome outcome = Write(path, FollowLinks(path), latitude, longitude, altitude);
     if (outcome.code != WriteCode::None) {
         TraceValue("  Catch error", static_cast<int>(outcome.code));
     }
@@ -135,21 +184,25 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitud
     return outcome;
 }
 
-WriteOutcome PhotoWriter::Write(const std::string& path, double latitude, double longitude,
-                                double altitude) {
+WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& photo, double latitude,
+                                double longitude, double altitude) {
+    if (WriteOutcome repaired = Repair(path, photo); repaired.code != WriteCode::None) {
+        return repaired;
+    }
+    if (WriteOutcome refused = RefuseUnchangeable(path, photo); refused.code != WriteCode::None) {
+        return refused;
+    }
     if (copyFiles_) {
-        std::string error;
-        // A backup that could not be made must not be followed by a change to the original.
-        if (!CopyFileReplacing(path, copyFolder_ + "/" + FileNameOf(path), error)) {
-            TraceValue("  Copy failed", error);
-            return Failure(WriteCode::CopyFailed, "Error copying file : " + path + "\n");
+        if (WriteOutcome backup = Backup(path, photo, copyFolder_);
+            backup.code != WriteCode::None) {
+            return backup;
         }
     }
 
     ExifHandle exif;
     IptcHandle iptc;
-    if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0) {
-        cGetImageFileMetadata(path, 0, 1, exif, iptc);
+    if (cGetImageFileMetadata(photo, 1, 1, exif, iptc) == 0) {
+        cGetImageFileMetadata(photo, 0, 1, exif, iptc);
     }
     if (!exif) {
         return Failure(WriteCode::NoExif, "Error reading file : " + path +
@@ -175,13 +228,25 @@ WriteOutcome PhotoWriter::Write(const std::string& path, double latitude, double
     }
 
     Trace("  Merge");
-    const std::string newName = TemporaryNameOf(path, "_newGeotal");
+    const std::string newName = TemporaryNameOf(photo, "_newGeotal");
     std::string libraryError;
-    if (cMergeMetadata(path, newName, exif.get(), iptc.get(), libraryError) == 0) {
+    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError) == 0) {
         return Failure(WriteCode::MergeFailed,
                        "Error Updating file : " + path + " \n" + libraryError + "\n");
     }
-    const WriteOutcome swapped = SwapIn(path, newName);
+    // A damaged photo can come out of the library worse: unreadable, or short of tags.
+    std::string error;
+    if (cCheckMetadata(newName, exif.get(), error) == 0) {
+        RemoveFile(newName);
+        return Failure(WriteCode::CheckFailed, "Error checking new file : " + path + " (" + error +
+                                                   "; the photo was left as it was)\n");
+    }
+    if (!CopyFileAttributes(photo, newName, error)) {
+        RemoveFile(newName);
+        return Failure(WriteCode::AttributesFailed,
+                       "Error copying owner and attributes : " + path + " (" + error + ")\n");
+    }
+    const WriteOutcome swapped = SwapIn(path, photo, newName);
     if (swapped.result == WriteResult::Written) {
         Trace("  Destroy");
     }

@@ -1,4 +1,5 @@
-// Writing a position into a photo file: optional backup copy, GPS tags, safe swap.
+// Writing a position into a photo file: repair of an interrupted update, optional backup
+// copy, GPS tags, a checked new file, safe swap.
 #pragma once
 
 #include <string>
@@ -21,10 +22,16 @@ enum class WriteCode : int {
     DegreeRange = 3,
     MinuteRange = 4,
     MergeFailed = 5,
-    RenameOldFailed = 6,
+    RenameOldFailed = 6,  // the old temporary name holds a file left by an interrupted update
     RenameNewFailed = 7,
-    DeleteOldFailed = 8,
-    CopyFailed = 9,  // the backup copy was asked for and could not be made
+    DeleteOldFailed = 8,    // not given since the swap became a single rename
+    CopyFailed = 9,         // the backup copy was asked for and could not be made
+    BackupExists = 10,      // a different file already has the backup's name
+    RepairFailed = 11,      // what an interrupted update left could not be finished or undone
+    NotForUser = 12,        // the running user may not write the photo
+    SeveralNames = 13,      // the photo has hard links that a new file would part it from
+    AttributesFailed = 14,  // the new file could not get the photo's owner, mode or attributes
+    CheckFailed = 15,       // the new file did not read back with the photo's tags and position
 };
 
 struct WriteOutcome {
@@ -56,13 +63,18 @@ public:
     void SetCopyOptions(bool copyFiles, const std::string& copyFolder);
 
     // Writes latitude and longitude (seconds of arc, signed) and altitude (metres, negative
-    // below sea level) as EXIF GPS tags. The photo's name holds either the old or the new
-    // whole file at every instant.
+    // below sea level) as EXIF GPS tags into the photo at path, or the photo its symbolic
+    // links lead to. First repairs what an interrupted update left beside it. The photo's name
+    // holds either the old or the new whole file at every instant; the new one keeps the old
+    // one's owner, mode and extended attributes, and is put in place only once it reads back
+    // with every tag the photo had. Read-only photos and photos with hard links are left alone.
     WriteOutcome PutFileLongLat(const std::string& path, double latitude, double longitude,
                                 double altitude);
 
 private:
-    WriteOutcome Write(const std::string& path, double latitude, double longitude, double altitude);
+    // photo is the file behind path's links; messages name path, as the user gave it.
+    WriteOutcome Write(const std::string& path, const std::string& photo, double latitude,
+                       double longitude, double altitude);
 
     bool copyFiles_ = false;
     std::string copyFolder_;

@@ -64,6 +64,15 @@ CliRun RunGeotalCli(const std::string& scratchFolder, const std::vector<std::str
     return RunProgram(scratchFolder, argv, environment);
 }
 
+CliRun RunGeotalCliAs(unsigned uid, const std::string& scratchFolder,
+                      const std::vector<std::string>& args) {
+    const std::string id = std::to_string(uid);
+    std::vector<std::string> argv = {kSetpriv, "--reuid=" + id, "--regid=" + id, "--clear-groups",
+                                     GEOTAL_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(scratchFolder, argv);
+}
+
 CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::string>& args,
                   const Environment& environment) {
     const std::string outPath = scratchFolder + "/cli.out";
@@ -79,9 +88,20 @@ CliRun RunProgram(const std::string& scratchFolder, const std::vector<std::strin
     return run;
 }
 
+std::vector<std::string> OnFatLikeFileSystem(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"/usr/bin/env", "LD_PRELOAD=" GEOTAL_FAT_SHIM_PATH,
+                                     GEOTAL_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
 int StartGeotalCli(const std::vector<std::string>& args) {
     std::vector<std::string> argv = args;
     argv.insert(argv.begin(), GEOTAL_CLI_PATH);
+    return StartProgram(argv);
+}
+
+int StartProgram(const std::vector<std::string>& argv) {
     return Spawn(argv, "/dev/null", "/dev/null");
 }
 

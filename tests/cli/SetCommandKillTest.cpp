@@ -22,6 +22,24 @@ using test::WriteBytes;
 
 const std::vector<std::string> kPosition = {"set", "47.51", "8.25", "--altitude", "420"};
 
+// The file systems the writer meets: an ordinary one, and one like a FAT memory card.
+struct FileSystem {
+    const char* name;
+    bool fatLike;
+};
+constexpr FileSystem kFileSystems[] = {{"ordinary", false}, {"FAT-like", true}};
+
+std::vector<std::string> SetCommand(const FileSystem& fileSystem,
+                                    const std::vector<std::string>& photos) {
+    std::vector<std::string> args = kPosition;
+    args.insert(args.end(), photos.begin(), photos.end());
+    if (fileSystem.fatLike) {
+        return test::OnFatLikeFileSystem(args);
+    }
+    args.insert(args.begin(), GEOTAL_CLI_PATH);
+    return args;
+}
+
 // The photo before and after the write, the latter made through the command itself.
 struct Versions {
     std::string original;
@@ -40,14 +58,16 @@ Versions MakeVersions(const TempFolder& folder) {
     return versions;
 }
 
-// A fresh folder of copies of the original photo; returns their paths.
+// A fresh folder of copies of the original photo; returns their paths. The last has a name so
+// long that its temporary names must be shortened.
 std::vector<std::string> MakeRound(const TempFolder& folder, int round, int count,
                                    const Versions& versions) {
     const std::string dir = folder / ("round" + std::to_string(round));
     EXPECT_EQ(::mkdir(dir.c_str(), 0755), 0);
     std::vector<std::string> photos;
     for (int i = 0; i < count; ++i) {
-        photos.push_back(dir + "/p" + std::to_string(i) + ".jpg");
+        const std::string name = i + 1 < count ? "p" + std::to_string(i) : std::string(246, 'x');
+        photos.push_back(dir + "/" + name + ".jpg");
         WriteBytes(photos.back(), versions.original);
     }
     return photos;
@@ -55,6 +75,15 @@ std::vector<std::string> MakeRound(const TempFolder& folder, int round, int coun
 
 std::string FolderOf(const std::string& path) {
     return path.substr(0, path.rfind('/'));
+}
+
+std::vector<std::string> NamesOf(const std::vector<std::string>& photos) {
+    std::vector<std::string> names;
+    for (const std::string& photo : photos) {
+        names.push_back(photo.substr(photo.rfind('/') + 1));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Counts old and new photos; fails on anything else, a missing photo included.
@@ -67,6 +96,19 @@ void ExpectWhole(const std::vector<std::string>& photos, const Versions& version
             << " bytes that are neither version";
         (bytes == versions.original ? oldSeen : newSeen) += 1;
     }
+}
+
+// A run after the killed one finishes or undoes what it left: every photo written, and nothing
+// but the photos left in their folder.
+void ExpectRerunFinishes(const TempFolder& folder, const FileSystem& fileSystem,
+                         const std::vector<std::string>& photos, const Versions& versions,
+                         const std::string& when) {
+    const test::CliRun run = test::RunProgram(folder.path(), SetCommand(fileSystem, photos));
+    EXPECT_EQ(run.status, 0) << when << ": " << run.err;
+    for (const std::string& photo : photos) {
+        EXPECT_TRUE(ReadBytes(photo) == versions.updated) << when << ": " << photo;
+    }
+    EXPECT_EQ(test::FolderNames(FolderOf(photos.front())), NamesOf(photos)) << when;
     std::filesystem::remove_all(FolderOf(photos.front()));
 }
 
@@ -83,24 +125,28 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtAnyInstant) {
     // Delays from 0 to a little past a whole run of all photos.
     std::mt19937 random(12345);
     std::uniform_int_distribution<long> delay(0, oneWrite.count() * (kPhotos + 2) / 2);
-    int oldSeen = 0;
-    int newSeen = 0;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
-    for (int round = 0; round < 400 && Clock::now() < deadline; ++round) {
-        const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
-        std::vector<std::string> args = kPosition;
-        args.insert(args.end(), photos.begin(), photos.end());
-        const int pid = test::StartGeotalCli(args);
-        ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ExpectWhole(photos, versions, "round " + std::to_string(round), oldSeen, newSeen);
+    int round = 0;
+    for (const FileSystem& fileSystem : kFileSystems) {
+        int oldSeen = 0;
+        int newSeen = 0;
+        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(4);
+        for (int n = 0; n < 300 && Clock::now() < deadline; ++n, ++round) {
+            const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
+            const int pid = test::StartProgram(SetCommand(fileSystem, photos));
+            ASSERT_GT(pid, 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+            ::kill(pid, SIGKILL);
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            const std::string when = std::string(fileSystem.name) + " round " + std::to_string(n);
+            ExpectWhole(photos, versions, when, oldSeen, newSeen);
+            ExpectRerunFinishes(folder, fileSystem, photos, versions, when);
+        }
+        // The kills must have landed both before and after some writes for the test to mean
+        // much.
+        EXPECT_GT(oldSeen, 0) << fileSystem.name;
+        EXPECT_GT(newSeen, 0) << fileSystem.name;
     }
-    // The kills must have landed both before and after some writes for the test to mean much.
-    EXPECT_GT(oldSeen, 0);
-    EXPECT_GT(newSeen, 0);
 }
 
 // Kills the writer right before the n-th call of each file system call it makes, for every n,
@@ -112,32 +158,39 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
     }
     TempFolder folder;
     const Versions versions = MakeVersions(folder);
-    int oldSeen = 0;
-    int newSeen = 0;
     int round = 0;
-    for (const char* call :
-         {"openat", "write", "fchmod", "fsync", "close", "link", "rename", "renameat2", "unlink"}) {
-        for (int n = 1; n < 40; ++n, ++round) {
-            const std::vector<std::string> photos = MakeRound(folder, round, 2, versions);
-            const std::string name = call;
-            std::vector<std::string> args = {
-                strace,         "-qq",
-                "-o",           "/dev/null",
-                "-e",           "trace=" + name,
-                "-e",           "inject=" + name + ":signal=SIGKILL:when=" + std::to_string(n),
-                GEOTAL_CLI_PATH};
-            args.insert(args.end(), kPosition.begin(), kPosition.end());
-            args.insert(args.end(), photos.begin(), photos.end());
-            const test::CliRun run = test::RunProgram(folder.path(), args);
-            ExpectWhole(photos, versions, std::string(call) + " #" + std::to_string(n), oldSeen,
-                        newSeen);
-            if (run.status == 0) {
-                break;  // the run got past its last such call
+    for (const FileSystem& fileSystem : kFileSystems) {
+        int oldSeen = 0;
+        int newSeen = 0;
+        for (const char* call : {"openat", "write", "fchmod", "fsync", "close", "link", "rename",
+                                 "renameat2", "unlink"}) {
+            for (int n = 1; n < 40; ++n, ++round) {
+                const std::vector<std::string> photos = MakeRound(folder, round, 2, versions);
+                const std::string name = call;
+                std::vector<std::string> args = {
+                    strace, "-qq",
+                    "-o",   "/dev/null",
+                    "-e",   "trace=" + name,
+                    "-e",   "inject=" + name + ":signal=SIGKILL:when=" + std::to_string(n)};
+                if (fileSystem.fatLike) {
+                    // Preloaded into the command only, not into strace itself.
+                    args.insert(args.end(), {"-E", "LD_PRELOAD=" GEOTAL_FAT_SHIM_PATH});
+                }
+                const std::vector<std::string> command = SetCommand({"ordinary", false}, photos);
+                args.insert(args.end(), command.begin(), command.end());
+                const test::CliRun run = test::RunProgram(folder.path(), args);
+                const std::string when =
+                    std::string(fileSystem.name) + " " + call + " #" + std::to_string(n);
+                ExpectWhole(photos, versions, when, oldSeen, newSeen);
+                ExpectRerunFinishes(folder, fileSystem, photos, versions, when);
+                if (run.status == 0) {
+                    break;  // the run got past its last such call
+                }
             }
         }
+        EXPECT_GT(oldSeen, 20) << fileSystem.name;
+        EXPECT_GT(newSeen, 20) << fileSystem.name;
     }
-    EXPECT_GT(oldSeen, 20);
-    EXPECT_GT(newSeen, 20);
 }
 
 }  // namespace

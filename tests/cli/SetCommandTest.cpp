@@ -59,8 +59,10 @@ TEST(SetCommand, triesEveryPhotoAndReportsEachFailure) {
         folder.path(), {"set", "47.51", "8.25", first, blocked, folder / "missing.jpg", last});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
-    EXPECT_EQ(run.err, "Error Renaming old file : " + blocked +
-                           "\nError reading file : " + folder / "missing.jpg" +
+    EXPECT_EQ(run.err, "Error Renaming old file : " + blocked + " (" + folder / "b_oldGeotal.jpg" +
+                           " is a file left by an interrupted update; move it away to update "
+                           "this photo)\nError reading file : " +
+                           folder / "missing.jpg" +
                            " (no EXIF data, or not a readable JPEG file)\n");
     EXPECT_EQ(TagText(last, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(TagText(blocked, "Exif.GPSInfo.GPSLatitudeRef"), "");
@@ -76,6 +78,40 @@ TEST(SetCommand, copiesEachPhotoFirstWhenAsked) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBytes(folder / "copies/a.jpg"), before);
     EXPECT_NE(ReadBytes(photo), before);
+}
+
+TEST(SetCommand, keepsTheFirstCopyOfTwoPhotosOfOneName) {
+    TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "a").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((folder / "b").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const std::string first = MakeDatedPhoto(folder / "a/x.jpg");
+    const std::string second =
+        MakeDatedPhoto(folder / "b/x.jpg", {{"Exif.Image.Model", "another camera"}});
+    const std::string firstBefore = ReadBytes(first);
+    const std::string secondBefore = ReadBytes(second);
+    const test::CliRun run = RunGeotalCli(
+        folder.path(), {"set", "--copy-to", folder / "copies", "47", "8", first, second});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "1 image files were successfully updated.\n");
+    EXPECT_EQ(run.err, "Error copying file : " + second + " (" + folder / "copies/x.jpg" +
+                           " is already there and differs from it; a backup is never replaced)\n");
+    EXPECT_EQ(ReadBytes(folder / "copies/x.jpg"), firstBefore);
+    EXPECT_EQ(ReadBytes(second), secondBefore);
+}
+
+TEST(SetCommand, writesOnAFileSystemWithoutHardLinksOrPermissions) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const test::CliRun run = test::RunProgram(
+        folder.path(),
+        test::OnFatLikeFileSystem({"set", "--copy-to", folder / "copies", "47.51", "8.25", photo}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(TagText(photo, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(test::FolderNames(folder.path()),
+              (std::vector<std::string>{"a.jpg", "cli.err", "cli.out", "copies"}));
+    EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
 }
 
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {

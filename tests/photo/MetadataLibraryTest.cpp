@@ -138,5 +138,40 @@ TEST(MetadataLibrary, mergeNeverReplacesAnExistingDestinationNorLeavesAPartialOn
     EXPECT_FALSE(Exists(folder / "d.jpg"));
 }
 
+TEST(MetadataLibrary, checkFindsAFileThatDoesNotHoldWhatWasMerged) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg", {{"Exif.Image.Model", "one"}});
+    ExifHandle exif;
+    IptcHandle iptc;
+    ASSERT_EQ(cGetImageFileMetadata(photo, 1, 1, exif, iptc), 1);
+    ASSERT_EQ(cEXIF_PutGPSLatitudeRef(exif.get(), "S"), 1);
+    std::string error;
+    ASSERT_EQ(cMergeMetadata(photo, folder / "merged.jpg", exif.get(), iptc.get(), error), 1);
+    const std::string merged = ReadBytes(folder / "merged.jpg");
+    WriteBytes(folder / "cut.jpg", merged.substr(0, merged.size() / 3));
+    WriteBytes(folder / "other.jpg", "not a picture");
+
+    struct Case {
+        std::string path;
+        int result;
+        const char* error;  // how the error text starts
+    };
+    const Case cases[] = {
+        {folder / "merged.jpg", 1, ""},
+        {photo, 0, "Exif.GPSInfo.GPSLatitudeRef is missing"},
+        {folder / "cut.jpg", 0, "cannot be read back: "},
+        {folder / "other.jpg", 0, "cannot be read back: "},
+        {folder / "missing.jpg", 0, "cannot be read back: "},
+    };
+    for (const Case& c : cases) {
+        error.clear();
+        EXPECT_EQ(cCheckMetadata(c.path, exif.get(), error), c.result) << c.path;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.path << ": " << error;
+    }
+    ASSERT_EQ(cEXIF_PutGPSLatitudeRef(exif.get(), "N"), 1);
+    EXPECT_EQ(cCheckMetadata(folder / "merged.jpg", exif.get(), error), 0);
+    EXPECT_EQ(error, "Exif.GPSInfo.GPSLatitudeRef changed");
+}
+
 }  // namespace
 }  // namespace geotal

@@ -1,6 +1,7 @@
 #include "photo/PhotoFixture.h"
 
 #include <unistd.h>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -59,6 +60,15 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 
 bool Exists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace geotal::test

@@ -28,6 +28,9 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> FolderNames(const std::string& folder);
+
 // Records the progress protocol and can ask for an abort after a given position.
 class RecordingProgress : public ProgressSink {
 public:

@@ -44,8 +44,10 @@ TEST(PhotoNameLess, sortsLikeAFileListIgnoringAsciiCaseThenBytewise) {
 
 TEST(ReadPhotoFolder, listsJpegFilesOfAnyCaseInNameOrderAndSkipsTheRest) {
     TempFolder folder;
-    for (const char* name : {"b.JPG", "a.jpeg", "C.Jpeg", "-lead.jpg", "with space 'q'.jpg",
-                             "bad\xff.jpg", "notes.txt", "x.jpg.bak", "jpg"}) {
+    // The files of an interrupted update are ours, not photos.
+    for (const char* name :
+         {"b.JPG", "a.jpeg", "C.Jpeg", "-lead.jpg", "with space 'q'.jpg", "bad\xff.jpg",
+          "notes.txt", "x.jpg.bak", "jpg", "b_newGeotal.JPG", "b_oldGeotal.JPG"}) {
         MakePhoto(folder / name);
     }
     ASSERT_EQ(::mkdir((folder / "dir.jpg").c_str(), 0755), 0);

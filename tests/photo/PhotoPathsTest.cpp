@@ -48,5 +48,31 @@ TEST(PhotoPaths, formsTemporaryNamesBesideThePhoto) {
     EXPECT_EQ(TemporaryNameOf("/pics/IMG_0001.JPG", "_oldGeotal"), "/pics/IMG_0001_oldGeotal.JPG");
 }
 
+TEST(PhotoPaths, shortensTemporaryNamesThatWouldBeTooLongForTheFolder) {
+    const std::string longBase(246, 'x');
+    // 2-byte letters, so that a cut at an odd byte would split one.
+    std::string umlauts;
+    for (int i = 0; i < 125; ++i) {
+        umlauts += "\xc3\xa4";
+    }
+    for (const std::string& name : {longBase + ".jpg", longBase + "y.jpg", umlauts + ".jpeg",
+                                    longBase + "noext", "x." + std::string(252, 'e')}) {
+        const std::string newName = FileNameOf(TemporaryNameOf("/pics/" + name, "_newGeotal"));
+        const std::string oldName = FileNameOf(TemporaryNameOf("/pics/" + name, "_oldGeotal"));
+        EXPECT_LE(newName.size(), 255u) << name;
+        EXPECT_LE(oldName.size(), 255u) << name;
+        EXPECT_NE(newName, oldName);
+        EXPECT_TRUE(IsTemporaryName(newName)) << newName;
+        EXPECT_TRUE(IsTemporaryName(oldName)) << oldName;
+        EXPECT_EQ(FolderOf(TemporaryNameOf("/pics/" + name, "_newGeotal")), "/pics");
+    }
+    const std::string cut = FileNameOf(TemporaryNameOf("/p/" + umlauts + ".jpeg", "_newGeotal"));
+    EXPECT_EQ(cut.find('~') % 2, 0u) << "no letter split: " << cut;
+    // Names that differ only past the cut still get temporary names of their own.
+    EXPECT_NE(TemporaryNameOf("/p/" + longBase + "1.jpg", "_newGeotal"),
+              TemporaryNameOf("/p/" + longBase + "2.jpg", "_newGeotal"));
+    EXPECT_EQ(ExtensionOf(TemporaryNameOf("/p/" + longBase + ".jpg", "_newGeotal")), "jpg");
+}
+
 }  // namespace
 }  // namespace geotal

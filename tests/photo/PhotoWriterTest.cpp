@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <cmath>
 #include <cstdio>
-#include <set>
 
 #include <gtest/gtest.h>
 
+#include "photo/ExifTool.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "support/TraceLog.h"
@@ -14,12 +14,14 @@
 namespace geotal {
 namespace {
 
+using test::ExifToolTags;
 using test::Exists;
 using test::MakeDatedPhoto;
 using test::MakePhoto;
 using test::ReadBytes;
 using test::TagText;
 using test::TempFolder;
+using test::ValidationWarnings;
 using test::WriteBytes;
 
 constexpr double kLat = 171036.0;  // 47 30 36 N
@@ -116,6 +118,16 @@ TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
     }
 }
 
+TEST(PutFileLongLat, writesAPhotoWhoseNameLeavesNoRoomForTheMarker) {
+    TempFolder folder;
+    const std::string name = std::string(246, 'x') + ".jpg";  // 250 bytes, 5 below the limit
+    const std::string path = MakeDatedPhoto(folder / name);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(test::FolderNames(folder.path()), std::vector<std::string>{name});
+}
+
 TEST(PutFileLongLat, keepsThePermissionsAndTracesItsSteps) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "a.b.jpg");
@@ -165,47 +177,17 @@ TEST(PutFileLongLat, saysWhichPhotoHasNoExifToWriteInto) {
     EXPECT_EQ(ReadBytes(path), before);
 }
 
-TEST(PutFileLongLat, leavesALeftoverOldFileAndThePhotoUntouched) {
-    TempFolder folder;
-    const std::string path = MakeDatedPhoto(folder / "IMG_0001.JPG");
-    const std::string before = ReadBytes(path);
-    WriteBytes(folder / "IMG_0001_oldGeotal.JPG", "previous content from a failed run");
-
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
-    EXPECT_EQ(outcome.result, WriteResult::Failed);
-    EXPECT_EQ(outcome.code, WriteCode::RenameOldFailed);
-    EXPECT_EQ(outcome.message, "Error Renaming old file : " + path + "\n");
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(ReadBytes(folder / "IMG_0001_oldGeotal.JPG"), "previous content from a failed run");
-    EXPECT_EQ(TagText(folder / "IMG_0001_newGeotal.JPG", "Exif.GPSInfo.GPSLatitudeRef"), "N");
-}
-
-TEST(PutFileLongLat, neverReplacesALeftoverNewFile) {
-    TempFolder folder;
-    const std::string path = MakeDatedPhoto(folder / "a.jpg");
-    const std::string before = ReadBytes(path);
-    WriteBytes(folder / "a_newGeotal.jpg", "leftover");
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
-    EXPECT_EQ(outcome.code, WriteCode::MergeFailed);
-    EXPECT_EQ(outcome.message.rfind("Error Updating file : " + path + " \n", 0), 0u)
-        << outcome.message;
-    EXPECT_EQ(ReadBytes(folder / "a_newGeotal.jpg"), "leftover");
-    EXPECT_EQ(ReadBytes(path), before);
-}
-
-TEST(PutFileLongLat, copiesTheOriginalFirstReplacingAnEarlierCopy) {
+TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "IMG_0001.JPG");
     const std::string before = ReadBytes(path);
     ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
-    WriteBytes(folder / "backup/IMG_0001.JPG", "an earlier copy");
     PhotoWriter writer;
     writer.SetCopyOptions(true, folder / "backup");
     EXPECT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
     EXPECT_EQ(ReadBytes(folder / "backup/IMG_0001.JPG"), before);
     EXPECT_NE(ReadBytes(path), before);
 
-    // The copy is made even when the write then fails.
     const std::string plain = MakePhoto(folder / "plain.jpg");
     EXPECT_EQ(writer.PutFileLongLat(plain, kLat, kLon, 0).code, WriteCode::NoExif);
     EXPECT_EQ(ReadBytes(folder / "backup/plain.jpg"), ReadBytes(plain));
@@ -214,6 +196,37 @@ TEST(PutFileLongLat, copiesTheOriginalFirstReplacingAnEarlierCopy) {
     const std::string other = MakeDatedPhoto(folder / "other.jpg");
     EXPECT_EQ(writer.PutFileLongLat(other, kLat, kLon, 0).result, WriteResult::Written);
     EXPECT_FALSE(Exists(folder / "backup/other.jpg"));
+    EXPECT_EQ(test::FolderNames(folder / "backup"),
+              (std::vector<std::string>{"IMG_0001.JPG", "plain.jpg"}));
+}
+
+TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
+    TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    const std::string original = ReadBytes(path);
+    PhotoWriter writer;
+    writer.SetCopyOptions(true, folder / "backup");
+    ASSERT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    const std::string tagged = ReadBytes(path);
+
+    // The second update would put the tagged photo over the original's copy.
+    const WriteOutcome second = writer.PutFileLongLat(path, -kLat, kLon, 0);
+    EXPECT_EQ(second.result, WriteResult::Failed);
+    EXPECT_EQ(second.code, WriteCode::BackupExists);
+    EXPECT_EQ(second.message, "Error copying file : " + path + " (" + folder / "backup/a.jpg" +
+                                  " is already there and differs from it; a backup is never "
+                                  "replaced)\n");
+    EXPECT_EQ(ReadBytes(folder / "backup/a.jpg"), original);
+    EXPECT_EQ(ReadBytes(path), tagged);
+
+    // A copy identical to the photo is a backup already.
+    const std::string same = MakeDatedPhoto(folder / "same.jpg");
+    WriteBytes(folder / "backup/same.jpg", ReadBytes(same));
+    EXPECT_EQ(writer.PutFileLongLat(same, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(TagText(same, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(test::FolderNames(folder / "backup"),
+              (std::vector<std::string>{"a.jpg", "same.jpg"}));
 }
 
 TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFails) {
@@ -250,54 +263,6 @@ TEST(IsSameFolder, seesOneFolderUnderTwoSpellings) {
     EXPECT_FALSE(IsSameFolder(folder / "missing", folder / "missing"));
 }
 
-// ExifTool as a second opinion on what was written.
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
-        output.append(buffer, n);
-    }
-    ::pclose(pipe);
-    return output;
-}
-
-// "[Group] Tag : value" lines, minus those that change with every file or every write.
-std::set<std::string> ExifToolTags(const std::string& path) {
-    const std::string text = RunCommand("exiftool -n -a -G1 -s '" + path + "' 2>/dev/null");
-    std::set<std::string> tags;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const std::string line = text.substr(start, end - start);
-        start = end == std::string::npos ? text.size() : end + 1;
-        if (line.rfind("[System]", 0) != 0 && line.rfind("[ExifTool]", 0) != 0) {
-            tags.insert(line);
-        }
-    }
-    return tags;
-}
-
-// ExifTool's -validate warnings, without the file name.
-std::set<std::string> ValidationWarnings(const std::string& path) {
-    const std::string text =
-        RunCommand("exiftool -validate -warning -a -s '" + path + "' 2>/dev/null");
-    std::set<std::string> warnings;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const std::string line = text.substr(start, end - start);
-        if (line.rfind("Warning ", 0) == 0) {
-            warnings.insert(line);
-        }
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return warnings;
-}
-
 // The JPEG without its APPn and comment segments: the image data and its tables.
 std::string ImageData(const std::string& jpeg) {
     std::string kept = jpeg.substr(0, 2);
@@ -318,7 +283,7 @@ std::string ImageData(const std::string& jpeg) {
 }
 
 TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
-    if (RunCommand("command -v exiftool").empty()) {
+    if (!test::HasExifTool()) {
         GTEST_SKIP() << "exiftool is not installed";
     }
     TempFolder folder;

@@ -1,0 +1,74 @@
+#include "photo/InterruptedUpdate.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "photo/FileOperations.h"
+#include "photo/PhotoPaths.h"
+#include "support/TraceLog.h"
+
+namespace geotal {
+namespace {
+
+enum class Presence { Present, Missing, Unknown };
+
+Presence Look(const std::string& path, struct stat& status) {
+    if (::lstat(path.c_str(), &status) == 0) {
+        return Presence::Present;
+    }
+    return errno == ENOENT ? Presence::Missing : Presence::Unknown;
+}
+
+RepairResult Fail(const char* what, const std::string& path, std::string& error) {
+    error = std::string(what) + " " + path + ": " + std::strerror(errno);
+    return RepairResult::Failed;
+}
+
+}  // namespace
+
+RepairResult RepairInterruptedUpdate(const std::string& path, std::string& error) {
+    const std::string newName = TemporaryNameOf(path, "_newGeotal");
+    const std::string oldName = TemporaryNameOf(path, "_oldGeotal");
+    struct stat photo {};
+    struct stat old {};
+    struct stat unfinished {};
+    Presence photoPresence = Look(path, photo);
+    Presence oldPresence = Look(oldName, old);
+
+    if (photoPresence == Presence::Missing && oldPresence == Presence::Present) {
+        // Killed between moving the photo aside and moving the new file in: the old file is
+        // the photo as it was.
+        if (!RenameNoReplace(oldName, path)) {
+            return Fail("Cannot rename back", oldName, error);
+        }
+        TraceValue("  Renamed back", oldName);
+        photoPresence = Look(path, photo);
+        oldPresence = Presence::Missing;
+    }
+    if (photoPresence != Presence::Present) {
+        return RepairResult::Clean;  // no photo to write: the open will say so
+    }
+    if (Look(newName, unfinished) == Presence::Present) {
+        // With the photo in place, the new file is never the only copy of anything.
+        if (::unlink(newName.c_str()) != 0) {
+            return Fail("Cannot remove", newName, error);
+        }
+        TraceValue("  Removed unfinished", newName);
+    }
+    if (oldPresence == Presence::Present) {
+        if (old.st_dev != photo.st_dev || old.st_ino != photo.st_ino) {
+            return RepairResult::OtherOldFile;
+        }
+        // The second name of a link step whose swap never came.
+        if (::unlink(oldName.c_str()) != 0) {
+            return Fail("Cannot remove", oldName, error);
+        }
+        TraceValue("  Removed second name", oldName);
+    }
+    return RepairResult::Clean;
+}
+
+}  // namespace geotal

@@ -1,0 +1,17 @@
+// ExifTool as a second opinion on what the writer wrote.
+#pragma once
+
+#include <set>
+#include <string>
+
+namespace geotal::test {
+
+bool HasExifTool();
+
+// "[Group] Tag : value" lines, minus those that change with every file or every write.
+std::set<std::string> ExifToolTags(const std::string& path);
+
+// ExifTool's -validate warnings, without the file name.
+std::set<std::string> ValidationWarnings(const std::string& path);
+
+}  // namespace geotal::test
