@@ -73,17 +73,14 @@ int GetText(const ExifMetadata* exif, const char* key, std::string& text) {
 }
 
 bool RationalPart(const Exiv2::Value& value, long n, double& part) {
-    std::int64_t numerator = 0;
-    std::int64_t denominator = 0;
-    if (value.typeId() == Exiv2::unsignedRational) {
-        const auto& rationals = dynamic_cast<const Exiv2::URationalValue&>(value);
-        numerator = rationals.value_.at(n).first;
-        denominator = rationals.value_.at(n).second;
-    } else {
-        const Exiv2::Rational r = value.toRational(n);
-        numerator = r.first;
-        denominator = r.second;
+    // EXIF stores these as unsigned rationals; signed ones, text or bytes under the same tag
+    // are a broken file, and reading them anyway gives places that never were.
+    if (value.typeId() != Exiv2::unsignedRational) {
+        return false;
     }
+    const auto& rationals = dynamic_cast<const Exiv2::URationalValue&>(value);
+    const std::int64_t numerator = rationals.value_.at(n).first;
+    const std::int64_t denominator = rationals.value_.at(n).second;
     if (denominator == 0) {
         return false;  // a broken fraction is no position, not infinity
     }

@@ -76,6 +76,11 @@ bool ReadPhotoMetadata(const std::string& path, double& longitude, double& latit
         if (lonRef == "W") {
             longitude = -longitude;
         }
+        // 4294967295/1 degrees is a damaged tag, not a place.
+        if (!IsOnGlobe(latitude, longitude)) {
+            latitude = 0;
+            longitude = 0;
+        }
     }
     cDestroyEXIF(exif);
     if (iptc) {

@@ -1,6 +1,7 @@
 #include "photo/PhotoMetadata.h"
 
 #include <gtest/gtest.h>
+#include <exiv2/exiv2.hpp>
 
 #include "photo/PhotoFixture.h"
 #include "support/DateTime.h"
@@ -114,6 +115,44 @@ TEST(ReadPhotoMetadata, treatsAnIncompleteGpsSetAsNoPositionButKeepsTheTime) {
     EXPECT_EQ(lat, 0);
     EXPECT_EQ(lon, 0);
     EXPECT_DOUBLE_EQ(time, 40179.5);
+}
+
+// Sets one tag with a value of the given type, whatever type EXIF defines for it.
+void SetTyped(const std::string& path, const char* key, Exiv2::TypeId type, const char* text) {
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    auto value = Exiv2::Value::create(type);
+    value->read(text);
+    image->exifData()[key].setValue(value.get());
+    image->writeMetadata();
+}
+
+TEST(ReadPhotoMetadata, readsAnImpossibleOrWronglyTypedStoredPositionAsNone) {
+    struct Case {
+        const char* name;
+        Exiv2::TypeId type;
+        const char* latitude;
+    };
+    const Case cases[] = {
+        {"huge", Exiv2::unsignedRational, "4294967295/1 0/1 0/1"},
+        {"beyondThePole", Exiv2::unsignedRational, "90/1 30/1 0/1"},
+        {"signed", Exiv2::signedRational, "-47/1 30/1 0/1"},
+        {"text", Exiv2::asciiString, "47.5"},
+        {"bytes", Exiv2::unsignedByte, "47 30 36"},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        const std::string path = MakeDatedPhoto(folder / (std::string(c.name) + ".jpg"),
+                                                {{"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                                                 {"Exif.GPSInfo.GPSLongitude", "8/1 15/1 0/1"},
+                                                 {"Exif.GPSInfo.GPSLongitudeRef", "E"}});
+        SetTyped(path, "Exif.GPSInfo.GPSLatitude", c.type, c.latitude);
+        double lon = 1, lat = 1, time = 0;
+        EXPECT_TRUE(ReadPhotoMetadata(path, lon, lat, time)) << c.name;
+        EXPECT_EQ(lat, 0) << c.name;
+        EXPECT_EQ(lon, 0) << c.name;
+        EXPECT_DOUBLE_EQ(time, 40179.5) << c.name;
+    }
 }
 
 }  // namespace
