@@ -8,6 +8,7 @@
 
 #include "output/Formatting.h"
 #include "support/DateTime.h"
+#include "track/TrackPointGate.h"
 #include "track/TrackStore.h"
 
 namespace geotal {
@@ -20,6 +21,16 @@ inline bool operator==(const TrackPoint& a, const TrackPoint& b) {
 inline std::ostream& operator<<(std::ostream& out, const TrackPoint& p) {
     return out << "{" << p.latitude << ", " << p.longitude << ", " << p.elevation << ", "
                << FormatPhotoTime(p.time) << "}";
+}
+
+inline bool operator==(const SkippedPoints& a, const SkippedPoints& b) {
+    return a.withoutPosition == b.withoutPosition && a.withoutTime == b.withoutTime &&
+           a.offGlobe == b.offGlobe;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const SkippedPoints& s) {
+    return out << "{" << s.withoutPosition << " without a position, " << s.withoutTime
+               << " without a time, " << s.offGlobe << " off the globe}";
 }
 
 namespace testing {
