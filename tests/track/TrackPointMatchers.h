@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "output/Formatting.h"
+#include "support/Angles.h"
 #include "support/DateTime.h"
 #include "track/TrackPointGate.h"
 #include "track/TrackStore.h"
@@ -41,6 +44,21 @@ inline std::vector<TrackPoint> PointsOf(const TrackStore& store) {
         points.push_back(store.At(i));
     }
     return points;
+}
+
+// Empty when every point of the store is a fix that can have happened: a time other than 0, a
+// position other than 0/0, on the globe. Otherwise the first point that is not.
+inline std::string FirstUnrealFix(const TrackStore& store) {
+    for (int i = 0; i < store.Count(); ++i) {
+        const TrackPoint& p = store.At(i);
+        if (p.time == 0 || (p.latitude == 0 && p.longitude == 0) ||
+            !IsOnGlobe(p.latitude, p.longitude)) {
+            std::ostringstream text;
+            text << "point " << i << " " << p;
+            return text.str();
+        }
+    }
+    return {};
 }
 
 inline double Ole(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
