@@ -33,13 +33,16 @@ struct PositionResult {
     int afterIndex = -1;
     // Before, After and Far: days between the photo and the point that was left; 0 otherwise.
     double nearestDistance = 0;
+    // Far because the photo has no capture time: no track point was looked for.
+    bool withoutCaptureTime = false;
 };
 
 // For each photo i: marked := false; an unchecked photo keeps its position and altitude
 // (outcome Unchecked); a checked one gets an interpolated position, the position of the one
 // track point near it, or none (latitude, longitude and altitude 0), and is marked exactly when
 // it got a position. Outcomes: Empty only when the track holds no point at all; Far also when
-// the track has points but none could be matched to the photo's time (both indices -1).
+// the track has points but none could be matched to the photo's time (both indices -1), and
+// for a photo without a capture time (captureTime 0), which is never placed.
 // Progress: Begin("Caclulating positions...", photos.Count()), SetPosition(i) after each
 // checked photo only, End(); never pumped, never aborted. checked.size() == photos.Count().
 std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackStore& track,

@@ -70,6 +70,9 @@ std::string DescribePositionResult(const PositionResult& result) {
             return "No position: the track has a gap of " +
                    DurationText(result.afterTime - result.beforeTime) + " here";
         case PositionOutcome::Far:
+            if (result.withoutCaptureTime) {
+                return "No position: the photo has no capture time";
+            }
             if (result.beforeIndex < 0 && result.afterIndex < 0) {
                 return "No position: no track point could be matched to the photo's time";
             }

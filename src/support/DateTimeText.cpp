@@ -331,7 +331,14 @@ double ParseDateTimeText(std::string_view text) {
     if (t.year < 100 || !IsValidCalendarTime(t)) {
         return 0;
     }
-    return zoneMinutes == 0 ? ToOleDate(t) : ShiftedOleDate(t, -zoneMinutes * 60);
+    if (zoneMinutes == 0) {
+        return ToOleDate(t);
+    }
+    // The zone can carry the last hours of 9999 or the first of year 100 out of the years
+    // every reader of a day count can show.
+    const double utc = ShiftedOleDate(t, -zoneMinutes * 60);
+    const int year = FromOleDate(utc).year;
+    return year >= 100 && year <= 9999 ? utc : 0;
 }
 
 }  // namespace geotal

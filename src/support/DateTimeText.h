@@ -16,7 +16,8 @@ namespace geotal {
 //   time            10:20   10:20:30   10:20:30.999   (a fraction is truncated, never rounded)
 //                   optionally followed by AM or PM (hours 1 to 12), after blanks or not
 //   zone            Z, +02:00, +0200 or +02 right after the time; the result is then UTC
-// A date alone means midnight. Years 100 to 9999; every field is range checked, so
+// A date alone means midnight. Years 100 to 9999, before and after the zone is taken off;
+// every field is range checked, so
 // "2010-02-30" reads as 0. Texts with a two-digit year or a month-first numeric date
 // ("05/01/2010") are ambiguous and read as 0.
 double ParseDateTimeText(std::string_view text);

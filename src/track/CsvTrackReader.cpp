@@ -14,23 +14,25 @@ void CsvTrackParser::Feed(std::string_view line) {
     SplitFields(line, ",", fields_);
     const double latitude = TextToFloat(fields_[3]);
     const double longitude = TextToFloat(fields_[4]);
-    if (!(std::fabs(latitude) > 0.0001)) {
+    // Written so that a latitude that is not a number is offered, and counted off the globe.
+    if (std::fabs(latitude) <= 0.0001) {
         return;
     }
     dateTime_.assign(fields_[1]);
     dateTime_.push_back(' ');
     dateTime_.append(fields_[2]);
-    store_.Append({DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), 0.0,
-                   ParseDateTimeText(dateTime_)});
+    gate_.Offer({DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), 0.0,
+                 ParseDateTimeText(dateTime_)});
 }
 
-void ReadCsvTrackText(std::string_view bytes, TrackStore& store) {
+SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store) {
     LineSplitter splitter(bytes);
     CsvTrackParser parser(store);
     std::string_view line;
     while (splitter.Next(line)) {
         parser.Feed(line);
     }
+    return parser.skipped();
 }
 
 bool ReadCsvTrackFile(const std::string& path, TrackStore& store) {
@@ -38,7 +40,7 @@ bool ReadCsvTrackFile(const std::string& path, TrackStore& store) {
     if (!ReadTrackFileBytes(path, bytes)) {
         return false;
     }
-    ReadCsvTrackText(bytes, store);
+    TraceSkippedPoints(path, ReadCsvTrackText(bytes, store));
     return true;
 }
 

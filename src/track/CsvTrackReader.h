@@ -5,31 +5,37 @@
 #include <string_view>
 
 #include "track/CsvFields.h"
+#include "track/TrackPointGate.h"
 #include "track/TrackStore.h"
 
 namespace geotal {
 
 // Turns CSV lines into track points. Fields (from 0): 1 date, 2 time of day, 3 latitude and
 // 4 longitude in decimal degrees; the rest is ignored. A line whose latitude is 0.0001 degrees
-// or less in size is skipped, which is how header and comment lines drop out. A date or time
-// that cannot be read gives time 0. CSV files carry no elevation: every point gets 0.
+// or less in size is not data: that is how header and comment lines drop out, uncounted. A
+// line whose date and time cannot be read, or whose position is off the globe, is skipped and
+// counted in skipped(): so a file in another layout adds nothing. CSV files carry no
+// elevation: every point gets 0.
 class CsvTrackParser {
 public:
-    explicit CsvTrackParser(TrackStore& store) : store_(store) {}
+    explicit CsvTrackParser(TrackStore& store) : gate_(store) {}
 
     void Feed(std::string_view line);
 
+    const SkippedPoints& skipped() const { return gate_.skipped(); }
+
 private:
-    TrackStore& store_;
+    TrackPointGate gate_;
     CsvFields fields_;      // refilled for every line, so no line sees another's fields
     std::string dateTime_;  // reused for every line
 };
 
-// Appends the points of a CSV text (LF line ends) to the store.
-void ReadCsvTrackText(std::string_view bytes, TrackStore& store);
+// Appends the points of a CSV text (LF line ends) to the store; answers what was left out.
+SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store);
 
-// Appends the file's points to the store. A file that cannot be read adds nothing; the answer
-// tells whether it could be read, and callers may ignore it.
+// Appends the file's points to the store; lines left out are traced in one line. A file that
+// cannot be read adds nothing; the answer tells whether it could be read, and callers may
+// ignore it.
 bool ReadCsvTrackFile(const std::string& path, TrackStore& store);
 
 }  // namespace geotal

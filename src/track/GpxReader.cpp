@@ -6,7 +6,7 @@
 
 namespace geotal {
 
-void ReadGpxText(std::string_view bytes, TrackStore& store) {
+SkippedPoints ReadGpxText(std::string_view bytes, TrackStore& store) {
     // Tokens go straight to the parser: a file of a million points is not held twice over.
     MarkupTokenizer tokenizer(bytes);
     GpxTokenParser parser(store);
@@ -14,6 +14,7 @@ void ReadGpxText(std::string_view bytes, TrackStore& store) {
     while (tokenizer.Next(token)) {
         parser.Feed(token);
     }
+    return parser.skipped();
 }
 
 bool ReadGpxFile(const std::string& path, TrackStore& store) {
@@ -21,7 +22,7 @@ bool ReadGpxFile(const std::string& path, TrackStore& store) {
     if (!ReadTrackFileBytes(path, bytes)) {
         return false;
     }
-    ReadGpxText(bytes, store);
+    TraceSkippedPoints(path, ReadGpxText(bytes, store));
     return true;
 }
 

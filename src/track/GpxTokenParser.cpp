@@ -51,29 +51,29 @@ void CleanGpxTime(std::string_view token, std::string& text) {
     }
 }
 
-void ReadPositionAttributes(std::string_view startTag, double& latitude, double& longitude) {
-    const auto read = [startTag](std::string_view name, double& value) {
+PositionAttributes ReadPositionAttributes(std::string_view startTag) {
+    const auto read = [startTag](std::string_view name) -> std::optional<double> {
         const size_t at = startTag.find(name);
         if (at == std::string_view::npos) {
-            return;
+            return std::nullopt;
         }
-        const size_t open = startTag.find('"', at);
+        const size_t open = startTag.find_first_of("\"'", at);
         if (open == std::string_view::npos) {
-            return;
+            return std::nullopt;
         }
-        const size_t close = startTag.find('"', open + 1);
+        const size_t close = startTag.find(startTag[open], open + 1);
         if (close == std::string_view::npos) {
-            return;
+            return std::nullopt;
         }
-        value = TextToFloat(startTag.substr(open + 1, close - open - 1));
+        return TextToFloat(startTag.substr(open + 1, close - open - 1));
     };
-    read("lat", latitude);
-    read("lon", longitude);
+    return {read("lat"), read("lon")};
 }
 
 void GpxTokenParser::Feed(std::string_view token) {
     // The steps run in this order on every token, so a token can both end an expectation and
-    // be recognised as a tag (an empty <time></time> parses "</time>" as the time, giving 0).
+    // be recognised as a tag (an empty <time></time> parses "</time>" as the time, which cannot
+    // be read, so the point is skipped).
     if (timeExpected_) {
         CleanGpxTime(token, timeText_);
         pointTime_ = ParseDateTimeText(timeText_);
@@ -85,9 +85,10 @@ void GpxTokenParser::Feed(std::string_view token) {
         elevationExpected_ = false;
     }
     if (token.substr(0, 6) == "<trkpt") {
-        ReadPositionAttributes(token, latitude_, longitude_);
+        const PositionAttributes position = ReadPositionAttributes(token);
+        latitude_ = position.latitude;
+        longitude_ = position.longitude;
         inPoint_ = true;
-        hasPosition_ = true;
     }
     if (!inPoint_) {
         return;
@@ -102,13 +103,14 @@ void GpxTokenParser::Feed(std::string_view token) {
         elevationExpected_ = false;
     } else if (token == "</trkpt>") {
         inPoint_ = false;
-        if (hasTime_ && hasPosition_) {
-            store_.Append({DegreesToArcSeconds(latitude_), DegreesToArcSeconds(longitude_),
-                           elevation_, pointTime_});
+        const bool hasPosition = latitude_ && longitude_;
+        const TrackPoint point{DegreesToArcSeconds(latitude_.value_or(0)),
+                               DegreesToArcSeconds(longitude_.value_or(0)), elevation_,
+                               hasTime_ ? pointTime_ : 0.0};
+        if (gate_.Offer(point, hasPosition)) {
             elevation_ = 0;
         }
         hasTime_ = false;
-        hasPosition_ = false;
     }
 }
 

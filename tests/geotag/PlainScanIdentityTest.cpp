@@ -34,6 +34,15 @@ std::vector<ScanResult> PlainScan(PhotoList& photos, const TrackStore& track,
         if (!checked[static_cast<size_t>(i)]) {
             continue;
         }
+        ScanResult& result = results[static_cast<size_t>(i)];
+        if (photo.captureTime == 0 && !track.IsEmpty()) {
+            // A photo without a time is not looked for on the track.
+            photo.latitude = 0;
+            photo.longitude = 0;
+            photo.altitude = 0;
+            result.outcome = PositionOutcome::Far;
+            continue;
+        }
         const double t = photo.captureTime - span;
         int before = -1;
         double beforeTime = 0.0;
@@ -51,7 +60,6 @@ std::vector<ScanResult> PlainScan(PhotoList& photos, const TrackStore& track,
                 afterTime = time;
             }
         }
-        ScanResult& result = results[static_cast<size_t>(i)];
         result.beforeIndex = before;
         result.afterIndex = after;
         enum { None, Interpolate, TakeAfter, TakeBefore } outcome = None;

@@ -128,6 +128,25 @@ TEST(PositionCalculation, followsTheMatchingRulesAroundGapsAndTrackEnds) {
          PositionOutcome::Interpolated, 180300, 36300, 150},
         {"no camera time", tenMinutes, 0, 0, 0,  //
          PositionOutcome::Far, 0, 0, 0},
+        // A point stored without a readable time once met such a photo at distance 0.
+        {"no camera time, a point at time 0",
+         {Fix(kHere, 0.0), Fix(kThere, At(10, 0))},
+         0,
+         0,
+         0,
+         PositionOutcome::Far,
+         0,
+         0,
+         0},
+        {"no camera time, a point at the zone's offset",
+         {Fix(kHere, 1.0 / 12)},
+         0,
+         -2,
+         0,
+         PositionOutcome::Far,
+         0,
+         0,
+         0},
         {"empty track",
          {},
          At(10, 5),
@@ -208,6 +227,7 @@ TEST(PositionCalculation, describesEachOutcomeInOneSentence) {
         {{Fix(kHere, 0.0)},
          At(10, 0),
          "No position: no track point could be matched to the photo's time"},
+        {{Fix(kHere, 0.0)}, 0.0, "No position: the photo has no capture time"},
         {{}, At(10, 0), "No position: the track is empty"},
     };
     for (const auto& c : cases) {

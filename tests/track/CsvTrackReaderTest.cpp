@@ -95,8 +95,35 @@ TEST(CsvTrackReader, takesFieldsOneToFourOfALongLine) {
               (std::vector<TrackPoint>{{3600, 7200, 0, Ole(2010, 5, 1, 10, 20, 30)}}));
 }
 
-TEST(CsvTrackReader, givesTimeZeroForAnUnreadableDate) {
-    EXPECT_EQ(ParseCsv("1,01/05/10,10:20:30,1,2\n"), (std::vector<TrackPoint>{{3600, 7200, 0, 0}}));
+TEST(CsvTrackReader, skipsAndCountsLinesWithAnUnreadableTimeOrOffTheGlobe) {
+    const std::string csv =
+        "1,01/05/10,10:20:30,1,2\n"
+        "2,2010-05-01,noon,1,2\n"
+        "3,2010-05-01,25:00:00,1,2\n"
+        "4,2010-05-01,10:20:30,91,2\n"
+        "5,2010-05-01,10:20:30,1,-540\n"
+        "6,2010-05-01,10:20:30,nan,2\n"
+        "7,2010-05-01,10:20:30,1,1e999\n"
+        "8,2010-05-01,10:20:30,-90,180\n";
+    TrackStore store;
+    const SkippedPoints skipped = ReadCsvTrackText(csv, store);
+    EXPECT_EQ(PointsOf(store),
+              (std::vector<TrackPoint>{{-324000, 648000, 0, Ole(2010, 5, 1, 10, 20, 30)}}));
+    EXPECT_EQ(skipped, (SkippedPoints{0, 3, 4}));
+}
+
+// Loggers that put a record type before the date, or the date after the position: times and
+// speeds must not become coordinates.
+TEST(CsvTrackReader, addsNothingFromAFileInAnotherLayout) {
+    const std::string csv =
+        "INDEX,RCR,DATE,TIME,VALID,LATITUDE,N/S,LONGITUDE,E/W\n"
+        "1,T,2005/05/01,10:12:47,Unknown,51.311770,N,12.413179,E\n"
+        "No,Latitude,Longitude,Altitude,Speed,Date,Time\n"
+        "1,40.781704,-73.960901,58.2,0.00,2013/04/30,14:23:57\n";
+    TrackStore store;
+    const SkippedPoints skipped = ReadCsvTrackText(csv, store);
+    EXPECT_TRUE(store.IsEmpty());
+    EXPECT_EQ(skipped.Total(), 2);
 }
 
 TEST(CsvTrackReader, readsTheLastLineWithoutLineEndAndWindowsLineEnds) {

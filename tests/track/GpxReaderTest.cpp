@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 
 #include "track/GpxTokenParser.h"
@@ -15,12 +16,6 @@ namespace {
 using testing::Ole;
 using testing::PointsOf;
 
-std::vector<TrackPoint> ParseGpx(const std::string& text) {
-    TrackStore store;
-    ReadGpxText(text, store);
-    return PointsOf(store);
-}
-
 std::string Point(const std::string& attributes, const std::string& inside) {
     return "<trkpt " + attributes + ">\n  " + inside + "\n</trkpt>\n";
 }
@@ -32,6 +27,7 @@ struct GpxCase {
     const char* name;
     std::string gpx;
     std::vector<TrackPoint> expected;
+    SkippedPoints skipped = {};
 };
 
 // The case's name only, so test listings stay one short line each.
@@ -42,7 +38,10 @@ void PrintTo(const GpxCase& c, std::ostream* out) {
 class GpxTrackPoints : public ::testing::TestWithParam<GpxCase> {};
 
 TEST_P(GpxTrackPoints, areReadAsFilesUsersHaveExpectThem) {
-    EXPECT_EQ(ParseGpx(GetParam().gpx), GetParam().expected);
+    TrackStore store;
+    const SkippedPoints skipped = ReadGpxText(GetParam().gpx, store);
+    EXPECT_EQ(PointsOf(store), GetParam().expected);
+    EXPECT_EQ(skipped, GetParam().skipped);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         GpxCase{"pointWithoutTimeIsDropped",
                 Point(R"(lat="1" lon="2")", "<ele>7</ele>") + Point(R"(lat="3" lon="4")", kTime),
                 // the elevation of the dropped point carries over to the next
-                {{10800, 14400, 7, kTenTwentyThirty}}},
+                {{10800, 14400, 7, kTenTwentyThirty}},
+                {0, 1, 0}},
         GpxCase{"fractionIsTruncated",
                 Point(R"(lat="1" lon="1")", "<time>2010-05-01T10:20:30.999Z</time>"),
                 {{3600, 3600, 0, kTenTwentyThirty}}},
@@ -78,21 +78,44 @@ INSTANTIATE_TEST_SUITE_P(
                 {{3600, 3600, 0, kTenTwentyThirty},
                  {3600, 3600, 0, kTenTwentyThirty},
                  {3600, 3600, 0, Ole(2010, 4, 30, 22, 20, 30)}}},
-        GpxCase{"unreadableOrEmptyTimeGivesTimeZero",
+        // Stored at time 0 they could be handed to a photo without a time.
+        GpxCase{"pointWithUnreadableOrEmptyTimeIsSkipped",
                 Point(R"(lat="1" lon="1")", "<time>yesterday</time>") +
-                    Point(R"(lat="2" lon="2")", "<time></time>"),
-                {{3600, 3600, 0, 0}, {7200, 7200, 0, 0}}},
+                    Point(R"(lat="2" lon="2")", "<time></time>") +
+                    Point(R"(lat="3" lon="3")", "<time>05/01/2010 10:20:30</time>") +
+                    Point(R"(lat="4" lon="4")", kTime),
+                {{14400, 14400, 0, kTenTwentyThirty}},
+                {0, 3, 0}},
         GpxCase{"waypointsAndRoutePointsAreIgnored",
                 R"(<wpt lat="5" lon="5"><ele>9</ele>)" + kTime + "</wpt>" +
                     R"(<rte><rtept lat="6" lon="6">)" + kTime + "</rtept></rte>" +
                     Point(R"(lat="1" lon="1")", kTime),
                 {{3600, 3600, 0, kTenTwentyThirty}}},
-        GpxCase{"missingAttributeKeepsThePreviousPointsValue",
-                Point(R"(lat="1" lon="2")", kTime) + Point(R"(lon="3")", kTime) +
-                    Point(R"(lat="4")", kTime),
-                {{3600, 7200, 0, kTenTwentyThirty},
-                 {3600, 10800, 0, kTenTwentyThirty},
-                 {14400, 10800, 0, kTenTwentyThirty}}},
+        // Some receivers open a track with points that have only an elevation and a time.
+        GpxCase{"pointWithoutLatOrLonIsSkipped",
+                Point("", "<ele>412</ele>" + kTime) +
+                    Point(R"(lat="1" lon="2")", "<ele>413</ele>" + kTime) +
+                    Point(R"(lon="3")", kTime) + Point(R"(lat="4")", kTime) +
+                    Point(R"(lat="5" lon=)", kTime),
+                {{3600, 7200, 413, kTenTwentyThirty}},
+                {4, 0, 0}},
+        // 0/0 means "no position" throughout; such a fix is a receiver without one.
+        GpxCase{"pointAtExactlyZeroZeroIsSkipped",
+                Point(R"(lat="0" lon="0.0")", kTime) + Point(R"(lat="0" lon="1")", kTime) +
+                    Point(R"(lat="1" lon="0")", kTime),
+                {{0, 3600, 0, kTenTwentyThirty}, {3600, 0, 0, kTenTwentyThirty}},
+                {1, 0, 0}},
+        GpxCase{"pointOffTheGlobeIsSkipped",
+                Point(R"(lat="nan" lon="1")", kTime) + Point(R"(lat="1" lon="inf")", kTime) +
+                    Point(R"(lat="1e999" lon="1")", kTime) + Point(R"(lat="91" lon="1")", kTime) +
+                    Point(R"(lat="-1000" lon="1")", kTime) + Point(R"(lat="1" lon="540")", kTime) +
+                    Point(R"(lat="1" lon="-180.0001")", kTime) +
+                    Point(R"(lat="-infinity" lon="1")", kTime),
+                {},
+                {0, 0, 8}},
+        GpxCase{"globeEdgesAreKept",
+                Point(R"(lat="90" lon="180")", kTime) + Point(R"(lat="-90" lon="-180")", kTime),
+                {{324000, 648000, 0, kTenTwentyThirty}, {-324000, -648000, 0, kTenTwentyThirty}}},
         GpxCase{"selfClosingPointIsOverwrittenByTheNextStartTag",
                 R"(<trkpt lat="9" lon="9"/>)" + Point(R"(lat="1" lon="1")", kTime),
                 {{3600, 3600, 0, kTenTwentyThirty}}},
@@ -102,9 +125,17 @@ INSTANTIATE_TEST_SUITE_P(
         GpxCase{"tagsWithAttributesOrPrefixesAreNotRecognised",
                 Point(R"(lat="1" lon="1")", "<time zone=\"x\">2010-05-01T10:20:30Z</time>") +
                     Point(R"(lat="2" lon="2")", "<gpx:time>2010-05-01T10:20:30Z</gpx:time>"),
-                {}},
-        GpxCase{"singleQuotedValueTakesTheNextDoubleQuotedOne",
-                Point(R"(lat='1' lon="2")", kTime),
+                {},
+                {0, 2, 0}},
+        GpxCase{"singleQuotedValuesAreReadAsDoubleQuotedOnes",
+                Point(R"(lat='1' lon='2')", kTime) + Point(R"(lon='-8.25' lat="47.5")", kTime) +
+                    Point(R"(lat="3" lon='4' name="Bob's")", kTime),
+                {{3600, 7200, 0, kTenTwentyThirty},
+                 {171000, -29700, 0, kTenTwentyThirty},
+                 {10800, 14400, 0, kTenTwentyThirty}}},
+        // The quote found need not be the attribute's own, as ever.
+        GpxCase{"unquotedValueTakesTheNextQuotedOne",
+                Point(R"(lat=1 lon="2")", kTime),
                 {{7200, 7200, 0, kTenTwentyThirty}}},
         GpxCase{"elevationIsResetOnlyAfterAStoredPoint",
                 Point(R"(lat="1" lon="1")", "<ele>100</ele>" + kTime) +
@@ -141,13 +172,22 @@ TEST(GpxTimeCleaning, blanksTAndZAndCutsOnlyLateFractions) {
     }
 }
 
-TEST(GpxPositionAttributes, leaveAnAbsentValueUnchanged) {
-    double latitude = 11, longitude = 22;
-    ReadPositionAttributes(R"(<trkpt lon="-8.25">)", latitude, longitude);
-    EXPECT_EQ(latitude, 11);
-    EXPECT_EQ(longitude, -8.25);
-    ReadPositionAttributes(R"(<trkpt lat="47.5 lon=>)", latitude, longitude);
-    EXPECT_EQ(latitude, 11);
+TEST(GpxPositionAttributes, areAbsentWithoutTheirNameOrAClosingQuote) {
+    const struct {
+        const char* tag;
+        std::optional<double> latitude, longitude;
+    } cases[] = {
+        {R"(<trkpt lon="-8.25">)", std::nullopt, -8.25},
+        {R"(<trkpt lat="47.5 lon=>)", std::nullopt, std::nullopt},
+        {R"(<trkpt lat='47.5" lon="8'>)", 47.5, std::nullopt},
+        {R"(<trkpt lat="" lon='x'>)", 0, 0},
+        {"<trkpt>", std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const PositionAttributes found = ReadPositionAttributes(c.tag);
+        EXPECT_EQ(found.latitude, c.latitude) << c.tag;
+        EXPECT_EQ(found.longitude, c.longitude) << c.tag;
+    }
 }
 
 TEST(GpxReader, readsWindowsAndUnixLineEndsAlike) {

@@ -125,6 +125,37 @@ TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
     }
 }
 
+TEST(TrackFolder, tracesOneLinePerFileThatLostPointsSayingWhy) {
+    testing::TrackTestFolder folder;
+    folder.Write("good.gpx", kGpx);
+    folder.Write("bad.gpx", std::string(kGpx) +
+                                "<trkpt lon=\"2\"><time>2010-05-01T10:20:30Z</time></trkpt>\n" +
+                                "<trkpt lat=\"1\" lon=\"2\"><time>now</time></trkpt>\n" +
+                                "<trkpt lat=\"1\" lon=\"2\"></trkpt>\n");
+    folder.Write("bad.csv", std::string(kCsv) + "2,2010-05-01,10:20:30,95,6\n");
+    std::filesystem::create_directory(folder.path() + "/logs");
+    const std::string tracePath = folder.path() + "/logs/Geotal.trace";
+    EnableTrace(tracePath);
+    TrackStore store;
+    NullProgress progress;
+    EXPECT_EQ(LoadTrackFolder(folder.path(), store, progress).positionCount, 5);
+    DisableTrace();
+    std::ifstream in(tracePath, std::ios::binary);
+    std::string line;
+    std::vector<std::string> skipped;
+    while (std::getline(in, line)) {
+        if (line.find("Skipped") != std::string::npos) {
+            skipped.push_back(line.substr(line.find(" -> ") + 4));
+        }
+    }
+    const std::vector<std::string> expected = {
+        "  Skipped 1 point of " + folder.path() +
+            "/bad.csv: 0 without a position, 0 without a readable time, 1 off the globe\r",
+        "  Skipped 3 points of " + folder.path() +
+            "/bad.gpx: 1 without a position, 2 without a readable time, 0 off the globe\r"};
+    EXPECT_EQ(skipped, expected);
+}
+
 TEST(TrackFolder, skipsAPipeNamedLikeATrackFileInsteadOfWaitingForAWriter) {
     testing::TrackTestFolder folder;
     folder.Write("a.gpx", kGpx);

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "output/Formatting.h"
+#include "support/Angles.h"
 #include "support/DateTime.h"
+#include "track/TrackPointGate.h"
 #include "track/TrackStore.h"
 
 namespace geotal {
@@ -22,6 +26,16 @@ inline std::ostream& operator<<(std::ostream& out, const TrackPoint& p) {
                << FormatPhotoTime(p.time) << "}";
 }
 
+inline bool operator==(const SkippedPoints& a, const SkippedPoints& b) {
+    return a.withoutPosition == b.withoutPosition && a.withoutTime == b.withoutTime &&
+           a.offGlobe == b.offGlobe;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const SkippedPoints& s) {
+    return out << "{" << s.withoutPosition << " without a position, " << s.withoutTime
+               << " without a time, " << s.offGlobe << " off the globe}";
+}
+
 namespace testing {
 
 inline std::vector<TrackPoint> PointsOf(const TrackStore& store) {
@@ -30,6 +44,21 @@ inline std::vector<TrackPoint> PointsOf(const TrackStore& store) {
         points.push_back(store.At(i));
     }
     return points;
+}
+
+// Empty when every point of the store is a fix that can have happened: a time other than 0, a
+// position other than 0/0, on the globe. Otherwise the first point that is not.
+inline std::string FirstUnrealFix(const TrackStore& store) {
+    for (int i = 0; i < store.Count(); ++i) {
+        const TrackPoint& p = store.At(i);
+        if (p.time == 0 || (p.latitude == 0 && p.longitude == 0) ||
+            !IsOnGlobe(p.latitude, p.longitude)) {
+            std::ostringstream text;
+            text << "point " << i << " " << p;
+            return text.str();
+        }
+    }
+    return {};
 }
 
 inline double Ole(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
