@@ -16,13 +16,13 @@ double CameraTimeSpan(const TimeAdjustment& adjustment) {
 void ClearPosition(PhotoRecord& photo) {
     photo.latitude = 0;
     photo.longitude = 0;
-    photo.altitude = 0;
+    photo.altitude.reset();
 }
 
 void TakePoint(PhotoRecord& photo, const TrackPoint& point) {
     photo.latitude = point.latitude;
     photo.longitude = point.longitude;
-    photo.altitude = point.elevation;
+    photo.altitude = point.hasElevation ? std::optional<double>(point.elevation) : std::nullopt;
     photo.marked = true;
 }
 
@@ -30,7 +30,10 @@ void Interpolate(PhotoRecord& photo, double t, const TrackPoint& b, const TrackP
     const double f = (t - b.time) / (a.time - b.time);
     photo.latitude = b.latitude + (a.latitude - b.latitude) * f;
     photo.longitude = b.longitude + (a.longitude - b.longitude) * f;
-    photo.altitude = b.elevation + (a.elevation - b.elevation) * f;
+    // An altitude made up from a point without one would be invented.
+    photo.altitude = b.hasElevation && a.hasElevation
+                         ? std::optional<double>(b.elevation + (a.elevation - b.elevation) * f)
+                         : std::nullopt;
     photo.marked = true;
 }
 

@@ -39,7 +39,7 @@ struct PositionResult {
 
 // For each photo i: marked := false; an unchecked photo keeps its position and altitude
 // (outcome Unchecked); a checked one gets an interpolated position, the position of the one
-// track point near it, or none (latitude, longitude and altitude 0), and is marked exactly when
+// track point near it, or none (latitude and longitude 0, no altitude), and is marked exactly when
 // it got a position. Outcomes: Empty only when the track holds no point at all; Far also when
 // the track has points but none could be matched to the photo's time (both indices -1), and
 // for a photo without a capture time (captureTime 0), which is never placed.

@@ -1,5 +1,7 @@
 #include "track/GpxTokenParser.h"
 
+#include <cmath>
+
 #include "support/Angles.h"
 #include "support/DateTimeText.h"
 #include "track/TextToFloat.h"
@@ -83,12 +85,14 @@ void GpxTokenParser::Feed(std::string_view token) {
     if (elevationExpected_) {
         elevation_ = TextToFloat(token);
         elevationExpected_ = false;
+        hasElevation_ = std::isfinite(elevation_);
     }
     if (token.substr(0, 6) == "<trkpt") {
         const PositionAttributes position = ReadPositionAttributes(token);
         latitude_ = position.latitude;
         longitude_ = position.longitude;
         inPoint_ = true;
+        hasElevation_ = false;  // a value carried over from an earlier point is not this one's
     }
     if (!inPoint_) {
         return;
@@ -106,7 +110,7 @@ void GpxTokenParser::Feed(std::string_view token) {
         const bool hasPosition = latitude_ && longitude_;
         const TrackPoint point{DegreesToArcSeconds(latitude_.value_or(0)),
                                DegreesToArcSeconds(longitude_.value_or(0)), elevation_,
-                               hasTime_ ? pointTime_ : 0.0};
+                               hasTime_ ? pointTime_ : 0.0, hasElevation_};
         if (gate_.Offer(point, hasPosition)) {
             elevation_ = 0;
         }

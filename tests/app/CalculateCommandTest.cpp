@@ -83,7 +83,7 @@ TEST_F(CalculateCommandTest, placesTheCheckedPhotosAndChecksExactlyThoseThatGotA
     EXPECT_TRUE(Checked(0));
     EXPECT_EQ(Text(0, 2), QStringLiteral("47.050000"));
     EXPECT_EQ(Text(0, 3), QStringLiteral("8.050000"));
-    EXPECT_NEAR(window_->Photos()[0].altitude, 450, 1e-3);
+    EXPECT_NEAR(window_->Photos()[0].altitude.value_or(0), 450, 1e-3);
     EXPECT_EQ(Table()->item(0, 0)->toolTip(),
               QStringLiteral("Interpolated between 10:00:00 and 10:10:00 UTC"));
 

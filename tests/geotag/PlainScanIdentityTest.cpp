@@ -39,7 +39,7 @@ std::vector<ScanResult> PlainScan(PhotoList& photos, const TrackStore& track,
             // A photo without a time is not looked for on the track.
             photo.latitude = 0;
             photo.longitude = 0;
-            photo.altitude = 0;
+            photo.altitude.reset();
             result.outcome = PositionOutcome::Far;
             continue;
         }
@@ -92,21 +92,29 @@ std::vector<ScanResult> PlainScan(PhotoList& photos, const TrackStore& track,
             const double f = (t - b.time) / (a.time - b.time);
             photo.latitude = b.latitude + (a.latitude - b.latitude) * f;
             photo.longitude = b.longitude + (a.longitude - b.longitude) * f;
-            photo.altitude = b.elevation + (a.elevation - b.elevation) * f;
+            if (b.hasElevation && a.hasElevation) {
+                photo.altitude = b.elevation + (a.elevation - b.elevation) * f;
+            } else {
+                photo.altitude.reset();
+            }
             photo.marked = true;
             result.outcome = PositionOutcome::Interpolated;
         } else if (outcome == TakeAfter || outcome == TakeBefore) {
             const TrackPoint& p = track.At(outcome == TakeAfter ? after : before);
             photo.latitude = p.latitude;
             photo.longitude = p.longitude;
-            photo.altitude = p.elevation;
+            if (p.hasElevation) {
+                photo.altitude = p.elevation;
+            } else {
+                photo.altitude.reset();
+            }
             photo.marked = true;
             result.outcome =
                 outcome == TakeAfter ? PositionOutcome::After : PositionOutcome::Before;
         } else {
             photo.latitude = 0;
             photo.longitude = 0;
-            photo.altitude = 0;
+            photo.altitude.reset();
             result.outcome = track.IsEmpty()               ? PositionOutcome::Empty
                              : (before >= 0 && after >= 0) ? PositionOutcome::Gap
                                                            : PositionOutcome::Far;
@@ -135,6 +143,7 @@ public:
             place.latitude += OneOf(moves_);
             place.longitude += OneOf(moves_);
             place.elevation = Pick(5) * 10.0;
+            place.hasElevation = Pick(4) != 0;
             place.time = time;
             const int odd = Pick(25);
             if (odd == 0) {
@@ -248,7 +257,8 @@ TEST(PositionCalculation, placesEveryPhotoBitForBitAsAPlainScanOfTheStoreDoes) {
             ASSERT_EQ(got.afterIndex, want.afterIndex);
             ASSERT_EQ(Bits(photos[i].latitude), Bits(scanned[i].latitude));
             ASSERT_EQ(Bits(photos[i].longitude), Bits(scanned[i].longitude));
-            ASSERT_EQ(Bits(photos[i].altitude), Bits(scanned[i].altitude));
+            ASSERT_EQ(photos[i].altitude.has_value(), scanned[i].altitude.has_value());
+            ASSERT_EQ(Bits(photos[i].altitude.value_or(0)), Bits(scanned[i].altitude.value_or(0)));
             ASSERT_EQ(photos[i].marked, scanned[i].marked);
             ++compared;
             ++seen[static_cast<int>(got.outcome)];

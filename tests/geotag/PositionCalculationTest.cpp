@@ -16,10 +16,10 @@ double At(int hour, int minute, int second = 0) {
 }
 
 // Two places about 11 km apart, in seconds of arc.
-constexpr TrackPoint kHere{180000, 36000, 100, 0};
-constexpr TrackPoint kThere{180600, 36600, 200, 0};
+constexpr TrackPoint kHere{180000, 36000, 100, 0, true};
+constexpr TrackPoint kThere{180600, 36600, 200, 0, true};
 // Under one second of arc from kHere in both directions.
-constexpr TrackPoint kBesideHere{180000.6, 36000.9, 110, 0};
+constexpr TrackPoint kBesideHere{180000.6, 36000.9, 110, 0, true};
 
 TrackPoint Fix(const TrackPoint& place, double time) {
     TrackPoint point = place;
@@ -162,8 +162,38 @@ TEST(PositionCalculation, followsTheMatchingRulesAroundGapsAndTrackEnds) {
         EXPECT_EQ(placed.result.outcome, c.outcome) << c.name;
         EXPECT_NEAR(placed.photo.latitude, c.latitude, 1e-6) << c.name;
         EXPECT_NEAR(placed.photo.longitude, c.longitude, 1e-6) << c.name;
-        EXPECT_NEAR(placed.photo.altitude, c.altitude, 1e-6) << c.name;
+        EXPECT_NEAR(placed.photo.altitude.value_or(0), c.altitude, 1e-6) << c.name;
+        EXPECT_EQ(placed.photo.altitude.has_value(), c.latitude != 0) << c.name;
         EXPECT_EQ(placed.photo.marked, c.latitude != 0) << c.name;
+    }
+}
+
+TEST(PositionCalculation, givesAnAltitudeOnlyWhereEveryPointUsedHadAnElevation) {
+    TrackPoint noElevation = kThere;
+    noElevation.hasElevation = false;
+    noElevation.elevation = 0;
+    const struct {
+        const char* name;
+        std::vector<TrackPoint> points;
+        double cameraTime;
+        bool hasAltitude;
+    } cases[] = {
+        {"both have one", {Fix(kHere, At(10, 0)), Fix(kThere, At(10, 10))}, At(10, 5), true},
+        {"the later lacks one",
+         {Fix(kHere, At(10, 0)), Fix(noElevation, At(10, 10))},
+         At(10, 5),
+         false},
+        {"the earlier lacks one",
+         {Fix(noElevation, At(10, 0)), Fix(kHere, At(10, 10))},
+         At(10, 5),
+         false},
+        {"the one point taken has one", {Fix(kHere, At(10, 0))}, At(10, 5), true},
+        {"the one point taken lacks one", {Fix(noElevation, At(10, 0))}, At(10, 5), false},
+    };
+    for (const auto& c : cases) {
+        const Placed placed = PlaceOne(Track(c.points), c.cameraTime, 0, 0);
+        EXPECT_TRUE(placed.photo.marked) << c.name;
+        EXPECT_EQ(placed.photo.altitude.has_value(), c.hasAltitude) << c.name;
     }
 }
 
@@ -197,7 +227,7 @@ TEST(PositionCalculation, leavesUncheckedPhotosAloneButUnmarkedAndStepsOnlyForCh
     EXPECT_EQ(results[2].outcome, PositionOutcome::Far);
     EXPECT_EQ(photos[2].longitude, 0);
     EXPECT_EQ(photos[2].latitude, 0);
-    EXPECT_EQ(photos[2].altitude, 0);
+    EXPECT_FALSE(photos[2].altitude);
     EXPECT_FALSE(photos[2].marked);
     const std::vector<std::string> expected = {"begin:Caclulating positions...:3", "pos:0", "pos:2",
                                                "end"};

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 
+#include "track/CsvTrackReader.h"
 #include "track/GpxTokenParser.h"
 #include "track/MarkupTokenizer.h"
 #include "track/TrackPointMatchers.h"
@@ -142,6 +143,26 @@ INSTANTIATE_TEST_SUITE_P(
                     Point(R"(lat="1" lon="1")", kTime),
                 {{3600, 3600, 100, kTenTwentyThirty}, {3600, 3600, 0, kTenTwentyThirty}}}),
     [](const ::testing::TestParamInfo<GpxCase>& info) { return std::string(info.param.name); });
+
+TEST(GpxReader, marksTheElevationOnlyOfPointsThatCarryTheirOwn) {
+    TrackStore store;
+    ReadGpxText(
+        Point(R"(lat="1" lon="1")", "<ele>412</ele>" + kTime) + Point(R"(lat="1" lon="1")", kTime) +
+            Point(R"(lat="1" lon="1")", "<ele>nan</ele>" + kTime) +
+            // Skipped (no lon), its elevation carried over, but not this point's own.
+            Point(R"(lat="1")", "<ele>7</ele>" + kTime) + Point(R"(lat="1" lon="1")", kTime),
+        store);
+    ASSERT_EQ(store.Count(), 4);
+    EXPECT_TRUE(store.At(0).hasElevation);
+    EXPECT_FALSE(store.At(1).hasElevation);
+    EXPECT_FALSE(store.At(2).hasElevation) << "nan is no elevation";
+    EXPECT_FALSE(store.At(3).hasElevation);
+
+    TrackStore csv;
+    ReadCsvTrackText("1,2010-05-01,10:20:30,47.5,-8.25,412\n", csv);
+    ASSERT_EQ(csv.Count(), 1);
+    EXPECT_FALSE(csv.At(0).hasElevation) << "CSV tracks carry no elevation";
+}
 
 TEST(MarkupTokenizer, keepsTagsAsWrittenAndTrimsText) {
     MarkupTokenizer tokenizer("<a x=\"1\">\n  5 \n</a><b>c</b>\n<c x=\"a>b\">tail");
