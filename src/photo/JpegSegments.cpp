@@ -30,9 +30,10 @@ bool ListJpegSegments(std::string_view jpeg, std::vector<JpegSegment>& segments,
     }
     std::size_t at = 2;
     while (at < jpeg.size()) {
-        if (ByteAt(jpeg, at) != 0xFF) {
-            why = "a segment does not begin with a marker";
-            return false;
+        // Stray bytes before a marker are skipped, as decoders and the metadata library do;
+        // they are copied as they are all the same.
+        while (at < jpeg.size() && ByteAt(jpeg, at) != 0xFF) {
+            ++at;
         }
         const std::size_t start = at;
         while (at < jpeg.size() && ByteAt(jpeg, at) == 0xFF) {

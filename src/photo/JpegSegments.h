@@ -17,8 +17,9 @@ struct JpegSegment {
 };
 
 // The segments from the start-of-image marker to the start of the scan (not included), or to
-// the end of the bytes when there is none. False, with why, when the bytes do not begin as a
-// JPEG file or a segment's length runs past their end.
+// the end of the bytes when there is none; bytes between segments that begin no marker are
+// passed over. False, with why, when the bytes do not begin as a JPEG file or a segment's
+// length runs past their end.
 bool ListJpegSegments(std::string_view jpeg, std::vector<JpegSegment>& segments, std::string& why);
 
 // The payload that follows a signature such as "Exif\0\0" at the start of a segment's data.
