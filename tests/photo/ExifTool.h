@@ -1,6 +1,7 @@
 // ExifTool as a second opinion on what the writer wrote.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -13,5 +14,9 @@ std::set<std::string> ExifToolTags(const std::string& path);
 
 // ExifTool's -validate warnings, without the file name.
 std::set<std::string> ValidationWarnings(const std::string& path);
+
+// The same for every photo of a folder at once, by file name: one run of exiftool.
+std::map<std::string, std::set<std::string>> ExifToolTagsOfFolder(const std::string& folder);
+std::map<std::string, std::set<std::string>> ValidationWarningsOfFolder(const std::string& folder);
 
 }  // namespace geotal::test
