@@ -512,7 +512,7 @@ int cMergeMetadata(const std::string& source, const std::string& destination,
                            ? 1
                            : 0;
             }
-            TraceValue("  Every tag written anew, as", why);
+            Trace("  Every tag written anew: " + why);
         }
         // Rewritten in memory: exiv2 would otherwise rewrite the source file in place.
         Exiv2::Image::AutoPtr image =

@@ -114,12 +114,12 @@ TEST(RealPhotos, loseNothingButTheirOldPositionWhenWritten) {
         DisableTrace();
         const std::string lines = ReadBytes(trace);
         fs::remove(trace);
-        const std::size_t anew = lines.find("Every tag written anew, as = ");
+        const std::size_t anew = lines.find("Every tag written anew: ");
         if (outcome.result != WriteResult::Written) {
             how[name] = "not written: " + outcome.message.substr(0, outcome.message.find('\n'));
         } else if (anew != std::string::npos) {
             how[name] = "rewritten by the library: " +
-                        lines.substr(anew + 29, lines.find('\r', anew) - anew - 29);
+                        lines.substr(anew + 24, lines.find('\r', anew) - anew - 24);
         } else {
             how[name] = "edited";
         }
