@@ -1,6 +1,8 @@
 #include "photo/ExifTool.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace geotal::test {
 namespace {
@@ -69,6 +71,42 @@ std::map<std::string, std::set<std::string>> ExifToolTagsOfFolder(const std::str
 std::map<std::string, std::set<std::string>> ValidationWarningsOfFolder(const std::string& folder) {
     return ByFile(RunCommand("exiftool -validate -warning -a -s '" + folder + "' 2>/dev/null"),
                   IsWarning);
+}
+
+std::set<std::string> WithoutWrittenTags(const std::set<std::string>& tags) {
+    static const char* const kWritten[] = {
+        "[GPS]           GPSVersionID ",    "[GPS]           GPSLatitudeRef ",
+        "[GPS]           GPSLatitude ",     "[GPS]           GPSLongitudeRef ",
+        "[GPS]           GPSLongitude ",    "[GPS]           GPSAltitudeRef ",
+        "[GPS]           GPSAltitude ",     "[Composite]     GPSLatitude ",
+        "[Composite]     GPSLongitude ",    "[Composite]     GPSPosition ",
+        "[Composite]     GPSAltitude ",     "[Composite]     GPSLatitudeRef ",
+        "[Composite]     GPSLongitudeRef ", "[XMP-exif]      GPSLatitude ",
+        "[XMP-exif]      GPSLongitude ",    "[XMP-exif]      GPSAltitude ",
+        "[XMP-exif]      GPSAltitudeRef ",  "[XMP-exif]      GPSVersionID ",
+    };
+    std::set<std::string> kept;
+    for (const std::string& line : tags) {
+        if (std::none_of(std::begin(kWritten), std::end(kWritten),
+                         [&line](const char* tag) { return line.rfind(tag, 0) == 0; })) {
+            kept.insert(line);
+        }
+    }
+    return kept;
+}
+
+std::set<std::string> Minus(const std::set<std::string>& a, const std::set<std::string>& b) {
+    std::set<std::string> rest;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(rest, rest.begin()));
+    return rest;
+}
+
+std::string TagLine(const std::string& group, const std::string& tag, const std::string& value) {
+    std::string line = "[" + group + "]";
+    line.resize(16, ' ');
+    line += tag;
+    line.resize(48, ' ');
+    return line + ": " + value;
 }
 
 bool HasExifTool() {

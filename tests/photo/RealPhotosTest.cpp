@@ -28,40 +28,6 @@ bool IsJpegName(const fs::path& path) {
     return extension == ".jpg" || extension == ".jpeg";
 }
 
-// The tags the write sets, which may differ: the seven GPS tags, what exiftool derives from
-// them, and an XMP position (checked apart).
-bool IsWrittenTag(const std::string& line) {
-    static const char* const kWritten[] = {
-        "[GPS]           GPSVersionID ",    "[GPS]           GPSLatitudeRef ",
-        "[GPS]           GPSLatitude ",     "[GPS]           GPSLongitudeRef ",
-        "[GPS]           GPSLongitude ",    "[GPS]           GPSAltitudeRef ",
-        "[GPS]           GPSAltitude ",     "[Composite]     GPSLatitude ",
-        "[Composite]     GPSLongitude ",    "[Composite]     GPSPosition ",
-        "[Composite]     GPSAltitude ",     "[Composite]     GPSLatitudeRef ",
-        "[Composite]     GPSLongitudeRef ", "[XMP-exif]      GPSLatitude ",
-        "[XMP-exif]      GPSLongitude ",    "[XMP-exif]      GPSAltitude ",
-        "[XMP-exif]      GPSAltitudeRef ",  "[XMP-exif]      GPSVersionID ",
-    };
-    return std::any_of(std::begin(kWritten), std::end(kWritten),
-                       [&line](const char* tag) { return line.rfind(tag, 0) == 0; });
-}
-
-std::set<std::string> Minus(const std::set<std::string>& a, const std::set<std::string>& b) {
-    std::set<std::string> rest;
-    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(rest, rest.begin()));
-    return rest;
-}
-
-std::set<std::string> Unwritten(const std::set<std::string>& tags) {
-    std::set<std::string> kept;
-    for (const std::string& tag : tags) {
-        if (!IsWrittenTag(tag)) {
-            kept.insert(tag);
-        }
-    }
-    return kept;
-}
-
 // The value exiftool gives for a tag line that starts so, or "" when there is none.
 std::string ValueOf(const std::set<std::string>& tags, const std::string& start) {
     for (const std::string& tag : tags) {
@@ -142,13 +108,13 @@ TEST(RealPhotos, loseNothingButTheirOldPositionWhenWritten) {
             std::printf("  %s: %s\n", name.c_str(), report.c_str());
             continue;
         }
-        const std::set<std::string> was = Unwritten(tagsBefore.at(name));
-        const std::set<std::string> is = Unwritten(tagsAfter.at(name));
-        const std::set<std::string> lost = Minus(was, is);
-        const std::set<std::string> added = Minus(is, was);
-        const std::set<std::string> warnings =
-            Minus(warningsAfter.count(name) ? warningsAfter.at(name) : std::set<std::string>{},
-                  warningsBefore.count(name) ? warningsBefore.at(name) : std::set<std::string>{});
+        const std::set<std::string> was = test::WithoutWrittenTags(tagsBefore.at(name));
+        const std::set<std::string> is = test::WithoutWrittenTags(tagsAfter.at(name));
+        const std::set<std::string> lost = test::Minus(was, is);
+        const std::set<std::string> added = test::Minus(is, was);
+        const std::set<std::string> warnings = test::Minus(
+            warningsAfter.count(name) ? warningsAfter.at(name) : std::set<std::string>{},
+            warningsBefore.count(name) ? warningsBefore.at(name) : std::set<std::string>{});
         std::string damage;
         if (!lost.empty()) {
             damage += "\n    lost or changed:" + Listed(lost);
