@@ -379,14 +379,16 @@ bool EditOnlyGps(const std::string& source, const std::string& bytes, const Exif
 // The photo's XMP packet as it was, its position (if it holds one) set to the new one, for
 // the library to write without encoding the packet anew.
 void KeepXmpPacket(Exiv2::Image& image, const ExifMetadata* exif) {
+    // First: asked for the packet otherwise, exiv2 encodes it anew from what it parsed.
+    image.writeXmpFromPacket(true);
+    const std::string& original = std::as_const(image).xmpPacket();
     std::vector<TiffField> fields;
     std::string why;
     std::string packet;
-    if (exif != nullptr && !image.xmpPacket().empty() && ChangedGpsFields(*exif, fields, why) &&
-        EditXmpGps(image.xmpPacket(), ToXmpGpsValues(fields), packet) == XmpEditResult::Edited) {
+    if (exif != nullptr && !original.empty() && ChangedGpsFields(*exif, fields, why) &&
+        EditXmpGps(original, ToXmpGpsValues(fields), packet) == XmpEditResult::Edited) {
         image.setXmpPacket(packet);
     }
-    image.writeXmpFromPacket(true);
 }
 
 }  // namespace

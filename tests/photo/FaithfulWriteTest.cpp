@@ -207,6 +207,7 @@ TEST(PutFileLongLat, fitsTheGpsDataIntoAnExifSegmentNear64KbAndOtherwiseLeavesIt
         SCOPED_TRACE(c.segmentSize);
         JpegShape shape = Shape(false, false, true);
         shape.exif.segmentSize = c.segmentSize;
+        shape.xmp = XmpPacket(" exif:GPSLatitude=\"10,20.5N\"", "", 100);
         const std::string path = folder.Write("a.jpg", MakeJpeg(shape));
         const std::string before = ReadBytes(path);
         ASSERT_EQ(ExifSegment(before).size(), c.segmentSize);
@@ -218,6 +219,12 @@ TEST(PutFileLongLat, fitsTheGpsDataIntoAnExifSegmentNear64KbAndOtherwiseLeavesIt
         if (!c.rewritten) {
             EXPECT_EQ(test::DifferenceOutsideGps(before, ReadBytes(path)), "");
         }
+        // The library writes the packet's own text too, with the new position in it.
+        std::string packet = SegmentStartingWith(ReadBytes(path), kXmpSignature).substr(4 + 29);
+        const std::size_t at = packet.find("exif:GPSLatitude=\"47,30.6S\"");
+        ASSERT_NE(at, std::string::npos) << packet;
+        packet.replace(at + 18, 8, "10,20.5N");
+        EXPECT_EQ(packet, shape.xmp);
         ::unlink((folder / "trace.txt").c_str());
     }
 }
