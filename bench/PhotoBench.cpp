@@ -1,5 +1,6 @@
 // Photos per second: reading a folder of 1,000 photos, writing positions into them, and the
-// floor for writing: copying the same files with the same flush to disk.
+// floor for writing: copying the same files with the same flush to disk. Then the metadata step
+// alone, both ways: editing only the GPS data, and exiv2 rewriting all the metadata.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include "photo/FileOperations.h"
+#include "photo/MetadataLibrary.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoWriter.h"
 #include "support/Progress.h"
@@ -124,6 +126,67 @@ void CopyWithFlush1000(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kPhotos);
 }
 BENCHMARK(CopyWithFlush1000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Where the merged files go: memory, when there is such a file system, so that the flush to
+// disk (which the floor above measures) does not drown the difference between the two ways.
+class MergeFolder {
+public:
+    MergeFolder() {
+        const std::filesystem::path memory = "/dev/shm";
+        path_ = (std::filesystem::is_directory(memory) ? memory
+                                                       : std::filesystem::temp_directory_path()) /
+                ("geotal-merge-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path_);
+    }
+    ~MergeFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string Path() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Opens each photo, sets the seven GPS tags and writes the new file, the way the writer does
+// before its check and swap.
+void MergeInto1000(benchmark::State& state, geotal::MergeWay way) {
+    GeneratedPhotos& generated = Generated();
+    const MergeFolder folder;
+    for (auto _ : state) {
+        for (const std::string& name : generated.Names()) {
+            const std::string photo = generated.Photos() + "/" + name;
+            const std::string copy = folder.Path() + "/" + name;
+            ::unlink(copy.c_str());
+            geotal::ExifHandle exif;
+            geotal::IptcHandle iptc;
+            std::string error;
+            const bool merged =
+                geotal::cGetImageFileMetadata(photo, 1, 1, exif, iptc) != 0 &&
+                geotal::cEXIF_PutGPSVersion(exif.get(), "2200") != 0 &&
+                geotal::cEXIF_PutGPSLatitude(exif.get(), 47, 30, 36) != 0 &&
+                geotal::cEXIF_PutGPSLongitude(exif.get(), 8, 15, 0) != 0 &&
+                geotal::cEXIF_PutGPSLatitudeRef(exif.get(), "N") != 0 &&
+                geotal::cEXIF_PutGPSLongitudeRef(exif.get(), "E") != 0 &&
+                geotal::cEXIF_PutGPSAltitude(exif.get(), 420) != 0 &&
+                geotal::cEXIF_PutGPSAltitudeRef(exif.get(), 0) != 0 &&
+                geotal::cMergeMetadata(photo, copy, exif.get(), iptc.get(), error, way) != 0;
+            if (!merged) {
+                state.SkipWithError(error.c_str());
+                return;
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+BENCHMARK_CAPTURE(MergeInto1000, editing_only_gps, geotal::MergeWay::OnlyWhatChanged)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(MergeInto1000, exiv2_rewriting_all, geotal::MergeWay::Rewrite)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 }  // namespace
 

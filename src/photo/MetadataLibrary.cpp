@@ -1,15 +1,20 @@
 #include "photo/MetadataLibrary.h"
 
 #include <sys/stat.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <iterator>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #include <exiv2/exiv2.hpp>
 
 #include "photo/FileOperations.h"
+#include "photo/JpegGpsEdit.h"
+#include "support/TraceLog.h"
 #include "support/WholeFile.h"
 
 // Every exiv2 call of the program is in this file, and exiv2's exceptions stop here.
@@ -19,6 +24,20 @@ namespace geotal {
 class ExifMetadata {
 public:
     Exiv2::ExifData data;
+    std::vector<std::string> changed;  // the keys the setters gave a value, in order
+    // The file the data was read from, and what else it held, for the read-back check.
+    std::string source;
+    Exiv2::IptcData iptc;
+    Exiv2::XmpData xmp;
+    std::string comment;
+    std::string icc;
+
+    void Set(const char* key, const Exiv2::Value& value) {
+        data[key].setValue(&value);
+        if (std::find(changed.begin(), changed.end(), key) == changed.end()) {
+            changed.emplace_back(key);
+        }
+    }
 };
 
 class IptcMetadata {
@@ -144,7 +163,7 @@ int PutRationals(ExifMetadata* exif, const char* key, std::initializer_list<doub
             }
             value.value_.push_back(rational);
         }
-        exif->data[key].setValue(&value);
+        exif->Set(key, value);
         return 1;
     } catch (...) {
         return 0;
@@ -163,7 +182,7 @@ int PutRef(ExifMetadata* exif, const char* key, const std::string& ref, const ch
         if (value.read(ref) != 0) {
             return 0;
         }
-        exif->data[key].setValue(&value);
+        exif->Set(key, value);
         return 1;
     } catch (...) {
         return 0;
@@ -176,20 +195,23 @@ int PutBytes(ExifMetadata* exif, const char* key, const std::string& values) {
         if (value->read(values) != 0) {
             return 0;
         }
-        exif->data[key].setValue(value.get());
+        exif->Set(key, *value);
         return 1;
     } catch (...) {
         return 0;
     }
 }
 
-// Where the data lies, not what it is: pointers to sub-directories and the maker note, whose
-// offsets inside change with every layout. The tags the maker note holds are compared.
-bool IsLayout(const Exiv2::Exifdatum& datum) {
-    const std::string key = datum.key();
+const Exiv2::Exifdatum* FindIn(const Exiv2::ExifData& data, const std::string& key) {
+    const auto it = data.findKey(Exiv2::ExifKey(key));
+    return it == data.end() ? nullptr : &*it;
+}
+
+// Pointers to directories and to the maker note: where the data lies, not what it is. Their
+// targets are read and compared tag by tag; the GPS directory moves with every write.
+bool IsPointer(const std::string& key) {
     return key == "Exif.Image.ExifTag" || key == "Exif.Image.GPSTag" ||
-           key == "Exif.Photo.InteroperabilityTag" || key == "Exif.Photo.MakerNote" ||
-           datum.groupName() == "MakerNote";
+           key == "Exif.Photo.InteroperabilityTag" || key == "Exif.MakerNote.Offset";
 }
 
 // What to compare of a tag: the data an offset points to, not the offset.
@@ -199,50 +221,171 @@ std::string Comparable(const Exiv2::Exifdatum& datum) {
         return "data " + std::string(reinterpret_cast<const char*>(area.pData_),
                                      static_cast<std::size_t>(area.size_));
     }
-    const std::string name = datum.tagName();
-    if (name == "JPEGInterchangeFormat" || name == "StripOffsets" || name == "TileOffsets") {
-        return "an offset";  // to data that was not there to read
-    }
     return datum.value().toString();
 }
 
-const Exiv2::Exifdatum* FindIn(const Exiv2::ExifData& data, const std::string& key) {
-    const auto it = data.findKey(Exiv2::ExifKey(key));
-    return it == data.end() ? nullptr : &*it;
+bool IsXmpPosition(const std::string& key) {
+    return key == "Xmp.exif.GPSLatitude" || key == "Xmp.exif.GPSLongitude" ||
+           key == "Xmp.exif.GPSAltitude" || key == "Xmp.exif.GPSAltitudeRef" ||
+           key == "Xmp.exif.GPSVersionID";
 }
 
-// The tags as the library writes them into any JPEG: encoded on their own, then read back.
-Exiv2::ExifData AsWritten(const Exiv2::ExifData& data) {
-    Exiv2::Blob blob;
-    Exiv2::ExifParser::encode(blob, nullptr, 0, Exiv2::littleEndian, data);
-    Exiv2::ExifData written;
-    if (!blob.empty()) {
-        Exiv2::ExifParser::decode(written, blob.data(), static_cast<std::uint32_t>(blob.size()));
-    }
-    return written;
-}
+// Every tag as a key and the text compared; sorted, so that order does not count.
+using Tags = std::vector<std::pair<std::string, std::string>>;
 
-// The first tag of expected that found differs from, as this library would not have made it.
-std::string FirstDifference(const Exiv2::ExifData& expected, const Exiv2::ExifData& found) {
-    const Exiv2::ExifData byDesign = AsWritten(expected);
-    for (const Exiv2::Exifdatum& datum : expected) {
-        if (IsLayout(datum)) {
-            continue;
+void AddTags(const Exiv2::ExifData& exif, Tags& tags) {
+    for (const Exiv2::Exifdatum& datum : exif) {
+        if (!IsPointer(datum.key())) {
+            tags.emplace_back(datum.key(), Comparable(datum));
         }
-        const std::string key = datum.key();
-        const std::string want = Comparable(datum);
-        const Exiv2::Exifdatum* got = FindIn(found, key);
-        const Exiv2::Exifdatum* designed = FindIn(byDesign, key);
-        if (got == nullptr) {
-            if (designed != nullptr) {
-                return key + " is missing";
+    }
+}
+
+void AddTags(const Exiv2::IptcData& iptc, Tags& tags) {
+    for (const Exiv2::Iptcdatum& datum : iptc) {
+        tags.emplace_back(datum.key(), datum.value().toString());
+    }
+}
+
+// The XMP position follows the EXIF one; that it is still there counts, not its value.
+void AddTags(const Exiv2::XmpData& xmp, Tags& tags) {
+    for (const Exiv2::Xmpdatum& datum : xmp) {
+        tags.emplace_back(datum.key(), IsXmpPosition(datum.key()) ? std::string("the position")
+                                                                  : datum.value().toString());
+    }
+}
+
+std::string IccBytes(Exiv2::Image& image) {
+    const Exiv2::DataBuf* icc = image.iccProfile();
+    return icc == nullptr || icc->size_ <= 0
+               ? std::string()
+               : std::string(reinterpret_cast<const char*>(icc->pData_),
+                             static_cast<std::size_t>(icc->size_));
+}
+
+Tags AllTags(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp,
+             const std::string& comment, const std::string& icc) {
+    Tags tags;
+    AddTags(exif, tags);
+    AddTags(iptc, tags);
+    AddTags(xmp, tags);
+    tags.emplace_back("the JPEG comment", comment);
+    tags.emplace_back("the colour profile", icc);
+    std::sort(tags.begin(), tags.end());
+    return tags;
+}
+
+// The first tag of expected that found lacks or holds otherwise, or else the first one found
+// has in addition; empty when both hold the same.
+std::string FirstDifference(const Tags& expected, const Tags& found) {
+    Tags missing;
+    std::set_difference(expected.begin(), expected.end(), found.begin(), found.end(),
+                        std::back_inserter(missing));
+    if (!missing.empty()) {
+        const std::string& key = missing.front().first;
+        const bool there = std::any_of(found.begin(), found.end(),
+                                       [&key](const auto& tag) { return tag.first == key; });
+        return key + (there ? " changed" : " is missing");
+    }
+    Tags added;
+    std::set_difference(found.begin(), found.end(), expected.begin(), expected.end(),
+                        std::back_inserter(added));
+    return added.empty() ? std::string() : added.front().first + " was added";
+}
+
+// A GPS tag as the byte-level edit writes it; false for a type that edit does not write.
+bool ToTiffField(const Exiv2::Exifdatum& datum, TiffField& field) {
+    field.tag = datum.tag();
+    field.values.clear();
+    const long count = datum.count();
+    switch (datum.typeId()) {
+        case Exiv2::unsignedByte:
+        case Exiv2::asciiString:
+        case Exiv2::undefined: {
+            field.type = datum.typeId() == Exiv2::unsignedByte  ? TiffType::Byte
+                         : datum.typeId() == Exiv2::asciiString ? TiffType::Ascii
+                                                                : TiffType::Undefined;
+            std::vector<Exiv2::byte> bytes(static_cast<std::size_t>(datum.size()));
+            datum.copy(bytes.data(), Exiv2::littleEndian);
+            field.values.assign(bytes.begin(), bytes.end());
+            return true;
+        }
+        case Exiv2::unsignedShort:
+        case Exiv2::unsignedLong:
+            field.type = datum.typeId() == Exiv2::unsignedShort ? TiffType::Short : TiffType::Long;
+            for (long n = 0; n < count; ++n) {
+                field.values.push_back(static_cast<std::uint32_t>(datum.toLong(n)));
             }
-        } else if (Comparable(*got) != want &&
-                   (designed == nullptr || Comparable(*designed) == want)) {
-            return key + " changed";
+            return true;
+        case Exiv2::unsignedRational: {
+            field.type = TiffType::Rational;
+            const auto& value = dynamic_cast<const Exiv2::URationalValue&>(datum.value());
+            for (const Exiv2::URational& rational : value.value_) {
+                field.values.push_back(rational.first);
+                field.values.push_back(rational.second);
+            }
+            return true;
         }
+        default:
+            return false;
     }
-    return {};
+}
+
+// The changed tags as fields for the byte-level edit; false, with why, when they are not all
+// GPS tags of types it writes.
+bool ChangedGpsFields(const ExifMetadata& exif, std::vector<TiffField>& fields, std::string& why) {
+    for (const std::string& key : exif.changed) {
+        const Exiv2::Exifdatum* datum = FindIn(exif.data, key);
+        TiffField field;
+        if (datum == nullptr || datum->groupName() != "GPSInfo" || !ToTiffField(*datum, field)) {
+            why = key + " is not a GPS tag the edit writes";
+            return false;
+        }
+        fields.push_back(std::move(field));
+    }
+    return true;
+}
+
+// The whole new file when only the GPS data needs to change and the edit can make it; else
+// false, with why.
+bool EditOnlyGps(const std::string& source, const std::string& bytes, const ExifMetadata& exif,
+                 std::string& edited, std::string& why) {
+    if (exif.source != source) {
+        why = "the EXIF data was read from another file";
+        return false;
+    }
+    std::vector<TiffField> fields;
+    if (!ChangedGpsFields(exif, fields, why)) {
+        return false;
+    }
+    if (fields.empty()) {
+        edited = bytes;  // nothing to change
+        return true;
+    }
+    const GpsEditOutcome outcome = EditJpegGps(bytes, fields, edited);
+    if (outcome.result == GpsEditResult::Refused) {
+        why = outcome.reason;
+        return false;
+    }
+    if (!outcome.xmpLeft.empty()) {
+        TraceValue("  XMP position left as it was", outcome.xmpLeft);
+    }
+    return true;
+}
+
+// The photo's XMP packet as it was, its position (if it holds one) set to the new one, for
+// the library to write without encoding the packet anew.
+void KeepXmpPacket(Exiv2::Image& image, const ExifMetadata* exif) {
+    // First: asked for the packet otherwise, exiv2 encodes it anew from what it parsed.
+    image.writeXmpFromPacket(true);
+    const std::string& original = std::as_const(image).xmpPacket();
+    std::vector<TiffField> fields;
+    std::string why;
+    std::string packet;
+    if (exif != nullptr && !original.empty() && ChangedGpsFields(*exif, fields, why) &&
+        EditXmpGps(original, ToXmpGpsValues(fields), packet) == XmpEditResult::Edited) {
+        image.setXmpPacket(packet);
+    }
 }
 
 }  // namespace
@@ -265,6 +408,11 @@ int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, 
         if (!image->exifData().empty()) {
             exif.reset(std::make_unique<ExifMetadata>().release());
             exif->data = image->exifData();
+            exif->source = path;
+            exif->iptc = image->iptcData();
+            exif->xmp = image->xmpData();
+            exif->comment = image->comment();
+            exif->icc = IccBytes(*image);
         }
         if (iptcFlag != 0 && !image->iptcData().empty()) {
             iptc.reset(std::make_unique<IptcMetadata>().release());
@@ -347,12 +495,23 @@ int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref) {
 }
 
 int cMergeMetadata(const std::string& source, const std::string& destination,
-                   const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText) {
+                   const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
+                   MergeWay way) {
     SilenceLibrary();
     try {
         WholeFile file;
         if (!ReadWholeFile(source, file, errorText)) {
             return 0;
+        }
+        if (way == MergeWay::OnlyWhatChanged && exif != nullptr) {
+            std::string edited;
+            std::string why;
+            if (EditOnlyGps(source, file.bytes, *exif, edited, why)) {
+                return WriteNewFile(destination, edited.data(), edited.size(), file.mode, errorText)
+                           ? 1
+                           : 0;
+            }
+            Trace("  Every tag written anew: " + why);
         }
         // Rewritten in memory: exiv2 would otherwise rewrite the source file in place.
         Exiv2::Image::AutoPtr image =
@@ -368,6 +527,9 @@ int cMergeMetadata(const std::string& source, const std::string& destination,
         }
         if (iptc != nullptr) {
             image->setIptcData(iptc->data);
+        }
+        if (way == MergeWay::OnlyWhatChanged) {
+            KeepXmpPacket(*image, exif);
         }
         image->writeMetadata();
         Exiv2::BasicIo& io = image->io();
@@ -399,7 +561,10 @@ int cCheckMetadata(const std::string& path, const ExifMetadata* expected, std::s
             return 0;
         }
         image->readMetadata();
-        errorText = FirstDifference(expected->data, image->exifData());
+        errorText = FirstDifference(AllTags(expected->data, expected->iptc, expected->xmp,
+                                            expected->comment, expected->icc),
+                                    AllTags(image->exifData(), image->iptcData(), image->xmpData(),
+                                            image->comment(), IccBytes(*image)));
         return errorText.empty() ? 1 : 0;
     } catch (const std::exception& error) {
         errorText = std::string("cannot be read back: ") + error.what();

@@ -49,18 +49,31 @@ int cEXIF_PutGPSLongitudeRef(ExifMetadata* exif, const std::string& ref);  // "E
 int cEXIF_PutGPSAltitude(ExifMetadata* exif, double altitude);             // not negative
 int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref);                  // 0 above, 1 below
 
+enum class MergeWay {
+    // When the handle was read from source and only GPS tags were set: source's bytes with
+    // just its GPS data (and an XMP position it holds) changed, every other byte in its place.
+    // Otherwise, and where that edit cannot apply (no EXIF segment, EXIF data that does not
+    // parse, a segment that would pass 64 KB), as Rewrite, keeping the XMP packet's text; the
+    // trace says why.
+    OnlyWhatChanged,
+    // exiv2 encodes all the metadata anew (which can move, drop or change other tags).
+    Rewrite,
+};
+
 // Writes a new file at destination: the source's image and other metadata with the handles'
 // EXIF (and IPTC, when given) data, flushed to disk, with the source's permissions. The source
 // is left untouched, and an existing destination is never replaced. On failure the error text
 // says why and no destination file is left behind.
 int cMergeMetadata(const std::string& source, const std::string& destination,
-                   const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText);
+                   const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
+                   MergeWay way = MergeWay::OnlyWhatChanged);
 
-// Reads the file at path back as a whole and checks that it opens and holds every EXIF tag of
-// expected with the same value. Excused are the tags this library leaves out of, or rewrites
-// in, every JPEG it writes (a TIFF image's layout, pointers and offsets that move, the raw
-// maker note) and that it would leave out or rewrite for expected alike. On failure errorText
-// says which tag differs, or why the file cannot be read.
+// Reads the file at path back and checks that it opens and holds every tag of expected with
+// the same value: the EXIF tags (the photo's, with those just set), and the IPTC and XMP tags,
+// JPEG comment and colour profile of the photo expected was read from. Only pointers to
+// directories, which a write may move, are compared by what they point to; XMP position
+// properties by being there. On failure errorText says which tag differs, or why the file
+// cannot be read.
 int cCheckMetadata(const std::string& path, const ExifMetadata* expected, std::string& errorText);
 
 void cDestroyEXIF(ExifHandle& exif);

@@ -20,7 +20,7 @@ int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWr
                 const std::string path = folder + "/" + photo.fileName;
                 TraceValue("Save to file", path);
                 const WriteOutcome outcome = writer.PutFileLongLat(
-                    path, photo.latitude, photo.longitude, photo.altitude.value_or(0));
+                    path, photo.latitude, photo.longitude, photo.altitude);
                 if (!outcome.message.empty() && callbacks.showMessage) {
                     callbacks.showMessage(outcome.message);
                 }

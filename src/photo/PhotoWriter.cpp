@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cmath>
+#include <optional>
 
 #include "photo/FileAttributes.h"
 #include "photo/FileOperations.h"
@@ -27,18 +28,20 @@ struct GpsTags {
     DmsParts latitude, longitude;
     const char* latitudeRef = "N";
     const char* longitudeRef = "E";
-    double altitude = 0;
-    int altitudeRef = 0;  // 0 above sea level, 1 below
+    std::optional<double> altitude;  // none leaves the photo's altitude tags as they are
+    int altitudeRef = 0;             // 0 above sea level, 1 below
 };
 
-GpsTags ToGpsTags(double latitude, double longitude, double altitude) {
+GpsTags ToGpsTags(double latitude, double longitude, std::optional<double> altitude) {
     GpsTags tags;
     tags.latitudeRef = latitude < 0 ? "S" : "N";
     tags.longitudeRef = longitude < 0 ? "W" : "E";
     tags.latitude = SplitDms(std::fabs(latitude));
     tags.longitude = SplitDms(std::fabs(longitude));
-    tags.altitudeRef = altitude < 0 ? 1 : 0;
-    tags.altitude = std::fabs(altitude);
+    if (altitude) {
+        tags.altitudeRef = *altitude < 0 ? 1 : 0;
+        tags.altitude = std::fabs(*altitude);
+    }
     return tags;
 }
 
@@ -51,8 +54,8 @@ bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
                                  tags.longitude.seconds) != 0 &&
            cEXIF_PutGPSLatitudeRef(exif, tags.latitudeRef) != 0 &&
            cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 &&
-           cEXIF_PutGPSAltitude(exif, tags.altitude) != 0 &&
-           cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
+           (!tags.altitude || (cEXIF_PutGPSAltitude(exif, *tags.altitude) != 0 &&
+                               cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0));
 }
 
 const WriteOutcome kGoOn = {WriteResult::Written, WriteCode::None, {}};
@@ -174,7 +177,7 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
 }
 
 WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitude, double longitude,
-                                         double altitude) {
+                                         std::optional<double> altitude) {
     Trace("Start PutFileLongLat");
     WriteOutcome outcome = Write(path, FollowLinks(path), latitude, longitude, altitude);
     if (outcome.code != WriteCode::None) {
@@ -185,7 +188,7 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitud
 }
 
 WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& photo, double latitude,
-                                double longitude, double altitude) {
+                                double longitude, std::optional<double> altitude) {
     if (WriteOutcome repaired = Repair(path, photo); repaired.code != WriteCode::None) {
         return repaired;
     }

@@ -2,6 +2,7 @@
 // copy, GPS tags, a checked new file, safe swap.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "photo/PhotoPaths.h"
@@ -62,19 +63,21 @@ class PhotoWriter {
 public:
     void SetCopyOptions(bool copyFiles, const std::string& copyFolder);
 
-    // Writes latitude and longitude (seconds of arc, signed) and altitude (metres, negative
-    // below sea level) as EXIF GPS tags into the photo at path, or the photo its symbolic
-    // links lead to. First repairs what an interrupted update left beside it. The photo's name
-    // holds either the old or the new whole file at every instant; the new one keeps the old
-    // one's owner, mode and extended attributes, and is put in place only once it reads back
-    // with every tag the photo had. Read-only photos and photos with hard links are left alone.
+    // Writes latitude and longitude (seconds of arc, signed) and, when given, altitude (metres,
+    // negative below sea level) as EXIF GPS tags into the photo at path, or the photo its
+    // symbolic links lead to; without an altitude the photo's altitude tags stay as they were.
+    // Nothing else in the photo changes: its other tags, segments and image data keep their
+    // bytes. First repairs what an interrupted update left beside it. The photo's name holds
+    // either the old or the new whole file at every instant; the new one keeps the old one's
+    // owner, mode and extended attributes, and is put in place only once it reads back with
+    // every tag the photo had. Read-only photos and photos with hard links are left alone.
     WriteOutcome PutFileLongLat(const std::string& path, double latitude, double longitude,
-                                double altitude);
+                                std::optional<double> altitude);
 
 private:
     // photo is the file behind path's links; messages name path, as the user gave it.
     WriteOutcome Write(const std::string& path, const std::string& photo, double latitude,
-                       double longitude, double altitude);
+                       double longitude, std::optional<double> altitude);
 
     bool copyFiles_ = false;
     std::string copyFolder_;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "photo/DamagedPhotos.h"
+#include "photo/ExifFixtures.h"
 #include "photo/ExifTool.h"
+#include "photo/MetadataLibrary.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
@@ -22,15 +24,55 @@ bool ReadsBack(const std::string& path) {
     return ReadPhotoMetadata(path, longitude, latitude, time) && time == 40179.5;
 }
 
-TEST(PutFileLongLat, leavesAPhotoAsItWasWhenTheWrittenFileWouldNotReadBack) {
-    const std::pair<IccDamage, int> cases[] = {{IccDamage::ShiftedHeader, 1},
-                                               {IccDamage::LengthOneTooLong, 2},
-                                               {IccDamage::ByteMissing, 2},
-                                               {IccDamage::SecondChunkUnnamed, 2}};
-    for (const auto& [damage, chunks] : cases) {
+const std::pair<IccDamage, int> kDamages[] = {{IccDamage::ShiftedHeader, 1},
+                                              {IccDamage::LengthOneTooLong, 2},
+                                              {IccDamage::ByteMissing, 2},
+                                              {IccDamage::SecondChunkUnnamed, 2}};
+
+// The segments after the EXIF one, where the profile is: untouched by a write.
+std::string AfterExif(const std::string& jpeg) {
+    const std::string exif = test::ExifSegment(jpeg);
+    return jpeg.substr(jpeg.find(exif) + exif.size());
+}
+
+TEST(PutFileLongLat, writesPhotosWithADamagedColourProfileWithoutTouchingTheProfile) {
+    for (const auto& [damage, chunks] : kDamages) {
         SCOPED_TRACE(static_cast<int>(damage));
         TempFolder folder;
         const std::string path = MakeIccPhoto(folder / "a.jpg", damage, chunks);
+        const std::string before = ReadBytes(path);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, 171036.0, 29700.0, 0);
+        EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+        EXPECT_TRUE(ReadsBack(path));
+        EXPECT_TRUE(AfterExif(ReadBytes(path)) == AfterExif(before));
+    }
+}
+
+TEST(MetadataLibrary, checkFindsWhatTheLibrarysRewriteOfADamagedProfileLost) {
+    for (const auto& [damage, chunks] : kDamages) {
+        SCOPED_TRACE(static_cast<int>(damage));
+        TempFolder folder;
+        const std::string path = MakeIccPhoto(folder / "a.jpg", damage, chunks);
+        ExifHandle exif;
+        IptcHandle iptc;
+        ASSERT_EQ(cGetImageFileMetadata(path, 1, 1, exif, iptc), 1);
+        std::string error;
+        ASSERT_EQ(cMergeMetadata(path, folder / "b.jpg", exif.get(), iptc.get(), error,
+                                 MergeWay::Rewrite),
+                  1)
+            << error;
+        EXPECT_EQ(cCheckMetadata(folder / "b.jpg", exif.get(), error), 0);
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+// With no room for the edit, the library rewrites the photo, and the check then keeps the
+// damage out.
+TEST(PutFileLongLat, leavesAPhotoAsItWasWhenTheWrittenFileWouldNotReadBack) {
+    for (const auto& [damage, chunks] : kDamages) {
+        SCOPED_TRACE(static_cast<int>(damage));
+        TempFolder folder;
+        const std::string path = MakeIccPhoto(folder / "a.jpg", damage, chunks, true);
         ASSERT_TRUE(ReadsBack(path)) << "readable before the write";
         const std::string before = ReadBytes(path);
 
@@ -54,6 +96,18 @@ TEST(PutFileLongLat, writesPhotosWithASoundColourProfile) {
         EXPECT_TRUE(ReadsBack(path)) << chunks;
         EXPECT_EQ(test::ValidationWarnings(path), warnings) << chunks;
     }
+}
+
+// The library's rewrite of a full EXIF segment leaves out what does not fit; the check sees it.
+TEST(PutFileLongLat, leavesAPhotoAsItWasWhenTheRewriteWouldLeaveATagOut) {
+    TempFolder folder;
+    const std::string path = MakeIccPhoto(folder / "a.jpg", IccDamage::None, 1, true);
+    const std::string before = ReadBytes(path);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, 171036.0, 29700.0, 0);
+    EXPECT_EQ(outcome.code, WriteCode::CheckFailed);
+    EXPECT_NE(outcome.message.find("Exif.Photo.UserComment is missing"), std::string::npos)
+        << outcome.message;
+    EXPECT_TRUE(ReadBytes(path) == before);
 }
 
 }  // namespace

@@ -40,8 +40,12 @@ std::string Chunk(const std::string& data, int number, int count) {
 
 }  // namespace
 
-std::string MakeIccPhoto(const std::string& path, IccDamage damage, int chunks) {
-    const std::string jpeg = ReadBytes(MakeDatedPhoto(path));
+std::string MakeIccPhoto(const std::string& path, IccDamage damage, int chunks, bool fullExif) {
+    MakeDatedPhoto(path);
+    if (fullExif) {
+        SetTags(path, {{"Exif.Photo.UserComment", std::string(65400, 'x')}});
+    }
+    const std::string jpeg = ReadBytes(path);
     const std::string profile = Profile(chunks == 1 ? 128 : 256);
     std::string segments;
     for (int n = 0; n < chunks; ++n) {

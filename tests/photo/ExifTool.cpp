@@ -1,6 +1,8 @@
 #include "photo/ExifTool.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace geotal::test {
 namespace {
@@ -34,22 +36,90 @@ std::set<std::string> Lines(const std::string& text, Keep keep) {
     return lines;
 }
 
+bool IsTag(const std::string& line) {
+    return line.rfind("[System]", 0) != 0 && line.rfind("[ExifTool]", 0) != 0;
+}
+
+bool IsWarning(const std::string& line) {
+    return line.rfind("Warning ", 0) == 0;
+}
+
+// Splits exiftool's output for several files ("======== path" before each) by file name.
+template <typename Keep>
+std::map<std::string, std::set<std::string>> ByFile(const std::string& text, Keep keep) {
+    std::map<std::string, std::set<std::string>> files;
+    const std::string mark = "======== ";
+    std::size_t at = text.find(mark);
+    while (at != std::string::npos) {
+        const std::size_t nameEnd = text.find('\n', at);
+        const std::string path = text.substr(at + mark.size(), nameEnd - at - mark.size());
+        const std::size_t next = text.find("\n" + mark, nameEnd);
+        const std::size_t end = next == std::string::npos ? text.size() : next + 1;
+        files[path.substr(path.rfind('/') + 1)] =
+            Lines(text.substr(nameEnd + 1, end - nameEnd - 1), keep);
+        at = next == std::string::npos ? next : next + 1;
+    }
+    return files;
+}
+
 }  // namespace
+
+std::map<std::string, std::set<std::string>> ExifToolTagsOfFolder(const std::string& folder) {
+    return ByFile(RunCommand("exiftool -n -a -G1 -s '" + folder + "' 2>/dev/null"), IsTag);
+}
+
+std::map<std::string, std::set<std::string>> ValidationWarningsOfFolder(const std::string& folder) {
+    return ByFile(RunCommand("exiftool -validate -warning -a -s '" + folder + "' 2>/dev/null"),
+                  IsWarning);
+}
+
+std::set<std::string> WithoutWrittenTags(const std::set<std::string>& tags) {
+    static const char* const kWritten[] = {
+        "[GPS]           GPSVersionID ",    "[GPS]           GPSLatitudeRef ",
+        "[GPS]           GPSLatitude ",     "[GPS]           GPSLongitudeRef ",
+        "[GPS]           GPSLongitude ",    "[GPS]           GPSAltitudeRef ",
+        "[GPS]           GPSAltitude ",     "[Composite]     GPSLatitude ",
+        "[Composite]     GPSLongitude ",    "[Composite]     GPSPosition ",
+        "[Composite]     GPSAltitude ",     "[Composite]     GPSLatitudeRef ",
+        "[Composite]     GPSLongitudeRef ", "[XMP-exif]      GPSLatitude ",
+        "[XMP-exif]      GPSLongitude ",    "[XMP-exif]      GPSAltitude ",
+        "[XMP-exif]      GPSAltitudeRef ",  "[XMP-exif]      GPSVersionID ",
+    };
+    std::set<std::string> kept;
+    for (const std::string& line : tags) {
+        if (std::none_of(std::begin(kWritten), std::end(kWritten),
+                         [&line](const char* tag) { return line.rfind(tag, 0) == 0; })) {
+            kept.insert(line);
+        }
+    }
+    return kept;
+}
+
+std::set<std::string> Minus(const std::set<std::string>& a, const std::set<std::string>& b) {
+    std::set<std::string> rest;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(rest, rest.begin()));
+    return rest;
+}
+
+std::string TagLine(const std::string& group, const std::string& tag, const std::string& value) {
+    std::string line = "[" + group + "]";
+    line.resize(16, ' ');
+    line += tag;
+    line.resize(48, ' ');
+    return line + ": " + value;
+}
 
 bool HasExifTool() {
     return !RunCommand("command -v exiftool").empty();
 }
 
 std::set<std::string> ExifToolTags(const std::string& path) {
-    return Lines(RunCommand("exiftool -n -a -G1 -s '" + path + "' 2>/dev/null"),
-                 [](const std::string& line) {
-                     return line.rfind("[System]", 0) != 0 && line.rfind("[ExifTool]", 0) != 0;
-                 });
+    return Lines(RunCommand("exiftool -n -a -G1 -s '" + path + "' 2>/dev/null"), IsTag);
 }
 
 std::set<std::string> ValidationWarnings(const std::string& path) {
     return Lines(RunCommand("exiftool -validate -warning -a -s '" + path + "' 2>/dev/null"),
-                 [](const std::string& line) { return line.rfind("Warning ", 0) == 0; });
+                 IsWarning);
 }
 
 }  // namespace geotal::test

@@ -1,6 +1,7 @@
 // ExifTool as a second opinion on what the writer wrote.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -13,5 +14,19 @@ std::set<std::string> ExifToolTags(const std::string& path);
 
 // ExifTool's -validate warnings, without the file name.
 std::set<std::string> ValidationWarnings(const std::string& path);
+
+// The tags without those a position write sets: the seven GPS tags, what exiftool derives from
+// them, and an XMP position.
+std::set<std::string> WithoutWrittenTags(const std::set<std::string>& tags);
+
+// The lines of a that b lacks.
+std::set<std::string> Minus(const std::set<std::string>& a, const std::set<std::string>& b);
+
+// "[Group] Tag : value" as exiftool -s -G1 lays it out.
+std::string TagLine(const std::string& group, const std::string& tag, const std::string& value);
+
+// The same for every photo of a folder at once, by file name: one run of exiftool.
+std::map<std::string, std::set<std::string>> ExifToolTagsOfFolder(const std::string& folder);
+std::map<std::string, std::set<std::string>> ValidationWarningsOfFolder(const std::string& folder);
 
 }  // namespace geotal::test

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "photo/ExifFixtures.h"
 #include "photo/PhotoFixture.h"
 
 namespace geotal {
@@ -171,6 +172,48 @@ TEST(MetadataLibrary, checkFindsAFileThatDoesNotHoldWhatWasMerged) {
     ASSERT_EQ(cEXIF_PutGPSLatitudeRef(exif.get(), "N"), 1);
     EXPECT_EQ(cCheckMetadata(folder / "merged.jpg", exif.get(), error), 0);
     EXPECT_EQ(error, "Exif.GPSInfo.GPSLatitudeRef changed");
+}
+
+// Every tag counts, not only the GPS ones: each file below is the merged one with one byte
+// of one kind of metadata changed.
+TEST(MetadataLibrary, checkComparesEveryKindOfMetadataButTheXmpPositionsValue) {
+    TempFolder folder;
+    test::JpegShape shape;
+    shape.exif.gps = true;
+    shape.others = true;
+    shape.xmp = test::XmpPacket(" exif:GPSLatitude=\"10,20.5N\"", "", 100);
+    const std::string photo = folder.Write("a.jpg", test::MakeJpeg(shape));
+    ExifHandle exif;
+    IptcHandle iptc;
+    ASSERT_EQ(cGetImageFileMetadata(photo, 1, 1, exif, iptc), 1);
+    ASSERT_EQ(cEXIF_PutGPSLatitude(exif.get(), 47, 30, 36), 1);
+    ASSERT_EQ(cEXIF_PutGPSLatitudeRef(exif.get(), "N"), 1);
+    std::string error;
+    ASSERT_EQ(cMergeMetadata(photo, folder / "merged.jpg", exif.get(), iptc.get(), error), 1);
+    const std::string merged = ReadBytes(folder / "merged.jpg");
+    ASSERT_EQ(cCheckMetadata(folder / "merged.jpg", exif.get(), error), 1) << error;
+
+    struct Case {
+        const char *was, *is, *error;
+    };
+    const Case cases[] = {
+        {"Model 1", "Model 2", "Exif.Image.Model changed"},
+        {"A caption", "B caption", "Iptc.Application2.Caption changed"},
+        {"xmp:Rating=\"3\"", "xmp:Rating=\"4\"", "Xmp.xmp.Rating changed"},
+        {"A comment", "A remark!", "the JPEG comment changed"},
+        {"acsp", "acsq", "the colour profile changed"},
+        {"47,30.6N", "47,30.7N", ""},
+    };
+    for (const Case& c : cases) {
+        std::string changed = merged;
+        const std::size_t at = changed.find(c.was);
+        ASSERT_NE(at, std::string::npos) << c.was;
+        changed.replace(at, std::string(c.was).size(), c.is);
+        const std::string path = folder.Write("changed.jpg", changed);
+        error.clear();
+        EXPECT_EQ(cCheckMetadata(path, exif.get(), error), c.error[0] == '\0' ? 1 : 0) << c.was;
+        EXPECT_EQ(error, c.error);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// Writing GPS tags into a JPEG file's bytes so that nothing else in the file changes: only the
+// EXIF segment's GPS data (and an XMP position, when the photo has one) are edited.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "photo/TiffField.h"
+#include "photo/XmpGpsEdit.h"
+
+namespace geotal {
+
+enum class GpsEditResult {
+    Edited,   // edited holds the whole new file
+    Refused,  // this edit cannot apply; reason says why, and the bytes need another writer
+};
+
+struct GpsEditOutcome {
+    GpsEditResult result = GpsEditResult::Refused;
+    std::string reason;  // why it was refused
+    XmpEditResult xmp = XmpEditResult::NoPosition;
+    std::string xmpLeft;  // why an XMP position was left as it was, when it was
+};
+
+// Makes edited from jpeg with fields (GPS tags 0 to 31) put into its EXIF data: the GPS
+// directory rewritten at the end of the EXIF segment, the XMP position (when there is one)
+// set to match, and every other byte of the file, segments, image data and anything after
+// it, left as it was. Refuses a file without an EXIF segment, whose EXIF data does not parse,
+// or whose segment would pass 64 KB. Any bytes whatever may be given.
+GpsEditOutcome EditJpegGps(std::string_view jpeg, const std::vector<TiffField>& fields,
+                           std::string& edited);
+
+}  // namespace geotal

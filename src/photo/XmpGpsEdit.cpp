@@ -1,0 +1,239 @@
+#include "photo/XmpGpsEdit.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <utility>
+
+namespace geotal {
+namespace {
+
+constexpr std::string_view kExifNamespace = "http://ns.adobe.com/exif/1.0/";
+
+const TiffField* FieldOf(const std::vector<TiffField>& fields, std::uint16_t tag) {
+    for (const TiffField& field : fields) {
+        if (field.tag == tag) {
+            return &field;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<double> RationalAt(const TiffField& field, std::size_t n) {
+    if (field.type != TiffType::Rational || field.values.size() < 2 * n + 2 ||
+        field.values[2 * n + 1] == 0) {
+        return std::nullopt;
+    }
+    return static_cast<double>(field.values[2 * n]) / field.values[2 * n + 1];
+}
+
+// XMP's "DDD,MM.mmk": whole degrees, then minutes with as many decimals as they need.
+std::string Coordinate(const TiffField* parts, const TiffField* ref) {
+    if (parts == nullptr || ref == nullptr || ref->values.empty()) {
+        return {};
+    }
+    const std::optional<double> d = RationalAt(*parts, 0);
+    const std::optional<double> m = RationalAt(*parts, 1);
+    const std::optional<double> s = RationalAt(*parts, 2);
+    if (!d || !m || !s) {
+        return {};
+    }
+    double degrees = *d;
+    double minutes = *m + *s / 60;
+    if (degrees != std::floor(degrees)) {
+        const double whole = degrees + minutes / 60;
+        degrees = std::floor(whole);
+        minutes = (whole - degrees) * 60;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f,%.10f", degrees, minutes);
+    std::string result = text;
+    while (result.back() == '0') {
+        result.pop_back();
+    }
+    if (result.back() == '.') {
+        result += '0';
+    }
+    return result + static_cast<char>(ref->values.front());
+}
+
+bool IsNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '-' || c == '.' ||
+           c == ':';
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::size_t SkipSpaces(std::string_view text, std::size_t at) {
+    while (at < text.size() && IsSpace(text[at])) {
+        ++at;
+    }
+    return at;
+}
+
+// The prefixes the packet binds to the EXIF namespace ("exif", as a rule).
+std::vector<std::string> ExifPrefixes(std::string_view packet) {
+    std::vector<std::string> prefixes;
+    std::size_t at = 0;
+    while ((at = packet.find("xmlns:", at)) != std::string_view::npos) {
+        at += 6;
+        std::size_t end = at;
+        while (end < packet.size() && IsNameChar(packet[end]) && packet[end] != ':') {
+            ++end;
+        }
+        const std::string prefix(packet.substr(at, end - at));
+        std::size_t value = SkipSpaces(packet, end);
+        if (value >= packet.size() || packet[value] != '=') {
+            continue;
+        }
+        value = SkipSpaces(packet, value + 1);
+        if (value >= packet.size() || (packet[value] != '"' && packet[value] != '\'')) {
+            continue;
+        }
+        const char quote = packet[value];
+        const std::size_t close = packet.find(quote, value + 1);
+        if (close != std::string_view::npos &&
+            packet.substr(value + 1, close - value - 1) == kExifNamespace && !prefix.empty()) {
+            prefixes.push_back(prefix);
+        }
+    }
+    return prefixes;
+}
+
+struct Replacement {
+    std::size_t begin = 0, end = 0;
+    std::string text;
+};
+
+enum class Found { None, Some, Unreadable };
+
+// Finds every value of the property name (prefix:Name) as an attribute or a simple element.
+Found FindValues(std::string_view packet, const std::string& name, const std::string& text,
+                 std::vector<Replacement>& replacements) {
+    Found found = Found::None;
+    std::size_t at = 0;
+    while ((at = packet.find(name, at)) != std::string_view::npos) {
+        const std::size_t after = at + name.size();
+        const char before = at == 0 ? '\0' : packet[at - 1];
+        at = after;
+        if ((before != '<' && !IsSpace(before)) ||
+            (after < packet.size() && IsNameChar(packet[after]))) {
+            continue;  // another name that ends or begins like this one
+        }
+        if (before == '<') {
+            // A simple element: <exif:GPSLatitude>value</exif:GPSLatitude>.
+            const std::size_t close = packet.find('<', after);
+            if (after >= packet.size() || packet[after] != '>' || close == std::string_view::npos ||
+                packet.substr(close, name.size() + 3) != "</" + name + ">") {
+                return Found::Unreadable;
+            }
+            replacements.push_back({after + 1, close, text});
+        } else {
+            std::size_t value = SkipSpaces(packet, after);
+            if (value >= packet.size() || packet[value] != '=') {
+                continue;  // a word in some text, not an attribute
+            }
+            value = SkipSpaces(packet, value + 1);
+            if (value >= packet.size() || (packet[value] != '"' && packet[value] != '\'')) {
+                return Found::Unreadable;
+            }
+            const std::size_t close = packet.find(packet[value], value + 1);
+            if (close == std::string_view::npos) {
+                return Found::Unreadable;
+            }
+            replacements.push_back({value + 1, close, text});
+        }
+        found = Found::Some;
+    }
+    return found;
+}
+
+// Gives back the length the edit added, or takes up what it removed, in the padding before the
+// packet's trailer, so that the segment around it need not change its size.
+void KeepLength(std::string& packet, std::size_t length) {
+    const std::size_t trailer = packet.rfind("<?xpacket end=");
+    if (trailer == std::string::npos || packet.size() == length) {
+        return;
+    }
+    if (packet.size() < length) {
+        packet.insert(trailer, length - packet.size(), ' ');
+        return;
+    }
+    std::size_t padding = trailer;
+    while (padding > 0 && IsSpace(packet[padding - 1])) {
+        --padding;
+    }
+    const std::size_t excess = packet.size() - length;
+    if (trailer - padding >= excess) {
+        packet.erase(trailer - excess, excess);
+    }
+}
+
+}  // namespace
+
+XmpGpsValues ToXmpGpsValues(const std::vector<TiffField>& fields) {
+    XmpGpsValues values;
+    values.latitude = Coordinate(FieldOf(fields, 2), FieldOf(fields, 1));
+    values.longitude = Coordinate(FieldOf(fields, 4), FieldOf(fields, 3));
+    if (const TiffField* altitude = FieldOf(fields, 6);
+        altitude != nullptr && RationalAt(*altitude, 0)) {
+        values.altitude =
+            std::to_string(altitude->values[0]) + "/" + std::to_string(altitude->values[1]);
+    }
+    if (const TiffField* ref = FieldOf(fields, 5); ref != nullptr && !ref->values.empty()) {
+        values.altitudeRef = std::to_string(ref->values.front());
+    }
+    if (const TiffField* version = FieldOf(fields, 0);
+        version != nullptr && version->values.size() == 4) {
+        for (std::uint32_t part : version->values) {
+            values.version += (values.version.empty() ? "" : ".") + std::to_string(part);
+        }
+    }
+    return values;
+}
+
+XmpEditResult EditXmpGps(std::string_view packet, const XmpGpsValues& values, std::string& edited) {
+    const std::pair<const char*, const std::string*> properties[] = {
+        {"GPSLatitude", &values.latitude}, {"GPSLongitude", &values.longitude},
+        {"GPSAltitude", &values.altitude}, {"GPSAltitudeRef", &values.altitudeRef},
+        {"GPSVersionID", &values.version},
+    };
+    std::vector<Replacement> replacements;
+    bool holdsPosition = false;
+    for (const std::string& prefix : ExifPrefixes(packet)) {
+        for (const auto& [property, text] : properties) {
+            const bool coordinate = property[3] == 'L';  // GPSLatitude, GPSLongitude
+            std::vector<Replacement> found;
+            switch (FindValues(packet, prefix + ":" + property, *text, found)) {
+                case Found::Unreadable:
+                    return XmpEditResult::UnknownForm;
+                case Found::Some:
+                    holdsPosition = holdsPosition || coordinate;
+                    if (!text->empty()) {
+                        replacements.insert(replacements.end(), found.begin(), found.end());
+                    }
+                    break;
+                case Found::None:
+                    break;
+            }
+        }
+    }
+    if (!holdsPosition) {
+        return XmpEditResult::NoPosition;
+    }
+    std::sort(replacements.begin(), replacements.end(),
+              [](const Replacement& a, const Replacement& b) { return a.begin > b.begin; });
+    std::string result(packet);
+    for (const Replacement& replacement : replacements) {
+        result.replace(replacement.begin, replacement.end - replacement.begin, replacement.text);
+    }
+    KeepLength(result, packet.size());
+    edited = std::move(result);
+    return XmpEditResult::Edited;
+}
+
+}  // namespace geotal

@@ -1,0 +1,161 @@
+// Real photos from many cameras and phones (when the folder of them is there): writing a
+// position changes their GPS tags and nothing else that exiftool reads.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "photo/ExifFixtures.h"
+#include "photo/ExifTool.h"
+#include "photo/PhotoFixture.h"
+#include "photo/PhotoWriter.h"
+#include "support/Angles.h"
+#include "support/TraceLog.h"
+
+namespace geotal {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+
+bool IsJpegName(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".jpg" || extension == ".jpeg";
+}
+
+// The value exiftool gives for a tag line that starts so, or "" when there is none.
+std::string ValueOf(const std::set<std::string>& tags, const std::string& start) {
+    for (const std::string& tag : tags) {
+        if (tag.rfind(start, 0) == 0) {
+            return tag.substr(tag.find(": ") + 2);
+        }
+    }
+    return {};
+}
+
+std::string Listed(const std::set<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += "\n      " + line;
+    }
+    return text;
+}
+
+TEST(RealPhotos, loseNothingButTheirOldPositionWhenWritten) {
+    const fs::path source = GEOTAL_REAL_PHOTOS;
+    if (!fs::is_directory(source)) {
+        GTEST_SKIP() << source << " is not there";
+    }
+    if (!test::HasExifTool()) {
+        GTEST_SKIP() << "exiftool is not installed";
+    }
+    test::TempFolder folder;
+    const fs::path original = folder / "original";
+    const fs::path written = folder / "written";
+    fs::create_directories(original);
+    fs::create_directories(written);
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(source)) {
+        if (entry.is_regular_file() && IsJpegName(entry.path())) {
+            names.push_back(entry.path().filename().string());
+            fs::copy_file(entry.path(), original / names.back());
+            fs::copy_file(entry.path(), written / names.back());
+        }
+    }
+    std::sort(names.begin(), names.end());
+
+    // How each was written: by the edit, by the library (and why), or not at all.
+    std::map<std::string, std::string> how;
+    PhotoWriter writer;
+    for (const std::string& name : names) {
+        const std::string trace = folder / "trace.txt";
+        EnableTrace(trace);
+        const WriteOutcome outcome = writer.PutFileLongLat(
+            written / name, DegreesToArcSeconds(47.5), DegreesToArcSeconds(-8.25), 412.5);
+        DisableTrace();
+        const std::string lines = ReadBytes(trace);
+        fs::remove(trace);
+        const std::size_t anew = lines.find("Every tag written anew: ");
+        if (outcome.result != WriteResult::Written) {
+            how[name] = "not written: " + outcome.message.substr(0, outcome.message.find('\n'));
+        } else if (anew != std::string::npos) {
+            how[name] = "rewritten by the library: " +
+                        lines.substr(anew + 24, lines.find('\r', anew) - anew - 24);
+        } else {
+            how[name] = "edited";
+        }
+    }
+
+    const auto tagsBefore = test::ExifToolTagsOfFolder(original);
+    const auto tagsAfter = test::ExifToolTagsOfFolder(written);
+    const auto warningsBefore = test::ValidationWarningsOfFolder(original);
+    const auto warningsAfter = test::ValidationWarningsOfFolder(written);
+    int edited = 0, rewritten = 0, notWritten = 0, losing = 0;
+    for (const std::string& name : names) {
+        const std::string before = ReadBytes(original / name);
+        const std::string after = ReadBytes(written / name);
+        std::string report = how[name];
+        edited += report == "edited";
+        rewritten += report.rfind("rewritten", 0) == 0;
+        if (report.rfind("not written", 0) == 0) {
+            ++notWritten;
+            EXPECT_TRUE(before == after) << name << " was changed though not written";
+            std::printf("  %s: %s\n", name.c_str(), report.c_str());
+            continue;
+        }
+        const std::set<std::string> was = test::WithoutWrittenTags(tagsBefore.at(name));
+        const std::set<std::string> is = test::WithoutWrittenTags(tagsAfter.at(name));
+        const std::set<std::string> lost = test::Minus(was, is);
+        const std::set<std::string> added = test::Minus(is, was);
+        const std::set<std::string> warnings = test::Minus(
+            warningsAfter.count(name) ? warningsAfter.at(name) : std::set<std::string>{},
+            warningsBefore.count(name) ? warningsBefore.at(name) : std::set<std::string>{});
+        std::string damage;
+        if (!lost.empty()) {
+            damage += "\n    lost or changed:" + Listed(lost);
+        }
+        if (!added.empty()) {
+            damage += "\n    added:" + Listed(added);
+        }
+        if (!warnings.empty()) {
+            damage += "\n    new warnings:" + Listed(warnings);
+        }
+        if (test::ImageAndAfter(before) != test::ImageAndAfter(after)) {
+            damage += "\n    the image data or what follows it changed";
+        }
+        const std::set<std::string>& now = tagsAfter.at(name);
+        const bool readable = std::any_of(was.begin(), was.end(), [](const std::string& tag) {
+            return tag.rfind("[IFD0]", 0) == 0;
+        });
+        if (readable && (ValueOf(now, "[Composite]     GPSLatitude ") != "47.5" ||
+                         ValueOf(now, "[Composite]     GPSLongitude ") != "-8.25" ||
+                         ValueOf(now, "[GPS]           GPSAltitude ") != "412.5")) {
+            damage += "\n    the position does not read back";
+        }
+        const std::string xmpLatitude = ValueOf(now, "[XMP-exif]      GPSLatitude ");
+        if (!xmpLatitude.empty()) {
+            report += ", XMP position too";
+            if (xmpLatitude != "47.5" || ValueOf(now, "[XMP-exif]      GPSLongitude ") != "-8.25") {
+                damage += "\n    the XMP position differs";
+            }
+        }
+        if (!readable) {
+            report += " (exiftool reads no EXIF in it, before or after)";
+        }
+        losing += !damage.empty();
+        EXPECT_EQ(damage, "") << name;
+        std::printf("  %s: %s%s\n", name.c_str(), report.c_str(), damage.c_str());
+    }
+    std::printf(
+        "%zu photos: %d edited, %d rewritten by the library, %d not written; %d lost "
+        "something\n",
+        names.size(), edited, rewritten, notWritten, losing);
+}
+
+}  // namespace
+}  // namespace geotal
