@@ -88,6 +88,12 @@ std::optional<int> ValidateSetRequest(SetRequest& request) {
     if (request.latitude == 0 && request.longitude == 0) {
         return UsageError(kSetCommand, "0 0 stands for \"no position\" and is never written");
     }
+    if (!(std::fabs(request.altitude) <= kLargestAltitude)) {
+        char reason[128];
+        std::snprintf(reason, sizeof reason, "--altitude takes metres from -%.0f to %.0f, not '%g'",
+                      kLargestAltitude, kLargestAltitude, request.altitude);
+        return UsageError(kSetCommand, reason);
+    }
     if (!request.copyFiles) {
         return std::nullopt;
     }

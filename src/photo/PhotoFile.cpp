@@ -32,6 +32,23 @@ std::string FollowLinks(const std::string& path) {
     return path;
 }
 
+std::string UnreadableReason(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::strerror(errno);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return std::strerror(EISDIR);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return "not a regular file";
+    }
+    if (::access(path.c_str(), R_OK) != 0) {
+        return std::strerror(errno);
+    }
+    return {};
+}
+
 Changeable CheckChangeable(const std::string& path, std::string& reason) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {

@@ -17,6 +17,10 @@ enum class Changeable {
     SeveralNames,  // hard links: a new file under one name would part it from the others
 };
 
+// Why the file at path cannot be read as a photo at all (missing, a dangling link, a folder,
+// no permission: the system's reason), or empty when it is a regular file that can be read.
+std::string UnreadableReason(const std::string& path);
+
 // Whether the photo at path (no link) may be replaced by a changed copy. For NotForUser,
 // reason is the system's reason; for SeveralNames, the count of names.
 Changeable CheckChangeable(const std::string& path, std::string& reason);

@@ -113,8 +113,7 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
         case CopyResult::Failed:
             break;
     }
-    TraceValue("  Copy failed", error);
-    return Failure(WriteCode::CopyFailed, "Error copying file : " + path + "\n");
+    return Failure(WriteCode::CopyFailed, "Error copying file : " + path + " (" + error + ")\n");
 }
 
 // Puts the new file under the photo's name; a new file that could not be put there goes.
@@ -182,6 +181,11 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitud
     WriteOutcome outcome = Write(path, FollowLinks(path), latitude, longitude, altitude);
     if (outcome.code != WriteCode::None) {
         TraceValue("  Catch error", static_cast<int>(outcome.code));
+        std::string message = outcome.message;
+        while (!message.empty() && message.back() == '\n') {
+            message.pop_back();
+        }
+        TraceValue("  Message", message);
     }
     Trace("End PutFileLongLat");
     return outcome;
@@ -208,8 +212,11 @@ WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& phot
         cGetImageFileMetadata(photo, 0, 1, exif, iptc);
     }
     if (!exif) {
-        return Failure(WriteCode::NoExif, "Error reading file : " + path +
-                                              " (no EXIF data, or not a readable JPEG file)\n");
+        const std::string reason = UnreadableReason(photo);
+        return Failure(WriteCode::NoExif,
+                       "Error reading file : " + path + " (" +
+                           (reason.empty() ? "no EXIF data, or not a readable JPEG file" : reason) +
+                           ")\n");
     }
 
     switch (CheckPositionRange(latitude, longitude)) {

@@ -53,6 +53,9 @@ DmsParts SplitDms(double secondsOfArc);
 // parts are whole minutes below 60; else DegreeRange or MinuteRange, degrees checked first.
 WriteCode CheckPositionRange(double latitude, double longitude);
 
+// The largest altitude, above or below sea level, that EXIF's unsigned fraction can hold.
+inline constexpr double kLargestAltitude = 4294967295.0;
+
 // Whether copies can be made there: a non-empty path of an existing, writable folder.
 bool IsUsableCopyFolder(const std::string& folder);
 

@@ -62,10 +62,30 @@ TEST(SetCommand, triesEveryPhotoAndReportsEachFailure) {
     EXPECT_EQ(run.err, "Error Renaming old file : " + blocked + " (" + folder / "b_oldGeotal.jpg" +
                            " is a file left by an interrupted update; move it away to update "
                            "this photo)\nError reading file : " +
-                           folder / "missing.jpg" +
-                           " (no EXIF data, or not a readable JPEG file)\n");
+                           folder / "missing.jpg" + " (No such file or directory)\n");
     EXPECT_EQ(TagText(last, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(TagText(blocked, "Exif.GPSInfo.GPSLatitudeRef"), "");
+}
+
+TEST(SetCommand, saysWhyAPhotoCouldNotBeReadAtAll) {
+    TempFolder folder;
+    ASSERT_EQ(::symlink("nothing.jpg", (folder / "dangling.jpg").c_str()), 0);
+    ASSERT_EQ(::mkdir((folder / "folder.jpg").c_str(), 0755), 0);
+    WriteBytes(folder / "text.jpg", "not a photo\n");
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"missing.jpg", "No such file or directory"},
+        {"dangling.jpg", "No such file or directory"},
+        {"folder.jpg", "Is a directory"},
+        {"text.jpg", "no EXIF data, or not a readable JPEG file"},
+    };
+    for (const auto& c : cases) {
+        const test::CliRun run = RunGeotalCli(folder.path(), {"set", "1", "2", folder / c.name});
+        EXPECT_EQ(run.status, 1) << c.name;
+        EXPECT_EQ(run.err, "Error reading file : " + folder / c.name + " (" + c.reason + ")\n");
+    }
 }
 
 TEST(SetCommand, copiesEachPhotoFirstWhenAsked) {
@@ -127,6 +147,7 @@ TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
         {"set", "47", "8e", photo},
         {"set", "nan", "8", photo},
         {"set", "47", "8", "--altitude", "high", photo},
+        {"set", "47", "8", "--altitude", "5e9", photo},  // more than EXIF can hold
         {"set", "47", "8", "--copy-to", folder / "missing", photo},
         {"set", "47", "8", "--copy-to", photo, photo},
         {"set", "47", "8", "--frobnicate", photo},

@@ -229,18 +229,28 @@ TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
               (std::vector<std::string>{"a.jpg", "same.jpg"}));
 }
 
-TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFails) {
+TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFailsAndSaysWhy) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "a.jpg");
     const std::string before = ReadBytes(path);
     WriteBytes(folder / "file", "");
-    for (const std::string& copyFolder : {folder / "missing", folder / "file", folder.path()}) {
+    const struct {
+        std::string copyFolder;
+        std::string reason;
+    } cases[] = {
+        {folder / "missing", "No such file or directory"},
+        {folder / "file", "Not a directory"},
+        {folder.path(), "Cannot copy " + path + " onto itself"},
+    };
+    for (const auto& c : cases) {
         PhotoWriter writer;
-        writer.SetCopyOptions(true, copyFolder);
+        writer.SetCopyOptions(true, c.copyFolder);
         const WriteOutcome outcome = writer.PutFileLongLat(path, kLat, kLon, 0);
-        EXPECT_EQ(outcome.result, WriteResult::Failed) << copyFolder;
+        EXPECT_EQ(outcome.result, WriteResult::Failed) << c.copyFolder;
         EXPECT_EQ(outcome.code, WriteCode::CopyFailed);
-        EXPECT_EQ(outcome.message, "Error copying file : " + path + "\n");
+        EXPECT_EQ(outcome.message.rfind("Error copying file : " + path + " (", 0), 0u)
+            << outcome.message;
+        EXPECT_NE(outcome.message.find(c.reason), std::string::npos) << outcome.message;
         EXPECT_EQ(ReadBytes(path), before);
     }
 }
