@@ -1,0 +1,88 @@
+// Any bytes as a photo: its stored position is read, then a position is written into it as
+// Update photo files does. A write either gives a photo that reads back with the new position,
+// or is refused and leaves the file byte for byte as it was, with nothing left beside it;
+// writing it again keeps the same promises.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "FuzzChecks.h"
+#include "photo/PhotoMetadata.h"
+#include "photo/PhotoWriter.h"
+
+namespace {
+
+// One folder for the whole run, in memory when the system offers one, so flushing is cheap.
+const std::string& Folder() {
+    static const std::string folder = [] {
+        std::string pattern = std::filesystem::is_directory("/dev/shm")
+                                  ? "/dev/shm/geotal-fuzz-XXXXXX"
+                                  : "/tmp/geotal-fuzz-XXXXXX";
+        return std::string(::mkdtemp(pattern.data()));
+    }();
+    return folder;
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool OnlyThePhotoIsThere() {
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+        (void)entry;
+        ++entries;
+    }
+    return entries == 1;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace geotal;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const std::string path = Folder() + "/photo.jpg";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    double longitude = 0, latitude = 0, time = 0;
+    const bool readable = ReadPhotoMetadata(path, longitude, latitude, time);
+    const double timeBefore = time;
+    fuzz::Require(
+        latitude >= -324000 && latitude <= 324000 && longitude >= -648000 && longitude <= 648000,
+        "a stored position read is on the globe");
+
+    PhotoWriter writer;
+    const WriteOutcome outcome = writer.PutFileLongLat(path, 171036.0, -29700.0, 412.5);
+    if (outcome.result == WriteResult::Written) {
+        // A photo without a capture time reads as nothing before and after; one with a time
+        // keeps it and shows the new position.
+        if (readable) {
+            fuzz::Require(ReadPhotoMetadata(path, longitude, latitude, time),
+                          "a written photo reads back");
+            fuzz::Require(time == timeBefore, "the capture time stays");
+            fuzz::Require(latitude > 171035.9 && latitude < 171036.1 && longitude < -29699.9 &&
+                              longitude > -29700.1,
+                          "a written photo holds the position written");
+        }
+        // Writing again, without an altitude, keeps the same promises.
+        const std::string written = Contents(path);
+        const WriteOutcome again = writer.PutFileLongLat(path, 7200.5, 0.25, std::nullopt);
+        fuzz::Require(again.result == WriteResult::Written || Contents(path) == written,
+                      "a second write either happens or leaves the photo as the first made it");
+    } else {
+        fuzz::Require(!outcome.message.empty(), "a refusal says why");
+        fuzz::Require(Contents(path) == bytes, "a refused photo is left as it was");
+    }
+    fuzz::Require(OnlyThePhotoIsThere(), "no temporary file is left beside the photo");
+    ::unlink(path.c_str());
+    return 0;
+}
