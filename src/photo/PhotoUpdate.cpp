@@ -19,8 +19,8 @@ int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWr
             if (photo.HasPosition()) {
                 const std::string path = folder + "/" + photo.fileName;
                 TraceValue("Save to file", path);
-                const WriteOutcome outcome = writer.PutFileLongLat(
-                    path, photo.latitude, photo.longitude, photo.altitude);
+                const WriteOutcome outcome =
+                    writer.PutFileLongLat(path, photo.latitude, photo.longitude, photo.altitude);
                 if (!outcome.message.empty() && callbacks.showMessage) {
                     callbacks.showMessage(outcome.message);
                 }
