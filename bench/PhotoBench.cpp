@@ -1,6 +1,6 @@
-// Photos per second: reading a folder of 1,000 photos, writing positions into them, and the
-// floor for writing: copying the same files with the same flush to disk. Then the metadata step
-// alone, both ways: editing only the GPS data, and exiv2 rewriting all the metadata.
+// Photos per second: reading a folder of 1,000 photos, writing positions into them one by one
+// and in batches, and the floor for writing: copying the same files and flushing them. Then the
+// metadata step alone, both ways: editing only the GPS data, and exiv2 rewriting all the metadata.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,7 +12,9 @@
 #include <exiv2/exiv2.hpp>
 
 #include "photo/FileOperations.h"
+#include "photo/FlushFiles.h"
 #include "photo/MetadataLibrary.h"
+#include "photo/PhotoBatch.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoWriter.h"
 #include "support/Progress.h"
@@ -87,7 +89,8 @@ void ReadPhotoFolderOf1000(benchmark::State& state) {
 }
 BENCHMARK(ReadPhotoFolderOf1000)->Unit(benchmark::kMillisecond);
 
-void WritePositionInto1000(benchmark::State& state) {
+// The writer one photo at a time: each new file flushed before its rename, each folder after it.
+void WritePositionInto1000OneByOne(benchmark::State& state) {
     GeneratedPhotos& generated = Generated();
     geotal::PhotoWriter writer;
     double latitude = 171036.0;
@@ -104,9 +107,100 @@ void WritePositionInto1000(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kPhotos);
 }
-BENCHMARK(WritePositionInto1000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(WritePositionInto1000OneByOne)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
-// The floor: read each photo and write it whole to a new file, flushed to disk.
+// The writer in batches (group commit), with each way of flushing a batch.
+void WritePositionInto1000InBatches(benchmark::State& state, geotal::FlushWay way) {
+    GeneratedPhotos& generated = Generated();
+    geotal::PhotoWriter writer;
+    geotal::BatchLimits limits;
+    limits.flushWay = way;
+    double latitude = 171036.0;
+    for (auto _ : state) {
+        latitude += 1;
+        std::string failure;
+        {
+            geotal::PhotoBatch batch(
+                writer,
+                [&](std::size_t, const geotal::WriteOutcome& outcome) {
+                    if (outcome.result != geotal::WriteResult::Written) {
+                        failure = outcome.message;
+                    }
+                },
+                limits);
+            for (const std::string& name : generated.Names()) {
+                batch.Add(0, generated.Photos() + "/" + name, latitude, 29700.0, 420.0);
+            }
+        }
+        if (!failure.empty()) {
+            state.SkipWithError(failure.c_str());
+            return;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+BENCHMARK_CAPTURE(WritePositionInto1000InBatches, parallel_fsync, geotal::FlushWay::ParallelFsync)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(WritePositionInto1000InBatches, parallel_fdatasync,
+                  geotal::FlushWay::ParallelFdatasync)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(WritePositionInto1000InBatches, syncfs, geotal::FlushWay::SyncFileSystem)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+// The floor: read each photo and write it whole to a new file, all flushed together in
+// batches of the writer's size.
+void CopyThenFlush1000(benchmark::State& state, geotal::FlushWay way) {
+    GeneratedPhotos& generated = Generated();
+    const geotal::BatchLimits limits;
+    for (auto _ : state) {
+        std::vector<std::string> batch;
+        std::size_t bytes = 0;
+        for (const std::string& name : generated.Names()) {
+            geotal::WholeFile file;
+            std::string error;
+            const std::string copy = generated.Copies() + "/" + name;
+            ::unlink(copy.c_str());
+            if (!geotal::ReadWholeFile(generated.Photos() + "/" + name, file, error) ||
+                !geotal::WriteNewFile(copy, file.bytes.data(), file.bytes.size(), file.mode, error,
+                                      geotal::Flush::Later)) {
+                state.SkipWithError(error.c_str());
+                return;
+            }
+            batch.push_back(copy);
+            bytes += file.bytes.size();
+            if (batch.size() >= limits.photos || bytes >= limits.bytes ||
+                &name == &generated.Names().back()) {
+                geotal::FlushFiles(batch, way);
+                batch.clear();
+                bytes = 0;
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kPhotos);
+}
+BENCHMARK_CAPTURE(CopyThenFlush1000, parallel_fsync, geotal::FlushWay::ParallelFsync)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(CopyThenFlush1000, parallel_fdatasync, geotal::FlushWay::ParallelFdatasync)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(CopyThenFlush1000, syncfs, geotal::FlushWay::SyncFileSystem)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+// Copying with a flush after each file, as the one-by-one writer flushes.
 void CopyWithFlush1000(benchmark::State& state) {
     GeneratedPhotos& generated = Generated();
     for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CopyFolder.h"
 #include "cli/NumberText.h"
+#include "photo/PhotoBatch.h"
 #include "photo/PhotoWriter.h"
 #include "support/Angles.h"
 #include "support/AsciiText.h"
@@ -117,13 +118,10 @@ int WritePosition(const SetRequest& request) {
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     int updated = 0;
     int failed = 0;
-    for (const std::string& path : request.photos) {
-        const WriteOutcome outcome =
-            writer.PutFileLongLat(path, DegreesToArcSeconds(request.latitude),
-                                  DegreesToArcSeconds(request.longitude), request.altitude);
+    PhotoBatch batch(writer, [&](std::size_t, const WriteOutcome& outcome) {
         if (outcome.result == WriteResult::Written) {
             ++updated;
-            continue;
+            return;
         }
         ++failed;
         const std::string& text = outcome.message;
@@ -131,7 +129,12 @@ int WritePosition(const SetRequest& request) {
         if (!text.empty() && text.back() != '\n') {
             std::fputc('\n', stderr);
         }
+    });
+    for (std::size_t i = 0; i < request.photos.size(); ++i) {
+        batch.Add(i, request.photos[i], DegreesToArcSeconds(request.latitude),
+                  DegreesToArcSeconds(request.longitude), request.altitude);
     }
+    batch.Commit();
     std::printf("%d image files were successfully updated.\n", updated);
     return failed == 0 ? 0 : 1;
 }

@@ -41,7 +41,7 @@ bool IsUnsupported(int error) {
 }  // namespace
 
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
-                  std::string& error) {
+                  std::string& error, Flush flush) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (fd.get() < 0) {
         error = ErrorText("Cannot create", path);
@@ -49,7 +49,7 @@ bool WriteNewFile(const std::string& path, const void* data, std::size_t size, m
     }
     // fchmod, not the open mode: the umask must not narrow the photo's permissions.
     const bool written = SetPermissionBits(fd.get(), mode) && WriteAll(fd.get(), data, size) &&
-                         ::fsync(fd.get()) == 0;
+                         (flush == Flush::Later || ::fsync(fd.get()) == 0);
     if (!written || !fd.Close()) {
         error = ErrorText("Cannot write", path);
         ::unlink(path.c_str());  // ours alone: O_EXCL made it

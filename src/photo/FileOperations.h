@@ -8,10 +8,14 @@
 
 namespace geotal {
 
+// Whether a new file is flushed to disk as it is written, or later with others of its batch.
+enum class Flush { Now, Later };
+
 // Creates path (failing if any file of that name exists), writes the bytes with the given
-// permission bits and flushes them to disk. A failed write leaves no file behind.
+// permission bits and, with Flush::Now, flushes them to disk. A failed write leaves no file
+// behind.
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
-                  std::string& error);
+                  std::string& error, Flush flush = Flush::Now);
 
 enum class CopyResult {
     Copied,          // to is a new, whole copy of from

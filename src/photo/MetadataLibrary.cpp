@@ -496,7 +496,7 @@ int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref) {
 
 int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
-                   MergeWay way) {
+                   MergeWay way, Flush flush) {
     SilenceLibrary();
     try {
         WholeFile file;
@@ -507,7 +507,8 @@ int cMergeMetadata(const std::string& source, const std::string& destination,
             std::string edited;
             std::string why;
             if (EditOnlyGps(source, file.bytes, *exif, edited, why)) {
-                return WriteNewFile(destination, edited.data(), edited.size(), file.mode, errorText)
+                return WriteNewFile(destination, edited.data(), edited.size(), file.mode, errorText,
+                                    flush)
                            ? 1
                            : 0;
             }
@@ -535,8 +536,8 @@ int cMergeMetadata(const std::string& source, const std::string& destination,
         Exiv2::BasicIo& io = image->io();
         const long size = io.size();
         const Exiv2::byte* data = io.mmap(false);
-        const bool written =
-            WriteNewFile(destination, data, static_cast<std::size_t>(size), file.mode, errorText);
+        const bool written = WriteNewFile(destination, data, static_cast<std::size_t>(size),
+                                          file.mode, errorText, flush);
         io.munmap();
         return written ? 1 : 0;
     } catch (const std::exception& error) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "photo/FileOperations.h"
+
 namespace geotal {
 
 class ExifMetadata;
@@ -61,12 +63,12 @@ enum class MergeWay {
 };
 
 // Writes a new file at destination: the source's image and other metadata with the handles'
-// EXIF (and IPTC, when given) data, flushed to disk, with the source's permissions. The source
-// is left untouched, and an existing destination is never replaced. On failure the error text
-// says why and no destination file is left behind.
+// EXIF (and IPTC, when given) data, flushed to disk as flush says, with the source's permissions.
+// The source is left untouched, and an existing destination is never replaced. On failure the error
+// text says why and no destination file is left behind.
 int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
-                   MergeWay way = MergeWay::OnlyWhatChanged);
+                   MergeWay way = MergeWay::OnlyWhatChanged, Flush flush = Flush::Now);
 
 // Reads the file at path back and checks that it opens and holds every tag of expected with
 // the same value: the EXIF tags (the photo's, with those just set), and the IPTC and XMP tags,

@@ -1,5 +1,6 @@
 #include "photo/PhotoUpdate.h"
 
+#include "photo/PhotoBatch.h"
 #include "support/AsciiText.h"
 #include "support/TraceLog.h"
 
@@ -12,6 +13,16 @@ int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWr
     progress.Begin("Updating image files...", photos.Count());
     int updated = 0;
     bool stopRun = false;
+    PhotoBatch batch(writer, [&](std::size_t, const WriteOutcome& outcome) {
+        if (!outcome.message.empty() && callbacks.showMessage) {
+            callbacks.showMessage(outcome.message);
+        }
+        if (outcome.result == WriteResult::Written) {
+            ++updated;
+        } else if (outcome.result == WriteResult::StopRun) {
+            stopRun = true;
+        }
+    });
     for (int i = 0; i < photos.Count(); ++i) {
         const PhotoRecord& photo = photos[i];
         if (photo.listItem != -1 && callbacks.isChecked(i)) {
@@ -19,16 +30,8 @@ int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWr
             if (photo.HasPosition()) {
                 const std::string path = folder + "/" + photo.fileName;
                 TraceValue("Save to file", path);
-                const WriteOutcome outcome = writer.PutFileLongLat(
-                    path, photo.latitude, photo.longitude, photo.altitude);
-                if (!outcome.message.empty() && callbacks.showMessage) {
-                    callbacks.showMessage(outcome.message);
-                }
-                if (outcome.result == WriteResult::Written) {
-                    ++updated;
-                } else if (outcome.result == WriteResult::StopRun) {
-                    stopRun = true;
-                }
+                batch.Add(static_cast<std::size_t>(i), path, photo.latitude, photo.longitude,
+                          photo.altitude);
             }
             callbacks.uncheck(i);
         }
@@ -38,6 +41,8 @@ int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWr
             break;
         }
     }
+    // After an abort too: the photos the run went past are written, as the progress bar told.
+    batch.Commit();
     progress.End();
     progress.ClearAbort();
     return updated;

@@ -1,4 +1,4 @@
-// Writing the positions of the checked photos into their files, one after the other.
+// Writing the positions of the checked photos into their files, in their order.
 #pragma once
 
 #include <functional>
@@ -18,8 +18,9 @@ struct UpdateCallbacks {
 };
 
 // Writes every checked photo that has a row and a position, unchecking each row it tried and
-// each checked row without a position (0/0, which is never written). Stops after an abort or
-// an internal range error. Returns the number of files updated.
+// each checked row without a position (0/0, which is never written), in batches (PhotoBatch).
+// Stops after an abort or an internal range error; the photos tried until then are still
+// written, their batch committed before it returns. Returns the number of files updated.
 int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWriter& writer,
                       ProgressSink& progress, const UpdateCallbacks& callbacks);
 

@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "photo/FileAttributes.h"
 #include "photo/FileOperations.h"
 #include "photo/InterruptedUpdate.h"
 #include "photo/MetadataLibrary.h"
+#include "photo/PhotoBatch.h"
 #include "photo/PhotoFile.h"
 #include "support/Angles.h"
 #include "support/TraceLog.h"
@@ -116,16 +118,36 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
     return Failure(WriteCode::CopyFailed, "Error copying file : " + path + " (" + error + ")\n");
 }
 
-// Puts the new file under the photo's name; a new file that could not be put there goes.
-WriteOutcome SwapIn(const std::string& path, const std::string& photo, const std::string& newName) {
-    if (!ReplaceWith(newName, photo)) {
-        RemoveFile(newName);
-        return Failure(WriteCode::RenameNewFailed, "Error renaming new file : " + path + "\n");
+}  // namespace
+
+WriteOutcome SwapInPrepared(const PreparedPhoto& prepared) {
+    if (!ReplaceWith(prepared.newName, prepared.photo)) {
+        RemoveFile(prepared.newName);
+        return Failure(WriteCode::RenameNewFailed,
+                       "Error renaming new file : " + prepared.path + "\n");
     }
+    Trace("  Destroy");
     return kGoOn;
 }
 
-}  // namespace
+WriteOutcome DiscardUnflushed(const PreparedPhoto& prepared, int error) {
+    RemoveFile(prepared.newName);
+    return Failure(WriteCode::MergeFailed, "Error Updating file : " + prepared.path +
+                                               " \nCannot write " + prepared.newName + ": " +
+                                               std::strerror(error) + "\n");
+}
+
+void TraceFailure(const WriteOutcome& outcome) {
+    if (outcome.code == WriteCode::None) {
+        return;
+    }
+    TraceValue("  Catch error", static_cast<int>(outcome.code));
+    std::string message = outcome.message;
+    while (!message.empty() && message.back() == '\n') {
+        message.pop_back();
+    }
+    TraceValue("  Message", message);
+}
 
 DmsParts SplitDms(double value) {
     DmsParts parts;
@@ -178,21 +200,19 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
 WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitude, double longitude,
                                          std::optional<double> altitude) {
     Trace("Start PutFileLongLat");
-    WriteOutcome outcome = Write(path, FollowLinks(path), latitude, longitude, altitude);
-    if (outcome.code != WriteCode::None) {
-        TraceValue("  Catch error", static_cast<int>(outcome.code));
-        std::string message = outcome.message;
-        while (!message.empty() && message.back() == '\n') {
-            message.pop_back();
-        }
-        TraceValue("  Message", message);
-    }
+    WriteOutcome outcome;
+    {
+        PhotoBatch batch(*this,
+                         [&outcome](std::size_t, const WriteOutcome& done) { outcome = done; });
+        batch.Add(0, path, latitude, longitude, altitude);
+    }  // the batch of one is committed as it goes
     Trace("End PutFileLongLat");
     return outcome;
 }
 
-WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& photo, double latitude,
-                                double longitude, std::optional<double> altitude) {
+WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& photo,
+                                  double latitude, double longitude, std::optional<double> altitude,
+                                  PreparedPhoto& prepared) {
     if (WriteOutcome repaired = Repair(path, photo); repaired.code != WriteCode::None) {
         return repaired;
     }
@@ -240,7 +260,8 @@ WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& phot
     Trace("  Merge");
     const std::string newName = TemporaryNameOf(photo, "_newGeotal");
     std::string libraryError;
-    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError) == 0) {
+    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError,
+                       MergeWay::OnlyWhatChanged, Flush::Later) == 0) {
         return Failure(WriteCode::MergeFailed,
                        "Error Updating file : " + path + " \n" + libraryError + "\n");
     }
@@ -256,11 +277,11 @@ WriteOutcome PhotoWriter::Write(const std::string& path, const std::string& phot
         return Failure(WriteCode::AttributesFailed,
                        "Error copying owner and attributes : " + path + " (" + error + ")\n");
     }
-    const WriteOutcome swapped = SwapIn(path, photo, newName);
-    if (swapped.result == WriteResult::Written) {
-        Trace("  Destroy");
-    }
-    return swapped;
+    struct stat status {};
+    prepared = {
+        path, photo, newName,
+        ::stat(newName.c_str(), &status) == 0 ? static_cast<std::size_t>(status.st_size) : 0};
+    return kGoOn;
 }
 
 }  // namespace geotal

@@ -2,6 +2,7 @@
 // copy, GPS tags, a checked new file, safe swap.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -62,6 +63,25 @@ bool IsUsableCopyFolder(const std::string& folder);
 // Whether both paths name the same existing folder (a backup there would be no backup).
 bool IsSameFolder(const std::string& a, const std::string& b);
 
+// A photo's new file, written and checked but neither flushed nor in place yet.
+struct PreparedPhoto {
+    std::string path;     // as the user gave it; messages name it
+    std::string photo;    // the file behind path's links, which the new file replaces
+    std::string newName;  // the new file beside it
+    std::size_t bytes = 0;
+};
+
+// Puts a prepared new file, already flushed to disk, under its photo's name in one rename; a
+// new file that could not be put there is removed.
+WriteOutcome SwapInPrepared(const PreparedPhoto& prepared);
+
+// The failure of a prepared photo whose new file could not be flushed (error is the errno);
+// removes the new file and leaves the photo as it was.
+WriteOutcome DiscardUnflushed(const PreparedPhoto& prepared, int error);
+
+// Traces a failed outcome's code and message.
+void TraceFailure(const WriteOutcome& outcome);
+
 class PhotoWriter {
 public:
     void SetCopyOptions(bool copyFiles, const std::string& copyFolder);
@@ -77,11 +97,14 @@ public:
     WriteOutcome PutFileLongLat(const std::string& path, double latitude, double longitude,
                                 std::optional<double> altitude);
 
-private:
-    // photo is the file behind path's links; messages name path, as the user gave it.
-    WriteOutcome Write(const std::string& path, const std::string& photo, double latitude,
-                       double longitude, std::optional<double> altitude);
+    // Every step of PutFileLongLat before the flush and the swap, the new file left unflushed
+    // so that a batch of them can be flushed at once (see PhotoBatch). On success prepared
+    // names it; the caller then flushes it and swaps it in, or removes it. photo is the file
+    // behind path's links; messages name path, as the user gave it.
+    WriteOutcome Prepare(const std::string& path, const std::string& photo, double latitude,
+                         double longitude, std::optional<double> altitude, PreparedPhoto& prepared);
 
+private:
     bool copyFiles_ = false;
     std::string copyFolder_;
 };

@@ -1,0 +1,25 @@
+// Making many new files durable at once: the disk then writes them in one stream instead of
+// waiting for each flush in turn.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace geotal {
+
+enum class FlushWay {
+    ParallelFsync,      // fsync of each file, on a few threads
+    ParallelFdatasync,  // fdatasync of each file, on a few threads
+    SyncFileSystem,     // one syncfs per file system the files are on
+};
+
+// Flushes the content (and, but for ParallelFdatasync, the owner, mode and attributes) of every
+// file to disk. The result holds, for each path in order, 0 when that file is surely on disk,
+// else the error number that says why not.
+std::vector<int> FlushFiles(const std::vector<std::string>& paths,
+                            FlushWay way = FlushWay::ParallelFsync);
+
+// Flushes a folder's entries, so that renames in it survive a power cut.
+bool FlushFolder(const std::string& folder);
+
+}  // namespace geotal

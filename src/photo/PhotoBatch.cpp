@@ -1,0 +1,87 @@
+#include "photo/PhotoBatch.h"
+
+#include <set>
+
+#include "photo/PhotoFile.h"
+#include "photo/PhotoPaths.h"
+
+namespace geotal {
+
+PhotoBatch::PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits)
+    : writer_(writer), done_(std::move(done)), limits_(limits) {}
+
+PhotoBatch::~PhotoBatch() {
+    Commit();
+}
+
+bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
+    // By file name alone: a.b.jpg and a.c.jpg share a_newGeotal.jpg, and the same folder can
+    // be spelt two ways. Committing early costs a flush; a repair removing a pending file, or
+    // one photo's new file renamed over another, would cost a photo.
+    const std::string name = FileNameOf(TemporaryNameOf(photo, "_newGeotal"));
+    for (const Pending& pending : pending_) {
+        if (FileNameOf(pending.prepared.newName) == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void PhotoBatch::Add(std::size_t ticket, const std::string& path, double latitude, double longitude,
+                     std::optional<double> altitude) {
+    const std::string photo = FollowLinks(path);
+    if (SharesTemporaryName(photo)) {
+        Commit();
+    }
+    PreparedPhoto prepared;
+    const WriteOutcome outcome =
+        writer_.Prepare(path, photo, latitude, longitude, altitude, prepared);
+    if (outcome.code != WriteCode::None) {
+        Report(ticket, outcome);
+        return;
+    }
+    pendingBytes_ += prepared.bytes;
+    pending_.push_back({ticket, std::move(prepared)});
+    if (pending_.size() >= limits_.photos || pendingBytes_ >= limits_.bytes) {
+        Commit();
+    }
+}
+
+void PhotoBatch::Commit() {
+    if (pending_.empty()) {
+        return;
+    }
+    std::vector<std::string> newNames;
+    for (const Pending& pending : pending_) {
+        newNames.push_back(pending.prepared.newName);
+    }
+    const std::vector<int> flushErrors = FlushFiles(newNames, limits_.flushWay);
+    std::vector<WriteOutcome> outcomes;
+    std::set<std::string> folders;
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        const PreparedPhoto& prepared = pending_[i].prepared;
+        // Only a new file known to be on disk may take the photo's name.
+        outcomes.push_back(flushErrors[i] == 0 ? SwapInPrepared(prepared)
+                                               : DiscardUnflushed(prepared, flushErrors[i]));
+        folders.insert(FolderOf(prepared.photo));
+    }
+    // The renames themselves: without this a power cut could bring back the old photos.
+    for (const std::string& folder : folders) {
+        FlushFolder(folder);
+    }
+    std::vector<Pending> reported;
+    reported.swap(pending_);
+    pendingBytes_ = 0;
+    for (std::size_t i = 0; i < reported.size(); ++i) {
+        Report(reported[i].ticket, outcomes[i]);
+    }
+}
+
+void PhotoBatch::Report(std::size_t ticket, const WriteOutcome& outcome) {
+    TraceFailure(outcome);
+    if (done_) {
+        done_(ticket, outcome);
+    }
+}
+
+}  // namespace geotal

@@ -1,0 +1,69 @@
+// Group commit: photos rewritten one by one into their new files, then made durable together,
+// so that the disk writes a batch in one stream instead of waiting for one flush after another.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "photo/FlushFiles.h"
+#include "photo/PhotoWriter.h"
+
+namespace geotal {
+
+// How much a batch holds before it is committed: its new files are extra space on the disk
+// until then, and too many would run out of file descriptors in the flush.
+struct BatchLimits {
+    std::size_t bytes = 64u << 20;
+    std::size_t photos = 256;
+    // Not syncfs, though it measured a little faster alone (bench/PhotoBench.cpp): it also
+    // waits for everything else waiting on that file system, so on a busy disk a batch can take
+    // as long as someone else's copy. fsync, not fdatasync: the owner, mode and attributes
+    // copied onto the new file must be on disk with it.
+    FlushWay flushWay = FlushWay::ParallelFsync;
+};
+
+// Receives each photo's outcome, once, with the ticket it was added with.
+using OutcomeSink = std::function<void(std::size_t ticket, const WriteOutcome& outcome)>;
+
+// Writes photos through a PhotoWriter, committing them in batches: every new file of a batch is
+// flushed to disk first, then each one is renamed over its photo, then each folder is flushed.
+// A photo is therefore replaced only by a new file already on disk, and holds its old or its
+// new content whenever the process stops. A photo that fails leaves the others of its batch to
+// be written and stays as it was.
+class PhotoBatch {
+public:
+    PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits = {});
+    // Commits what is still pending: no new file is ever left behind.
+    ~PhotoBatch();
+    PhotoBatch(const PhotoBatch&) = delete;
+    PhotoBatch& operator=(const PhotoBatch&) = delete;
+
+    // Writes the photo's new file. A failure is reported at once; a success when the batch
+    // that holds the photo is committed, which happens here when the batch is full.
+    void Add(std::size_t ticket, const std::string& path, double latitude, double longitude,
+             std::optional<double> altitude);
+
+    // Flushes the pending new files, swaps each in, flushes their folders and reports them.
+    void Commit();
+
+private:
+    struct Pending {
+        std::size_t ticket;
+        PreparedPhoto prepared;
+    };
+
+    // Whether a pending new file has the name this photo's update would use or repair.
+    bool SharesTemporaryName(const std::string& photo) const;
+    void Report(std::size_t ticket, const WriteOutcome& outcome);
+
+    PhotoWriter& writer_;
+    OutcomeSink done_;
+    BatchLimits limits_;
+    std::vector<Pending> pending_;
+    std::size_t pendingBytes_ = 0;
+};
+
+}  // namespace geotal
