@@ -167,11 +167,17 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
             for (int n = 1; n < 40; ++n, ++round) {
                 const std::vector<std::string> photos = MakeRound(folder, round, 2, versions);
                 const std::string name = call;
+                // -f: the flushes of a batch run on helper threads, and each is a kill point.
                 std::vector<std::string> args = {
-                    strace, "-qq",
-                    "-o",   "/dev/null",
-                    "-e",   "trace=" + name,
-                    "-e",   "inject=" + name + ":signal=SIGKILL:when=" + std::to_string(n)};
+                    strace,
+                    "-f",
+                    "-qq",
+                    "-o",
+                    "/dev/null",
+                    "-e",
+                    "trace=" + name,
+                    "-e",
+                    "inject=" + name + ":signal=SIGKILL:when=" + std::to_string(n)};
                 if (fileSystem.fatLike) {
                     // Preloaded into the command only, not into strace itself.
                     args.insert(args.end(), {"-E", "LD_PRELOAD=" GEOTAL_FAT_SHIM_PATH});
