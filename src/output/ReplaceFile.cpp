@@ -9,30 +9,14 @@
 #include <cstring>
 
 #include "support/FileDescriptor.h"
+#include "support/SystemError.h"
 
 namespace geotal {
 namespace {
 
 bool Fail(const char* what, const std::string& path, int code, std::string& error) {
-    error = std::string(what) + " " + path + ": " + std::strerror(code);
+    error = SystemErrorText(what, path, code);
     return false;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    const char* data = bytes.data();
-    std::size_t size = bytes.size();
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 // A name of our own beside path, created exclusively so that no other file is ever opened.
@@ -68,7 +52,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
     if (exists && ::fchmod(fd.get(), old.st_mode & 07777) != 0) {
         // Some file systems (FAT) have no permission bits to set; the export is still good.
     }
-    bool done = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    bool done = WriteAll(fd.get(), bytes.data(), bytes.size()) && ::fsync(fd.get()) == 0;
     done = done && fd.Close();
     if (!done) {
         const int code = errno;

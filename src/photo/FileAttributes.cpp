@@ -12,12 +12,13 @@
 
 #include "photo/FileOperations.h"
 #include "support/FileDescriptor.h"
+#include "support/SystemError.h"
 
 namespace geotal {
 namespace {
 
 bool Fail(const std::string& what, const std::string& path, std::string& error) {
-    error = what + " " + path + ": " + std::strerror(errno);
+    error = SystemErrorText(what, path);
     return false;
 }
 

@@ -9,30 +9,11 @@
 #include <cstring>
 
 #include "support/FileDescriptor.h"
+#include "support/SystemError.h"
 #include "support/WholeFile.h"
 
 namespace geotal {
 namespace {
-
-std::string ErrorText(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
-}
-
-bool WriteAll(int fd, const void* bytes, std::size_t size) {
-    const auto* data = static_cast<const char*>(bytes);
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 bool IsUnsupported(int error) {
     return error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
@@ -44,14 +25,14 @@ bool WriteNewFile(const std::string& path, const void* data, std::size_t size, m
                   std::string& error, Flush flush) {
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (fd.get() < 0) {
-        error = ErrorText("Cannot create", path);
+        error = SystemErrorText("Cannot create", path);
         return false;
     }
     // fchmod, not the open mode: the umask must not narrow the photo's permissions.
     const bool written = SetPermissionBits(fd.get(), mode) && WriteAll(fd.get(), data, size) &&
                          (flush == Flush::Later || ::fsync(fd.get()) == 0);
     if (!written || !fd.Close()) {
-        error = ErrorText("Cannot write", path);
+        error = SystemErrorText("Cannot write", path);
         ::unlink(path.c_str());  // ours alone: O_EXCL made it
         return false;
     }
@@ -99,14 +80,14 @@ CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std
         (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) + ".geotal-XXXXXX";
     FileDescriptor fd(::mkstemp(partial.data()));
     if (fd.get() < 0) {
-        error = ErrorText("Cannot create", partial);
+        error = SystemErrorText("Cannot create", partial);
         return CopyResult::Failed;
     }
     const bool written = SetPermissionBits(fd.get(), source.mode) &&
                          WriteAll(fd.get(), source.bytes.data(), source.bytes.size()) &&
                          ::fsync(fd.get()) == 0;
     if (!written || !fd.Close()) {
-        error = ErrorText("Cannot write", to);
+        error = SystemErrorText("Cannot write", to);
         ::unlink(partial.c_str());
         return CopyResult::Failed;
     }
@@ -119,7 +100,7 @@ CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std
         return CompareExisting(from, source, to, error);  // another copy got there first
     }
     errno = renameError;
-    error = ErrorText("Cannot write", to);
+    error = SystemErrorText("Cannot write", to);
     return CopyResult::Failed;
 }
 

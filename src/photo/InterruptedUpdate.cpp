@@ -8,6 +8,7 @@
 
 #include "photo/FileOperations.h"
 #include "photo/PhotoPaths.h"
+#include "support/SystemError.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -23,7 +24,7 @@ Presence Look(const std::string& path, struct stat& status) {
 }
 
 RepairResult Fail(const char* what, const std::string& path, std::string& error) {
-    error = std::string(what) + " " + path + ": " + std::strerror(errno);
+    error = SystemErrorText(what, path);
     return RepairResult::Failed;
 }
 

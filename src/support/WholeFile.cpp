@@ -10,12 +10,13 @@
 #include <stdexcept>
 
 #include "support/FileDescriptor.h"
+#include "support/SystemError.h"
 
 namespace geotal {
 namespace {
 
 bool Fail(const char* what, const std::string& path, int code, std::string& error) {
-    error = std::string(what) + " " + path + ": " + std::strerror(code);
+    error = SystemErrorText(what, path, code);
     return false;
 }
 
