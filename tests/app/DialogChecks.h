@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 namespace geotal::app::test {
 
@@ -64,6 +66,16 @@ inline void ExpectCaptionsFitAndNothingOverlaps(QDialog& dialog) {
 inline void ClickCaption(QWidget* control) {
     const int x = std::min(control->width(), control->sizeHint().width()) / 2;
     QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, QPoint(x, control->height() / 2));
+}
+
+// Each control of the table, found by its id, says the given name to a screen reader.
+template <typename Window>
+void ExpectAccessibleNames(const Window& window,
+                           std::initializer_list<std::pair<int, const char*>> expected) {
+    for (const auto& [id, name] : expected) {
+        ASSERT_NE(window.Control(id), nullptr) << id;
+        EXPECT_EQ(window.Control(id)->accessibleName(), QString::fromUtf8(name)) << id;
+    }
 }
 
 // Every control says something to a screen reader.

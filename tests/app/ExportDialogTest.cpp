@@ -151,18 +151,15 @@ TEST_F(ExportDialogTest, okWithoutAnOutputFileWarnsAndKeepsTheDialogOpen) {
 
 TEST_F(ExportDialogTest, controlsCarryAccessibleNamesAndEveryCaptionFits) {
     ExportDialog dialog(nullptr, {0, "", 1});
-    const std::pair<int, const char*> expected[] = {
-        {kCsv, "CSV (comma separated)"},
-        {kKml, "KML (Google Earth)"},
-        {kSeparatorList, "Field separator:"},
-        {kOutputFile, "Output file:"},
-        {kBrowse, "Browse for the output file"},
-        {res::kIdOk, "OK"},
-        {res::kIdCancel, "Cancel"},
-    };
-    for (const auto& [id, name] : expected) {
-        EXPECT_EQ(dialog.Control(id)->accessibleName(), QString::fromUtf8(name)) << id;
-    }
+    test::ExpectAccessibleNames(dialog, {
+                                            {kCsv, "CSV (comma separated)"},
+                                            {kKml, "KML (Google Earth)"},
+                                            {kSeparatorList, "Field separator:"},
+                                            {kOutputFile, "Output file:"},
+                                            {kBrowse, "Browse for the output file"},
+                                            {res::kIdOk, "OK"},
+                                            {res::kIdCancel, "Cancel"},
+                                        });
     test::ExpectEveryControlNamed(dialog);
     test::ExpectCaptionsFitAndNothingOverlaps(dialog);
 }

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/DialogChecks.h"
 #include "app/FakeUiServices.h"
 #include "app/GeotagApp.h"
 #include "app/PhotoListView.h"
@@ -100,26 +101,23 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
 
 TEST_F(MainWindowTest, controlsCarryAccessibleNames) {
     MainWindow& window = Open();
-    const std::pair<int, const char*> expected[] = {
-        {kLoadDataFiles, "Load data files"},
-        {kCalculate, "Calculate coordinates"},
-        {kUpdatePhotoFiles, "Update photo files"},
-        {kSetup, "Setup"},
-        {kHelp, "Help"},
-        {kPhotoFolderField, "Folder with picture files:"},
-        {kGpsFolderField, "Folder containing GPS files:"},
-        {kPhotoFileCount, "Photo files"},
-        {kGpsFileCount, "Track files"},
-        {kPositionCount, "Positions"},
-        {kUtcTime, "GMT/UTC"},
-        {kLocalTime, "Local time"},
-        {kCameraTime, "Camera time"},
-        {kPhotoList, "Photo list"},
-        {kStatusLine, "Status"},
-    };
-    for (const auto& [id, name] : expected) {
-        EXPECT_EQ(window.Control(id)->accessibleName(), QString::fromUtf8(name)) << id;
-    }
+    test::ExpectAccessibleNames(window, {
+                                            {kLoadDataFiles, "Load data files"},
+                                            {kCalculate, "Calculate coordinates"},
+                                            {kUpdatePhotoFiles, "Update photo files"},
+                                            {kSetup, "Setup"},
+                                            {kHelp, "Help"},
+                                            {kPhotoFolderField, "Folder with picture files:"},
+                                            {kGpsFolderField, "Folder containing GPS files:"},
+                                            {kPhotoFileCount, "Photo files"},
+                                            {kGpsFileCount, "Track files"},
+                                            {kPositionCount, "Positions"},
+                                            {kUtcTime, "GMT/UTC"},
+                                            {kLocalTime, "Local time"},
+                                            {kCameraTime, "Camera time"},
+                                            {kPhotoList, "Photo list"},
+                                            {kStatusLine, "Status"},
+                                        });
 }
 
 TEST_F(MainWindowTest, everyCaptionFitsItsControl) {
@@ -179,7 +177,8 @@ TEST_F(MainWindowTest, theAboutItemOpensTheAboutBoxAndReturnsUnchanged) {
         for (QLabel* label : about->findChildren<QLabel*>()) {
             texts << label->text();
         }
-        QTest::mouseClick(about->findChild<QPushButton*>(QString::number(res::kIdOk)), Qt::LeftButton);
+        QTest::mouseClick(about->findChild<QPushButton*>(QString::number(res::kIdOk)),
+                          Qt::LeftButton);
     });
     window.OnSysCommand(kSysCommandAbout);
     EXPECT_EQ(caption, QStringLiteral("About Geotal"));
@@ -263,10 +262,10 @@ TEST_F(MainWindowTest, loadDataFilesShowsCountsAndFillsTheListInNameOrder) {
     QDir(dir.path()).mkdir(QStringLiteral("photos"));
     QDir(dir.path()).mkdir(QStringLiteral("gps"));
     const QString photos = dir.path() + QStringLiteral("/photos");
-    test::MakePhoto(photos + QStringLiteral("/b.jpg"), "2010:05:01 12:20:30");
-    test::MakePhoto(photos + QStringLiteral("/A.JPG"), "2010:05:01 12:00:00", 47.5, -8.25);
-    test::MakePhoto(photos + QStringLiteral("/c.jpeg"), "");
-    test::MakeGpx(
+    geotal::test::MakePhoto(photos + QStringLiteral("/b.jpg"), "2010:05:01 12:20:30");
+    geotal::test::MakePhoto(photos + QStringLiteral("/A.JPG"), "2010:05:01 12:00:00", 47.5, -8.25);
+    geotal::test::MakePhoto(photos + QStringLiteral("/c.jpeg"), "");
+    geotal::test::MakeGpx(
         dir.path() + QStringLiteral("/gps/walk.gpx"),
         QStringLiteral(
             "<trkpt lat=\"47.5\" lon=\"8.25\"><time>2010-05-01T10:20:30Z</time></trkpt>\n"

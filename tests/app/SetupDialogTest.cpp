@@ -135,21 +135,18 @@ TEST_F(SetupDialogTest, choicesTakeTheTraceAsItIsNow) {
 
 TEST_F(SetupDialogTest, controlsCarryAccessibleNamesAndEveryCaptionFits) {
     SetupDialog dialog(nullptr, {F::DegreesMinutesSeconds, 1, true, "/backup", true});
-    const std::pair<int, const char*> expected[] = {
-        {kDecimalDegrees, "DD.DDDD"},
-        {kDegreesMinutes, "DD MM.MMMM"},
-        {kDegreesMinutesSeconds, "DD MM SS.SS"},
-        {kCopyFiles, "Make a copy of image files"},
-        {kCopyFolder, "Folder:"},
-        {kBrowseCopyFolder, "Browse for the copy folder"},
-        {kMapQuest, "MapQuest"},
-        {kTrace, "Enble trace"},
-        {res::kIdOk, "OK"},
-        {res::kIdCancel, "Cancel"},
-    };
-    for (const auto& [id, name] : expected) {
-        EXPECT_EQ(dialog.Control(id)->accessibleName(), QString::fromUtf8(name)) << id;
-    }
+    test::ExpectAccessibleNames(dialog, {
+                                            {kDecimalDegrees, "DD.DDDD"},
+                                            {kDegreesMinutes, "DD MM.MMMM"},
+                                            {kDegreesMinutesSeconds, "DD MM SS.SS"},
+                                            {kCopyFiles, "Make a copy of image files"},
+                                            {kCopyFolder, "Folder:"},
+                                            {kBrowseCopyFolder, "Browse for the copy folder"},
+                                            {kMapQuest, "MapQuest"},
+                                            {kTrace, "Enble trace"},
+                                            {res::kIdOk, "OK"},
+                                            {res::kIdCancel, "Cancel"},
+                                        });
     test::ExpectEveryControlNamed(dialog);
     test::ExpectCaptionsFitAndNothingOverlaps(dialog);
 }

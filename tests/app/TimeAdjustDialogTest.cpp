@@ -14,6 +14,7 @@
 
 #include <functional>
 
+#include "app/DialogChecks.h"
 #include "app/FakeUiServices.h"
 #include "app/QtPrinters.h"
 
@@ -209,20 +210,17 @@ TEST_F(TimeAdjustDialogTest, clocksShowTheTypedValuesWithoutComplainingWhileTypi
 
 TEST_F(TimeAdjustDialogTest, controlsCarryAccessibleNames) {
     TimeAdjustDialog dialog(nullptr, TimeAdjustment{});
-    const std::pair<int, const char*> expected[] = {
-        {1036, "Time Zone Offset:"},
-        {1037, "Step the time zone offset"},
-        {1038, "Camera time error:"},
-        {1039, "Step the camera time error"},
-        {1032, "Local:"},
-        {1033, "GMT:"},
-        {1040, "Adjusted Camera Time"},
-        {1, "OK"},
-        {2, "Cancel"},
-    };
-    for (const auto& [id, name] : expected) {
-        EXPECT_EQ(dialog.Control(id)->accessibleName(), QString::fromUtf8(name)) << id;
-    }
+    test::ExpectAccessibleNames(dialog, {
+                                            {1036, "Time Zone Offset:"},
+                                            {1037, "Step the time zone offset"},
+                                            {1038, "Camera time error:"},
+                                            {1039, "Step the camera time error"},
+                                            {1032, "Local:"},
+                                            {1033, "GMT:"},
+                                            {1040, "Adjusted Camera Time"},
+                                            {1, "OK"},
+                                            {2, "Cancel"},
+                                        });
     for (QWidget* widget : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->metaObject()->className();
     }
