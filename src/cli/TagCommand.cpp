@@ -139,8 +139,6 @@ int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProg
     PhotoWriter writer;
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     UpdateCallbacks callbacks;
-    callbacks.isChecked = [&photos](int i) { return photos[i].marked; };
-    callbacks.uncheck = [&photos](int i) { photos[i].marked = false; };
     callbacks.showMessage = [&progress](const std::string& message) {
         progress.End();
         std::fputs(message.c_str(), stderr);
@@ -148,13 +146,13 @@ int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProg
             std::fputc('\n', stderr);
         }
     };
-    return WriteMarkedPhotos(request.photoFolder, photos, writer, progress, callbacks);
+    return WriteMarkedPhotos(photos, writer, progress, callbacks);
 }
 
 struct TagCounts {
     bool listed = false;  // the rows reached standard output
     int positioned = 0;   // marked now
-    int toWrite = 0;      // marked with a position other than 0/0, which is never written
+    int toWrite = 0;      // marked with a position
 };
 
 // One row per photo: the photo list's columns, then how the calculation went.
@@ -173,11 +171,10 @@ TagCounts PrintTagRows(const PhotoList& photos, const std::vector<PositionResult
 }
 
 // Exports the photos the calculation marked; says how it went on standard error.
-bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos,
-                        const std::vector<bool>& marked) {
+bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
     const ExportOutcome outcome =
         ExportPositions(request.exportFile, request.kml ? ExportFormat::Kml : ExportFormat::Csv,
-                        SeparatorIndexOf(request.separator), photos, marked);
+                        SeparatorIndexOf(request.separator), photos);
     if (!outcome.written) {
         std::fprintf(stderr, "geotal-cli: tag: %s\n", outcome.error.c_str());
         return false;
@@ -201,28 +198,24 @@ int RunTagCommand(const std::vector<std::string>& args) {
     TerminalProgress progress;
     LoadTrackFolder(request.gpsFolder, track, progress);
     ReadPhotoFolder(request.photoFolder, photos, progress);
-    std::vector<bool> checked;
-    for (int i = 0; i < photos.Count(); ++i) {
-        photos[i].listItem = i;  // the row the list would give it
-        checked.push_back(request.all || photos[i].marked);
+    if (request.all) {
+        for (PhotoRecord& photo : photos.records) {
+            photo.marked = true;
+        }
     }
     const std::vector<PositionResult> results =
-        CalculatePositions(photos, track, AdjustmentFor(request), checked, progress);
+        CalculatePositions(photos, track, AdjustmentFor(request), progress);
 
     const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));
     if (!counts.listed) {
         std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
         return 1;
     }
-    // Taken before writing, which unchecks the photos it handles.
-    std::vector<bool> marked;
-    for (const PhotoRecord& photo : photos.records) {
-        marked.push_back(photo.marked);
-    }
+    // Before writing, which unchecks the photos it handles.
+    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos);
     const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
     std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(),
                  counts.positioned, written);
-    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos, marked);
     return (request.write && written < counts.toWrite) || !exported ? 1 : 0;
 }
 

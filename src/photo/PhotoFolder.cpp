@@ -74,6 +74,7 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder) {
 bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
     const std::string folder = WithoutTrailingSlashes(folderText);
     photos.Clear();
+    photos.folder = folder;
     for (std::string& name : ListPhotoFiles(folder)) {
         PhotoRecord record;
         record.fileName = std::move(name);
@@ -88,24 +89,24 @@ bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressS
         PhotoRecord& photo = photos[i];
         const std::string path = folder + "/" + photo.fileName;
         TraceValue("Reading file", path);
-        double longitude = 0;
-        double latitude = 0;
+        MaybePosition position;
         double time = 0;
-        if (ReadPhotoMetadata(path, longitude, latitude, time)) {
-            photo.longitude = longitude;
-            photo.latitude = latitude;
+        if (ReadPhotoMetadata(path, position, time)) {
+            photo.position = position;
             photo.captureTime = time;
             if (IsTraceEnabled()) {
+                // The numbers as they are held, 0/0 for none, as the trace has always shown.
                 char line[1024];
                 std::snprintf(line, sizeof line, "  Time = %f lat=%f  long=%f", photo.captureTime,
-                              photo.latitude, photo.longitude);
+                              position ? position->latitude : 0.0,
+                              position ? position->longitude : 0.0);
                 Trace(line);
             }
         } else {
-            photo.longitude = 0;
-            photo.latitude = 0;
+            photo.position.reset();
             photo.captureTime = 0;
         }
+        photo.stored = photo.position;
         photo.marked = !photo.HasPosition();
         progress.SetPosition(i);
         progress.Pump();
