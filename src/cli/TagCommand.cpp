@@ -56,8 +56,12 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "Loads the photos and the tracks as Load data files does, checks the photos without a\n"
         "position (with --all every photo), places them on the track as Calculate coordinates\n"
         "does and prints one line per photo in list order: file name, date/time, latitude,\n"
-        "longitude, mark (1 when it got a position now), outcome (interpolated, before, after,\n"
-        "gap, far, empty, unchecked), separated by tabs. A tab, line feed, carriage return or\n"
+        "longitude, mark (1 when it got a position now) and outcome, separated by tabs. The\n"
+        "outcome is interpolated, nearest (placed on the one track point near it: at a track\n"
+        "end, or beside a gap of 30 minutes to 4 hours), gap (in a gap of 4 hours or more),\n"
+        "far (no track point near enough), empty (no track point at all), unchecked (left\n"
+        "as it was) or no-time (no capture time to place it by). A tab, line feed, carriage return "
+        "or\n"
         "backslash in a file name is printed as \\t, \\n, \\r or \\\\.\n"
         "Camera time = UTC + HOURS + SECONDS. Without --tz, HOURS is this computer's offset from\n"
         "UTC in whole hours and SECONDS the rest of it (1800 at UTC+5:30); --tz alone sets\n"
@@ -84,15 +88,18 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
     CLI::Option* write =
         app.add_flag("--write", request.write, "write the positions into the marked photos");
     const CLI::Option* copyTo =
-        app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR before writing")
+        app.add_option("--copy-to", request.copyFolder,
+                       "with --write: copy each photo into DIR before writing")
             ->type_name("DIR")
             ->needs(write);
     CLI::Option* exportTo =
         app.add_option("--export", request.exportFile, "export the marked photos' positions")
             ->type_name("FILE");
     CLI::Option* kml =
-        app.add_flag("--kml", request.kml, "export a KML document instead of CSV")->needs(exportTo);
-    app.add_option("--separator", request.separator, "the CSV field separator (default comma)")
+        app.add_flag("--kml", request.kml, "with --export: a KML document instead of CSV")
+            ->needs(exportTo);
+    app.add_option("--separator", request.separator,
+                   "with --export: the CSV field separator (default comma)")
         ->type_name("comma|semicolon|tab")
         ->check(CLI::IsMember({kSeparatorNames[0], kSeparatorNames[1], kSeparatorNames[2]}))
         ->needs(exportTo)
@@ -164,7 +171,7 @@ TagCounts PrintTagRows(const PhotoList& photos, const std::vector<PositionResult
         counts.positioned += photos[i].marked ? 1 : 0;
         counts.toWrite += photos[i].marked && photos[i].HasPosition() ? 1 : 0;
         std::printf("%s\t%s\n", PhotoRowText(photos[i], format).c_str(),
-                    PositionOutcomeName(results[static_cast<std::size_t>(i)].outcome));
+                    OutcomeWord(results[static_cast<std::size_t>(i)]));
     }
     counts.listed = std::fflush(stdout) == 0;
     return counts;

@@ -135,18 +135,17 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
     return results;
 }
 
-const char* PositionOutcomeName(PositionOutcome outcome) {
-    switch (outcome) {
+const char* OutcomeWord(const PositionResult& result) {
+    switch (result.outcome) {
         case PositionOutcome::Interpolated:
             return "interpolated";
         case PositionOutcome::Before:
-            return "before";
         case PositionOutcome::After:
-            return "after";
+            return "nearest";
         case PositionOutcome::Gap:
             return "gap";
         case PositionOutcome::Far:
-            return "far";
+            return result.withoutCaptureTime ? "no-time" : "far";
         case PositionOutcome::Empty:
             return "empty";
         case PositionOutcome::Unchecked:

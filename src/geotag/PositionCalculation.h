@@ -51,8 +51,10 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
                                                ProgressSink& progress,
                                                const MatchThresholds& thresholds = {});
 
-// "interpolated", "before", "after", "gap", "far", "empty", "unchecked"
-const char* PositionOutcomeName(PositionOutcome outcome);
+// What happened to the photo, in one word: "interpolated", "nearest" (placed on the one track
+// point near it, at a track end or beside a medium gap), "gap", "far", "empty", "unchecked",
+// "no-time" (a checked photo without a capture time).
+const char* OutcomeWord(const PositionResult& result);
 
 // One sentence for a tooltip, with times of day in UTC and lengths of time, such as
 // "Interpolated between 10:00:00 and 10:10:00 UTC" or

@@ -71,11 +71,14 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder) {
     return names;
 }
 
-bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
-    const std::string folder = WithoutTrailingSlashes(folderText);
+namespace {
+
+// One record per name, read in order with the progress the window shows for a folder.
+bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names, PhotoList& photos,
+                      ProgressSink& progress) {
     photos.Clear();
     photos.folder = folder;
-    for (std::string& name : ListPhotoFiles(folder)) {
+    for (std::string& name : names) {
         PhotoRecord record;
         record.fileName = std::move(name);
         photos.records.push_back(std::move(record));
@@ -118,6 +121,19 @@ bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressS
     progress.End();
     progress.ClearAbort();
     return complete;
+}
+
+}  // namespace
+
+bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
+    const std::string folder = WithoutTrailingSlashes(folderText);
+    return ReadListedPhotos(folder, ListPhotoFiles(folder), photos, progress);
+}
+
+bool ReadPhotoFile(const std::string& path, PhotoList& photos, ProgressSink& progress) {
+    // A bare name lies in the current folder; "" + "/" would make it one in the root.
+    const std::string folder = path.find('/') == std::string::npos ? "." : FolderOf(path);
+    return ReadListedPhotos(folder, {FileNameOf(path)}, photos, progress);
 }
 
 }  // namespace geotal

@@ -77,7 +77,7 @@ TEST(TagCommand, printsTheListAfterCalculatingTheCheckedPhotos) {
     EXPECT_EQ(run.out, "a.jpg\t" + kNoon + "\t" + kHalfway + "\t1\tinterpolated\n" +
                            // 12:00 UTC, 55 minutes after the track ends.
                            "late.jpg\t2010/01/01 13:00:00\t\t\t0\tfar\n" +
-                           "noexif.jpg\t\t\t\t0\tfar\n" +
+                           "noexif.jpg\t\t\t\t0\tno-time\n" +
                            // Had a position, so the list left it unchecked.
                            "placed.jpg\t" + kNoon + "\t" + Dd(47.51) + "\t" + Dd(-8.25) +
                            "\t0\tunchecked\n");
@@ -94,8 +94,8 @@ TEST(TagCommand, allChecksThePhotosThatHadAPositionToo) {
         FormatCoordinate(47.05 * 3600, dms) + "\t" + FormatCoordinate(8.05 * 3600, dms);
     EXPECT_EQ(run.out, "a.jpg\t" + kNoon + "\t" + halfway + "\t1\tinterpolated\n" +
                            "late.jpg\t2010/01/01 13:00:00\t\t\t0\tfar\n" +
-                           "noexif.jpg\t\t\t\t0\tfar\n" + "placed.jpg\t" + kNoon + "\t" + halfway +
-                           "\t1\tinterpolated\n");
+                           "noexif.jpg\t\t\t\t0\tno-time\n" + "placed.jpg\t" + kNoon + "\t" +
+                           halfway + "\t1\tinterpolated\n");
     EXPECT_EQ(run.err, "4 photos, 2 positioned, 0 written\n");
 }
 
