@@ -13,8 +13,10 @@
 #include "photo/PhotoWriter.h"
 #include "settings/SettingsStore.h"
 #include "support/Progress.h"
+#include "track/TrackFolder.h"
 #include "track/TrackStore.h"
 
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -24,6 +26,7 @@ namespace geotal::app {
 
 class GeotagApp;
 class PhotoListView;
+class StretchLayout;
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -64,16 +67,27 @@ public:
     QWidget* Control(int id) const { return controls_.Control(id); }
     PhotoListView& PhotoListControl() const { return *listView_; }
 
+    // What the last command did, as the line under the list says it.
+    QString Summary() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     void done(int result) override;
+    // Escape, Exit and the close box: asks first when positions would be lost or a run would
+    // be cut short.
+    void reject() override;
 
 private:
     void InitDialog();
+    void AddMenuBar();
+    void SetSummary(const QString& text);
+    // Says what is wrong with the folders a load just read, if anything.
+    void ReportLoadProblems(const TrackFolderCounts& counts, bool photosRead);
     void UpdateClockFields();
     void SaveSettings();
     void SetCanCalculate();
@@ -129,6 +143,8 @@ private:
     // True while a long operation runs; the message pump would otherwise start a second load
     // or an update inside the first one, on the same photo list.
     bool busy_ = false;
+    // The user chose to leave during a run: the window closes once the run has stopped.
+    bool exitWhenIdle_ = false;
 
     GeotagApp* app_;
     BuiltDialog controls_;
@@ -140,6 +156,8 @@ private:
     QPushButton* abortButton_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QTimer* clockTimer_ = nullptr;
+    QLabel* summary_ = nullptr;
+    std::unique_ptr<StretchLayout> stretch_;
     std::unique_ptr<ProgressSink> progress_;
 };
 

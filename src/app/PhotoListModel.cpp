@@ -84,6 +84,21 @@ QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
                 return photo.marked ? Qt::Checked : Qt::Unchecked;
             }
             return {};
+        case kSortRole:
+            switch (index.column()) {
+                case kTime:
+                    return photo.captureTime;
+                case kLatitude:
+                case kLongitude:
+                    // Photos without a position gather at one end.
+                    if (!photo.position) {
+                        return -1e12;
+                    }
+                    return index.column() == kLatitude ? photo.position->latitude
+                                                       : photo.position->longitude;
+                default:
+                    return Q(photo.fileName);
+            }
         case Qt::ToolTipRole:
             return photo.note.empty() ? QVariant() : QVariant(Q(photo.note));
         default:

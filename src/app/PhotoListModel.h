@@ -14,6 +14,8 @@ class PhotoListModel : public QAbstractTableModel {
 
 public:
     enum Column { kName = 0, kTime, kLatitude, kLongitude, kColumnCount };
+    // What a column sorts by: the name's text, the time's and the coordinates' numbers.
+    static constexpr int kSortRole = Qt::UserRole;
 
     explicit PhotoListModel(QObject* parent = nullptr);
 

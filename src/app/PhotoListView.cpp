@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QSortFilterProxyModel>
 #include <QTableView>
 
 #include <algorithm>
@@ -11,13 +12,22 @@
 namespace geotal::app {
 
 PhotoListView::PhotoListView(QTableView* table, PhotoListModel* model)
-    : QObject(table), table_(table), model_(model) {
-    table_->setModel(model_);
+    : QObject(table), table_(table), model_(model), sorted_(new QSortFilterProxyModel(this)) {
+    sorted_->setSourceModel(model_);
+    sorted_->setSortRole(PhotoListModel::kSortRole);
+    sorted_->setSortCaseSensitivity(Qt::CaseInsensitive);
+    table_->setModel(sorted_);
     connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) {
-            emit recordClicked(index.row());
+            emit recordClicked(sorted_->mapToSource(index).row());
         }
     });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) {
+                    emit currentRecordChanged(sorted_->mapToSource(current).row());
+                }
+            });
 }
 
 void PhotoListView::SetUpColumns() {
@@ -29,6 +39,11 @@ void PhotoListView::SetUpColumns() {
     }
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+    // Rows start in record order (by name); a click on a header sorts by that column.
+    table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    table_->horizontalHeader()->setSectionsClickable(true);
+    table_->horizontalHeader()->setSortIndicatorShown(true);
+    table_->setSortingEnabled(true);
 }
 
 void PhotoListView::Replace(PhotoList photos) {
@@ -36,7 +51,7 @@ void PhotoListView::Replace(PhotoList photos) {
     model_->Replace(std::move(photos));
     if (topRow > 0 && model_->rowCount() > 0) {
         table_->doItemsLayout();  // the scroll range must know the new rows first
-        table_->scrollTo(model_->index(std::min(topRow, model_->rowCount() - 1), 0),
+        table_->scrollTo(sorted_->index(std::min(topRow, model_->rowCount() - 1), 0),
                          QAbstractItemView::PositionAtTop);
     }
 }
@@ -44,7 +59,7 @@ void PhotoListView::Replace(PhotoList photos) {
 std::vector<int> PhotoListView::SelectedRecords() const {
     std::vector<int> records;
     for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
-        records.push_back(index.row());
+        records.push_back(sorted_->mapToSource(index).row());
     }
     std::sort(records.begin(), records.end());
     return records;
@@ -52,7 +67,12 @@ std::vector<int> PhotoListView::SelectedRecords() const {
 
 int PhotoListView::CurrentRecord() const {
     const QModelIndex current = table_->selectionModel()->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return current.isValid() ? sorted_->mapToSource(current).row() : -1;
+}
+
+int PhotoListView::RecordOfRow(int row) const {
+    const QModelIndex index = sorted_->mapToSource(sorted_->index(row, 0));
+    return index.isValid() ? index.row() : -1;
 }
 
 void PhotoListView::CheckAll(bool checked) {

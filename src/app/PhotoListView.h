@@ -7,6 +7,7 @@
 
 #include "app/PhotoListModel.h"
 
+class QSortFilterProxyModel;
 class QTableView;
 
 namespace geotal::app {
@@ -25,10 +26,12 @@ public:
     // Takes a new folder's records, keeping the top visible row where it was.
     void Replace(PhotoList photos);
 
-    // The records of the selected rows, in list order.
+    // The records of the selected rows, in record order.
     std::vector<int> SelectedRecords() const;
     // The record of the current row (moved by a click or the keyboard); -1 for none.
     int CurrentRecord() const;
+    // The record a row of the table shows, whichever way the table is sorted; -1 for none.
+    int RecordOfRow(int row) const;
 
     void CheckAll(bool checked);
     void CheckSelected(bool checked);
@@ -36,10 +39,14 @@ public:
 signals:
     // A mouse click on a row (not on the empty space below the rows), with its record.
     void recordClicked(int index);
+    // The current row moved to another record, by a click or the keyboard.
+    void currentRecordChanged(int index);
 
 private:
     QTableView* table_;
     PhotoListModel* model_;
+    // Sorts the rows by a clicked header without changing which record a row shows.
+    QSortFilterProxyModel* sorted_;
 };
 
 }  // namespace geotal::app

@@ -61,4 +61,9 @@ const char* OutcomeWord(const PositionResult& result);
 // "No position: the nearest track point is 14 min away".
 std::string DescribePositionResult(const PositionResult& result);
 
+// What a calculation did, in one line for the status line: "8 of 12 photos placed: 6
+// interpolated, 2 on the nearest track point; 1 in a gap of 4 h 15 min, 2 too far from the
+// track, 1 without a capture time".
+std::string DescribeCalculation(const std::vector<PositionResult>& results);
+
 }  // namespace geotal

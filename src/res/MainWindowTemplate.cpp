@@ -31,6 +31,7 @@ constexpr ControlTemplate kControls[] = {
     {kCameraTime, K::Edit, "", 284, 97, 51, 12, kField | kTabStop, "Camera time"},
     {kTimeSetup, K::Button, "Time setup", 360, 93, 51, 16, kTabStop, nullptr},
     {kPhotoList, K::ListView, "", 6, 124, 412, 188, kTabStop, "Photo list"},
+    {kSummaryLine, K::Label, "", 6, 314, 412, 8, kNone, "What the last command did"},
     {kMarkAll, K::Button, "Mark All", 6, 323, 63, 14, kTabStop | kDefault, nullptr},
     {kMarkSelected, K::Button, "Mark Selected", 73, 323, 63, 14, kTabStop | kDefault, nullptr},
     {kUnmarkAll, K::Button, "Unmark All", 6, 340, 63, 14, kTabStop | kDefault, nullptr},

@@ -54,6 +54,9 @@ protected:
         settings.gpsFolder = dir_.path().toStdString();
         window_->ApplySettings(settings);
         window_->OnCommand(kLoadDataFiles);
+        // The folder holds no track, and the load says so; these photos need none.
+        ASSERT_EQ(ui_->messages.size(), 1u);
+        ui_->messages.clear();
         window_->OnCommand(kMarkAll);
     }
     void TearDown() override { DisableTrace(); }

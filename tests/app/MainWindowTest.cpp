@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
     MainWindow& window = Open();
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Geotal 1.1.5"));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the window is not resizable";
+    EXPECT_EQ(window.minimumSize(), window.size()) << "the layout's size is the smallest";
     EXPECT_EQ(Find<QLineEdit>(window, kPhotoFolderField)->text(), QStringLiteral("/photos/here"));
     EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/tracks/there"));
 
@@ -195,17 +195,22 @@ TEST_F(MainWindowTest, helpOpensTheHelpFileBesideTheProgram) {
               QCoreApplication::applicationDirPath() + QStringLiteral("/Geotal.html"));
 }
 
-TEST_F(MainWindowTest, cancelledBrowseEmptiesTheFolderField) {
+// A cancelled picker must not throw away a folder the user typed.
+TEST_F(MainWindowTest, aCancelledBrowseKeepsTheTypedFolder) {
     MainWindow& window = Open();
     Settings settings = window.CurrentSettings();
     settings.gpsFolder = "/before";
     window.ApplySettings(settings);
+    Find<QLineEdit>(window, kGpsFolderField)->setText(QStringLiteral("/typed"));
     ui_->folders.push_back(QString());
     Click(window, kBrowseGpsFolder);
-    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QString());
-    EXPECT_EQ(window.CurrentSettings().gpsFolder, "");
+    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/typed"));
+    EXPECT_EQ(window.CurrentSettings().gpsFolder, "/typed");
     ASSERT_EQ(ui_->browseStarts.size(), 1u);
-    EXPECT_EQ(ui_->browseStarts[0], QStringLiteral("/before"));
+    EXPECT_EQ(ui_->browseStarts[0], QStringLiteral("/typed"));
+    ui_->folders.push_back(QStringLiteral("/chosen"));
+    Click(window, kBrowseGpsFolder);
+    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/chosen"));
 }
 
 TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
@@ -234,7 +239,7 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
     const QStringList byExit = closeWith(false);
     const QStringList byCloseBox = closeWith(true);
     EXPECT_EQ(byExit, byCloseBox);
-    EXPECT_EQ(byExit.size(), 9);
+    EXPECT_EQ(byExit.size(), 11);
     EXPECT_TRUE(byExit.contains(QStringLiteral("folder_photos=/p")));
 }
 

@@ -41,11 +41,11 @@ protected:
         return model_->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
     }
     void Click(int row) {
-        const QRect rect = table_.visualRect(model_->index(row, 1));
+        const QRect rect = table_.visualRect(table_.model()->index(row, 1));
         QTest::mouseClick(table_.viewport(), Qt::LeftButton, {}, rect.center());
     }
     void ClickCheckBox(int row) {
-        const QRect rect = table_.visualRect(model_->index(row, 0));
+        const QRect rect = table_.visualRect(table_.model()->index(row, 0));
         QTest::mouseClick(table_.viewport(), Qt::LeftButton, {},
                           QPoint(rect.left() + rect.height() / 2 + 2, rect.center().y()));
     }
@@ -120,13 +120,53 @@ TEST_F(PhotoListViewTest, aNewFolderKeepsTheTopRowOfAScrolledList) {
     table_.show();
     view_.Replace(MakePhotos(200));
     table_.doItemsLayout();
-    table_.scrollTo(model_->index(120, 0), QAbstractItemView::PositionAtTop);
+    table_.scrollTo(table_.model()->index(120, 0), QAbstractItemView::PositionAtTop);
     QApplication::processEvents();
     const int top = table_.rowAt(0);
     ASSERT_GT(top, 100);
     view_.Replace(MakePhotos(200));
     QApplication::processEvents();
     EXPECT_EQ(table_.rowAt(0), top);
+}
+
+// Sorted by a header, a row still names its own record: marks, clicks and the selection reach
+// the photo the row shows.
+TEST_F(PhotoListViewTest, aSortedListKeepsEachRowWithItsOwnRecord) {
+    table_.show();
+    PhotoList photos = MakePhotos(4);
+    for (int i = 0; i < 4; ++i) {
+        photos[i].captureTime = 40179.5 - i;  // the later the name, the earlier the photo
+        photos[i].marked = false;
+    }
+    view_.Replace(std::move(photos));
+    QApplication::processEvents();
+    table_.sortByColumn(PhotoListModel::kTime, Qt::AscendingOrder);
+    QApplication::processEvents();
+    EXPECT_EQ(table_.model()->index(0, 0).data().toString(), QStringLiteral("IMG_0003.JPG"));
+    EXPECT_EQ(view_.RecordOfRow(0), 3);
+    QSignalSpy clicks(&view_, &PhotoListView::recordClicked);
+    Click(0);
+    ASSERT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks[0][0].toInt(), 3);
+    ClickCheckBox(1);
+    EXPECT_EQ(model_->Photos().Marked(), std::vector<int>{2});
+    Select({0, 3});
+    EXPECT_EQ(view_.SelectedRecords(), (std::vector<int>{0, 3}));
+    view_.CheckSelected(true);
+    EXPECT_EQ(model_->Photos().Marked(), (std::vector<int>{0, 2, 3}));
+}
+
+TEST_F(PhotoListViewTest, theKeyboardChoosesARecordAsAClickDoes) {
+    table_.show();
+    view_.Replace(MakePhotos(3));
+    QApplication::processEvents();
+    QSignalSpy chosen(&view_, &PhotoListView::currentRecordChanged);
+    Click(0);
+    table_.setFocus();
+    QTest::keyClick(&table_, Qt::Key_Down);
+    ASSERT_FALSE(chosen.isEmpty());
+    EXPECT_EQ(chosen.back()[0].toInt(), 1);
+    EXPECT_EQ(view_.CurrentRecord(), 1);
 }
 
 TEST_F(PhotoListViewTest, aClickReportsItsRecordAndEmptySpaceNothing) {

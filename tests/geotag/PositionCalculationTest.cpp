@@ -277,6 +277,10 @@ TEST(PositionCalculation, describesEachOutcomeInOneSentence) {
          At(10, 0),
          "Position of the track point at 10:00:00 UTC, the photo's own time"},
         {longGap, At(12, 0), "No position: the track has a gap of 5 h 02 min here"},
+        // Two trips years apart: the days, not "a gap of 1750 d 00 h".
+        {{Fix(kHere, At(10, 0)), Fix(kThere, ToOleDate({2014, 2, 17, 9, 0, 0}))},
+         At(12, 0),
+         "No position: no track between 2010-05-01 and 2014-02-17"},
         {twoHoursMoving, At(10, 14), "No position: the nearest track point is 14 min away"},
         {tenMinutes, At(16, 40), "No position: the nearest track point is 6 h 30 min away"},
         {{Fix(kHere, 0.0)},
@@ -290,6 +294,29 @@ TEST(PositionCalculation, describesEachOutcomeInOneSentence) {
     }
     EXPECT_EQ(DescribePositionResult(PositionResult{}),
               "Not calculated: the photo was not checked");
+}
+
+TEST(PositionCalculation, summarisesACalculationInOneLine) {
+    PositionResult interpolated;
+    interpolated.outcome = PositionOutcome::Interpolated;
+    PositionResult before, after;
+    before.outcome = PositionOutcome::Before;
+    after.outcome = PositionOutcome::After;
+    PositionResult gap;
+    gap.outcome = PositionOutcome::Gap;
+    gap.beforeTime = At(10, 0);
+    gap.afterTime = At(14, 15);
+    PositionResult far, noTime;
+    far.outcome = noTime.outcome = PositionOutcome::Far;
+    noTime.withoutCaptureTime = true;
+    const PositionResult unchecked;
+    EXPECT_EQ(DescribeCalculation({interpolated, before, after, gap, far, far, noTime, unchecked}),
+              "3 of 8 photos placed: 1 interpolated, 2 on the nearest track point; 1 in a gap of "
+              "4 h 15 min, 2 too far from the track, 1 without a capture time");
+    EXPECT_EQ(DescribeCalculation({gap, gap, unchecked}),
+              "0 of 3 photos placed: 2 in gaps of the track");
+    EXPECT_EQ(DescribeCalculation({unchecked}), "0 of 1 photos placed");
+    EXPECT_EQ(DescribeCalculation({}), "0 of 0 photos placed");
 }
 
 }  // namespace
