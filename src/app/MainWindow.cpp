@@ -303,6 +303,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (stretch_) {
         stretch_->Apply();
+        listView_->WidenNames(width() - minimumWidth());
     }
 }
 

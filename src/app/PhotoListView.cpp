@@ -37,6 +37,7 @@ void PhotoListView::SetUpColumns() {
         // Widths grow with the font, so a date and a coordinate stay readable.
         table_->setColumnWidth(column, units.Pixels(widths[column]));
     }
+    nameWidth_ = table_->columnWidth(PhotoListModel::kName);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     // Rows start in record order (by name); a click on a header sorts by that column.
@@ -44,6 +45,10 @@ void PhotoListView::SetUpColumns() {
     table_->horizontalHeader()->setSectionsClickable(true);
     table_->horizontalHeader()->setSortIndicatorShown(true);
     table_->setSortingEnabled(true);
+}
+
+void PhotoListView::WidenNames(int extra) {
+    table_->setColumnWidth(PhotoListModel::kName, nameWidth_ + std::max(0, extra));
 }
 
 void PhotoListView::Replace(PhotoList photos) {

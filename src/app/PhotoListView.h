@@ -21,6 +21,8 @@ public:
 
     // The four columns' widths, from the dialog font.
     void SetUpColumns();
+    // Gives the names the room the list has grown by.
+    void WidenNames(int extra);
 
     PhotoListModel& Model() const { return *model_; }
     // Takes a new folder's records, keeping the top visible row where it was.
@@ -47,6 +49,7 @@ private:
     PhotoListModel* model_;
     // Sorts the rows by a clicked header without changing which record a row shows.
     QSortFilterProxyModel* sorted_;
+    int nameWidth_ = 0;  // the names' column at the layout's size
 };
 
 }  // namespace geotal::app
