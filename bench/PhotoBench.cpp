@@ -97,8 +97,8 @@ void WritePositionInto1000OneByOne(benchmark::State& state) {
     for (auto _ : state) {
         latitude += 1;
         for (const std::string& name : generated.Names()) {
-            const geotal::WriteOutcome outcome =
-                writer.PutFileLongLat(generated.Photos() + "/" + name, latitude, 29700.0, 420.0);
+            const geotal::WriteOutcome outcome = writer.PutFileLongLat(
+                generated.Photos() + "/" + name, {latitude, 29700.0, 420.0, {}});
             if (outcome.result != geotal::WriteResult::Written) {
                 state.SkipWithError(outcome.message.c_str());
                 return;
@@ -132,7 +132,7 @@ void WritePositionInto1000InBatches(benchmark::State& state, geotal::FlushWay wa
                 },
                 limits);
             for (const std::string& name : generated.Names()) {
-                batch.Add(0, generated.Photos() + "/" + name, latitude, 29700.0, 420.0);
+                batch.Add(0, generated.Photos() + "/" + name, {latitude, 29700.0, 420.0, {}});
             }
         }
         if (!failure.empty()) {

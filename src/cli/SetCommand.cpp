@@ -131,8 +131,11 @@ int WritePosition(const SetRequest& request) {
         }
     });
     for (std::size_t i = 0; i < request.photos.size(); ++i) {
-        batch.Add(i, request.photos[i], DegreesToArcSeconds(request.latitude),
-                  DegreesToArcSeconds(request.longitude), request.altitude);
+        batch.Add(i, request.photos[i],
+                  GeoPosition{DegreesToArcSeconds(request.latitude),
+                              DegreesToArcSeconds(request.longitude),
+                              request.altitude,
+                              {}});
     }
     batch.Commit();
     std::printf("%d image files were successfully updated.\n", updated);

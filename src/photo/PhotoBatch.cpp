@@ -27,15 +27,13 @@ bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
     return false;
 }
 
-void PhotoBatch::Add(std::size_t ticket, const std::string& path, double latitude, double longitude,
-                     std::optional<double> altitude) {
+void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
     const std::string photo = FollowLinks(path);
     if (SharesTemporaryName(photo)) {
         Commit();
     }
     PreparedPhoto prepared;
-    const WriteOutcome outcome =
-        writer_.Prepare(path, photo, latitude, longitude, altitude, prepared);
+    const WriteOutcome outcome = writer_.Prepare(path, photo, position, prepared);
     if (outcome.code != WriteCode::None) {
         Report(ticket, outcome);
         return;

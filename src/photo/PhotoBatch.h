@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,8 +42,7 @@ public:
 
     // Writes the photo's new file. A failure is reported at once; a success when the batch
     // that holds the photo is committed, which happens here when the batch is full.
-    void Add(std::size_t ticket, const std::string& path, double latitude, double longitude,
-             std::optional<double> altitude);
+    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position);
 
     // Flushes the pending new files, swaps each in, flushes their folders and reports them.
     void Commit();

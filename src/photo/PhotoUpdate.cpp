@@ -30,8 +30,8 @@ int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWr
             if (photo.HasPosition()) {
                 const std::string path = folder + "/" + photo.fileName;
                 TraceValue("Save to file", path);
-                batch.Add(static_cast<std::size_t>(i), path, photo.latitude, photo.longitude,
-                          photo.altitude);
+                batch.Add(static_cast<std::size_t>(i), path,
+                          GeoPosition{photo.latitude, photo.longitude, photo.altitude, {}});
             }
             callbacks.uncheck(i);
         }

@@ -34,15 +34,15 @@ struct GpsTags {
     int altitudeRef = 0;             // 0 above sea level, 1 below
 };
 
-GpsTags ToGpsTags(double latitude, double longitude, std::optional<double> altitude) {
+GpsTags ToGpsTags(const GeoPosition& position) {
     GpsTags tags;
-    tags.latitudeRef = latitude < 0 ? "S" : "N";
-    tags.longitudeRef = longitude < 0 ? "W" : "E";
-    tags.latitude = SplitDms(std::fabs(latitude));
-    tags.longitude = SplitDms(std::fabs(longitude));
-    if (altitude) {
-        tags.altitudeRef = *altitude < 0 ? 1 : 0;
-        tags.altitude = std::fabs(*altitude);
+    tags.latitudeRef = position.latitude < 0 ? "S" : "N";
+    tags.longitudeRef = position.longitude < 0 ? "W" : "E";
+    tags.latitude = SplitDms(std::fabs(position.latitude));
+    tags.longitude = SplitDms(std::fabs(position.longitude));
+    if (position.altitude) {
+        tags.altitudeRef = *position.altitude < 0 ? 1 : 0;
+        tags.altitude = std::fabs(*position.altitude);
     }
     return tags;
 }
@@ -197,22 +197,20 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
     copyFolder_ = copyFolder;
 }
 
-WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitude, double longitude,
-                                         std::optional<double> altitude) {
+WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const GeoPosition& position) {
     Trace("Start PutFileLongLat");
     WriteOutcome outcome;
     {
         PhotoBatch batch(*this,
                          [&outcome](std::size_t, const WriteOutcome& done) { outcome = done; });
-        batch.Add(0, path, latitude, longitude, altitude);
+        batch.Add(0, path, position);
     }  // the batch of one is committed as it goes
     Trace("End PutFileLongLat");
     return outcome;
 }
 
 WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& photo,
-                                  double latitude, double longitude, std::optional<double> altitude,
-                                  PreparedPhoto& prepared) {
+                                  const GeoPosition& position, PreparedPhoto& prepared) {
     if (WriteOutcome repaired = Repair(path, photo); repaired.code != WriteCode::None) {
         return repaired;
     }
@@ -239,7 +237,7 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
                            ")\n");
     }
 
-    switch (CheckPositionRange(latitude, longitude)) {
+    switch (CheckPositionRange(position.latitude, position.longitude)) {
         case WriteCode::DegreeRange:
             return Failure(WriteCode::DegreeRange,
                            "Internal Error: Degree range out of bounds. Please contact Tarsel "
@@ -253,7 +251,7 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
     }
 
     Trace("  Update");
-    if (!PutGpsTags(exif.get(), ToGpsTags(latitude, longitude, altitude))) {
+    if (!PutGpsTags(exif.get(), ToGpsTags(position))) {
         return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
     }
 

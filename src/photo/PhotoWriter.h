@@ -7,6 +7,7 @@
 #include <string>
 
 #include "photo/PhotoPaths.h"
+#include "support/GeoPosition.h"
 
 namespace geotal {
 
@@ -86,23 +87,22 @@ class PhotoWriter {
 public:
     void SetCopyOptions(bool copyFiles, const std::string& copyFolder);
 
-    // Writes latitude and longitude (seconds of arc, signed) and, when given, altitude (metres,
-    // negative below sea level) as EXIF GPS tags into the photo at path, or the photo its
-    // symbolic links lead to; without an altitude the photo's altitude tags stay as they were.
-    // Nothing else in the photo changes: its other tags, segments and image data keep their
+    // Writes the position's latitude and longitude (seconds of arc, signed) and, when given, its
+    // altitude (metres, negative below sea level) as EXIF GPS tags into the photo at path, or the
+    // photo its symbolic links lead to; without an altitude the photo's altitude tags stay as they
+    // were. Nothing else in the photo changes: its other tags, segments and image data keep their
     // bytes. First repairs what an interrupted update left beside it. The photo's name holds
     // either the old or the new whole file at every instant; the new one keeps the old one's
     // owner, mode and extended attributes, and is put in place only once it reads back with
     // every tag the photo had. Read-only photos and photos with hard links are left alone.
-    WriteOutcome PutFileLongLat(const std::string& path, double latitude, double longitude,
-                                std::optional<double> altitude);
+    WriteOutcome PutFileLongLat(const std::string& path, const GeoPosition& position);
 
     // Every step of PutFileLongLat before the flush and the swap, the new file left unflushed
     // so that a batch of them can be flushed at once (see PhotoBatch). On success prepared
     // names it; the caller then flushes it and swaps it in, or removes it. photo is the file
     // behind path's links; messages name path, as the user gave it.
-    WriteOutcome Prepare(const std::string& path, const std::string& photo, double latitude,
-                         double longitude, std::optional<double> altitude, PreparedPhoto& prepared);
+    WriteOutcome Prepare(const std::string& path, const std::string& photo,
+                         const GeoPosition& position, PreparedPhoto& prepared);
 
 private:
     bool copyFiles_ = false;

@@ -36,7 +36,7 @@ std::string WriteAndCompare(const std::string& path, std::optional<double> altit
     const std::string before = ReadBytes(path);
     const std::set<std::string> tags = ExifToolTags(path);
     const std::set<std::string> warnings = ValidationWarnings(path);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, altitude);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, altitude, {}});
     EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
     const std::string after = ReadBytes(path);
     EXPECT_EQ(test::DifferenceOutsideGps(before, after), "");
@@ -105,9 +105,9 @@ TEST(PutFileLongLat, replacesTheGpsDirectoryItWroteInsteadOfGrowingThePhoto) {
     TempFolder folder;
     const std::string path = folder.Write("a.jpg", MakeJpeg(Shape(true, true, true)));
     PhotoWriter writer;
-    ASSERT_EQ(writer.PutFileLongLat(path, kLat, kLon, 1).result, WriteResult::Written);
+    ASSERT_EQ(writer.PutFileLongLat(path, {kLat, kLon, 1, {}}).result, WriteResult::Written);
     const std::string first = ReadBytes(path);
-    ASSERT_EQ(writer.PutFileLongLat(path, -kLat, -kLon, 2).result, WriteResult::Written);
+    ASSERT_EQ(writer.PutFileLongLat(path, {-kLat, -kLon, 2, {}}).result, WriteResult::Written);
     const std::string second = ReadBytes(path);
     EXPECT_EQ(second.size(), first.size());
     EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
@@ -212,7 +212,7 @@ TEST(PutFileLongLat, fitsTheGpsDataIntoAnExifSegmentNear64KbAndOtherwiseLeavesIt
         const std::string before = ReadBytes(path);
         ASSERT_EQ(ExifSegment(before).size(), c.segmentSize);
         EnableTrace(folder / "trace.txt");
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
         DisableTrace();
         EXPECT_EQ(TracedRewrite(folder), c.rewritten);
         EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;

@@ -71,7 +71,7 @@ TEST(HostilePhotos, aPhotoCutShortAtAnySegmentIsReadAndWrittenSafelyOrLeftAlone)
         const std::string path = own.Write("cut.jpg", whole.substr(0, cut));
         double lon = 0, lat = 0, time = 0;
         ReadPhotoMetadata(path, lon, lat, time);  // answers either way, never crashes
-        const WriteOutcome outcome = writer.PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {kLat, kLon, 0, {}});
         if (outcome.result == WriteResult::Written) {
             ASSERT_TRUE(ReadPhotoMetadata(path, lon, lat, time));
             EXPECT_DOUBLE_EQ(lat, kLat);
@@ -93,7 +93,7 @@ TEST(HostilePhotos, anotherFormatOrTextUnderAJpegNameIsRefusedByName) {
         const std::string path = folder.Write(name, bytes);
         double lon = 0, lat = 0, time = 0;
         EXPECT_FALSE(ReadPhotoMetadata(path, lon, lat, time)) << name;
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Failed) << name;
         EXPECT_NE(outcome.message.find(path), std::string::npos) << outcome.message;
         EXPECT_EQ(ReadBytes(path), bytes) << name;
@@ -114,7 +114,8 @@ TEST(HostilePhotos, oddFileNamesAreListedAndWrittenAsAnyOther) {
     PhotoWriter writer;
     for (const PhotoRecord& photo : photos.records) {
         EXPECT_DOUBLE_EQ(photo.captureTime, 40179.5) << photo.fileName;
-        const WriteOutcome outcome = writer.PutFileLongLat(folder / photo.fileName, kLat, kLon, 0);
+        const WriteOutcome outcome =
+            writer.PutFileLongLat(folder / photo.fileName, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Written) << photo.fileName << outcome.message;
     }
 }
@@ -165,7 +166,7 @@ TEST_F(FullDisk, aPhotoThatNoLongerFitsStaysAsItWasAndTheMessageSaysWhy) {
     const std::string path = Large("photo.jpg");
     const std::string before = ReadBytes(path);
     Fill();
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Failed);
     EXPECT_NE(outcome.message.find("No space left on device"), std::string::npos)
         << outcome.message;

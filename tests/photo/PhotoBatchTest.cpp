@@ -68,7 +68,7 @@ TEST(PhotoBatch, writesTheOthersOfABatchAndLeavesAFailingPhotoUntouched) {
     {
         PhotoBatch batch(writer, outcomes.Sink());
         for (std::size_t i = 0; i < paths.size(); ++i) {
-            batch.Add(i, paths[i], kLat, kLon, 420.0);
+            batch.Add(i, paths[i], {kLat, kLon, 420.0, {}});
         }
         batch.Commit();
     }
@@ -107,9 +107,9 @@ TEST(PhotoBatch, keepsPhotosThatShareATemporaryNameApart) {
     PhotoWriter writer;
     {
         PhotoBatch batch(writer, outcomes.Sink());
-        batch.Add(0, ab, kLat, kLon, 420.0);
-        batch.Add(1, ac, kLat + 1, kLon, 420.0);
-        batch.Add(2, ab, kLat + 2, kLon, 420.0);
+        batch.Add(0, ab, {kLat, kLon, 420.0, {}});
+        batch.Add(1, ac, {kLat + 1, kLon, 420.0, {}});
+        batch.Add(2, ab, {kLat + 2, kLon, 420.0, {}});
     }
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(outcomes.byTicket[i].result, WriteResult::Written)
@@ -133,7 +133,7 @@ TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
         PhotoWriter writer;
         PhotoBatch batch(writer, outcomes.Sink(), limits);
         for (std::size_t i = 0; i < 3; ++i) {
-            batch.Add(i, paths[i], kLat, kLon, 420.0);
+            batch.Add(i, paths[i], {kLat, kLon, 420.0, {}});
         }
         // Full after two photos, or after each: what is committed is already in place.
         EXPECT_GE(outcomes.byTicket.size(), 2u);

@@ -97,7 +97,7 @@ TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
     int n = 0;
     for (const Case& c : cases) {
         const std::string path = MakeDatedPhoto(folder / ("p" + std::to_string(n++) + ".jpg"));
-        const WriteOutcome outcome = writer.PutFileLongLat(path, c.lat, c.lon, c.alt);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {c.lat, c.lon, c.alt, {}});
         ASSERT_EQ(outcome.result, WriteResult::Written) << outcome.message;
         EXPECT_EQ(outcome.code, WriteCode::None);
         EXPECT_EQ(outcome.message, "");
@@ -122,7 +122,7 @@ TEST(PutFileLongLat, writesAPhotoWhoseNameLeavesNoRoomForTheMarker) {
     TempFolder folder;
     const std::string name = std::string(246, 'x') + ".jpg";  // 250 bytes, 5 below the limit
     const std::string path = MakeDatedPhoto(folder / name);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(test::FolderNames(folder.path()), std::vector<std::string>{name});
@@ -133,7 +133,7 @@ TEST(PutFileLongLat, keepsThePermissionsAndTracesItsSteps) {
     const std::string path = MakeDatedPhoto(folder / "a.b.jpg");
     ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
     EnableTrace(folder / "trace.txt");
-    EXPECT_EQ(PhotoWriter().PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     DisableTrace();
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
@@ -155,7 +155,7 @@ TEST(PutFileLongLat, stopsTheRunOnADegreeRangeErrorAndWritesNothing) {
     for (const auto& [lat, lon] :
          {std::pair{kLat, 651600.0}, std::pair{-327600.0, kLon}, std::pair{std::nan(""), kLon},
           std::pair{90.5 * 3600, kLon}, std::pair{kLat, -180.75 * 3600}}) {
-        const WriteOutcome outcome = writer.PutFileLongLat(path, lat, lon, 0);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {lat, lon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::StopRun) << lat << " " << lon;
         EXPECT_EQ(outcome.code, WriteCode::DegreeRange);
         EXPECT_EQ(outcome.message,
@@ -169,7 +169,7 @@ TEST(PutFileLongLat, saysWhichPhotoHasNoExifToWriteInto) {
     TempFolder folder;
     const std::string path = MakePhoto(folder / "a.jpg");
     const std::string before = ReadBytes(path);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Failed);
     EXPECT_EQ(outcome.code, WriteCode::NoExif);
     EXPECT_EQ(outcome.message,
@@ -184,17 +184,17 @@ TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
     ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
     PhotoWriter writer;
     writer.SetCopyOptions(true, folder / "backup");
-    EXPECT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(writer.PutFileLongLat(path, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     EXPECT_EQ(ReadBytes(folder / "backup/IMG_0001.JPG"), before);
     EXPECT_NE(ReadBytes(path), before);
 
     const std::string plain = MakePhoto(folder / "plain.jpg");
-    EXPECT_EQ(writer.PutFileLongLat(plain, kLat, kLon, 0).code, WriteCode::NoExif);
+    EXPECT_EQ(writer.PutFileLongLat(plain, {kLat, kLon, 0, {}}).code, WriteCode::NoExif);
     EXPECT_EQ(ReadBytes(folder / "backup/plain.jpg"), ReadBytes(plain));
 
     writer.SetCopyOptions(false, folder / "backup");
     const std::string other = MakeDatedPhoto(folder / "other.jpg");
-    EXPECT_EQ(writer.PutFileLongLat(other, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(writer.PutFileLongLat(other, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     EXPECT_FALSE(Exists(folder / "backup/other.jpg"));
     EXPECT_EQ(test::FolderNames(folder / "backup"),
               (std::vector<std::string>{"IMG_0001.JPG", "plain.jpg"}));
@@ -207,11 +207,11 @@ TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
     const std::string original = ReadBytes(path);
     PhotoWriter writer;
     writer.SetCopyOptions(true, folder / "backup");
-    ASSERT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    ASSERT_EQ(writer.PutFileLongLat(path, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     const std::string tagged = ReadBytes(path);
 
     // The second update would put the tagged photo over the original's copy.
-    const WriteOutcome second = writer.PutFileLongLat(path, -kLat, kLon, 0);
+    const WriteOutcome second = writer.PutFileLongLat(path, {-kLat, kLon, 0, {}});
     EXPECT_EQ(second.result, WriteResult::Failed);
     EXPECT_EQ(second.code, WriteCode::BackupExists);
     EXPECT_EQ(second.message, "Error copying file : " + path + " (" + folder / "backup/a.jpg" +
@@ -223,7 +223,7 @@ TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
     // A copy identical to the photo is a backup already.
     const std::string same = MakeDatedPhoto(folder / "same.jpg");
     WriteBytes(folder / "backup/same.jpg", ReadBytes(same));
-    EXPECT_EQ(writer.PutFileLongLat(same, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(writer.PutFileLongLat(same, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     EXPECT_EQ(TagText(same, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(test::FolderNames(folder / "backup"),
               (std::vector<std::string>{"a.jpg", "same.jpg"}));
@@ -245,7 +245,7 @@ TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFailsAndSaysWhy) {
     for (const auto& c : cases) {
         PhotoWriter writer;
         writer.SetCopyOptions(true, c.copyFolder);
-        const WriteOutcome outcome = writer.PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Failed) << c.copyFolder;
         EXPECT_EQ(outcome.code, WriteCode::CopyFailed);
         EXPECT_EQ(outcome.message.rfind("Error copying file : " + path + " (", 0), 0u)
@@ -306,7 +306,7 @@ TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
     const std::string before = ReadBytes(path);
     const std::set<std::string> tagsBefore = ExifToolTags(path);
     const std::set<std::string> warningsBefore = ValidationWarnings(path);
-    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, -kLat, -(kLon + 0.5), -12.5).result,
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {-kLat, -(kLon + 0.5), -12.5, {}}).result,
               WriteResult::Written);
     const std::set<std::string> tagsAfter = ExifToolTags(path);
     // No new complaint about what we wrote, e.g. a reference tag without its NUL.

@@ -76,7 +76,7 @@ TEST(RealPhotos, loseNothingButTheirOldPositionWhenWritten) {
         const std::string trace = folder / "trace.txt";
         EnableTrace(trace);
         const WriteOutcome outcome = writer.PutFileLongLat(
-            written / name, DegreesToArcSeconds(47.5), DegreesToArcSeconds(-8.25), 412.5);
+            written / name, {DegreesToArcSeconds(47.5), DegreesToArcSeconds(-8.25), 412.5, {}});
         DisableTrace();
         const std::string lines = ReadBytes(trace);
         fs::remove(trace);
