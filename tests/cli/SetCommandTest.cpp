@@ -34,6 +34,16 @@ TEST(SetCommand, writesThePositionIntoEveryPhoto) {
     }
 }
 
+TEST(SetCommand, writesNoAltitudeWhenNoneIsGiven) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    const test::CliRun run = RunGeotalCli(folder.path(), {"set", "47.51", "8.25", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), "");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitudeRef"), "");
+}
+
 TEST(SetCommand, takesOptionsInEitherFormAnywhereBeforeTheDashes) {
     TempFolder folder;
     const std::string dash = MakeDatedPhoto(folder / "-x.jpg");
