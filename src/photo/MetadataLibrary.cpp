@@ -24,7 +24,8 @@ namespace geotal {
 class ExifMetadata {
 public:
     Exiv2::ExifData data;
-    std::vector<std::string> changed;  // the keys the setters gave a value, in order
+    std::vector<std::string> changed;    // the keys the setters gave a value, in order
+    std::vector<std::uint16_t> removed;  // the GPS tags taken out
     // The file the data was read from, and what else it held, for the read-back check.
     std::string source;
     Exiv2::IptcData iptc;
@@ -36,6 +37,19 @@ public:
         data[key].setValue(&value);
         if (std::find(changed.begin(), changed.end(), key) == changed.end()) {
             changed.emplace_back(key);
+        }
+        removed.erase(std::remove(removed.begin(), removed.end(), Exiv2::ExifKey(key).tag()),
+                      removed.end());
+    }
+
+    void RemoveGps(std::uint16_t tag) {
+        const Exiv2::ExifKey key(tag, "GPSInfo");
+        for (auto it = data.findKey(key); it != data.end(); it = data.findKey(key)) {
+            data.erase(it);
+        }
+        changed.erase(std::remove(changed.begin(), changed.end(), key.key()), changed.end());
+        if (std::find(removed.begin(), removed.end(), tag) == removed.end()) {
+            removed.push_back(tag);
         }
     }
 };
@@ -227,7 +241,19 @@ std::string Comparable(const Exiv2::Exifdatum& datum) {
 bool IsXmpPosition(const std::string& key) {
     return key == "Xmp.exif.GPSLatitude" || key == "Xmp.exif.GPSLongitude" ||
            key == "Xmp.exif.GPSAltitude" || key == "Xmp.exif.GPSAltitudeRef" ||
-           key == "Xmp.exif.GPSVersionID";
+           key == "Xmp.exif.GPSVersionID" || key == "Xmp.exif.GPSTimeStamp";
+}
+
+// The XMP keys of the GPS tags a write removes: the packet may have lost them or, where its form
+// could not be edited, kept them.
+std::vector<std::string> XmpKeysRemoved(const std::vector<std::uint16_t>& removed) {
+    std::vector<std::string> keys;
+    for (std::uint16_t tag : removed) {
+        if (const std::string property = XmpGpsPropertyOf(tag); !property.empty()) {
+            keys.push_back("Xmp.exif." + property);
+        }
+    }
+    return keys;
 }
 
 // Every tag as a key and the text compared; sorted, so that order does not count.
@@ -248,8 +274,11 @@ void AddTags(const Exiv2::IptcData& iptc, Tags& tags) {
 }
 
 // The XMP position follows the EXIF one; that it is still there counts, not its value.
-void AddTags(const Exiv2::XmpData& xmp, Tags& tags) {
+void AddTags(const Exiv2::XmpData& xmp, const std::vector<std::string>& removed, Tags& tags) {
     for (const Exiv2::Xmpdatum& datum : xmp) {
+        if (std::find(removed.begin(), removed.end(), datum.key()) != removed.end()) {
+            continue;
+        }
         tags.emplace_back(datum.key(), IsXmpPosition(datum.key()) ? std::string("the position")
                                                                   : datum.value().toString());
     }
@@ -264,11 +293,12 @@ std::string IccBytes(Exiv2::Image& image) {
 }
 
 Tags AllTags(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp,
-             const std::string& comment, const std::string& icc) {
+             const std::vector<std::string>& xmpRemoved, const std::string& comment,
+             const std::string& icc) {
     Tags tags;
     AddTags(exif, tags);
     AddTags(iptc, tags);
-    AddTags(xmp, tags);
+    AddTags(xmp, xmpRemoved, tags);
     tags.emplace_back("the JPEG comment", comment);
     tags.emplace_back("the colour profile", icc);
     std::sort(tags.begin(), tags.end());
@@ -333,7 +363,9 @@ bool ToTiffField(const Exiv2::Exifdatum& datum, TiffField& field) {
 
 // The changed tags as fields for the byte-level edit; false, with why, when they are not all
 // GPS tags of types it writes.
-bool ChangedGpsFields(const ExifMetadata& exif, std::vector<TiffField>& fields, std::string& why) {
+bool ChangedGps(const ExifMetadata& exif, GpsChange& change, std::string& why) {
+    std::vector<TiffField>& fields = change.fields;
+    change.removed = exif.removed;
     for (const std::string& key : exif.changed) {
         const Exiv2::Exifdatum* datum = FindIn(exif.data, key);
         TiffField field;
@@ -354,15 +386,15 @@ bool EditOnlyGps(const std::string& source, const std::string& bytes, const Exif
         why = "the EXIF data was read from another file";
         return false;
     }
-    std::vector<TiffField> fields;
-    if (!ChangedGpsFields(exif, fields, why)) {
+    GpsChange change;
+    if (!ChangedGps(exif, change, why)) {
         return false;
     }
-    if (fields.empty()) {
+    if (change.fields.empty()) {
         edited = bytes;  // nothing to change
         return true;
     }
-    const GpsEditOutcome outcome = EditJpegGps(bytes, fields, edited);
+    const GpsEditOutcome outcome = EditJpegGps(bytes, change, edited);
     if (outcome.result == GpsEditResult::Refused) {
         why = outcome.reason;
         return false;
@@ -379,11 +411,11 @@ void KeepXmpPacket(Exiv2::Image& image, const ExifMetadata* exif) {
     // First: asked for the packet otherwise, exiv2 encodes it anew from what it parsed.
     image.writeXmpFromPacket(true);
     const std::string& original = std::as_const(image).xmpPacket();
-    std::vector<TiffField> fields;
+    GpsChange change;
     std::string why;
     std::string packet;
-    if (exif != nullptr && !original.empty() && ChangedGpsFields(*exif, fields, why) &&
-        EditXmpGps(original, ToXmpGpsValues(fields), packet) == XmpEditResult::Edited) {
+    if (exif != nullptr && !original.empty() && ChangedGps(*exif, change, why) &&
+        EditXmpGps(original, ToXmpGpsValues(change), packet) == XmpEditResult::Edited) {
         image.setXmpPacket(packet);
     }
 }
@@ -494,6 +526,18 @@ int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref) {
     return PutBytes(exif, kAltitudeRef, ref == 0 ? "0" : "1");
 }
 
+int cEXIF_RemoveGPSTag(ExifMetadata* exif, std::uint16_t tag) {
+    if (exif == nullptr) {
+        return 0;
+    }
+    try {
+        exif->RemoveGps(tag);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
 int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
                    MergeWay way, Flush flush) {
@@ -562,10 +606,11 @@ int cCheckMetadata(const std::string& path, const ExifMetadata* expected, std::s
             return 0;
         }
         image->readMetadata();
+        const std::vector<std::string> xmpRemoved = XmpKeysRemoved(expected->removed);
         errorText = FirstDifference(AllTags(expected->data, expected->iptc, expected->xmp,
-                                            expected->comment, expected->icc),
+                                            xmpRemoved, expected->comment, expected->icc),
                                     AllTags(image->exifData(), image->iptcData(), image->xmpData(),
-                                            image->comment(), IccBytes(*image)));
+                                            xmpRemoved, image->comment(), IccBytes(*image)));
         return errorText.empty() ? 1 : 0;
     } catch (const std::exception& error) {
         errorText = std::string("cannot be read back: ") + error.what();

@@ -2,6 +2,7 @@
 // set the date and GPS tags through them, and write a copy of the photo with changed metadata.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -50,6 +51,8 @@ int cEXIF_PutGPSLatitudeRef(ExifMetadata* exif, const std::string& ref);   // "N
 int cEXIF_PutGPSLongitudeRef(ExifMetadata* exif, const std::string& ref);  // "E" or "W"
 int cEXIF_PutGPSAltitude(ExifMetadata* exif, double altitude);             // not negative
 int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref);                  // 0 above, 1 below
+// Takes the GPS tag out of the handle, where it is; nonzero also when it was not there.
+int cEXIF_RemoveGPSTag(ExifMetadata* exif, std::uint16_t tag);
 
 enum class MergeWay {
     // When the handle was read from source and only GPS tags were set: source's bytes with

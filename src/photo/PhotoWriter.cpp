@@ -30,7 +30,7 @@ struct GpsTags {
     DmsParts latitude, longitude;
     const char* latitudeRef = "N";
     const char* longitudeRef = "E";
-    std::optional<double> altitude;  // none leaves the photo's altitude tags as they are
+    std::optional<double> altitude;  // none takes the photo's altitude tags out
     int altitudeRef = 0;             // 0 above sea level, 1 below
 };
 
@@ -47,6 +47,19 @@ GpsTags ToGpsTags(const GeoPosition& position) {
     return tags;
 }
 
+constexpr std::uint16_t kGpsAltitudeRef = 5;
+constexpr std::uint16_t kGpsAltitude = 6;
+
+// An old altitude beside a new position would place the photo at a height it was never at.
+bool PutAltitude(ExifMetadata* exif, const GpsTags& tags) {
+    if (!tags.altitude) {
+        return cEXIF_RemoveGPSTag(exif, kGpsAltitudeRef) != 0 &&
+               cEXIF_RemoveGPSTag(exif, kGpsAltitude) != 0;
+    }
+    return cEXIF_PutGPSAltitude(exif, *tags.altitude) != 0 &&
+           cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
+}
+
 bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
     // In this order, stopping at the first that fails.
     return cEXIF_PutGPSVersion(exif, "2200") != 0 &&
@@ -55,9 +68,7 @@ bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
            cEXIF_PutGPSLongitude(exif, tags.longitude.degrees, tags.longitude.minutes,
                                  tags.longitude.seconds) != 0 &&
            cEXIF_PutGPSLatitudeRef(exif, tags.latitudeRef) != 0 &&
-           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 &&
-           (!tags.altitude || (cEXIF_PutGPSAltitude(exif, *tags.altitude) != 0 &&
-                               cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0));
+           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 && PutAltitude(exif, tags);
 }
 
 const WriteOutcome kGoOn = {WriteResult::Written, WriteCode::None, {}};

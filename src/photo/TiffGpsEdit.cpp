@@ -83,15 +83,16 @@ struct OldGps {
     bool located = true;        // whether every value's place is known
 };
 
-bool IsWritten(std::uint16_t tag, const std::vector<TiffField>& fields) {
-    return std::any_of(fields.begin(), fields.end(),
-                       [tag](const TiffField& field) { return field.tag == tag; });
+// Whether the change gives the tag a new value or takes it out.
+bool IsReplaced(std::uint16_t tag, const GpsChange& change) {
+    return std::any_of(change.fields.begin(), change.fields.end(),
+                       [tag](const TiffField& field) { return field.tag == tag; }) ||
+           std::find(change.removed.begin(), change.removed.end(), tag) != change.removed.end();
 }
 
 // False when there is no directory at offset. An entry whose value cannot be found (an
 // unknown type, an offset past the end) is kept as it is: no worse than it was.
-bool ReadOldGps(const Tiff& tiff, std::size_t offset, const std::vector<TiffField>& fields,
-                OldGps& old) {
+bool ReadOldGps(const Tiff& tiff, std::size_t offset, const GpsChange& change, OldGps& old) {
     Directory directory;
     if (!ReadDirectory(tiff, offset, directory)) {
         return false;
@@ -106,7 +107,7 @@ bool ReadOldGps(const Tiff& tiff, std::size_t offset, const std::vector<TiffFiel
             old.ranges.push_back(*range);
         }
         const std::uint16_t tag = tiff.U16(at);
-        if (!IsWritten(tag, fields)) {
+        if (!IsReplaced(tag, change)) {
             KeptEntry kept{tag, std::string(tiff.data.substr(at, kEntrySize)), {}};
             if (range) {
                 kept.value = tiff.data.substr(range->begin, range->end - range->begin);
@@ -280,8 +281,9 @@ bool CheckFields(const std::vector<TiffField>& fields, std::string& why) {
 
 }  // namespace
 
-TiffEditResult EditTiffGps(std::string_view data, const std::vector<TiffField>& fields,
-                           std::string& edited, std::string& why) {
+TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::string& edited,
+                           std::string& why) {
+    const std::vector<TiffField>& fields = change.fields;
     Tiff tiff{data};
     Directory ifd0;
     if (!CheckFields(fields, why) || !ReadHeader(tiff, ifd0, why)) {
@@ -303,7 +305,7 @@ TiffEditResult EditTiffGps(std::string_view data, const std::vector<TiffField>& 
         // is made to point at the new directory, with nothing to keep from the old.
         wholePointer = (type != kLongType && type != kSignedLongType && type != kIfdType) ||
                        tiff.U32(*pointerEntry + 4) != 1 ||
-                       !ReadOldGps(tiff, tiff.U32(*pointerEntry + 8), fields, old);
+                       !ReadOldGps(tiff, tiff.U32(*pointerEntry + 8), change, old);
         if (wholePointer) {
             old = OldGps{};
         } else if (old.located) {
