@@ -4,6 +4,7 @@
 
 #include "photo/PhotoFile.h"
 #include "photo/PhotoPaths.h"
+#include "support/TraceLog.h"
 
 namespace geotal {
 
@@ -28,6 +29,7 @@ bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
 }
 
 void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+    Trace("Start PutFileLongLat");
     const std::string photo = FollowLinks(path);
     if (SharesTemporaryName(photo)) {
         Commit();
@@ -77,6 +79,7 @@ void PhotoBatch::Commit() {
 
 void PhotoBatch::Report(std::size_t ticket, const WriteOutcome& outcome) {
     TraceFailure(outcome);
+    Trace("End PutFileLongLat");
     if (done_) {
         done_(ticket, outcome);
     }

@@ -41,7 +41,9 @@ public:
     PhotoBatch& operator=(const PhotoBatch&) = delete;
 
     // Writes the photo's new file. A failure is reported at once; a success when the batch
-    // that holds the photo is committed, which happens here when the batch is full.
+    // that holds the photo is committed, which happens here when the batch is full. The trace
+    // shows "Start PutFileLongLat" here and "End PutFileLongLat" when the photo is reported, so
+    // in a batch the photos' starts come first and their ends at the commit.
     void Add(std::size_t ticket, const std::string& path, const GeoPosition& position);
 
     // Flushes the pending new files, swaps each in, flushes their folders and reports them.

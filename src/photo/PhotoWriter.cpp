@@ -209,14 +209,12 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
 }
 
 WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const GeoPosition& position) {
-    Trace("Start PutFileLongLat");
     WriteOutcome outcome;
     {
         PhotoBatch batch(*this,
                          [&outcome](std::size_t, const WriteOutcome& done) { outcome = done; });
         batch.Add(0, path, position);
     }  // the batch of one is committed as it goes
-    Trace("End PutFileLongLat");
     return outcome;
 }
 

@@ -11,6 +11,7 @@
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoPaths.h"
 #include "photo/PhotoUpdate.h"
+#include "support/TraceLog.h"
 
 namespace geotal {
 namespace {
@@ -120,6 +121,36 @@ TEST(PhotoBatch, keepsPhotosThatShareATemporaryNameApart) {
     EXPECT_NE(ReadBytes(ac).find("tail of a.c"), std::string::npos);
     EXPECT_EQ(ReadBytes(ab).find("tail of a.c"), std::string::npos);
     EXPECT_FALSE(HasTemporaryFile(folder.path()));
+}
+
+// The trace is read photo by photo: each write, failed or not, begins and ends there.
+TEST(PhotoBatch, tracesTheStartAndEndOfEachPhotosWrite) {
+    TempFolder folder;
+    const std::vector<std::string> paths = {
+        MakeDatedPhoto(folder / "a.jpg"), folder / "missing.jpg", MakeDatedPhoto(folder / "c.jpg")};
+    EnableTrace(folder / "trace.txt");
+    {
+        PhotoWriter writer;
+        PhotoBatch batch(writer, {});
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            batch.Add(i, paths[i], {kLat, kLon, {}, {}});
+        }
+    }
+    DisableTrace();
+    const std::string trace = ReadBytes(folder / "trace.txt");
+    int open = 0;
+    int ended = 0;
+    for (std::size_t at = 0; (at = trace.find("-> ", at)) != std::string::npos; ++at) {
+        const std::string line = trace.substr(at + 3, trace.find("\r\n", at) - at - 3);
+        if (line == "Start PutFileLongLat") {
+            ++open;
+        } else if (line == "End PutFileLongLat") {
+            EXPECT_GT(open, ended) << "an end without its start";
+            ++ended;
+        }
+    }
+    EXPECT_EQ(open, 3);
+    EXPECT_EQ(ended, 3);
 }
 
 TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
