@@ -77,6 +77,8 @@ constexpr const char* kLongitude = "Exif.GPSInfo.GPSLongitude";
 constexpr const char* kLongitudeRef = "Exif.GPSInfo.GPSLongitudeRef";
 constexpr const char* kAltitude = "Exif.GPSInfo.GPSAltitude";
 constexpr const char* kAltitudeRef = "Exif.GPSInfo.GPSAltitudeRef";
+constexpr const char* kTimeStamp = "Exif.GPSInfo.GPSTimeStamp";
+constexpr const char* kDateStamp = "Exif.GPSInfo.GPSDateStamp";
 
 // exiv2 writes warnings about damaged files to stderr; damaged files are expected here.
 void SilenceLibrary() {
@@ -524,6 +526,32 @@ int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref) {
         return 0;
     }
     return PutBytes(exif, kAltitudeRef, ref == 0 ? "0" : "1");
+}
+
+int cEXIF_PutGPSDateStamp(ExifMetadata* exif, const std::string& date) {
+    const bool shaped = date.size() == 10 && date[4] == ':' && date[7] == ':' &&
+                        std::all_of(date.begin(), date.end(),
+                                    [](char c) { return c == ':' || (c >= '0' && c <= '9'); });
+    if (exif == nullptr || !shaped) {
+        return 0;
+    }
+    try {
+        Exiv2::AsciiValue value;  // with its NUL, as for the references
+        if (value.read(date) != 0) {
+            return 0;
+        }
+        exif->Set(kDateStamp, value);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int cEXIF_PutGPSTimeStamp(ExifMetadata* exif, double hours, double minutes, double seconds) {
+    if (!(hours < 24 && minutes < 60 && seconds < 61)) {
+        return 0;
+    }
+    return PutRationals(exif, kTimeStamp, {hours, minutes, seconds});
 }
 
 int cEXIF_RemoveGPSTag(ExifMetadata* exif, std::uint16_t tag) {

@@ -51,6 +51,8 @@ int cEXIF_PutGPSLatitudeRef(ExifMetadata* exif, const std::string& ref);   // "N
 int cEXIF_PutGPSLongitudeRef(ExifMetadata* exif, const std::string& ref);  // "E" or "W"
 int cEXIF_PutGPSAltitude(ExifMetadata* exif, double altitude);             // not negative
 int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref);                  // 0 above, 1 below
+int cEXIF_PutGPSDateStamp(ExifMetadata* exif, const std::string& date);  // "2010:01:31", UTC
+int cEXIF_PutGPSTimeStamp(ExifMetadata* exif, double hours, double minutes, double seconds);
 // Takes the GPS tag out of the handle, where it is; nonzero also when it was not there.
 int cEXIF_RemoveGPSTag(ExifMetadata* exif, std::uint16_t tag);
 

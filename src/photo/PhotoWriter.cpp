@@ -2,8 +2,11 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include "photo/FileAttributes.h"
@@ -13,6 +16,7 @@
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoFile.h"
 #include "support/Angles.h"
+#include "support/DateTime.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -30,9 +34,22 @@ struct GpsTags {
     DmsParts latitude, longitude;
     const char* latitudeRef = "N";
     const char* longitudeRef = "E";
-    std::optional<double> altitude;  // none takes the photo's altitude tags out
-    int altitudeRef = 0;             // 0 above sea level, 1 below
+    std::optional<double> altitude;   // none takes the photo's altitude tags out
+    int altitudeRef = 0;              // 0 above sea level, 1 below
+    std::optional<CalendarTime> fix;  // UTC; none takes the photo's time and date stamps out
 };
+
+// A fix time EXIF can hold: a real moment of a four-digit year, to the nearest second.
+std::optional<CalendarTime> FixStamp(std::optional<double> fixTime) {
+    if (!fixTime || *fixTime == 0 || !std::isfinite(*fixTime)) {
+        return std::nullopt;
+    }
+    const CalendarTime time = FromOleDate(*fixTime);
+    if (time.year < 1 || !IsValidCalendarTime(time)) {
+        return std::nullopt;
+    }
+    return time;
+}
 
 GpsTags ToGpsTags(const GeoPosition& position) {
     GpsTags tags;
@@ -44,11 +61,23 @@ GpsTags ToGpsTags(const GeoPosition& position) {
         tags.altitudeRef = *position.altitude < 0 ? 1 : 0;
         tags.altitude = std::fabs(*position.altitude);
     }
+    tags.fix = FixStamp(position.fixTime);
     return tags;
 }
 
 constexpr std::uint16_t kGpsAltitudeRef = 5;
 constexpr std::uint16_t kGpsAltitude = 6;
+constexpr std::uint16_t kGpsTimeStamp = 7;
+constexpr std::uint16_t kGpsDateStamp = 29;
+
+// The GPS tags that describe the fix a position came from rather than the place or the camera:
+// the receiver's state and accuracy (satellites, status, measure mode, DOP, differential,
+// positioning error, how it was processed), its motion (speed, track), the datum of its
+// coordinates, an area's name and a destination measured from it. Beside a new position they
+// would describe a fix the photo no longer has. The image direction describes the camera and
+// stays, as do tags beyond the standard's, whose meaning is not known here.
+constexpr std::uint16_t kFixTags[] = {8,  9,  10, 11, 12, 13, 14, 15, 18, 19, 20,
+                                      21, 22, 23, 24, 25, 26, 27, 28, 30, 31};
 
 // An old altitude beside a new position would place the photo at a height it was never at.
 bool PutAltitude(ExifMetadata* exif, const GpsTags& tags) {
@@ -60,6 +89,25 @@ bool PutAltitude(ExifMetadata* exif, const GpsTags& tags) {
            cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
 }
 
+// The fix's UTC date and time, as other geotaggers write them; without a fix time, the old
+// stamps go, as they belonged to the old position.
+bool PutFixTime(ExifMetadata* exif, const GpsTags& tags) {
+    if (!tags.fix) {
+        return cEXIF_RemoveGPSTag(exif, kGpsTimeStamp) != 0 &&
+               cEXIF_RemoveGPSTag(exif, kGpsDateStamp) != 0;
+    }
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d:%02d:%02d", tags.fix->year, tags.fix->month,
+                  tags.fix->day);
+    return cEXIF_PutGPSTimeStamp(exif, tags.fix->hour, tags.fix->minute, tags.fix->second) != 0 &&
+           cEXIF_PutGPSDateStamp(exif, date) != 0;
+}
+
+bool RemoveOldFix(ExifMetadata* exif) {
+    return std::all_of(std::begin(kFixTags), std::end(kFixTags),
+                       [exif](std::uint16_t tag) { return cEXIF_RemoveGPSTag(exif, tag) != 0; });
+}
+
 bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
     // In this order, stopping at the first that fails.
     return cEXIF_PutGPSVersion(exif, "2200") != 0 &&
@@ -68,7 +116,8 @@ bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
            cEXIF_PutGPSLongitude(exif, tags.longitude.degrees, tags.longitude.minutes,
                                  tags.longitude.seconds) != 0 &&
            cEXIF_PutGPSLatitudeRef(exif, tags.latitudeRef) != 0 &&
-           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 && PutAltitude(exif, tags);
+           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 && PutAltitude(exif, tags) &&
+           PutFixTime(exif, tags) && RemoveOldFix(exif);
 }
 
 const WriteOutcome kGoOn = {WriteResult::Written, WriteCode::None, {}};

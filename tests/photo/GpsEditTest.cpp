@@ -151,6 +151,15 @@ TEST(ToXmpGpsValues, givesXmpsFormsOfTheFields) {
     EXPECT_EQ(other.longitude, "8,15.0041666667E");
     EXPECT_EQ(other.altitude, "");
     EXPECT_EQ(other.version, "");
+    EXPECT_EQ(other.timeStamp, "");
+    // The fix's date and time in one; the properties of removed tags, each once.
+    const XmpGpsValues fix = ToXmpGpsValues(
+        {{{0x0007, TiffType::Rational, {9, 1, 5, 1, 61, 2}},
+          {0x001D, TiffType::Ascii, {'2', '0', '1', '0', ':', '0', '1', ':', '3', '1', 0}}},
+         {5, 6, 12, 13, 19, 20, 16 + 100}});
+    EXPECT_EQ(fix.timeStamp, "2010-01-31T09:05:30.5Z");
+    EXPECT_EQ(fix.removed, (std::vector<std::string>{"GPSAltitudeRef", "GPSAltitude", "GPSSpeedRef",
+                                                     "GPSSpeed", "GPSDestLatitude"}));
 }
 
 TEST(EditXmpGps, setsOnlyThePositionPropertiesThePacketHolds) {
@@ -159,6 +168,8 @@ TEST(EditXmpGps, setsOnlyThePositionPropertiesThePacketHolds) {
     values.longitude = "8,15.0W";
     values.altitude = "25/2";
     values.altitudeRef = "1";
+    values.timeStamp = "2010-01-31T09:05:30Z";
+    values.removed = {"GPSSpeed", "GPSSpeedRef"};
     const std::string ns = " xmlns:exif=\"http://ns.adobe.com/exif/1.0/\"";
     struct Case {
         const char* name;
@@ -183,6 +194,14 @@ TEST(EditXmpGps, setsOnlyThePositionPropertiesThePacketHolds) {
          "<e:GPSAltitudeRef>1</e:GPSAltitudeRef><e:GPSAltitude>25/2</e:GPSAltitude></d>"},
         {"the name in text", "<d" + ns + " exif:GPSLatitude='1,2N'>exif:GPSLongitude</d>",
          XmpEditResult::Edited, "<d" + ns + " exif:GPSLatitude='47,30.6S'>exif:GPSLongitude</d>"},
+        {"the old fix's properties taken out, the time stamp set",
+         "<d" + ns +
+             " exif:GPSLatitude='1N' exif:GPSSpeed='3'\n   exif:GPSTimeStamp='2001'>\n"
+             "  <exif:GPSSpeedRef>K</exif:GPSSpeedRef>\n  <exif:GPSSpeedX>K</exif:GPSSpeedX>\n</d>",
+         XmpEditResult::Edited,
+         "<d" + ns +
+             " exif:GPSLatitude='47,30.6S'\n   exif:GPSTimeStamp='2010-01-31T09:05:30Z'>"
+             "\n  <exif:GPSSpeedX>K</exif:GPSSpeedX>\n</d>"},
         {"a structure", "<d" + ns + "><exif:GPSLatitude rdf:parseType='Resource'/></d>",
          XmpEditResult::UnknownForm, ""},
         {"padding takes up the growth",
