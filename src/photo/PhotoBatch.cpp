@@ -55,7 +55,7 @@ void PhotoBatch::Commit() {
     for (const Pending& pending : pending_) {
         newNames.push_back(pending.prepared.newName);
     }
-    const std::vector<int> flushErrors = FlushFiles(newNames, limits_.flushWay);
+    const std::vector<int> flushErrors = limits_.flush(newNames);
     std::vector<WriteOutcome> outcomes;
     std::set<std::string> folders;
     for (std::size_t i = 0; i < pending_.size(); ++i) {

@@ -46,11 +46,6 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string ExtensionOf(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    return dot == std::string::npos ? path : path.substr(dot + 1);
-}
-
 std::string BaseNameOf(const std::string& path) {
     const std::string name = FileNameOf(path);
     const std::size_t dot = name.find('.');

@@ -9,8 +9,6 @@ namespace geotal {
 std::string FileNameOf(const std::string& path);
 // The text before the last "/"; empty if there is none.
 std::string FolderOf(const std::string& path);
-// The text after the last "." of the whole path; the whole text if there is none.
-std::string ExtensionOf(const std::string& path);
 // The file name cut before its first "."; empty if the name has no dot.
 std::string BaseNameOf(const std::string& path);
 

@@ -27,7 +27,6 @@ enum class WriteCode : int {
     MergeFailed = 5,
     RenameOldFailed = 6,  // the old temporary name holds a file left by an interrupted update
     RenameNewFailed = 7,
-    DeleteOldFailed = 8,    // not given since the swap became a single rename
     CopyFailed = 9,         // the backup copy was asked for and could not be made
     BackupExists = 10,      // a different file already has the backup's name
     RepairFailed = 11,      // what an interrupted update left could not be finished or undone

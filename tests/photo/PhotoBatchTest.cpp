@@ -159,7 +159,7 @@ TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
     for (int i = 0; i < 5; ++i) {
         paths.push_back(MakeDatedPhoto(folder / ("p" + std::to_string(i) + ".jpg")));
     }
-    for (const BatchLimits limits : {BatchLimits{1u << 30, 2}, BatchLimits{1, 100}}) {
+    for (const BatchLimits& limits : {BatchLimits{1u << 30, 2}, BatchLimits{1, 100}}) {
         Outcomes outcomes;
         PhotoWriter writer;
         PhotoBatch batch(writer, outcomes.Sink(), limits);
