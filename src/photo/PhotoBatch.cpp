@@ -16,12 +16,13 @@ PhotoBatch::~PhotoBatch() {
 }
 
 bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
-    // By file name alone: a.b.jpg and a.c.jpg share a_newGeotal.jpg, and the same folder can
-    // be spelt two ways. Committing early costs a flush; a repair removing a pending file, or
-    // one photo's new file renamed over another, would cost a photo.
+    // By file name alone: a.b.jpg and a.c.jpg share a_newGeotal.jpg, the same folder can be
+    // spelt two ways, and on a memory card IMG_1.JPG and IMG_1.x.jpg share IMG_1_newGeotal.jpg
+    // as the card ignores case. Committing early costs a flush; a repair removing a pending
+    // file, or one photo's new file renamed over another, would cost a photo.
     const std::string name = FileNameOf(TemporaryNameOf(photo, "_newGeotal"));
     for (const Pending& pending : pending_) {
-        if (FileNameOf(pending.prepared.newName) == name) {
+        if (MayNameTheSameFile(FileNameOf(pending.prepared.newName), name)) {
             return true;
         }
     }

@@ -19,6 +19,11 @@ std::string BaseNameOf(const std::string& path);
 // a fingerprint of the whole name.
 std::string TemporaryNameOf(const std::string& path, const std::string& marker);
 
+// Whether two file names may name one file where the file system folds names: FAT and exFAT
+// (memory cards) ignore case, also of letters beyond ASCII, and FAT drops trailing dots and
+// spaces. Errs towards yes: any letter beyond ASCII may fold into any other letter.
+bool MayNameTheSameFile(const std::string& a, const std::string& b);
+
 // Whether a file name is one of the temporary names above (the marker before a dot or at the
 // end).
 bool IsTemporaryName(const std::string& name);

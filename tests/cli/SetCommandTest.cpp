@@ -144,6 +144,27 @@ TEST(SetCommand, writesOnAFileSystemWithoutHardLinksOrPermissions) {
     EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
 }
 
+// On a memory card IMG_0001.JPG and IMG_0001.edited.jpg share one temporary name, as the card
+// ignores case: neither may take the other's place or lose its pending new file.
+TEST(SetCommand, keepsPhotosApartWhoseTemporaryNamesDifferInCaseAlone) {
+    TempFolder folder;
+    const std::string camera = MakeDatedPhoto(folder / "IMG_0001.JPG");
+    const std::string edited = MakeDatedPhoto(folder / "IMG_0001.edited.jpg");
+    WriteBytes(edited, ReadBytes(edited) + "the edited one");
+    const test::CliRun run = test::RunProgram(
+        folder.path(), test::OnFatLikeFileSystem({"set", "47.51", "8.25", camera, edited}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    for (const std::string& photo : {camera, edited}) {
+        EXPECT_EQ(TagText(photo, "Exif.GPSInfo.GPSLatitudeRef"), "N") << photo;
+    }
+    EXPECT_EQ(ReadBytes(camera).find("the edited one"), std::string::npos);
+    EXPECT_NE(ReadBytes(edited).find("the edited one"), std::string::npos);
+    EXPECT_EQ(
+        test::FolderNames(folder.path()),
+        (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.edited.jpg", "cli.err", "cli.out"}));
+}
+
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");

@@ -27,6 +27,25 @@ TEST(PhotoPaths, splitsPathsIntoTheirPieces) {
     }
 }
 
+TEST(PhotoPaths, takesNamesAsMeetingWhereACaseBlindFileSystemWouldFoldThemTogether) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool meet;
+    };
+    const Case cases[] = {
+        {"IMG_1_newGeotal.JPG", "IMG_1_newGeotal.jpg", true},
+        {"a_newGeotal.jpg", "a_newGeotal.jpg. . ", true},              // FAT drops these
+        {"\xc3\x96l_newGeotal.jpg", "\xc3\xb6l_newGeotal.jpg", true},  // Ö and ö
+        {"\xc3\x96l_newGeotal.jpg", "x\xc3\xb6l_newGeotal.jpg", false},
+        {"IMG_1_newGeotal.jpg", "IMG_2_newGeotal.jpg", false},
+        {"a_newGeotal.jpg", "a_newGeotal.jpeg", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MayNameTheSameFile(c.a, c.b), c.meet) << c.a << " " << c.b;
+    }
+}
+
 TEST(PhotoPaths, formsTemporaryNamesBesideThePhoto) {
     struct Case {
         const char* path;
