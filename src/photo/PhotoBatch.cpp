@@ -32,6 +32,12 @@ bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
 void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
     Trace("Start PutFileLongLat");
     const std::string photo = FollowLinks(path);
+    if (std::string why; !locks_.Lock(FolderOf(photo), why)) {
+        // The whole run is refused, once, rather than each of its photos.
+        Report(ticket, {WriteResult::StopRun, WriteCode::FolderBusy,
+                        "Error writing file : " + path + " (" + why + ")\n"});
+        return;
+    }
     if (SharesTemporaryName(photo)) {
         Commit();
     }

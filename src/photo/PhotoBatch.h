@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "photo/FlushFiles.h"
+#include "photo/FolderLocks.h"
 #include "photo/PhotoWriter.h"
 
 namespace geotal {
@@ -31,7 +32,8 @@ using OutcomeSink = std::function<void(std::size_t ticket, const WriteOutcome& o
 // flushed to disk first, then each one is renamed over its photo, then each folder is flushed.
 // A photo is therefore replaced only by a new file already on disk, and holds its old or its
 // new content whenever the process stops. A photo that fails leaves the others of its batch to
-// be written and stays as it was.
+// be written and stays as it was. Each photo's folder is locked against other runs first; a
+// folder another run holds fails its photos with a message that says so.
 class PhotoBatch {
 public:
     PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits = {});
@@ -61,6 +63,7 @@ private:
 
     PhotoWriter& writer_;
     OutcomeSink done_;
+    FolderLocks locks_;  // every folder the batch wrote into, held until it is destroyed
     BatchLimits limits_;
     std::vector<Pending> pending_;
     std::size_t pendingBytes_ = 0;

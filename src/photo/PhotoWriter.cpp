@@ -181,6 +181,23 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
 }  // namespace
 
 WriteOutcome SwapInPrepared(const PreparedPhoto& prepared) {
+    const std::optional<FileIdentity> newFile = IdentityOf(prepared.newName);
+    if (!newFile || !IsSameUnchanged(*newFile, prepared.newFile)) {
+        return Failure(WriteCode::NewFileTaken,
+                       "Error renaming new file : " + prepared.path + " (" + prepared.newName +
+                           " is no longer the file written for it: another program replaced "
+                           "or changed it; the photo was left as it was)\n");
+    }
+    const std::optional<FileIdentity> photo = IdentityOf(prepared.photo);
+    if (!photo || !IsSameUnchanged(*photo, prepared.photoBefore)) {
+        RemoveFile(prepared.newName);
+        return Failure(WriteCode::ChangedMeanwhile,
+                       "Error writing file : " + prepared.path +
+                           (photo ? " (changed by another program while being updated; it was "
+                                    "left as that program made it)\n"
+                                  : " (removed by another program while being updated; it was "
+                                    "not made anew)\n"));
+    }
     if (!ReplaceWith(prepared.newName, prepared.photo)) {
         RemoveFile(prepared.newName);
         return Failure(WriteCode::RenameNewFailed,
@@ -275,6 +292,8 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
     if (WriteOutcome refused = RefuseUnchangeable(path, photo); refused.code != WriteCode::None) {
         return refused;
     }
+    // Before anything reads it: a change made while it is read must show at the swap too.
+    const std::optional<FileIdentity> photoBefore = IdentityOf(photo);
     if (copyFiles_) {
         if (WriteOutcome backup = Backup(path, photo, copyFolder_);
             backup.code != WriteCode::None) {
@@ -333,10 +352,15 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
         return Failure(WriteCode::AttributesFailed,
                        "Error copying owner and attributes : " + path + " (" + error + ")\n");
     }
-    struct stat status {};
-    prepared = {
-        path, photo, newName,
-        ::stat(newName.c_str(), &status) == 0 ? static_cast<std::size_t>(status.st_size) : 0};
+    const std::optional<FileIdentity> newFile = IdentityOf(newName);
+    if (!photoBefore || !newFile) {
+        RemoveFile(newName);
+        return Failure(
+            WriteCode::ChangedMeanwhile,
+            "Error writing file : " + path + " (removed by another program while being updated)\n");
+    }
+    prepared = {path,         photo,   newName, static_cast<std::size_t>(newFile->size),
+                *photoBefore, *newFile};
     return kGoOn;
 }
 

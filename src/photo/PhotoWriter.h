@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "photo/FileIdentity.h"
 #include "photo/PhotoPaths.h"
 #include "support/GeoPosition.h"
 
@@ -34,6 +35,9 @@ enum class WriteCode : int {
     SeveralNames = 13,      // the photo has hard links that a new file would part it from
     AttributesFailed = 14,  // the new file could not get the photo's owner, mode or attributes
     CheckFailed = 15,       // the new file did not read back with the photo's tags and position
+    ChangedMeanwhile = 16,  // another program changed or removed the photo before the swap
+    FolderBusy = 17,        // another run holds the photo's folder
+    NewFileTaken = 18,      // the new file's name no longer holds the file written for it
 };
 
 struct WriteOutcome {
@@ -69,10 +73,15 @@ struct PreparedPhoto {
     std::string photo;    // the file behind path's links, which the new file replaces
     std::string newName;  // the new file beside it
     std::size_t bytes = 0;
+    FileIdentity photoBefore;  // the photo as it was before it was read
+    FileIdentity newFile;      // the new file as it was written and checked
 };
 
 // Puts a prepared new file, already flushed to disk, under its photo's name in one rename; a
-// new file that could not be put there is removed.
+// new file that could not be put there is removed. Only while the photo is still the file that
+// was read, and the new name still holds the file written: a photo another program changed or
+// removed meanwhile is left as it is (never recreated), and a file another program put under
+// the new name is neither renamed nor removed.
 WriteOutcome SwapInPrepared(const PreparedPhoto& prepared);
 
 // The failure of a prepared photo whose new file could not be flushed (error is the errno);

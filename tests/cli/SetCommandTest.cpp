@@ -1,4 +1,7 @@
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +166,19 @@ TEST(SetCommand, keepsPhotosApartWhoseTemporaryNamesDifferInCaseAlone) {
     EXPECT_EQ(
         test::FolderNames(folder.path()),
         (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.edited.jpg", "cli.err", "cli.out"}));
+}
+
+TEST(SetCommand, refusesAFolderThatAnotherRunHoldsAndSaysSo) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(photo);
+    const int held = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const test::CliRun run = RunGeotalCli(folder.path(), {"set", "47.51", "8.25", photo});
+    ::close(held);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("another run of Geotal is updating"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(photo), before);
 }
 
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {

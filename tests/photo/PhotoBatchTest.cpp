@@ -153,6 +153,67 @@ TEST(PhotoBatch, tracesTheStartAndEndOfEachPhotosWrite) {
     EXPECT_EQ(ended, 3);
 }
 
+// Between a photo's preparation and its batch's commit, another program may change the photo,
+// remove it, or put its own file under the new file's name.
+TEST(PhotoBatch, swapsInOnlyTheFileItWroteOverThePhotoItRead) {
+    TempFolder folder;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i) {
+        paths.push_back(MakeDatedPhoto(folder / ("p" + std::to_string(i) + ".jpg")));
+    }
+    const std::string pending2 = TemporaryNameOf(paths[2], "_newGeotal");
+    const std::string before2 = ReadBytes(paths[2]);
+    Outcomes outcomes;
+    PhotoWriter writer;
+    {
+        PhotoBatch batch(writer, outcomes.Sink());
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            batch.Add(i, paths[i], {kLat, kLon, {}, {}});
+        }
+        ASSERT_TRUE(outcomes.byTicket.empty()) << "all pending";
+        WriteBytes(paths[0], ReadBytes(paths[0]) + "keywords");
+        ASSERT_EQ(::unlink(paths[1].c_str()), 0);
+        ASSERT_EQ(::unlink(pending2.c_str()), 0);
+        WriteBytes(pending2, "another program's file");
+    }
+    EXPECT_EQ(outcomes.byTicket[0].code, WriteCode::ChangedMeanwhile);
+    EXPECT_NE(ReadBytes(paths[0]).find("keywords"), std::string::npos);
+    EXPECT_EQ(TagText(paths[0], "Exif.GPSInfo.GPSLatitudeRef"), "");
+    EXPECT_EQ(outcomes.byTicket[1].code, WriteCode::ChangedMeanwhile);
+    EXPECT_FALSE(test::Exists(paths[1])) << "a removed photo is not made anew";
+    EXPECT_EQ(outcomes.byTicket[2].code, WriteCode::NewFileTaken);
+    EXPECT_EQ(ReadBytes(paths[2]), before2);
+    EXPECT_EQ(ReadBytes(pending2), "another program's file");
+    EXPECT_EQ(outcomes.byTicket[3].result, WriteResult::Written);
+    EXPECT_EQ(TagText(paths[3], "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    for (std::size_t i : {0, 1}) {
+        EXPECT_NE(outcomes.byTicket[i].message.find("another program"), std::string::npos);
+    }
+}
+
+TEST(PhotoBatch, refusesAFolderThatAnotherRunIsUpdating) {
+    TempFolder folder;
+    const std::string a = MakeDatedPhoto(folder / "a.jpg");
+    const std::string b = MakeDatedPhoto(folder / "b.jpg");
+    const std::string bBefore = ReadBytes(b);
+    PhotoWriter writer;
+    Outcomes first;
+    Outcomes second;
+    {
+        PhotoBatch running(writer, first.Sink());
+        running.Add(0, a, {kLat, kLon, {}, {}});
+        PhotoBatch other(writer, second.Sink());
+        other.Add(0, folder.path() + "/./b.jpg", {kLat, kLon, {}, {}});  // spelt another way
+        EXPECT_EQ(second.byTicket[0].code, WriteCode::FolderBusy);
+        EXPECT_EQ(second.byTicket[0].result, WriteResult::StopRun);
+        EXPECT_NE(second.byTicket[0].message.find("another run of Geotal"), std::string::npos);
+        EXPECT_EQ(ReadBytes(b), bBefore);
+    }
+    EXPECT_EQ(first.byTicket[0].result, WriteResult::Written);
+    EXPECT_EQ(PhotoWriter().PutFileLongLat(b, {kLat, kLon, {}, {}}).result, WriteResult::Written)
+        << "free again once the first run ended";
+}
+
 TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
     TempFolder folder;
     std::vector<std::string> paths;
