@@ -138,12 +138,16 @@ std::optional<std::size_t> EndOfData(const Tiff& tiff, const Directory& ifd0,
     if (ifd0.End() > start) {
         return std::nullopt;
     }
+    // A next directory past the end of the data is none that any reader finds.
     const std::uint32_t next = tiff.U32(ifd0.EntryAt(ifd0.count));
-    if (next >= start) {
+    if (next >= start && next < tiff.data.size()) {
         return std::nullopt;
     }
     for (std::size_t i = 0; i < ifd0.count; ++i) {
         const std::size_t at = ifd0.EntryAt(i);
+        if (TiffTypeSize(tiff.U16(at + 2)) == 0) {
+            continue;  // no reader takes a value of an unknown type from anywhere
+        }
         std::optional<Range> range;
         if (!ValueRange(tiff, at, range) || (range && range->end > start)) {
             return std::nullopt;
@@ -153,6 +157,26 @@ std::optional<std::size_t> EndOfData(const Tiff& tiff, const Directory& ifd0,
         }
     }
     return start;
+}
+
+bool Overlaps(const Range& a, const Range& b) {
+    return a.begin < b.end && b.begin < a.end;
+}
+
+// Zeroes the old GPS directory and its values where they stay in the data: nothing points at
+// them any more, and a position the user replaced or removed must not remain in the file.
+void EraseOldGps(std::string& out, const OldGps& old, const Directory& ifd0) {
+    if (!old.located) {
+        return;  // a value whose place is unknown might share bytes with anything
+    }
+    const Range header{0, 8};
+    const Range ifd0Table{ifd0.offset, ifd0.End()};
+    for (const Range& range : old.ranges) {
+        if (range.end <= out.size() && !Overlaps(range, header) && !Overlaps(range, ifd0Table)) {
+            std::fill(out.begin() + static_cast<std::ptrdiff_t>(range.begin),
+                      out.begin() + static_cast<std::ptrdiff_t>(range.end), '\0');
+        }
+    }
 }
 
 void AlignToWord(std::string& out) {
@@ -323,6 +347,7 @@ TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::
     }
 
     std::string out(data.substr(0, base));
+    EraseOldGps(out, old, ifd0);
     const std::size_t pointer =
         pointerEntry ? *pointerEntry + 8 : AppendIfd0WithGpsPointer(out, tiff, ifd0);
     const std::size_t directory = AppendGpsDirectory(out, old, fields, tiff.order);
