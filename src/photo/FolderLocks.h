@@ -15,10 +15,16 @@ namespace geotal {
 
 class FolderLocks {
 public:
-    // Locks the folder, or finds it locked by this object already (under any spelling). False,
-    // with why, when another run holds it or it cannot be opened; the lock is not waited for,
-    // as a window must not freeze behind another run.
-    bool Lock(const std::string& folder, std::string& why);
+    enum class Result {
+        Locked,       // newly, by this object
+        AlreadyHeld,  // by this object, under this or another spelling
+        Busy,         // another run holds it; why says so
+        Unopenable,   // not a folder that can be opened; what is done in it will say why
+    };
+
+    // Locks the folder. The lock is not waited for, as a window must not freeze behind
+    // another run.
+    Result Lock(const std::string& folder, std::string& why);
 
 private:
     std::map<std::pair<dev_t, ino_t>, std::unique_ptr<FileDescriptor>> held_;

@@ -160,8 +160,8 @@ int cEXIF_RemoveGPSTag(ExifMetadata* exif, std::uint16_t tag) {
 
 int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
-                   MergeWay way, Flush flush) {
-    return MergeMetadata(source, destination, exif, iptc, way, flush, errorText) ? 1 : 0;
+                   MergeWay way, Flush flush, bool* unchanged) {
+    return MergeMetadata(source, destination, exif, iptc, way, flush, errorText, unchanged) ? 1 : 0;
 }
 
 int cCheckMetadata(const std::string& path, const ExifMetadata* expected, std::string& errorText) {

@@ -50,7 +50,8 @@ int cEXIF_RemoveGPSTag(ExifMetadata* exif, std::uint16_t tag);
 // text says why and no destination file is left behind.
 int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
-                   MergeWay way = MergeWay::OnlyWhatChanged, Flush flush = Flush::Now);
+                   MergeWay way = MergeWay::OnlyWhatChanged, Flush flush = Flush::Now,
+                   bool* unchanged = nullptr);
 
 // Reads the file at path back and checks that it opens and holds every tag of expected with
 // the same value: the EXIF tags (the photo's, with those just set), and the IPTC and XMP tags,

@@ -55,24 +55,30 @@ XmpPacketEdit XmpLikeExif(const ExifMetadata* exif) {
 
 bool MergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, MergeWay way, Flush flush,
-                   std::string& error) {
+                   std::string& error, bool* unchanged) {
     WholeFile file;
     if (!ReadWholeFile(source, file, error)) {
         return false;
     }
     std::string written;
-    if (way == MergeWay::OnlyWhatChanged && exif != nullptr) {
-        std::string why;
-        if (EditOnlyGps(source, file.bytes, *exif, written, why)) {
-            return WriteNewFile(destination, written.data(), written.size(), file.mode, error,
-                                flush);
+    std::string why;
+    if (way != MergeWay::OnlyWhatChanged || exif == nullptr ||
+        !EditOnlyGps(source, file.bytes, *exif, written, why)) {
+        if (way == MergeWay::OnlyWhatChanged && exif != nullptr) {
+            Trace("  Every tag written anew: " + why);
         }
-        Trace("  Every tag written anew: " + why);
+        const XmpPacketEdit keepXmp = XmpLikeExif(exif);
+        if (!RewriteMetadata(file.bytes, exif, iptc,
+                             way == MergeWay::OnlyWhatChanged ? &keepXmp : nullptr, written,
+                             error)) {
+            return false;
+        }
     }
-    const XmpPacketEdit keepXmp = XmpLikeExif(exif);
-    if (!RewriteMetadata(file.bytes, exif, iptc,
-                         way == MergeWay::OnlyWhatChanged ? &keepXmp : nullptr, written, error)) {
-        return false;
+    if (unchanged != nullptr) {
+        *unchanged = written == file.bytes;
+        if (*unchanged) {
+            return true;
+        }
     }
     return WriteNewFile(destination, written.data(), written.size(), file.mode, error, flush);
 }

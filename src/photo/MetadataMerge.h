@@ -23,9 +23,10 @@ enum class MergeWay {
 // Writes a new file at destination: source's image and other metadata with the handles' EXIF
 // (and IPTC, when given) data, flushed as flush says, with source's permissions. Source is left
 // untouched and an existing destination never replaced. False, with error, on failure; no
-// destination file is then left behind.
+// destination file is then left behind. Given unchanged, a new file that would be source's very
+// bytes is not written, and unchanged says so.
 bool MergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, MergeWay way, Flush flush,
-                   std::string& error);
+                   std::string& error, bool* unchanged = nullptr);
 
 }  // namespace geotal

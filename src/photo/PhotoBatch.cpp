@@ -1,7 +1,9 @@
 #include "photo/PhotoBatch.h"
 
+#include <optional>
 #include <set>
 
+#include "photo/FileOperations.h"
 #include "photo/PhotoFile.h"
 #include "photo/PhotoPaths.h"
 #include "support/TraceLog.h"
@@ -32,19 +34,29 @@ bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
 void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
     Trace("Start PutFileLongLat");
     const std::string photo = FollowLinks(path);
-    if (std::string why; !locks_.Lock(FolderOf(photo), why)) {
+    std::string why;
+    const std::optional<std::string> copyFolder = writer_.CopyFolder();
+    const FolderLocks::Result folder = locks_.Lock(FolderOf(photo), why);
+    const FolderLocks::Result copies = copyFolder && folder != FolderLocks::Result::Busy
+                                           ? locks_.Lock(*copyFolder, why)
+                                           : FolderLocks::Result::AlreadyHeld;
+    if (folder == FolderLocks::Result::Busy || copies == FolderLocks::Result::Busy) {
         // The whole run is refused, once, rather than each of its photos.
         Report(ticket, {WriteResult::StopRun, WriteCode::FolderBusy,
                         "Error writing file : " + path + " (" + why + ")\n"});
         return;
+    }
+    if (copies == FolderLocks::Result::Locked) {
+        // Held by this run alone now: any partial copy there is a killed run's.
+        RemovePartialCopies(*copyFolder);
     }
     if (SharesTemporaryName(photo)) {
         Commit();
     }
     PreparedPhoto prepared;
     const WriteOutcome outcome = writer_.Prepare(path, photo, position, prepared);
-    if (outcome.code != WriteCode::None) {
-        Report(ticket, outcome);
+    if (outcome.code != WriteCode::None || prepared.newName.empty()) {
+        Report(ticket, outcome);  // failed, or done: the photo already held the position
         return;
     }
     pendingBytes_ += prepared.bytes;

@@ -178,6 +178,48 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
     return Failure(WriteCode::CopyFailed, "Error copying file : " + path + " (" + error + ")\n");
 }
 
+// The photo's new file, with the position written, at newName; unchanged instead when the photo
+// already holds the position exactly. exif holds what the new file must read back as.
+WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
+                         const GeoPosition& position, const std::string& newName, ExifHandle& exif,
+                         bool& unchanged) {
+    IptcHandle iptc;
+    if (cGetImageFileMetadata(photo, 1, 1, exif, iptc) == 0) {
+        cGetImageFileMetadata(photo, 0, 1, exif, iptc);
+    }
+    if (!exif) {
+        const std::string reason = UnreadableReason(photo);
+        return Failure(WriteCode::NoExif,
+                       "Error reading file : " + path + " (" +
+                           (reason.empty() ? "no EXIF data, or not a readable JPEG file" : reason) +
+                           ")\n");
+    }
+    switch (CheckPositionRange(position.latitude, position.longitude)) {
+        case WriteCode::DegreeRange:
+            return Failure(WriteCode::DegreeRange,
+                           "Internal Error: Degree range out of bounds. Please contact Tarsel "
+                           "Helpdesk");
+        case WriteCode::MinuteRange:
+            return Failure(WriteCode::MinuteRange,
+                           "Internal Error: Minute range out of bounds. Please contact Tarsel "
+                           "Helpdesk");
+        default:
+            break;
+    }
+    Trace("  Update");
+    if (!PutGpsTags(exif.get(), ToGpsTags(position))) {
+        return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
+    }
+    Trace("  Merge");
+    std::string libraryError;
+    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError,
+                       MergeWay::OnlyWhatChanged, Flush::Later, &unchanged) == 0) {
+        return Failure(WriteCode::MergeFailed,
+                       "Error Updating file : " + path + " \n" + libraryError + "\n");
+    }
+    return kGoOn;
+}
+
 }  // namespace
 
 WriteOutcome SwapInPrepared(const PreparedPhoto& prepared) {
@@ -286,6 +328,14 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const GeoPosit
 
 WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& photo,
                                   const GeoPosition& position, PreparedPhoto& prepared) {
+    if (IsTemporaryName(FileNameOf(photo))) {
+        // Given by a glob after an interrupted run: writing it would count a leftover as a
+        // photo, back it up and make it anew; the repair of its photo takes care of it.
+        return Failure(WriteCode::NotAPhoto,
+                       "Error writing file : " + path +
+                           " (a temporary file of Geotal, not a photo; it is removed or put back "
+                           "when the photo it belongs to is next written)\n");
+    }
     if (WriteOutcome repaired = Repair(path, photo); repaired.code != WriteCode::None) {
         return repaired;
     }
@@ -294,51 +344,29 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
     }
     // Before anything reads it: a change made while it is read must show at the swap too.
     const std::optional<FileIdentity> photoBefore = IdentityOf(photo);
+    const std::string newName = TemporaryNameOf(photo, "_newGeotal");
+    ExifHandle exif;
+    bool unchanged = false;
+    const WriteOutcome made = MakeNewFile(path, photo, position, newName, exif, unchanged);
+    if (made.code == WriteCode::None && unchanged) {
+        // A rerun after a kill, or the same position again: done, and the backup (made of the
+        // photo before its first write) no longer matches it.
+        Trace("  The photo already holds this position");
+        prepared = {path, photo, std::string(), 0, {}, {}};
+        return kGoOn;
+    }
+    // The copy comes first even when the write then fails, as the user asked for it.
     if (copyFiles_) {
         if (WriteOutcome backup = Backup(path, photo, copyFolder_);
             backup.code != WriteCode::None) {
+            if (made.code == WriteCode::None) {
+                RemoveFile(newName);
+            }
             return backup;
         }
     }
-
-    ExifHandle exif;
-    IptcHandle iptc;
-    if (cGetImageFileMetadata(photo, 1, 1, exif, iptc) == 0) {
-        cGetImageFileMetadata(photo, 0, 1, exif, iptc);
-    }
-    if (!exif) {
-        const std::string reason = UnreadableReason(photo);
-        return Failure(WriteCode::NoExif,
-                       "Error reading file : " + path + " (" +
-                           (reason.empty() ? "no EXIF data, or not a readable JPEG file" : reason) +
-                           ")\n");
-    }
-
-    switch (CheckPositionRange(position.latitude, position.longitude)) {
-        case WriteCode::DegreeRange:
-            return Failure(WriteCode::DegreeRange,
-                           "Internal Error: Degree range out of bounds. Please contact Tarsel "
-                           "Helpdesk");
-        case WriteCode::MinuteRange:
-            return Failure(WriteCode::MinuteRange,
-                           "Internal Error: Minute range out of bounds. Please contact Tarsel "
-                           "Helpdesk");
-        default:
-            break;
-    }
-
-    Trace("  Update");
-    if (!PutGpsTags(exif.get(), ToGpsTags(position))) {
-        return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
-    }
-
-    Trace("  Merge");
-    const std::string newName = TemporaryNameOf(photo, "_newGeotal");
-    std::string libraryError;
-    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError,
-                       MergeWay::OnlyWhatChanged, Flush::Later) == 0) {
-        return Failure(WriteCode::MergeFailed,
-                       "Error Updating file : " + path + " \n" + libraryError + "\n");
+    if (made.code != WriteCode::None) {
+        return made;
     }
     // A damaged photo can come out of the library worse: unreadable, or short of tags.
     std::string error;

@@ -38,6 +38,7 @@ enum class WriteCode : int {
     ChangedMeanwhile = 16,  // another program changed or removed the photo before the swap
     FolderBusy = 17,        // another run holds the photo's folder
     NewFileTaken = 18,      // the new file's name no longer holds the file written for it
+    NotAPhoto = 19,         // the name is one of this program's temporary names
 };
 
 struct WriteOutcome {
@@ -94,6 +95,10 @@ void TraceFailure(const WriteOutcome& outcome);
 class PhotoWriter {
 public:
     void SetCopyOptions(bool copyFiles, const std::string& copyFolder);
+    // The folder backups go to, when they are asked for.
+    std::optional<std::string> CopyFolder() const {
+        return copyFiles_ ? std::optional<std::string>(copyFolder_) : std::nullopt;
+    }
 
     // Writes the position's latitude and longitude (seconds of arc, signed) and, when given, its
     // altitude (metres, negative below sea level) as EXIF GPS tags into the photo at path, or the
@@ -107,7 +112,9 @@ public:
 
     // Every step of PutFileLongLat before the flush and the swap, the new file left unflushed
     // so that a batch of them can be flushed at once (see PhotoBatch). On success prepared
-    // names it; the caller then flushes it and swaps it in, or removes it. photo is the file
+    // names it; the caller then flushes it and swaps it in, or removes it. A photo that already
+    // holds the position exactly needs no new file, no backup and no swap: prepared's newName
+    // is then empty and the photo is written. photo is the file
     // behind path's links; messages name path, as the user gave it.
     WriteOutcome Prepare(const std::string& path, const std::string& photo,
                          const GeoPosition& position, PreparedPhoto& prepared);

@@ -181,6 +181,39 @@ TEST(SetCommand, refusesAFolderThatAnotherRunHoldsAndSaysSo) {
     EXPECT_EQ(ReadBytes(photo), before);
 }
 
+// After a kill: a partial backup left in the copy folder, photos already written and backed up,
+// and a shell glob that takes a pending new file for a photo.
+TEST(SetCommand, finishesARerunAfterAKillWithACopyFolder) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    const std::string original = ReadBytes(photo);
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const std::vector<std::string> args = {"set",   "--copy-to", folder / "copies",
+                                           "47.51", "8.25",      photo};
+    ASSERT_EQ(RunGeotalCli(folder.path(), args).status, 0);
+    const std::string written = ReadBytes(photo);
+    WriteBytes(folder / "copies/.geotal-Ab12Cd", "half a copy");
+    const std::string pending = MakeDatedPhoto(folder / "b_newGeotal.jpg");
+    const std::string pendingBytes = ReadBytes(pending);
+
+    const test::CliRun rerun = RunGeotalCli(folder.path(), args);
+    EXPECT_EQ(rerun.status, 0) << rerun.err;
+    EXPECT_EQ(rerun.out, "1 image files were successfully updated.\n");
+    EXPECT_TRUE(ReadBytes(photo) == written) << "a photo holding the position is not rewritten";
+    EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
+    EXPECT_TRUE(ReadBytes(folder / "copies/a.jpg") == original);
+
+    std::vector<std::string> glob = args;
+    glob.push_back(pending);
+    const test::CliRun globbed = RunGeotalCli(folder.path(), glob);
+    EXPECT_EQ(globbed.status, 1);
+    EXPECT_EQ(globbed.out, "1 image files were successfully updated.\n");
+    EXPECT_NE(globbed.err.find("b_newGeotal.jpg (a temporary file of Geotal"), std::string::npos)
+        << globbed.err;
+    EXPECT_TRUE(ReadBytes(pending) == pendingBytes);
+    EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
+}
+
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");
