@@ -6,6 +6,7 @@
 #include "photo/FileOperations.h"
 #include "photo/PhotoFile.h"
 #include "photo/PhotoPaths.h"
+#include "support/SystemError.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -75,18 +76,43 @@ void PhotoBatch::Commit() {
         newNames.push_back(pending.prepared.newName);
     }
     const std::vector<int> flushErrors = limits_.flush(newNames);
+    // The backups' names, before any photo changes: a backup whose folder entry a power cut
+    // could take away is no backup.
+    std::string copiesError;
+    if (const std::optional<std::string> copies = writer_.CopyFolder();
+        copies && !limits_.flushFolder(*copies)) {
+        copiesError = SystemErrorText("Cannot flush the copy folder", *copies);
+    }
     std::vector<WriteOutcome> outcomes;
     std::set<std::string> folders;
     for (std::size_t i = 0; i < pending_.size(); ++i) {
         const PreparedPhoto& prepared = pending_[i].prepared;
         // Only a new file known to be on disk may take the photo's name.
-        outcomes.push_back(flushErrors[i] == 0 ? SwapInPrepared(prepared)
-                                               : DiscardUnflushed(prepared, flushErrors[i]));
+        if (!copiesError.empty()) {
+            RemoveFile(prepared.newName);
+            outcomes.push_back({WriteResult::Failed, WriteCode::CopyFailed,
+                                "Error copying file : " + prepared.path + " (" + copiesError +
+                                    "; the photo was left as it was)\n"});
+        } else {
+            outcomes.push_back(flushErrors[i] == 0 ? SwapInPrepared(prepared)
+                                                   : DiscardUnflushed(prepared, flushErrors[i]));
+        }
         folders.insert(FolderOf(prepared.photo));
     }
     // The renames themselves: without this a power cut could bring back the old photos.
     for (const std::string& folder : folders) {
-        FlushFolder(folder);
+        if (limits_.flushFolder(folder)) {
+            continue;
+        }
+        const std::string error = SystemErrorText("Cannot flush the folder", folder);
+        for (std::size_t i = 0; i < pending_.size(); ++i) {
+            if (outcomes[i].code == WriteCode::None &&
+                FolderOf(pending_[i].prepared.photo) == folder) {
+                outcomes[i] = {WriteResult::Failed, WriteCode::FolderFlushFailed,
+                               "Error writing file : " + pending_[i].prepared.path + " (" + error +
+                                   "; the new version may not survive a power cut)\n"};
+            }
+        }
     }
     std::vector<Pending> reported;
     reported.swap(pending_);

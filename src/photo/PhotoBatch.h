@@ -23,13 +23,15 @@ struct BatchLimits {
     // as long as someone else's copy. fsync, not fdatasync: the owner, mode and attributes
     // copied onto the new file must be on disk with it. The benchmark puts the others here.
     std::function<std::vector<int>(const std::vector<std::string>&)> flush = FlushFiles;
+    std::function<bool(const std::string&)> flushFolder = FlushFolder;
 };
 
 // Receives each photo's outcome, once, with the ticket it was added with.
 using OutcomeSink = std::function<void(std::size_t ticket, const WriteOutcome& outcome)>;
 
 // Writes photos through a PhotoWriter, committing them in batches: every new file of a batch is
-// flushed to disk first, then each one is renamed over its photo, then each folder is flushed.
+// flushed to disk first, and the copy folder when backups are made; then each one is renamed
+// over its photo, then each folder is flushed. A flush that fails fails the photos it was for.
 // A photo is therefore replaced only by a new file already on disk, and holds its old or its
 // new content whenever the process stops. A photo that fails leaves the others of its batch to
 // be written and stays as it was. Each photo's folder is locked against other runs first; a

@@ -28,17 +28,18 @@ enum class WriteCode : int {
     MergeFailed = 5,
     RenameOldFailed = 6,  // the old temporary name holds a file left by an interrupted update
     RenameNewFailed = 7,
-    CopyFailed = 9,         // the backup copy was asked for and could not be made
-    BackupExists = 10,      // a different file already has the backup's name
-    RepairFailed = 11,      // what an interrupted update left could not be finished or undone
-    NotForUser = 12,        // the running user may not write the photo
-    SeveralNames = 13,      // the photo has hard links that a new file would part it from
-    AttributesFailed = 14,  // the new file could not get the photo's owner, mode or attributes
-    CheckFailed = 15,       // the new file did not read back with the photo's tags and position
-    ChangedMeanwhile = 16,  // another program changed or removed the photo before the swap
-    FolderBusy = 17,        // another run holds the photo's folder
-    NewFileTaken = 18,      // the new file's name no longer holds the file written for it
-    NotAPhoto = 19,         // the name is one of this program's temporary names
+    CopyFailed = 9,          // the backup copy was asked for and could not be made
+    BackupExists = 10,       // a different file already has the backup's name
+    RepairFailed = 11,       // what an interrupted update left could not be finished or undone
+    NotForUser = 12,         // the running user may not write the photo
+    SeveralNames = 13,       // the photo has hard links that a new file would part it from
+    AttributesFailed = 14,   // the new file could not get the photo's owner, mode or attributes
+    CheckFailed = 15,        // the new file did not read back with the photo's tags and position
+    ChangedMeanwhile = 16,   // another program changed or removed the photo before the swap
+    FolderBusy = 17,         // another run holds the photo's folder
+    NewFileTaken = 18,       // the new file's name no longer holds the file written for it
+    NotAPhoto = 19,          // the name is one of this program's temporary names
+    FolderFlushFailed = 20,  // the swap is done but its folder could not be made durable
 };
 
 struct WriteOutcome {

@@ -214,6 +214,51 @@ TEST(PhotoBatch, refusesAFolderThatAnotherRunIsUpdating) {
         << "free again once the first run ended";
 }
 
+TEST(PhotoBatch, flushesTheCopyFolderBeforeAnyPhotoChangesAndFailsWhatAFlushLeftUnsure) {
+    for (const bool copiesFlush : {true, false}) {
+        SCOPED_TRACE(copiesFlush ? "the photos' folder cannot be flushed"
+                                 : "the copy folder cannot be flushed");
+        TempFolder folder;
+        const std::string photos = folder / "photos";
+        const std::string copies = folder / "copies";
+        ASSERT_EQ(::mkdir(photos.c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+        const std::string a = MakeDatedPhoto(photos + "/a.jpg");
+        const std::string b = MakeDatedPhoto(photos + "/b.jpg");
+        std::vector<std::string> flushed;
+        BatchLimits limits;
+        limits.flushFolder = [&](const std::string& name) {
+            flushed.push_back(name);
+            if (name == copies) {
+                EXPECT_EQ(TagText(a, "Exif.GPSInfo.GPSLatitudeRef"), "") << "a photo changed first";
+                errno = EIO;
+                return copiesFlush;
+            }
+            errno = EIO;
+            return false;
+        };
+        Outcomes outcomes;
+        PhotoWriter writer;
+        writer.SetCopyOptions(true, copies);
+        {
+            PhotoBatch batch(writer, outcomes.Sink(), limits);
+            batch.Add(0, a, {kLat, kLon, {}, {}});
+            batch.Add(1, b, {kLat, kLon, {}, {}});
+        }
+        ASSERT_FALSE(flushed.empty());
+        EXPECT_EQ(flushed.front(), copies);
+        for (std::size_t i : {0, 1}) {
+            EXPECT_EQ(outcomes.byTicket[i].result, WriteResult::Failed);
+            EXPECT_EQ(outcomes.byTicket[i].code,
+                      copiesFlush ? WriteCode::FolderFlushFailed : WriteCode::CopyFailed);
+            EXPECT_NE(outcomes.byTicket[i].message.find("Input/output error"), std::string::npos)
+                << outcomes.byTicket[i].message;
+        }
+        EXPECT_EQ(TagText(a, "Exif.GPSInfo.GPSLatitudeRef"), copiesFlush ? "N" : "");
+        EXPECT_FALSE(HasTemporaryFile(photos));
+    }
+}
+
 TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
     TempFolder folder;
     std::vector<std::string> paths;
