@@ -1,5 +1,7 @@
 #include "photo/PhotoBatch.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <set>
 
@@ -55,7 +57,15 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosit
         Commit();
     }
     PreparedPhoto prepared;
-    const WriteOutcome outcome = writer_.Prepare(path, photo, position, prepared);
+    WriteOutcome outcome = writer_.Prepare(path, photo, position, prepared);
+    if (outcome.systemError == ENOSPC && !pending_.empty()) {
+        // The pending new files fill the disk: once in place they give the old photos' space
+        // back. Smaller batches from here on, down to one photo.
+        Trace("  No space left: committing the batch so far");
+        Commit();
+        limits_.photos = std::max<std::size_t>(1, limits_.photos / 2);
+        outcome = writer_.Prepare(path, photo, position, prepared);
+    }
     if (outcome.code != WriteCode::None || prepared.newName.empty()) {
         Report(ticket, outcome);  // failed, or done: the photo already held the position
         return;

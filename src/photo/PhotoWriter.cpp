@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -175,7 +176,11 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
         case CopyResult::Failed:
             break;
     }
-    return Failure(WriteCode::CopyFailed, "Error copying file : " + path + " (" + error + ")\n");
+    const int systemError = errno;
+    WriteOutcome failure =
+        Failure(WriteCode::CopyFailed, "Error copying file : " + path + " (" + error + ")\n");
+    failure.systemError = systemError;
+    return failure;
 }
 
 // The photo's new file, with the position written, at newName; unchanged instead when the photo
@@ -214,8 +219,11 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
     std::string libraryError;
     if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError,
                        MergeWay::OnlyWhatChanged, Flush::Later, &unchanged) == 0) {
-        return Failure(WriteCode::MergeFailed,
-                       "Error Updating file : " + path + " \n" + libraryError + "\n");
+        const int error = errno;
+        WriteOutcome failure = Failure(
+            WriteCode::MergeFailed, "Error Updating file : " + path + " \n" + libraryError + "\n");
+        failure.systemError = error;
+        return failure;
     }
     return kGoOn;
 }

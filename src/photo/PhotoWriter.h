@@ -46,6 +46,7 @@ struct WriteOutcome {
     WriteResult result = WriteResult::Failed;
     WriteCode code = WriteCode::None;
     std::string message;  // the text to show the user; empty on success
+    int systemError = 0;  // the system's error number, where a new file or copy was refused
 };
 
 // One coordinate in seconds of arc split into whole degrees, whole minutes and seconds.

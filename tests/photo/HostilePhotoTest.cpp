@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "output/Export.h"
+#include "photo/PhotoBatch.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
@@ -23,6 +24,7 @@ namespace {
 using test::Exists;
 using test::MakeDatedPhoto;
 using test::ReadBytes;
+using test::TagText;
 using test::TempFolder;
 using test::WriteBytes;
 
@@ -172,6 +174,32 @@ TEST_F(FullDisk, aPhotoThatNoLongerFitsStaysAsItWasAndTheMessageSaysWhy) {
         << outcome.message;
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_FALSE(Exists(TemporaryNameOf(path, "_newGeotal")));
+}
+
+TEST_F(FullDisk, aBatchThatFillsTheDiskCommitsWhatIsReadyAndGoesOnInSmallerBatches) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i) {
+        paths.push_back(Large("p" + std::to_string(i) + ".jpg"));
+    }
+    WriteBytes(disk_ / "room", std::string(100 * 1024, 'r'));
+    Fill();
+    ASSERT_EQ(::unlink((disk_ / "room").c_str()),
+              0);  // about 100 KB free: one new photo and a half
+    int written = 0;
+    PhotoWriter writer;
+    {
+        PhotoBatch batch(writer, [&](std::size_t, const WriteOutcome& outcome) {
+            EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+            written += outcome.result == WriteResult::Written;
+        });
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            batch.Add(i, paths[i], {kLat, kLon, {}, {}});
+        }
+    }
+    EXPECT_EQ(written, 12);
+    for (const std::string& path : paths) {
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N") << path;
+    }
 }
 
 TEST_F(FullDisk, anExportThatNoLongerFitsKeepsTheOldFile) {
