@@ -214,6 +214,29 @@ TEST(SetCommand, finishesARerunAfterAKillWithACopyFolder) {
     EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
 }
 
+TEST(SetCommand, leavesAnotherUsersWritablePhotoToItsOwner) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run as a second user";
+    }
+    TempFolder folder;
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    ASSERT_EQ(::chown(photo.c_str(), 1234, 1234), 0);
+    ASSERT_EQ(::chmod(photo.c_str(), 0666), 0);
+    const std::string before = ReadBytes(photo);
+    const test::CliRun run = test::RunProgram(
+        folder.path(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                        GEOTAL_CLI_PATH, "set", "47.51", "8.25", photo});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("belongs to another user"), std::string::npos) << run.err;
+    struct stat status {};
+    ASSERT_EQ(::stat(photo.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 1234u);
+    EXPECT_EQ(ReadBytes(photo), before);
+    EXPECT_EQ(test::FolderNames(folder.path()),
+              (std::vector<std::string>{"a.jpg", "cli.err", "cli.out"}));
+}
+
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");
