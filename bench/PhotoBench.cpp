@@ -11,6 +11,7 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include "FlushWays.h"
 #include "photo/FileOperations.h"
 #include "photo/FlushFiles.h"
 #include "photo/MetadataLibrary.h"
@@ -97,8 +98,8 @@ void WritePositionInto1000OneByOne(benchmark::State& state) {
     for (auto _ : state) {
         latitude += 1;
         for (const std::string& name : generated.Names()) {
-            const geotal::WriteOutcome outcome =
-                writer.PutFileLongLat(generated.Photos() + "/" + name, latitude, 29700.0, 420.0);
+            const geotal::WriteOutcome outcome = writer.PutFileLongLat(
+                generated.Photos() + "/" + name, {latitude, 29700.0, 420.0, {}});
             if (outcome.result != geotal::WriteResult::Written) {
                 state.SkipWithError(outcome.message.c_str());
                 return;
@@ -113,11 +114,13 @@ BENCHMARK(WritePositionInto1000OneByOne)
     ->UseRealTime();
 
 // The writer in batches (group commit), with each way of flushing a batch.
-void WritePositionInto1000InBatches(benchmark::State& state, geotal::FlushWay way) {
+void WritePositionInto1000InBatches(benchmark::State& state, bench::FlushWay way) {
     GeneratedPhotos& generated = Generated();
     geotal::PhotoWriter writer;
     geotal::BatchLimits limits;
-    limits.flushWay = way;
+    limits.flush = [way](const std::vector<std::string>& paths) {
+        return bench::FlushWith(paths, way);
+    };
     double latitude = 171036.0;
     for (auto _ : state) {
         latitude += 1;
@@ -132,7 +135,7 @@ void WritePositionInto1000InBatches(benchmark::State& state, geotal::FlushWay wa
                 },
                 limits);
             for (const std::string& name : generated.Names()) {
-                batch.Add(0, generated.Photos() + "/" + name, latitude, 29700.0, 420.0);
+                batch.Add(0, generated.Photos() + "/" + name, {latitude, 29700.0, 420.0, {}});
             }
         }
         if (!failure.empty()) {
@@ -142,23 +145,23 @@ void WritePositionInto1000InBatches(benchmark::State& state, geotal::FlushWay wa
     }
     state.SetItemsProcessed(state.iterations() * kPhotos);
 }
-BENCHMARK_CAPTURE(WritePositionInto1000InBatches, parallel_fsync, geotal::FlushWay::ParallelFsync)
+BENCHMARK_CAPTURE(WritePositionInto1000InBatches, parallel_fsync, bench::FlushWay::ParallelFsync)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
 BENCHMARK_CAPTURE(WritePositionInto1000InBatches, parallel_fdatasync,
-                  geotal::FlushWay::ParallelFdatasync)
+                  bench::FlushWay::ParallelFdatasync)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
-BENCHMARK_CAPTURE(WritePositionInto1000InBatches, syncfs, geotal::FlushWay::SyncFileSystem)
+BENCHMARK_CAPTURE(WritePositionInto1000InBatches, syncfs, bench::FlushWay::SyncFileSystem)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
 
 // The floor: read each photo and write it whole to a new file, all flushed together in
 // batches of the writer's size.
-void CopyThenFlush1000(benchmark::State& state, geotal::FlushWay way) {
+void CopyThenFlush1000(benchmark::State& state, bench::FlushWay way) {
     GeneratedPhotos& generated = Generated();
     const geotal::BatchLimits limits;
     for (auto _ : state) {
@@ -179,7 +182,7 @@ void CopyThenFlush1000(benchmark::State& state, geotal::FlushWay way) {
             bytes += file.bytes.size();
             if (batch.size() >= limits.photos || bytes >= limits.bytes ||
                 &name == &generated.Names().back()) {
-                geotal::FlushFiles(batch, way);
+                bench::FlushWith(batch, way);
                 batch.clear();
                 bytes = 0;
             }
@@ -187,15 +190,15 @@ void CopyThenFlush1000(benchmark::State& state, geotal::FlushWay way) {
     }
     state.SetItemsProcessed(state.iterations() * kPhotos);
 }
-BENCHMARK_CAPTURE(CopyThenFlush1000, parallel_fsync, geotal::FlushWay::ParallelFsync)
+BENCHMARK_CAPTURE(CopyThenFlush1000, parallel_fsync, bench::FlushWay::ParallelFsync)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
-BENCHMARK_CAPTURE(CopyThenFlush1000, parallel_fdatasync, geotal::FlushWay::ParallelFdatasync)
+BENCHMARK_CAPTURE(CopyThenFlush1000, parallel_fdatasync, bench::FlushWay::ParallelFdatasync)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
-BENCHMARK_CAPTURE(CopyThenFlush1000, syncfs, geotal::FlushWay::SyncFileSystem)
+BENCHMARK_CAPTURE(CopyThenFlush1000, syncfs, bench::FlushWay::SyncFileSystem)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();

@@ -20,7 +20,7 @@ namespace {
 struct SetRequest {
     std::string latitudeText, longitudeText;
     double latitude = 0, longitude = 0;  // decimal degrees
-    double altitude = 0;                 // metres
+    std::optional<double> altitude;      // metres; none leaves altitude out
     bool copyFiles = false;
     std::string copyFolder;
     std::vector<std::string> photos;
@@ -55,16 +55,19 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
     CLI::App app;
     SetUpCommandLine(
         app, kSetCommand,
-        "Writes the position (decimal degrees, south and west negative) and the altitude\n"
-        "(metres, default 0, negative below sea level) into each PHOTO as EXIF GPS tags, the\n"
-        "way Update photo files does. With --copy-to, each photo is first copied into DIR.\n"
+        "Writes the position (decimal degrees, south and west negative) and, with --altitude,\n"
+        "the altitude (metres, negative below sea level) into each PHOTO as EXIF GPS tags, the\n"
+        "way Update photo files does; without --altitude the photo is left with no altitude.\n"
+        "With --copy-to, each photo is first copied into DIR.\n"
         "Failures go to standard error and the next photo is tried.\n"
         "Exit status: 0 all written, 1 some photo failed, 2 wrong arguments.\n"
         "Use -- before photo names that start with \"--\".",
         "--help");
     // CLI11 is told of no arguments: they are taken in order from what it leaves.
     app.allow_extras();
-    AddDecimalOption(app, "--altitude", request.altitude, "METRES", "altitude, default 0");
+    double altitude = 0;
+    const CLI::Option* altitudeOption =
+        AddDecimalOption(app, "--altitude", altitude, "METRES", "altitude, none if not given");
     const CLI::Option* copyTo =
         app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR first")
             ->type_name("DIR");
@@ -72,6 +75,9 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
         return status;
     }
     request.copyFiles = copyTo->count() > 0;
+    if (altitudeOption->count() > 0) {
+        request.altitude = altitude;
+    }
     return TakeArguments(app.remaining(), request);
 }
 
@@ -89,10 +95,10 @@ std::optional<int> ValidateSetRequest(SetRequest& request) {
     if (request.latitude == 0 && request.longitude == 0) {
         return UsageError(kSetCommand, "0 0 stands for \"no position\" and is never written");
     }
-    if (!(std::fabs(request.altitude) <= kLargestAltitude)) {
+    if (request.altitude && !(std::fabs(*request.altitude) <= kLargestAltitude)) {
         char reason[128];
         std::snprintf(reason, sizeof reason, "--altitude takes metres from -%.0f to %.0f, not '%g'",
-                      kLargestAltitude, kLargestAltitude, request.altitude);
+                      kLargestAltitude, kLargestAltitude, *request.altitude);
         return UsageError(kSetCommand, reason);
     }
     if (!request.copyFiles) {
@@ -131,8 +137,11 @@ int WritePosition(const SetRequest& request) {
         }
     });
     for (std::size_t i = 0; i < request.photos.size(); ++i) {
-        batch.Add(i, request.photos[i], DegreesToArcSeconds(request.latitude),
-                  DegreesToArcSeconds(request.longitude), request.altitude);
+        batch.Add(i, request.photos[i],
+                  GeoPosition{DegreesToArcSeconds(request.latitude),
+                              DegreesToArcSeconds(request.longitude),
+                              request.altitude,
+                              {}});
     }
     batch.Commit();
     std::printf("%d image files were successfully updated.\n", updated);

@@ -75,10 +75,19 @@ bool CopyOwner(int to, const struct stat& from, const struct stat& now, const st
     if (::fchown(to, from.st_uid, from.st_gid) == 0) {
         return true;
     }
-    if (errno != EPERM && errno != EINVAL) {
-        return Fail("Cannot set the owner of", path, error);
+    if (from.st_uid != now.st_uid) {
+        // Another user's photo, written by one who may not give files away: the new version
+        // would be this user's, and its owner would lose it.
+        error = std::string(
+                    "the photo belongs to another user, and this one may not give its new "
+                    "version to them: ") +
+                std::strerror(errno);
+        return false;
     }
-    // Not root: the group may still be one of the user's own.
+    if (errno != EPERM && errno != EINVAL) {
+        return Fail("Cannot set the group of", path, error);
+    }
+    // The user's own photo: its group may still be one of the user's own.
     if (::fchown(to, static_cast<uid_t>(-1), from.st_gid) != 0 && errno != EPERM &&
         errno != EINVAL) {
         return Fail("Cannot set the group of", path, error);

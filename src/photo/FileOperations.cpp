@@ -1,5 +1,6 @@
 #include "photo/FileOperations.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,13 +8,19 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "support/FileDescriptor.h"
 #include "support/SystemError.h"
+#include "support/TraceLog.h"
 #include "support/WholeFile.h"
 
 namespace geotal {
 namespace {
+
+// A partial copy's name: this and six letters of mkstemp's.
+constexpr std::string_view kPartialCopyPrefix = ".geotal-";
 
 bool IsUnsupported(int error) {
     return error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
@@ -76,8 +83,8 @@ CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std
     // A private name first, short enough beside any photo name, so a half copy never has the
     // backup's name.
     const std::size_t slash = to.rfind('/');
-    std::string partial =
-        (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) + ".geotal-XXXXXX";
+    std::string partial = (slash == std::string::npos ? std::string() : to.substr(0, slash + 1)) +
+                          std::string(kPartialCopyPrefix) + "XXXXXX";
     FileDescriptor fd(::mkstemp(partial.data()));
     if (fd.get() < 0) {
         error = SystemErrorText("Cannot create", partial);
@@ -131,6 +138,30 @@ bool ReplaceWith(const std::string& newFile, const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+void RemovePartialCopies(const std::string& folder) {
+    const std::string name = folder.empty() ? "." : folder;
+    DIR* dir = ::opendir(name.c_str());
+    if (dir == nullptr) {
+        return;  // the copy itself will say what is wrong with the folder
+    }
+    std::vector<std::string> partials;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string entryName = entry->d_name;
+        if (entryName.size() == kPartialCopyPrefix.size() + 6 &&
+            entryName.compare(0, kPartialCopyPrefix.size(), kPartialCopyPrefix) == 0) {
+            partials.push_back(name + "/" + entryName);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& partial : partials) {
+        struct stat status {};
+        if (::lstat(partial.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::unlink(partial.c_str()) == 0) {
+            TraceValue("  Removed a partial copy", partial);
+        }
+    }
 }
 
 }  // namespace geotal

@@ -42,4 +42,8 @@ bool ReplaceWith(const std::string& newFile, const std::string& path);
 
 bool RemoveFile(const std::string& path);
 
+// Removes the partial copies that CopyFileNoReplace leaves in folder when it is killed; only
+// for a folder no other run of the program may be copying into.
+void RemovePartialCopies(const std::string& folder);
+
 }  // namespace geotal

@@ -7,17 +7,10 @@
 
 namespace geotal {
 
-enum class FlushWay {
-    ParallelFsync,      // fsync of each file, on a few threads
-    ParallelFdatasync,  // fdatasync of each file, on a few threads
-    SyncFileSystem,     // one syncfs per file system the files are on
-};
-
-// Flushes the content (and, but for ParallelFdatasync, the owner, mode and attributes) of every
-// file to disk. The result holds, for each path in order, 0 when that file is surely on disk,
+// Flushes the content, owner, mode and attributes of every file to disk, by an fsync of each on
+// a few threads. The result holds, for each path in order, 0 when that file is surely on disk,
 // else the error number that says why not.
-std::vector<int> FlushFiles(const std::vector<std::string>& paths,
-                            FlushWay way = FlushWay::ParallelFsync);
+std::vector<int> FlushFiles(const std::vector<std::string>& paths);
 
 // Flushes a folder's entries, so that renames in it survive a power cut.
 bool FlushFolder(const std::string& folder);

@@ -40,8 +40,9 @@ RepairResult RepairInterruptedUpdate(const std::string& path, std::string& error
     Presence oldPresence = Look(oldName, old);
 
     if (photoPresence == Presence::Missing && oldPresence == Presence::Present) {
-        // Killed between moving the photo aside and moving the new file in: the old file is
-        // the photo as it was.
+        // This writer swaps in one rename and never makes the old name; earlier versions moved
+        // the photo aside under it first and the new file in next. Killed between the two,
+        // they left the photo as it was under the old name alone.
         if (!RenameNoReplace(oldName, path)) {
             return Fail("Cannot rename back", oldName, error);
         }
@@ -63,7 +64,8 @@ RepairResult RepairInterruptedUpdate(const std::string& path, std::string& error
         if (old.st_dev != photo.st_dev || old.st_ino != photo.st_ino) {
             return RepairResult::OtherOldFile;
         }
-        // The second name of a link step whose swap never came.
+        // A second name of the photo itself, left by an earlier version that made it with a
+        // link before a swap that never came.
         if (::unlink(oldName.c_str()) != 0) {
             return Fail("Cannot remove", oldName, error);
         }

@@ -69,8 +69,7 @@ GpsEditOutcome Refused(std::string reason) {
 
 }  // namespace
 
-GpsEditOutcome EditJpegGps(std::string_view jpeg, const std::vector<TiffField>& fields,
-                           std::string& edited) {
+GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::string& edited) {
     std::vector<JpegSegment> segments;
     std::string why;
     if (!ListJpegSegments(jpeg, segments, why)) {
@@ -82,7 +81,7 @@ GpsEditOutcome EditJpegGps(std::string_view jpeg, const std::vector<TiffField>& 
     }
     const JpegSegment& exifSegment = segments[*exif];
     std::string tiff;
-    if (EditTiffGps(exifSegment.Data(jpeg).substr(kExifSignature.size()), fields, tiff, why) ==
+    if (EditTiffGps(exifSegment.Data(jpeg).substr(kExifSignature.size()), change, tiff, why) ==
         TiffEditResult::Refused) {
         return Refused(why);
     }
@@ -102,7 +101,7 @@ GpsEditOutcome EditJpegGps(std::string_view jpeg, const std::vector<TiffField>& 
         const JpegSegment& xmpSegment = segments[*xmp];
         const std::string_view packet = xmpSegment.Data(jpeg).substr(kXmpSignature.size());
         std::string newPacket;
-        outcome.xmp = EditXmpGps(packet, ToXmpGpsValues(fields), newPacket);
+        outcome.xmp = EditXmpGps(packet, ToXmpGpsValues(change), newPacket);
         if (outcome.xmp == XmpEditResult::UnknownForm) {
             outcome.xmpLeft = "the XMP position is in a form this program does not change";
         } else if (outcome.xmp == XmpEditResult::Edited) {

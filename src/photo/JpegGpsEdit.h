@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "photo/TiffField.h"
+#include "photo/GpsChange.h"
 #include "photo/XmpGpsEdit.h"
 
 namespace geotal {
@@ -23,12 +23,11 @@ struct GpsEditOutcome {
     std::string xmpLeft;  // why an XMP position was left as it was, when it was
 };
 
-// Makes edited from jpeg with fields (GPS tags 0 to 31) put into its EXIF data: the GPS
+// Makes edited from jpeg with the change (to GPS tags 0 to 31) made in its EXIF data: the GPS
 // directory rewritten at the end of the EXIF segment, the XMP position (when there is one)
 // set to match, and every other byte of the file, segments, image data and anything after
 // it, left as it was. Refuses a file without an EXIF segment, whose EXIF data does not parse,
 // or whose segment would pass 64 KB. Any bytes whatever may be given.
-GpsEditOutcome EditJpegGps(std::string_view jpeg, const std::vector<TiffField>& fields,
-                           std::string& edited);
+GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::string& edited);
 
 }  // namespace geotal

@@ -1,27 +1,16 @@
 // The image-metadata library interface: open a photo's EXIF and IPTC data as handles, read and
 // set the date and GPS tags through them, and write a copy of the photo with changed metadata.
+// Thin operations over the exiv2 adapter (Exiv2Metadata.h) and the merge and check policies.
 #pragma once
 
-#include <memory>
+#include <cstdint>
 #include <string>
 
+#include "photo/Exiv2Metadata.h"
 #include "photo/FileOperations.h"
+#include "photo/MetadataMerge.h"
 
 namespace geotal {
-
-class ExifMetadata;
-class IptcMetadata;
-
-struct ExifRelease {
-    void operator()(ExifMetadata* exif) const;
-};
-struct IptcRelease {
-    void operator()(IptcMetadata* iptc) const;
-};
-
-// Handles own what they hold; cDestroyEXIF and cDestroyIPTC release them early and in order.
-using ExifHandle = std::unique_ptr<ExifMetadata, ExifRelease>;
-using IptcHandle = std::unique_ptr<IptcMetadata, IptcRelease>;
 
 // Every call but the two releases returns nonzero on success and 0 on failure. No call throws.
 //
@@ -50,17 +39,10 @@ int cEXIF_PutGPSLatitudeRef(ExifMetadata* exif, const std::string& ref);   // "N
 int cEXIF_PutGPSLongitudeRef(ExifMetadata* exif, const std::string& ref);  // "E" or "W"
 int cEXIF_PutGPSAltitude(ExifMetadata* exif, double altitude);             // not negative
 int cEXIF_PutGPSAltitudeRef(ExifMetadata* exif, int ref);                  // 0 above, 1 below
-
-enum class MergeWay {
-    // When the handle was read from source and only GPS tags were set: source's bytes with
-    // just its GPS data (and an XMP position it holds) changed, every other byte in its place.
-    // Otherwise, and where that edit cannot apply (no EXIF segment, EXIF data that does not
-    // parse, a segment that would pass 64 KB), as Rewrite, keeping the XMP packet's text; the
-    // trace says why.
-    OnlyWhatChanged,
-    // exiv2 encodes all the metadata anew (which can move, drop or change other tags).
-    Rewrite,
-};
+int cEXIF_PutGPSDateStamp(ExifMetadata* exif, const std::string& date);    // "2010:01:31", UTC
+int cEXIF_PutGPSTimeStamp(ExifMetadata* exif, double hours, double minutes, double seconds);
+// Takes the GPS tag out of the handle, where it is; nonzero also when it was not there.
+int cEXIF_RemoveGPSTag(ExifMetadata* exif, std::uint16_t tag);
 
 // Writes a new file at destination: the source's image and other metadata with the handles'
 // EXIF (and IPTC, when given) data, flushed to disk as flush says, with the source's permissions.
@@ -68,7 +50,8 @@ enum class MergeWay {
 // text says why and no destination file is left behind.
 int cMergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, std::string& errorText,
-                   MergeWay way = MergeWay::OnlyWhatChanged, Flush flush = Flush::Now);
+                   MergeWay way = MergeWay::OnlyWhatChanged, Flush flush = Flush::Now,
+                   bool* unchanged = nullptr);
 
 // Reads the file at path back and checks that it opens and holds every tag of expected with
 // the same value: the EXIF tags (the photo's, with those just set), and the IPTC and XMP tags,

@@ -1,9 +1,15 @@
 #include "photo/PhotoBatch.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <set>
 
+#include "photo/FileOperations.h"
 #include "photo/PhotoFile.h"
 #include "photo/PhotoPaths.h"
+#include "support/SystemError.h"
+#include "support/TraceLog.h"
 
 namespace geotal {
 
@@ -15,29 +21,53 @@ PhotoBatch::~PhotoBatch() {
 }
 
 bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
-    // By file name alone: a.b.jpg and a.c.jpg share a_newGeotal.jpg, and the same folder can
-    // be spelt two ways. Committing early costs a flush; a repair removing a pending file, or
-    // one photo's new file renamed over another, would cost a photo.
+    // By file name alone: a.b.jpg and a.c.jpg share a_newGeotal.jpg, the same folder can be
+    // spelt two ways, and on a memory card IMG_1.JPG and IMG_1.x.jpg share IMG_1_newGeotal.jpg
+    // as the card ignores case. Committing early costs a flush; a repair removing a pending
+    // file, or one photo's new file renamed over another, would cost a photo.
     const std::string name = FileNameOf(TemporaryNameOf(photo, "_newGeotal"));
     for (const Pending& pending : pending_) {
-        if (FileNameOf(pending.prepared.newName) == name) {
+        if (MayNameTheSameFile(FileNameOf(pending.prepared.newName), name)) {
             return true;
         }
     }
     return false;
 }
 
-void PhotoBatch::Add(std::size_t ticket, const std::string& path, double latitude, double longitude,
-                     std::optional<double> altitude) {
+void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+    Trace("Start PutFileLongLat");
     const std::string photo = FollowLinks(path);
+    std::string why;
+    const std::optional<std::string> copyFolder = writer_.CopyFolder();
+    const FolderLocks::Result folder = locks_.Lock(FolderOf(photo), why);
+    const FolderLocks::Result copies = copyFolder && folder != FolderLocks::Result::Busy
+                                           ? locks_.Lock(*copyFolder, why)
+                                           : FolderLocks::Result::AlreadyHeld;
+    if (folder == FolderLocks::Result::Busy || copies == FolderLocks::Result::Busy) {
+        // The whole run is refused, once, rather than each of its photos.
+        Report(ticket, {WriteResult::StopRun, WriteCode::FolderBusy,
+                        "Error writing file : " + path + " (" + why + ")\n"});
+        return;
+    }
+    if (copies == FolderLocks::Result::Locked) {
+        // Held by this run alone now: any partial copy there is a killed run's.
+        RemovePartialCopies(*copyFolder);
+    }
     if (SharesTemporaryName(photo)) {
         Commit();
     }
     PreparedPhoto prepared;
-    const WriteOutcome outcome =
-        writer_.Prepare(path, photo, latitude, longitude, altitude, prepared);
-    if (outcome.code != WriteCode::None) {
-        Report(ticket, outcome);
+    WriteOutcome outcome = writer_.Prepare(path, photo, position, prepared);
+    if (outcome.systemError == ENOSPC && !pending_.empty()) {
+        // The pending new files fill the disk: once in place they give the old photos' space
+        // back. Smaller batches from here on, down to one photo.
+        Trace("  No space left: committing the batch so far");
+        Commit();
+        limits_.photos = std::max<std::size_t>(1, limits_.photos / 2);
+        outcome = writer_.Prepare(path, photo, position, prepared);
+    }
+    if (outcome.code != WriteCode::None || prepared.newName.empty()) {
+        Report(ticket, outcome);  // failed, or done: the photo already held the position
         return;
     }
     pendingBytes_ += prepared.bytes;
@@ -55,19 +85,44 @@ void PhotoBatch::Commit() {
     for (const Pending& pending : pending_) {
         newNames.push_back(pending.prepared.newName);
     }
-    const std::vector<int> flushErrors = FlushFiles(newNames, limits_.flushWay);
+    const std::vector<int> flushErrors = limits_.flush(newNames);
+    // The backups' names, before any photo changes: a backup whose folder entry a power cut
+    // could take away is no backup.
+    std::string copiesError;
+    if (const std::optional<std::string> copies = writer_.CopyFolder();
+        copies && !limits_.flushFolder(*copies)) {
+        copiesError = SystemErrorText("Cannot flush the copy folder", *copies);
+    }
     std::vector<WriteOutcome> outcomes;
     std::set<std::string> folders;
     for (std::size_t i = 0; i < pending_.size(); ++i) {
         const PreparedPhoto& prepared = pending_[i].prepared;
         // Only a new file known to be on disk may take the photo's name.
-        outcomes.push_back(flushErrors[i] == 0 ? SwapInPrepared(prepared)
-                                               : DiscardUnflushed(prepared, flushErrors[i]));
+        if (!copiesError.empty()) {
+            RemoveFile(prepared.newName);
+            outcomes.push_back({WriteResult::Failed, WriteCode::CopyFailed,
+                                "Error copying file : " + prepared.path + " (" + copiesError +
+                                    "; the photo was left as it was)\n"});
+        } else {
+            outcomes.push_back(flushErrors[i] == 0 ? SwapInPrepared(prepared)
+                                                   : DiscardUnflushed(prepared, flushErrors[i]));
+        }
         folders.insert(FolderOf(prepared.photo));
     }
     // The renames themselves: without this a power cut could bring back the old photos.
     for (const std::string& folder : folders) {
-        FlushFolder(folder);
+        if (limits_.flushFolder(folder)) {
+            continue;
+        }
+        const std::string error = SystemErrorText("Cannot flush the folder", folder);
+        for (std::size_t i = 0; i < pending_.size(); ++i) {
+            if (outcomes[i].code == WriteCode::None &&
+                FolderOf(pending_[i].prepared.photo) == folder) {
+                outcomes[i] = {WriteResult::Failed, WriteCode::FolderFlushFailed,
+                               "Error writing file : " + pending_[i].prepared.path + " (" + error +
+                                   "; the new version may not survive a power cut)\n"};
+            }
+        }
     }
     std::vector<Pending> reported;
     reported.swap(pending_);
@@ -79,6 +134,7 @@ void PhotoBatch::Commit() {
 
 void PhotoBatch::Report(std::size_t ticket, const WriteOutcome& outcome) {
     TraceFailure(outcome);
+    Trace("End PutFileLongLat");
     if (done_) {
         done_(ticket, outcome);
     }

@@ -4,11 +4,11 @@
 
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "photo/FlushFiles.h"
+#include "photo/FolderLocks.h"
 #include "photo/PhotoWriter.h"
 
 namespace geotal {
@@ -21,18 +21,21 @@ struct BatchLimits {
     // Not syncfs, though it measured a little faster alone (bench/PhotoBench.cpp): it also
     // waits for everything else waiting on that file system, so on a busy disk a batch can take
     // as long as someone else's copy. fsync, not fdatasync: the owner, mode and attributes
-    // copied onto the new file must be on disk with it.
-    FlushWay flushWay = FlushWay::ParallelFsync;
+    // copied onto the new file must be on disk with it. The benchmark puts the others here.
+    std::function<std::vector<int>(const std::vector<std::string>&)> flush = FlushFiles;
+    std::function<bool(const std::string&)> flushFolder = FlushFolder;
 };
 
 // Receives each photo's outcome, once, with the ticket it was added with.
 using OutcomeSink = std::function<void(std::size_t ticket, const WriteOutcome& outcome)>;
 
 // Writes photos through a PhotoWriter, committing them in batches: every new file of a batch is
-// flushed to disk first, then each one is renamed over its photo, then each folder is flushed.
+// flushed to disk first, and the copy folder when backups are made; then each one is renamed
+// over its photo, then each folder is flushed. A flush that fails fails the photos it was for.
 // A photo is therefore replaced only by a new file already on disk, and holds its old or its
 // new content whenever the process stops. A photo that fails leaves the others of its batch to
-// be written and stays as it was.
+// be written and stays as it was. Each photo's folder is locked against other runs first; a
+// folder another run holds fails its photos with a message that says so.
 class PhotoBatch {
 public:
     PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits = {});
@@ -42,9 +45,10 @@ public:
     PhotoBatch& operator=(const PhotoBatch&) = delete;
 
     // Writes the photo's new file. A failure is reported at once; a success when the batch
-    // that holds the photo is committed, which happens here when the batch is full.
-    void Add(std::size_t ticket, const std::string& path, double latitude, double longitude,
-             std::optional<double> altitude);
+    // that holds the photo is committed, which happens here when the batch is full. The trace
+    // shows "Start PutFileLongLat" here and "End PutFileLongLat" when the photo is reported, so
+    // in a batch the photos' starts come first and their ends at the commit.
+    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position);
 
     // Flushes the pending new files, swaps each in, flushes their folders and reports them.
     void Commit();
@@ -61,6 +65,7 @@ private:
 
     PhotoWriter& writer_;
     OutcomeSink done_;
+    FolderLocks locks_;  // every folder the batch wrote into, held until it is destroyed
     BatchLimits limits_;
     std::vector<Pending> pending_;
     std::size_t pendingBytes_ = 0;

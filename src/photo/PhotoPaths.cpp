@@ -1,8 +1,10 @@
 #include "photo/PhotoPaths.h"
 
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace geotal {
 namespace {
@@ -29,6 +31,25 @@ std::string CutAtLetter(const std::string& text, std::size_t size) {
     return text.substr(0, size);
 }
 
+// The letters of a name as a file system that folds names compares them: ASCII in lower case,
+// every other letter as -1, which matches any; trailing dots and spaces dropped.
+std::vector<int> Folded(const std::string& name) {
+    std::size_t end = name.size();
+    while (end > 0 && (name[end - 1] == '.' || name[end - 1] == ' ')) {
+        --end;
+    }
+    std::vector<int> letters;
+    for (std::size_t i = 0; i < end; ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x80) {
+            letters.push_back(std::tolower(byte));
+        } else if ((byte & 0xC0) != 0x80) {
+            letters.push_back(-1);  // the first byte of a letter; its other bytes add nothing
+        }
+    }
+    return letters;
+}
+
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -44,11 +65,6 @@ std::string FileNameOf(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string ExtensionOf(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    return dot == std::string::npos ? path : path.substr(dot + 1);
 }
 
 std::string BaseNameOf(const std::string& path) {
@@ -78,6 +94,20 @@ std::string TemporaryNameOf(const std::string& path, const std::string& marker) 
     }
     const std::size_t room = NAME_MAX - fixed.size() - dotExtension.size();
     return folderPart + CutAtLetter(stem, room) + fixed + dotExtension;
+}
+
+bool MayNameTheSameFile(const std::string& a, const std::string& b) {
+    const std::vector<int> first = Folded(a);
+    const std::vector<int> second = Folded(b);
+    if (first.size() != second.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        if (first[i] != second[i] && first[i] != -1 && second[i] != -1) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool IsTemporaryName(const std::string& name) {

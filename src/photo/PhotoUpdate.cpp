@@ -64,8 +64,7 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
             if (const MaybePosition& position = photo.position) {
                 const std::string path = photos.folder + "/" + photo.fileName;
                 TraceValue("Save to file", path);
-                batch.Add(static_cast<std::size_t>(i), path, position->latitude,
-                          position->longitude, position->altitude);
+                batch.Add(static_cast<std::size_t>(i), path, *position);
             } else {
                 photo.marked = false;  // nothing to write
                 changed(i);

@@ -2,8 +2,12 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include "photo/FileAttributes.h"
@@ -13,6 +17,7 @@
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoFile.h"
 #include "support/Angles.h"
+#include "support/DateTime.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -30,21 +35,78 @@ struct GpsTags {
     DmsParts latitude, longitude;
     const char* latitudeRef = "N";
     const char* longitudeRef = "E";
-    std::optional<double> altitude;  // none leaves the photo's altitude tags as they are
-    int altitudeRef = 0;             // 0 above sea level, 1 below
+    std::optional<double> altitude;   // none takes the photo's altitude tags out
+    int altitudeRef = 0;              // 0 above sea level, 1 below
+    std::optional<CalendarTime> fix;  // UTC; none takes the photo's time and date stamps out
 };
 
-GpsTags ToGpsTags(double latitude, double longitude, std::optional<double> altitude) {
-    GpsTags tags;
-    tags.latitudeRef = latitude < 0 ? "S" : "N";
-    tags.longitudeRef = longitude < 0 ? "W" : "E";
-    tags.latitude = SplitDms(std::fabs(latitude));
-    tags.longitude = SplitDms(std::fabs(longitude));
-    if (altitude) {
-        tags.altitudeRef = *altitude < 0 ? 1 : 0;
-        tags.altitude = std::fabs(*altitude);
+// A fix time EXIF can hold: a real moment of a four-digit year, to the nearest second.
+std::optional<CalendarTime> FixStamp(std::optional<double> fixTime) {
+    if (!fixTime || *fixTime == 0 || !std::isfinite(*fixTime)) {
+        return std::nullopt;
     }
+    const CalendarTime time = FromOleDate(*fixTime);
+    if (time.year < 1 || !IsValidCalendarTime(time)) {
+        return std::nullopt;
+    }
+    return time;
+}
+
+GpsTags ToGpsTags(const GeoPosition& position) {
+    GpsTags tags;
+    tags.latitudeRef = position.latitude < 0 ? "S" : "N";
+    tags.longitudeRef = position.longitude < 0 ? "W" : "E";
+    tags.latitude = SplitDms(std::fabs(position.latitude));
+    tags.longitude = SplitDms(std::fabs(position.longitude));
+    if (position.altitude) {
+        tags.altitudeRef = *position.altitude < 0 ? 1 : 0;
+        tags.altitude = std::fabs(*position.altitude);
+    }
+    tags.fix = FixStamp(position.fixTime);
     return tags;
+}
+
+constexpr std::uint16_t kGpsAltitudeRef = 5;
+constexpr std::uint16_t kGpsAltitude = 6;
+constexpr std::uint16_t kGpsTimeStamp = 7;
+constexpr std::uint16_t kGpsDateStamp = 29;
+
+// The GPS tags that describe the fix a position came from rather than the place or the camera:
+// the receiver's state and accuracy (satellites, status, measure mode, DOP, differential,
+// positioning error, how it was processed), its motion (speed, track), the datum of its
+// coordinates, an area's name and a destination measured from it. Beside a new position they
+// would describe a fix the photo no longer has. The image direction describes the camera and
+// stays, as do tags beyond the standard's, whose meaning is not known here.
+constexpr std::uint16_t kFixTags[] = {8,  9,  10, 11, 12, 13, 14, 15, 18, 19, 20,
+                                      21, 22, 23, 24, 25, 26, 27, 28, 30, 31};
+
+// An old altitude beside a new position would place the photo at a height it was never at.
+bool PutAltitude(ExifMetadata* exif, const GpsTags& tags) {
+    if (!tags.altitude) {
+        return cEXIF_RemoveGPSTag(exif, kGpsAltitudeRef) != 0 &&
+               cEXIF_RemoveGPSTag(exif, kGpsAltitude) != 0;
+    }
+    return cEXIF_PutGPSAltitude(exif, *tags.altitude) != 0 &&
+           cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
+}
+
+// The fix's UTC date and time, as other geotaggers write them; without a fix time, the old
+// stamps go, as they belonged to the old position.
+bool PutFixTime(ExifMetadata* exif, const GpsTags& tags) {
+    if (!tags.fix) {
+        return cEXIF_RemoveGPSTag(exif, kGpsTimeStamp) != 0 &&
+               cEXIF_RemoveGPSTag(exif, kGpsDateStamp) != 0;
+    }
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d:%02d:%02d", tags.fix->year, tags.fix->month,
+                  tags.fix->day);
+    return cEXIF_PutGPSTimeStamp(exif, tags.fix->hour, tags.fix->minute, tags.fix->second) != 0 &&
+           cEXIF_PutGPSDateStamp(exif, date) != 0;
+}
+
+bool RemoveOldFix(ExifMetadata* exif) {
+    return std::all_of(std::begin(kFixTags), std::end(kFixTags),
+                       [exif](std::uint16_t tag) { return cEXIF_RemoveGPSTag(exif, tag) != 0; });
 }
 
 bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
@@ -55,9 +117,8 @@ bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
            cEXIF_PutGPSLongitude(exif, tags.longitude.degrees, tags.longitude.minutes,
                                  tags.longitude.seconds) != 0 &&
            cEXIF_PutGPSLatitudeRef(exif, tags.latitudeRef) != 0 &&
-           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 &&
-           (!tags.altitude || (cEXIF_PutGPSAltitude(exif, *tags.altitude) != 0 &&
-                               cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0));
+           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 && PutAltitude(exif, tags) &&
+           PutFixTime(exif, tags) && RemoveOldFix(exif);
 }
 
 const WriteOutcome kGoOn = {WriteResult::Written, WriteCode::None, {}};
@@ -115,12 +176,78 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
         case CopyResult::Failed:
             break;
     }
-    return Failure(WriteCode::CopyFailed, "Error copying file : " + path + " (" + error + ")\n");
+    const int systemError = errno;
+    WriteOutcome failure =
+        Failure(WriteCode::CopyFailed, "Error copying file : " + path + " (" + error + ")\n");
+    failure.systemError = systemError;
+    return failure;
+}
+
+// The photo's new file, with the position written, at newName; unchanged instead when the photo
+// already holds the position exactly. exif holds what the new file must read back as.
+WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
+                         const GeoPosition& position, const std::string& newName, ExifHandle& exif,
+                         bool& unchanged) {
+    IptcHandle iptc;
+    if (cGetImageFileMetadata(photo, 1, 1, exif, iptc) == 0) {
+        cGetImageFileMetadata(photo, 0, 1, exif, iptc);
+    }
+    if (!exif) {
+        const std::string reason = UnreadableReason(photo);
+        return Failure(WriteCode::NoExif,
+                       "Error reading file : " + path + " (" +
+                           (reason.empty() ? "no EXIF data, or not a readable JPEG file" : reason) +
+                           ")\n");
+    }
+    switch (CheckPositionRange(position.latitude, position.longitude)) {
+        case WriteCode::DegreeRange:
+            return Failure(WriteCode::DegreeRange,
+                           "Internal Error: Degree range out of bounds. Please contact Tarsel "
+                           "Helpdesk");
+        case WriteCode::MinuteRange:
+            return Failure(WriteCode::MinuteRange,
+                           "Internal Error: Minute range out of bounds. Please contact Tarsel "
+                           "Helpdesk");
+        default:
+            break;
+    }
+    Trace("  Update");
+    if (!PutGpsTags(exif.get(), ToGpsTags(position))) {
+        return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
+    }
+    Trace("  Merge");
+    std::string libraryError;
+    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError,
+                       MergeWay::OnlyWhatChanged, Flush::Later, &unchanged) == 0) {
+        const int error = errno;
+        WriteOutcome failure = Failure(
+            WriteCode::MergeFailed, "Error Updating file : " + path + " \n" + libraryError + "\n");
+        failure.systemError = error;
+        return failure;
+    }
+    return kGoOn;
 }
 
 }  // namespace
 
 WriteOutcome SwapInPrepared(const PreparedPhoto& prepared) {
+    const std::optional<FileIdentity> newFile = IdentityOf(prepared.newName);
+    if (!newFile || !IsSameUnchanged(*newFile, prepared.newFile)) {
+        return Failure(WriteCode::NewFileTaken,
+                       "Error renaming new file : " + prepared.path + " (" + prepared.newName +
+                           " is no longer the file written for it: another program replaced "
+                           "or changed it; the photo was left as it was)\n");
+    }
+    const std::optional<FileIdentity> photo = IdentityOf(prepared.photo);
+    if (!photo || !IsSameUnchanged(*photo, prepared.photoBefore)) {
+        RemoveFile(prepared.newName);
+        return Failure(WriteCode::ChangedMeanwhile,
+                       "Error writing file : " + prepared.path +
+                           (photo ? " (changed by another program while being updated; it was "
+                                    "left as that program made it)\n"
+                                  : " (removed by another program while being updated; it was "
+                                    "not made anew)\n"));
+    }
     if (!ReplaceWith(prepared.newName, prepared.photo)) {
         RemoveFile(prepared.newName);
         return Failure(WriteCode::RenameNewFailed,
@@ -197,73 +324,57 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
     copyFolder_ = copyFolder;
 }
 
-WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, double latitude, double longitude,
-                                         std::optional<double> altitude) {
-    Trace("Start PutFileLongLat");
+WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const GeoPosition& position) {
     WriteOutcome outcome;
     {
         PhotoBatch batch(*this,
                          [&outcome](std::size_t, const WriteOutcome& done) { outcome = done; });
-        batch.Add(0, path, latitude, longitude, altitude);
+        batch.Add(0, path, position);
     }  // the batch of one is committed as it goes
-    Trace("End PutFileLongLat");
     return outcome;
 }
 
 WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& photo,
-                                  double latitude, double longitude, std::optional<double> altitude,
-                                  PreparedPhoto& prepared) {
+                                  const GeoPosition& position, PreparedPhoto& prepared) {
+    if (IsTemporaryName(FileNameOf(photo))) {
+        // Given by a glob after an interrupted run: writing it would count a leftover as a
+        // photo, back it up and make it anew; the repair of its photo takes care of it.
+        return Failure(WriteCode::NotAPhoto,
+                       "Error writing file : " + path +
+                           " (a temporary file of Geotal, not a photo; it is removed or put back "
+                           "when the photo it belongs to is next written)\n");
+    }
     if (WriteOutcome repaired = Repair(path, photo); repaired.code != WriteCode::None) {
         return repaired;
     }
     if (WriteOutcome refused = RefuseUnchangeable(path, photo); refused.code != WriteCode::None) {
         return refused;
     }
+    // Before anything reads it: a change made while it is read must show at the swap too.
+    const std::optional<FileIdentity> photoBefore = IdentityOf(photo);
+    const std::string newName = TemporaryNameOf(photo, "_newGeotal");
+    ExifHandle exif;
+    bool unchanged = false;
+    const WriteOutcome made = MakeNewFile(path, photo, position, newName, exif, unchanged);
+    if (made.code == WriteCode::None && unchanged) {
+        // A rerun after a kill, or the same position again: done, and the backup (made of the
+        // photo before its first write) no longer matches it.
+        Trace("  The photo already holds this position");
+        prepared = {path, photo, std::string(), 0, {}, {}};
+        return kGoOn;
+    }
+    // The copy comes first even when the write then fails, as the user asked for it.
     if (copyFiles_) {
         if (WriteOutcome backup = Backup(path, photo, copyFolder_);
             backup.code != WriteCode::None) {
+            if (made.code == WriteCode::None) {
+                RemoveFile(newName);
+            }
             return backup;
         }
     }
-
-    ExifHandle exif;
-    IptcHandle iptc;
-    if (cGetImageFileMetadata(photo, 1, 1, exif, iptc) == 0) {
-        cGetImageFileMetadata(photo, 0, 1, exif, iptc);
-    }
-    if (!exif) {
-        const std::string reason = UnreadableReason(photo);
-        return Failure(WriteCode::NoExif,
-                       "Error reading file : " + path + " (" +
-                           (reason.empty() ? "no EXIF data, or not a readable JPEG file" : reason) +
-                           ")\n");
-    }
-
-    switch (CheckPositionRange(latitude, longitude)) {
-        case WriteCode::DegreeRange:
-            return Failure(WriteCode::DegreeRange,
-                           "Internal Error: Degree range out of bounds. Please contact Tarsel "
-                           "Helpdesk");
-        case WriteCode::MinuteRange:
-            return Failure(WriteCode::MinuteRange,
-                           "Internal Error: Minute range out of bounds. Please contact Tarsel "
-                           "Helpdesk");
-        default:
-            break;
-    }
-
-    Trace("  Update");
-    if (!PutGpsTags(exif.get(), ToGpsTags(latitude, longitude, altitude))) {
-        return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
-    }
-
-    Trace("  Merge");
-    const std::string newName = TemporaryNameOf(photo, "_newGeotal");
-    std::string libraryError;
-    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError,
-                       MergeWay::OnlyWhatChanged, Flush::Later) == 0) {
-        return Failure(WriteCode::MergeFailed,
-                       "Error Updating file : " + path + " \n" + libraryError + "\n");
+    if (made.code != WriteCode::None) {
+        return made;
     }
     // A damaged photo can come out of the library worse: unreadable, or short of tags.
     std::string error;
@@ -277,10 +388,15 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
         return Failure(WriteCode::AttributesFailed,
                        "Error copying owner and attributes : " + path + " (" + error + ")\n");
     }
-    struct stat status {};
-    prepared = {
-        path, photo, newName,
-        ::stat(newName.c_str(), &status) == 0 ? static_cast<std::size_t>(status.st_size) : 0};
+    const std::optional<FileIdentity> newFile = IdentityOf(newName);
+    if (!photoBefore || !newFile) {
+        RemoveFile(newName);
+        return Failure(
+            WriteCode::ChangedMeanwhile,
+            "Error writing file : " + path + " (removed by another program while being updated)\n");
+    }
+    prepared = {path,         photo,   newName, static_cast<std::size_t>(newFile->size),
+                *photoBefore, *newFile};
     return kGoOn;
 }
 

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "photo/FileIdentity.h"
 #include "photo/PhotoPaths.h"
+#include "support/GeoPosition.h"
 
 namespace geotal {
 
@@ -26,20 +28,25 @@ enum class WriteCode : int {
     MergeFailed = 5,
     RenameOldFailed = 6,  // the old temporary name holds a file left by an interrupted update
     RenameNewFailed = 7,
-    DeleteOldFailed = 8,    // not given since the swap became a single rename
-    CopyFailed = 9,         // the backup copy was asked for and could not be made
-    BackupExists = 10,      // a different file already has the backup's name
-    RepairFailed = 11,      // what an interrupted update left could not be finished or undone
-    NotForUser = 12,        // the running user may not write the photo
-    SeveralNames = 13,      // the photo has hard links that a new file would part it from
-    AttributesFailed = 14,  // the new file could not get the photo's owner, mode or attributes
-    CheckFailed = 15,       // the new file did not read back with the photo's tags and position
+    CopyFailed = 9,          // the backup copy was asked for and could not be made
+    BackupExists = 10,       // a different file already has the backup's name
+    RepairFailed = 11,       // what an interrupted update left could not be finished or undone
+    NotForUser = 12,         // the running user may not write the photo
+    SeveralNames = 13,       // the photo has hard links that a new file would part it from
+    AttributesFailed = 14,   // the new file could not get the photo's owner, mode or attributes
+    CheckFailed = 15,        // the new file did not read back with the photo's tags and position
+    ChangedMeanwhile = 16,   // another program changed or removed the photo before the swap
+    FolderBusy = 17,         // another run holds the photo's folder
+    NewFileTaken = 18,       // the new file's name no longer holds the file written for it
+    NotAPhoto = 19,          // the name is one of this program's temporary names
+    FolderFlushFailed = 20,  // the swap is done but its folder could not be made durable
 };
 
 struct WriteOutcome {
     WriteResult result = WriteResult::Failed;
     WriteCode code = WriteCode::None;
     std::string message;  // the text to show the user; empty on success
+    int systemError = 0;  // the system's error number, where a new file or copy was refused
 };
 
 // One coordinate in seconds of arc split into whole degrees, whole minutes and seconds.
@@ -69,10 +76,15 @@ struct PreparedPhoto {
     std::string photo;    // the file behind path's links, which the new file replaces
     std::string newName;  // the new file beside it
     std::size_t bytes = 0;
+    FileIdentity photoBefore;  // the photo as it was before it was read
+    FileIdentity newFile;      // the new file as it was written and checked
 };
 
 // Puts a prepared new file, already flushed to disk, under its photo's name in one rename; a
-// new file that could not be put there is removed.
+// new file that could not be put there is removed. Only while the photo is still the file that
+// was read, and the new name still holds the file written: a photo another program changed or
+// removed meanwhile is left as it is (never recreated), and a file another program put under
+// the new name is neither renamed nor removed.
 WriteOutcome SwapInPrepared(const PreparedPhoto& prepared);
 
 // The failure of a prepared photo whose new file could not be flushed (error is the errno);
@@ -85,24 +97,29 @@ void TraceFailure(const WriteOutcome& outcome);
 class PhotoWriter {
 public:
     void SetCopyOptions(bool copyFiles, const std::string& copyFolder);
+    // The folder backups go to, when they are asked for.
+    std::optional<std::string> CopyFolder() const {
+        return copyFiles_ ? std::optional<std::string>(copyFolder_) : std::nullopt;
+    }
 
-    // Writes latitude and longitude (seconds of arc, signed) and, when given, altitude (metres,
-    // negative below sea level) as EXIF GPS tags into the photo at path, or the photo its
-    // symbolic links lead to; without an altitude the photo's altitude tags stay as they were.
-    // Nothing else in the photo changes: its other tags, segments and image data keep their
+    // Writes the position's latitude and longitude (seconds of arc, signed) and, when given, its
+    // altitude (metres, negative below sea level) as EXIF GPS tags into the photo at path, or the
+    // photo its symbolic links lead to; without an altitude the photo's altitude tags stay as they
+    // were. Nothing else in the photo changes: its other tags, segments and image data keep their
     // bytes. First repairs what an interrupted update left beside it. The photo's name holds
     // either the old or the new whole file at every instant; the new one keeps the old one's
     // owner, mode and extended attributes, and is put in place only once it reads back with
     // every tag the photo had. Read-only photos and photos with hard links are left alone.
-    WriteOutcome PutFileLongLat(const std::string& path, double latitude, double longitude,
-                                std::optional<double> altitude);
+    WriteOutcome PutFileLongLat(const std::string& path, const GeoPosition& position);
 
     // Every step of PutFileLongLat before the flush and the swap, the new file left unflushed
     // so that a batch of them can be flushed at once (see PhotoBatch). On success prepared
-    // names it; the caller then flushes it and swaps it in, or removes it. photo is the file
+    // names it; the caller then flushes it and swaps it in, or removes it. A photo that already
+    // holds the position exactly needs no new file, no backup and no swap: prepared's newName
+    // is then empty and the photo is written. photo is the file
     // behind path's links; messages name path, as the user gave it.
-    WriteOutcome Prepare(const std::string& path, const std::string& photo, double latitude,
-                         double longitude, std::optional<double> altitude, PreparedPhoto& prepared);
+    WriteOutcome Prepare(const std::string& path, const std::string& photo,
+                         const GeoPosition& position, PreparedPhoto& prepared);
 
 private:
     bool copyFiles_ = false;

@@ -83,15 +83,16 @@ struct OldGps {
     bool located = true;        // whether every value's place is known
 };
 
-bool IsWritten(std::uint16_t tag, const std::vector<TiffField>& fields) {
-    return std::any_of(fields.begin(), fields.end(),
-                       [tag](const TiffField& field) { return field.tag == tag; });
+// Whether the change gives the tag a new value or takes it out.
+bool IsReplaced(std::uint16_t tag, const GpsChange& change) {
+    return std::any_of(change.fields.begin(), change.fields.end(),
+                       [tag](const TiffField& field) { return field.tag == tag; }) ||
+           std::find(change.removed.begin(), change.removed.end(), tag) != change.removed.end();
 }
 
 // False when there is no directory at offset. An entry whose value cannot be found (an
 // unknown type, an offset past the end) is kept as it is: no worse than it was.
-bool ReadOldGps(const Tiff& tiff, std::size_t offset, const std::vector<TiffField>& fields,
-                OldGps& old) {
+bool ReadOldGps(const Tiff& tiff, std::size_t offset, const GpsChange& change, OldGps& old) {
     Directory directory;
     if (!ReadDirectory(tiff, offset, directory)) {
         return false;
@@ -106,7 +107,7 @@ bool ReadOldGps(const Tiff& tiff, std::size_t offset, const std::vector<TiffFiel
             old.ranges.push_back(*range);
         }
         const std::uint16_t tag = tiff.U16(at);
-        if (!IsWritten(tag, fields)) {
+        if (!IsReplaced(tag, change)) {
             KeptEntry kept{tag, std::string(tiff.data.substr(at, kEntrySize)), {}};
             if (range) {
                 kept.value = tiff.data.substr(range->begin, range->end - range->begin);
@@ -137,12 +138,16 @@ std::optional<std::size_t> EndOfData(const Tiff& tiff, const Directory& ifd0,
     if (ifd0.End() > start) {
         return std::nullopt;
     }
+    // A next directory past the end of the data is none that any reader finds.
     const std::uint32_t next = tiff.U32(ifd0.EntryAt(ifd0.count));
-    if (next >= start) {
+    if (next >= start && next < tiff.data.size()) {
         return std::nullopt;
     }
     for (std::size_t i = 0; i < ifd0.count; ++i) {
         const std::size_t at = ifd0.EntryAt(i);
+        if (TiffTypeSize(tiff.U16(at + 2)) == 0) {
+            continue;  // no reader takes a value of an unknown type from anywhere
+        }
         std::optional<Range> range;
         if (!ValueRange(tiff, at, range) || (range && range->end > start)) {
             return std::nullopt;
@@ -152,6 +157,26 @@ std::optional<std::size_t> EndOfData(const Tiff& tiff, const Directory& ifd0,
         }
     }
     return start;
+}
+
+bool Overlaps(const Range& a, const Range& b) {
+    return a.begin < b.end && b.begin < a.end;
+}
+
+// Zeroes the old GPS directory and its values where they stay in the data: nothing points at
+// them any more, and a position the user replaced or removed must not remain in the file.
+void EraseOldGps(std::string& out, const OldGps& old, const Directory& ifd0) {
+    if (!old.located) {
+        return;  // a value whose place is unknown might share bytes with anything
+    }
+    const Range header{0, 8};
+    const Range ifd0Table{ifd0.offset, ifd0.End()};
+    for (const Range& range : old.ranges) {
+        if (range.end <= out.size() && !Overlaps(range, header) && !Overlaps(range, ifd0Table)) {
+            std::fill(out.begin() + static_cast<std::ptrdiff_t>(range.begin),
+                      out.begin() + static_cast<std::ptrdiff_t>(range.end), '\0');
+        }
+    }
 }
 
 void AlignToWord(std::string& out) {
@@ -280,8 +305,9 @@ bool CheckFields(const std::vector<TiffField>& fields, std::string& why) {
 
 }  // namespace
 
-TiffEditResult EditTiffGps(std::string_view data, const std::vector<TiffField>& fields,
-                           std::string& edited, std::string& why) {
+TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::string& edited,
+                           std::string& why) {
+    const std::vector<TiffField>& fields = change.fields;
     Tiff tiff{data};
     Directory ifd0;
     if (!CheckFields(fields, why) || !ReadHeader(tiff, ifd0, why)) {
@@ -303,7 +329,7 @@ TiffEditResult EditTiffGps(std::string_view data, const std::vector<TiffField>& 
         // is made to point at the new directory, with nothing to keep from the old.
         wholePointer = (type != kLongType && type != kSignedLongType && type != kIfdType) ||
                        tiff.U32(*pointerEntry + 4) != 1 ||
-                       !ReadOldGps(tiff, tiff.U32(*pointerEntry + 8), fields, old);
+                       !ReadOldGps(tiff, tiff.U32(*pointerEntry + 8), change, old);
         if (wholePointer) {
             old = OldGps{};
         } else if (old.located) {
@@ -321,6 +347,7 @@ TiffEditResult EditTiffGps(std::string_view data, const std::vector<TiffField>& 
     }
 
     std::string out(data.substr(0, base));
+    EraseOldGps(out, old, ifd0);
     const std::size_t pointer =
         pointerEntry ? *pointerEntry + 8 : AppendIfd0WithGpsPointer(out, tiff, ifd0);
     const std::size_t directory = AppendGpsDirectory(out, old, fields, tiff.order);

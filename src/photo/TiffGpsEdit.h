@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "photo/TiffField.h"
+#include "photo/GpsChange.h"
 
 namespace geotal {
 
@@ -15,13 +15,14 @@ enum class TiffEditResult {
 };
 
 // Makes edited from tiff (the TIFF data of an EXIF segment, from its byte-order mark on): a
-// GPS directory holding fields and every other entry of the old one goes at the end, and
+// GPS directory holding the change's fields and every entry of the old one the change neither
+// sets nor removes goes at the end, and
 // IFD0's pointer to it is patched; an IFD0 without that pointer is copied to the end with it
 // added, and the header's offset to IFD0 patched. Every other byte keeps its place, so the
 // offsets in maker notes, previews and thumbnails stay right. A GPS directory that already
 // ends the data (as this edit leaves it) is replaced rather than added to, so that writing a
 // photo again does not make it grow.
-TiffEditResult EditTiffGps(std::string_view tiff, const std::vector<TiffField>& fields,
-                           std::string& edited, std::string& why);
+TiffEditResult EditTiffGps(std::string_view tiff, const GpsChange& change, std::string& edited,
+                           std::string& why);
 
 }  // namespace geotal

@@ -12,6 +12,19 @@ namespace {
 
 constexpr std::string_view kExifNamespace = "http://ns.adobe.com/exif/1.0/";
 
+// The EXIF namespace's GPS properties, by EXIF tag; XMP has no reference tags of its own for
+// latitude and longitude (the letter ends the value), and one date-time for tags 7 and 29.
+constexpr const char* kXmpGpsProperties[32] = {
+    "GPSVersionID",       "GPSLatitude",        "GPSLatitude",      "GPSLongitude",
+    "GPSLongitude",       "GPSAltitudeRef",     "GPSAltitude",      "GPSTimeStamp",
+    "GPSSatellites",      "GPSStatus",          "GPSMeasureMode",   "GPSDOP",
+    "GPSSpeedRef",        "GPSSpeed",           "GPSTrackRef",      "GPSTrack",
+    "GPSImgDirectionRef", "GPSImgDirection",    "GPSMapDatum",      "GPSDestLatitude",
+    "GPSDestLatitude",    "GPSDestLongitude",   "GPSDestLongitude", "GPSDestBearingRef",
+    "GPSDestBearing",     "GPSDestDistanceRef", "GPSDestDistance",  "GPSProcessingMethod",
+    "GPSAreaInformation", "GPSTimeStamp",       "GPSDifferential",  "GPSHPositioningError",
+};
+
 const TiffField* FieldOf(const std::vector<TiffField>& fields, std::uint16_t tag) {
     for (const TiffField& field : fields) {
         if (field.tag == tag) {
@@ -57,6 +70,37 @@ std::string Coordinate(const TiffField* parts, const TiffField* ref) {
         result += '0';
     }
     return result + static_cast<char>(ref->values.front());
+}
+
+// XMP's date-time of the fix from EXIF's date stamp ("2010:01:01") and time stamp (hours,
+// minutes and seconds as fractions); empty unless both are there and sound.
+std::string TimeStamp(const TiffField* date, const TiffField* time) {
+    if (date == nullptr || time == nullptr || date->values.size() < 10) {
+        return {};
+    }
+    std::string day;
+    for (std::size_t i = 0; i < 10; ++i) {
+        day += static_cast<char>(date->values[i]);
+    }
+    const std::optional<double> h = RationalAt(*time, 0);
+    const std::optional<double> m = RationalAt(*time, 1);
+    const std::optional<double> s = RationalAt(*time, 2);
+    if (!h || !m || !s || day[4] != ':' || day[7] != ':') {
+        return {};
+    }
+    day[4] = '-';
+    day[7] = '-';
+    char text[64];
+    std::snprintf(text, sizeof text, "%sT%02.0f:%02.0f:%06.3f", day.c_str(), *h, *m, *s);
+    std::string result = text;
+    // Whole seconds as such; a fraction down to its last digit that counts.
+    while (result.back() == '0') {
+        result.pop_back();
+    }
+    if (result.back() == '.') {
+        result.pop_back();
+    }
+    return result + "Z";
 }
 
 bool IsNameChar(char c) {
@@ -109,11 +153,24 @@ struct Replacement {
     std::string text;
 };
 
+// A property's value, and the whole of it: the attribute or element with the space before it.
+struct Occurrence {
+    std::size_t valueBegin = 0, valueEnd = 0;
+    std::size_t begin = 0, end = 0;
+};
+
+std::size_t SpaceBefore(std::string_view text, std::size_t at) {
+    while (at > 0 && IsSpace(text[at - 1])) {
+        --at;
+    }
+    return at;
+}
+
 enum class Found { None, Some, Unreadable };
 
 // Finds every value of the property name (prefix:Name) as an attribute or a simple element.
-Found FindValues(std::string_view packet, const std::string& name, const std::string& text,
-                 std::vector<Replacement>& replacements) {
+Found FindValues(std::string_view packet, const std::string& name,
+                 std::vector<Occurrence>& occurrences) {
     Found found = Found::None;
     std::size_t at = 0;
     while ((at = packet.find(name, at)) != std::string_view::npos) {
@@ -131,7 +188,9 @@ Found FindValues(std::string_view packet, const std::string& name, const std::st
                 packet.substr(close, name.size() + 3) != "</" + name + ">") {
                 return Found::Unreadable;
             }
-            replacements.push_back({after + 1, close, text});
+            const std::size_t end = close + name.size() + 3;
+            occurrences.push_back(
+                {after + 1, close, SpaceBefore(packet, at - name.size() - 1), end});
         } else {
             std::size_t value = SkipSpaces(packet, after);
             if (value >= packet.size() || packet[value] != '=') {
@@ -145,7 +204,8 @@ Found FindValues(std::string_view packet, const std::string& name, const std::st
             if (close == std::string_view::npos) {
                 return Found::Unreadable;
             }
-            replacements.push_back({value + 1, close, text});
+            occurrences.push_back(
+                {value + 1, close, SpaceBefore(packet, at - name.size()), close + 1});
         }
         found = Found::Some;
     }
@@ -175,7 +235,12 @@ void KeepLength(std::string& packet, std::size_t length) {
 
 }  // namespace
 
-XmpGpsValues ToXmpGpsValues(const std::vector<TiffField>& fields) {
+std::string XmpGpsPropertyOf(std::uint16_t tag) {
+    return tag < std::size(kXmpGpsProperties) ? kXmpGpsProperties[tag] : "";
+}
+
+XmpGpsValues ToXmpGpsValues(const GpsChange& change) {
+    const std::vector<TiffField>& fields = change.fields;
     XmpGpsValues values;
     values.latitude = Coordinate(FieldOf(fields, 2), FieldOf(fields, 1));
     values.longitude = Coordinate(FieldOf(fields, 4), FieldOf(fields, 3));
@@ -193,28 +258,46 @@ XmpGpsValues ToXmpGpsValues(const std::vector<TiffField>& fields) {
             values.version += (values.version.empty() ? "" : ".") + std::to_string(part);
         }
     }
+    values.timeStamp = TimeStamp(FieldOf(fields, 29), FieldOf(fields, 7));
+    for (std::uint16_t tag : change.removed) {
+        const std::string property = XmpGpsPropertyOf(tag);
+        if (!property.empty() && std::find(values.removed.begin(), values.removed.end(),
+                                           property) == values.removed.end()) {
+            values.removed.push_back(property);
+        }
+    }
     return values;
 }
 
 XmpEditResult EditXmpGps(std::string_view packet, const XmpGpsValues& values, std::string& edited) {
-    const std::pair<const char*, const std::string*> properties[] = {
+    std::vector<std::pair<std::string, const std::string*>> properties = {
         {"GPSLatitude", &values.latitude}, {"GPSLongitude", &values.longitude},
         {"GPSAltitude", &values.altitude}, {"GPSAltitudeRef", &values.altitudeRef},
-        {"GPSVersionID", &values.version},
+        {"GPSVersionID", &values.version}, {"GPSTimeStamp", &values.timeStamp},
     };
+    const std::string none;
+    for (const std::string& removed : values.removed) {
+        properties.emplace_back(removed, &none);
+    }
     std::vector<Replacement> replacements;
     bool holdsPosition = false;
     for (const std::string& prefix : ExifPrefixes(packet)) {
         for (const auto& [property, text] : properties) {
-            const bool coordinate = property[3] == 'L';  // GPSLatitude, GPSLongitude
-            std::vector<Replacement> found;
-            switch (FindValues(packet, prefix + ":" + property, *text, found)) {
+            const bool coordinate = property == "GPSLatitude" || property == "GPSLongitude";
+            const bool remove = text == &none;
+            std::vector<Occurrence> found;
+            switch (FindValues(packet, prefix + ":" + property, found)) {
                 case Found::Unreadable:
                     return XmpEditResult::UnknownForm;
                 case Found::Some:
                     holdsPosition = holdsPosition || coordinate;
-                    if (!text->empty()) {
-                        replacements.insert(replacements.end(), found.begin(), found.end());
+                    for (const Occurrence& occurrence : found) {
+                        if (remove) {
+                            replacements.push_back({occurrence.begin, occurrence.end, {}});
+                        } else if (!text->empty()) {
+                            replacements.push_back(
+                                {occurrence.valueBegin, occurrence.valueEnd, *text});
+                        }
                     }
                     break;
                 case Found::None:

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "photo/TiffField.h"
+#include "photo/GpsChange.h"
 
 namespace geotal {
 
@@ -17,10 +17,18 @@ struct XmpGpsValues {
     std::string altitude;     // "825/2", the rational as EXIF holds it
     std::string altitudeRef;  // "0" above sea level, "1" below
     std::string version;      // "2.2.0.0"
+    std::string timeStamp;    // "2010-01-01T12:00:00Z": XMP keeps the fix's date and time in one
+    // The EXIF namespace's properties taken out ("GPSSpeed"), for the EXIF tags the change removes.
+    std::vector<std::string> removed;
 };
 
-// The XMP forms of the GPS fields being written into EXIF (tags 0 to 6).
-XmpGpsValues ToXmpGpsValues(const std::vector<TiffField>& fields);
+// The XMP forms of the GPS change being made in EXIF: the values of tags 0 to 7 and 29, and the
+// properties of the tags it removes.
+XmpGpsValues ToXmpGpsValues(const GpsChange& change);
+
+// The XMP property that holds what the EXIF GPS tag holds; empty for a tag XMP does not have.
+// The date stamp and the time stamp share one.
+std::string XmpGpsPropertyOf(std::uint16_t tag);
 
 enum class XmpEditResult {
     NoPosition,   // the packet holds no GPS latitude or longitude; it is left as it is
@@ -29,7 +37,8 @@ enum class XmpEditResult {
 };
 
 // Sets the properties of the EXIF namespace that the packet already holds (as attributes or
-// simple elements); adds none. The packet keeps its length where its trailing padding allows.
+// simple elements) and takes out the removed ones; adds none. A packet without a position is
+// left as it is. The packet keeps its length where its trailing padding allows.
 XmpEditResult EditXmpGps(std::string_view packet, const XmpGpsValues& values, std::string& edited);
 
 }  // namespace geotal

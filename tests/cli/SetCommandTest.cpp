@@ -1,4 +1,7 @@
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +35,16 @@ TEST(SetCommand, writesThePositionIntoEveryPhoto) {
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), "5/1");
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitudeRef"), "1");
     }
+}
+
+TEST(SetCommand, writesNoAltitudeWhenNoneIsGiven) {
+    TempFolder folder;
+    const std::string path = MakeDatedPhoto(folder / "a.jpg");
+    const test::CliRun run = RunGeotalCli(folder.path(), {"set", "47.51", "8.25", path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), "");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitudeRef"), "");
 }
 
 TEST(SetCommand, takesOptionsInEitherFormAnywhereBeforeTheDashes) {
@@ -132,6 +145,96 @@ TEST(SetCommand, writesOnAFileSystemWithoutHardLinksOrPermissions) {
     EXPECT_EQ(test::FolderNames(folder.path()),
               (std::vector<std::string>{"a.jpg", "cli.err", "cli.out", "copies"}));
     EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
+}
+
+// On a memory card IMG_0001.JPG and IMG_0001.edited.jpg share one temporary name, as the card
+// ignores case: neither may take the other's place or lose its pending new file.
+TEST(SetCommand, keepsPhotosApartWhoseTemporaryNamesDifferInCaseAlone) {
+    TempFolder folder;
+    const std::string camera = MakeDatedPhoto(folder / "IMG_0001.JPG");
+    const std::string edited = MakeDatedPhoto(folder / "IMG_0001.edited.jpg");
+    WriteBytes(edited, ReadBytes(edited) + "the edited one");
+    const test::CliRun run = test::RunProgram(
+        folder.path(), test::OnFatLikeFileSystem({"set", "47.51", "8.25", camera, edited}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    for (const std::string& photo : {camera, edited}) {
+        EXPECT_EQ(TagText(photo, "Exif.GPSInfo.GPSLatitudeRef"), "N") << photo;
+    }
+    EXPECT_EQ(ReadBytes(camera).find("the edited one"), std::string::npos);
+    EXPECT_NE(ReadBytes(edited).find("the edited one"), std::string::npos);
+    EXPECT_EQ(
+        test::FolderNames(folder.path()),
+        (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.edited.jpg", "cli.err", "cli.out"}));
+}
+
+TEST(SetCommand, refusesAFolderThatAnotherRunHoldsAndSaysSo) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    const std::string before = ReadBytes(photo);
+    const int held = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const test::CliRun run = RunGeotalCli(folder.path(), {"set", "47.51", "8.25", photo});
+    ::close(held);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("another run of Geotal is updating"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(photo), before);
+}
+
+// After a kill: a partial backup left in the copy folder, photos already written and backed up,
+// and a shell glob that takes a pending new file for a photo.
+TEST(SetCommand, finishesARerunAfterAKillWithACopyFolder) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    const std::string original = ReadBytes(photo);
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const std::vector<std::string> args = {"set",   "--copy-to", folder / "copies",
+                                           "47.51", "8.25",      photo};
+    ASSERT_EQ(RunGeotalCli(folder.path(), args).status, 0);
+    const std::string written = ReadBytes(photo);
+    WriteBytes(folder / "copies/.geotal-Ab12Cd", "half a copy");
+    const std::string pending = MakeDatedPhoto(folder / "b_newGeotal.jpg");
+    const std::string pendingBytes = ReadBytes(pending);
+
+    const test::CliRun rerun = RunGeotalCli(folder.path(), args);
+    EXPECT_EQ(rerun.status, 0) << rerun.err;
+    EXPECT_EQ(rerun.out, "1 image files were successfully updated.\n");
+    EXPECT_TRUE(ReadBytes(photo) == written) << "a photo holding the position is not rewritten";
+    EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
+    EXPECT_TRUE(ReadBytes(folder / "copies/a.jpg") == original);
+
+    std::vector<std::string> glob = args;
+    glob.push_back(pending);
+    const test::CliRun globbed = RunGeotalCli(folder.path(), glob);
+    EXPECT_EQ(globbed.status, 1);
+    EXPECT_EQ(globbed.out, "1 image files were successfully updated.\n");
+    EXPECT_NE(globbed.err.find("b_newGeotal.jpg (a temporary file of Geotal"), std::string::npos)
+        << globbed.err;
+    EXPECT_TRUE(ReadBytes(pending) == pendingBytes);
+    EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"a.jpg"});
+}
+
+TEST(SetCommand, leavesAnotherUsersWritablePhotoToItsOwner) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run as a second user";
+    }
+    TempFolder folder;
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
+    const std::string photo = MakeDatedPhoto(folder / "a.jpg");
+    ASSERT_EQ(::chown(photo.c_str(), 1234, 1234), 0);
+    ASSERT_EQ(::chmod(photo.c_str(), 0666), 0);
+    const std::string before = ReadBytes(photo);
+    const test::CliRun run = test::RunProgram(
+        folder.path(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                        GEOTAL_CLI_PATH, "set", "47.51", "8.25", photo});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("belongs to another user"), std::string::npos) << run.err;
+    struct stat status {};
+    ASSERT_EQ(::stat(photo.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 1234u);
+    EXPECT_EQ(ReadBytes(photo), before);
+    EXPECT_EQ(test::FolderNames(folder.path()),
+              (std::vector<std::string>{"a.jpg", "cli.err", "cli.out"}));
 }
 
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {

@@ -189,7 +189,7 @@ TEST(TagCommand, aFailedExportNamesTheFileAndEndsWithStatusOne) {
     EXPECT_EQ(run.err.find("successfully"), std::string::npos) << run.err;
 }
 
-TEST(TagCommand, aTrackWithoutElevationLeavesThePhotosAltitudeAsItWas) {
+TEST(TagCommand, aTrackWithoutElevationTakesThePhotosOldAltitudeOut) {
     TempFolder scratch;
     const std::string photos = scratch / "photos";
     const std::string gps = scratch / "gps";
@@ -198,14 +198,15 @@ TEST(TagCommand, aTrackWithoutElevationLeavesThePhotosAltitudeAsItWas) {
     // A CSV track never carries an elevation.
     scratch.Write("gps/walk.csv",
                   "1,2010-01-01,11:55:00,47.0,8.0\n2,2010-01-01,12:05:00,47.1,8.1\n");
-    MakeDatedPhoto(photos + "/kept.jpg",
+    MakeDatedPhoto(photos + "/old.jpg",
                    {{"Exif.GPSInfo.GPSAltitude", "1234/1"}, {"Exif.GPSInfo.GPSAltitudeRef", "0"}});
     MakeDatedPhoto(photos + "/none.jpg");
     const test::CliRun run = RunGeotalCli(
         scratch.path(), {"tag", "--photos", photos, "--gps", gps, "--tz", "0", "--write"}, kUtc);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(test::TagText(photos + "/kept.jpg", "Exif.GPSInfo.GPSLatitudeRef"), "N");
-    EXPECT_EQ(test::TagText(photos + "/kept.jpg", "Exif.GPSInfo.GPSAltitude"), "1234/1");
+    EXPECT_EQ(test::TagText(photos + "/old.jpg", "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    EXPECT_EQ(test::TagText(photos + "/old.jpg", "Exif.GPSInfo.GPSAltitude"), "");
+    EXPECT_EQ(test::TagText(photos + "/old.jpg", "Exif.GPSInfo.GPSAltitudeRef"), "");
     EXPECT_EQ(test::TagText(photos + "/none.jpg", "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(test::TagText(photos + "/none.jpg", "Exif.GPSInfo.GPSAltitude"), "")
         << "no altitude of 0 m invented";

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "a stored position read is on the globe");
 
     PhotoWriter writer;
-    const WriteOutcome outcome = writer.PutFileLongLat(path, 171036.0, -29700.0, 412.5);
+    const WriteOutcome outcome = writer.PutFileLongLat(path, {171036.0, -29700.0, 412.5, {}});
     if (outcome.result == WriteResult::Written) {
         // A photo without a capture time reads as nothing before and after; one with a time
         // keeps it and shows the new position.
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         // Writing again, without an altitude, keeps the same promises.
         const std::string written = Contents(path);
-        const WriteOutcome again = writer.PutFileLongLat(path, 7200.5, 0.25, std::nullopt);
+        const WriteOutcome again = writer.PutFileLongLat(path, {7200.5, 0.25, std::nullopt, {}});
         fuzz::Require(again.result == WriteResult::Written || Contents(path) == written,
                       "a second write either happens or leaves the photo as the first made it");
     } else {

@@ -42,7 +42,7 @@ TEST(PutFileLongLat, writesPhotosWithADamagedColourProfileWithoutTouchingTheProf
         TempFolder folder;
         const std::string path = MakeIccPhoto(folder / "a.jpg", damage, chunks);
         const std::string before = ReadBytes(path);
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, 171036.0, 29700.0, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {171036.0, 29700.0, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
         EXPECT_TRUE(ReadsBack(path));
         EXPECT_TRUE(AfterExif(ReadBytes(path)) == AfterExif(before));
@@ -77,7 +77,7 @@ TEST(PutFileLongLat, leavesAPhotoAsItWasWhenTheWrittenFileWouldNotReadBack) {
         ASSERT_TRUE(ReadsBack(path)) << "readable before the write";
         const std::string before = ReadBytes(path);
 
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, 171036.0, 29700.0, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {171036.0, 29700.0, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Failed);
         EXPECT_EQ(outcome.code, WriteCode::CheckFailed);
         EXPECT_EQ(outcome.message.rfind("Error checking new file : " + path + " (", 0), 0u)
@@ -92,7 +92,7 @@ TEST(PutFileLongLat, writesPhotosWithASoundColourProfile) {
         TempFolder folder;
         const std::string path = MakeIccPhoto(folder / "a.jpg", IccDamage::None, chunks);
         const std::set<std::string> warnings = test::ValidationWarnings(path);
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, 171036.0, 29700.0, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {171036.0, 29700.0, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Written) << chunks << ": " << outcome.message;
         EXPECT_TRUE(ReadsBack(path)) << chunks;
         EXPECT_EQ(test::ValidationWarnings(path), warnings) << chunks;
@@ -104,7 +104,7 @@ TEST(PutFileLongLat, leavesAPhotoAsItWasWhenTheRewriteWouldLeaveATagOut) {
     TempFolder folder;
     const std::string path = MakeIccPhoto(folder / "a.jpg", IccDamage::None, 1, true);
     const std::string before = ReadBytes(path);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, 171036.0, 29700.0, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {171036.0, 29700.0, 0, {}});
     EXPECT_EQ(outcome.code, WriteCode::CheckFailed);
     EXPECT_NE(outcome.message.find("Exif.Photo.UserComment is missing"), std::string::npos)
         << outcome.message;

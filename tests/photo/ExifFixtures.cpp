@@ -1,5 +1,6 @@
 #include "photo/ExifFixtures.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -327,8 +328,35 @@ std::string DifferenceOutsideGps(const std::string& before, const std::string& a
     if (now.size() < kept) {
         return "the new EXIF data is shorter than what it keeps of the old";
     }
+    // The old GPS directory and its values, which must now be zeros where they are kept.
+    std::vector<std::pair<std::size_t, std::size_t>> oldGps;
+    if (pointer != 4) {
+        const std::size_t gps = number(old, pointer, 4);
+        const std::size_t count = number(old, gps, 2);
+        oldGps.emplace_back(gps, gps + 2 + 12 * count + 4);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t entry = gps + 2 + 12 * i;
+            const std::size_t type = number(old, entry + 2, 2);
+            const std::size_t unit = type == 3                 ? 2
+                                     : type == 4 || type == 9  ? 4
+                                     : type == 5 || type == 10 ? 8
+                                                               : 1;
+            const std::size_t size = unit * number(old, entry + 4, 4);
+            if (size > 4) {
+                const std::size_t at = number(old, entry + 8, 4);
+                oldGps.emplace_back(at, at + size);
+            }
+        }
+    }
+    auto inOldGps = [&oldGps](std::size_t i) {
+        return std::any_of(oldGps.begin(), oldGps.end(),
+                           [i](const auto& range) { return range.first <= i && i < range.second; });
+    };
     for (std::size_t i = 0; i < kept; ++i) {
-        if (old[i] != now[i] && (i < pointer || i >= pointer + 4)) {
+        if (inOldGps(i) && now[i] != '\0') {
+            return "old GPS byte " + std::to_string(i) + " is still there";
+        }
+        if (old[i] != now[i] && (i < pointer || i >= pointer + 4) && !inOldGps(i)) {
             return "TIFF byte " + std::to_string(i) + " changed";
         }
     }

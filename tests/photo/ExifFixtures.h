@@ -45,7 +45,8 @@ std::string ImageAndAfter(const std::string& jpeg);
 
 // Where after differs from before other than in what holds the GPS data: the EXIF segment's
 // length, IFD0's GPS pointer (or the header's offset to IFD0) and what follows the old TIFF
-// data; and the XMP segment, which is compared apart. "" when nowhere.
+// data; and the XMP segment, which is compared apart. The old GPS directory and its values must
+// be zeros where they stay. "" when all is as it should be.
 std::string DifferenceOutsideGps(const std::string& before, const std::string& after);
 
 }  // namespace geotal::test

@@ -74,21 +74,50 @@ std::map<std::string, std::set<std::string>> ValidationWarningsOfFolder(const st
 }
 
 std::set<std::string> WithoutWrittenTags(const std::set<std::string>& tags) {
-    static const char* const kWritten[] = {
-        "[GPS]           GPSVersionID ",    "[GPS]           GPSLatitudeRef ",
-        "[GPS]           GPSLatitude ",     "[GPS]           GPSLongitudeRef ",
-        "[GPS]           GPSLongitude ",    "[GPS]           GPSAltitudeRef ",
-        "[GPS]           GPSAltitude ",     "[Composite]     GPSLatitude ",
-        "[Composite]     GPSLongitude ",    "[Composite]     GPSPosition ",
-        "[Composite]     GPSAltitude ",     "[Composite]     GPSLatitudeRef ",
-        "[Composite]     GPSLongitudeRef ", "[XMP-exif]      GPSLatitude ",
-        "[XMP-exif]      GPSLongitude ",    "[XMP-exif]      GPSAltitude ",
-        "[XMP-exif]      GPSAltitudeRef ",  "[XMP-exif]      GPSVersionID ",
+    // What a position write sets, and what it removes as part of the old fix, by exiftool's
+    // names; GPSDateTime is exiftool's name for the date and time stamps together.
+    static const std::set<std::string> kWritten = {
+        "GPSVersionID",
+        "GPSLatitudeRef",
+        "GPSLatitude",
+        "GPSLongitudeRef",
+        "GPSLongitude",
+        "GPSAltitudeRef",
+        "GPSAltitude",
+        "GPSPosition",
+        "GPSTimeStamp",
+        "GPSDateStamp",
+        "GPSDateTime",
+        "GPSSatellites",
+        "GPSStatus",
+        "GPSMeasureMode",
+        "GPSDOP",
+        "GPSSpeedRef",
+        "GPSSpeed",
+        "GPSTrackRef",
+        "GPSTrack",
+        "GPSMapDatum",
+        "GPSDestLatitudeRef",
+        "GPSDestLatitude",
+        "GPSDestLongitudeRef",
+        "GPSDestLongitude",
+        "GPSDestBearingRef",
+        "GPSDestBearing",
+        "GPSDestDistanceRef",
+        "GPSDestDistance",
+        "GPSProcessingMethod",
+        "GPSAreaInformation",
+        "GPSDifferential",
+        "GPSHPositioningError",
     };
     std::set<std::string> kept;
     for (const std::string& line : tags) {
-        if (std::none_of(std::begin(kWritten), std::end(kWritten),
-                         [&line](const char* tag) { return line.rfind(tag, 0) == 0; })) {
+        const std::string group = line.substr(0, line.find(']') + 1);
+        const std::size_t name = line.find_first_not_of(' ', group.size());
+        const std::string tag =
+            name == std::string::npos ? "" : line.substr(name, line.find(' ', name) - name);
+        const bool gpsGroup = group == "[GPS]" || group == "[Composite]" || group == "[XMP-exif]";
+        if (!gpsGroup || kWritten.count(tag) == 0) {
             kept.insert(line);
         }
     }

@@ -15,8 +15,8 @@ std::set<std::string> ExifToolTags(const std::string& path);
 // ExifTool's -validate warnings, without the file name.
 std::set<std::string> ValidationWarnings(const std::string& path);
 
-// The tags without those a position write sets: the seven GPS tags, what exiftool derives from
-// them, and an XMP position.
+// The tags without those a position write sets or removes: the GPS tags of the position and of
+// the fix it came from, what exiftool derives from them, and their XMP forms.
 std::set<std::string> WithoutWrittenTags(const std::set<std::string>& tags);
 
 // The lines of a that b lacks.

@@ -36,7 +36,7 @@ std::string WriteAndCompare(const std::string& path, std::optional<double> altit
     const std::string before = ReadBytes(path);
     const std::set<std::string> tags = ExifToolTags(path);
     const std::set<std::string> warnings = ValidationWarnings(path);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, altitude);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, altitude, {}});
     EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
     const std::string after = ReadBytes(path);
     EXPECT_EQ(test::DifferenceOutsideGps(before, after), "");
@@ -105,13 +105,13 @@ TEST(PutFileLongLat, replacesTheGpsDirectoryItWroteInsteadOfGrowingThePhoto) {
     TempFolder folder;
     const std::string path = folder.Write("a.jpg", MakeJpeg(Shape(true, true, true)));
     PhotoWriter writer;
-    ASSERT_EQ(writer.PutFileLongLat(path, kLat, kLon, 1).result, WriteResult::Written);
+    ASSERT_EQ(writer.PutFileLongLat(path, {kLat, kLon, 1, {}}).result, WriteResult::Written);
     const std::string first = ReadBytes(path);
-    ASSERT_EQ(writer.PutFileLongLat(path, -kLat, -kLon, 2).result, WriteResult::Written);
+    ASSERT_EQ(writer.PutFileLongLat(path, {-kLat, -kLon, 2, {}}).result, WriteResult::Written);
     const std::string second = ReadBytes(path);
     EXPECT_EQ(second.size(), first.size());
     EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
-    EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSSatellites"), "7");
+    EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSSatellites"), "");  // the old fix's
     EXPECT_EQ(test::ImageAndAfter(second), test::ImageAndAfter(first));
 }
 
@@ -170,24 +170,42 @@ TEST(PutFileLongLat, keepsAnXmpPositionTheSameAsTheExifOneAndTheRestOfThePacketA
     }
 }
 
-TEST(PutFileLongLat, leavesThePhotosAltitudeAsItWasWhenThePositionHasNone) {
+TEST(PutFileLongLat, takesThePhotosOldAltitudeOutWhenThePositionHasNone) {
     if (!test::HasExifTool()) {
         GTEST_SKIP() << "exiftool is not installed";
     }
+    const std::string xmp =
+        XmpPacket("\n    exif:GPSLatitude=\"10,20.5N\" exif:GPSLongitude=\"5,10.25E\"",
+                  "   <exif:GPSAltitude>1234/10</exif:GPSAltitude>\n"
+                  "   <exif:GPSAltitudeRef>0</exif:GPSAltitudeRef>\n",
+                  100);
     TempFolder folder;
     for (bool gps : {true, false}) {
-        SCOPED_TRACE(gps ? "with an altitude" : "without a GPS directory");
-        const std::string path = folder.Write("a.jpg", MakeJpeg(Shape(false, gps, false)));
-        const std::set<std::string> before = ExifToolTags(path);
-        WriteAndCompare(path, std::nullopt);
-        const std::set<std::string> after = ExifToolTags(path);
-        for (const char* tag : {"GPSAltitude", "GPSAltitudeRef"}) {
-            const std::string line =
-                TagLine("GPS", tag, std::string(tag).back() == 'f' ? "0" : "123.4");
-            EXPECT_EQ(after.count(line), before.count(line)) << tag;
-            EXPECT_EQ(after.count(line), gps ? 1u : 0u) << tag;
+        for (bool nearlyFull : {false, true}) {
+            SCOPED_TRACE(std::string(gps ? "with an altitude" : "without a GPS directory") +
+                         (nearlyFull ? ", written anew by the library" : ""));
+            JpegShape shape = Shape(false, gps, true);
+            shape.xmp = xmp;
+            if (nearlyFull) {
+                shape.exif.segmentSize = 65536 - 60;
+            }
+            const std::string path = folder.Write("a.jpg", MakeJpeg(shape));
+            if (!nearlyFull) {
+                WriteAndCompare(path, std::nullopt);
+            } else {
+                const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, {}});
+                ASSERT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+            }
+            const std::set<std::string> after = ExifToolTags(path);
+            for (const char* group : {"GPS", "XMP-exif", "Composite"}) {
+                for (const char* tag : {"GPSAltitude", "GPSAltitudeRef"}) {
+                    for (const std::string& line : after) {
+                        EXPECT_NE(line.rfind(TagLine(group, tag, ""), 0), 0u) << line;
+                    }
+                }
+            }
+            EXPECT_EQ(after.count(TagLine("XMP-exif", "GPSLatitude", "-47.51")), 1u);
         }
-        EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSAltitude"), gps ? "1234/10" : "");
     }
 }
 
@@ -212,7 +230,7 @@ TEST(PutFileLongLat, fitsTheGpsDataIntoAnExifSegmentNear64KbAndOtherwiseLeavesIt
         const std::string before = ReadBytes(path);
         ASSERT_EQ(ExifSegment(before).size(), c.segmentSize);
         EnableTrace(folder / "trace.txt");
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
         DisableTrace();
         EXPECT_EQ(TracedRewrite(folder), c.rewritten);
         EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;

@@ -76,7 +76,7 @@ TEST(EditJpegGps, refusesWhatItCannotEditAndSaysWhy) {
     };
     for (const Case& c : cases) {
         std::string edited = "untouched";
-        const GpsEditOutcome outcome = EditJpegGps(c.jpeg, kFields, edited);
+        const GpsEditOutcome outcome = EditJpegGps(c.jpeg, {kFields, {}}, edited);
         EXPECT_EQ(outcome.result, GpsEditResult::Refused) << c.name;
         EXPECT_NE(outcome.reason.find(c.reason), std::string::npos)
             << c.name << ": " << outcome.reason;
@@ -111,7 +111,7 @@ TEST(EditJpegGps, pointsABrokenGpsPointerAtANewDirectoryAndKeepsWhatItCanRead) {
         SCOPED_TRACE(c.name);
         const std::string before = Patched(WithGps(false), c.at, c.bytes);
         std::string edited;
-        ASSERT_EQ(EditJpegGps(before, kFields, edited).result, GpsEditResult::Edited);
+        ASSERT_EQ(EditJpegGps(before, {kFields, {}}, edited).result, GpsEditResult::Edited);
         const std::string path = folder.Write("a.jpg", edited);
         EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "S");
         EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSLatitude"), "47/1 30/1 36/1");
@@ -120,7 +120,7 @@ TEST(EditJpegGps, pointsABrokenGpsPointerAtANewDirectoryAndKeepsWhatItCanRead) {
     // The entry whose value cannot be found is carried over as it was.
     std::string edited;
     const std::string before = Patched(WithGps(false), satellitesAt, unknownType);
-    ASSERT_EQ(EditJpegGps(before, kFields, edited).result, GpsEditResult::Edited);
+    ASSERT_EQ(EditJpegGps(before, {kFields, {}}, edited).result, GpsEditResult::Edited);
     EXPECT_NE(ExifSegment(edited).find(unknownType, ExifSegment(before).size()), std::string::npos);
 }
 
@@ -129,12 +129,12 @@ TEST(EditJpegGps, findsSegmentsAfterStrayBytesAndCopiesTheBytes) {
     const std::size_t exif = jpeg.find(ExifSegment(jpeg));
     const std::string stray = jpeg.substr(0, exif) + "stray" + jpeg.substr(exif);
     std::string edited;
-    ASSERT_EQ(EditJpegGps(stray, kFields, edited).result, GpsEditResult::Edited);
+    ASSERT_EQ(EditJpegGps(stray, {kFields, {}}, edited).result, GpsEditResult::Edited);
     EXPECT_EQ(edited.substr(0, exif + 5), stray.substr(0, exif + 5));
 }
 
 TEST(ToXmpGpsValues, givesXmpsFormsOfTheFields) {
-    const XmpGpsValues values = ToXmpGpsValues(kFields);
+    const XmpGpsValues values = ToXmpGpsValues({kFields, {}});
     EXPECT_EQ(values.latitude, "47,30.6S");
     EXPECT_EQ(values.longitude, "8,15.0W");
     EXPECT_EQ(values.altitude, "25/2");
@@ -142,14 +142,24 @@ TEST(ToXmpGpsValues, givesXmpsFormsOfTheFields) {
     EXPECT_EQ(values.version, "2.2.0.0");
     // Degrees with a fraction, as some writers give them; seconds with a fraction.
     const XmpGpsValues other =
-        ToXmpGpsValues({{0x0001, TiffType::Ascii, {'N', 0}},
-                        {0x0002, TiffType::Rational, {4751, 100, 0, 1, 0, 1}},
-                        {0x0003, TiffType::Ascii, {'E', 0}},
-                        {0x0004, TiffType::Rational, {8, 1, 15, 1, 1, 4}}});
+        ToXmpGpsValues({{{0x0001, TiffType::Ascii, {'N', 0}},
+                         {0x0002, TiffType::Rational, {4751, 100, 0, 1, 0, 1}},
+                         {0x0003, TiffType::Ascii, {'E', 0}},
+                         {0x0004, TiffType::Rational, {8, 1, 15, 1, 1, 4}}},
+                        {}});
     EXPECT_EQ(other.latitude, "47,30.6N");
     EXPECT_EQ(other.longitude, "8,15.0041666667E");
     EXPECT_EQ(other.altitude, "");
     EXPECT_EQ(other.version, "");
+    EXPECT_EQ(other.timeStamp, "");
+    // The fix's date and time in one; the properties of removed tags, each once.
+    const XmpGpsValues fix = ToXmpGpsValues(
+        {{{0x0007, TiffType::Rational, {9, 1, 5, 1, 61, 2}},
+          {0x001D, TiffType::Ascii, {'2', '0', '1', '0', ':', '0', '1', ':', '3', '1', 0}}},
+         {5, 6, 12, 13, 19, 20, 16 + 100}});
+    EXPECT_EQ(fix.timeStamp, "2010-01-31T09:05:30.5Z");
+    EXPECT_EQ(fix.removed, (std::vector<std::string>{"GPSAltitudeRef", "GPSAltitude", "GPSSpeedRef",
+                                                     "GPSSpeed", "GPSDestLatitude"}));
 }
 
 TEST(EditXmpGps, setsOnlyThePositionPropertiesThePacketHolds) {
@@ -158,6 +168,8 @@ TEST(EditXmpGps, setsOnlyThePositionPropertiesThePacketHolds) {
     values.longitude = "8,15.0W";
     values.altitude = "25/2";
     values.altitudeRef = "1";
+    values.timeStamp = "2010-01-31T09:05:30Z";
+    values.removed = {"GPSSpeed", "GPSSpeedRef"};
     const std::string ns = " xmlns:exif=\"http://ns.adobe.com/exif/1.0/\"";
     struct Case {
         const char* name;
@@ -182,6 +194,14 @@ TEST(EditXmpGps, setsOnlyThePositionPropertiesThePacketHolds) {
          "<e:GPSAltitudeRef>1</e:GPSAltitudeRef><e:GPSAltitude>25/2</e:GPSAltitude></d>"},
         {"the name in text", "<d" + ns + " exif:GPSLatitude='1,2N'>exif:GPSLongitude</d>",
          XmpEditResult::Edited, "<d" + ns + " exif:GPSLatitude='47,30.6S'>exif:GPSLongitude</d>"},
+        {"the old fix's properties taken out, the time stamp set",
+         "<d" + ns +
+             " exif:GPSLatitude='1N' exif:GPSSpeed='3'\n   exif:GPSTimeStamp='2001'>\n"
+             "  <exif:GPSSpeedRef>K</exif:GPSSpeedRef>\n  <exif:GPSSpeedX>K</exif:GPSSpeedX>\n</d>",
+         XmpEditResult::Edited,
+         "<d" + ns +
+             " exif:GPSLatitude='47,30.6S'\n   exif:GPSTimeStamp='2010-01-31T09:05:30Z'>"
+             "\n  <exif:GPSSpeedX>K</exif:GPSSpeedX>\n</d>"},
         {"a structure", "<d" + ns + "><exif:GPSLatitude rdf:parseType='Resource'/></d>",
          XmpEditResult::UnknownForm, ""},
         {"padding takes up the growth",

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "output/Export.h"
+#include "photo/PhotoBatch.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
@@ -24,6 +25,7 @@ namespace {
 using test::Exists;
 using test::MakeDatedPhoto;
 using test::ReadBytes;
+using test::TagText;
 using test::TempFolder;
 using test::WriteBytes;
 
@@ -72,7 +74,7 @@ TEST(HostilePhotos, aPhotoCutShortAtAnySegmentIsReadAndWrittenSafelyOrLeftAlone)
         const std::string path = own.Write("cut.jpg", whole.substr(0, cut));
         double lon = 0, lat = 0, time = 0;
         test::ReadStoredPosition(path, lon, lat, time);  // answers either way, never crashes
-        const WriteOutcome outcome = writer.PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {kLat, kLon, 0, {}});
         if (outcome.result == WriteResult::Written) {
             ASSERT_TRUE(test::ReadStoredPosition(path, lon, lat, time));
             EXPECT_DOUBLE_EQ(lat, kLat);
@@ -94,7 +96,7 @@ TEST(HostilePhotos, anotherFormatOrTextUnderAJpegNameIsRefusedByName) {
         const std::string path = folder.Write(name, bytes);
         double lon = 0, lat = 0, time = 0;
         EXPECT_FALSE(test::ReadStoredPosition(path, lon, lat, time)) << name;
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Failed) << name;
         EXPECT_NE(outcome.message.find(path), std::string::npos) << outcome.message;
         EXPECT_EQ(ReadBytes(path), bytes) << name;
@@ -115,7 +117,8 @@ TEST(HostilePhotos, oddFileNamesAreListedAndWrittenAsAnyOther) {
     PhotoWriter writer;
     for (const PhotoRecord& photo : photos.records) {
         EXPECT_DOUBLE_EQ(photo.captureTime, 40179.5) << photo.fileName;
-        const WriteOutcome outcome = writer.PutFileLongLat(folder / photo.fileName, kLat, kLon, 0);
+        const WriteOutcome outcome =
+            writer.PutFileLongLat(folder / photo.fileName, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Written) << photo.fileName << outcome.message;
     }
 }
@@ -166,12 +169,38 @@ TEST_F(FullDisk, aPhotoThatNoLongerFitsStaysAsItWasAndTheMessageSaysWhy) {
     const std::string path = Large("photo.jpg");
     const std::string before = ReadBytes(path);
     Fill();
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Failed);
     EXPECT_NE(outcome.message.find("No space left on device"), std::string::npos)
         << outcome.message;
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_FALSE(Exists(TemporaryNameOf(path, "_newGeotal")));
+}
+
+TEST_F(FullDisk, aBatchThatFillsTheDiskCommitsWhatIsReadyAndGoesOnInSmallerBatches) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i) {
+        paths.push_back(Large("p" + std::to_string(i) + ".jpg"));
+    }
+    WriteBytes(disk_ / "room", std::string(100 * 1024, 'r'));
+    Fill();
+    ASSERT_EQ(::unlink((disk_ / "room").c_str()),
+              0);  // about 100 KB free: one new photo and a half
+    int written = 0;
+    PhotoWriter writer;
+    {
+        PhotoBatch batch(writer, [&](std::size_t, const WriteOutcome& outcome) {
+            EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+            written += outcome.result == WriteResult::Written;
+        });
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            batch.Add(i, paths[i], {kLat, kLon, {}, {}});
+        }
+    }
+    EXPECT_EQ(written, 12);
+    for (const std::string& path : paths) {
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N") << path;
+    }
 }
 
 TEST_F(FullDisk, anExportThatNoLongerFitsKeepsTheOldFile) {

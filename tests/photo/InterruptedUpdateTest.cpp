@@ -66,7 +66,7 @@ TEST(PutFileLongLat, finishesOrUndoesWhatAnInterruptedUpdateLeft) {
         ASSERT_EQ(Exists(path), c.photoThere) << c.what;
 
         EnableTrace(folder / "trace.txt");
-        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, 171036.0, 29700.0, 0);
+        const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {171036.0, 29700.0, 0, {}});
         DisableTrace();
         const std::string trace = ReadBytes(folder / "trace.txt");
         ::unlink((folder / "trace.txt").c_str());

@@ -11,6 +11,7 @@
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoPaths.h"
 #include "photo/PhotoUpdate.h"
+#include "support/TraceLog.h"
 
 namespace geotal {
 namespace {
@@ -68,7 +69,7 @@ TEST(PhotoBatch, writesTheOthersOfABatchAndLeavesAFailingPhotoUntouched) {
     {
         PhotoBatch batch(writer, outcomes.Sink());
         for (std::size_t i = 0; i < paths.size(); ++i) {
-            batch.Add(i, paths[i], kLat, kLon, 420.0);
+            batch.Add(i, paths[i], {kLat, kLon, 420.0, {}});
         }
         batch.Commit();
     }
@@ -107,9 +108,9 @@ TEST(PhotoBatch, keepsPhotosThatShareATemporaryNameApart) {
     PhotoWriter writer;
     {
         PhotoBatch batch(writer, outcomes.Sink());
-        batch.Add(0, ab, kLat, kLon, 420.0);
-        batch.Add(1, ac, kLat + 1, kLon, 420.0);
-        batch.Add(2, ab, kLat + 2, kLon, 420.0);
+        batch.Add(0, ab, {kLat, kLon, 420.0, {}});
+        batch.Add(1, ac, {kLat + 1, kLon, 420.0, {}});
+        batch.Add(2, ab, {kLat + 2, kLon, 420.0, {}});
     }
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(outcomes.byTicket[i].result, WriteResult::Written)
@@ -122,18 +123,154 @@ TEST(PhotoBatch, keepsPhotosThatShareATemporaryNameApart) {
     EXPECT_FALSE(HasTemporaryFile(folder.path()));
 }
 
+// The trace is read photo by photo: each write, failed or not, begins and ends there.
+TEST(PhotoBatch, tracesTheStartAndEndOfEachPhotosWrite) {
+    TempFolder folder;
+    const std::vector<std::string> paths = {
+        MakeDatedPhoto(folder / "a.jpg"), folder / "missing.jpg", MakeDatedPhoto(folder / "c.jpg")};
+    EnableTrace(folder / "trace.txt");
+    {
+        PhotoWriter writer;
+        PhotoBatch batch(writer, {});
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            batch.Add(i, paths[i], {kLat, kLon, {}, {}});
+        }
+    }
+    DisableTrace();
+    const std::string trace = ReadBytes(folder / "trace.txt");
+    int open = 0;
+    int ended = 0;
+    for (std::size_t at = 0; (at = trace.find("-> ", at)) != std::string::npos; ++at) {
+        const std::string line = trace.substr(at + 3, trace.find("\r\n", at) - at - 3);
+        if (line == "Start PutFileLongLat") {
+            ++open;
+        } else if (line == "End PutFileLongLat") {
+            EXPECT_GT(open, ended) << "an end without its start";
+            ++ended;
+        }
+    }
+    EXPECT_EQ(open, 3);
+    EXPECT_EQ(ended, 3);
+}
+
+// Between a photo's preparation and its batch's commit, another program may change the photo,
+// remove it, or put its own file under the new file's name.
+TEST(PhotoBatch, swapsInOnlyTheFileItWroteOverThePhotoItRead) {
+    TempFolder folder;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i) {
+        paths.push_back(MakeDatedPhoto(folder / ("p" + std::to_string(i) + ".jpg")));
+    }
+    const std::string pending2 = TemporaryNameOf(paths[2], "_newGeotal");
+    const std::string before2 = ReadBytes(paths[2]);
+    Outcomes outcomes;
+    PhotoWriter writer;
+    {
+        PhotoBatch batch(writer, outcomes.Sink());
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            batch.Add(i, paths[i], {kLat, kLon, {}, {}});
+        }
+        ASSERT_TRUE(outcomes.byTicket.empty()) << "all pending";
+        WriteBytes(paths[0], ReadBytes(paths[0]) + "keywords");
+        ASSERT_EQ(::unlink(paths[1].c_str()), 0);
+        ASSERT_EQ(::unlink(pending2.c_str()), 0);
+        WriteBytes(pending2, "another program's file");
+    }
+    EXPECT_EQ(outcomes.byTicket[0].code, WriteCode::ChangedMeanwhile);
+    EXPECT_NE(ReadBytes(paths[0]).find("keywords"), std::string::npos);
+    EXPECT_EQ(TagText(paths[0], "Exif.GPSInfo.GPSLatitudeRef"), "");
+    EXPECT_EQ(outcomes.byTicket[1].code, WriteCode::ChangedMeanwhile);
+    EXPECT_FALSE(test::Exists(paths[1])) << "a removed photo is not made anew";
+    EXPECT_EQ(outcomes.byTicket[2].code, WriteCode::NewFileTaken);
+    EXPECT_EQ(ReadBytes(paths[2]), before2);
+    EXPECT_EQ(ReadBytes(pending2), "another program's file");
+    EXPECT_EQ(outcomes.byTicket[3].result, WriteResult::Written);
+    EXPECT_EQ(TagText(paths[3], "Exif.GPSInfo.GPSLatitudeRef"), "N");
+    for (std::size_t i : {0, 1}) {
+        EXPECT_NE(outcomes.byTicket[i].message.find("another program"), std::string::npos);
+    }
+}
+
+TEST(PhotoBatch, refusesAFolderThatAnotherRunIsUpdating) {
+    TempFolder folder;
+    const std::string a = MakeDatedPhoto(folder / "a.jpg");
+    const std::string b = MakeDatedPhoto(folder / "b.jpg");
+    const std::string bBefore = ReadBytes(b);
+    PhotoWriter writer;
+    Outcomes first;
+    Outcomes second;
+    {
+        PhotoBatch running(writer, first.Sink());
+        running.Add(0, a, {kLat, kLon, {}, {}});
+        PhotoBatch other(writer, second.Sink());
+        other.Add(0, folder.path() + "/./b.jpg", {kLat, kLon, {}, {}});  // spelt another way
+        EXPECT_EQ(second.byTicket[0].code, WriteCode::FolderBusy);
+        EXPECT_EQ(second.byTicket[0].result, WriteResult::StopRun);
+        EXPECT_NE(second.byTicket[0].message.find("another run of Geotal"), std::string::npos);
+        EXPECT_EQ(ReadBytes(b), bBefore);
+    }
+    EXPECT_EQ(first.byTicket[0].result, WriteResult::Written);
+    EXPECT_EQ(PhotoWriter().PutFileLongLat(b, {kLat, kLon, {}, {}}).result, WriteResult::Written)
+        << "free again once the first run ended";
+}
+
+TEST(PhotoBatch, flushesTheCopyFolderBeforeAnyPhotoChangesAndFailsWhatAFlushLeftUnsure) {
+    for (const bool copiesFlush : {true, false}) {
+        SCOPED_TRACE(copiesFlush ? "the photos' folder cannot be flushed"
+                                 : "the copy folder cannot be flushed");
+        TempFolder folder;
+        const std::string photos = folder / "photos";
+        const std::string copies = folder / "copies";
+        ASSERT_EQ(::mkdir(photos.c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+        const std::string a = MakeDatedPhoto(photos + "/a.jpg");
+        const std::string b = MakeDatedPhoto(photos + "/b.jpg");
+        std::vector<std::string> flushed;
+        BatchLimits limits;
+        limits.flushFolder = [&](const std::string& name) {
+            flushed.push_back(name);
+            if (name == copies) {
+                EXPECT_EQ(TagText(a, "Exif.GPSInfo.GPSLatitudeRef"), "") << "a photo changed first";
+                errno = EIO;
+                return copiesFlush;
+            }
+            errno = EIO;
+            return false;
+        };
+        Outcomes outcomes;
+        PhotoWriter writer;
+        writer.SetCopyOptions(true, copies);
+        {
+            PhotoBatch batch(writer, outcomes.Sink(), limits);
+            batch.Add(0, a, {kLat, kLon, {}, {}});
+            batch.Add(1, b, {kLat, kLon, {}, {}});
+        }
+        ASSERT_FALSE(flushed.empty());
+        EXPECT_EQ(flushed.front(), copies);
+        for (std::size_t i : {0, 1}) {
+            EXPECT_EQ(outcomes.byTicket[i].result, WriteResult::Failed);
+            EXPECT_EQ(outcomes.byTicket[i].code,
+                      copiesFlush ? WriteCode::FolderFlushFailed : WriteCode::CopyFailed);
+            EXPECT_NE(outcomes.byTicket[i].message.find("Input/output error"), std::string::npos)
+                << outcomes.byTicket[i].message;
+        }
+        EXPECT_EQ(TagText(a, "Exif.GPSInfo.GPSLatitudeRef"), copiesFlush ? "N" : "");
+        EXPECT_FALSE(HasTemporaryFile(photos));
+    }
+}
+
 TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
     TempFolder folder;
     std::vector<std::string> paths;
     for (int i = 0; i < 5; ++i) {
         paths.push_back(MakeDatedPhoto(folder / ("p" + std::to_string(i) + ".jpg")));
     }
-    for (const BatchLimits limits : {BatchLimits{1u << 30, 2}, BatchLimits{1, 100}}) {
+    for (const BatchLimits& limits : {BatchLimits{1u << 30, 2}, BatchLimits{1, 100}}) {
         Outcomes outcomes;
         PhotoWriter writer;
         PhotoBatch batch(writer, outcomes.Sink(), limits);
         for (std::size_t i = 0; i < 3; ++i) {
-            batch.Add(i, paths[i], kLat, kLon, 420.0);
+            batch.Add(i, paths[i], {kLat, kLon, 420.0, {}});
         }
         // Full after two photos, or after each: what is committed is already in place.
         EXPECT_GE(outcomes.byTicket.size(), 2u);

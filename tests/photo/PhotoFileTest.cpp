@@ -51,7 +51,7 @@ TEST(PutFileLongLat, writesThePhotoBehindSymbolicLinksAndKeepsTheLinks) {
     }
     PhotoWriter writer;
     for (const Case& c : {cases[0], cases[1], cases[2]}) {
-        const WriteOutcome outcome = writer.PutFileLongLat(folder / c.link, kLat, kLon, 0);
+        const WriteOutcome outcome = writer.PutFileLongLat(folder / c.link, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Written) << c.link << ": " << outcome.message;
         EXPECT_EQ(LinkTarget(folder / c.link), c.target) << "still the same link";
         EXPECT_EQ(TagText(folder / c.photo, "Exif.GPSInfo.GPSLatitudeRef"), "N") << c.photo;
@@ -66,7 +66,7 @@ TEST(PutFileLongLat, leavesAPhotoWithSeveralNamesAsItIs) {
     const std::string path = MakeDatedPhoto(folder / "a.jpg");
     ASSERT_EQ(::link(path.c_str(), (folder / "also a.jpg").c_str()), 0);
     const std::string before = ReadBytes(path);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Failed);
     EXPECT_EQ(outcome.code, WriteCode::SeveralNames);
     EXPECT_EQ(outcome.message,
@@ -87,7 +87,7 @@ TEST(PutFileLongLat, keepsTheOwnerGroupAndModeOfAnotherUsersReadOnlyPhoto) {
     ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
     ASSERT_EQ(::chmod(path.c_str(), 02440), 0);
     // Root may write any photo, a read-only one too; it stays the user's and read-only.
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     struct stat status {};
@@ -127,7 +127,7 @@ TEST(PutFileLongLat, keepsEveryExtendedAttributeAndTheAcl) {
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     const mode_t mode = status.st_mode;
 
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
     EXPECT_EQ(Attributes(path), before);
     ASSERT_EQ(::stat(path.c_str(), &status), 0);

@@ -9,7 +9,7 @@
 #include "photo/ExifTool.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
-#include "photo/StoredPosition.h"
+#include "support/DateTime.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -98,7 +98,7 @@ TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
     int n = 0;
     for (const Case& c : cases) {
         const std::string path = MakeDatedPhoto(folder / ("p" + std::to_string(n++) + ".jpg"));
-        const WriteOutcome outcome = writer.PutFileLongLat(path, c.lat, c.lon, c.alt);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {c.lat, c.lon, c.alt, {}});
         ASSERT_EQ(outcome.result, WriteResult::Written) << outcome.message;
         EXPECT_EQ(outcome.code, WriteCode::None);
         EXPECT_EQ(outcome.message, "");
@@ -123,7 +123,7 @@ TEST(PutFileLongLat, writesAPhotoWhoseNameLeavesNoRoomForTheMarker) {
     TempFolder folder;
     const std::string name = std::string(246, 'x') + ".jpg";  // 250 bytes, 5 below the limit
     const std::string path = MakeDatedPhoto(folder / name);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(test::FolderNames(folder.path()), std::vector<std::string>{name});
@@ -134,7 +134,7 @@ TEST(PutFileLongLat, keepsThePermissionsAndTracesItsSteps) {
     const std::string path = MakeDatedPhoto(folder / "a.b.jpg");
     ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
     EnableTrace(folder / "trace.txt");
-    EXPECT_EQ(PhotoWriter().PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     DisableTrace();
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
@@ -156,7 +156,7 @@ TEST(PutFileLongLat, stopsTheRunOnADegreeRangeErrorAndWritesNothing) {
     for (const auto& [lat, lon] :
          {std::pair{kLat, 651600.0}, std::pair{-327600.0, kLon}, std::pair{std::nan(""), kLon},
           std::pair{90.5 * 3600, kLon}, std::pair{kLat, -180.75 * 3600}}) {
-        const WriteOutcome outcome = writer.PutFileLongLat(path, lat, lon, 0);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {lat, lon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::StopRun) << lat << " " << lon;
         EXPECT_EQ(outcome.code, WriteCode::DegreeRange);
         EXPECT_EQ(outcome.message,
@@ -170,7 +170,7 @@ TEST(PutFileLongLat, saysWhichPhotoHasNoExifToWriteInto) {
     TempFolder folder;
     const std::string path = MakePhoto(folder / "a.jpg");
     const std::string before = ReadBytes(path);
-    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, kLat, kLon, 0);
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
     EXPECT_EQ(outcome.result, WriteResult::Failed);
     EXPECT_EQ(outcome.code, WriteCode::NoExif);
     EXPECT_EQ(outcome.message,
@@ -185,17 +185,17 @@ TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
     ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
     PhotoWriter writer;
     writer.SetCopyOptions(true, folder / "backup");
-    EXPECT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(writer.PutFileLongLat(path, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     EXPECT_EQ(ReadBytes(folder / "backup/IMG_0001.JPG"), before);
     EXPECT_NE(ReadBytes(path), before);
 
     const std::string plain = MakePhoto(folder / "plain.jpg");
-    EXPECT_EQ(writer.PutFileLongLat(plain, kLat, kLon, 0).code, WriteCode::NoExif);
+    EXPECT_EQ(writer.PutFileLongLat(plain, {kLat, kLon, 0, {}}).code, WriteCode::NoExif);
     EXPECT_EQ(ReadBytes(folder / "backup/plain.jpg"), ReadBytes(plain));
 
     writer.SetCopyOptions(false, folder / "backup");
     const std::string other = MakeDatedPhoto(folder / "other.jpg");
-    EXPECT_EQ(writer.PutFileLongLat(other, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(writer.PutFileLongLat(other, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     EXPECT_FALSE(Exists(folder / "backup/other.jpg"));
     EXPECT_EQ(test::FolderNames(folder / "backup"),
               (std::vector<std::string>{"IMG_0001.JPG", "plain.jpg"}));
@@ -208,11 +208,11 @@ TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
     const std::string original = ReadBytes(path);
     PhotoWriter writer;
     writer.SetCopyOptions(true, folder / "backup");
-    ASSERT_EQ(writer.PutFileLongLat(path, kLat, kLon, 0).result, WriteResult::Written);
+    ASSERT_EQ(writer.PutFileLongLat(path, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     const std::string tagged = ReadBytes(path);
 
     // The second update would put the tagged photo over the original's copy.
-    const WriteOutcome second = writer.PutFileLongLat(path, -kLat, kLon, 0);
+    const WriteOutcome second = writer.PutFileLongLat(path, {-kLat, kLon, 0, {}});
     EXPECT_EQ(second.result, WriteResult::Failed);
     EXPECT_EQ(second.code, WriteCode::BackupExists);
     EXPECT_EQ(second.message, "Error copying file : " + path + " (" + folder / "backup/a.jpg" +
@@ -224,7 +224,7 @@ TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
     // A copy identical to the photo is a backup already.
     const std::string same = MakeDatedPhoto(folder / "same.jpg");
     WriteBytes(folder / "backup/same.jpg", ReadBytes(same));
-    EXPECT_EQ(writer.PutFileLongLat(same, kLat, kLon, 0).result, WriteResult::Written);
+    EXPECT_EQ(writer.PutFileLongLat(same, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     EXPECT_EQ(TagText(same, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(test::FolderNames(folder / "backup"),
               (std::vector<std::string>{"a.jpg", "same.jpg"}));
@@ -246,7 +246,7 @@ TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFailsAndSaysWhy) {
     for (const auto& c : cases) {
         PhotoWriter writer;
         writer.SetCopyOptions(true, c.copyFolder);
-        const WriteOutcome outcome = writer.PutFileLongLat(path, kLat, kLon, 0);
+        const WriteOutcome outcome = writer.PutFileLongLat(path, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Failed) << c.copyFolder;
         EXPECT_EQ(outcome.code, WriteCode::CopyFailed);
         EXPECT_EQ(outcome.message.rfind("Error copying file : " + path + " (", 0), 0u)
@@ -293,6 +293,17 @@ std::string ImageData(const std::string& jpeg) {
     return "no scan found";
 }
 
+// The old fix's tags, which a new position takes out, besides the image direction it keeps.
+const test::Tags kOldFix = {
+    {"Exif.GPSInfo.GPSSatellites", "7"},         {"Exif.GPSInfo.GPSTimeStamp", "1/1 2/1 3/1"},
+    {"Exif.GPSInfo.GPSDateStamp", "2001:02:03"}, {"Exif.GPSInfo.GPSSpeedRef", "K"},
+    {"Exif.GPSInfo.GPSSpeed", "12/1"},           {"Exif.GPSInfo.GPSTrackRef", "T"},
+    {"Exif.GPSInfo.GPSTrack", "45/1"},           {"Exif.GPSInfo.GPSDOP", "3/2"},
+    {"Exif.GPSInfo.GPSMapDatum", "TOKYO"},       {"Exif.GPSInfo.GPSDestBearingRef", "T"},
+    {"Exif.GPSInfo.GPSDestBearing", "10/1"},     {"Exif.GPSInfo.GPSImgDirectionRef", "M"},
+    {"Exif.GPSInfo.GPSImgDirection", "90/1"},
+};
+
 TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
     if (!test::HasExifTool()) {
         GTEST_SKIP() << "exiftool is not installed";
@@ -302,12 +313,13 @@ TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
         MakeDatedPhoto(folder / "a.jpg", {{"Exif.Image.Make", "Camera Maker"},
                                           {"Exif.Image.Model", "Model 1"},
                                           {"Exif.Photo.ExposureTime", "1/250"},
-                                          {"Exif.Image.DateTime", "2010:01:02 08:00:00"},
-                                          {"Exif.GPSInfo.GPSSatellites", "7"}});
+                                          {"Exif.Image.DateTime", "2010:01:02 08:00:00"}});
+    test::SetTags(path, kOldFix);
     const std::string before = ReadBytes(path);
     const std::set<std::string> tagsBefore = ExifToolTags(path);
     const std::set<std::string> warningsBefore = ValidationWarnings(path);
-    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, -kLat, -(kLon + 0.5), -12.5).result,
+    const double fixTime = ToOleDate({2010, 1, 1, 11, 0, 5});
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {-kLat, -(kLon + 0.5), -12.5, fixTime}).result,
               WriteResult::Written);
     const std::set<std::string> tagsAfter = ExifToolTags(path);
     // No new complaint about what we wrote, e.g. a reference tag without its NUL.
@@ -323,7 +335,15 @@ TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
         "[GPS]           GPSLongitude                    : 8.25013888888889",
         "[GPS]           GPSAltitudeRef                  : 1",
         "[GPS]           GPSAltitude                     : 12.5",
+        "[GPS]           GPSTimeStamp                    : 11:00:05",
+        "[GPS]           GPSDateStamp                    : 2010:01:01",
+        "[GPS]           GPSImgDirectionRef              : M",
+        "[GPS]           GPSImgDirection                 : 90",
     };
+    const std::set<std::string> oldFix = {"GPSSatellites",     "GPSTimeStamp",  "GPSDateStamp",
+                                          "GPSSpeedRef",       "GPSSpeed",      "GPSTrackRef",
+                                          "GPSTrack",          "GPSDOP",        "GPSMapDatum",
+                                          "GPSDestBearingRef", "GPSDestBearing"};
     std::set<std::string> added;
     for (const std::string& tag : tagsAfter) {
         if (tagsBefore.count(tag) == 0) {
@@ -350,9 +370,19 @@ TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
         ADD_FAILURE() << "added " << tag;
     }
     for (const std::string& tag : lost) {
-        EXPECT_EQ(tag.rfind("[Composite]", 0), 0u) << "lost " << tag;
+        const std::size_t name = tag.find_first_not_of(' ', tag.find(']') + 1);
+        const bool fix = tag.rfind("[GPS]", 0) == 0 &&
+                         oldFix.count(tag.substr(name, tag.find(' ', name) - name)) == 1;
+        EXPECT_TRUE(fix || tag.rfind("[Composite]", 0) == 0) << "lost " << tag;
     }
     EXPECT_EQ(ImageData(ReadBytes(path)), ImageData(before));
+
+    // A position without a fix time (typed or pasted) has no time stamps of its own.
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, {}}).result,
+              WriteResult::Written);
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSTimeStamp"), "");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSDateStamp"), "");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSImgDirection"), "90/1");
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST(RealPhotos, loseNothingButTheirOldPositionWhenWritten) {
         const std::string trace = folder / "trace.txt";
         EnableTrace(trace);
         const WriteOutcome outcome = writer.PutFileLongLat(
-            written / name, DegreesToArcSeconds(47.5), DegreesToArcSeconds(-8.25), 412.5);
+            written / name, {DegreesToArcSeconds(47.5), DegreesToArcSeconds(-8.25), 412.5, {}});
         DisableTrace();
         const std::string lines = ReadBytes(trace);
         fs::remove(trace);
@@ -155,6 +155,82 @@ TEST(RealPhotos, loseNothingButTheirOldPositionWhenWritten) {
         "%zu photos: %d edited, %d rewritten by the library, %d not written; %d lost "
         "something\n",
         names.size(), edited, rewritten, notWritten, losing);
+}
+
+// "47/1 30/1 36/1" as the 24 bytes of three rationals, in either byte order.
+std::vector<std::string> RationalBytes(const std::string& text) {
+    std::vector<std::uint32_t> numbers;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t used = 0;
+        numbers.push_back(static_cast<std::uint32_t>(std::stoul(text.substr(at), &used)));
+        at += used + 1;  // the "/" or the space after the number
+    }
+    std::string little, big;
+    for (std::uint32_t number : numbers) {
+        for (int i = 0; i < 4; ++i) {
+            little.push_back(static_cast<char>(number >> (8 * i)));
+            big.push_back(static_cast<char>(number >> (8 * (3 - i))));
+        }
+    }
+    return {little, big};
+}
+
+// Whether "0/1 0/1 0/1" names more than 0: a stored 0 is no position, and its bytes are zeros,
+// which are everywhere.
+bool IsSomewhere(const std::string& text) {
+    for (std::size_t at = 0; at < text.size(); at = text.find(' ', at + 1)) {
+        const std::size_t start = at == 0 ? 0 : at + 1;
+        if (start < text.size() && std::stoul(text.substr(start)) != 0) {
+            return true;
+        }
+        if (text.find(' ', at + 1) == std::string::npos) {
+            break;
+        }
+    }
+    return false;
+}
+
+TEST(RealPhotos, keepNoOldPositionAndGiveTheSameBytesForTheSamePosition) {
+    const fs::path source = GEOTAL_REAL_PHOTOS;
+    if (!fs::is_directory(source)) {
+        GTEST_SKIP() << source << " is not there";
+    }
+    test::TempFolder folder;
+    int withPosition = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(source)) {
+        if (!entry.is_regular_file() || !IsJpegName(entry.path())) {
+            continue;
+        }
+        const std::string name = entry.path().filename().string();
+        const std::string path = folder / name;
+        fs::copy_file(entry.path(), path);
+        std::vector<std::string> oldBytes;
+        for (const char* key : {"Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLongitude"}) {
+            const std::string text = test::TagText(path, key);
+            // A stored 0/0 is no position, and its zero bytes are everywhere.
+            if (text.find('/') != std::string::npos && IsSomewhere(text)) {
+                for (const std::string& bytes : RationalBytes(text)) {
+                    oldBytes.push_back(bytes);
+                }
+            }
+        }
+        withPosition += !oldBytes.empty();
+        const GeoPosition position{
+            DegreesToArcSeconds(47.5), DegreesToArcSeconds(-8.25), 412.5, {}};
+        PhotoWriter writer;
+        if (writer.PutFileLongLat(path, position).result != WriteResult::Written) {
+            continue;  // the other test reports which photos are not written
+        }
+        const std::string first = ReadBytes(path);
+        for (const std::string& bytes : oldBytes) {
+            EXPECT_EQ(first.find(bytes), std::string::npos) << name << ": the old position stays";
+        }
+        ASSERT_EQ(writer.PutFileLongLat(path, position).result, WriteResult::Written) << name;
+        EXPECT_TRUE(ReadBytes(path) == first)
+            << name << " changed, by " << ReadBytes(path).size() << " bytes from " << first.size();
+    }
+    std::printf("%d photos had a position\n", withPosition);
 }
 
 }  // namespace

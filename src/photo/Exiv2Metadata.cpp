@@ -1,0 +1,393 @@
+#include "photo/Exiv2Metadata.h"
+
+#include <sys/stat.h>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <numeric>
+
+#include <exiv2/exiv2.hpp>
+
+namespace geotal {
+
+class ExifMetadata {
+public:
+    Exiv2::ExifData data;
+    std::vector<std::string> changed;    // the keys the setters gave a value, in order
+    std::vector<std::uint16_t> removed;  // the GPS tags taken out
+    // The file the data was read from, and what else it held, for the read-back check.
+    std::string source;
+    Exiv2::IptcData iptc;
+    Exiv2::XmpData xmp;
+    std::string comment;
+    std::string icc;
+
+    void Set(const char* key, const Exiv2::Value& value) {
+        data[key].setValue(&value);
+        if (std::find(changed.begin(), changed.end(), key) == changed.end()) {
+            changed.emplace_back(key);
+        }
+        removed.erase(std::remove(removed.begin(), removed.end(), Exiv2::ExifKey(key).tag()),
+                      removed.end());
+    }
+
+    void RemoveGps(std::uint16_t tag) {
+        const Exiv2::ExifKey key(tag, "GPSInfo");
+        for (auto it = data.findKey(key); it != data.end(); it = data.findKey(key)) {
+            data.erase(it);
+        }
+        changed.erase(std::remove(changed.begin(), changed.end(), key.key()), changed.end());
+        if (std::find(removed.begin(), removed.end(), tag) == removed.end()) {
+            removed.push_back(tag);
+        }
+    }
+};
+
+class IptcMetadata {
+public:
+    Exiv2::IptcData data;
+};
+
+void ExifRelease::operator()(ExifMetadata* exif) const {
+    std::default_delete<ExifMetadata>()(exif);
+}
+void IptcRelease::operator()(IptcMetadata* iptc) const {
+    std::default_delete<IptcMetadata>()(iptc);
+}
+
+namespace {
+
+// exiv2 writes warnings about damaged files to stderr; damaged files are expected here.
+void SilenceLibrary() {
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+}
+
+const Exiv2::Exifdatum* Find(const Exiv2::ExifData& data, const std::string& key) {
+    const auto it = data.findKey(Exiv2::ExifKey(key));
+    return it == data.end() ? nullptr : &*it;
+}
+
+bool RationalPart(const Exiv2::Value& value, long n, double& part) {
+    // EXIF stores these as unsigned rationals; signed ones, text or bytes under the same tag
+    // are a broken file, and reading them anyway gives places that never were.
+    if (value.typeId() != Exiv2::unsignedRational) {
+        return false;
+    }
+    const auto& rationals = dynamic_cast<const Exiv2::URationalValue&>(value);
+    const std::int64_t numerator = rationals.value_.at(n).first;
+    const std::int64_t denominator = rationals.value_.at(n).second;
+    if (denominator == 0) {
+        return false;  // a broken fraction is no position, not infinity
+    }
+    part = static_cast<double>(numerator) / static_cast<double>(denominator);
+    return std::isfinite(part);
+}
+
+// The closest fraction with a decimal denominator (up to a millionth) that fits 32 bits.
+bool ToURational(double value, Exiv2::URational& rational) {
+    if (!std::isfinite(value) || value < 0 || value > 4294967295.0) {
+        return false;
+    }
+    std::uint64_t denominator = 1000000;
+    while (denominator > 1 && value * static_cast<double>(denominator) > 4294967295.0) {
+        denominator /= 10;
+    }
+    std::uint64_t numerator =
+        static_cast<std::uint64_t>(std::llround(value * static_cast<double>(denominator)));
+    if (numerator > 4294967295u) {
+        return false;
+    }
+    const std::uint64_t divisor = std::gcd(numerator, denominator);
+    numerator /= divisor;
+    denominator /= divisor;
+    rational = {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)};
+    return true;
+}
+
+// A GPS tag as the byte-level edit writes it; false for a type that edit does not write.
+bool ToTiffField(const Exiv2::Exifdatum& datum, TiffField& field) {
+    field.tag = datum.tag();
+    field.values.clear();
+    const long count = datum.count();
+    switch (datum.typeId()) {
+        case Exiv2::unsignedByte:
+        case Exiv2::asciiString:
+        case Exiv2::undefined: {
+            field.type = datum.typeId() == Exiv2::unsignedByte  ? TiffType::Byte
+                         : datum.typeId() == Exiv2::asciiString ? TiffType::Ascii
+                                                                : TiffType::Undefined;
+            std::vector<Exiv2::byte> bytes(static_cast<std::size_t>(datum.size()));
+            datum.copy(bytes.data(), Exiv2::littleEndian);
+            field.values.assign(bytes.begin(), bytes.end());
+            return true;
+        }
+        case Exiv2::unsignedShort:
+        case Exiv2::unsignedLong:
+            field.type = datum.typeId() == Exiv2::unsignedShort ? TiffType::Short : TiffType::Long;
+            for (long n = 0; n < count; ++n) {
+                field.values.push_back(static_cast<std::uint32_t>(datum.toLong(n)));
+            }
+            return true;
+        case Exiv2::unsignedRational: {
+            field.type = TiffType::Rational;
+            const auto& value = dynamic_cast<const Exiv2::URationalValue&>(datum.value());
+            for (const Exiv2::URational& rational : value.value_) {
+                field.values.push_back(rational.first);
+                field.values.push_back(rational.second);
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+// What to compare of a tag: the data an offset points to, not the offset.
+std::string Comparable(const Exiv2::Exifdatum& datum) {
+    const Exiv2::DataBuf area = datum.dataArea();
+    if (area.size_ > 0) {
+        return "data " + std::string(reinterpret_cast<const char*>(area.pData_),
+                                     static_cast<std::size_t>(area.size_));
+    }
+    return datum.value().toString();
+}
+
+std::string IccBytes(Exiv2::Image& image) {
+    const Exiv2::DataBuf* icc = image.iccProfile();
+    return icc == nullptr || icc->size_ <= 0
+               ? std::string()
+               : std::string(reinterpret_cast<const char*>(icc->pData_),
+                             static_cast<std::size_t>(icc->size_));
+}
+
+MetadataTexts Texts(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
+                    const Exiv2::XmpData& xmp, const std::string& comment, const std::string& icc) {
+    MetadataTexts texts;
+    for (const Exiv2::Exifdatum& datum : exif) {
+        texts.exif.emplace_back(datum.key(), Comparable(datum));
+    }
+    for (const Exiv2::Iptcdatum& datum : iptc) {
+        texts.iptc.emplace_back(datum.key(), datum.value().toString());
+    }
+    for (const Exiv2::Xmpdatum& datum : xmp) {
+        texts.xmp.emplace_back(datum.key(), datum.value().toString());
+    }
+    texts.comment = comment;
+    texts.icc = icc;
+    return texts;
+}
+
+bool SetValue(ExifMetadata& exif, const char* key, const Exiv2::Value& value) {
+    try {
+        exif.Set(key, value);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifHandle& exif,
+                  IptcHandle& iptc) {
+    exif.reset();
+    iptc.reset();
+    SilenceLibrary();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;  // a pipe or device would block or never end
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            return false;
+        }
+        image->readMetadata();
+        if (!image->exifData().empty()) {
+            exif.reset(std::make_unique<ExifMetadata>().release());
+            exif->data = image->exifData();
+            exif->source = path;
+            exif->iptc = image->iptcData();
+            exif->xmp = image->xmpData();
+            exif->comment = image->comment();
+            exif->icc = IccBytes(*image);
+        }
+        if (withIptc && !image->iptcData().empty()) {
+            iptc.reset(std::make_unique<IptcMetadata>().release());
+            iptc->data = image->iptcData();
+        }
+        return !forWriting || image->supportsMetadata(Exiv2::mdExif);
+    } catch (...) {
+        exif.reset();
+        iptc.reset();
+        return false;
+    }
+}
+
+std::optional<std::string> ExifText(const ExifMetadata& exif, const char* key) {
+    try {
+        const Exiv2::Exifdatum* datum = Find(exif.data, key);
+        if (datum == nullptr || datum->count() == 0) {
+            return std::nullopt;
+        }
+        // Ascii values stop at their first NUL; padded texts come back without the padding.
+        return datum->toString();
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::vector<double>> ExifRationals(const ExifMetadata& exif, const char* key) {
+    try {
+        const Exiv2::Exifdatum* datum = Find(exif.data, key);
+        if (datum == nullptr || datum->count() < 3) {
+            return std::nullopt;
+        }
+        std::vector<double> parts(3);
+        for (long n = 0; n < 3; ++n) {
+            if (!RationalPart(datum->value(), n, parts[static_cast<std::size_t>(n)])) {
+                return std::nullopt;
+            }
+        }
+        return parts;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool SetExifRationals(ExifMetadata& exif, const char* key, const std::vector<double>& parts) {
+    Exiv2::URationalValue value;
+    for (double part : parts) {
+        Exiv2::URational rational;
+        if (!ToURational(part, rational)) {
+            return false;
+        }
+        value.value_.push_back(rational);
+    }
+    return SetValue(exif, key, value);
+}
+
+bool SetExifAscii(ExifMetadata& exif, const char* key, const std::string& text) {
+    try {
+        // read() ends the text with the NUL that EXIF counts ("N" has count 2, as cameras
+        // write it); the constructor would store it without.
+        Exiv2::AsciiValue value;
+        return value.read(text) == 0 && SetValue(exif, key, value);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool SetExifBytes(ExifMetadata& exif, const char* key, const std::vector<std::uint8_t>& bytes) {
+    try {
+        Exiv2::DataValue value(Exiv2::unsignedByte);
+        value.read(bytes.data(), static_cast<long>(bytes.size()));
+        return SetValue(exif, key, value);
+    } catch (...) {
+        return false;
+    }
+}
+
+void RemoveExifGpsTag(ExifMetadata& exif, std::uint16_t tag) {
+    try {
+        exif.RemoveGps(tag);
+    } catch (...) {
+        // A tag number exiv2 does not know in that group cannot be in the data either.
+    }
+}
+
+const std::string& SourceOf(const ExifMetadata& exif) {
+    return exif.source;
+}
+
+bool ChangedGps(const ExifMetadata& exif, GpsChange& change, std::string& why) {
+    change.fields.clear();
+    change.removed = exif.removed;
+    try {
+        for (const std::string& key : exif.changed) {
+            const Exiv2::Exifdatum* datum = Find(exif.data, key);
+            TiffField field;
+            if (datum == nullptr || datum->groupName() != "GPSInfo" ||
+                !ToTiffField(*datum, field)) {
+                why = key + " is not a GPS tag the edit writes";
+                return false;
+            }
+            change.fields.push_back(std::move(field));
+        }
+        return true;
+    } catch (const std::exception& error) {
+        why = error.what();
+        return false;
+    }
+}
+
+MetadataTexts TextsOf(const ExifMetadata& exif) {
+    return Texts(exif.data, exif.iptc, exif.xmp, exif.comment, exif.icc);
+}
+
+bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::string& error) {
+    SilenceLibrary();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            error = "not an image the library knows";
+            return false;
+        }
+        image->readMetadata();
+        texts = Texts(image->exifData(), image->iptcData(), image->xmpData(), image->comment(),
+                      IccBytes(*image));
+        return true;
+    } catch (const std::exception& failure) {
+        error = std::string("cannot be read back: ") + failure.what();
+        return false;
+    } catch (...) {
+        error = "cannot be read back";
+        return false;
+    }
+}
+
+bool RewriteMetadata(std::string_view file, const ExifMetadata* exif, const IptcMetadata* iptc,
+                     const XmpPacketEdit* keepXmp, std::string& rewritten, std::string& error) {
+    SilenceLibrary();
+    try {
+        // Rewritten in memory: exiv2 would otherwise rewrite the source file in place.
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
+            reinterpret_cast<const Exiv2::byte*>(file.data()), static_cast<long>(file.size()));
+        if (image.get() == nullptr) {
+            error = "Unknown image format";
+            return false;
+        }
+        image->readMetadata();
+        if (exif != nullptr) {
+            image->setExifData(exif->data);
+        }
+        if (iptc != nullptr) {
+            image->setIptcData(iptc->data);
+        }
+        if (keepXmp != nullptr) {
+            // First: asked for the packet otherwise, exiv2 encodes it anew from what it parsed.
+            image->writeXmpFromPacket(true);
+            const std::string& original = std::as_const(*image).xmpPacket();
+            if (!original.empty()) {
+                if (const std::optional<std::string> packet = (*keepXmp)(original)) {
+                    image->setXmpPacket(*packet);
+                }
+            }
+        }
+        image->writeMetadata();
+        Exiv2::BasicIo& io = image->io();
+        const long size = io.size();
+        const Exiv2::byte* data = io.mmap(false);
+        rewritten.assign(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size));
+        io.munmap();
+        return true;
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return false;
+    } catch (...) {
+        error = "Unknown error while writing the metadata";
+        return false;
+    }
+}
+
+}  // namespace geotal

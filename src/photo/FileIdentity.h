@@ -1,0 +1,27 @@
+// Which file a name held at one moment, and whether it still holds that file unchanged.
+#pragma once
+
+#include <sys/types.h>
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace geotal {
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};  // moves with any change of content, owner, mode or name
+};
+
+// The identity of what path names itself (a link is not followed); none when nothing is there
+// or it cannot be looked at.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// Whether both are the same file with the same size and times: unchanged in between.
+bool IsSameUnchanged(const FileIdentity& a, const FileIdentity& b);
+
+}  // namespace geotal
