@@ -33,7 +33,8 @@ TEST(TrackCommand, printsEveryPointInStoreOrderAndTheCounts) {
               "47.500000\t-8.250000\t412.7\t2010/05/01 10:20:30\n"
               "-33.868800\t151.200000\t5\t2010/05/01 10:20:31\n"
               "1.500000\t0.000000\t0\t2010/05/01 10:20:32\n");
-    EXPECT_EQ(result.err, "2 track files, 3 positions\n");
+    EXPECT_EQ(result.err, tracks + "/a.gpx: GPX, 2 positions\n" + tracks +
+                              "/b.csv: CSV, 1 position\n2 track files, 3 positions\n");
 }
 
 TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {

@@ -105,9 +105,10 @@ TEST(TrackFolder, givesZeroAndAnEmptyStoreForAMissingFolder) {
     EXPECT_EQ(progress.calls, std::vector<std::string>{"begin:Getting tracking information...:0"});
 }
 
-TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
+TEST(TrackFolder, tracesEveryEntryWithItsFormatOrAsNoTrackFile) {
     testing::TrackTestFolder folder;
     folder.Write("a.csv", kCsv);
+    folder.Write("c.gpx", kGpx);
     folder.Write("b.txt", "");
     std::filesystem::create_directory(folder.path() + "/logs");
     const std::string tracePath = folder.path() + "/logs/Geotal.trace";
@@ -119,9 +120,12 @@ TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
     std::ifstream in(tracePath, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    for (const char* name : {"/a.csv\r\n", "/b.txt\r\n", "/logs\r\n"}) {
-        EXPECT_NE(text.str().find("Loading GPX file = " + folder.path() + name), std::string::npos)
-            << text.str();
+    for (const std::string& line : {"Loading CSV file = " + folder.path() + "/a.csv\r\n",
+                                    "Not a track file = " + folder.path() + "/b.txt\r\n",
+                                    "Loading GPX file = " + folder.path() + "/c.gpx\r\n",
+                                    "  " + folder.path() + "/c.gpx: GPX, 2 positions\r\n",
+                                    "Not a track file = " + folder.path() + "/logs\r\n"}) {
+        EXPECT_NE(text.str().find(line), std::string::npos) << line << "\n" << text.str();
     }
 }
 

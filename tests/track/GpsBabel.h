@@ -1,0 +1,27 @@
+// gpsbabel as a second opinion on the track readers: the points it reads from a file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "track/TrackStore.h"
+
+namespace geotal::testing {
+
+// Whether gpsbabel can be run here.
+bool HaveGpsBabel();
+
+// The waypoints and track points gpsbabel reads from the file with its input format (such as
+// "nmea"), in UTC, latitude and longitude in seconds of arc. Nothing when gpsbabel fails.
+std::optional<std::vector<TrackPoint>> GpsBabelPoints(const std::string& format,
+                                                      const std::string& path);
+
+// Empty when both lists hold the same fixes in the same order: positions within a
+// hundredth of an arc second (gpsbabel writes six decimals), times within a millisecond,
+// elevations within 5 cm where gpsbabel gives one (it writes one decimal). Otherwise the first
+// difference.
+std::string FirstDifference(const std::vector<TrackPoint>& ours,
+                            const std::vector<TrackPoint>& theirs);
+
+}  // namespace geotal::testing
