@@ -18,8 +18,8 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     CLI::App app;
     SetUpCommandLine(
         app, kTrackCommand,
-        "Reads every track file in GPSFOLDER as Load data files does (GPX, CSV, NMEA)\n"
-        "and prints one line per track point: latitude, longitude (degrees),\n"
+        "Reads every track file in GPSFOLDER as Load data files does (GPX, CSV, NMEA,\n"
+        "KML, KMZ, TCX) and prints one line per track point: latitude, longitude (degrees),\n"
         "elevation, UTC time, separated by tabs. Each file's format and counts, then the\n"
         "number of track files and positions, go to standard error.\n"
         "Use -- before a folder name that starts with '-'.");

@@ -13,6 +13,7 @@
 #include "support/DateTimeText.h"
 #include "track/CsvLines.h"
 #include "track/TextToFloat.h"
+#include "track/TrackTime.h"
 #include "track/TrimmedText.h"
 
 namespace geotal {
@@ -223,18 +224,7 @@ private:
                                                   : WithSeparators(FieldAt(fields_, columns_.date),
                                                                    FieldAt(fields_, columns_.time));
         text += TrimmedText(FieldAt(fields_, columns_.utcOffset));
-        const double time = ParseDateTimeText(text);
-        return time == 0 ? 0 : time + FractionOfSecond(text) / 86400;
-    }
-
-    // The general parser drops a fraction of a second; loggers that write one mean it.
-    static double FractionOfSecond(std::string_view text) {
-        const std::size_t colon = text.rfind(':');
-        const std::size_t dot = text.find('.', colon == std::string_view::npos ? 0 : colon);
-        if (colon == std::string_view::npos || dot == std::string_view::npos || dot != colon + 3) {
-            return 0;
-        }
-        return TextToFloat("0" + std::string(text.substr(dot, 7)));
+        return ParseTrackTime(text);
     }
 
     CsvColumns columns_;

@@ -4,7 +4,9 @@
 #include "support/WholeFile.h"
 #include "track/CsvTrackReader.h"
 #include "track/GpxReader.h"
+#include "track/KmlReader.h"
 #include "track/NmeaReader.h"
+#include "track/TcxReader.h"
 #include "track/TrackFileBytes.h"
 
 namespace geotal {
@@ -27,6 +29,12 @@ FormatReader ReaderOf(TrackFormat format) {
             return {ReadCsvTrack, false};
         case TrackFormat::Nmea:
             return {ReadNmeaText, true};  // UTF-16 logs must reach the reader untouched
+        case TrackFormat::Kml:
+            return {ReadKmlText, false};
+        case TrackFormat::Kmz:
+            return {ReadKmzBytes, true};
+        case TrackFormat::Tcx:
+            return {ReadTcxText, false};
     }
     return {nullptr, false};
 }

@@ -13,8 +13,11 @@
 namespace geotal {
 namespace {
 
-constexpr std::array<std::pair<const char*, TrackFormat>, 1> kExtensions = {{
+constexpr std::array<std::pair<const char*, TrackFormat>, 4> kExtensions = {{
     {".nmea", TrackFormat::Nmea},
+    {".kml", TrackFormat::Kml},
+    {".kmz", TrackFormat::Kmz},
+    {".tcx", TrackFormat::Tcx},
 }};
 
 constexpr std::array<const char*, 4> kExtensionsReadByContent = {".json", ".xml", ".txt", ".log"};
@@ -67,12 +70,24 @@ const char* TrackFormatName(TrackFormat format) {
             return "CSV";
         case TrackFormat::Nmea:
             return "NMEA";
+        case TrackFormat::Kml:
+            return "KML";
+        case TrackFormat::Kmz:
+            return "KMZ";
+        case TrackFormat::Tcx:
+            return "TCX";
     }
     return "?";
 }
 
 std::optional<TrackFormat> TrackFormatOfContent(std::string_view head) {
     const std::string text = NarrowUtf16(head);
+    if (Contains(text, "<kml")) {
+        return TrackFormat::Kml;
+    }
+    if (Contains(text, "<TrainingCenterDatabase")) {
+        return TrackFormat::Tcx;
+    }
     if (Contains(text, "<gpx")) {
         return TrackFormat::Gpx;
     }

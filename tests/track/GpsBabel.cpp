@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -57,22 +58,8 @@ double DayCount(const std::string& date, const std::string& time) {
     return ToOleDate(t) + seconds / 86400.0;
 }
 
-}  // namespace
-
-bool HaveGpsBabel() {
-    return std::system("gpsbabel -V >/dev/null 2>&1") == 0;
-}
-
-std::optional<std::vector<TrackPoint>> GpsBabelPoints(const std::string& format,
-                                                      const std::string& path) {
-    test::TempFolder folder;
-    const std::string out = folder.path() + "/out.csv";
-    const std::string command = "TZ=UTC gpsbabel -w -t -i " + format + " -f '" + path +
-                                "' -o unicsv,utc=0 -F '" + out + "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) {
-        return std::nullopt;
-    }
-    std::ifstream in(out);
+void ReadUnicsv(const std::string& path, std::vector<TrackPoint>& points) {
+    std::ifstream in(path);
     std::string line;
     std::getline(in, line);
     const std::vector<std::string> names = SplitComma(line);
@@ -81,7 +68,6 @@ std::optional<std::vector<TrackPoint>> GpsBabelPoints(const std::string& format,
     const int alt = Column(names, "Altitude");
     const int date = Column(names, "Date");
     const int time = Column(names, "Time");
-    std::vector<TrackPoint> points;
     while (std::getline(in, line)) {
         const std::vector<std::string> f = SplitComma(line);
         auto at = [&](int column) {
@@ -98,11 +84,48 @@ std::optional<std::vector<TrackPoint>> GpsBabelPoints(const std::string& format,
         p.elevation = std::atof(at(alt).c_str());
         points.push_back(p);
     }
+}
+
+}  // namespace
+
+bool HaveGpsBabel() {
+    return std::system("gpsbabel -V >/dev/null 2>&1") == 0;
+}
+
+std::optional<std::vector<TrackPoint>> GpsBabelPoints(const std::string& format,
+                                                      const std::string& path, BabelPoints which) {
+    std::vector<TrackPoint> points;
+    // Its CSV writer takes one kind of point per run.
+    for (const char* kind : {"-w", "-t"}) {
+        const bool tracks = std::string(kind) == "-t";
+        if ((tracks && which == BabelPoints::Waypoints) ||
+            (!tracks && which == BabelPoints::Tracks)) {
+            continue;
+        }
+        test::TempFolder folder;
+        const std::string out = folder.path() + "/out.csv";
+        const std::string command = std::string("TZ=UTC gpsbabel ") + kind + " -i " + format +
+                                    " -f '" + path + "' -o unicsv,utc=0 -F '" + out +
+                                    "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) {
+            return std::nullopt;
+        }
+        ReadUnicsv(out, points);
+    }
     return points;
 }
 
-std::string FirstDifference(const std::vector<TrackPoint>& ours,
-                            const std::vector<TrackPoint>& theirs) {
+std::vector<TrackPoint> InTimeOrder(std::vector<TrackPoint> points) {
+    std::stable_sort(points.begin(), points.end(),
+                     [](const TrackPoint& a, const TrackPoint& b) { return a.time < b.time; });
+    return points;
+}
+
+std::string FirstDifference(const std::vector<TrackPoint>& unsortedOurs,
+                            const std::vector<TrackPoint>& unsortedTheirs) {
+    // gpsbabel hands out waypoints before tracks; the store keeps the file's order.
+    const std::vector<TrackPoint> ours = InTimeOrder(unsortedOurs);
+    const std::vector<TrackPoint> theirs = InTimeOrder(unsortedTheirs);
     std::ostringstream text;
     for (std::size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i) {
         const TrackPoint& a = ours[i];

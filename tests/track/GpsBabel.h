@@ -12,12 +12,14 @@ namespace geotal::testing {
 // Whether gpsbabel can be run here.
 bool HaveGpsBabel();
 
-// The waypoints and track points gpsbabel reads from the file with its input format (such as
-// "nmea"), in UTC, latitude and longitude in seconds of arc. Nothing when gpsbabel fails.
+// The timed points gpsbabel reads from the file with its input format (such as "nmea"), in
+// UTC, latitude and longitude in seconds of arc: its waypoints, its track points, or both.
+// Nothing when gpsbabel fails.
+enum class BabelPoints { Waypoints, Tracks, Both };
 std::optional<std::vector<TrackPoint>> GpsBabelPoints(const std::string& format,
-                                                      const std::string& path);
+                                                      const std::string& path, BabelPoints which);
 
-// Empty when both lists hold the same fixes in the same order: positions within a
+// Empty when both lists hold the same fixes, taken in time order: positions within a
 // hundredth of an arc second (gpsbabel writes six decimals), times within a millisecond,
 // elevations within 5 cm where gpsbabel gives one (it writes one decimal). Otherwise the first
 // difference.

@@ -10,10 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "support/WholeFile.h"
 #include "track/GpsBabel.h"
 #include "track/TrackFileReader.h"
 #include "track/TrackFormat.h"
 #include "track/TrackPointMatchers.h"
+#include "track/TrackTestFolder.h"
+#include "track/ZipMember.h"
 
 namespace geotal {
 namespace {
@@ -28,6 +31,9 @@ std::optional<TrackFormat> FormatOf(const std::filesystem::path& path) {
     const std::string folder = path.parent_path().filename().string();
     if (folder == "nmea") {
         return TrackFormat::Nmea;
+    }
+    if (folder == "kml" || folder == "tcx") {
+        return folder == "kml" ? TrackFormat::Kml : TrackFormat::Tcx;
     }
     return TrackFormatOfFile(path.string());
 }
@@ -68,27 +74,70 @@ struct BabelCase {
     const char* file;         // under the collection's folder
     const char* babelFormat;  // gpsbabel's name for it
     TrackFormat format;
+    // Where gpsbabel puts the points: a CSV file gives it waypoints, NMEA a track, KML both;
+    // TCX laps and course points are waypoints to it, not points of the track.
+    testing::BabelPoints which;
 };
+
+constexpr auto kWaypoints = testing::BabelPoints::Waypoints;
+constexpr auto kTracks = testing::BabelPoints::Tracks;
+constexpr auto kBoth = testing::BabelPoints::Both;
 
 // Every file of a format gpsbabel reads, except where a comment says why it differs.
 const BabelCase kBabelCases[] = {
-    {"csv/gpsbabel-bike~unicsv.csv", "unicsv", TrackFormat::Csv},
-    {"csv/gpsbabel-garminconnect.csv", "unicsv", TrackFormat::Csv},
-    {"csv/gpsbabel-iblue747.csv", "unicsv", TrackFormat::Csv},
-    {"csv/gpsbabel-mtk_logger.csv", "unicsv", TrackFormat::Csv},
-    {"csv/gpsbabel-mtk_logger_m241.csv", "unicsv", TrackFormat::Csv},
-    {"csv/gpsbabel-nmeadatetime.csv", "unicsv", TrackFormat::Csv},
-    {"more/nmea/gpsbabel-nmea", "nmea", TrackFormat::Nmea},
-    {"more/nmea/gpsbabel-nmea_utf16", "nmea", TrackFormat::Nmea},
-    {"more/nmea/gpsbabel-backfilldate.nmea", "nmea", TrackFormat::Nmea},
-    {"more/nmea/gpsbabel-amod-nmea", "nmea", TrackFormat::Nmea},
-    {"more/nmea/gpsbabel-adddate.nmea", "nmea", TrackFormat::Nmea},
-    {"more/nmea/gpsbabel-addmultipledaysfwd.nmea", "nmea", TrackFormat::Nmea},
-    {"more/nmea/exiftool-Geotag2.log", "nmea", TrackFormat::Nmea},
-    {"more/nmea/pynmeagps-pygpsdata-nmea4.log", "nmea", TrackFormat::Nmea},
-    {"more/nmea/pynmeagps-pygpsdata-um981.log", "nmea", TrackFormat::Nmea},
-    {"more/nmea/pynmeagps-pygpsdata-nmeabadck.log", "nmea", TrackFormat::Nmea},
-    {"more/nmea/pynmeagps-pygpsdata-nmeastartup.log", "nmea", TrackFormat::Nmea},
+    {"csv/gpsbabel-bike~unicsv.csv", "unicsv", TrackFormat::Csv, kWaypoints},
+    {"csv/gpsbabel-garminconnect.csv", "unicsv", TrackFormat::Csv, kWaypoints},
+    {"csv/gpsbabel-iblue747.csv", "unicsv", TrackFormat::Csv, kWaypoints},
+    {"csv/gpsbabel-mtk_logger.csv", "unicsv", TrackFormat::Csv, kWaypoints},
+    {"csv/gpsbabel-mtk_logger_m241.csv", "unicsv", TrackFormat::Csv, kWaypoints},
+    {"csv/gpsbabel-nmeadatetime.csv", "unicsv", TrackFormat::Csv, kWaypoints},
+    {"more/nmea/gpsbabel-nmea", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/gpsbabel-nmea_utf16", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/gpsbabel-backfilldate.nmea", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/gpsbabel-amod-nmea", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/gpsbabel-adddate.nmea", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/gpsbabel-addmultipledaysfwd.nmea", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/exiftool-Geotag2.log", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/pynmeagps-pygpsdata-nmea4.log", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/pynmeagps-pygpsdata-um981.log", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/pynmeagps-pygpsdata-nmeabadck.log", "nmea", TrackFormat::Nmea, kTracks},
+    {"more/nmea/pynmeagps-pygpsdata-nmeastartup.log", "nmea", TrackFormat::Nmea, kTracks},
+    // gpsbabel refuses the two files whose gx:Track has more coords than whens, and spreads a
+    // TimeSpan over the points of a LineString (skydrop.kml), which are no fixes at those times.
+    {"more/kml/dawarich-gx_track.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/dawarich-points_with_timestamps.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/dawarich-timespan.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/exiftool-Geotag.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/giscore-YearDates.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/giscore-YearMonthDates.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/giscore-dates.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/giscore-timestamps.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/giscore-trackData.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/giscore-trackNoRootNs.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/gpsbabel-Placemark-Track-1.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/gpsbabel-google_ext.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/gpsbabel-opentracks.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/gpsbabel-xsddatetime.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/opentracks-kml22_order_location_and_when.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/opentracks-kml22_time_decreases.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/opentracks-kml22_without_locations.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/opentracks-legacy_kml22_statistics_marker.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/togeojson-gxmultitrack.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/togeojson-gxtrack.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/togeojson-multitrack.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/togeojson-non_gx_multitrack.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/togeojson-timespan.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/kml/viking-Stonehenge.kml", "kml", TrackFormat::Kml, kBoth},
+    {"more/tcx/dawarich-no_gps.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/dawarich-running.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/gpsbabel-gtrnctr-readcp.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/gpsbabel-history.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/gpsbabel-kona2013.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/tcxparser-sup_activity_1.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/tcxparser-test.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/togeojson-garmin_connect.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/togeojson-sample.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/tcx/viking-Stonehenge.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
 };
 
 TEST(RealWorldTracks, giveTheSameFixesAsGpsbabel) {
@@ -98,12 +147,37 @@ TEST(RealWorldTracks, giveTheSameFixesAsGpsbabel) {
     }
     for (const BabelCase& c : kBabelCases) {
         const std::string path = (folder / c.file).string();
-        const auto theirs = testing::GpsBabelPoints(c.babelFormat, path);
+        const auto theirs = testing::GpsBabelPoints(c.babelFormat, path, c.which);
         ASSERT_TRUE(theirs) << path;
         TrackStore store;
         ReadTrackFile(path, c.format, store);
         EXPECT_EQ(testing::FirstDifference(testing::PointsOf(store), *theirs), "") << path;
     }
+}
+
+// gpsbabel does not open zip archives: it reads the KML that the archive holds.
+TEST(RealWorldTracks, kmzArchivesGiveTheSameFixesAsGpsbabelFromTheirKml) {
+    const std::filesystem::path folder = RealTracksFolder() + "/more/kmz";
+    if (!std::filesystem::is_directory(folder) || !testing::HaveGpsBabel()) {
+        GTEST_SKIP() << "needs " << folder << " and gpsbabel";
+    }
+    int archives = 0;
+    for (const std::filesystem::path& path : TrackFiles(folder)) {
+        testing::TrackTestFolder temp;
+        WholeFile archive;
+        std::string kml;
+        std::string error;
+        ASSERT_TRUE(ReadWholeFile(path.string(), archive, error)) << error;
+        ASSERT_TRUE(ReadZipMember(archive.bytes, ".kml", "doc.kml", kml, error)) << path << error;
+        const auto theirs =
+            testing::GpsBabelPoints("kml", temp.Write("doc.kml", kml), testing::BabelPoints::Both);
+        ASSERT_TRUE(theirs) << path;
+        TrackStore store;
+        EXPECT_TRUE(ReadTrackFile(path.string(), TrackFormat::Kmz, store).readable);
+        EXPECT_EQ(testing::FirstDifference(testing::PointsOf(store), *theirs), "") << path;
+        ++archives;
+    }
+    EXPECT_EQ(archives, 3);
 }
 
 }  // namespace
