@@ -19,9 +19,10 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     SetUpCommandLine(
         app, kTrackCommand,
         "Reads every track file in GPSFOLDER as Load data files does (GPX, CSV, NMEA,\n"
-        "KML, KMZ, TCX) and prints one line per track point: latitude, longitude (degrees),\n"
-        "elevation, UTC time, separated by tabs. Each file's format and counts, then the\n"
-        "number of track files and positions, go to standard error.\n"
+        "KML, KMZ, TCX, GeoJSON, Google location history) and prints one line per track\n"
+        "point: latitude, longitude (degrees), elevation, UTC time, separated by tabs.\n"
+        "Each file's format and counts, then the number of track files and positions, go\n"
+        "to standard error.\n"
         "Use -- before a folder name that starts with '-'.");
     std::string folder;
     app.add_option("GPSFOLDER", folder, "the folder of track files")->required()->type_name("");

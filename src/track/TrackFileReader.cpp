@@ -3,6 +3,8 @@
 #include "support/TraceLog.h"
 #include "support/WholeFile.h"
 #include "track/CsvTrackReader.h"
+#include "track/GeoJsonReader.h"
+#include "track/GoogleHistoryReader.h"
 #include "track/GpxReader.h"
 #include "track/KmlReader.h"
 #include "track/NmeaReader.h"
@@ -35,6 +37,11 @@ FormatReader ReaderOf(TrackFormat format) {
             return {ReadKmzBytes, true};
         case TrackFormat::Tcx:
             return {ReadTcxText, false};
+        case TrackFormat::GeoJson:
+            return {ReadGeoJsonText, true};
+        case TrackFormat::GoogleHistory:
+            // Read as it is: a history of a gigabyte is not copied to clean its line ends.
+            return {ReadGoogleHistoryText, true};
     }
     return {nullptr, false};
 }

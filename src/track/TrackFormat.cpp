@@ -13,7 +13,8 @@
 namespace geotal {
 namespace {
 
-constexpr std::array<std::pair<const char*, TrackFormat>, 4> kExtensions = {{
+constexpr std::array<std::pair<const char*, TrackFormat>, 5> kExtensions = {{
+    {".geojson", TrackFormat::GeoJson},
     {".nmea", TrackFormat::Nmea},
     {".kml", TrackFormat::Kml},
     {".kmz", TrackFormat::Kmz},
@@ -76,6 +77,10 @@ const char* TrackFormatName(TrackFormat format) {
             return "KMZ";
         case TrackFormat::Tcx:
             return "TCX";
+        case TrackFormat::GeoJson:
+            return "GeoJSON";
+        case TrackFormat::GoogleHistory:
+            return "Google location history";
     }
     return "?";
 }
@@ -90,6 +95,16 @@ std::optional<TrackFormat> TrackFormatOfContent(std::string_view head) {
     }
     if (Contains(text, "<gpx")) {
         return TrackFormat::Gpx;
+    }
+    for (const char* google :
+         {"\"latitudeE7\"", "\"latE7\"", "\"timelineObjects\"", "\"semanticSegments\"",
+          "\"timelinePath\"", "\"rawSignals\"", "\"placeLocation\""}) {
+        if (Contains(text, google)) {
+            return TrackFormat::GoogleHistory;
+        }
+    }
+    if (Contains(text, "\"Feature")) {
+        return TrackFormat::GeoJson;
     }
     if (HasNmeaSentence(text)) {
         return TrackFormat::Nmea;

@@ -31,7 +31,16 @@ double FractionOfSecond(std::string_view text) {
 }  // namespace
 
 double ParseTrackTime(std::string_view text) {
-    const double time = ParseDateTimeText(text);
+    double time = ParseDateTimeText(text);
+    if (time == 0) {
+        // "2025-03-24 20:07:24 +0100": some exports put a blank before the zone.
+        const std::size_t sign = text.find_last_of("+-");
+        if (sign != std::string_view::npos && sign > 0 && text[sign - 1] == ' ') {
+            std::string joined(text);
+            joined.erase(sign - 1, 1);
+            time = ParseDateTimeText(joined);
+        }
+    }
     return time == 0 ? 0 : time + FractionOfSecond(text) / 86400;
 }
 

@@ -155,6 +155,51 @@ TEST(RealWorldTracks, giveTheSameFixesAsGpsbabel) {
     }
 }
 
+// gpsbabel reads GeoJSON without times and has no reader for Google location history here:
+// these counts were checked by reading each file, entry by entry.
+struct CountCase {
+    const char* file;
+    int positions;
+};
+
+const CountCase kCountCases[] = {
+    {"more/geojson/dawarich-geojson_example.json", 6},
+    {"more/geojson/dawarich-google_takeout_example.json", 1},
+    {"more/geojson/dawarich-gpslogger_example.json", 1},
+    {"more/geojson/dawarich-overland_geodata.json", 1},  // the other feature has no place
+    {"more/geojson/dawarich-various_fields.geojson", 3},
+    {"more/geojson/dawarich-watched_2023_January.json", 5},
+    {"more/takeout/dawarich-records.json", 3},
+    {"more/takeout/dawarich-watched_Records.json", 5},
+    {"more/takeout/dawarich-semantic_history.json", 0},  // waypoints only, untimed
+    {"more/takeout/dawarich-semantic_history_with_bom.json", 2},
+    {"more/takeout/dawarich-timeline_new_format.json", 7},
+    {"more/takeout/dawarich-timeline_edits.json", 1},
+    {"more/takeout/dawarich-location-history.json", 12},
+    {"more/takeout/dawarich-phone_takeout_array_timeline_path.json", 3},
+    {"more/takeout/dawarich-lh_with_activitySegment_with_startLocation.json", 1},
+    {"more/takeout/"
+     "dawarich-lh_with_placeVisit_with_location_with_coordinates_with_timestampMs.json",
+     1},
+    {"more/takeout/dawarich-device_settings.json", -1},  // not a track file
+};
+
+TEST(RealWorldTracks, jsonFilesGiveTheirTimedPlaces) {
+    const std::filesystem::path folder = RealTracksFolder();
+    if (!std::filesystem::is_directory(folder)) {
+        GTEST_SKIP() << folder << " is not present";
+    }
+    for (const CountCase& c : kCountCases) {
+        const std::string path = (folder / c.file).string();
+        const std::optional<TrackFormat> format = TrackFormatOfFile(path);
+        ASSERT_EQ(format.has_value(), c.positions >= 0) << path;
+        if (format) {
+            TrackStore store;
+            EXPECT_EQ(ReadTrackFile(path, *format, store).positions, c.positions) << path;
+        }
+    }
+}
+
 // gpsbabel does not open zip archives: it reads the KML that the archive holds.
 TEST(RealWorldTracks, kmzArchivesGiveTheSameFixesAsGpsbabelFromTheirKml) {
     const std::filesystem::path folder = RealTracksFolder() + "/more/kmz";
