@@ -19,7 +19,7 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     SetUpCommandLine(
         app, kTrackCommand,
         "Reads every track file in GPSFOLDER as Load data files does (GPX, CSV, NMEA,\n"
-        "KML, KMZ, TCX, GeoJSON, Google location history) and prints one line per track\n"
+        "KML, KMZ, TCX, GeoJSON, Google location history, IGC) and prints one line per track\n"
         "point: latitude, longitude (degrees), elevation, UTC time, separated by tabs.\n"
         "Each file's format and counts, then the number of track files and positions, go\n"
         "to standard error.\n"

@@ -6,6 +6,7 @@
 #include "track/GeoJsonReader.h"
 #include "track/GoogleHistoryReader.h"
 #include "track/GpxReader.h"
+#include "track/IgcReader.h"
 #include "track/KmlReader.h"
 #include "track/NmeaReader.h"
 #include "track/TcxReader.h"
@@ -42,6 +43,8 @@ FormatReader ReaderOf(TrackFormat format) {
         case TrackFormat::GoogleHistory:
             // Read as it is: a history of a gigabyte is not copied to clean its line ends.
             return {ReadGoogleHistoryText, true};
+        case TrackFormat::Igc:
+            return {ReadIgcText, false};
     }
     return {nullptr, false};
 }

@@ -13,7 +13,8 @@
 namespace geotal {
 namespace {
 
-constexpr std::array<std::pair<const char*, TrackFormat>, 5> kExtensions = {{
+constexpr std::array<std::pair<const char*, TrackFormat>, 6> kExtensions = {{
+    {".igc", TrackFormat::Igc},
     {".geojson", TrackFormat::GeoJson},
     {".nmea", TrackFormat::Nmea},
     {".kml", TrackFormat::Kml},
@@ -81,6 +82,8 @@ const char* TrackFormatName(TrackFormat format) {
             return "GeoJSON";
         case TrackFormat::GoogleHistory:
             return "Google location history";
+        case TrackFormat::Igc:
+            return "IGC";
     }
     return "?";
 }

@@ -77,6 +77,10 @@ struct BabelCase {
     // Where gpsbabel puts the points: a CSV file gives it waypoints, NMEA a track, KML both;
     // TCX laps and course points are waypoints to it, not points of the track.
     testing::BabelPoints which;
+    // gpsbabel gives an IGC log's altitude from the pressure, and, when the log has both, a
+    // second track with the GNSS altitude; Geotal takes the GNSS altitude first, as GPS tracks
+    // have it. Those are compared by position and time, once per time.
+    bool positionAndTimeOnly = false;
 };
 
 constexpr auto kWaypoints = testing::BabelPoints::Waypoints;
@@ -138,6 +142,14 @@ const BabelCase kBabelCases[] = {
     {"more/tcx/togeojson-garmin_connect.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
     {"more/tcx/togeojson-sample.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
     {"more/tcx/viking-Stonehenge.tcx", "gtrnctr", TrackFormat::Tcx, kTracks},
+    {"more/igc/exiftool-Geotag.igc", "igc", TrackFormat::Igc, kTracks, true},
+    {"more/igc/gpsbabel-27GLQKF3.igc", "igc", TrackFormat::Igc, kTracks, true},
+    {"more/igc/gpsbabel-92GV66G1.igc", "igc", TrackFormat::Igc, kTracks, true},
+    {"more/igc/igcparser-2016-11-08-xcs-aaa-02.igc", "igc", TrackFormat::Igc, kTracks, true},
+    {"more/igc/igcparser-20180427.igc", "igc", TrackFormat::Igc, kTracks, true},
+    {"more/igc/igcparser-20211015.igc", "igc", TrackFormat::Igc, kTracks, true},
+    {"more/igc/igcparser-20241007TZN.igc", "igc", TrackFormat::Igc, kTracks, true},
+    {"more/igc/igcparser-lad_lod_extensions.igc", "igc", TrackFormat::Igc, kTracks, true},
 };
 
 TEST(RealWorldTracks, giveTheSameFixesAsGpsbabel) {
@@ -151,7 +163,20 @@ TEST(RealWorldTracks, giveTheSameFixesAsGpsbabel) {
         ASSERT_TRUE(theirs) << path;
         TrackStore store;
         ReadTrackFile(path, c.format, store);
-        EXPECT_EQ(testing::FirstDifference(testing::PointsOf(store), *theirs), "") << path;
+        std::vector<TrackPoint> ours = testing::PointsOf(store);
+        std::vector<TrackPoint> expected = *theirs;
+        if (c.positionAndTimeOnly) {
+            std::vector<TrackPoint> once;
+            for (TrackPoint p : expected) {
+                if (std::none_of(once.begin(), once.end(),
+                                 [&](const TrackPoint& q) { return q.time == p.time; })) {
+                    p.hasElevation = false;
+                    once.push_back(p);
+                }
+            }
+            expected = once;
+        }
+        EXPECT_EQ(testing::FirstDifference(ours, expected), "") << path;
     }
 }
 
