@@ -19,8 +19,8 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     SetUpCommandLine(
         app, kTrackCommand,
         "Reads every track file in GPSFOLDER as Load data files does (GPX, CSV, NMEA,\n"
-        "KML, KMZ, TCX, GeoJSON, Google location history, IGC) and prints one line per track\n"
-        "point: latitude, longitude (degrees), elevation, UTC time, separated by tabs.\n"
+        "KML, KMZ, TCX, FIT, GeoJSON, Google location history, IGC) and prints one line per\n"
+        "track point: latitude, longitude (degrees), elevation, UTC time, separated by tabs.\n"
         "Each file's format and counts, then the number of track files and positions, go\n"
         "to standard error.\n"
         "Use -- before a folder name that starts with '-'.");

@@ -3,6 +3,7 @@
 #include "support/TraceLog.h"
 #include "support/WholeFile.h"
 #include "track/CsvTrackReader.h"
+#include "track/FitReader.h"
 #include "track/GeoJsonReader.h"
 #include "track/GoogleHistoryReader.h"
 #include "track/GpxReader.h"
@@ -45,6 +46,8 @@ FormatReader ReaderOf(TrackFormat format) {
             return {ReadGoogleHistoryText, true};
         case TrackFormat::Igc:
             return {ReadIgcText, false};
+        case TrackFormat::Fit:
+            return {ReadFitBytes, true};
     }
     return {nullptr, false};
 }

@@ -13,7 +13,8 @@
 namespace geotal {
 namespace {
 
-constexpr std::array<std::pair<const char*, TrackFormat>, 6> kExtensions = {{
+constexpr std::array<std::pair<const char*, TrackFormat>, 7> kExtensions = {{
+    {".fit", TrackFormat::Fit},
     {".igc", TrackFormat::Igc},
     {".geojson", TrackFormat::GeoJson},
     {".nmea", TrackFormat::Nmea},
@@ -84,6 +85,8 @@ const char* TrackFormatName(TrackFormat format) {
             return "Google location history";
         case TrackFormat::Igc:
             return "IGC";
+        case TrackFormat::Fit:
+            return "FIT";
     }
     return "?";
 }

@@ -7,7 +7,7 @@
 
 namespace geotal {
 
-enum class TrackFormat { Gpx, Csv, Nmea, Kml, Kmz, Tcx, GeoJson, GoogleHistory, Igc };
+enum class TrackFormat { Gpx, Csv, Nmea, Kml, Kmz, Tcx, GeoJson, GoogleHistory, Igc, Fit };
 
 // The short name the trace and the command line show: "GPX", "CSV", "NMEA", ...
 const char* TrackFormatName(TrackFormat format);
