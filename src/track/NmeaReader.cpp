@@ -1,7 +1,9 @@
 #include "track/NmeaReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +44,32 @@ bool IsDigits(std::string_view text) {
     return !text.empty();
 }
 
+// Plain decimals ("4730.1234", "412.5") as receivers write them, read without the general
+// float reader; anything else (a sign, an exponent) goes to it.
+double Decimal(std::string_view text) {
+    double whole = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        whole = whole * 10 + (text[i] - '0');
+    }
+    if (i == text.size()) {
+        return whole;
+    }
+    if (text[i] != '.' || i == 0) {
+        return TextToFloat(text);
+    }
+    double fraction = 0;
+    double scale = 1;
+    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9' && scale < 1e15; ++i) {
+        fraction = fraction * 10 + (text[i] - '0');
+        scale *= 10;
+    }
+    if (i != text.size()) {
+        return TextToFloat(text);
+    }
+    return whole + fraction / scale;
+}
+
 int TwoDigits(std::string_view text, std::size_t at) {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
@@ -53,7 +81,7 @@ std::optional<double> TimeOfDay(std::string_view text) {
     }
     const int hours = TwoDigits(text, 0);
     const int minutes = TwoDigits(text, 2);
-    const double seconds = TextToFloat(text.substr(4));
+    const double seconds = Decimal(text.substr(4));
     if (hours > 23 || minutes > 59 || seconds >= 61) {
         return std::nullopt;
     }
@@ -82,8 +110,8 @@ std::optional<double> Coordinate(std::string_view value, std::string_view hemisp
     if (whole < 3 || !IsDigits(value.substr(0, whole)) || hemisphere.size() != 1) {
         return std::nullopt;
     }
-    const double degrees = TextToFloat(value.substr(0, whole - 2));
-    const double minutes = TextToFloat(value.substr(whole - 2));
+    const double degrees = Decimal(value.substr(0, whole - 2));
+    const double minutes = Decimal(value.substr(whole - 2));
     const double result = degrees + minutes / 60.0;
     return hemisphere[0] == negative ? -result : result;
 }
@@ -221,7 +249,7 @@ private:
         Fix& fix = FixAt(*time);
         SetPosition(fix, Coordinate(f[2], f[3], 'S'), Coordinate(f[4], f[5], 'W'));
         if (!f[9].empty()) {
-            fix.altitude = TextToFloat(f[9]);
+            fix.altitude = Decimal(f[9]);
         }
     }
 
@@ -323,13 +351,16 @@ TrackReadResult ReadNmeaText(std::string_view bytes, TrackStore& store) {
         bytes = converted;
     }
     NmeaParser parser(store);
+    // Lines end in LF or CR LF; a log of bare CRs is split at those.
+    const char end = bytes.find('\n') == std::string_view::npos ? '\r' : '\n';
     while (!bytes.empty()) {
-        const std::size_t end = bytes.find_first_of("\r\n");
-        parser.Feed(bytes.substr(0, end));
-        if (end == std::string_view::npos) {
-            break;
-        }
-        bytes.remove_prefix(end + 1);
+        const void* found = std::memchr(bytes.data(), end, bytes.size());
+        const std::size_t length =
+            found == nullptr
+                ? bytes.size()
+                : static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
+        parser.Feed(bytes.substr(0, length));
+        bytes.remove_prefix(std::min(length + 1, bytes.size()));
     }
     return parser.Finish();
 }
