@@ -78,7 +78,7 @@ const std::vector<JsonCase> kGeoJsonCases = {
      R"({"features":[{"type":"Feature","geometry":{"type":"Point","coordinates":[8.25,47.5]},
         "properties":{"time":"2010-05-01T10:20:30Z"}},{"type":"Feat)",
      {At(47.5, 8.25, Ole(2010, 5, 1, 10, 20, 30))},
-     "the JSON is broken near byte 148; the points before it were read"},
+     "the JSON is broken near byte 140; the points before it were read"},
 };
 
 TEST(GeoJsonReader, readsTheFeaturesOfEachLogger) {
