@@ -66,6 +66,82 @@ public:
     std::size_t Position() const { return pos_; }
     void Seek(std::size_t pos) { pos_ = pos; }
 
+    // The position just after the object or array that opens at from, or npos. Every quote,
+    // backslash and bracket of a block of sixteen bytes is found at once, and the string and
+    // nesting state carried from one to the next.
+    std::size_t ContainerEnd(std::size_t from) const {
+        const char* const begin = text_.data();
+        const std::size_t size = text_.size();
+        int depth = 0;
+        bool inString = false;
+        bool escaped = false;  // the byte at the next position is escaped
+        auto step = [&](std::size_t at) -> bool {
+            if (escaped) {
+                escaped = false;
+                return false;
+            }
+            const char c = begin[at];
+            if (inString) {
+                if (c == '\\') {
+                    escaped = true;
+                } else if (c == '"') {
+                    inString = false;
+                }
+                return false;
+            }
+            if (c == '"') {
+                inString = true;
+            } else if (c == '{' || c == '[') {
+                ++depth;
+            } else if (c == '}' || c == ']') {
+                return --depth == 0;
+            }
+            return false;
+        };
+        std::size_t at = from;
+#ifdef __SSE2__
+        const __m128i quote = _mm_set1_epi8('"');
+        const __m128i backslash = _mm_set1_epi8('\\');
+        const __m128i openBrace = _mm_set1_epi8('{');
+        const __m128i closeBrace = _mm_set1_epi8('}');
+        const __m128i openBracket = _mm_set1_epi8('[');
+        const __m128i closeBracket = _mm_set1_epi8(']');
+        for (; size - at >= 16; at += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at));
+            const __m128i hits = _mm_or_si128(
+                _mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, backslash)),
+                    _mm_or_si128(_mm_cmpeq_epi8(block, openBrace),
+                                 _mm_cmpeq_epi8(block, closeBrace))),
+                _mm_or_si128(_mm_cmpeq_epi8(block, openBracket),
+                             _mm_cmpeq_epi8(block, closeBracket)));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+            if (escaped) {
+                // The first byte of this block is escaped by a backslash that ended the last.
+                escaped = false;
+                mask &= ~1u;
+            }
+            while (mask != 0) {
+                const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+                mask &= mask - 1;
+                if (step(at + bit)) {
+                    return at + bit + 1;
+                }
+                if (escaped && bit + 1 < 16) {
+                    escaped = false;
+                    mask &= ~(1u << (bit + 1));
+                }
+            }
+        }
+#endif
+        for (; at < size; ++at) {
+            if (step(at)) {
+                return at + 1;
+            }
+        }
+        return std::string_view::npos;
+    }
+
     // The position just after the string whose opening quote is at from, or npos.
     std::size_t StringEnd(std::size_t from) const {
         const char* const begin = text_.data();
@@ -116,35 +192,14 @@ public:
             }
             return true;
         }
-        const char* const begin = text_.data();
-        const char* const end = begin + text_.size();
-        const char* p = begin + pos_;
-        int depth = 0;
-        while (true) {
-            p = FindAny(p, end, "\"{}[]");
-            if (p == end) {
-                pos_ = text_.size();
-                return false;
-            }
-            if (*p == '"') {
-                const std::size_t after = StringEnd(static_cast<std::size_t>(p - begin));
-                if (after == std::string_view::npos) {
-                    pos_ = text_.size();
-                    return false;
-                }
-                p = begin + after;
-                continue;
-            }
-            depth += *p == '{' || *p == '[' ? 1 : -1;
-            ++p;
-            if (depth == 0) {
-                pos_ = static_cast<std::size_t>(p - begin);
-                return true;
-            }
-        }
+        const std::size_t end = ContainerEnd(pos_);
+        pos_ = end == std::string_view::npos ? text_.size() : end;
+        return end != std::string_view::npos;
     }
 
-    std::string_view Slice(std::size_t from) const { return text_.substr(from, pos_ - from); }
+    std::string_view Slice(std::size_t from) const {
+        return text_.substr(from, pos_ - from);
+    }
 
 private:
     std::string_view text_;
