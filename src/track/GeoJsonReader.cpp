@@ -56,17 +56,23 @@ private:
         if (type == "Point") {
             Point(feature, coordinates, hasCoordinates);
         } else if (type == "LineString" || type == "MultiLineString") {
-            Lines(feature, coordinates, type == "MultiLineString");
+            if (hasCoordinates) {
+                Lines(feature, coordinates, type == "MultiLineString");
+            } else {
+                ++untimedLines_;
+            }
         }
     }
 
     void Point(element feature, element coordinates, bool hasCoordinates) {
+        // A default element is no JSON value at all: it must never be asked anything.
         element properties;
-        JsonMember(feature, "properties", properties);
+        const bool hasProperties = JsonMember(feature, "properties", properties);
         double time = 0;
         for (std::string_view name : kTimeProperties) {
             element value;
-            if (JsonMember(properties, name, value) && (time = JsonTime(value)) != 0) {
+            if (hasProperties && JsonMember(properties, name, value) &&
+                (time = JsonTime(value)) != 0) {
                 break;
             }
         }
@@ -74,7 +80,7 @@ private:
         const bool hasPosition = hasCoordinates && Position(coordinates, point);
         if (!point.hasElevation) {
             for (std::string_view name : kAltitudeProperties) {
-                if (JsonDouble(properties, name, point.elevation)) {
+                if (hasProperties && JsonDouble(properties, name, point.elevation)) {
                     point.hasElevation = true;
                     break;
                 }

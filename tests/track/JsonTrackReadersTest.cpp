@@ -90,10 +90,13 @@ TEST(GeoJsonReader, countsFeaturesWithoutPlaceOrTime) {
     const TrackReadResult result = ReadGeoJsonText(
         R"({"locations":[{"type":"Feature","properties":{"timestamp":"2024-07-07T17:46:39Z"}},
             {"type":"Feature","geometry":{"type":"Point","coordinates":[1,2]},
-             "properties":{"speed":4}}]})",
+             "properties":{"speed":4}},
+            {"type":"Feature","geometry":{"type":"Point","coordinates":[1,2]}},
+            {"type":"Feature","geometry":{"type":"LineString"}}, 7, "x", null]})",
         store);
     EXPECT_TRUE(store.IsEmpty());
-    EXPECT_EQ(result.skipped, (SkippedPoints{1, 1, 0}));
+    EXPECT_EQ(result.skipped, (SkippedPoints{4, 2, 0}));
+    EXPECT_EQ(result.note, "1 line without coordTimes gave no points");
 }
 
 const std::vector<JsonCase> kGoogleCases = {
