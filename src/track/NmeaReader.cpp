@@ -255,12 +255,13 @@ private:
 
     void OnZda(const Fields& f) {
         const auto time = TimeOfDay(f[1]);
-        if (!time || !IsDigits(f[2]) || !IsDigits(f[3]) || !IsDigits(f[4])) {
+        // dd, mm and yyyy: a field of another length is no date, however many digits it has.
+        if (!time || f[2].size() != 2 || f[3].size() != 2 || f[4].size() != 4 || !IsDigits(f[2]) ||
+            !IsDigits(f[3]) || !IsDigits(f[4])) {
             return;
         }
-        const CalendarTime date{static_cast<int>(TextToFloat(f[4])),
-                                static_cast<int>(TextToFloat(f[3])),
-                                static_cast<int>(TextToFloat(f[2]))};
+        const CalendarTime date{TwoDigits(f[4], 0) * 100 + TwoDigits(f[4], 2), TwoDigits(f[3], 0),
+                                TwoDigits(f[2], 0)};
         if (IsValidCalendarTime(date)) {
             LearnDate(ToOleDate(date), *time);
         }

@@ -63,9 +63,10 @@ const std::vector<NmeaCase> kNmeaCases = {
      Gga("235958", "1") + Gga("000000", "2") + Rmc("000001", "020310"),
      {High(-47.5, -8.25, 1, Ole(2010, 3, 1, 23, 59, 58)),
       High(-47.5, -8.25, 2, Ole(2010, 3, 2, 0, 0, 0)), At(47.5, 8.25, Ole(2010, 3, 2, 0, 0, 1))}},
-    {"a ZDA gives the date too; void fixes are no points",
-     Sentence("GPZDA,101010,01,05,2010,00,00") + Rmc("101011", "010510", "V") +
-         Gga("101012", "5", "0") + Gga("101013", "6"),
+    {"a ZDA gives the date too, one with a year of other than four digits none; void fixes are "
+     "no points",
+     Sentence("GPZDA,101010,01,05,2010,00,00") + Sentence("GPZDA,101011,01,05,5102030,00,00") +
+         Rmc("101011", "010510", "V") + Gga("101012", "5", "0") + Gga("101013", "6"),
      {High(-47.5, -8.25, 6, Ole(2010, 5, 1, 10, 10, 13))}},
     {"text before the $ and a sentence without checksum are read",
      "12:00:01 > $GPRMC,102030.25,A,4730.0000,N,00815.0000,E,0.1,0.0,010510,,\n",
