@@ -75,7 +75,7 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
     app.add_option("--photos", request.photoFolder, "the folder of JPEG photos")
         ->required()
         ->type_name("DIR");
-    app.add_option("--gps", request.gpsFolder, "the folder of GPX and CSV track files")
+    app.add_option("--gps", request.gpsFolder, "the folder of track files")
         ->required()
         ->type_name("DIR");
     AddWholeNumberOption(app, "--tz", request.timeZone, -12, 13, "HOURS",

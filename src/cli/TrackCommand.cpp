@@ -18,14 +18,14 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     CLI::App app;
     SetUpCommandLine(
         app, kTrackCommand,
-        "Reads every GPX and CSV file in GPSFOLDER as Load data files does and prints one\n"
-        "line per track point: latitude, longitude (degrees), elevation, UTC time, separated\n"
-        "by tabs. The number of track files and positions goes to standard error.\n"
+        "Reads every track file in GPSFOLDER as Load data files does (GPX, CSV, NMEA,\n"
+        "KML, KMZ, TCX, FIT, GeoJSON, Google location history, IGC) and prints one line per\n"
+        "track point: latitude, longitude (degrees), elevation, UTC time, separated by tabs.\n"
+        "Each file's format and counts, then the number of track files and positions, go\n"
+        "to standard error.\n"
         "Use -- before a folder name that starts with '-'.");
     std::string folder;
-    app.add_option("GPSFOLDER", folder, "the folder of GPX and CSV track files")
-        ->required()
-        ->type_name("");
+    app.add_option("GPSFOLDER", folder, "the folder of track files")->required()->type_name("");
     if (const std::optional<int> status = ParseCommandLine(app, kTrackCommand, args)) {
         return *status;
     }
@@ -54,6 +54,9 @@ int RunTrackCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "geotal-cli: track: could not write the points\n");
         return 1;
     }
+    for (const TrackFileReport& file : counts.files) {
+        std::fprintf(stderr, "%s: %s\n", file.path.c_str(), DescribeTrackFile(file).c_str());
+    }
     std::fprintf(stderr, "%d track files, %d positions\n", counts.gpsFileCount,
                  counts.positionCount);
     return 0;
@@ -62,7 +65,7 @@ int RunTrackCommand(const std::vector<std::string>& args) {
 }  // namespace
 
 const Command kTrackCommand = {"track", "GPSFOLDER",
-                               "list every track point of the GPX and CSV files in GPSFOLDER",
+                               "list every track point of the track files in GPSFOLDER",
                                RunTrackCommand};
 
 }  // namespace geotal::cli

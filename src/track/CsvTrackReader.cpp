@@ -1,12 +1,14 @@
 #include "track/CsvTrackReader.h"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "support/Angles.h"
 #include "support/DateTimeText.h"
 #include "track/CsvLines.h"
+#include "track/HeaderCsvReader.h"
 #include "track/TextToFloat.h"
-#include "track/TrackFileBytes.h"
 
 namespace geotal {
 
@@ -25,23 +27,31 @@ void CsvTrackParser::Feed(std::string_view line) {
                  ParseDateTimeText(dateTime_)});
 }
 
-SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store) {
+TrackReadResult ReadCsvTrack(std::string_view bytes, TrackStore& store) {
     LineSplitter splitter(bytes);
     CsvTrackParser parser(store);
     std::string_view line;
+    const int before = store.Count();
     while (splitter.Next(line)) {
         parser.Feed(line);
     }
-    return parser.skipped();
+    if (store.Count() > before) {
+        return {parser.skipped(), {}};
+    }
+    if (std::optional<TrackReadResult> byHeader = ReadCsvByHeader(bytes, store)) {
+        return std::move(*byHeader);
+    }
+    return {parser.skipped(),
+            "no positions: the lines are not No,Date,Time,Latitude,Longitude and no header row "
+            "names the latitude, longitude and time columns"};
+}
+
+SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store) {
+    return ReadCsvTrack(bytes, store).skipped;
 }
 
 bool ReadCsvTrackFile(const std::string& path, TrackStore& store) {
-    std::string bytes;
-    if (!ReadTrackFileBytes(path, bytes)) {
-        return false;
-    }
-    TraceSkippedPoints(path, ReadCsvTrackText(bytes, store));
-    return true;
+    return ReadTrackFile(path, TrackFormat::Csv, store).readable;
 }
 
 }  // namespace geotal

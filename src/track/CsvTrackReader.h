@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "track/CsvFields.h"
+#include "track/TrackFileReader.h"
 #include "track/TrackPointGate.h"
 #include "track/TrackStore.h"
 
@@ -30,7 +31,13 @@ private:
     std::string dateTime_;  // reused for every line
 };
 
-// Appends the points of a CSV text (LF line ends) to the store; answers what was left out.
+// Appends the points of a CSV text (LF line ends) to the store. When the fixed layout gives
+// no point at all and the first line that is not a "#" comment names the columns, the text is
+// read by those names instead (see HeaderCsvReader); a file the fixed layout reads keeps
+// exactly its result.
+TrackReadResult ReadCsvTrack(std::string_view bytes, TrackStore& store);
+
+// ReadCsvTrack's points left out.
 SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store);
 
 // Appends the file's points to the store; lines left out are traced in one line. A file that

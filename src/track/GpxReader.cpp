@@ -2,7 +2,7 @@
 
 #include "track/GpxTokenParser.h"
 #include "track/MarkupTokenizer.h"
-#include "track/TrackFileBytes.h"
+#include "track/TrackFileReader.h"
 
 namespace geotal {
 
@@ -18,12 +18,7 @@ SkippedPoints ReadGpxText(std::string_view bytes, TrackStore& store) {
 }
 
 bool ReadGpxFile(const std::string& path, TrackStore& store) {
-    std::string bytes;
-    if (!ReadTrackFileBytes(path, bytes)) {
-        return false;
-    }
-    TraceSkippedPoints(path, ReadGpxText(bytes, store));
-    return true;
+    return ReadTrackFile(path, TrackFormat::Gpx, store).readable;
 }
 
 }  // namespace geotal

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "support/AsciiText.h"
 #include "support/TraceLog.h"
-#include "track/CsvTrackReader.h"
-#include "track/GpxReader.h"
 
 namespace geotal {
 namespace {
@@ -32,40 +32,30 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 
 }  // namespace
 
-TrackFileKind TrackFileKindOf(const std::string& path) {
-    if (EndsWithNoCase(path, "gpx")) {
-        return TrackFileKind::Gpx;
-    }
-    if (EndsWithNoCase(path, "csv")) {
-        return TrackFileKind::Csv;
-    }
-    return TrackFileKind::None;
-}
-
 TrackFolderCounts LoadTrackFolder(const std::string& folder, TrackStore& store,
                                   ProgressSink& progress) {
     store.Empty();
     TrackFolderCounts counts;
 
-    // The first walk only sizes the progress range.
+    // The formats are told once, before the progress range is sized by them.
+    std::vector<std::pair<std::string, std::optional<TrackFormat>>> entries;
     int trackFiles = 0;
-    for (const std::string& path : FolderEntries(folder)) {
-        trackFiles += TrackFileKindOf(path) != TrackFileKind::None ? 1 : 0;
+    for (std::string& path : FolderEntries(folder)) {
+        const std::optional<TrackFormat> format = TrackFormatOfFile(path);
+        trackFiles += format ? 1 : 0;
+        entries.emplace_back(std::move(path), format);
     }
     progress.Begin("Getting tracking information...", trackFiles);
 
-    for (const std::string& path : FolderEntries(folder)) {
-        TraceValue("Loading GPX file", path);
-        const TrackFileKind kind = TrackFileKindOf(path);
-        if (kind != TrackFileKind::None) {
+    for (const auto& [path, format] : entries) {
+        if (!format) {
+            TraceValue("Not a track file", path);
+        } else {
+            TraceValue(std::string("Loading ") + TrackFormatName(*format) + " file", path);
             progress.SetPosition(counts.gpsFileCount);
             // Unreadable entries (a directory named x.gpx, a locked file) add no points but
             // still count as track files.
-            if (kind == TrackFileKind::Gpx) {
-                ReadGpxFile(path, store);
-            } else {
-                ReadCsvTrackFile(path, store);
-            }
+            counts.files.push_back(ReadTrackFile(path, *format, store));
             ++counts.gpsFileCount;
         }
         progress.SetPosition(counts.gpsFileCount);

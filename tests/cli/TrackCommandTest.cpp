@@ -36,7 +36,26 @@ TEST(TrackCommand, printsEveryPointInStoreOrderAndTheCounts) {
               "1.000000\t2.000000\t\t2010/05/01 10:20:35\n"
               "1.500000\t0.000000\t\t2010/05/01 10:20:32\n")
         << "a point without an elevation of its own shows none";
-    EXPECT_EQ(result.err, "2 track files, 4 positions\n");
+    EXPECT_EQ(result.err, tracks + "/a.gpx: GPX, 3 positions\n" + tracks +
+                              "/b.csv: CSV, 1 position\n2 track files, 4 positions\n");
+}
+
+TEST(TrackCommand, namesEachFileWithItsFormatAndWhyItGaveNothing) {
+    testing::TrackTestFolder folder;
+    const std::string tracks = folder.path() + "/tracks";
+    std::filesystem::create_directory(tracks);
+    folder.Write("tracks/gps.log",
+                 "$GPRMC,102030.5,A,4730.0000,N,00815.0000,W,0.1,0.0,010510,,\n"
+                 "$GPGGA,102030.5,4730.0000,N,00815.0000,W,1,08,1.0,412.5,M,48.0,M,,\n");
+    folder.Write("tracks/other.csv", "Speed,Heading\n1,2\n");
+    const test::CliRun result = RunCli(folder, {"track", tracks});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "47.500000\t-8.250000\t412.5\t2010/05/01 10:20:30\n");
+    EXPECT_EQ(result.err, tracks + "/gps.log: NMEA, 1 position\n" + tracks +
+                              "/other.csv: CSV, 0 positions; no positions: the lines are not "
+                              "No,Date,Time,Latitude,Longitude and no header row names the "
+                              "latitude, longitude and time columns\n"
+                              "2 track files, 1 positions\n");
 }
 
 TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {

@@ -105,9 +105,10 @@ TEST(TrackFolder, givesZeroAndAnEmptyStoreForAMissingFolder) {
     EXPECT_EQ(progress.calls, std::vector<std::string>{"begin:Getting tracking information...:0"});
 }
 
-TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
+TEST(TrackFolder, tracesEveryEntryWithItsFormatOrAsNoTrackFile) {
     testing::TrackTestFolder folder;
     folder.Write("a.csv", kCsv);
+    folder.Write("c.gpx", kGpx);
     folder.Write("b.txt", "");
     std::filesystem::create_directory(folder.path() + "/logs");
     const std::string tracePath = folder.path() + "/logs/Geotal.trace";
@@ -119,9 +120,12 @@ TEST(TrackFolder, tracesEveryEntryWithTheGpxLabel) {
     std::ifstream in(tracePath, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    for (const char* name : {"/a.csv\r\n", "/b.txt\r\n", "/logs\r\n"}) {
-        EXPECT_NE(text.str().find("Loading GPX file = " + folder.path() + name), std::string::npos)
-            << text.str();
+    for (const std::string& line : {"Loading CSV file = " + folder.path() + "/a.csv\r\n",
+                                    "Not a track file = " + folder.path() + "/b.txt\r\n",
+                                    "Loading GPX file = " + folder.path() + "/c.gpx\r\n",
+                                    "  " + folder.path() + "/c.gpx: GPX, 2 positions\r\n",
+                                    "Not a track file = " + folder.path() + "/logs\r\n"}) {
+        EXPECT_NE(text.str().find(line), std::string::npos) << line << "\n" << text.str();
     }
 }
 
@@ -176,6 +180,37 @@ TEST(TrackFolder, skipsAPipeNamedLikeATrackFileInsteadOfWaitingForAWriter) {
     const TrackFolderCounts counts = loading.get();
     EXPECT_EQ(counts.gpsFileCount, 3);
     EXPECT_EQ(counts.positionCount, 2);
+}
+
+TEST(TrackFolder, readsEveryFormatAndReportsEachFileWithItsCounts) {
+    testing::TrackTestFolder folder;
+    folder.Write("a.gpx", kGpx);
+    folder.Write("b.csv", "Latitude,Longitude,Date,Time\n1.5,2.5,2010/05/01,10:20:30\n");
+    folder.Write("c.txt", "$GPRMC,102030,A,4730.0000,N,00815.0000,E,0.1,0.0,010510,,\n");
+    folder.Write("d.kml",
+                 "<kml><Placemark><LineString><coordinates>1,2 3,4</coordinates></LineString>"
+                 "</Placemark></kml>");
+    folder.Write("e.igc", "B0723154916500N00643500EA0000000443\n");
+    folder.Write("f.fit", "");
+    folder.Write("notes.txt", "nothing here");
+    TrackStore store;
+    NullProgress progress;
+    const TrackFolderCounts counts = LoadTrackFolder(folder.path(), store, progress);
+    EXPECT_EQ(counts.gpsFileCount, 6);
+    EXPECT_EQ(counts.positionCount, 4);
+    std::vector<std::string> reports;
+    for (const TrackFileReport& file : counts.files) {
+        reports.push_back(file.path.substr(folder.path().size() + 1) + ": " +
+                          DescribeTrackFile(file));
+    }
+    const std::vector<std::string> expected = {
+        "a.gpx: GPX, 2 positions",
+        "b.csv: CSV, 1 position; read by the names in its header row",
+        "c.txt: NMEA, 1 position",
+        "d.kml: KML, 0 positions; 1 LineString without point times gave no points",
+        "e.igc: IGC, 0 positions, 1 point skipped; no date: the log has no HFDTE header",
+        "f.fit: FIT, 0 positions; not a FIT file"};
+    EXPECT_EQ(reports, expected);
 }
 
 }  // namespace

@@ -1,0 +1,195 @@
+#include "track/KmlReader.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/Angles.h"
+#include "track/TextToFloat.h"
+#include "track/TrackTime.h"
+#include "track/TrimmedText.h"
+#include "track/XmlEvents.h"
+#include "track/ZipMember.h"
+
+namespace geotal {
+namespace {
+
+struct Position {
+    double longitude = 0, latitude = 0;
+    std::optional<double> altitude;
+};
+
+// "lon lat alt" (gx:coord) or "lon,lat,alt" (coordinates); the first tuple only.
+std::optional<Position> ParsePosition(std::string_view text, char separator) {
+    text = TrimmedText(text);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    const std::size_t end = separator == ',' ? text.find_first_of(" \t\n\r") : text.npos;
+    text = text.substr(0, end);
+    Position position;
+    std::size_t first = text.find(separator);
+    if (first == std::string_view::npos) {
+        return std::nullopt;
+    }
+    position.longitude = TextToFloat(text.substr(0, first));
+    std::string_view rest = TrimmedText(text.substr(first + 1));
+    const std::size_t second = rest.find(separator);
+    position.latitude = TextToFloat(rest.substr(0, second));
+    if (second != std::string_view::npos) {
+        const std::string_view altitude = TrimmedText(rest.substr(second + 1));
+        if (!altitude.empty()) {
+            position.altitude = TextToFloat(altitude);
+        }
+    }
+    return position;
+}
+
+std::string Count(int count, const char* thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+class KmlHandler final : public XmlHandler {
+public:
+    explicit KmlHandler(TrackStore& store) : gate_(store) {}
+
+    void Start(std::string_view name, const char**) override {
+        text_.clear();
+        if (name == "Track") {
+            ++inTrack_;
+            whens_.clear();
+            coords_.clear();
+        } else if (name == "Placemark") {
+            placemarkWhen_.reset();
+            placemarkPoint_.reset();
+            placemarkHasTrack_ = false;
+        } else if (name == "TimeStamp") {
+            inTimeStamp_ = true;
+        } else if (name == "Point") {
+            inPoint_ = true;
+        } else if (name == "LineString") {
+            ++untimedLines_;
+        } else if (name == "TimeSpan") {
+            ++timeSpans_;
+        }
+        collect_ = name == "when" || name == "coord" || name == "coordinates";
+    }
+
+    void End(std::string_view name) override {
+        if (name == "when" && inTrack_ > 0) {
+            whens_.push_back(ParseTrackTime(text_));
+        } else if (name == "coord" && inTrack_ > 0) {
+            coords_.push_back(ParsePosition(text_, ' '));
+        } else if (name == "when" && inTimeStamp_) {
+            placemarkWhen_ = ParseTrackTime(text_);
+        } else if (name == "coordinates" && inPoint_) {
+            placemarkPoint_ = ParsePosition(text_, ',');
+        } else if (name == "Track" && inTrack_ > 0) {
+            --inTrack_;
+            placemarkHasTrack_ = true;
+            StoreTrack();
+        } else if (name == "TimeStamp") {
+            inTimeStamp_ = false;
+        } else if (name == "Point") {
+            inPoint_ = false;
+        } else if (name == "Placemark") {
+            StorePlacemark();
+        }
+        collect_ = false;
+        text_.clear();
+    }
+
+    void Text(std::string_view text) override {
+        if (collect_) {
+            text_.append(text);
+        }
+    }
+
+    TrackReadResult Finish(const std::string& damage) const {
+        TrackReadResult result;
+        result.skipped = gate_.skipped();
+        std::string note;
+        auto add = [&](const std::string& part) { note += note.empty() ? part : "; " + part; };
+        if (untimedLines_ > 0) {
+            add(Count(untimedLines_, "LineString") + " without point times gave no points");
+        }
+        if (timeSpans_ > 0) {
+            add(Count(timeSpans_, "TimeSpan") + " without point times gave no points");
+        }
+        if (unpaired_ > 0) {
+            add(std::to_string(unpaired_) +
+                (unpaired_ == 1 ? " gx:Track entry had" : " gx:Track entries had") +
+                " no partner (the numbers of when and gx:coord differ)");
+        }
+        if (!damage.empty()) {
+            add(damage + "; the points before it were read");
+        }
+        result.note = note;
+        return result;
+    }
+
+private:
+    void StoreTrack() {
+        const std::size_t pairs = std::min(whens_.size(), coords_.size());
+        for (std::size_t i = 0; i < pairs; ++i) {
+            Offer(coords_[i], whens_[i]);
+        }
+        unpaired_ += static_cast<int>(std::max(whens_.size(), coords_.size()) - pairs);
+        whens_.clear();
+        coords_.clear();
+    }
+
+    void StorePlacemark() {
+        if (!placemarkHasTrack_ && placemarkWhen_ && placemarkPoint_) {
+            Offer(*placemarkPoint_, *placemarkWhen_);
+        }
+        placemarkWhen_.reset();
+        placemarkPoint_.reset();
+        placemarkHasTrack_ = false;
+    }
+
+    void Offer(const std::optional<Position>& position, double time) {
+        TrackPoint point{0, 0, 0, time};
+        if (position) {
+            point.latitude = DegreesToArcSeconds(position->latitude);
+            point.longitude = DegreesToArcSeconds(position->longitude);
+            point.elevation = position->altitude.value_or(0);
+            point.hasElevation = position->altitude.has_value();
+        }
+        gate_.Offer(point, position.has_value());
+    }
+
+    TrackPointGate gate_;
+    std::string text_;
+    bool collect_ = false;
+    int inTrack_ = 0;
+    std::vector<double> whens_;
+    std::vector<std::optional<Position>> coords_;
+    bool inTimeStamp_ = false;
+    bool inPoint_ = false;
+    std::optional<double> placemarkWhen_;
+    std::optional<std::optional<Position>> placemarkPoint_;
+    bool placemarkHasTrack_ = false;
+    int untimedLines_ = 0;
+    int timeSpans_ = 0;
+    int unpaired_ = 0;
+};
+
+}  // namespace
+
+TrackReadResult ReadKmlText(std::string_view bytes, TrackStore& store) {
+    KmlHandler handler(store);
+    const std::string damage = WalkXml(bytes, handler);
+    return handler.Finish(damage);
+}
+
+TrackReadResult ReadKmzBytes(std::string_view bytes, TrackStore& store) {
+    std::string kml;
+    std::string error;
+    if (!ReadZipMember(bytes, ".kml", "doc.kml", kml, error)) {
+        return {{}, error};
+    }
+    return ReadKmlText(kml, store);
+}
+
+}  // namespace geotal

@@ -1,0 +1,93 @@
+#include "track/TcxReader.h"
+
+#include <optional>
+#include <string>
+
+#include "support/Angles.h"
+#include "track/TextToFloat.h"
+#include "track/TrackTime.h"
+#include "track/TrimmedText.h"
+#include "track/XmlEvents.h"
+
+namespace geotal {
+namespace {
+
+class TcxHandler final : public XmlHandler {
+public:
+    explicit TcxHandler(TrackStore& store) : gate_(store) {}
+
+    void Start(std::string_view name, const char**) override {
+        text_.clear();
+        if (name == "Trackpoint") {
+            inPoint_ = true;
+            time_ = 0;
+            latitude_.reset();
+            longitude_.reset();
+            altitude_.reset();
+        }
+        collect_ = inPoint_ && (name == "Time" || name == "LatitudeDegrees" ||
+                                name == "LongitudeDegrees" || name == "AltitudeMeters");
+    }
+
+    void End(std::string_view name) override {
+        if (inPoint_) {
+            const std::string_view text = TrimmedText(text_);
+            if (name == "Time") {
+                time_ = ParseTrackTime(text);
+            } else if (name == "LatitudeDegrees" && !text.empty()) {
+                latitude_ = TextToFloat(text);
+            } else if (name == "LongitudeDegrees" && !text.empty()) {
+                longitude_ = TextToFloat(text);
+            } else if (name == "AltitudeMeters" && !text.empty()) {
+                altitude_ = TextToFloat(text);
+            } else if (name == "Trackpoint") {
+                Store();
+                inPoint_ = false;
+            }
+        }
+        collect_ = false;
+        text_.clear();
+    }
+
+    void Text(std::string_view text) override {
+        if (collect_) {
+            text_.append(text);
+        }
+    }
+
+    TrackReadResult Finish(const std::string& damage) const {
+        TrackReadResult result;
+        result.skipped = gate_.skipped();
+        if (!damage.empty()) {
+            result.note = damage + "; the points before it were read";
+        }
+        return result;
+    }
+
+private:
+    void Store() {
+        const bool hasPosition = latitude_ && longitude_;
+        TrackPoint point{hasPosition ? DegreesToArcSeconds(*latitude_) : 0,
+                         hasPosition ? DegreesToArcSeconds(*longitude_) : 0, altitude_.value_or(0),
+                         time_};
+        point.hasElevation = altitude_.has_value();
+        gate_.Offer(point, hasPosition);
+    }
+
+    TrackPointGate gate_;
+    std::string text_;
+    bool collect_ = false;
+    bool inPoint_ = false;
+    double time_ = 0;
+    std::optional<double> latitude_, longitude_, altitude_;
+};
+
+}  // namespace
+
+TrackReadResult ReadTcxText(std::string_view bytes, TrackStore& store) {
+    TcxHandler handler(store);
+    const std::string damage = WalkXml(bytes, handler);
+    return handler.Finish(damage);
+}
+
+}  // namespace geotal

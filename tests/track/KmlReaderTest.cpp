@@ -1,0 +1,141 @@
+#include "track/KmlReader.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "track/TrackPointMatchers.h"
+#include "track/TrackTestFolder.h"
+
+namespace geotal {
+namespace {
+
+using testing::Ole;
+using testing::PointsOf;
+
+TrackPoint At(double latitude, double longitude, double time) {
+    return {latitude * 3600, longitude * 3600, 0, time};
+}
+
+TrackPoint High(double latitude, double longitude, double elevation, double time) {
+    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
+    p.hasElevation = true;
+    return p;
+}
+
+std::string Kml(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
+           "xmlns:gx=\"http://www.google.com/kml/ext/2.2\"><Document>" +
+           body + "</Document></kml>\n";
+}
+
+struct KmlCase {
+    const char* name;
+    std::string kml;
+    std::vector<TrackPoint> points;
+    std::string note;
+};
+
+const std::vector<KmlCase> kKmlCases = {
+    {"a gx:Track pairs each when with its gx:coord in order",
+     Kml("<Placemark><gx:Track><when>2010-05-28T02:02:09Z</when>"
+         "<when>2010-05-28T02:02:35.5+02:00</when>"
+         "<gx:coord>-122.207881 37.371915 156.0</gx:coord>"
+         "<gx:coord>-122.205712 37.373288 152.0</gx:coord></gx:Track></Placemark>"),
+     {High(37.371915, -122.207881, 156, Ole(2010, 5, 28, 2, 2, 9)),
+      High(37.373288, -122.205712, 152, Ole(2010, 5, 28, 0, 2, 35) + 0.5 / 86400)},
+     ""},
+    {"a MultiTrack without the gx prefix gives the points of each Track",
+     Kml("<Placemark><MultiTrack><Track><when>2013-08-08T15:24:47Z</when>"
+         "<coord>1 2</coord></Track><Track><when>2013-08-08T15:24:48Z</when>"
+         "<coord>3 4</coord></Track></MultiTrack></Placemark>"),
+     {At(2, 1, Ole(2013, 8, 8, 15, 24, 47)), At(4, 3, Ole(2013, 8, 8, 15, 24, 48))},
+     ""},
+    {"a Placemark with a TimeStamp and a Point is a point; without a time it is none",
+     Kml("<Placemark><TimeStamp><when>2024-01-15T12:00:00Z</when></TimeStamp>"
+         "<Point><coordinates> 8.25,47.5,400 </coordinates></Point></Placemark>"
+         "<Placemark><Point><coordinates>8.25,47.5</coordinates></Point></Placemark>"),
+     {High(47.5, 8.25, 400, Ole(2024, 1, 15, 12, 0, 0))},
+     ""},
+    {"LineStrings and TimeSpans have no point times, and the note says so",
+     Kml("<Placemark><LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark>"
+         "<Placemark><TimeSpan><begin>2008-01-01T00:00:00Z</begin></TimeSpan>"
+         "<Point><coordinates>1,2</coordinates></Point></Placemark>"),
+     {},
+     "1 LineString without point times gave no points; 1 TimeSpan without point times gave "
+     "no points"},
+    {"when and gx:coord counts that differ pair as far as they go",
+     Kml("<Placemark><gx:Track><when>2021-05-29T18:06:21Z</when><gx:coord/>"
+         "<gx:coord>14.0 3.0 10.0</gx:coord></gx:Track></Placemark>"),
+     {},
+     "1 gx:Track entry had no partner (the numbers of when and gx:coord differ)"},
+    {"a broken document gives the points before the damage",
+     "<kml><Placemark><TimeStamp><when>2024-01-15T12:00:00Z</when></TimeStamp>"
+     "<Point><coordinates>8.25,47.5</coordinates></Point></Placemark><Placemark></kml>",
+     {At(47.5, 8.25, Ole(2024, 1, 15, 12, 0, 0))},
+     "the XML is broken at line 1 (mismatched tag); the points before it were read"},
+};
+
+TEST(KmlReader, readsTracksAndTimedPlacemarks) {
+    for (const KmlCase& c : kKmlCases) {
+        TrackStore store;
+        const TrackReadResult result = ReadKmlText(c.kml, store);
+        EXPECT_EQ(PointsOf(store), c.points) << c.name;
+        EXPECT_EQ(result.note, c.note) << c.name;
+    }
+}
+
+TEST(KmlReader, countsAnEmptyGxCoordAsAPointWithoutPosition) {
+    TrackStore store;
+    const TrackReadResult result = ReadKmlText(
+        Kml("<gx:Track><when>2021-05-29T18:06:21Z</when><gx:coord/></gx:Track>"), store);
+    EXPECT_TRUE(store.IsEmpty());
+    EXPECT_EQ(result.skipped, (SkippedPoints{1, 0, 0}));
+}
+
+// A KMZ archive written by libzip, holding the members given.
+std::string Kmz(const std::vector<std::pair<std::string, std::string>>& members) {
+    testing::TrackTestFolder folder;
+    const std::string path = folder.path() + "/a.kmz";
+    int error = 0;
+    zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    for (const auto& [name, text] : members) {
+        zip_source_t* source = zip_source_buffer(zip, text.data(), text.size(), 0);
+        zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE);
+    }
+    zip_close(zip);
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TEST(KmzReader, readsTheDocumentInsideTheArchive) {
+    const std::string kml =
+        Kml("<Placemark><TimeStamp><when>2024-01-15T12:00:00Z</when></TimeStamp>"
+            "<Point><coordinates>8.25,47.5</coordinates></Point></Placemark>");
+    for (const auto& members : std::vector<std::vector<std::pair<std::string, std::string>>>{
+             {{"doc.kml", kml}},
+             {{"images/a.png", "png"}, {"files/Track.KML", kml}},
+             {{"other.kml", "<kml/>"}, {"doc.kml", kml}}}) {
+        TrackStore store;
+        const TrackReadResult result = ReadKmzBytes(Kmz(members), store);
+        EXPECT_EQ(PointsOf(store),
+                  (std::vector<TrackPoint>{At(47.5, 8.25, Ole(2024, 1, 15, 12, 0, 0))}))
+            << members.back().first;
+        EXPECT_EQ(result.note, "");
+    }
+}
+
+TEST(KmzReader, saysWhyAnArchiveGivesNothing) {
+    TrackStore store;
+    EXPECT_EQ(ReadKmzBytes(Kmz({{"a.txt", "x"}}), store).note, "the archive holds no .kml file");
+    EXPECT_EQ(ReadKmzBytes("PK\x03\x04 not really", store).note.find("not a zip archive"), 0u);
+    EXPECT_TRUE(store.IsEmpty());
+}
+
+}  // namespace
+}  // namespace geotal
