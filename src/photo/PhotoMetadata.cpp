@@ -41,7 +41,14 @@ double ParseExifDateTime(const std::string& text) {
 }
 
 bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime) {
+    std::string recordedOffset;
+    return ReadPhotoMetadata(path, position, captureTime, recordedOffset);
+}
+
+bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
+                       std::string& recordedOffset) {
     position.reset();
+    recordedOffset.clear();
     ExifHandle exif;
     IptcHandle iptc;
     if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0) {
@@ -65,6 +72,9 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
         cEXIF_GetGPSLatitudeRef(exif.get(), latRef) != 0 &&
         cEXIF_GetGPSLongitudeRef(exif.get(), lonRef) != 0;
     captureTime = ParseExifDateTime(date);
+    if (cEXIF_GetOffsetTimeOriginal(exif.get(), recordedOffset) == 0) {
+        cEXIF_GetOffsetTime(exif.get(), recordedOffset);
+    }
     if (hasGps) {
         double latitude = DmsToArcSeconds(latParts[0], latParts[1], latParts[2]);
         double longitude = DmsToArcSeconds(lonParts[0], lonParts[1], lonParts[2]);
