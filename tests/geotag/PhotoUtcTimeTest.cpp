@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "geotag/ClockErrorText.h"
 #include "geotag/NamedZone.h"
 #include "geotag/PositionCalculation.h"
 #include "geotag/UtcOffsetText.h"
@@ -248,6 +249,36 @@ TEST(PositionCalculationWithZones, placesPhotosOnEachSideOfTheSummerTimeChange) 
         CalculatePositions(photos, track, Zone("", 1), progress);
     EXPECT_EQ(hours[0].outcome, PositionOutcome::Interpolated);
     EXPECT_EQ(hours[1].outcome, PositionOutcome::Far);
+}
+
+TEST(ClockErrorText, readsSecondsOrDaysHoursMinutesAndSeconds) {
+    const struct {
+        const char* text;
+        std::optional<int> seconds;
+    } cases[] = {
+        {"-37", -37},
+        {" +90061 ", 90061},
+        {"1d 2h 3m 4s", 93784},
+        {"-2 d 12 h", -216000},
+        {"\u22121 d 1 h 1 min 1 s", -90061},
+        {"12h", 43200},
+        {"731d", kMaxClockErrorSeconds},
+        {"732d", {}},
+        {"63158401", {}},
+        {"2h 1d", {}},
+        {"1d 1d", {}},
+        {"1x", {}},
+        {"", {}},
+        {"-", {}},
+        {"1.5", {}},
+        {"99999999999999999999", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseClockErrorText(c.text), c.seconds) << c.text;
+    }
+    for (long long seconds : {-90061LL, 0LL, 37LL, 63158400LL}) {
+        EXPECT_EQ(ParseClockErrorText(ClockErrorText(seconds)), seconds) << seconds;
+    }
 }
 
 }  // namespace
