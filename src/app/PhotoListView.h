@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     std::vector<int> SelectedRecords() const;
     // The record of the current row (moved by a click or the keyboard); -1 for none.
     int CurrentRecord() const;
+    // The record of the row under a point of the screen; -1 off the rows.
+    int RecordAt(const QPoint& globalPosition) const;
 
     void CheckAll(bool checked);
     void CheckSelected(bool checked);

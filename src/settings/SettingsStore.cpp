@@ -36,6 +36,9 @@ const SettingEntry kEntries[] = {
     {"export_format", RegistryRoot::CurrentUser, &Settings::exportFormat, 0, "", true},
     {"export_filename", RegistryRoot::CurrentUser, &Settings::exportFileName, 0, "", true},
     {"separator_value", RegistryRoot::CurrentUser, &Settings::csvSeparator, 0, "", true},
+    {"time_zone_named", RegistryRoot::CurrentUser, &Settings::namedZone, 0, "", true},
+    {"time_zone_name", RegistryRoot::CurrentUser, &Settings::zoneName, 0, "", true},
+    {"use_photo_zone", RegistryRoot::CurrentUser, &Settings::usePhotoZone, 1, "", true},
 };
 
 template <class... Ts>
