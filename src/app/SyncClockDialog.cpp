@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <cstdlib>
 
@@ -19,6 +20,15 @@ namespace {
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Whether a zone follows the time ("12:03:10Z", "14:03:10+02:00"): the text is then UTC once
+// read, not a reading of the chosen zone's clock.
+bool NamesItsZone(const QString& text) {
+    static const QRegularExpression zone(
+        QStringLiteral(R"(\d\d:\d\d(:\d\d)?(\.\d+)?\s*(AM|PM)?\s*(Z|[+-]\d\d(:?\d\d)?)\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return zone.match(text).hasMatch();
 }
 
 }  // namespace
@@ -47,13 +57,13 @@ SyncClockDialog::SyncClockDialog(QWidget* parent, const PhotoRecord& photo,
 }
 
 std::optional<ClockSyncPoint> SyncClockDialog::Point() const {
-    const double wall =
-        ParseDateTimeText(controls_.As<QLineEdit>(kShownTime)->text().toStdString());
-    if (wall == 0) {
+    const QString text = controls_.As<QLineEdit>(kShownTime)->text();
+    const double shown = ParseDateTimeText(text.toStdString());
+    if (shown == 0) {
         return std::nullopt;
     }
-    const ClockSyncPoint point =
-        SyncPointFor(photo_, WallTimeToUtc(wall, adjustment_), adjustment_);
+    const double utc = NamesItsZone(text) ? shown : WallTimeToUtc(shown, adjustment_);
+    const ClockSyncPoint point = SyncPointFor(photo_, utc, adjustment_);
     if (std::llabs(point.clockErrorSeconds) > kMaxClockErrorSeconds) {
         return std::nullopt;
     }

@@ -227,6 +227,13 @@ TEST_F(ClockSyncWindowTest, aSyncPhotoSetsTheClockErrorAndThePhotoLandsAtItsTrue
     EXPECT_EQ(window_->Adjustment().cameraClockError, 37);
     ASSERT_EQ(window_->Adjustment().syncPoints.size(), 1u);
     EXPECT_TRUE(ui_->messages.empty()) << "the first sync asks nothing";
+    // A clock in another zone says so after its time.
+    for (const char* shown : {"2010/05/01 10:05:00Z", "2010-05-01T07:05:00-03:00"}) {
+        window_->OnSyncClock(-1);  // no photo: nothing happens
+        ui_->answers = {MessageAnswer::No};
+        EXPECT_EQ(Sync(0, QString::fromUtf8(shown)), QStringLiteral("+37 s (the camera was ahead)"))
+            << shown;
+    }
 
     window_->OnCommand(kCalculate);
     EXPECT_EQ(test::CellText(*window_, 0, 2), QStringLiteral("47.050000"));
