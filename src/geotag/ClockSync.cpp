@@ -26,7 +26,10 @@ long long ClockErrorAt(const std::vector<ClockSyncPoint>& points, double cameraT
     const double f = (cameraTime - a.cameraTime) / (b.cameraTime - a.cameraTime);
     const double error = static_cast<double>(a.clockErrorSeconds) +
                          static_cast<double>(b.clockErrorSeconds - a.clockErrorSeconds) * f;
-    return std::llround(error);
+    // Two sync photos seconds apart with different errors make a steep line; far beyond them
+    // it leaves any sensible range, and is held where rounding stays defined.
+    constexpr double kFarthest = 1e12;  // seconds, some 30,000 years
+    return std::llround(std::clamp(error, -kFarthest, kFarthest));
 }
 
 void AddSyncPoint(std::vector<ClockSyncPoint>& points, const ClockSyncPoint& point) {

@@ -166,6 +166,9 @@ TEST(ClockSync, followsOneTwoOrMoreSyncPointsInCameraTime) {
     for (const auto& c : cases) {
         EXPECT_EQ(ClockErrorAt(*c.points, c.camera, 99), c.error) << c.camera - day;
     }
+    // A line through two points a second apart, followed for a century, stays a number.
+    const std::vector<ClockSyncPoint> steep = {{day, 0}, {day + 1.0 / 86400, 86400}};
+    EXPECT_EQ(ClockErrorAt(steep, day + 36500, 0), 1000000000000LL);
 }
 
 TEST(ClockSync, keepsPointsInOrderAndReplacesOneAtTheSameCameraTime) {
