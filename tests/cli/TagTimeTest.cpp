@@ -179,8 +179,8 @@ TEST(TagTime, saysWhichPhotosWereWritten) {
     EXPECT_EQ(result["summer.jpg"]["written"], true);
     EXPECT_EQ(result["lost.jpg"]["written"], false);
     EXPECT_EQ(result["lost.jpg"]["latitude"], nullptr);
-    EXPECT_EQ(result["lost.jpg"]["reason"],
-              "No position: the nearest track point is 5 h 50 min away");
+    EXPECT_NE(result["lost.jpg"]["reason"].get<std::string>().find("5 h 50 min"),
+              std::string::npos);
 }
 
 }  // namespace
