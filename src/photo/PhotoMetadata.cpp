@@ -1,5 +1,6 @@
 #include "photo/PhotoMetadata.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "photo/MetadataLibrary.h"
@@ -30,6 +31,12 @@ int FieldAt(const std::string& text, std::size_t start, std::size_t length) {
         ++i;
     }
     return static_cast<int>(negative ? -value : value);
+}
+
+// Cameras fill tags they cannot set with blanks ("   :  "): such a tag records nothing.
+bool HasDigit(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 }  // namespace
@@ -72,8 +79,11 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
         cEXIF_GetGPSLatitudeRef(exif.get(), latRef) != 0 &&
         cEXIF_GetGPSLongitudeRef(exif.get(), lonRef) != 0;
     captureTime = ParseExifDateTime(date);
-    if (cEXIF_GetOffsetTimeOriginal(exif.get(), recordedOffset) == 0) {
-        cEXIF_GetOffsetTime(exif.get(), recordedOffset);
+    if (cEXIF_GetOffsetTimeOriginal(exif.get(), recordedOffset) == 0 || !HasDigit(recordedOffset)) {
+        recordedOffset.clear();
+        if (cEXIF_GetOffsetTime(exif.get(), recordedOffset) == 0 || !HasDigit(recordedOffset)) {
+            recordedOffset.clear();
+        }
     }
     if (hasGps) {
         double latitude = DmsToArcSeconds(latParts[0], latParts[1], latParts[2]);

@@ -13,7 +13,7 @@ namespace geotal {
 // as it was.
 bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime);
 // The same, and the offset from UTC the photo records (OffsetTimeOriginal, else OffsetTime) as
-// its text, unchecked; empty when it records none.
+// its text, unchecked; empty when it records none or only blanks.
 bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
                        std::string& recordedOffset);
 

@@ -28,6 +28,12 @@ TEST(RecordedOffset, isTheOriginalsOffsetElseTheChangeTimesAsTheFileHoldsIt) {
          {{"Exif.Photo.OffsetTimeOriginal", "+02:00"}, {"Exif.Photo.OffsetTime", "-05:00"}},
          "+02:00"},
         {"change_only.jpg", {{"Exif.Photo.OffsetTime", "-05:00"}}, "-05:00"},
+        {"blank.jpg",
+         {{"Exif.Photo.OffsetTimeOriginal", "   :  "}, {"Exif.Photo.OffsetTime", "+01:00"}},
+         "+01:00"},
+        {"both_blank.jpg",
+         {{"Exif.Photo.OffsetTimeOriginal", "   :  "}, {"Exif.Photo.OffsetTime", "      "}},
+         ""},
         {"malformed.jpg", {{"Exif.Photo.OffsetTimeOriginal", "2:00"}}, "2:00"},
         {"none.jpg", {}, ""},
     };
@@ -40,7 +46,7 @@ TEST(RecordedOffset, isTheOriginalsOffsetElseTheChangeTimesAsTheFileHoldsIt) {
     PhotoList photos;
     NullProgress progress;
     ASSERT_TRUE(ReadPhotoFolder(folder.path(), photos, progress));
-    ASSERT_EQ(photos.Count(), 4);
+    ASSERT_EQ(photos.Count(), static_cast<int>(std::size(cases)));
     for (const auto& c : cases) {
         bool found = false;
         for (const PhotoRecord& photo : photos.records) {
