@@ -206,13 +206,13 @@ std::optional<std::vector<ClockSyncPoint>> SyncPointsFor(const TagRequest& reque
     std::vector<ClockSyncPoint> points;
     for (const std::string& text : request.syncs) {
         const SyncRequest sync = *ParseSyncOption(text);
-        const PhotoRecord* found = nullptr;
-        for (const PhotoRecord& photo : photos.records) {
-            found = photo.fileName == sync.photo ? &photo : found;
-        }
-        if (found == nullptr || found->captureTime == 0) {
+        const auto found = std::find_if(
+            photos.records.begin(), photos.records.end(),
+            [&sync](const PhotoRecord& photo) { return photo.fileName == sync.photo; });
+        const bool listed = found != photos.records.end();
+        if (!listed || found->captureTime == 0) {
             std::fprintf(stderr, "geotal-cli: tag: --sync: %s %s\n", sync.photo.c_str(),
-                         found == nullptr ? "is not a photo of the folder" : "has no capture time");
+                         listed ? "has no capture time" : "is not a photo of the folder");
             return std::nullopt;
         }
         const double trueUtc = sync.offsetSeconds ? sync.shownTime - *sync.offsetSeconds / 86400.0
