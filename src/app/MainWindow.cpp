@@ -24,10 +24,12 @@
 #include "app/PhotoListView.h"
 #include "app/SetupDialog.h"
 #include "app/StretchLayout.h"
+#include "app/SyncClockDialog.h"
 #include "app/TimeAdjustDialog.h"
 #include "app/UiServices.h"
 #include "app/WindowProgress.h"
 #include "geotag/CopyPaste.h"
+#include "geotag/NamedZone.h"
 #include "output/Export.h"
 #include "output/MapAddress.h"
 #include "photo/PhotoFolder.h"
@@ -166,6 +168,11 @@ void MainWindow::InitDialog() {
     calculateButton_->setEnabled(false);
     updateButton_->setEnabled(false);
     time_ = StartingTimeAdjustment();
+    // The zone chosen last time, and whether photos' own offsets count, outlive the run.
+    if (settings_.namedZone && IsKnownZone(settings_.zoneName)) {
+        time_.zoneName = settings_.zoneName;
+    }
+    time_.usePhotoZone = settings_.usePhotoZone;
     clockTimer_ = new QTimer(this);
     connect(clockTimer_, &QTimer::timeout, this, &MainWindow::UpdateClockFields);
     clockTimer_->start(100);
@@ -346,9 +353,18 @@ void MainWindow::done(int result) {
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     // Linux window managers own the system menu, so the About item lives here.
     QMenu menu(this);
+    const int record = listView_->RecordAt(event->globalPos());
+    QAction* sync = nullptr;
+    if (record >= 0) {
+        sync = menu.addAction(QStringLiteral("Synchronise camera clock with this photo\u2026"));
+        sync->setEnabled(!busy_ && Photos()[record].captureTime != 0);
+    }
     QAction* about = menu.addAction(QStringLiteral("&About Geotal..."));
-    if (menu.exec(event->globalPos()) == about) {
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == about) {
         OnSysCommand(kSysCommandAbout);
+    } else if (chosen != nullptr && chosen == sync) {
+        OnSyncClock(record);
     }
 }
 
@@ -554,7 +570,41 @@ void MainWindow::OnUnmarkSelected() {
 }
 
 void MainWindow::OnTimeSetup() {
-    RunTimeAdjustDialog(this, time_);
+    if (RunTimeAdjustDialog(this, time_, settings_.zoneName)) {
+        settings_.namedZone = !time_.zoneName.empty();
+        if (settings_.namedZone) {
+            settings_.zoneName = time_.zoneName;  // kept to be offered again
+        }
+    }
+    UpdateClockFields();
+}
+
+void MainWindow::OnSyncClock(int record) {
+    if (busy_ || record < 0 || record >= Photos().Count() || Photos()[record].captureTime == 0) {
+        return;
+    }
+    const std::optional<ClockSyncPoint> point = RunSyncClockDialog(this, Photos()[record], time_);
+    if (!point) {
+        return;
+    }
+    bool add = false;
+    if (!time_.syncPoints.empty()) {
+        const QString before = time_.syncPoints.size() == 1
+                                   ? QStringLiteral("another photo")
+                                   : QStringLiteral("%1 other photos").arg(time_.syncPoints.size());
+        add = Ui().ShowMessage(QStringLiteral("The camera clock is already synchronised with %1. "
+                                              "Add this photo, so that the clock error follows "
+                                              "the camera's drift between them?\n\nNo: this "
+                                              "photo alone sets the clock error.")
+                                   .arg(before),
+                               kMessageYesNo | kMessageQuestion, this) == MessageAnswer::Yes;
+    }
+    if (!add) {
+        time_.syncPoints.clear();
+    }
+    AddSyncPoint(time_.syncPoints, *point);
+    // What Time adjustments shows; the sync points decide the calculation.
+    time_.cameraClockError = static_cast<int>(point->clockErrorSeconds);
     UpdateClockFields();
 }
 
@@ -614,6 +664,8 @@ void MainWindow::OnSetup() {
     settings.mapService = choices.mapService;
     settings.copyFiles = choices.copyFiles;
     settings.copyFolder = choices.copyFolder;
+    settings.usePhotoZone = choices.usePhotoZone;
+    time_.usePhotoZone = choices.usePhotoZone;
     // Hands the copy options to the writer and redraws the list in the new format; the check
     // marks stay as the user left them.
     ApplySettings(settings);

@@ -39,6 +39,8 @@ public:
     // Runs the handler of a control id or command, as a click or accelerator does.
     void OnCommand(int id);
     void OnSysCommand(int command);
+    // The photo context menu's "Synchronise camera clock with this photo…" for a record.
+    void OnSyncClock(int record);
 
     // Data exchange between fields and controls.
     void PushToControls();

@@ -1,10 +1,22 @@
 #include "app/PhotoListModel.h"
 
+#include "geotag/PhotoUtcTime.h"
+
 namespace geotal::app {
 namespace {
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Why the photo has its position, then which moment it was placed at and why.
+QVariant ToolTip(const PhotoRecord& photo) {
+    std::string text = photo.note;
+    const std::string time = DescribePhotoTime(photo.time, photo.captureTime);
+    if (!time.empty()) {
+        text += (text.empty() ? "" : "\n") + time;
+    }
+    return text.empty() ? QVariant() : QVariant(Q(text));
 }
 
 }  // namespace
@@ -100,7 +112,7 @@ QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
                     return Q(photo.fileName);
             }
         case Qt::ToolTipRole:
-            return photo.note.empty() ? QVariant() : QVariant(Q(photo.note));
+            return ToolTip(photo);
         default:
             return {};
     }

@@ -80,6 +80,15 @@ int PhotoListView::RecordOfRow(int row) const {
     return index.isValid() ? index.row() : -1;
 }
 
+int PhotoListView::RecordAt(const QPoint& globalPosition) const {
+    const QPoint local = table_->viewport()->mapFromGlobal(globalPosition);
+    if (!table_->viewport()->rect().contains(local)) {
+        return -1;
+    }
+    const QModelIndex index = table_->indexAt(local);
+    return index.isValid() ? index.row() : -1;
+}
+
 void PhotoListView::CheckAll(bool checked) {
     model_->SetAllMarks(checked);
 }

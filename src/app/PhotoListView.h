@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 
 #include <vector>
 
@@ -34,6 +35,8 @@ public:
     int CurrentRecord() const;
     // The record a row of the table shows, whichever way the table is sorted; -1 for none.
     int RecordOfRow(int row) const;
+    // The record of the row under a point of the screen; -1 off the rows.
+    int RecordAt(const QPoint& globalPosition) const;
 
     void CheckAll(bool checked);
     void CheckSelected(bool checked);

@@ -21,8 +21,8 @@ constexpr int kMapServices[] = {kGoogleMaps, kMapQuest};
 }  // namespace
 
 SetupChoices SetupChoicesFrom(const Settings& settings) {
-    return {settings.coordinateFormat, settings.mapService, settings.copyFiles, settings.copyFolder,
-            IsTraceEnabled()};
+    return {settings.coordinateFormat, settings.mapService, settings.copyFiles,
+            settings.copyFolder,       IsTraceEnabled(),    settings.usePhotoZone};
 }
 
 SetupDialog::SetupDialog(QWidget* parent, const SetupChoices& choices)
@@ -35,6 +35,7 @@ SetupDialog::SetupDialog(QWidget* parent, const SetupChoices& choices)
     copyFiles->setChecked(choices_.copyFiles);
     controls_.As<QLineEdit>(kCopyFolder)->setText(QString::fromStdString(choices_.copyFolder));
     controls_.As<QCheckBox>(kTrace)->setChecked(choices_.trace);
+    controls_.As<QCheckBox>(kUsePhotoZone)->setChecked(choices_.usePhotoZone);
     EnableCopyFolder(choices_.copyFiles);
 
     connect(copyFiles, &QCheckBox::toggled, this, &SetupDialog::EnableCopyFolder);
@@ -70,6 +71,7 @@ void SetupDialog::accept() {
     choices_.copyFiles = controls_.As<QCheckBox>(kCopyFiles)->isChecked();
     choices_.copyFolder = controls_.As<QLineEdit>(kCopyFolder)->text().toStdString();
     choices_.trace = controls_.As<QCheckBox>(kTrace)->isChecked();
+    choices_.usePhotoZone = controls_.As<QCheckBox>(kUsePhotoZone)->isChecked();
     QDialog::accept();
 }
 

@@ -18,6 +18,7 @@ struct SetupChoices {
     bool copyFiles = true;
     std::string copyFolder;
     bool trace = false;
+    bool usePhotoZone = true;  // a photo's recorded offset from UTC comes first
 };
 
 // The choices as they stand: from the settings, and the trace from whether it is on now.

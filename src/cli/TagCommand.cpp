@@ -1,5 +1,6 @@
 // geotal-cli tag --photos DIR --gps DIR: Load data files, Calculate coordinates and, on request,
 // Update photo files, as the window does them one after the other.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -9,8 +10,13 @@
 #include "cli/CommandLine.h"
 #include "cli/CopyFolder.h"
 #include "cli/InputFolder.h"
+#include "cli/NumberText.h"
 #include "cli/PhotoRow.h"
+#include "cli/SyncOption.h"
+#include "cli/TagJson.h"
 #include "cli/TerminalProgress.h"
+#include "geotag/NamedZone.h"
+#include "geotag/PhotoUtcTime.h"
 #include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
 #include "output/Export.h"
@@ -24,7 +30,11 @@ namespace {
 
 struct TagRequest {
     std::string photoFolder, gpsFolder;
-    std::optional<int> timeZone;    // hours
+    std::optional<int> timeZone;  // hours
+    std::string zoneName;         // --tz given a zone of the tz database
+    bool ignorePhotoZone = false;
+    std::vector<std::string> syncs;  // PHOTO=TIME, checked
+    bool json = false;
     std::optional<int> clockError;  // seconds
     std::optional<int> format;
     bool all = false;
@@ -65,7 +75,19 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "backslash in a file name is printed as \\t, \\n, \\r or \\\\.\n"
         "Camera time = UTC + HOURS + SECONDS. Without --tz, HOURS is this computer's offset from\n"
         "UTC in whole hours and SECONDS the rest of it (1800 at UTC+5:30); --tz alone sets\n"
-        "SECONDS to 0.\n"
+        "SECONDS to 0. --tz also takes a zone of the tz database (Europe/Zurich): each photo\n"
+        "then gets that zone's offset at its own moment, summer time included; in the hour\n"
+        "that occurs twice the first counts, a skipped time reads as standard time.\n"
+        "A photo that records its offset from UTC (OffsetTimeOriginal, else OffsetTime,\n"
+        "+hh:mm or -hh:mm) is taken at that offset unless --ignore-photo-zone is given.\n"
+        "--sync PHOTO=TIME names a photo of a clock (a GPS or phone screen) and the time it\n"
+        "shows, as YYYY-MM-DDTHH:MM:SS with Z or +hh:mm, or without a zone in the --tz zone;\n"
+        "the camera's clock error follows from it. Two or more --sync photos give a clock that\n"
+        "drifts: the error is interpolated between them in camera time and continued beyond.\n"
+        "With --json each photo is printed as one JSON object per line instead of the columns:\n"
+        "name, cameraTime, utcTime, timeSource (hours, zone, recorded), zone, offset,\n"
+        "clockError (seconds), latitude, longitude, altitude, outcome, reason, timeReason,\n"
+        "points (the track points used: time, latitude, longitude, elevation), written.\n"
         "With --write the marked photos are written as Update photo files does; with --copy-to\n"
         "each is first copied into DIR. With --export the photos marked by the calculation are\n"
         "written to FILE as Export does: CSV (latitude, longitude, name), or KML with --kml.\n"
@@ -78,10 +100,50 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
     app.add_option("--gps", request.gpsFolder, "the folder of track files")
         ->required()
         ->type_name("DIR");
-    AddWholeNumberOption(app, "--tz", request.timeZone, -12, 13, "HOURS",
-                         "the camera's time zone, -12 to 13");
-    AddWholeNumberOption(app, "--clock-error", request.clockError, -3600, 3600, "SECONDS",
-                         "how far the camera's clock ran ahead, -3600 to 3600");
+    app.add_option_function<std::string>(
+           "--tz",
+           [&request](const std::string& text) {
+               int hours = 0;
+               if (ParseWholeNumber(text, hours)) {
+                   request.timeZone = hours;
+                   request.zoneName.clear();
+               } else {
+                   request.timeZone.reset();
+                   request.zoneName = text;
+               }
+           },
+           "the camera's time zone: hours from -12 to 14, or a zone such as Europe/Zurich")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                int hours = 0;
+                if (ParseWholeNumber(text, hours)
+                        ? hours >= kMinZoneOffsetHours && hours <= kMaxZoneOffsetHours
+                        : IsKnownZone(text)) {
+                    return {};
+                }
+                return "must be whole hours from -12 to 14 or a zone of the tz database, not '" +
+                       text + "'";
+            },
+            ""))
+        ->type_name("HOURS|ZONE");
+    CLI::Option* clockError = AddWholeNumberOption(
+        app, "--clock-error", request.clockError, -kMaxClockErrorSeconds, kMaxClockErrorSeconds,
+        "SECONDS", "how far the camera's clock ran ahead, up to two years either way");
+    app.add_flag("--ignore-photo-zone", request.ignorePhotoZone,
+                 "leave aside the offset from UTC the photos record");
+    app.add_option("--sync", request.syncs, "a photo of a clock and the time it shows")
+        ->type_name("PHOTO=TIME")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->excludes(clockError)
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                return ParseSyncOption(text) ? std::string()
+                                             : "must be PHOTO=YYYY-MM-DDTHH:MM:SS with Z, +hh:mm "
+                                               "or no zone, not '" +
+                                                   text + "'";
+            },
+            ""));
+    app.add_flag("--json", request.json, "print one JSON object per photo instead of columns");
     AddWholeNumberOption(app, "--format", request.format, 1, 3, "1|2|3",
                          "coordinates as 1 DD.DDDD (default), 2 DD MM.MMMM, 3 DD MM SS.SS");
     app.add_flag("--all", request.all, "check every photo, also those with a position");
@@ -130,15 +192,41 @@ std::optional<int> CheckTagFolders(const TagRequest& request) {
 // The window's starting values unless the command line gives its own.
 TimeAdjustment AdjustmentFor(const TagRequest& request) {
     TimeAdjustment adjustment = StartingTimeAdjustment();
-    if (request.timeZone) {
-        adjustment.timeZoneOffset = *request.timeZone;
+    if (request.timeZone || !request.zoneName.empty()) {
+        adjustment.timeZoneOffset = request.timeZone.value_or(0);
+        adjustment.zoneName = request.zoneName;
         // The starting error only carries the minutes of the computer's own zone.
         adjustment.cameraClockError = 0;
     }
+    adjustment.usePhotoZone = !request.ignorePhotoZone;
     if (request.clockError) {
         adjustment.cameraClockError = *request.clockError;
     }
     return adjustment;
+}
+
+// The sync points of the --sync photos; nothing, after saying why, when a photo is not in the
+// folder or has no capture time.
+std::optional<std::vector<ClockSyncPoint>> SyncPointsFor(const TagRequest& request,
+                                                         const PhotoList& photos,
+                                                         const TimeAdjustment& adjustment) {
+    std::vector<ClockSyncPoint> points;
+    for (const std::string& text : request.syncs) {
+        const SyncRequest sync = *ParseSyncOption(text);
+        const auto found = std::find_if(
+            photos.records.begin(), photos.records.end(),
+            [&sync](const PhotoRecord& photo) { return photo.fileName == sync.photo; });
+        const bool listed = found != photos.records.end();
+        if (!listed || found->captureTime == 0) {
+            std::fprintf(stderr, "geotal-cli: tag: --sync: %s %s\n", sync.photo.c_str(),
+                         listed ? "has no capture time" : "is not a photo of the folder");
+            return std::nullopt;
+        }
+        const double trueUtc = sync.offsetSeconds ? sync.shownTime - *sync.offsetSeconds / 86400.0
+                                                  : WallTimeToUtc(sync.shownTime, adjustment);
+        AddSyncPoint(points, SyncPointFor(*found, trueUtc, adjustment));
+    }
+    return points;
 }
 
 // Writes the marked photos; failures go to standard error as they come. The number written.
@@ -191,6 +279,33 @@ bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
     return true;
 }
 
+// The JSON form: exported and written first, so each photo can say whether it was written.
+int RunJsonOutput(const TagRequest& request, PhotoList& photos,
+                  const std::vector<PositionResult>& results, const TrackStore& track,
+                  TerminalProgress& progress) {
+    std::vector<bool> toWrite(photos.records.size());
+    int positioned = 0;
+    for (int i = 0; i < photos.Count(); ++i) {
+        positioned += photos[i].marked ? 1 : 0;
+        toWrite[static_cast<std::size_t>(i)] = photos[i].marked && photos[i].HasPosition();
+    }
+    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos);
+    const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
+    for (int i = 0; i < photos.Count(); ++i) {
+        const std::size_t n = static_cast<std::size_t>(i);
+        const bool wasWritten = request.write && toWrite[n] && !photos[i].IsUnwritten();
+        std::printf("%s\n", PhotoJson(photos[i], results[n], track, wasWritten).c_str());
+    }
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
+        return 1;
+    }
+    std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(), positioned,
+                 written);
+    const int wanted = static_cast<int>(std::count(toWrite.begin(), toWrite.end(), true));
+    return (request.write && written < wanted) || !exported ? 1 : 0;
+}
+
 int RunTagCommand(const std::vector<std::string>& args) {
     TagRequest request;
     if (const std::optional<int> status = ParseTagArguments(args, request)) {
@@ -210,8 +325,20 @@ int RunTagCommand(const std::vector<std::string>& args) {
             photo.marked = true;
         }
     }
+    TimeAdjustment adjustment = AdjustmentFor(request);
+    if (!request.syncs.empty()) {
+        const std::optional<std::vector<ClockSyncPoint>> points =
+            SyncPointsFor(request, photos, adjustment);
+        if (!points) {
+            return kUsageError;
+        }
+        adjustment.syncPoints = *points;
+    }
     const std::vector<PositionResult> results =
-        CalculatePositions(photos, track, AdjustmentFor(request), progress);
+        CalculatePositions(photos, track, adjustment, progress);
+    if (request.json) {
+        return RunJsonOutput(request, photos, results, track, progress);
+    }
 
     const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));
     if (!counts.listed) {

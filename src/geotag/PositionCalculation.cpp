@@ -3,15 +3,11 @@
 #include <cmath>
 #include <cstddef>
 
+#include "geotag/PhotoUtcTime.h"
 #include "geotag/TrackTimeIndex.h"
 
 namespace geotal {
 namespace {
-
-// The time span between camera time and UTC, in days.
-double CameraTimeSpan(const TimeAdjustment& adjustment) {
-    return adjustment.timeZoneOffset / 24.0 + adjustment.cameraClockError / 86400.0;
-}
 
 void ClearPosition(PhotoRecord& photo) {
     photo.position.reset();
@@ -99,7 +95,6 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
                                                const TimeAdjustment& adjustment,
                                                ProgressSink& progress,
                                                const MatchThresholds& thresholds) {
-    const double span = CameraTimeSpan(adjustment);
     const TrackTimeIndex index(track);
     std::vector<PositionResult> results(static_cast<std::size_t>(photos.Count()));
     // The status text as users have always seen it, spelling included.
@@ -108,10 +103,12 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
         PhotoRecord& photo = photos[i];
         const bool checked = photo.marked;
         photo.marked = false;
+        photo.time = PhotoTime{};
         if (!checked) {
             continue;
         }
-        const double t = photo.captureTime - span;
+        photo.time = PhotoUtcTime(photo, adjustment);
+        const double t = photo.time.utc;
         PositionResult& result = results[static_cast<std::size_t>(i)];
         if (track.IsEmpty()) {
             result.outcome = PositionOutcome::Empty;

@@ -40,12 +40,13 @@ struct PositionResult {
 // The marks say which photos to place. For each photo i: marked := false; an unchecked photo keeps
 // its position (outcome Unchecked); a checked one gets an interpolated position, the position of
 // the one track point near it, or none, and is marked exactly when it got a position; a position
-// found carries the photo's UTC moment as its fix time. Every photo's note says why
-// (DescribePositionResult). Outcomes: Empty only when the track holds no point at all; Far also
-// when the track has points but none could be matched to the photo's time (both indices -1), and
-// for a photo without a capture time (captureTime 0), which is never placed.
-// Progress: Begin("Caclulating positions...", photos.Count()), SetPosition(i) after each
-// checked photo only, End(); never pumped, never aborted.
+// found carries the photo's UTC moment as its fix time. Each checked photo's UTC moment and its
+// source go into its time (PhotoUtcTime); an unchecked photo's time is cleared. Every photo's note
+// says why (DescribePositionResult). Outcomes: Empty only when the track holds no point at all; Far
+// also when the track has points but none could be matched to the photo's time (both indices -1),
+// and for a photo without a capture time (captureTime 0), which is never placed. Progress:
+// Begin("Caclulating positions...", photos.Count()), SetPosition(i) after each checked photo only,
+// End(); never pumped, never aborted.
 std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackStore& track,
                                                const TimeAdjustment& adjustment,
                                                ProgressSink& progress,

@@ -1,5 +1,8 @@
 #include "geotag/TimeAdjustment.h"
 
+#include "geotag/NamedZone.h"
+#include "support/DateTime.h"
+
 namespace geotal {
 namespace {
 
@@ -66,7 +69,14 @@ std::string UtcClockText(std::time_t moment) {
 std::string CameraClockText(std::time_t now, const TimeAdjustment& a) {
     // Counted from UTC, not from local time: in a half-hour zone local time is not
     // computerUtcOffset whole hours away from UTC.
-    const long long shift = static_cast<long long>(a.timeZoneOffset) * 3600 + a.cameraClockError;
+    long long zone = static_cast<long long>(a.timeZoneOffset) * 3600;
+    if (!a.zoneName.empty()) {
+        const double utcDays = kUnixEpochOleDate + static_cast<double>(now) / 86400.0;
+        if (const std::optional<ZoneOffset> offset = OffsetAtUtc(a.zoneName, utcDays)) {
+            zone = offset->offsetSeconds;
+        }
+    }
+    const long long shift = zone + a.cameraClockError;
     return UtcClockText(now + static_cast<std::time_t>(shift));
 }
 

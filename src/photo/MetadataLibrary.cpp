@@ -10,6 +10,8 @@ namespace {
 
 constexpr const char* kDateTimeOriginal = "Exif.Photo.DateTimeOriginal";
 constexpr const char* kDateTime = "Exif.Image.DateTime";
+constexpr const char* kOffsetTimeOriginal = "Exif.Photo.OffsetTimeOriginal";
+constexpr const char* kOffsetTime = "Exif.Photo.OffsetTime";
 constexpr const char* kVersion = "Exif.GPSInfo.GPSVersionID";
 constexpr const char* kLatitude = "Exif.GPSInfo.GPSLatitude";
 constexpr const char* kLatitudeRef = "Exif.GPSInfo.GPSLatitudeRef";
@@ -71,6 +73,14 @@ int cEXIF_GetDateTimeOriginal(const ExifMetadata* exif, std::string& text) {
 
 int cEXIF_GetDateTime(const ExifMetadata* exif, std::string& text) {
     return GetText(exif, kDateTime, text);
+}
+
+int cEXIF_GetOffsetTimeOriginal(const ExifMetadata* exif, std::string& text) {
+    return GetText(exif, kOffsetTimeOriginal, text);
+}
+
+int cEXIF_GetOffsetTime(const ExifMetadata* exif, std::string& text) {
+    return GetText(exif, kOffsetTime, text);
 }
 
 int cEXIF_GetGPSLatitude(const ExifMetadata* exif, double& degrees, double& minutes,

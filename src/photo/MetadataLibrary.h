@@ -24,6 +24,9 @@ int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, 
 // Getters fail (0) when the tag is absent or unusable, leaving the outputs alone.
 int cEXIF_GetDateTimeOriginal(const ExifMetadata* exif, std::string& text);
 int cEXIF_GetDateTime(const ExifMetadata* exif, std::string& text);
+// The offset from UTC of DateTimeOriginal and of DateTime, as the file holds it ("+02:00").
+int cEXIF_GetOffsetTimeOriginal(const ExifMetadata* exif, std::string& text);
+int cEXIF_GetOffsetTime(const ExifMetadata* exif, std::string& text);
 int cEXIF_GetGPSLatitude(const ExifMetadata* exif, double& degrees, double& minutes,
                          double& seconds);
 int cEXIF_GetGPSLongitude(const ExifMetadata* exif, double& degrees, double& minutes,

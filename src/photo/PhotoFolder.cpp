@@ -94,9 +94,11 @@ bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names,
         TraceValue("Reading file", path);
         MaybePosition position;
         double time = 0;
-        if (ReadPhotoMetadata(path, position, time)) {
+        std::string recordedOffset;
+        if (ReadPhotoMetadata(path, position, time, recordedOffset)) {
             photo.position = position;
             photo.captureTime = time;
+            photo.recordedOffset = std::move(recordedOffset);
             if (IsTraceEnabled()) {
                 // The numbers as they are held, 0/0 for none, as the trace has always shown.
                 char line[1024];

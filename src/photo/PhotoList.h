@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "photo/PhotoTime.h"
 #include "support/GeoPosition.h"
 
 namespace geotal {
@@ -16,7 +17,12 @@ struct PhotoRecord {
     // a position that differs from it is not written yet.
     MaybePosition stored;
     double captureTime = 0;  // camera clock, OLE Automation date; 0 means none
-    bool marked = false;     // the row's check box
+    // The photo's offset from UTC as the file records it (OffsetTimeOriginal, else OffsetTime),
+    // unchecked; empty when it records none.
+    std::string recordedOffset;
+    // The UTC moment the last calculation used and where it came from.
+    PhotoTime time;
+    bool marked = false;  // the row's check box
     // Why the photo has its position or none, or why its last write failed; shown on hover.
     std::string note;
 

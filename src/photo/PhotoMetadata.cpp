@@ -1,5 +1,6 @@
 #include "photo/PhotoMetadata.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "photo/MetadataLibrary.h"
@@ -32,6 +33,12 @@ int FieldAt(const std::string& text, std::size_t start, std::size_t length) {
     return static_cast<int>(negative ? -value : value);
 }
 
+// Cameras fill tags they cannot set with blanks ("   :  "): such a tag records nothing.
+bool HasDigit(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
 }  // namespace
 
 double ParseExifDateTime(const std::string& text) {
@@ -41,7 +48,14 @@ double ParseExifDateTime(const std::string& text) {
 }
 
 bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime) {
+    std::string recordedOffset;
+    return ReadPhotoMetadata(path, position, captureTime, recordedOffset);
+}
+
+bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
+                       std::string& recordedOffset) {
     position.reset();
+    recordedOffset.clear();
     ExifHandle exif;
     IptcHandle iptc;
     if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0) {
@@ -65,6 +79,12 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
         cEXIF_GetGPSLatitudeRef(exif.get(), latRef) != 0 &&
         cEXIF_GetGPSLongitudeRef(exif.get(), lonRef) != 0;
     captureTime = ParseExifDateTime(date);
+    if (cEXIF_GetOffsetTimeOriginal(exif.get(), recordedOffset) == 0 || !HasDigit(recordedOffset)) {
+        recordedOffset.clear();
+        if (cEXIF_GetOffsetTime(exif.get(), recordedOffset) == 0 || !HasDigit(recordedOffset)) {
+            recordedOffset.clear();
+        }
+    }
     if (hasGps) {
         double latitude = DmsToArcSeconds(latParts[0], latParts[1], latParts[2]);
         double longitude = DmsToArcSeconds(lonParts[0], lonParts[1], lonParts[2]);

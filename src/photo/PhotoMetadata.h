@@ -12,6 +12,10 @@ namespace geotal {
 // False for a file without EXIF data or without either date: no position, captureTime left
 // as it was.
 bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime);
+// The same, and the offset from UTC the photo records (OffsetTimeOriginal, else OffsetTime) as
+// its text, unchecked; empty when it records none or only blanks.
+bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
+                       std::string& recordedOffset);
 
 // "YYYY:MM:DD HH:MM:SS" as an OLE Automation date; 0 when the fields give no valid moment.
 // Fields are read at fixed places; a missing time reads as midnight.

@@ -54,7 +54,17 @@ inline constexpr int kTimeZoneOffsetSpin = 1037;
 inline constexpr int kCameraClockError = 1038;
 inline constexpr int kCameraClockErrorSpin = 1039;
 inline constexpr int kAdjustedCameraTime = 1040;
+inline constexpr int kZoneHours = 1053;  // "Offset in hours"
+inline constexpr int kZoneNamed = 1054;  // a zone of the tz database
+inline constexpr int kZoneList = 1055;
 }  // namespace time_adjust
+
+// The "Synchronise camera clock" dialog.
+namespace sync_clock {
+inline constexpr int kCameraTime = 1056;
+inline constexpr int kShownTime = 1057;
+inline constexpr int kClockError = 1058;
+}  // namespace sync_clock
 
 // The "Export positions" dialog.
 namespace export_dialog {
@@ -77,6 +87,7 @@ inline constexpr int kBrowseCopyFolder = 1018;
 inline constexpr int kGoogleMaps = 1019;  // kept in the layout, never shown
 inline constexpr int kMapQuest = 1020;
 inline constexpr int kTrace = 1049;
+inline constexpr int kUsePhotoZone = 1052;
 }  // namespace setup_dialog
 
 }  // namespace geotal::res

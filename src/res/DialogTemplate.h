@@ -59,5 +59,6 @@ const DialogTemplate& AboutTemplate();       // template 100
 const DialogTemplate& TimeAdjustTemplate();  // template 130
 const DialogTemplate& ExportTemplate();      // "Export positions"
 const DialogTemplate& SetupTemplate();       // "Setup"
+const DialogTemplate& SyncClockTemplate();   // "Synchronise camera clock"
 
 }  // namespace geotal::res

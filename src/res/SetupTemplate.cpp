@@ -26,12 +26,15 @@ constexpr ControlTemplate kControls[] = {
     {kMapQuest, K::Radio, "MapQuest", 15, 94, 86, 10, kTabStop, nullptr},
     {-1, K::Group, "Debug", 7, 119, 207, 29, kNone, nullptr},
     {kTrace, K::CheckBox, "Enble trace", 15, 131, 162, 10, kTabStop, nullptr},
-    {kIdOk, K::Button, "OK", 164, 170, 50, 14, kTabStop | kDefault, nullptr},
-    {kIdCancel, K::Button, "Cancel", 109, 170, 50, 14, kTabStop, nullptr},
+    {-1, K::Group, "Photo times", 7, 152, 207, 29, kNone, nullptr},
+    {kUsePhotoZone, K::CheckBox, "Use the time zone recorded in the photo", 15, 164, 190, 10,
+     kTabStop, nullptr},
+    {kIdOk, K::Button, "OK", 164, 200, 50, 14, kTabStop | kDefault, nullptr},
+    {kIdCancel, K::Button, "Cancel", 109, 200, 50, 14, kTabStop, nullptr},
 };
 
 // The layout has no number of its own; nothing looks it up by one.
-constexpr DialogTemplate kTemplate{-1, "Setup", 221, 191, 8, kControls};
+constexpr DialogTemplate kTemplate{-1, "Setup", 221, 221, 8, kControls};
 
 }  // namespace
 

@@ -35,14 +35,19 @@ constexpr ControlTemplate kControls[] = {
     {kLocalTime, K::Edit, "", 219, 71, 56, 12, kClock, "Local:"},
     {-1, K::Label, "GMT:", 191, 84, 19, 8, kNone, nullptr},
     {kUtcTime, K::Edit, "", 219, 85, 56, 12, kClock, "GMT:"},
-    {-1, K::Group, "Adjusted Camera Time", 96, 108, 101, 36, kNone, nullptr},
-    {kAdjustedCameraTime, K::TimePicker, "", 109, 121, 72, 15, kRightAlign | kTabStop,
+    // Beside the whole hours above, a zone with its summer time, picked from the tz database.
+    {-1, K::Group, "Time zone", 7, 106, 280, 30, kNone, nullptr},
+    {kZoneHours, K::Radio, "Offset in hours", 13, 119, 70, 10, kGroupStart | kTabStop, nullptr},
+    {kZoneNamed, K::Radio, "Zone:", 88, 119, 32, 10, kTabStop, nullptr},
+    {kZoneList, K::DropDownList, "", 122, 117, 158, 120, kTabStop, "Zone"},
+    {-1, K::Group, "Adjusted Camera Time", 96, 139, 101, 36, kNone, nullptr},
+    {kAdjustedCameraTime, K::TimePicker, "", 109, 152, 72, 15, kRightAlign | kTabStop,
      "Adjusted Camera Time"},
-    {kIdCancel, K::Button, "Cancel", 183, 148, 50, 14, kTabStop, nullptr},
-    {kIdOk, K::Button, "OK", 238, 148, 50, 14, kTabStop | kDefault, nullptr},
+    {kIdCancel, K::Button, "Cancel", 183, 179, 50, 14, kTabStop, nullptr},
+    {kIdOk, K::Button, "OK", 238, 179, 50, 14, kTabStop | kDefault, nullptr},
 };
 
-constexpr DialogTemplate kTemplate{130, "Time adjustments", 294, 169, 8, kControls};
+constexpr DialogTemplate kTemplate{130, "Time adjustments", 294, 200, 8, kControls};
 
 }  // namespace
 

@@ -38,6 +38,9 @@ const SettingEntry kEntries[] = {
     {"separator_value", RegistryRoot::CurrentUser, &Settings::csvSeparator, 0, "", true},
     {"window_width", RegistryRoot::CurrentUser, &Settings::windowWidth, 0, "", true},
     {"window_height", RegistryRoot::CurrentUser, &Settings::windowHeight, 0, "", true},
+    {"time_zone_named", RegistryRoot::CurrentUser, &Settings::namedZone, 0, "", true},
+    {"time_zone_name", RegistryRoot::CurrentUser, &Settings::zoneName, 0, "", true},
+    {"use_photo_zone", RegistryRoot::CurrentUser, &Settings::usePhotoZone, 1, "", true},
 };
 
 template <class... Ts>

@@ -22,6 +22,11 @@ struct Settings {
     // The main window's size in pixels as the user left it; 0 for the layout's own size.
     int windowWidth = 0;
     int windowHeight = 0;
+    // Time adjustments: a zone of the tz database instead of whole hours, and which one. The
+    // hours and the clock error are not kept: each start begins with the computer's offset.
+    bool namedZone = false;
+    std::string zoneName;
+    bool usePhotoZone = true;  // Setup: a photo's recorded offset comes first
 };
 
 // The key all settings live under.

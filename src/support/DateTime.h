@@ -4,6 +4,9 @@
 
 namespace geotal {
 
+// 1970-01-01 00:00, where time_t counts from, as a day count.
+constexpr double kUnixEpochOleDate = 25569.0;
+
 struct CalendarTime {
     int year = 1899;
     int month = 12;

@@ -78,13 +78,19 @@ TEST_F(CalculateCommandTest, placesTheCheckedPhotosAndChecksExactlyThoseThatGotA
     EXPECT_EQ(Text(0, 2), QStringLiteral("47.050000"));
     EXPECT_EQ(Text(0, 3), QStringLiteral("8.050000"));
     EXPECT_NEAR(window_->Photos()[0].position->altitude.value_or(0), 450, 1e-3);
-    EXPECT_EQ(test::CellToolTip(*window_, 0, 0),
-              QStringLiteral("Interpolated between 10:00:00 and 10:10:00 UTC"));
+    // The reason, then the moment used and where its offset came from.
+    const QStringList tip = test::CellToolTip(*window_, 0, 0).split(QLatin1Char('\n'));
+    ASSERT_EQ(tip.size(), 2);
+    EXPECT_EQ(tip[0], QStringLiteral("Interpolated between 10:00:00 and 10:10:00 UTC"));
+    EXPECT_TRUE(tip[1].startsWith(QStringLiteral("10:05:00 UTC: ")));
+    EXPECT_TRUE(tip[1].contains(QStringLiteral(" with the time zone offset ")))
+        << tip[1].toStdString();
 
     EXPECT_FALSE(Checked(1)) << "110 minutes from the track: no position";
     EXPECT_EQ(Text(1, 2), QString());
-    EXPECT_EQ(test::CellToolTip(*window_, 1, 3),
-              QStringLiteral("No position: the nearest track point is 1 h 50 min away"));
+    EXPECT_TRUE(test::CellToolTip(*window_, 1, 3)
+                    .startsWith(QStringLiteral(
+                        "No position: the nearest track point is 1 h 50 min away\n")));
 
     // Not checked: its own position stays, and it is not marked for writing.
     EXPECT_FALSE(Checked(2));

@@ -27,6 +27,14 @@ constexpr int kError = 1038;
 constexpr int kErrorSpin = 1039;
 constexpr std::time_t kNoon = 1262347200;  // 2010-01-01 12:00:00 UTC
 
+TimeAdjustment Adjustment(int zone, int error, int computer) {
+    TimeAdjustment adjustment;
+    adjustment.timeZoneOffset = zone;
+    adjustment.cameraClockError = error;
+    adjustment.computerUtcOffset = computer;
+    return adjustment;
+}
+
 QLineEdit* Field(const TimeAdjustDialog& dialog, int id) {
     return qobject_cast<QLineEdit*>(dialog.Control(id));
 }
@@ -59,22 +67,24 @@ protected:
 };
 
 TEST_F(TimeAdjustDialogTest, okRefusesAValueOutOfRangeOrNotAnIntegerAndKeepsTheDialogOpen) {
-    const char* zoneRange = "Please enter a whole number between -12 and 13.";
-    const char* errorRange = "Please enter a whole number between -3600 and 3600.";
+    const char* zoneRange = "Please enter a whole number between -12 and 14.";
+    const char* errorRange =
+        "Please enter the camera time error in seconds, or in days, hours, minutes and seconds "
+        "(1d 2h 3m 4s), up to 731 days either way.";
     const struct {
         int field;
         const char* text;
         const char* message;
     } cases[] = {
-        {kZone, "14", zoneRange},     {kZone, "-13", zoneRange},
-        {kZone, "abc", zoneRange},    {kZone, "1.5", zoneRange},
-        {kZone, "", zoneRange},       {kZone, "3x", zoneRange},
-        {kError, "3601", errorRange}, {kError, "-3601", errorRange},
-        {kError, "-", errorRange},    {kError, "99999999999", errorRange},
+        {kZone, "15", zoneRange},         {kZone, "-13", zoneRange},
+        {kZone, "abc", zoneRange},        {kZone, "1.5", zoneRange},
+        {kZone, "", zoneRange},           {kZone, "3x", zoneRange},
+        {kError, "63158401", errorRange}, {kError, "-732d", errorRange},
+        {kError, "-", errorRange},        {kError, "99999999999", errorRange},
     };
     for (const auto& c : cases) {
         ui_->messages.clear();
-        TimeAdjustDialog dialog(nullptr, TimeAdjustment{2, 5, 1});
+        TimeAdjustDialog dialog(nullptr, Adjustment(2, 5, 1));
         dialog.show();
         QApplication::setActiveWindow(&dialog);
         dialog.Control(2)->setFocus();
@@ -100,12 +110,13 @@ TEST_F(TimeAdjustDialogTest, okAcceptsTheEndsOfBothRanges) {
         int zoneValue;
         int errorValue;
     } cases[] = {
-        {"-12", "-3600", -12, -3600},
-        {"13", "3600", 13, 3600},
+        {"-12", "-63158400", -12, -63158400},
+        {"14", "731d", 14, 63158400},
         {" 3 ", "-30", 3, -30},
+        {"0", "-12h 30s", 0, -43230},
     };
     for (const auto& c : cases) {
-        TimeAdjustDialog dialog(nullptr, TimeAdjustment{2, 5, 1});
+        TimeAdjustDialog dialog(nullptr, Adjustment(2, 5, 1));
         dialog.show();
         Field(dialog, kZone)->setText(QString::fromUtf8(c.zone));
         Field(dialog, kError)->setText(QString::fromUtf8(c.error));
@@ -120,7 +131,7 @@ TEST_F(TimeAdjustDialogTest, okAcceptsTheEndsOfBothRanges) {
 }
 
 TEST_F(TimeAdjustDialogTest, opensWithTheCurrentValuesAndOkWithoutChangesKeepsThem) {
-    TimeAdjustment adjustment{5, 42, 1};
+    TimeAdjustment adjustment = Adjustment(5, 42, 1);
     QString zone;
     QString error;
     const bool accepted = RunWith(adjustment, [&](TimeAdjustDialog& dialog) {
@@ -137,7 +148,7 @@ TEST_F(TimeAdjustDialogTest, opensWithTheCurrentValuesAndOkWithoutChangesKeepsTh
 }
 
 TEST_F(TimeAdjustDialogTest, cancelChangesNothing) {
-    TimeAdjustment adjustment{1, 20, 1};
+    TimeAdjustment adjustment = Adjustment(1, 20, 1);
     const bool accepted = RunWith(adjustment, [](TimeAdjustDialog& dialog) {
         Field(dialog, kZone)->setText(QStringLiteral("7"));
         Field(dialog, kError)->setText(QStringLiteral("-100"));
@@ -158,10 +169,14 @@ TEST_F(TimeAdjustDialogTest, arrowsAndArrowKeysStepTheIntegerAndStopAtTheLimits)
         int clicks;
         const char* expected;
     } cases[] = {
-        {kZoneSpin, "12", "Up", 1, "13"},          {kZoneSpin, "12", "Up", 3, "13"},
-        {kZoneSpin, "-11", "Down", 5, "-12"},      {kZoneSpin, "0", "Down", 1, "-1"},
-        {kZoneSpin, "20", "Down", 1, "13"},        {kErrorSpin, "3598", "Up", 5, "3600"},
-        {kErrorSpin, "-3599", "Down", 2, "-3600"}, {kErrorSpin, "-30", "Up", 1, "-29"},
+        {kZoneSpin, "13", "Up", 1, "14"},
+        {kZoneSpin, "13", "Up", 3, "14"},
+        {kZoneSpin, "-11", "Down", 5, "-12"},
+        {kZoneSpin, "0", "Down", 1, "-1"},
+        {kZoneSpin, "20", "Down", 1, "14"},
+        {kErrorSpin, "63158398", "Up", 5, "63158400"},
+        {kErrorSpin, "-63158399", "Down", 2, "-63158400"},
+        {kErrorSpin, "-30", "Up", 1, "-29"},
     };
     for (const auto& c : cases) {
         TimeAdjustDialog dialog(nullptr, TimeAdjustment{});
@@ -185,7 +200,7 @@ TEST_F(TimeAdjustDialogTest, arrowsAndArrowKeysStepTheIntegerAndStopAtTheLimits)
 }
 
 TEST_F(TimeAdjustDialogTest, clocksShowTheTypedValuesWithoutComplainingWhileTyping) {
-    TimeAdjustDialog dialog(nullptr, TimeAdjustment{1, 0, 1});
+    TimeAdjustDialog dialog(nullptr, Adjustment(1, 0, 1));
     auto* picker = qobject_cast<QTimeEdit*>(dialog.Control(1040));
     const auto pickerText = [&] { return picker->time().toString(QStringLiteral("HH:mm:ss")); };
     const auto cameraText = [](const TimeAdjustment& a) {
@@ -197,14 +212,14 @@ TEST_F(TimeAdjustDialogTest, clocksShowTheTypedValuesWithoutComplainingWhileTypi
     dialog.UpdateClocks(kNoon);
     EXPECT_EQ(Field(dialog, 1032)->text(), QString::fromStdString(LocalClockText(kNoon)));
     EXPECT_EQ(Field(dialog, 1033)->text(), QStringLiteral("12:00:00"));
-    EXPECT_EQ(pickerText(), cameraText({3, -30, 1}));
-    EXPECT_NE(pickerText(), cameraText({1, 0, 1}));
+    EXPECT_EQ(pickerText(), cameraText(Adjustment(3, -30, 1)));
+    EXPECT_NE(pickerText(), cameraText(Adjustment(1, 0, 1)));
 
     // A value on its way or out of range leaves the clock at the last good one, silently.
     Field(dialog, kZone)->setText(QStringLiteral("-"));
-    Field(dialog, kError)->setText(QStringLiteral("3601"));
+    Field(dialog, kError)->setText(QStringLiteral("1d 2"));
     dialog.UpdateClocks(kNoon);
-    EXPECT_EQ(pickerText(), cameraText({3, -30, 1}));
+    EXPECT_EQ(pickerText(), cameraText(Adjustment(3, -30, 1)));
     EXPECT_TRUE(ui_->messages.empty());
 }
 
@@ -227,7 +242,7 @@ TEST_F(TimeAdjustDialogTest, controlsCarryAccessibleNames) {
 }
 
 TEST_F(TimeAdjustDialogTest, everyCaptionFitsItsControl) {
-    TimeAdjustDialog dialog(nullptr, TimeAdjustment{-12, -3600, 1});
+    TimeAdjustDialog dialog(nullptr, Adjustment(-12, -3600, 1));
     dialog.show();
     QApplication::processEvents();
     for (QPushButton* button : dialog.findChildren<QPushButton*>()) {

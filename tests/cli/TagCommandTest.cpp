@@ -216,13 +216,13 @@ TEST(TagCommand, refusesBadArgumentsBeforeReadingAnything) {
     TagFolders folders;
     const std::string before = ReadBytes(folders.photos + "/a.jpg");
     const std::vector<std::vector<std::string>> cases = {
-        {"--tz", "14"},
+        {"--tz", "15"},
         {"--tz", "-13"},
         {"--tz", "abc"},
         {"--tz", "1.5"},
         {"--tz"},
-        {"--clock-error", "3601"},
-        {"--clock-error=-3601"},
+        {"--clock-error", "63158401"},  // two years and a day
+        {"--clock-error=-63158401"},
         {"--format", "4"},
         {"--frobnicate"},
         {"-x"},

@@ -170,9 +170,13 @@ public:
     // With no adjustment the corrected time is the camera time to the bit, so photos taken
     // exactly at a point's time really meet it.
     TimeAdjustment Adjustment() {
-        static const TimeAdjustment kChoices[] = {{0, 0, 0},  {0, 0, 0},    {2, 0, 0},
-                                                  {2, 60, 0}, {-5, -30, 0}, {5, 1800, 0}};
-        return kChoices[Pick(6)];
+        static const int kChoices[][2] = {{0, 0},  {0, 0},    {2, 0},
+                                          {2, 60}, {-5, -30}, {5, 1800}};
+        const int* choice = kChoices[Pick(6)];
+        TimeAdjustment adjustment;
+        adjustment.timeZoneOffset = choice[0];
+        adjustment.cameraClockError = choice[1];
+        return adjustment;
     }
 
     MatchThresholds Thresholds() {

@@ -41,6 +41,9 @@ Settings Edited() {
     s.exportFormat = 1;
     s.exportFileName = "/home/ann/out.kml";
     s.csvSeparator = 2;
+    s.namedZone = true;
+    s.zoneName = "America/New_York";
+    s.usePhotoZone = false;
     return s;
 }
 
@@ -59,6 +62,9 @@ TEST(SettingsStore, aFirstRunGivesTheDefaults) {
     EXPECT_EQ(s.exportFormat, 0);
     EXPECT_EQ(s.exportFileName, "");
     EXPECT_EQ(s.csvSeparator, 0);
+    EXPECT_FALSE(s.namedZone);
+    EXPECT_EQ(s.zoneName, "");
+    EXPECT_TRUE(s.usePhotoZone);
     EXPECT_EQ(HelpFilePath(s), programFolder + "/Geotal.html");
 }
 
@@ -109,7 +115,8 @@ TEST(SettingsStore, savesTheUserValuesAndNeverTheProgramFolder) {
     EXPECT_EQ(StoredNames(location.UserFile()),
               QStringList({"copy_file", "export_filename", "export_format", "folder_copy",
                            "folder_gpx", "folder_photos", "map_service", "position_format",
-                           "separator_value", "window_height", "window_width"}));
+                           "separator_value", "time_zone_name", "time_zone_named",
+                           "use_photo_zone", "window_height", "window_width"}));
     EXPECT_FALSE(std::filesystem::exists(location.SystemFile()));
 }
 
@@ -144,6 +151,9 @@ TEST(SettingsStore, givesBackWhatItSavedExceptTheFixedValues) {
     EXPECT_EQ(loaded.exportFormat, saved.exportFormat);
     EXPECT_EQ(loaded.exportFileName, saved.exportFileName);
     EXPECT_EQ(loaded.csvSeparator, saved.csvSeparator);
+    EXPECT_EQ(loaded.namedZone, saved.namedZone);
+    EXPECT_EQ(loaded.zoneName, saved.zoneName);
+    EXPECT_EQ(loaded.usePhotoZone, saved.usePhotoZone);
 }
 
 TEST(SettingsStore, joinsTheHelpFileToTheProgramFolderAsTheyStand) {
