@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimeEdit>
 
 #include <algorithm>
@@ -139,7 +139,7 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog, QWidget* previ
             return list;
         }
         case ControlKind::ListView: {
-            auto* table = new QTableWidget(&dialog);
+            auto* table = new QTableView(&dialog);
             table->verticalHeader()->hide();
             table->setShowGrid(true);
             table->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -8,10 +8,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include <ctime>
+#include <utility>
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
@@ -22,11 +23,13 @@
 #include "app/TimeAdjustDialog.h"
 #include "app/UiServices.h"
 #include "app/WindowProgress.h"
+#include "geotag/CopyPaste.h"
 #include "output/Export.h"
 #include "output/MapAddress.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
 #include "res/ControlIds.h"
+#include "support/AsciiText.h"
 #include "support/TraceLog.h"
 #include "track/TrackFolder.h"
 
@@ -88,7 +91,8 @@ MainWindow::MainWindow(GeotagApp* app)
     updateButton_ = controls_.As<QPushButton>(kUpdatePhotoFiles);
     abortButton_ = controls_.As<QPushButton>(kAbort);
     progressBar_ = controls_.As<QProgressBar>(kProgressBar);
-    listView_ = new PhotoListView(controls_.As<QTableWidget>(kPhotoList));
+    photos_ = new PhotoListModel(this);
+    listView_ = new PhotoListView(controls_.As<QTableView>(kPhotoList), photos_);
     progress_ = MakeWindowProgress(*this);
 
     for (const CommandEntry& entry : kMessageMap) {
@@ -96,7 +100,8 @@ MainWindow::MainWindow(GeotagApp* app)
             connect(button, &QPushButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
         }
     }
-    connect(listView_, &PhotoListView::rowClicked, this, [this](int row) { selectedPhoto_ = row; });
+    connect(listView_, &PhotoListView::recordClicked, this,
+            [this](int index) { selectedPhoto_ = index; });
     photoFolderField_->installEventFilter(this);
     gpsFolderField_->installEventFilter(this);
     InitDialog();
@@ -172,20 +177,20 @@ void MainWindow::ApplySettings(const Settings& settings) {
     settings_ = settings;
     writer_.SetCopyOptions(settings_.copyFiles, settings_.copyFolder);
     PushToControls();
-    FillPhotoList();
+    photos_->SetCoordinateFormat(settings_.coordinateFormat);
+}
+
+PhotoList& MainWindow::Photos() {
+    return photos_->Photos();
+}
+
+const PhotoList& MainWindow::Photos() const {
+    return std::as_const(*photos_).Photos();
 }
 
 void MainWindow::FillPhotoList() {
-    listView_->FillPhotoList(photos_, settings_.coordinateFormat);
-    if (reasons_.size() == static_cast<std::size_t>(photos_.Count())) {
-        for (int i = 0; i < photos_.Count(); ++i) {
-            listView_->SetRowToolTip(photos_[i].listItem, Q(reasons_[i]));
-        }
-    }
-}
-
-void MainWindow::ReadMarksFromList() {
-    listView_->ReadMarksFromList(photos_);
+    photos_->SetCoordinateFormat(settings_.coordinateFormat);
+    photos_->RecordsChanged();
 }
 
 void MainWindow::BeginProgress(const QString& text, int maximum) {
@@ -221,13 +226,15 @@ void MainWindow::UpdateClockFields() {
 }
 
 void MainWindow::SetCanCalculate() {
-    canCalculate_ = true;
     calculateButton_->setEnabled(true);
 }
 
-void MainWindow::SetCanUpdate() {
-    canUpdate_ = true;
-    updateButton_->setEnabled(true);
+void MainWindow::SetCanUpdate(bool can) {
+    updateButton_->setEnabled(can);
+}
+
+int MainWindow::ChosenRecord() const {
+    return selectedPhoto_ >= 0 && selectedPhoto_ < Photos().Count() ? selectedPhoto_ : -1;
 }
 
 void MainWindow::SaveSettings() {
@@ -285,44 +292,48 @@ void MainWindow::OnBrowseGpsFolder() {
 void MainWindow::OnLoadDataFiles() {
     const QScopedValueRollback<bool> busy(busy_, true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    photos_.Clear();
-    reasons_.clear();
-    selectedPhoto_ = -1;
     Trace("****  START LOAD");
     const TrackFolderCounts counts = LoadTrackFolder(settings_.gpsFolder, track_, *progress_);
     gpsFileCount_ = counts.gpsFileCount;
     positionCount_ = counts.positionCount;
-    if (ReadPhotoFolder(settings_.photoFolder, photos_, *progress_)) {
-        FillPhotoList();
+    // Read apart and taken in one step: an aborted reading leaves the old rows, each still
+    // naming its own photo.
+    PhotoList loaded;
+    if (ReadPhotoFolder(settings_.photoFolder, loaded, *progress_)) {
+        listView_->Replace(std::move(loaded));
+        selectedPhoto_ = -1;
+        // What a calculation made ready to write belonged to the photos just replaced.
+        SetCanUpdate(false);
     }
     QApplication::restoreOverrideCursor();
-    photoFileCount_ = photos_.Count();
+    photoFileCount_ = Photos().Count();
     PushToControls();
     SetCanCalculate();
 }
 
 void MainWindow::OnCalculatePositions() {
     ReadFromControls();
-    ReadMarksFromList();
-    std::vector<bool> checked(static_cast<std::size_t>(photos_.Count()));
-    for (int i = 0; i < photos_.Count(); ++i) {
-        const int row = photos_[i].listItem;
-        checked[static_cast<std::size_t>(i)] = row >= 0 && listView_->IsChecked(row);
-    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::vector<PositionResult> results =
-        CalculatePositions(photos_, track_, time_, checked, *progress_);
-    reasons_.clear();
-    for (const PositionResult& result : results) {
-        reasons_.push_back(DescribePositionResult(result));
-    }
-    SetCanUpdate();
+    CalculatePositions(Photos(), track_, time_, *progress_);
+    SetCanUpdate(true);
     FillPhotoList();
     QApplication::restoreOverrideCursor();
 }
 
 void MainWindow::OnUpdatePhotoFiles() {
-    ReadMarksFromList();
+    ReadFromControls();
+    // The positions belong to the photos that were loaded; files of the same names elsewhere
+    // (camera names repeat from card to card) are other photos.
+    const std::string& loaded = Photos().folder;
+    if (Photos().Count() > 0 && WithoutTrailingSlashes(settings_.photoFolder) != loaded &&
+        !IsSameFolder(settings_.photoFolder, loaded)) {
+        Ui().ShowMessage(QStringLiteral("The list shows the photos of %1, but the photo folder is "
+                                        "now %2. Nothing was written: load the new folder first, "
+                                        "or set the folder back.")
+                             .arg(Q(loaded), Q(settings_.photoFolder)),
+                         kMessageWarning, this);
+        return;
+    }
     // Checked once, before anything is asked or written: a backup that cannot be made must
     // not be discovered one photo at a time.
     // A copy in the photo folder itself would be the photo: no backup at all.
@@ -342,18 +353,11 @@ void MainWindow::OnUpdatePhotoFiles() {
     }
     const QScopedValueRollback<bool> busy(busy_, true);
     UpdateCallbacks callbacks;
-    callbacks.isChecked = [this](int index) {
-        const int row = photos_[index].listItem;
-        return row >= 0 && listView_->IsChecked(row);
-    };
-    callbacks.uncheck = [this](int index) {
-        listView_->SetChecked(photos_[index].listItem, false);
-    };
+    callbacks.changed = [this](int index) { photos_->RecordChanged(index); };
     callbacks.showMessage = [this](const std::string& message) {
         Ui().ShowMessage(Q(message), kMessageOk, this);
     };
-    const int updated =
-        WriteMarkedPhotos(settings_.photoFolder, photos_, writer_, *progress_, callbacks);
+    const int updated = WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks);
     Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated),
                      kMessageInformation, this);
 }
@@ -377,19 +381,19 @@ void MainWindow::OnTimeSetup() {
 }
 
 void MainWindow::OnShowOnMap() {
-    if (selectedPhoto_ < 0 || selectedPhoto_ >= photos_.Count()) {
+    const int chosen = ChosenRecord();
+    if (chosen < 0) {
         return;
     }
-    const PhotoRecord& photo = photos_[selectedPhoto_];
-    if (!photo.HasPosition()) {
+    const MaybePosition& position = Photos()[chosen].position;
+    if (!IsShowableOnMap(position)) {
         Ui().ShowMessage(
             QStringLiteral("No coordinates have been caclulated for this photo. Cannot "
                            "show on map."),
             kMessageWarning, this);
         return;
     }
-    Ui().OpenWebAddress(
-        Q(MapAddress(MapServiceFromNumber(settings_.mapService), photo.latitude, photo.longitude)));
+    Ui().OpenWebAddress(Q(MapAddress(MapServiceFromNumber(settings_.mapService), *position)));
 }
 
 void MainWindow::OnExport() {
@@ -400,14 +404,9 @@ void MainWindow::OnExport() {
     settings_.exportFormat = choices.format;
     settings_.exportFileName = choices.fileName;
     settings_.csvSeparator = choices.separatorIndex;
-    ReadMarksFromList();
-    std::vector<bool> exported;
-    for (const PhotoRecord& photo : photos_.records) {
-        exported.push_back(photo.listItem >= 0 && listView_->IsChecked(photo.listItem));
-    }
     const ExportOutcome outcome =
         ExportPositions(settings_.exportFileName, static_cast<ExportFormat>(settings_.exportFormat),
-                        settings_.csvSeparator, photos_, exported);
+                        settings_.csvSeparator, Photos());
     if (!outcome.written) {
         Ui().ShowMessage(Q(outcome.error), kMessageError, this);
         return;
@@ -428,7 +427,8 @@ void MainWindow::OnSetup() {
     settings.mapService = choices.mapService;
     settings.copyFiles = choices.copyFiles;
     settings.copyFolder = choices.copyFolder;
-    // Hands the copy options to the writer and redraws the list in the new format.
+    // Hands the copy options to the writer and redraws the list in the new format; the check
+    // marks stay as the user left them.
     ApplySettings(settings);
     if (choices.trace) {
         EnableTrace(S(Ui().GetDocumentsFolder()) + "/Geotal.trace");
@@ -439,18 +439,19 @@ void MainWindow::OnSetup() {
 
 void MainWindow::OnCopyCoordinates() {
     // A row without a position has nothing to give, whichever row it is.
-    if (selectedPhoto_ < 0 || selectedPhoto_ >= photos_.Count() ||
-        !photos_[selectedPhoto_].HasPosition()) {
+    const int chosen = ChosenRecord();
+    const MaybePosition copied = chosen >= 0 ? CopiedFrom(Photos()[chosen]) : std::nullopt;
+    if (!copied) {
         Ui().ShowMessage(QStringLiteral("Please choose a picture to copy coordinates from"),
                          kMessageWarning, this);
         return;
     }
-    copiedPosition_ = {photos_[selectedPhoto_].latitude, photos_[selectedPhoto_].longitude};
+    copiedPosition_ = copied;
 }
 
 void MainWindow::OnPasteCoordinates() {
-    const QList<int> rows = listView_->SelectedRows();
-    if (rows.isEmpty()) {
+    const std::vector<int> targets = listView_->SelectedRecords();
+    if (targets.empty()) {
         Ui().ShowMessage(QStringLiteral("Please choose picture(s) to paste coordinates to"),
                          kMessageWarning, this);
         return;
@@ -461,18 +462,10 @@ void MainWindow::OnPasteCoordinates() {
                          kMessageWarning, this);
         return;
     }
-    ReadMarksFromList();
-    if (reasons_.size() != static_cast<std::size_t>(photos_.Count())) {
-        reasons_.assign(static_cast<std::size_t>(photos_.Count()), std::string());
-    }
-    for (int row : rows) {
-        PhotoRecord& photo = photos_[row];  // row n shows record n
-        photo.latitude = copiedPosition_->first;
-        photo.longitude = copiedPosition_->second;
-        photo.marked = true;
-        reasons_[static_cast<std::size_t>(row)] = "Position pasted from another photo";
-    }
+    PastePosition(Photos(), targets, *copiedPosition_);
     FillPhotoList();
+    // A pasted position is there to be written, as a calculated one is.
+    SetCanUpdate(true);
 }
 
 void MainWindow::OnHelp() {

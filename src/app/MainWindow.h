@@ -5,15 +5,11 @@
 #include <QString>
 
 #include <memory>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "app/DialogBuilder.h"
+#include "app/PhotoListModel.h"
 #include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
-#include "photo/PhotoList.h"
 #include "photo/PhotoWriter.h"
 #include "settings/SettingsStore.h"
 #include "support/Progress.h"
@@ -45,8 +41,8 @@ public:
     void PushToControls();
     void ReadFromControls();
 
+    // Redraws every row from the records.
     void FillPhotoList();
-    void ReadMarksFromList();
 
     // The progress display of long operations: status line, bar and Abort button.
     void BeginProgress(const QString& text, int maximum);
@@ -60,8 +56,9 @@ public:
     const Settings& CurrentSettings() const { return settings_; }
     void ApplySettings(const Settings& settings);
 
-    PhotoList& Photos() { return photos_; }
-    const PhotoList& Photos() const { return photos_; }
+    // Records changed through Photos() are shown after FillPhotoList.
+    PhotoList& Photos();
+    const PhotoList& Photos() const;
     const TimeAdjustment& Adjustment() const { return time_; }
 
     QWidget* Control(int id) const { return controls_.Control(id); }
@@ -80,7 +77,9 @@ private:
     void UpdateClockFields();
     void SaveSettings();
     void SetCanCalculate();
-    void SetCanUpdate();
+    void SetCanUpdate(bool can);
+    // The record Show on Map and copy act on, -1 for none.
+    int ChosenRecord() const;
 
     void OnBrowsePhotoFolder();
     void OnBrowseGpsFolder();
@@ -110,19 +109,14 @@ private:
     Settings settings_;
     QString helpFilePath_;
     TimeAdjustment time_;
-    // Calculate and Update are enabled once, by the first load and the first calculation.
-    bool canUpdate_ = false;
-    bool canCalculate_ = false;
     TrackStore track_;
     PhotoWriter writer_;
-    PhotoList photos_;
-    // Why each photo got its position or none, shown on hover; empty until a calculation.
-    std::vector<std::string> reasons_;
-    // The record of the row clicked last, -1 until a row is clicked; Show on Map and copy act
-    // on it, and it stays when the selection moves with the keyboard.
+    PhotoListModel* photos_ = nullptr;
+    // The record of the row clicked last, -1 until a row is clicked or after a new load; Show
+    // on Map and copy act on it, and it stays when the selection moves with the keyboard.
     int selectedPhoto_ = -1;
-    // The position taken by the last copy (seconds of arc); none until a copy.
-    std::optional<std::pair<double, double>> copiedPosition_;
+    // The position taken by the last copy; none until a copy.
+    MaybePosition copiedPosition_;
     bool abortRequested_ = false;
     QString statusText_;
     int photoFileCount_ = 0;

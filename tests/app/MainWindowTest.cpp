@@ -9,7 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +20,7 @@
 #include "app/FakeUiServices.h"
 #include "app/GeotagApp.h"
 #include "app/PhotoListView.h"
+#include "app/PhotoTable.h"
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 #include "res/ControlIds.h"
@@ -75,13 +76,13 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
     EXPECT_EQ(Find<QLineEdit>(window, kPhotoFolderField)->text(), QStringLiteral("/photos/here"));
     EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/tracks/there"));
 
-    auto* table = Find<QTableWidget>(window, kPhotoList);
-    ASSERT_EQ(table->columnCount(), 4);
+    auto* table = Find<QTableView>(window, kPhotoList);
+    ASSERT_EQ(table->model()->columnCount(), 4);
     const QStringList headers = {QStringLiteral("Photo File"), QStringLiteral("Date/time"),
                                  QStringLiteral("Latitude"), QStringLiteral("Longitude")};
     // The widths keep their proportions 290:120:100:100 and the longest texts fit.
     for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(table->horizontalHeaderItem(c)->text(), headers[c]);
+        EXPECT_EQ(table->model()->headerData(c, Qt::Horizontal).toString(), headers[c]);
     }
     EXPECT_NEAR(table->columnWidth(0) * 12.0 / table->columnWidth(1), 29.0, 0.5);
     EXPECT_EQ(table->columnWidth(2), table->columnWidth(3));
@@ -91,7 +92,7 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
     EXPECT_LT(metrics.horizontalAdvance(QStringLiteral("-179.999999")) + 8, table->columnWidth(2));
     EXPECT_LE(table->columnWidth(0) + table->columnWidth(1) + 2 * table->columnWidth(2),
               table->width());
-    EXPECT_EQ(table->rowCount(), 0);
+    EXPECT_EQ(table->model()->rowCount(), 0);
     EXPECT_FALSE(Find<QProgressBar>(window, kProgressBar)->isVisible());
     EXPECT_FALSE(Find<QPushButton>(window, kAbort)->isVisible());
     EXPECT_FALSE(Find<QPushButton>(window, kCalculate)->isEnabled());
@@ -287,18 +288,17 @@ TEST_F(MainWindowTest, loadDataFilesShowsCountsAndFillsTheListInNameOrder) {
     EXPECT_FALSE(Find<QPushButton>(window, kAbort)->isVisible());
     EXPECT_EQ(Find<QLineEdit>(window, kStatusLine)->text(), QString());
 
-    auto* table = Find<QTableWidget>(window, kPhotoList);
-    ASSERT_EQ(table->rowCount(), 3);
-    EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("A.JPG"));
-    EXPECT_EQ(table->item(1, 0)->text(), QStringLiteral("b.jpg"));
-    EXPECT_EQ(table->item(2, 0)->text(), QStringLiteral("c.jpeg"));
-    EXPECT_EQ(table->item(0, 0)->checkState(), Qt::Unchecked) << "has a position already";
-    EXPECT_EQ(table->item(1, 0)->checkState(), Qt::Checked);
-    EXPECT_EQ(table->item(2, 0)->checkState(), Qt::Checked);
-    EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("2010/05/01 12:00:00"));
-    EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("47.500000"));
-    EXPECT_EQ(table->item(0, 3)->text(), QStringLiteral("-8.250000"));
-    EXPECT_EQ(table->item(1, 2), nullptr);
+    ASSERT_EQ(geotal::test::RowCount(window), 3);
+    EXPECT_EQ(geotal::test::CellText(window, 0, 0), QStringLiteral("A.JPG"));
+    EXPECT_EQ(geotal::test::CellText(window, 1, 0), QStringLiteral("b.jpg"));
+    EXPECT_EQ(geotal::test::CellText(window, 2, 0), QStringLiteral("c.jpeg"));
+    EXPECT_FALSE(geotal::test::RowChecked(window, 0)) << "has a position already";
+    EXPECT_TRUE(geotal::test::RowChecked(window, 1));
+    EXPECT_TRUE(geotal::test::RowChecked(window, 2));
+    EXPECT_EQ(geotal::test::CellText(window, 0, 1), QStringLiteral("2010/05/01 12:00:00"));
+    EXPECT_EQ(geotal::test::CellText(window, 0, 2), QStringLiteral("47.500000"));
+    EXPECT_EQ(geotal::test::CellText(window, 0, 3), QStringLiteral("-8.250000"));
+    EXPECT_EQ(geotal::test::CellText(window, 1, 2), QString());
 
     // Loading again gives the same counts, not double.
     Click(window, kLoadDataFiles);
