@@ -172,7 +172,11 @@ void BM_ReadFit(benchmark::State& state) {
 
 BENCHMARK(BM_ReadFit)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadNmea)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadGoogleRecordsJson)->Arg(500000)->Arg(5000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadGoogleRecordsJson)
+    ->Arg(500000)
+    ->Arg(5000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "track/GoogleHistoryReader.h"
 
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -234,6 +235,13 @@ private:
 }  // namespace
 
 TrackReadResult ReadGoogleHistoryText(std::string_view bytes, TrackStore& store) {
+    // A Records.json entry takes some 150 to 250 bytes: room for one per 128 covers it.
+    constexpr std::size_t kFewestBytesPerPoint = 128;
+    const std::size_t room =
+        static_cast<std::size_t>(store.Count()) + bytes.size() / kFewestBytesPerPoint;
+    if (room < static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        store.Reserve(static_cast<int>(room));
+    }
     GoogleVisitor visitor(store);
     const std::string damage = WalkJsonElements(bytes, visitor);
     return visitor.Finish(damage);

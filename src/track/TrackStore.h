@@ -11,6 +11,9 @@ namespace geotal {
 class TrackStore {
 public:
     void Append(const TrackPoint& point) { points_.push_back(point); }
+    // Room for count points in all, so that a reader that can guess how many a large file
+    // holds spares the store its regrowth; room never used is never touched.
+    void Reserve(int count) { points_.reserve(static_cast<std::size_t>(count > 0 ? count : 0)); }
     int Count() const { return static_cast<int>(points_.size()); }
     // 0 <= index < Count().
     const TrackPoint& At(int index) const { return points_[static_cast<std::size_t>(index)]; }
