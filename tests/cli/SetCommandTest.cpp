@@ -128,7 +128,7 @@ TEST(SetCommand, keepsTheFirstCopyOfTwoPhotosOfOneName) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "1 image files were successfully updated.\n");
     EXPECT_EQ(run.err, "Error copying file : " + second + " (" + folder / "copies/x.jpg" +
-                           " is already there and differs from it; a backup is never replaced)\n");
+                           " is already there and is another photo; a backup is never replaced)\n");
     EXPECT_EQ(ReadBytes(folder / "copies/x.jpg"), firstBefore);
     EXPECT_EQ(ReadBytes(second), secondBefore);
 }
