@@ -15,10 +15,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimeEdit>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/AppIcon.h"
 #include "app/UpDownControl.h"
@@ -86,6 +87,36 @@ QString DisplayText(const ControlTemplate& c) {
     return text;
 }
 
+// A label beside a field on its row reads on the field's text line: it takes the field's
+// height and centres its text as the field does.
+void AlignLabelsWithFields(QDialog& dialog) {
+    const QList<QWidget*> children =
+        dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        auto* label = qobject_cast<QLabel*>(child);
+        if (label == nullptr || label->wordWrap() || label->text().isEmpty()) {
+            continue;
+        }
+        const QRect rect = label->geometry();
+        QWidget* field = nullptr;
+        for (QWidget* other : children) {
+            const bool isField = qobject_cast<QLineEdit*>(other) != nullptr ||
+                                 qobject_cast<QComboBox*>(other) != nullptr ||
+                                 qobject_cast<QTimeEdit*>(other) != nullptr;
+            const QRect place = other->geometry();
+            if (isField && place.left() >= rect.left() &&
+                std::abs(place.top() - rect.top()) <= rect.height() / 2 &&
+                (field == nullptr || place.left() < field->geometry().left())) {
+                field = other;
+            }
+        }
+        if (field != nullptr) {
+            label->setGeometry(rect.left(), field->y(), rect.width(), field->height());
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+    }
+}
+
 // previous is the control made just before this one; an up-down control steps it.
 QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog, QWidget* previous) {
     const QString text = DisplayText(c);
@@ -139,7 +170,7 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog, QWidget* previ
             return list;
         }
         case ControlKind::ListView: {
-            auto* table = new QTableWidget(&dialog);
+            auto* table = new QTableView(&dialog);
             table->verticalHeader()->hide();
             table->setShowGrid(true);
             table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -239,6 +270,21 @@ BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
             }
             previousTabStop = widget;
         }
+    }
+    AlignLabelsWithFields(dialog);
+    // The group's caption sits on its frame's top line, as the layouts were drawn: with the
+    // caption above the frame, fields placed just under the caption would cross the line. Only
+    // the groups take the style sheet, so every other control keeps the desktop's look.
+    const QString groupStyle =
+        QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
+            " margin-top: %1px; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: %2px; top: 0px;"
+            " padding: 0 2px; }")
+            .arg(QFontMetrics(dialog.font()).height() / 2)
+            .arg(units.X(3));
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+        group->setStyleSheet(groupStyle);
     }
     dialog.setFixedSize(units.X(layout.width), units.Y(layout.height));
     return built;

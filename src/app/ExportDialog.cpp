@@ -36,7 +36,7 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportChoices& choices)
 
     // CSV loses its check only to KML, by a click or an arrow key alike.
     connect(controls_.As<QRadioButton>(kCsv), &QRadioButton::toggled, this,
-            &ExportDialog::EnableSeparator);
+            &ExportDialog::FormatChosen);
     connect(controls_.As<QPushButton>(kBrowse), &QPushButton::clicked, this,
             &ExportDialog::BrowseForOutputFile);
     connect(controls_.As<QPushButton>(res::kIdOk), &QPushButton::clicked, this,
@@ -55,6 +55,18 @@ void ExportDialog::EnableSeparator(bool enabled) {
     // The separator stays selected while disabled, so switching back to CSV finds it again.
     controls_.Control(kSeparatorLabel)->setEnabled(enabled);
     controls_.Control(kSeparatorList)->setEnabled(enabled);
+}
+
+void ExportDialog::FormatChosen(bool csv) {
+    EnableSeparator(csv);
+    // A name that ends in the other format's extension would give a file its readers refuse.
+    auto* field = controls_.As<QLineEdit>(kOutputFile);
+    const QString name = field->text();
+    const QString from = csv ? QStringLiteral(".kml") : QStringLiteral(".csv");
+    if (name.endsWith(from, Qt::CaseInsensitive)) {
+        field->setText(name.left(name.size() - from.size()) +
+                       (csv ? QStringLiteral(".csv") : QStringLiteral(".kml")));
+    }
 }
 
 void ExportDialog::BrowseForOutputFile() {

@@ -33,6 +33,8 @@ public:
 private:
     void TakeControls();
     void EnableSeparator(bool enabled);
+    // The separator and the file name's extension follow the format.
+    void FormatChosen(bool csv);
     void BrowseForOutputFile();
 
     BuiltDialog controls_;

@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include <ctime>
+#include <utility>
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
@@ -19,14 +23,17 @@
 #include "app/GeotagApp.h"
 #include "app/PhotoListView.h"
 #include "app/SetupDialog.h"
+#include "app/StretchLayout.h"
 #include "app/TimeAdjustDialog.h"
 #include "app/UiServices.h"
 #include "app/WindowProgress.h"
+#include "geotag/CopyPaste.h"
 #include "output/Export.h"
 #include "output/MapAddress.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
 #include "res/ControlIds.h"
+#include "support/AsciiText.h"
 #include "support/TraceLog.h"
 #include "track/TrackFolder.h"
 
@@ -79,7 +86,8 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
 
 MainWindow::MainWindow(GeotagApp* app)
     : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                           Qt::WindowCloseButtonHint),
       app_(app),
       controls_(BuildDialog(res::MainWindowTemplate(), *this)) {
     photoFolderField_ = controls_.As<QLineEdit>(kPhotoFolderField);
@@ -88,7 +96,9 @@ MainWindow::MainWindow(GeotagApp* app)
     updateButton_ = controls_.As<QPushButton>(kUpdatePhotoFiles);
     abortButton_ = controls_.As<QPushButton>(kAbort);
     progressBar_ = controls_.As<QProgressBar>(kProgressBar);
-    listView_ = new PhotoListView(controls_.As<QTableWidget>(kPhotoList));
+    summary_ = controls_.As<QLabel>(kSummaryLine);
+    photos_ = new PhotoListModel(this);
+    listView_ = new PhotoListView(controls_.As<QTableView>(kPhotoList), photos_);
     progress_ = MakeWindowProgress(*this);
 
     for (const CommandEntry& entry : kMessageMap) {
@@ -96,10 +106,44 @@ MainWindow::MainWindow(GeotagApp* app)
             connect(button, &QPushButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
         }
     }
-    connect(listView_, &PhotoListView::rowClicked, this, [this](int row) { selectedPhoto_ = row; });
+    connect(listView_, &PhotoListView::recordClicked, this,
+            [this](int index) { selectedPhoto_ = index; });
+    // The keyboard chooses a photo as well as the mouse does.
+    connect(listView_, &PhotoListView::currentRecordChanged, this,
+            [this](int index) { selectedPhoto_ = index; });
     photoFolderField_->installEventFilter(this);
     gpsFolderField_->installEventFilter(this);
+    // Enter in a folder field loads it; it must never end the window.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setDefault(false);
+    }
+    controls_.As<QPushButton>(kLoadDataFiles)->setDefault(true);
+    AddMenuBar();
     InitDialog();
+}
+
+void MainWindow::AddMenuBar() {
+    auto* bar = new QMenuBar(this);
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    QAction* contents = help->addAction(QStringLiteral("Geotal &Help"));
+    contents->setShortcut(QKeySequence(Qt::Key_F1));
+    contents->setShortcutContext(Qt::WidgetShortcut);  // F1 itself is the window's accelerator
+    connect(contents, &QAction::triggered, this, [this] { OnCommand(kHelp); });
+    connect(help->addAction(QStringLiteral("&About Geotal...")), &QAction::triggered, this,
+            [this] { OnSysCommand(kSysCommandAbout); });
+    // The layout's controls move down under the bar; the window grows by its height.
+    const int height = bar->sizeHint().height();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child != bar && !child->isWindow()) {
+            child->move(child->x(), child->y() + height);
+        }
+    }
+    const QSize size(width(), this->height() + height);
+    setMinimumSize(size);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(size);
+    bar->setGeometry(0, 0, width(), height);
+    stretch_ = std::make_unique<StretchLayout>(*this, *Control(kPhotoList));
 }
 
 MainWindow::~MainWindow() = default;
@@ -111,6 +155,9 @@ void MainWindow::InitDialog() {
         app_->SetAcceleratorsEnabled(true);
     }
     SettingsStore::Load(settings_);
+    if (settings_.windowWidth > 0 && settings_.windowHeight > 0) {
+        resize(settings_.windowWidth, settings_.windowHeight);  // never below the layout's size
+    }
     PushToControls();
     helpFilePath_ = Q(HelpFilePath(settings_));
     writer_.SetCopyOptions(settings_.copyFiles, settings_.copyFolder);
@@ -126,14 +173,18 @@ void MainWindow::InitDialog() {
 }
 
 void MainWindow::OnCommand(int id) {
-    if (busy_ && id != kAbort) {
-        return;  // only Abort reaches a running operation
+    if (busy_ && id != kAbort && id != kExit) {
+        return;  // only Abort and Exit reach a running operation
     }
     for (const CommandEntry& entry : kMessageMap) {
         if (entry.id == id) {
             (this->*entry.handler)();
-            return;
+            break;
         }
+    }
+    if (exitWhenIdle_ && !busy_) {
+        exitWhenIdle_ = false;
+        QDialog::reject();  // the run the user stopped to leave is over
     }
 }
 
@@ -172,20 +223,20 @@ void MainWindow::ApplySettings(const Settings& settings) {
     settings_ = settings;
     writer_.SetCopyOptions(settings_.copyFiles, settings_.copyFolder);
     PushToControls();
-    FillPhotoList();
+    photos_->SetCoordinateFormat(settings_.coordinateFormat);
+}
+
+PhotoList& MainWindow::Photos() {
+    return photos_->Photos();
+}
+
+const PhotoList& MainWindow::Photos() const {
+    return std::as_const(*photos_).Photos();
 }
 
 void MainWindow::FillPhotoList() {
-    listView_->FillPhotoList(photos_, settings_.coordinateFormat);
-    if (reasons_.size() == static_cast<std::size_t>(photos_.Count())) {
-        for (int i = 0; i < photos_.Count(); ++i) {
-            listView_->SetRowToolTip(photos_[i].listItem, Q(reasons_[i]));
-        }
-    }
-}
-
-void MainWindow::ReadMarksFromList() {
-    listView_->ReadMarksFromList(photos_);
+    photos_->SetCoordinateFormat(settings_.coordinateFormat);
+    photos_->RecordsChanged();
 }
 
 void MainWindow::BeginProgress(const QString& text, int maximum) {
@@ -221,24 +272,68 @@ void MainWindow::UpdateClockFields() {
 }
 
 void MainWindow::SetCanCalculate() {
-    canCalculate_ = true;
-    calculateButton_->setEnabled(true);
+    // Without a track point there is nothing to place a photo by.
+    calculateButton_->setEnabled(!track_.IsEmpty());
 }
 
-void MainWindow::SetCanUpdate() {
-    canUpdate_ = true;
-    updateButton_->setEnabled(true);
+void MainWindow::SetCanUpdate(bool can) {
+    updateButton_->setEnabled(can);
+}
+
+int MainWindow::ChosenRecord() const {
+    return selectedPhoto_ >= 0 && selectedPhoto_ < Photos().Count() ? selectedPhoto_ : -1;
 }
 
 void MainWindow::SaveSettings() {
     // A folder typed into a field that still has the focus counts: take the fields first.
     ReadFromControls();
+    // The size the user gave the window, not the screen's when maximised.
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    settings_.windowWidth = normal.width();
+    settings_.windowHeight = normal.height();
     SettingsStore::Save(settings_);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     SaveSettings();
     QDialog::closeEvent(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (stretch_) {
+        stretch_->Apply();
+        listView_->WidenNames(width() - minimumWidth());
+    }
+}
+
+void MainWindow::reject() {
+    if (busy_) {
+        const MessageAnswer answer = Ui().ShowMessage(
+            QStringLiteral("Geotal is still working. Stop after the current photo and exit?"),
+            kMessageQuestion | kMessageYesNo, this);
+        if (answer == MessageAnswer::Yes) {
+            abortRequested_ = true;
+            exitWhenIdle_ = true;
+        }
+        return;
+    }
+    const int unwritten = Photos().UnwrittenCount();
+    if (unwritten > 0 &&
+        Ui().ShowMessage(
+            QStringLiteral("%1 positions are not written yet. Exit anyway?").arg(unwritten),
+            kMessageWarning | kMessageYesNo, this) != MessageAnswer::Yes) {
+        return;
+    }
+    QDialog::reject();
+}
+
+QString MainWindow::Summary() const {
+    return summary_->text();
+}
+
+void MainWindow::SetSummary(const QString& text) {
+    summary_->setText(text);
 }
 
 void MainWindow::done(int result) {
@@ -273,56 +368,138 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::OnBrowsePhotoFolder() {
-    settings_.photoFolder = S(Ui().BrowseForFolder(Q(settings_.photoFolder)));
+    ReadFromControls();
+    // A cancelled picker keeps what was typed.
+    if (const QString chosen = Ui().BrowseForFolder(Q(settings_.photoFolder)); !chosen.isEmpty()) {
+        settings_.photoFolder = S(chosen);
+    }
     PushToControls();
 }
 
 void MainWindow::OnBrowseGpsFolder() {
-    settings_.gpsFolder = S(Ui().BrowseForFolder(Q(settings_.gpsFolder)));
+    ReadFromControls();
+    if (const QString chosen = Ui().BrowseForFolder(Q(settings_.gpsFolder)); !chosen.isEmpty()) {
+        settings_.gpsFolder = S(chosen);
+    }
     PushToControls();
 }
 
 void MainWindow::OnLoadDataFiles() {
     const QScopedValueRollback<bool> busy(busy_, true);
+    ReadFromControls();  // Enter in a folder field loads what it shows
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    photos_.Clear();
-    reasons_.clear();
-    selectedPhoto_ = -1;
     Trace("****  START LOAD");
     const TrackFolderCounts counts = LoadTrackFolder(settings_.gpsFolder, track_, *progress_);
     gpsFileCount_ = counts.gpsFileCount;
     positionCount_ = counts.positionCount;
-    if (ReadPhotoFolder(settings_.photoFolder, photos_, *progress_)) {
-        FillPhotoList();
+    // Read apart and taken in one step: an aborted reading leaves the old rows, each still
+    // naming its own photo.
+    PhotoList loaded;
+    const bool read = ReadPhotoFolder(settings_.photoFolder, loaded, *progress_);
+    if (read) {
+        listView_->Replace(std::move(loaded));
+        selectedPhoto_ = -1;
+        // What a calculation made ready to write belonged to the photos just replaced.
+        SetCanUpdate(false);
     }
     QApplication::restoreOverrideCursor();
-    photoFileCount_ = photos_.Count();
+    photoFileCount_ = Photos().Count();
     PushToControls();
     SetCanCalculate();
+    SetSummary(read ? QStringLiteral("%1 photos, %2 track files, %3 positions")
+                          .arg(Photos().Count())
+                          .arg(counts.gpsFileCount)
+                          .arg(counts.positionCount)
+                    : QStringLiteral("Loading stopped: the list still shows the photos it "
+                                     "showed before; %1 track files, %2 positions loaded")
+                          .arg(counts.gpsFileCount)
+                          .arg(counts.positionCount));
+    if (!exitWhenIdle_) {
+        ReportLoadProblems(counts, read);
+    }
+}
+
+void MainWindow::ReportLoadProblems(const TrackFolderCounts& counts, bool photosRead) {
+    const auto folderProblem = [](const std::string& folder, const QString& what) {
+        const QFileInfo info(Q(folder));
+        if (folder.empty() || !info.exists()) {
+            return QStringLiteral(
+                       "The %1 \"%2\" does not exist. Type the folder, or choose it "
+                       "with the ... button beside the field.")
+                .arg(what, Q(folder));
+        }
+        if (!info.isDir()) {
+            return QStringLiteral(
+                       "\"%1\" is a file, not a folder. Give the %2 that holds it: "
+                       "%3")
+                .arg(Q(folder), what, info.absolutePath());
+        }
+        return QString();
+    };
+    QStringList problems;
+    QString photos = folderProblem(settings_.photoFolder, QStringLiteral("photo folder"));
+    if (photos.isEmpty() && photosRead && Photos().Count() == 0) {
+        photos = QStringLiteral(
+                     "The photo folder \"%1\" holds no JPEG photos (.jpg or .jpeg "
+                     "files). Choose the folder your camera's photos are in.")
+                     .arg(Q(settings_.photoFolder));
+    }
+    QString tracks = folderProblem(settings_.gpsFolder, QStringLiteral("GPS folder"));
+    if (tracks.isEmpty() && counts.gpsFileCount == 0) {
+        tracks = QStringLiteral(
+                     "The GPS folder \"%1\" holds no track files (.gpx or .csv). "
+                     "Choose the folder your GPS logger's files are in.")
+                     .arg(Q(settings_.gpsFolder));
+    } else if (tracks.isEmpty() && counts.positionCount == 0) {
+        tracks = QStringLiteral(
+                     "The %1 track files in \"%2\" hold no usable points (a "
+                     "position with a time). Check that they are the logger's "
+                     "tracks.")
+                     .arg(counts.gpsFileCount)
+                     .arg(Q(settings_.gpsFolder));
+    }
+    for (const QString& problem : {photos, tracks}) {
+        if (!problem.isEmpty()) {
+            problems << problem;
+        }
+    }
+    if (!problems.isEmpty()) {
+        Ui().ShowMessage(problems.join(QStringLiteral("\n\n")), kMessageWarning, this);
+    }
 }
 
 void MainWindow::OnCalculatePositions() {
     ReadFromControls();
-    ReadMarksFromList();
-    std::vector<bool> checked(static_cast<std::size_t>(photos_.Count()));
-    for (int i = 0; i < photos_.Count(); ++i) {
-        const int row = photos_[i].listItem;
-        checked[static_cast<std::size_t>(i)] = row >= 0 && listView_->IsChecked(row);
+    if (track_.IsEmpty()) {
+        Ui().ShowMessage(QStringLiteral("No track points are loaded, so no photo can be placed. "
+                                        "Choose the folder with your GPX or CSV track files and "
+                                        "press Load data files."),
+                         kMessageWarning, this);
+        return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::vector<PositionResult> results =
-        CalculatePositions(photos_, track_, time_, checked, *progress_);
-    reasons_.clear();
-    for (const PositionResult& result : results) {
-        reasons_.push_back(DescribePositionResult(result));
-    }
-    SetCanUpdate();
+        CalculatePositions(Photos(), track_, time_, *progress_);
+    SetCanUpdate(true);
     FillPhotoList();
     QApplication::restoreOverrideCursor();
+    SetSummary(Q(DescribeCalculation(results)));
 }
 
 void MainWindow::OnUpdatePhotoFiles() {
-    ReadMarksFromList();
+    ReadFromControls();
+    // The positions belong to the photos that were loaded; files of the same names elsewhere
+    // (camera names repeat from card to card) are other photos.
+    const std::string& loaded = Photos().folder;
+    if (Photos().Count() > 0 && WithoutTrailingSlashes(settings_.photoFolder) != loaded &&
+        !IsSameFolder(settings_.photoFolder, loaded)) {
+        Ui().ShowMessage(QStringLiteral("The list shows the photos of %1, but the photo folder is "
+                                        "now %2. Nothing was written: load the new folder first, "
+                                        "or set the folder back.")
+                             .arg(Q(loaded), Q(settings_.photoFolder)),
+                         kMessageWarning, this);
+        return;
+    }
     // Checked once, before anything is asked or written: a backup that cannot be made must
     // not be discovered one photo at a time.
     // A copy in the photo folder itself would be the photo: no backup at all.
@@ -342,18 +519,23 @@ void MainWindow::OnUpdatePhotoFiles() {
     }
     const QScopedValueRollback<bool> busy(busy_, true);
     UpdateCallbacks callbacks;
-    callbacks.isChecked = [this](int index) {
-        const int row = photos_[index].listItem;
-        return row >= 0 && listView_->IsChecked(row);
+    int failed = 0;
+    callbacks.changed = [this](int index) { photos_->RecordChanged(index); };
+    callbacks.showMessage = [this, &failed](const std::string& message) {
+        ++failed;
+        if (!exitWhenIdle_) {
+            Ui().ShowMessage(Q(message), kMessageOk, this);
+        }
     };
-    callbacks.uncheck = [this](int index) {
-        listView_->SetChecked(photos_[index].listItem, false);
-    };
-    callbacks.showMessage = [this](const std::string& message) {
-        Ui().ShowMessage(Q(message), kMessageOk, this);
-    };
-    const int updated =
-        WriteMarkedPhotos(settings_.photoFolder, photos_, writer_, *progress_, callbacks);
+    const int updated = WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks);
+    SetSummary(failed == 0 ? QStringLiteral("%1 photos written").arg(updated)
+                           : QStringLiteral("%1 photos written, %2 not (hold the mouse over a "
+                                            "checked row to see why)")
+                                 .arg(updated)
+                                 .arg(failed));
+    if (exitWhenIdle_) {
+        return;  // leaving: no box to answer after the window is gone
+    }
     Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated),
                      kMessageInformation, this);
 }
@@ -377,19 +559,25 @@ void MainWindow::OnTimeSetup() {
 }
 
 void MainWindow::OnShowOnMap() {
-    if (selectedPhoto_ < 0 || selectedPhoto_ >= photos_.Count()) {
+    const int chosen = ChosenRecord();
+    if (chosen < 0) {
         return;
     }
-    const PhotoRecord& photo = photos_[selectedPhoto_];
-    if (!photo.HasPosition()) {
+    const MaybePosition& position = Photos()[chosen].position;
+    if (!IsShowableOnMap(position)) {
         Ui().ShowMessage(
             QStringLiteral("No coordinates have been caclulated for this photo. Cannot "
                            "show on map."),
             kMessageWarning, this);
         return;
     }
-    Ui().OpenWebAddress(
-        Q(MapAddress(MapServiceFromNumber(settings_.mapService), photo.latitude, photo.longitude)));
+    const QString address = Q(MapAddress(MapServiceFromNumber(settings_.mapService), *position));
+    if (!Ui().OpenWebAddress(address)) {
+        Ui().ShowMessage(QStringLiteral("No web browser could be started to show the map. Open "
+                                        "this address in one yourself:\n%1")
+                             .arg(address),
+                         kMessageWarning, this);
+    }
 }
 
 void MainWindow::OnExport() {
@@ -400,18 +588,16 @@ void MainWindow::OnExport() {
     settings_.exportFormat = choices.format;
     settings_.exportFileName = choices.fileName;
     settings_.csvSeparator = choices.separatorIndex;
-    ReadMarksFromList();
-    std::vector<bool> exported;
-    for (const PhotoRecord& photo : photos_.records) {
-        exported.push_back(photo.listItem >= 0 && listView_->IsChecked(photo.listItem));
-    }
     const ExportOutcome outcome =
         ExportPositions(settings_.exportFileName, static_cast<ExportFormat>(settings_.exportFormat),
-                        settings_.csvSeparator, photos_, exported);
+                        settings_.csvSeparator, Photos());
     if (!outcome.written) {
         Ui().ShowMessage(Q(outcome.error), kMessageError, this);
         return;
     }
+    SetSummary(QStringLiteral("%1 positions exported to %2")
+                   .arg(outcome.count)
+                   .arg(Q(settings_.exportFileName)));
     Ui().ShowMessage(QStringLiteral("%1 positions were successfully exported to %2")
                          .arg(outcome.count)
                          .arg(Q(settings_.exportFileName)),
@@ -428,7 +614,8 @@ void MainWindow::OnSetup() {
     settings.mapService = choices.mapService;
     settings.copyFiles = choices.copyFiles;
     settings.copyFolder = choices.copyFolder;
-    // Hands the copy options to the writer and redraws the list in the new format.
+    // Hands the copy options to the writer and redraws the list in the new format; the check
+    // marks stay as the user left them.
     ApplySettings(settings);
     if (choices.trace) {
         EnableTrace(S(Ui().GetDocumentsFolder()) + "/Geotal.trace");
@@ -439,18 +626,19 @@ void MainWindow::OnSetup() {
 
 void MainWindow::OnCopyCoordinates() {
     // A row without a position has nothing to give, whichever row it is.
-    if (selectedPhoto_ < 0 || selectedPhoto_ >= photos_.Count() ||
-        !photos_[selectedPhoto_].HasPosition()) {
+    const int chosen = ChosenRecord();
+    const MaybePosition copied = chosen >= 0 ? CopiedFrom(Photos()[chosen]) : std::nullopt;
+    if (!copied) {
         Ui().ShowMessage(QStringLiteral("Please choose a picture to copy coordinates from"),
                          kMessageWarning, this);
         return;
     }
-    copiedPosition_ = {photos_[selectedPhoto_].latitude, photos_[selectedPhoto_].longitude};
+    copiedPosition_ = copied;
 }
 
 void MainWindow::OnPasteCoordinates() {
-    const QList<int> rows = listView_->SelectedRows();
-    if (rows.isEmpty()) {
+    const std::vector<int> targets = listView_->SelectedRecords();
+    if (targets.empty()) {
         Ui().ShowMessage(QStringLiteral("Please choose picture(s) to paste coordinates to"),
                          kMessageWarning, this);
         return;
@@ -461,22 +649,24 @@ void MainWindow::OnPasteCoordinates() {
                          kMessageWarning, this);
         return;
     }
-    ReadMarksFromList();
-    if (reasons_.size() != static_cast<std::size_t>(photos_.Count())) {
-        reasons_.assign(static_cast<std::size_t>(photos_.Count()), std::string());
-    }
-    for (int row : rows) {
-        PhotoRecord& photo = photos_[row];  // row n shows record n
-        photo.latitude = copiedPosition_->first;
-        photo.longitude = copiedPosition_->second;
-        photo.marked = true;
-        reasons_[static_cast<std::size_t>(row)] = "Position pasted from another photo";
-    }
+    PastePosition(Photos(), targets, *copiedPosition_);
     FillPhotoList();
+    SetSummary(QStringLiteral("Position pasted onto %1 photos").arg(targets.size()));
+    // A pasted position is there to be written, as a calculated one is.
+    SetCanUpdate(true);
 }
 
 void MainWindow::OnHelp() {
-    Ui().ShowHelp(helpFilePath_);
+    if (!Ui().ShowHelp(helpFilePath_)) {
+        Ui().ShowMessage(QFileInfo::exists(helpFilePath_)
+                             ? QStringLiteral("No program could be started to show the help page "
+                                              "%1. Open it in your web browser.")
+                                   .arg(helpFilePath_)
+                             : QStringLiteral("The help page %1 is missing. Installing Geotal "
+                                              "again puts it back.")
+                                   .arg(helpFilePath_),
+                         kMessageWarning, this);
+    }
 }
 
 void MainWindow::OnAbort() {

@@ -5,20 +5,18 @@
 #include <QString>
 
 #include <memory>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "app/DialogBuilder.h"
+#include "app/PhotoListModel.h"
 #include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
-#include "photo/PhotoList.h"
 #include "photo/PhotoWriter.h"
 #include "settings/SettingsStore.h"
 #include "support/Progress.h"
+#include "track/TrackFolder.h"
 #include "track/TrackStore.h"
 
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -28,6 +26,7 @@ namespace geotal::app {
 
 class GeotagApp;
 class PhotoListView;
+class StretchLayout;
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -45,8 +44,8 @@ public:
     void PushToControls();
     void ReadFromControls();
 
+    // Redraws every row from the records.
     void FillPhotoList();
-    void ReadMarksFromList();
 
     // The progress display of long operations: status line, bar and Abort button.
     void BeginProgress(const QString& text, int maximum);
@@ -60,27 +59,41 @@ public:
     const Settings& CurrentSettings() const { return settings_; }
     void ApplySettings(const Settings& settings);
 
-    PhotoList& Photos() { return photos_; }
-    const PhotoList& Photos() const { return photos_; }
+    // Records changed through Photos() are shown after FillPhotoList.
+    PhotoList& Photos();
+    const PhotoList& Photos() const;
     const TimeAdjustment& Adjustment() const { return time_; }
 
     QWidget* Control(int id) const { return controls_.Control(id); }
     PhotoListView& PhotoListControl() const { return *listView_; }
 
+    // What the last command did, as the line under the list says it.
+    QString Summary() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     void done(int result) override;
+    // Escape, Exit and the close box: asks first when positions would be lost or a run would
+    // be cut short.
+    void reject() override;
 
 private:
     void InitDialog();
+    void AddMenuBar();
+    void SetSummary(const QString& text);
+    // Says what is wrong with the folders a load just read, if anything.
+    void ReportLoadProblems(const TrackFolderCounts& counts, bool photosRead);
     void UpdateClockFields();
     void SaveSettings();
     void SetCanCalculate();
-    void SetCanUpdate();
+    void SetCanUpdate(bool can);
+    // The record Show on Map and copy act on, -1 for none.
+    int ChosenRecord() const;
 
     void OnBrowsePhotoFolder();
     void OnBrowseGpsFolder();
@@ -110,19 +123,14 @@ private:
     Settings settings_;
     QString helpFilePath_;
     TimeAdjustment time_;
-    // Calculate and Update are enabled once, by the first load and the first calculation.
-    bool canUpdate_ = false;
-    bool canCalculate_ = false;
     TrackStore track_;
     PhotoWriter writer_;
-    PhotoList photos_;
-    // Why each photo got its position or none, shown on hover; empty until a calculation.
-    std::vector<std::string> reasons_;
-    // The record of the row clicked last, -1 until a row is clicked; Show on Map and copy act
-    // on it, and it stays when the selection moves with the keyboard.
+    PhotoListModel* photos_ = nullptr;
+    // The record of the row clicked last, -1 until a row is clicked or after a new load; Show
+    // on Map and copy act on it, and it stays when the selection moves with the keyboard.
     int selectedPhoto_ = -1;
-    // The position taken by the last copy (seconds of arc); none until a copy.
-    std::optional<std::pair<double, double>> copiedPosition_;
+    // The position taken by the last copy; none until a copy.
+    MaybePosition copiedPosition_;
     bool abortRequested_ = false;
     QString statusText_;
     int photoFileCount_ = 0;
@@ -135,6 +143,8 @@ private:
     // True while a long operation runs; the message pump would otherwise start a second load
     // or an update inside the first one, on the same photo list.
     bool busy_ = false;
+    // The user chose to leave during a run: the window closes once the run has stopped.
+    bool exitWhenIdle_ = false;
 
     GeotagApp* app_;
     BuiltDialog controls_;
@@ -146,6 +156,8 @@ private:
     QPushButton* abortButton_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QTimer* clockTimer_ = nullptr;
+    QLabel* summary_ = nullptr;
+    std::unique_ptr<StretchLayout> stretch_;
     std::unique_ptr<ProgressSink> progress_;
 };
 

@@ -1,12 +1,14 @@
-// The photo list: one row per photo record, a check box per row, row n showing record n.
+// The photo list: a table view over the photo records, a check box per row.
 #pragma once
 
 #include <QObject>
 
-#include "output/Formatting.h"
-#include "photo/PhotoList.h"
+#include <vector>
 
-class QTableWidget;
+#include "app/PhotoListModel.h"
+
+class QSortFilterProxyModel;
+class QTableView;
 
 namespace geotal::app {
 
@@ -14,34 +16,40 @@ class PhotoListView : public QObject {
     Q_OBJECT
 
 public:
-    explicit PhotoListView(QTableWidget* table);
+    // Shows model in table; both stay owned by their parents.
+    PhotoListView(QTableView* table, PhotoListModel* model);
 
-    // The four columns with their headers and widths.
+    // The four columns' widths, from the dialog font.
     void SetUpColumns();
+    // Gives the names the room the list has grown by.
+    void WidenNames(int extra);
 
-    // Rebuilds every row from the records, keeping the top visible row where it was.
-    void FillPhotoList(PhotoList& photos, CoordinateFormat format);
-    // Copies each row's check box into its record's marked flag.
-    void ReadMarksFromList(PhotoList& photos) const;
+    PhotoListModel& Model() const { return *model_; }
+    // Takes a new folder's records, keeping the top visible row where it was.
+    void Replace(PhotoList photos);
 
-    int RowCount() const;
-    bool IsChecked(int row) const;
-    void SetChecked(int row, bool checked);
-    // What hovering over the row's name shows.
-    void SetRowToolTip(int row, const QString& text);
+    // The records of the selected rows, in record order.
+    std::vector<int> SelectedRecords() const;
+    // The record of the current row (moved by a click or the keyboard); -1 for none.
+    int CurrentRecord() const;
+    // The record a row of the table shows, whichever way the table is sorted; -1 for none.
+    int RecordOfRow(int row) const;
 
     void CheckAll(bool checked);
     void CheckSelected(bool checked);
-    QList<int> SelectedRows() const;
-
-    QTableWidget* Table() const { return table_; }
 
 signals:
-    // A mouse click on a row (not on the empty space below the rows); row n shows record n.
-    void rowClicked(int row);
+    // A mouse click on a row (not on the empty space below the rows), with its record.
+    void recordClicked(int index);
+    // The current row moved to another record, by a click or the keyboard.
+    void currentRecordChanged(int index);
 
 private:
-    QTableWidget* table_;
+    QTableView* table_;
+    PhotoListModel* model_;
+    // Sorts the rows by a clicked header without changing which record a row shows.
+    QSortFilterProxyModel* sorted_;
+    int nameWidth_ = 0;  // the names' column at the layout's size
 };
 
 }  // namespace geotal::app

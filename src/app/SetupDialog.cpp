@@ -54,9 +54,10 @@ void SetupDialog::EnableCopyFolder(bool enabled) {
 
 void SetupDialog::BrowseForCopyFolder() {
     auto* field = controls_.As<QLineEdit>(kCopyFolder);
-    // A cancelled picker answers "" and that empties the field: the picker's answer is taken
-    // as it comes.
-    field->setText(Ui().BrowseForFolder(field->text()));
+    // A cancelled picker answers "": the folder the field held stays.
+    if (const QString chosen = Ui().BrowseForFolder(field->text()); !chosen.isEmpty()) {
+        field->setText(chosen);
+    }
 }
 
 void SetupDialog::accept() {

@@ -90,15 +90,16 @@ QString UiServices::GetDocumentsFolder() {
     return documents.isEmpty() ? QDir::homePath() : documents;
 }
 
-void UiServices::ShowHelp(const QString& helpFilePath) {
+bool UiServices::ShowHelp(const QString& helpFilePath) {
     if (!QFileInfo(helpFilePath).isFile()) {
-        return;
+        return false;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(helpFilePath).absoluteFilePath()));
+    return QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QFileInfo(helpFilePath).absoluteFilePath()));
 }
 
-void UiServices::OpenWebAddress(const QString& address) {
-    QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+bool UiServices::OpenWebAddress(const QString& address) {
+    return QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
 }
 
 UiServices& Ui() {

@@ -48,11 +48,13 @@ public:
     // The user's documents folder; the home folder when none is configured.
     virtual QString GetDocumentsFolder();
 
-    // Opens the help page in the desktop's viewer; a missing file does nothing.
-    virtual void ShowHelp(const QString& helpFilePath);
+    // Opens the help page in the desktop's viewer; false when the file is missing or nothing
+    // could open it.
+    virtual bool ShowHelp(const QString& helpFilePath);
 
-    // Opens a web page in the desktop's browser, never through a shell.
-    virtual void OpenWebAddress(const QString& address);
+    // Opens a web page in the desktop's browser, never through a shell; false when no browser
+    // could be started.
+    virtual bool OpenWebAddress(const QString& address);
 };
 
 // The process-wide services every command uses; the real dialogs unless replaced.

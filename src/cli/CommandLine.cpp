@@ -16,6 +16,24 @@ class SynopsisFormatter final : public CLI::Formatter {
 public:
     explicit SynopsisFormatter(std::string usage) : usage_(std::move(usage)) {}
     std::string make_usage(const CLI::App*, std::string) const override { return usage_; }
+    // "-h, --help", as people write it.
+    std::string make_option_name(const CLI::Option* option, bool positional) const override {
+        std::string name = CLI::Formatter::make_option_name(option, positional);
+        for (std::size_t comma = name.find(','); comma != std::string::npos;
+             comma = name.find(',', comma + 2)) {
+            name.insert(comma + 1, " ");
+        }
+        return name;
+    }
+    // Only the value an option takes: which options go together is said in the words of the
+    // description, not in the parser's notes ("Needs:", "REQUIRED", a validator's set).
+    std::string make_option_opts(const CLI::Option* option) const override {
+        if (option->get_type_size() == 0) {
+            return {};
+        }
+        const std::string type = option->get_type_name();
+        return type.empty() ? std::string() : " " + type.substr(0, type.find(':'));
+    }
 
 private:
     std::string usage_;

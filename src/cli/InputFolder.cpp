@@ -28,4 +28,9 @@ bool CheckInputFolder(const Command& command, const std::string& folder,
     return true;
 }
 
+bool IsRegularFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
 }  // namespace geotal::cli

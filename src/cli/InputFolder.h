@@ -14,4 +14,7 @@ namespace geotal::cli {
 bool CheckInputFolder(const Command& command, const std::string& folder,
                       const std::string& option = "");
 
+// Whether path names a regular file (after links), which a command may read on its own.
+bool IsRegularFile(const std::string& path);
+
 }  // namespace geotal::cli

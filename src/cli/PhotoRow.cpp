@@ -53,14 +53,14 @@ std::string EscapedName(const std::string& name) {
 }
 
 std::string PhotoRowText(const PhotoRecord& photo, CoordinateFormat format) {
-    const bool hasPosition = photo.HasPosition();
+    const MaybePosition& position = photo.position;
     std::string row = EscapedName(photo.fileName);
     row += '\t';
     row += FormatPhotoTime(photo.captureTime);
     row += '\t';
-    row += hasPosition ? FormatCoordinate(photo.latitude, format) : "";
+    row += position ? FormatCoordinate(position->latitude, format) : "";
     row += '\t';
-    row += hasPosition ? FormatCoordinate(photo.longitude, format) : "";
+    row += position ? FormatCoordinate(position->longitude, format) : "";
     row += '\t';
     row += photo.marked ? '1' : '0';
     return row;

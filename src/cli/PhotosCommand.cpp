@@ -18,9 +18,10 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     CLI::App app;
     SetUpCommandLine(
         app, kPhotosCommand,
-        "Reads the JPEG photos of PHOTOFOLDER as Load data files does and prints one line\n"
-        "per photo in list order: file name, date/time, latitude, longitude, mark (1 or\n"
-        "0), separated by tabs. Coordinates are empty for a photo without a position.\n"
+        "Reads the JPEG photos of PHOTOFOLDER (or the one photo PHOTOFOLDER names) as Load\n"
+        "data files does and prints one line per photo in list order: file name, date/time,\n"
+        "latitude, longitude, mark (1 or 0), separated by tabs. Coordinates are empty for a\n"
+        "photo without a position.\n"
         "A tab, line feed, carriage return or backslash in a file name is printed as \\t, \\n,\n"
         "\\r or \\\\.\n"
         "Use -- before a folder name that starts with '-'.");
@@ -33,12 +34,15 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
         return *status;
     }
 
-    if (!CheckInputFolder(kPhotosCommand, folder)) {
-        return 1;
-    }
     PhotoList photos;
     TerminalProgress progress;
-    ReadPhotoFolder(folder, photos, progress);
+    if (IsRegularFile(folder) && IsPhotoFileName(folder)) {
+        ReadPhotoFile(folder, photos, progress);
+    } else if (!CheckInputFolder(kPhotosCommand, folder)) {
+        return 1;
+    } else {
+        ReadPhotoFolder(folder, photos, progress);
+    }
     const CoordinateFormat coordinates = CoordinateFormatFromNumber(format.value_or(1));
     for (const PhotoRecord& photo : photos.records) {
         std::printf("%s\n", PhotoRowText(photo, coordinates).c_str());

@@ -56,8 +56,12 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "Loads the photos and the tracks as Load data files does, checks the photos without a\n"
         "position (with --all every photo), places them on the track as Calculate coordinates\n"
         "does and prints one line per photo in list order: file name, date/time, latitude,\n"
-        "longitude, mark (1 when it got a position now), outcome (interpolated, before, after,\n"
-        "gap, far, empty, unchecked), separated by tabs. A tab, line feed, carriage return or\n"
+        "longitude, mark (1 when it got a position now) and outcome, separated by tabs. The\n"
+        "outcome is interpolated, nearest (placed on the one track point near it: at a track\n"
+        "end, or beside a gap of 30 minutes to 4 hours), gap (in a gap of 4 hours or more),\n"
+        "far (no track point near enough), empty (no track point at all), unchecked (left\n"
+        "as it was) or no-time (no capture time to place it by). A tab, line feed, carriage return "
+        "or\n"
         "backslash in a file name is printed as \\t, \\n, \\r or \\\\.\n"
         "Camera time = UTC + HOURS + SECONDS. Without --tz, HOURS is this computer's offset from\n"
         "UTC in whole hours and SECONDS the rest of it (1800 at UTC+5:30); --tz alone sets\n"
@@ -84,15 +88,18 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
     CLI::Option* write =
         app.add_flag("--write", request.write, "write the positions into the marked photos");
     const CLI::Option* copyTo =
-        app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR before writing")
+        app.add_option("--copy-to", request.copyFolder,
+                       "with --write: copy each photo into DIR before writing")
             ->type_name("DIR")
             ->needs(write);
     CLI::Option* exportTo =
         app.add_option("--export", request.exportFile, "export the marked photos' positions")
             ->type_name("FILE");
     CLI::Option* kml =
-        app.add_flag("--kml", request.kml, "export a KML document instead of CSV")->needs(exportTo);
-    app.add_option("--separator", request.separator, "the CSV field separator (default comma)")
+        app.add_flag("--kml", request.kml, "with --export: a KML document instead of CSV")
+            ->needs(exportTo);
+    app.add_option("--separator", request.separator,
+                   "with --export: the CSV field separator (default comma)")
         ->type_name("comma|semicolon|tab")
         ->check(CLI::IsMember({kSeparatorNames[0], kSeparatorNames[1], kSeparatorNames[2]}))
         ->needs(exportTo)
@@ -139,8 +146,6 @@ int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProg
     PhotoWriter writer;
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     UpdateCallbacks callbacks;
-    callbacks.isChecked = [&photos](int i) { return photos[i].marked; };
-    callbacks.uncheck = [&photos](int i) { photos[i].marked = false; };
     callbacks.showMessage = [&progress](const std::string& message) {
         progress.End();
         std::fputs(message.c_str(), stderr);
@@ -148,13 +153,13 @@ int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProg
             std::fputc('\n', stderr);
         }
     };
-    return WriteMarkedPhotos(request.photoFolder, photos, writer, progress, callbacks);
+    return WriteMarkedPhotos(photos, writer, progress, callbacks);
 }
 
 struct TagCounts {
     bool listed = false;  // the rows reached standard output
     int positioned = 0;   // marked now
-    int toWrite = 0;      // marked with a position other than 0/0, which is never written
+    int toWrite = 0;      // marked with a position
 };
 
 // One row per photo: the photo list's columns, then how the calculation went.
@@ -166,18 +171,17 @@ TagCounts PrintTagRows(const PhotoList& photos, const std::vector<PositionResult
         counts.positioned += photos[i].marked ? 1 : 0;
         counts.toWrite += photos[i].marked && photos[i].HasPosition() ? 1 : 0;
         std::printf("%s\t%s\n", PhotoRowText(photos[i], format).c_str(),
-                    PositionOutcomeName(results[static_cast<std::size_t>(i)].outcome));
+                    OutcomeWord(results[static_cast<std::size_t>(i)]));
     }
     counts.listed = std::fflush(stdout) == 0;
     return counts;
 }
 
 // Exports the photos the calculation marked; says how it went on standard error.
-bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos,
-                        const std::vector<bool>& marked) {
+bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
     const ExportOutcome outcome =
         ExportPositions(request.exportFile, request.kml ? ExportFormat::Kml : ExportFormat::Csv,
-                        SeparatorIndexOf(request.separator), photos, marked);
+                        SeparatorIndexOf(request.separator), photos);
     if (!outcome.written) {
         std::fprintf(stderr, "geotal-cli: tag: %s\n", outcome.error.c_str());
         return false;
@@ -201,28 +205,24 @@ int RunTagCommand(const std::vector<std::string>& args) {
     TerminalProgress progress;
     LoadTrackFolder(request.gpsFolder, track, progress);
     ReadPhotoFolder(request.photoFolder, photos, progress);
-    std::vector<bool> checked;
-    for (int i = 0; i < photos.Count(); ++i) {
-        photos[i].listItem = i;  // the row the list would give it
-        checked.push_back(request.all || photos[i].marked);
+    if (request.all) {
+        for (PhotoRecord& photo : photos.records) {
+            photo.marked = true;
+        }
     }
     const std::vector<PositionResult> results =
-        CalculatePositions(photos, track, AdjustmentFor(request), checked, progress);
+        CalculatePositions(photos, track, AdjustmentFor(request), progress);
 
     const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));
     if (!counts.listed) {
         std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
         return 1;
     }
-    // Taken before writing, which unchecks the photos it handles.
-    std::vector<bool> marked;
-    for (const PhotoRecord& photo : photos.records) {
-        marked.push_back(photo.marked);
-    }
+    // Before writing, which unchecks the photos it handles.
+    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos);
     const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
     std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(),
                  counts.positioned, written);
-    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos, marked);
     return (request.write && written < counts.toWrite) || !exported ? 1 : 0;
 }
 

@@ -39,10 +39,16 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     progress.End();
     for (int i = 0; i < store.Count(); ++i) {
         const TrackPoint& point = store.At(i);
-        std::printf("%s\t%s\t%g\t%s\n",
+        // A point without an elevation of its own has none to print, whatever the reader
+        // carried over from the point before.
+        char elevation[32] = "";
+        if (point.hasElevation) {
+            std::snprintf(elevation, sizeof elevation, "%g", point.elevation);
+        }
+        std::printf("%s\t%s\t%s\t%s\n",
                     FormatCoordinate(point.latitude, CoordinateFormat::DecimalDegrees).c_str(),
                     FormatCoordinate(point.longitude, CoordinateFormat::DecimalDegrees).c_str(),
-                    point.elevation, FormatPhotoTime(point.time).c_str());
+                    elevation, FormatPhotoTime(point.time).c_str());
     }
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "geotal-cli: track: could not write the points\n");

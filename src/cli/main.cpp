@@ -39,7 +39,8 @@ void PrintHelp() {
     }
     std::printf(
         "\nOptions take their value as --opt VALUE or --opt=VALUE. Use -- before a name that\n"
-        "starts with '-'. geotal-cli COMMAND --help tells more about one command.\n");
+        "starts with '-'. geotal-cli COMMAND --help tells more about one command;\n"
+        "geotal-cli --version prints the version.\n");
 }
 
 }  // namespace
@@ -54,6 +55,9 @@ int main(int argc, char** argv) {
     if (name == "--help" || name == "-h" || name == "help") {
         PrintHelp();
         return 0;
+    }
+    if (name == "--version") {
+        return kVersionCommand.run({});
     }
     for (const Command* command : kCommands) {
         if (name == command->name) {

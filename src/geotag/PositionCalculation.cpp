@@ -14,26 +14,26 @@ double CameraTimeSpan(const TimeAdjustment& adjustment) {
 }
 
 void ClearPosition(PhotoRecord& photo) {
-    photo.latitude = 0;
-    photo.longitude = 0;
-    photo.altitude.reset();
+    photo.position.reset();
 }
 
-void TakePoint(PhotoRecord& photo, const TrackPoint& point) {
-    photo.latitude = point.latitude;
-    photo.longitude = point.longitude;
-    photo.altitude = point.hasElevation ? std::optional<double>(point.elevation) : std::nullopt;
+// The photo's moment t (UTC) goes with the position: it is the fix's time.
+void TakePoint(PhotoRecord& photo, double t, const TrackPoint& point) {
+    photo.position =
+        GeoPosition{point.latitude, point.longitude,
+                    point.hasElevation ? std::optional<double>(point.elevation) : std::nullopt, t};
     photo.marked = true;
 }
 
 void Interpolate(PhotoRecord& photo, double t, const TrackPoint& b, const TrackPoint& a) {
     const double f = (t - b.time) / (a.time - b.time);
-    photo.latitude = b.latitude + (a.latitude - b.latitude) * f;
-    photo.longitude = b.longitude + (a.longitude - b.longitude) * f;
     // An altitude made up from a point without one would be invented.
-    photo.altitude = b.hasElevation && a.hasElevation
-                         ? std::optional<double>(b.elevation + (a.elevation - b.elevation) * f)
-                         : std::nullopt;
+    photo.position = GeoPosition{
+        b.latitude + (a.latitude - b.latitude) * f, b.longitude + (a.longitude - b.longitude) * f,
+        b.hasElevation && a.hasElevation
+            ? std::optional<double>(b.elevation + (a.elevation - b.elevation) * f)
+            : std::nullopt,
+        t};
     photo.marked = true;
 }
 
@@ -78,14 +78,14 @@ PositionResult Place(PhotoRecord& photo, double t, const TrackStore& track,
         result.nearestDistance = after->time - t;
         if (result.nearestDistance < thresholds.nearestPointLimit) {
             result.outcome = PositionOutcome::After;
-            TakePoint(photo, *after);
+            TakePoint(photo, t, *after);
             return result;
         }
     } else if (before) {
         result.nearestDistance = t - before->time;
         if (result.nearestDistance < thresholds.nearestPointLimit) {
             result.outcome = PositionOutcome::Before;
-            TakePoint(photo, *before);
+            TakePoint(photo, t, *before);
             return result;
         }
     }
@@ -97,7 +97,6 @@ PositionResult Place(PhotoRecord& photo, double t, const TrackStore& track,
 
 std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackStore& track,
                                                const TimeAdjustment& adjustment,
-                                               const std::vector<bool>& checked,
                                                ProgressSink& progress,
                                                const MatchThresholds& thresholds) {
     const double span = CameraTimeSpan(adjustment);
@@ -107,8 +106,9 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
     progress.Begin("Caclulating positions...", photos.Count());
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& photo = photos[i];
+        const bool checked = photo.marked;
         photo.marked = false;
-        if (!checked[static_cast<std::size_t>(i)]) {
+        if (!checked) {
             continue;
         }
         const double t = photo.captureTime - span;
@@ -128,22 +128,24 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
         }
         progress.SetPosition(i);
     }
+    for (int i = 0; i < photos.Count(); ++i) {
+        photos[i].note = DescribePositionResult(results[static_cast<std::size_t>(i)]);
+    }
     progress.End();
     return results;
 }
 
-const char* PositionOutcomeName(PositionOutcome outcome) {
-    switch (outcome) {
+const char* OutcomeWord(const PositionResult& result) {
+    switch (result.outcome) {
         case PositionOutcome::Interpolated:
             return "interpolated";
         case PositionOutcome::Before:
-            return "before";
         case PositionOutcome::After:
-            return "after";
+            return "nearest";
         case PositionOutcome::Gap:
             return "gap";
         case PositionOutcome::Far:
-            return "far";
+            return result.withoutCaptureTime ? "no-time" : "far";
         case PositionOutcome::Empty:
             return "empty";
         case PositionOutcome::Unchecked:

@@ -37,26 +37,33 @@ struct PositionResult {
     bool withoutCaptureTime = false;
 };
 
-// For each photo i: marked := false; an unchecked photo keeps its position and altitude
-// (outcome Unchecked); a checked one gets an interpolated position, the position of the one
-// track point near it, or none (latitude and longitude 0, no altitude), and is marked exactly when
-// it got a position. Outcomes: Empty only when the track holds no point at all; Far also when
-// the track has points but none could be matched to the photo's time (both indices -1), and
+// The marks say which photos to place. For each photo i: marked := false; an unchecked photo keeps
+// its position (outcome Unchecked); a checked one gets an interpolated position, the position of
+// the one track point near it, or none, and is marked exactly when it got a position; a position
+// found carries the photo's UTC moment as its fix time. Every photo's note says why
+// (DescribePositionResult). Outcomes: Empty only when the track holds no point at all; Far also
+// when the track has points but none could be matched to the photo's time (both indices -1), and
 // for a photo without a capture time (captureTime 0), which is never placed.
 // Progress: Begin("Caclulating positions...", photos.Count()), SetPosition(i) after each
-// checked photo only, End(); never pumped, never aborted. checked.size() == photos.Count().
+// checked photo only, End(); never pumped, never aborted.
 std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackStore& track,
                                                const TimeAdjustment& adjustment,
-                                               const std::vector<bool>& checked,
                                                ProgressSink& progress,
                                                const MatchThresholds& thresholds = {});
 
-// "interpolated", "before", "after", "gap", "far", "empty", "unchecked"
-const char* PositionOutcomeName(PositionOutcome outcome);
+// What happened to the photo, in one word: "interpolated", "nearest" (placed on the one track
+// point near it, at a track end or beside a medium gap), "gap", "far", "empty", "unchecked",
+// "no-time" (a checked photo without a capture time).
+const char* OutcomeWord(const PositionResult& result);
 
 // One sentence for a tooltip, with times of day in UTC and lengths of time, such as
 // "Interpolated between 10:00:00 and 10:10:00 UTC" or
 // "No position: the nearest track point is 14 min away".
 std::string DescribePositionResult(const PositionResult& result);
+
+// What a calculation did, in one line for the status line: "8 of 12 photos placed: 6
+// interpolated, 2 on the nearest track point; 1 in a gap of 4 h 15 min, 2 too far from the
+// track, 1 without a capture time".
+std::string DescribeCalculation(const std::vector<PositionResult>& results);
 
 }  // namespace geotal

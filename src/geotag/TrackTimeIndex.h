@@ -27,9 +27,6 @@ public:
     // order finds when it replaces its candidate only by a strictly better time.
     TrackNeighbours Around(double t) const;
 
-    // Distinct times held (points without a comparable time are left out).
-    int Size() const { return static_cast<int>(times_.size()); }
-
 private:
     // Ascending and distinct; indices_[k] is the first point in store order with times_[k].
     std::vector<double> times_;

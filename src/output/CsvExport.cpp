@@ -38,19 +38,17 @@ char CsvSeparatorOf(int separatorIndex) {
     }
 }
 
-std::string CsvText(const PhotoList& photos, const std::vector<bool>& exported,
-                    int separatorIndex) {
+std::string CsvText(const PhotoList& photos, int separatorIndex) {
     const char separator = CsvSeparatorOf(separatorIndex);
     std::string text =
         std::string("latitude") + separator + "longitude" + separator + "name" + kLineEnd;
-    for (int i = 0; i < photos.Count(); ++i) {
-        if (!IsExported(exported, i)) {
+    for (const PhotoRecord& photo : photos.records) {
+        if (!IsExported(photo)) {
             continue;
         }
-        const PhotoRecord& photo = photos[i];
-        text += FormatCoordinate(photo.latitude, CoordinateFormat::DecimalDegrees);
+        text += FormatCoordinate(photo.position->latitude, CoordinateFormat::DecimalDegrees);
         text += separator;
-        text += FormatCoordinate(photo.longitude, CoordinateFormat::DecimalDegrees);
+        text += FormatCoordinate(photo.position->longitude, CoordinateFormat::DecimalDegrees);
         text += separator;
         text += CsvField(photo.fileName, separator);
         text += kLineEnd;

@@ -8,15 +8,15 @@
 namespace geotal {
 
 ExportOutcome ExportPositions(const std::string& path, ExportFormat format, int separatorIndex,
-                              const PhotoList& photos, const std::vector<bool>& exported) {
+                              const PhotoList& photos) {
     ExportOutcome outcome;
     std::string text;
     switch (format) {
         case ExportFormat::Csv:
-            text = CsvText(photos, exported, separatorIndex);
+            text = CsvText(photos, separatorIndex);
             break;
         case ExportFormat::Kml:
-            text = KmlText(photos, exported);
+            text = KmlText(photos);
             break;
         default:
             // A stored format number that stands for none: leave the file as it was.
@@ -25,7 +25,7 @@ ExportOutcome ExportPositions(const std::string& path, ExportFormat format, int 
     }
     outcome.written = ReplaceFileContents(path, text, outcome.error);
     if (outcome.written) {
-        outcome.count = ExportedCount(photos, exported);
+        outcome.count = ExportedCount(photos);
     }
     return outcome;
 }

@@ -14,14 +14,13 @@ enum class ExportFormat { Csv = 0, Kml = 1 };
 // Index of the CSV field separator as the settings store it: 0 comma, 1 semicolon, 2 tab.
 char CsvSeparatorOf(int separatorIndex);  // out-of-range index: comma
 
-// The whole text of each file, CR LF line ends, for the photos with exported[i] true, in list
-// order. exported[i] stands for photos[i]; a photo past the end of exported is not exported.
-// A photo without a position is written at 0/0.
-std::string CsvText(const PhotoList& photos, const std::vector<bool>& exported, int separatorIndex);
-std::string KmlText(const PhotoList& photos, const std::vector<bool>& exported);
+// The whole text of each file, CR LF line ends, for the marked photos that have a position, in
+// list order.
+std::string CsvText(const PhotoList& photos, int separatorIndex);
+std::string KmlText(const PhotoList& photos);
 
 // How many photos the texts above write.
-int ExportedCount(const PhotoList& photos, const std::vector<bool>& exported);
+int ExportedCount(const PhotoList& photos);
 
 struct ExportOutcome {
     bool written = false;
@@ -32,6 +31,6 @@ struct ExportOutcome {
 // Writes the file safely: to a temporary file beside the target, flushed, then renamed over it,
 // so a failed export never leaves a half-written file where a good one was.
 ExportOutcome ExportPositions(const std::string& path, ExportFormat format, int separatorIndex,
-                              const PhotoList& photos, const std::vector<bool>& exported);
+                              const PhotoList& photos);
 
 }  // namespace geotal

@@ -1,16 +1,17 @@
 #include "output/ExportSelection.h"
 
+#include "output/Export.h"
+
 namespace geotal {
 
-bool IsExported(const std::vector<bool>& exported, int index) {
-    return index >= 0 && static_cast<std::size_t>(index) < exported.size() &&
-           exported[static_cast<std::size_t>(index)];
+bool IsExported(const PhotoRecord& photo) {
+    return photo.marked && photo.HasPosition();
 }
 
-int ExportedCount(const PhotoList& photos, const std::vector<bool>& exported) {
+int ExportedCount(const PhotoList& photos) {
     int count = 0;
-    for (int i = 0; i < photos.Count(); ++i) {
-        count += IsExported(exported, i) ? 1 : 0;
+    for (const PhotoRecord& photo : photos.records) {
+        count += IsExported(photo) ? 1 : 0;
     }
     return count;
 }

@@ -1,13 +1,11 @@
 // Which photos an export writes; shared by the CSV and the KML writer.
 #pragma once
 
-#include <vector>
-
-#include "output/Export.h"
+#include "photo/PhotoList.h"
 
 namespace geotal {
 
-// A photo past the end of exported is not exported, so a short list never reads out of range.
-bool IsExported(const std::vector<bool>& exported, int index);
+// A marked photo with a position: one without would be a pin at 0/0, in the Gulf of Guinea.
+bool IsExported(const PhotoRecord& photo);
 
 }  // namespace geotal

@@ -32,22 +32,21 @@ std::string XmlText(const std::string& text) {
 
 }  // namespace
 
-std::string KmlText(const PhotoList& photos, const std::vector<bool>& exported) {
+std::string KmlText(const PhotoList& photos) {
     std::string text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
         "<kml xmlns=\"http://earth.google.com/kml/2.1\">\r\n"
         "<Folder>\r\n"
         "<name>MyPhotos</name>\r\n";
-    for (int i = 0; i < photos.Count(); ++i) {
-        if (!IsExported(exported, i)) {
+    for (const PhotoRecord& photo : photos.records) {
+        if (!IsExported(photo)) {
             continue;
         }
-        const PhotoRecord& photo = photos[i];
         // Longitude first: KML coordinates are x,y.
         text += "<Placemark>\r\n  <name>" + XmlText(photo.fileName) +
                 "</name>\r\n <description></description>\r\n    <Point>\r\n <coordinates>" +
-                FormatCoordinate(photo.longitude, CoordinateFormat::DecimalDegrees) + "," +
-                FormatCoordinate(photo.latitude, CoordinateFormat::DecimalDegrees) +
+                FormatCoordinate(photo.position->longitude, CoordinateFormat::DecimalDegrees) +
+                "," + FormatCoordinate(photo.position->latitude, CoordinateFormat::DecimalDegrees) +
                 "</coordinates>\r\n    </Point>\r\n</Placemark>\r\n";
     }
     text += "</Folder>\r\n</kml>\r\n";

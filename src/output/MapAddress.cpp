@@ -16,9 +16,9 @@ MapService MapServiceFromNumber(int number) {
                                                               : MapService::MapQuest;
 }
 
-std::string MapAddress(MapService service, double latitude, double longitude) {
-    const double lat = ArcSecondsToDegrees(latitude);
-    const double lon = ArcSecondsToDegrees(longitude);
+std::string MapAddress(MapService service, const GeoPosition& position) {
+    const double lat = position.LatitudeDegrees();
+    const double lon = position.LongitudeDegrees();
     // "%9.5f" pads short numbers with blanks, which have no place in an address.
     char text[512];
     if (service == MapService::GoogleMaps) {

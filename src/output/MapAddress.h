@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "support/GeoPosition.h"
+
 namespace geotal {
 
 // The map services the settings can name; a stored number that names none means MapQuest,
@@ -11,8 +13,7 @@ enum class MapService : int { GoogleMaps = 0, MapQuest = 1 };
 
 MapService MapServiceFromNumber(int number);
 
-// The page of the service showing latitude and longitude (seconds of arc, north and east
-// positive), zoomed in on the region.
-std::string MapAddress(MapService service, double latitude, double longitude);
+// The page of the service showing the position, zoomed in on the region.
+std::string MapAddress(MapService service, const GeoPosition& position);
 
 }  // namespace geotal

@@ -71,10 +71,14 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder) {
     return names;
 }
 
-bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
-    const std::string folder = WithoutTrailingSlashes(folderText);
+namespace {
+
+// One record per name, read in order with the progress the window shows for a folder.
+bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names, PhotoList& photos,
+                      ProgressSink& progress) {
     photos.Clear();
-    for (std::string& name : ListPhotoFiles(folder)) {
+    photos.folder = folder;
+    for (std::string& name : names) {
         PhotoRecord record;
         record.fileName = std::move(name);
         photos.records.push_back(std::move(record));
@@ -88,24 +92,24 @@ bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressS
         PhotoRecord& photo = photos[i];
         const std::string path = folder + "/" + photo.fileName;
         TraceValue("Reading file", path);
-        double longitude = 0;
-        double latitude = 0;
+        MaybePosition position;
         double time = 0;
-        if (ReadPhotoMetadata(path, longitude, latitude, time)) {
-            photo.longitude = longitude;
-            photo.latitude = latitude;
+        if (ReadPhotoMetadata(path, position, time)) {
+            photo.position = position;
             photo.captureTime = time;
             if (IsTraceEnabled()) {
+                // The numbers as they are held, 0/0 for none, as the trace has always shown.
                 char line[1024];
                 std::snprintf(line, sizeof line, "  Time = %f lat=%f  long=%f", photo.captureTime,
-                              photo.latitude, photo.longitude);
+                              position ? position->latitude : 0.0,
+                              position ? position->longitude : 0.0);
                 Trace(line);
             }
         } else {
-            photo.longitude = 0;
-            photo.latitude = 0;
+            photo.position.reset();
             photo.captureTime = 0;
         }
+        photo.stored = photo.position;
         photo.marked = !photo.HasPosition();
         progress.SetPosition(i);
         progress.Pump();
@@ -117,6 +121,19 @@ bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressS
     progress.End();
     progress.ClearAbort();
     return complete;
+}
+
+}  // namespace
+
+bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
+    const std::string folder = WithoutTrailingSlashes(folderText);
+    return ReadListedPhotos(folder, ListPhotoFiles(folder), photos, progress);
+}
+
+bool ReadPhotoFile(const std::string& path, PhotoList& photos, ProgressSink& progress) {
+    // A bare name lies in the current folder; "" + "/" would make it one in the root.
+    const std::string folder = path.find('/') == std::string::npos ? "." : FolderOf(path);
+    return ReadListedPhotos(folder, {FileNameOf(path)}, photos, progress);
 }
 
 }  // namespace geotal

@@ -25,4 +25,7 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder);
 // read, false when the user aborted; the photos not read keep no position and no time.
 bool ReadPhotoFolder(const std::string& folder, PhotoList& photos, ProgressSink& progress);
 
+// Fills photos with the one photo at path, read as ReadPhotoFolder reads each of its photos.
+bool ReadPhotoFile(const std::string& path, PhotoList& photos, ProgressSink& progress);
+
 }  // namespace geotal

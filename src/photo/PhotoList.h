@@ -1,27 +1,33 @@
 // The photo table the whole program works on: one record per photo file, in file-name order.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "support/GeoPosition.h"
 
 namespace geotal {
 
 struct PhotoRecord {
     std::string fileName;  // without the folder, letter case kept
-    // Seconds of arc, north and east positive; 0/0 means no position.
-    double longitude = 0, latitude = 0;
-    double captureTime = 0;          // camera clock, OLE Automation date; 0 means none
-    std::optional<double> altitude;  // metres, from the track; none when the track had none
-    bool marked = false;             // the row's check state
-    int listItem = -1;               // the row in the list view; -1 means no row
+    // The position shown and written; none until the file gives one or one is calculated.
+    MaybePosition position;
+    // What the file itself holds, as last read or written: a failed write goes back to it, and
+    // a position that differs from it is not written yet.
+    MaybePosition stored;
+    double captureTime = 0;  // camera clock, OLE Automation date; 0 means none
+    bool marked = false;     // the row's check box
+    // Why the photo has its position or none, or why its last write failed; shown on hover.
+    std::string note;
 
-    // Latitude 0 with longitude 0 is the one value that means "no position"; a photo on the
-    // equator or on the prime meridian has one.
-    bool HasPosition() const { return latitude != 0.0 || longitude != 0.0; }
+    bool HasPosition() const { return position.has_value(); }
+    bool IsUnwritten() const { return position.has_value() && position != stored; }
 };
 
+// The records of one photo folder, and the folder they were read from: a write goes there,
+// whatever the folder field says by then.
 struct PhotoList {
+    std::string folder;
     std::vector<PhotoRecord> records;
 
     int Count() const { return static_cast<int>(records.size()); }
@@ -29,7 +35,27 @@ struct PhotoList {
     const PhotoRecord& operator[](int index) const {
         return records[static_cast<std::size_t>(index)];
     }
-    void Clear() { records.clear(); }
+    void Clear() {
+        records.clear();
+        folder.clear();
+    }
+    // The indices of the marked records, in list order.
+    std::vector<int> Marked() const {
+        std::vector<int> marked;
+        for (int i = 0; i < Count(); ++i) {
+            if ((*this)[i].marked) {
+                marked.push_back(i);
+            }
+        }
+        return marked;
+    }
+    int UnwrittenCount() const {
+        int count = 0;
+        for (const PhotoRecord& record : records) {
+            count += record.IsUnwritten() ? 1 : 0;
+        }
+        return count;
+    }
 };
 
 }  // namespace geotal

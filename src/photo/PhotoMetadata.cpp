@@ -40,10 +40,8 @@ double ParseExifDateTime(const std::string& text) {
     return IsValidCalendarTime(time) ? ToOleDate(time) : 0.0;
 }
 
-bool ReadPhotoMetadata(const std::string& path, double& longitude, double& latitude,
-                       double& captureTime) {
-    longitude = 0;
-    latitude = 0;
+bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime) {
+    position.reset();
     ExifHandle exif;
     IptcHandle iptc;
     if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0) {
@@ -68,8 +66,8 @@ bool ReadPhotoMetadata(const std::string& path, double& longitude, double& latit
         cEXIF_GetGPSLongitudeRef(exif.get(), lonRef) != 0;
     captureTime = ParseExifDateTime(date);
     if (hasGps) {
-        latitude = DmsToArcSeconds(latParts[0], latParts[1], latParts[2]);
-        longitude = DmsToArcSeconds(lonParts[0], lonParts[1], lonParts[2]);
+        double latitude = DmsToArcSeconds(latParts[0], latParts[1], latParts[2]);
+        double longitude = DmsToArcSeconds(lonParts[0], lonParts[1], lonParts[2]);
         if (latRef == "S") {
             latitude = -latitude;
         }
@@ -77,9 +75,8 @@ bool ReadPhotoMetadata(const std::string& path, double& longitude, double& latit
             longitude = -longitude;
         }
         // 4294967295/1 degrees is a damaged tag, not a place.
-        if (!IsOnGlobe(latitude, longitude)) {
-            latitude = 0;
-            longitude = 0;
+        if (IsOnGlobe(latitude, longitude)) {
+            position = PositionFromFileValues(latitude, longitude);
         }
     }
     cDestroyEXIF(exif);

@@ -1,39 +1,74 @@
 #include "photo/PhotoUpdate.h"
 
 #include "photo/PhotoBatch.h"
-#include "support/AsciiText.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
+namespace {
 
-int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWriter& writer,
-                      ProgressSink& progress, const UpdateCallbacks& callbacks) {
-    const std::string folder = WithoutTrailingSlashes(photoFolder);
+// The message without its line ends, as a tooltip shows it.
+std::string NoteOf(const std::string& message) {
+    std::string note;
+    for (char c : message) {
+        if (c == '\n' || c == '\r') {
+            if (!note.empty() && note.back() != ' ') {
+                note += ' ';
+            }
+        } else {
+            note += c;
+        }
+    }
+    while (!note.empty() && note.back() == ' ') {
+        note.pop_back();
+    }
+    return "Not written: " + note;
+}
+
+}  // namespace
+
+int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& progress,
+                      const UpdateCallbacks& callbacks) {
+    const auto changed = [&callbacks](int index) {
+        if (callbacks.changed) {
+            callbacks.changed(index);
+        }
+    };
     Trace("****  WRITE TO PHOTO");
     progress.Begin("Updating image files...", photos.Count());
     int updated = 0;
     bool stopRun = false;
-    PhotoBatch batch(writer, [&](std::size_t, const WriteOutcome& outcome) {
+    PhotoBatch batch(writer, [&](std::size_t ticket, const WriteOutcome& outcome) {
+        PhotoRecord& photo = photos[static_cast<int>(ticket)];
         if (!outcome.message.empty() && callbacks.showMessage) {
             callbacks.showMessage(outcome.message);
         }
         if (outcome.result == WriteResult::Written) {
             ++updated;
-        } else if (outcome.result == WriteResult::StopRun) {
-            stopRun = true;
+            photo.stored = photo.position;
+            photo.marked = false;
+        } else {
+            // The row shows what the file holds, and stays checked for another try.
+            photo.position = photo.stored;
+            photo.note =
+                NoteOf(outcome.message.empty() ? std::string("the file could not be written")
+                                               : outcome.message);
+            if (outcome.result == WriteResult::StopRun) {
+                stopRun = true;
+            }
         }
+        changed(static_cast<int>(ticket));
     });
     for (int i = 0; i < photos.Count(); ++i) {
-        const PhotoRecord& photo = photos[i];
-        if (photo.listItem != -1 && callbacks.isChecked(i)) {
-            // 0/0 means "no position"; writing it would claim the photo was taken there.
-            if (photo.HasPosition()) {
-                const std::string path = folder + "/" + photo.fileName;
+        PhotoRecord& photo = photos[i];
+        if (photo.marked) {
+            if (const MaybePosition& position = photo.position) {
+                const std::string path = photos.folder + "/" + photo.fileName;
                 TraceValue("Save to file", path);
-                batch.Add(static_cast<std::size_t>(i), path,
-                          GeoPosition{photo.latitude, photo.longitude, photo.altitude, {}});
+                batch.Add(static_cast<std::size_t>(i), path, *position);
+            } else {
+                photo.marked = false;  // nothing to write
+                changed(i);
             }
-            callbacks.uncheck(i);
         }
         progress.SetPosition(i);
         progress.Pump();

@@ -1,4 +1,4 @@
-// Writing the positions of the checked photos into their files, in their order.
+// Writing the positions of the marked photos into their files, in their order.
 #pragma once
 
 #include <functional>
@@ -10,18 +10,19 @@
 
 namespace geotal {
 
-// The list view as the update sees it; each receives the photo's record index.
+// What the front end hears of an update, each with the photo's record index.
 struct UpdateCallbacks {
-    std::function<bool(int index)> isChecked;
-    std::function<void(int index)> uncheck;
     std::function<void(const std::string& message)> showMessage;  // a writer's failure text
+    std::function<void(int index)> changed;                       // the record was updated
 };
 
-// Writes every checked photo that has a row and a position, unchecking each row it tried and
-// each checked row without a position (0/0, which is never written), in batches (PhotoBatch).
+// Writes every marked photo that has a position into its file in photos.folder, in batches
+// (PhotoBatch). A photo written is unmarked and its file's position becomes the one written; a
+// photo whose write failed stays marked, goes back to the position its file holds, and its note
+// says why; a marked photo without a position is unmarked, as there is nothing to write.
 // Stops after an abort or an internal range error; the photos tried until then are still
 // written, their batch committed before it returns. Returns the number of files updated.
-int WriteMarkedPhotos(const std::string& photoFolder, PhotoList& photos, PhotoWriter& writer,
-                      ProgressSink& progress, const UpdateCallbacks& callbacks);
+int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& progress,
+                      const UpdateCallbacks& callbacks);
 
 }  // namespace geotal

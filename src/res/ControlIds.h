@@ -30,6 +30,7 @@ inline constexpr int kLocalTime = 1029;
 inline constexpr int kCameraTime = 1030;
 inline constexpr int kTimeSetup = 1031;
 inline constexpr int kAbort = 1047;
+inline constexpr int kSummaryLine = 1050;  // what the last command did
 inline constexpr int kMarkAll = 3;
 inline constexpr int kMarkSelected = 4;
 inline constexpr int kUnmarkAll = 5;

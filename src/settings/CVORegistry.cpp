@@ -120,8 +120,9 @@ std::string CVORegistry::ReadString(const char* name, const char* defaultValue) 
     } else if (value.canConvert<QString>()) {
         text = value.toString();
     } else {
-        Diagnostic(QStringLiteral("CVORegistry(%1)::ReadString() Unable to read variable %2")
-                       .arg(QString::fromStdString(label_), QString::fromUtf8(name)));
+        // The parentheses once held a label for the object; nothing ever set one.
+        Diagnostic(QStringLiteral("CVORegistry()::ReadString() Unable to read variable %1")
+                       .arg(QString::fromUtf8(name)));
         return fallback;
     }
     std::string result = text.toStdString();

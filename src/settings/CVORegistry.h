@@ -50,7 +50,6 @@ private:
     bool CanWrite() const;
     bool Sync();
 
-    std::string label_;  // names the object in debug diagnostics; nothing sets it
     RegistryRoot root_;
     std::uint32_t accessMask_;
     std::unique_ptr<QSettings> settings_;

@@ -36,6 +36,8 @@ const SettingEntry kEntries[] = {
     {"export_format", RegistryRoot::CurrentUser, &Settings::exportFormat, 0, "", true},
     {"export_filename", RegistryRoot::CurrentUser, &Settings::exportFileName, 0, "", true},
     {"separator_value", RegistryRoot::CurrentUser, &Settings::csvSeparator, 0, "", true},
+    {"window_width", RegistryRoot::CurrentUser, &Settings::windowWidth, 0, "", true},
+    {"window_height", RegistryRoot::CurrentUser, &Settings::windowHeight, 0, "", true},
 };
 
 template <class... Ts>

@@ -1,4 +1,4 @@
-// SettingsStore: the ten persistent settings of the main window, loaded at start and saved at exit.
+// SettingsStore: the persistent settings of the main window, loaded at start and saved at exit.
 #pragma once
 
 #include <string>
@@ -19,6 +19,9 @@ struct Settings {
     int exportFormat = 0;  // 0 CSV, 1 KML
     std::string exportFileName;
     int csvSeparator = 0;  // 0 comma, 1 semicolon, 2 tab
+    // The main window's size in pixels as the user left it; 0 for the layout's own size.
+    int windowWidth = 0;
+    int windowHeight = 0;
 };
 
 // The key all settings live under.
@@ -30,7 +33,7 @@ namespace SettingsStore {
 // Nothing fails: a missing or unreadable store gives the first-run defaults.
 void Load(Settings& settings);
 
-// Writes the nine user values (everything but programFolder), failures ignored.
+// Writes the user values (everything but programFolder), failures ignored.
 void Save(const Settings& settings);
 
 }  // namespace SettingsStore

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -14,6 +13,7 @@
 #include "app/GeotagApp.h"
 #include "app/MainWindow.h"
 #include "app/PhotoListView.h"
+#include "app/PhotoTable.h"
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 #include "app/TimeAdjustDialog.h"
@@ -57,14 +57,8 @@ protected:
             .toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"))
             .toStdString();
     }
-    QTableWidget* Table() const {
-        return qobject_cast<QTableWidget*>(window_->Control(kPhotoList));
-    }
-    QString Text(int row, int column) const {
-        const QTableWidgetItem* item = Table()->item(row, column);
-        return item != nullptr ? item->text() : QString();
-    }
-    bool Checked(int row) const { return window_->PhotoListControl().IsChecked(row); }
+    QString Text(int row, int column) const { return test::CellText(*window_, row, column); }
+    bool Checked(int row) const { return test::RowChecked(*window_, row); }
 
     QTemporaryDir dir_;
     ScopedFakeUi ui_;
@@ -83,13 +77,13 @@ TEST_F(CalculateCommandTest, placesTheCheckedPhotosAndChecksExactlyThoseThatGotA
     EXPECT_TRUE(Checked(0));
     EXPECT_EQ(Text(0, 2), QStringLiteral("47.050000"));
     EXPECT_EQ(Text(0, 3), QStringLiteral("8.050000"));
-    EXPECT_NEAR(window_->Photos()[0].altitude.value_or(0), 450, 1e-3);
-    EXPECT_EQ(Table()->item(0, 0)->toolTip(),
+    EXPECT_NEAR(window_->Photos()[0].position->altitude.value_or(0), 450, 1e-3);
+    EXPECT_EQ(test::CellToolTip(*window_, 0, 0),
               QStringLiteral("Interpolated between 10:00:00 and 10:10:00 UTC"));
 
     EXPECT_FALSE(Checked(1)) << "110 minutes from the track: no position";
     EXPECT_EQ(Text(1, 2), QString());
-    EXPECT_EQ(Table()->item(1, 0)->toolTip(),
+    EXPECT_EQ(test::CellToolTip(*window_, 1, 3),
               QStringLiteral("No position: the nearest track point is 1 h 50 min away"));
 
     // Not checked: its own position stays, and it is not marked for writing.
@@ -110,7 +104,7 @@ TEST_F(CalculateCommandTest, theCommandLineListsWhatTheWindowShowsForTheSameFold
     ASSERT_TRUE(cli.waitForFinished(30000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     QStringList rows;
-    for (int row = 0; row < Table()->rowCount(); ++row) {
+    for (int row = 0; row < test::RowCount(*window_); ++row) {
         rows << QStringList{Text(row, 0), Text(row, 1), Text(row, 2), Text(row, 3),
                             Checked(row) ? QStringLiteral("1") : QStringLiteral("0")}
                     .join(QLatin1Char('\t'));

@@ -70,6 +70,19 @@ TEST_F(ExportDialogTest, switchingToKmlDisablesTheSeparatorAndBackToCsvFindsItAg
     EXPECT_EQ(Find<QComboBox>(dialog, kSeparatorList)->currentIndex(), 2);
 }
 
+TEST_F(ExportDialogTest, switchingTheFormatChangesTheOtherFormatsExtensionOnly) {
+    ExportDialog dialog(nullptr, {0, "/tmp/trip.CSV", 0});
+    dialog.show();
+    auto* file = Find<QLineEdit>(dialog, kOutputFile);
+    Click(dialog, kKml);
+    EXPECT_EQ(file->text(), QStringLiteral("/tmp/trip.kml"));
+    Click(dialog, kCsv);
+    EXPECT_EQ(file->text(), QStringLiteral("/tmp/trip.csv"));
+    file->setText(QStringLiteral("/tmp/trip.txt"));
+    Click(dialog, kKml);
+    EXPECT_EQ(file->text(), QStringLiteral("/tmp/trip.txt")) << "a name of the user's own stays";
+}
+
 TEST_F(ExportDialogTest, browseAsksForAFileOfTheFormatShownAndFillsTheField) {
     const struct {
         int format;
@@ -120,6 +133,7 @@ TEST_F(ExportDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
         QTest::keyClick(dialog.Control(kOutputFile), Qt::Key_Return);  // OK is the default
     }));
     EXPECT_EQ(choices.format, 0);
+    EXPECT_EQ(choices.fileName, "/tmp/new.csv") << "the extension follows the format";
     EXPECT_EQ(choices.separatorIndex, 2);
 
     ui_->saveFiles = {QStringLiteral("/tmp/picked.csv")};
@@ -129,7 +143,7 @@ TEST_F(ExportDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
         Click(dialog, res::kIdCancel);
     }));
     EXPECT_EQ(choices.format, 0);
-    EXPECT_EQ(choices.fileName, "/tmp/new.kml");
+    EXPECT_EQ(choices.fileName, "/tmp/new.csv");
     EXPECT_EQ(choices.separatorIndex, 2);
 }
 

@@ -70,9 +70,17 @@ public:
 
     QString GetDocumentsFolder() override { return documentsFolder; }
 
-    void ShowHelp(const QString& helpFilePath) override { helpRequests.push_back(helpFilePath); }
+    // Whether the help viewer and the browser start.
+    bool opens = true;
+    bool ShowHelp(const QString& helpFilePath) override {
+        helpRequests.push_back(helpFilePath);
+        return opens;
+    }
 
-    void OpenWebAddress(const QString& address) override { webAddresses.push_back(address); }
+    bool OpenWebAddress(const QString& address) override {
+        webAddresses.push_back(address);
+        return opens;
+    }
 };
 
 // Installs a FakeUiServices for the life of a test and puts the previous services back.

@@ -9,7 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +20,7 @@
 #include "app/FakeUiServices.h"
 #include "app/GeotagApp.h"
 #include "app/PhotoListView.h"
+#include "app/PhotoTable.h"
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 #include "res/ControlIds.h"
@@ -71,17 +72,17 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
     MainWindow& window = Open();
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Geotal 1.1.5"));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the window is not resizable";
+    EXPECT_EQ(window.minimumSize(), window.size()) << "the layout's size is the smallest";
     EXPECT_EQ(Find<QLineEdit>(window, kPhotoFolderField)->text(), QStringLiteral("/photos/here"));
     EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/tracks/there"));
 
-    auto* table = Find<QTableWidget>(window, kPhotoList);
-    ASSERT_EQ(table->columnCount(), 4);
+    auto* table = Find<QTableView>(window, kPhotoList);
+    ASSERT_EQ(table->model()->columnCount(), 4);
     const QStringList headers = {QStringLiteral("Photo File"), QStringLiteral("Date/time"),
                                  QStringLiteral("Latitude"), QStringLiteral("Longitude")};
     // The widths keep their proportions 290:120:100:100 and the longest texts fit.
     for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(table->horizontalHeaderItem(c)->text(), headers[c]);
+        EXPECT_EQ(table->model()->headerData(c, Qt::Horizontal).toString(), headers[c]);
     }
     EXPECT_NEAR(table->columnWidth(0) * 12.0 / table->columnWidth(1), 29.0, 0.5);
     EXPECT_EQ(table->columnWidth(2), table->columnWidth(3));
@@ -91,7 +92,7 @@ TEST_F(MainWindowTest, startsWithTheLayoutsCaptionColumnsAndHiddenProgress) {
     EXPECT_LT(metrics.horizontalAdvance(QStringLiteral("-179.999999")) + 8, table->columnWidth(2));
     EXPECT_LE(table->columnWidth(0) + table->columnWidth(1) + 2 * table->columnWidth(2),
               table->width());
-    EXPECT_EQ(table->rowCount(), 0);
+    EXPECT_EQ(table->model()->rowCount(), 0);
     EXPECT_FALSE(Find<QProgressBar>(window, kProgressBar)->isVisible());
     EXPECT_FALSE(Find<QPushButton>(window, kAbort)->isVisible());
     EXPECT_FALSE(Find<QPushButton>(window, kCalculate)->isEnabled());
@@ -194,17 +195,22 @@ TEST_F(MainWindowTest, helpOpensTheHelpFileBesideTheProgram) {
               QCoreApplication::applicationDirPath() + QStringLiteral("/Geotal.html"));
 }
 
-TEST_F(MainWindowTest, cancelledBrowseEmptiesTheFolderField) {
+// A cancelled picker must not throw away a folder the user typed.
+TEST_F(MainWindowTest, aCancelledBrowseKeepsTheTypedFolder) {
     MainWindow& window = Open();
     Settings settings = window.CurrentSettings();
     settings.gpsFolder = "/before";
     window.ApplySettings(settings);
+    Find<QLineEdit>(window, kGpsFolderField)->setText(QStringLiteral("/typed"));
     ui_->folders.push_back(QString());
     Click(window, kBrowseGpsFolder);
-    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QString());
-    EXPECT_EQ(window.CurrentSettings().gpsFolder, "");
+    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/typed"));
+    EXPECT_EQ(window.CurrentSettings().gpsFolder, "/typed");
     ASSERT_EQ(ui_->browseStarts.size(), 1u);
-    EXPECT_EQ(ui_->browseStarts[0], QStringLiteral("/before"));
+    EXPECT_EQ(ui_->browseStarts[0], QStringLiteral("/typed"));
+    ui_->folders.push_back(QStringLiteral("/chosen"));
+    Click(window, kBrowseGpsFolder);
+    EXPECT_EQ(Find<QLineEdit>(window, kGpsFolderField)->text(), QStringLiteral("/chosen"));
 }
 
 TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
@@ -233,7 +239,7 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
     const QStringList byExit = closeWith(false);
     const QStringList byCloseBox = closeWith(true);
     EXPECT_EQ(byExit, byCloseBox);
-    EXPECT_EQ(byExit.size(), 9);
+    EXPECT_EQ(byExit.size(), 11);
     EXPECT_TRUE(byExit.contains(QStringLiteral("folder_photos=/p")));
 }
 
@@ -287,18 +293,17 @@ TEST_F(MainWindowTest, loadDataFilesShowsCountsAndFillsTheListInNameOrder) {
     EXPECT_FALSE(Find<QPushButton>(window, kAbort)->isVisible());
     EXPECT_EQ(Find<QLineEdit>(window, kStatusLine)->text(), QString());
 
-    auto* table = Find<QTableWidget>(window, kPhotoList);
-    ASSERT_EQ(table->rowCount(), 3);
-    EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("A.JPG"));
-    EXPECT_EQ(table->item(1, 0)->text(), QStringLiteral("b.jpg"));
-    EXPECT_EQ(table->item(2, 0)->text(), QStringLiteral("c.jpeg"));
-    EXPECT_EQ(table->item(0, 0)->checkState(), Qt::Unchecked) << "has a position already";
-    EXPECT_EQ(table->item(1, 0)->checkState(), Qt::Checked);
-    EXPECT_EQ(table->item(2, 0)->checkState(), Qt::Checked);
-    EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("2010/05/01 12:00:00"));
-    EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("47.500000"));
-    EXPECT_EQ(table->item(0, 3)->text(), QStringLiteral("-8.250000"));
-    EXPECT_EQ(table->item(1, 2), nullptr);
+    ASSERT_EQ(geotal::test::RowCount(window), 3);
+    EXPECT_EQ(geotal::test::CellText(window, 0, 0), QStringLiteral("A.JPG"));
+    EXPECT_EQ(geotal::test::CellText(window, 1, 0), QStringLiteral("b.jpg"));
+    EXPECT_EQ(geotal::test::CellText(window, 2, 0), QStringLiteral("c.jpeg"));
+    EXPECT_FALSE(geotal::test::RowChecked(window, 0)) << "has a position already";
+    EXPECT_TRUE(geotal::test::RowChecked(window, 1));
+    EXPECT_TRUE(geotal::test::RowChecked(window, 2));
+    EXPECT_EQ(geotal::test::CellText(window, 0, 1), QStringLiteral("2010/05/01 12:00:00"));
+    EXPECT_EQ(geotal::test::CellText(window, 0, 2), QStringLiteral("47.500000"));
+    EXPECT_EQ(geotal::test::CellText(window, 0, 3), QStringLiteral("-8.250000"));
+    EXPECT_EQ(geotal::test::CellText(window, 1, 2), QString());
 
     // Loading again gives the same counts, not double.
     Click(window, kLoadDataFiles);

@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QItemSelectionModel>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +11,7 @@
 #include "app/GeotagApp.h"
 #include "app/MainWindow.h"
 #include "app/PhotoListView.h"
+#include "app/PhotoTable.h"
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 #include "res/ControlIds.h"
@@ -39,15 +40,13 @@ protected:
         window_->ApplySettings(settings);
         window_->show();
         window_->OnCommand(kLoadDataFiles);
+        // The folder holds no track, and the load says so; these photos need none.
+        ASSERT_EQ(ui_->messages.size(), 1u);
+        ui_->messages.clear();
         QApplication::processEvents();
     }
-    QTableWidget* Table() const {
-        return qobject_cast<QTableWidget*>(window_->Control(kPhotoList));
-    }
-    void ClickRow(int row) {
-        const QRect rect = Table()->visualItemRect(Table()->item(row, 1));
-        QTest::mouseClick(Table()->viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    QTableView* Table() const { return test::PhotoTable(*window_); }
+    void ClickRow(int row) { test::ClickRow(*window_, row); }
     void SelectOnly(const QList<int>& rows) {
         Table()->clearSelection();
         for (int row : rows) {
@@ -56,10 +55,7 @@ protected:
                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
-    QString Text(int row, int column) const {
-        const QTableWidgetItem* item = Table()->item(row, column);
-        return item != nullptr ? item->text() : QString();
-    }
+    QString Text(int row, int column) const { return test::CellText(*window_, row, column); }
     QString LastMessage() const {
         return ui_->messages.empty() ? QString() : ui_->messages.back().text;
     }
@@ -107,11 +103,12 @@ TEST_F(MapAndCopyTest, copyThenPasteGivesEverySelectedRowThePositionAndChecksIt)
     for (int row : {1, 2, 3}) {
         EXPECT_EQ(Text(row, 2), QStringLiteral("47.519000")) << row;
         EXPECT_EQ(Text(row, 3), QStringLiteral("8.250000")) << row;
-        EXPECT_TRUE(window_->PhotoListControl().IsChecked(row)) << row;
+        EXPECT_TRUE(test::RowChecked(*window_, row)) << row;
         EXPECT_TRUE(window_->Photos()[row].marked) << row;
     }
-    EXPECT_FALSE(window_->PhotoListControl().IsChecked(0)) << "the source keeps its check box";
-    EXPECT_EQ(Table()->item(2, 0)->toolTip(), QStringLiteral("Position pasted from another photo"));
+    EXPECT_FALSE(test::RowChecked(*window_, 0)) << "the source keeps its check box";
+    EXPECT_EQ(test::CellToolTip(*window_, 2, 0),
+              QStringLiteral("Position pasted from another photo"));
 }
 
 TEST_F(MapAndCopyTest, refusesACopyWithoutASourceAndAPasteWithoutTargetsOrACopy) {

@@ -81,7 +81,7 @@ TEST_F(SetupDialogTest, theCopyBoxEnablesFolderAndBrowseAtOnceAndKeepsTheText) {
     expectFolderEnabled(false);
 }
 
-TEST_F(SetupDialogTest, browseStartsAtTheFolderShownAndACancelledPickerEmptiesTheField) {
+TEST_F(SetupDialogTest, browseStartsAtTheFolderShownAndACancelledPickerKeepsTheField) {
     SetupDialog dialog(nullptr, {F::DecimalDegrees, 1, true, "/backup", false});
     dialog.show();
     ui_->folders = {QStringLiteral("/picked")};
@@ -89,7 +89,7 @@ TEST_F(SetupDialogTest, browseStartsAtTheFolderShownAndACancelledPickerEmptiesTh
     Click(dialog, kBrowseCopyFolder);
     EXPECT_EQ(ui_->browseStarts,
               (std::vector<QString>{QStringLiteral("/backup"), QStringLiteral("/picked")}));
-    EXPECT_EQ(Find<QLineEdit>(dialog, kCopyFolder)->text(), QString());
+    EXPECT_EQ(Find<QLineEdit>(dialog, kCopyFolder)->text(), QStringLiteral("/picked"));
 }
 
 TEST_F(SetupDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
@@ -106,7 +106,7 @@ TEST_F(SetupDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
     EXPECT_EQ(choices.copyFolder, "/backup");
     EXPECT_TRUE(choices.trace);
 
-    // Cancel discards even a folder the picker emptied.
+    // Cancel discards what the dialog changed.
     EXPECT_FALSE(RunWith(choices, [](SetupDialog& dialog) {
         Click(dialog, kDecimalDegrees);
         Click(dialog, kCopyFiles);

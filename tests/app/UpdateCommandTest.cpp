@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QImage>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -13,9 +12,11 @@
 #include "app/GeotagApp.h"
 #include "app/MainWindow.h"
 #include "app/PhotoListView.h"
+#include "app/PhotoTable.h"
 #include "app/QtPrinters.h"
 #include "app/TestPhotos.h"
 #include "photo/PhotoMetadata.h"
+#include "photo/StoredPosition.h"
 #include "res/ControlIds.h"
 #include "support/TraceLog.h"
 
@@ -47,11 +48,12 @@ protected:
         settings.copyFiles = false;
         window_->ApplySettings(settings);
         window_->OnCommand(kLoadDataFiles);
+        // The folder holds no track, and the load says so; these photos need none.
+        ASSERT_EQ(ui_->messages.size(), 1u);
+        ui_->messages.clear();
         ASSERT_EQ(window_->Photos().Count(), 3);
         // Positions as a calculation would give them: a.jpg gets one, b.jpg finds none.
-        window_->Photos()[0].latitude = 171036.0;
-        window_->Photos()[0].longitude = -29700.0;
-        window_->Photos()[0].altitude = -12.5;
+        window_->Photos()[0].position = GeoPosition{171036.0, -29700.0, -12.5, {}};
         for (int i = 0; i < 3; ++i) {
             window_->Photos()[i].marked = true;
         }
@@ -63,7 +65,7 @@ protected:
     QString Path(const char* name) const {
         return photoDir_ + QLatin1Char('/') + QLatin1String(name);
     }
-    bool Checked(int row) const { return window_->PhotoListControl().IsChecked(row); }
+    bool Checked(int row) const { return test::RowChecked(*window_, row); }
 
     QTemporaryDir dir_;
     QString photoDir_;
@@ -91,7 +93,7 @@ TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemp
     EXPECT_FALSE(Checked(0) || Checked(1) || Checked(2));
 
     double longitude = 0, latitude = 0, time = 0;
-    ASSERT_TRUE(ReadPhotoMetadata(Path("a.jpg").toStdString(), longitude, latitude, time));
+    ASSERT_TRUE(test::ReadStoredPosition(Path("a.jpg").toStdString(), longitude, latitude, time));
     EXPECT_NEAR(latitude, 171036.0, 1e-6);
     EXPECT_NEAR(longitude, -29700.0, 1e-6);
     EXPECT_EQ(Contents(Path("b.jpg")), before_[1]) << "a photo without a position is skipped";
@@ -104,8 +106,7 @@ TEST_F(UpdateCommandTest, saysWhichPhotoHasNoExifLikeEveryOtherFailure) {
     QImage withoutExif(16, 16, QImage::Format_RGB32);
     withoutExif.fill(Qt::red);
     ASSERT_TRUE(withoutExif.save(Path("b.jpg"), "JPEG"));
-    window_->Photos()[1].latitude = 171036.0;
-    window_->Photos()[1].longitude = 29700.0;
+    window_->Photos()[1].position = GeoPosition{171036.0, 29700.0, {}, {}};
     ui_->answers.push_back(MessageAnswer::Yes);
     window_->OnCommand(kUpdatePhotoFiles);
     ASSERT_EQ(ui_->messages.size(), 3u);
@@ -162,12 +163,11 @@ TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsThe
     window_->OnCommand(kAbort);  // as if pressed while the tracks were loading
     window_->OnCommand(kLoadDataFiles);
     EXPECT_FALSE(window_->AbortRequested());
-    auto* table = qobject_cast<QTableWidget*>(window_->Control(kPhotoList));
-    ASSERT_EQ(table->rowCount(), 3);
-    EXPECT_NE(table->item(0, 2), nullptr) << "the previous rows stay";
+    ASSERT_EQ(test::RowCount(*window_), 3);
+    EXPECT_EQ(test::CellText(*window_, 0, 2), QStringLiteral("47.510000"))
+        << "the previous rows stay, with their records";
     EXPECT_EQ(window_->Photos().Count(), 3);
-    EXPECT_NE(window_->Photos()[0].captureTime, 0.0);
-    EXPECT_EQ(window_->Photos()[1].captureTime, 0.0);
+    EXPECT_NE(window_->Photos()[1].captureTime, 0.0);
 }
 
 TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
@@ -182,9 +182,12 @@ TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
     window_->OnCommand(kLoadDataFiles);
     DisableTrace();
     EXPECT_EQ(Contents(trace).count("****  START LOAD"), 1);
-    EXPECT_TRUE(ui_->messages.empty()) << "no update was asked for";
+    for (const FakeUiServices::Message& message : ui_->messages) {
+        EXPECT_FALSE(message.text.contains(QStringLiteral("update your photo files")))
+            << "no update was asked for";
+    }
     EXPECT_FALSE(window_->AbortRequested()) << "the abort stopped the photo reading";
-    EXPECT_EQ(window_->Photos()[1].captureTime, 0.0);
+    EXPECT_TRUE(window_->Photos()[0].position) << "the loaded records stay as they were";
 }
 
 }  // namespace

@@ -33,6 +33,29 @@ TEST(CommandHelp, eachCommandExplainsItselfAndExitsZero) {
     }
 }
 
+// The help reads as a person writes it, not as the parser notes its rules.
+TEST(CommandHelp, optionsShowTheirValueAndNoParserNotes) {
+    TempFolder scratch;
+    for (const char* command : {"track", "photos", "set", "tag"}) {
+        const test::CliRun run = RunGeotalCli(scratch.path(), {command, "--help"});
+        for (const char* note : {"Needs:", "Excludes:", "REQUIRED", ":{", ",--"}) {
+            EXPECT_EQ(run.out.find(note), std::string::npos) << command << ": " << note;
+        }
+    }
+    const test::CliRun tag = RunGeotalCli(scratch.path(), {"tag", "--help"});
+    EXPECT_NE(tag.out.find("  -h, --help "), std::string::npos) << tag.out;
+    EXPECT_NE(tag.out.find("  --separator comma|semicolon|tab\n"), std::string::npos) << tag.out;
+    EXPECT_NE(tag.out.find("with --write: copy each photo"), std::string::npos) << tag.out;
+}
+
+TEST(CommandHelp, versionAnswersAsAnOptionToo) {
+    TempFolder scratch;
+    const test::CliRun option = RunGeotalCli(scratch.path(), {"--version"});
+    EXPECT_EQ(option.status, 0);
+    EXPECT_EQ(option.out.rfind("Geotal ", 0), 0u) << option.out;
+    EXPECT_EQ(option.out, RunGeotalCli(scratch.path(), {"version"}).out);
+}
+
 TEST(CommandHelp, setKeepsDashWordsAsArguments) {
     // "-h" could be a photo's name; only "--help" asks set for help.
     TempFolder scratch;

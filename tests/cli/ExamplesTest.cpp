@@ -41,7 +41,7 @@ TEST(Examples, tagGivesEachSamplePhotoTheOutcomeItIsThereToShow) {
     ASSERT_EQ(run.status, 0) << run.err;
     const std::map<std::string, std::string> expected = {
         {"01_before_the_start.jpg", "far"},  // 12 min before the first point
-        {"02_at_the_start.jpg", "after"},    // 6.5 min before the first point
+        {"02_at_the_start.jpg", "nearest"},  // 6.5 min before the first point
         {"03_path.jpg", "interpolated"},
         {"04_bridge.jpg", "interpolated"},
         {"05_meadow.jpg", "interpolated"},
@@ -50,8 +50,8 @@ TEST(Examples, tagGivesEachSamplePhotoTheOutcomeItIsThereToShow) {
         {"08_lunch_break.jpg", "gap"},    // in a gap of more than 4 hours
         {"09_lake.jpg", "interpolated"},  // on the CSV track
         {"10_village.jpg", "interpolated"},
-        {"11_after_the_end.jpg", "before"},  // 7 min after the last point
-        {"12_no_exif.jpg", "far"},           // no time at all
+        {"11_after_the_end.jpg", "nearest"},  // 7 min after the last point
+        {"12_no_exif.jpg", "no-time"},        // no time at all
     };
     EXPECT_EQ(OutcomesByName(run.out), expected);
     EXPECT_EQ(run.err, "12 photos, 8 positioned, 0 written\n");

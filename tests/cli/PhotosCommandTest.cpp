@@ -49,6 +49,12 @@ TEST(PhotosCommand, printsOneRowPerPhotoInListOrderWithTheListsTexts) {
                                      "with space \"q\".JPEG\t" + time + "\t\t\t1\n";
         EXPECT_EQ(run.out, expected) << "format " << format;
     }
+    // One photo named on its own reads as the same row.
+    const test::CliRun one = RunGeotalCli(scratch.path(), {"photos", folder + "/-lead.jpg"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out, "-lead.jpg\t" + FormatPhotoTime(40179.5) + "\t" +
+                           FormatCoordinate(171036.0, CoordinateFormat::DecimalDegrees) + "\t" +
+                           FormatCoordinate(-29700.0, CoordinateFormat::DecimalDegrees) + "\t0\n");
 }
 
 TEST(PhotosCommand, usesDecimalDegreesByDefaultAndRefusesBadArguments) {
@@ -70,13 +76,18 @@ TEST(PhotosCommand, usesDecimalDegreesByDefaultAndRefusesBadArguments) {
               std::string::npos);
 
     // A folder that cannot be listed is said to be one, not shown as a folder without photos.
-    WriteBytes(scratch / "file.jpg", "");
-    for (const std::string& notAFolder : {scratch / "missing", scratch / "file.jpg"}) {
+    WriteBytes(scratch / "file.txt", "");
+    for (const std::string& notAFolder : {scratch / "missing", scratch / "file.txt"}) {
         const test::CliRun run = RunGeotalCli(scratch.path(), {"photos", notAFolder});
         EXPECT_EQ(run.status, 1) << notAFolder;
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "geotal-cli: photos: '" + notAFolder + "' is not a folder\n");
     }
+    // A photo file named alone is listed as the folder would list it, readable or not.
+    WriteBytes(scratch / "file.jpg", "");
+    const test::CliRun empty = RunGeotalCli(scratch.path(), {"photos", scratch / "file.jpg"});
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_EQ(empty.out, "file.jpg\t\t\t\t1\n");
     for (const std::vector<std::string>& args : {std::vector<std::string>{"photos"},
                                                  {"photos", folder, "--format", "4"},
                                                  {"photos", folder, "--format=0x1"},

@@ -9,6 +9,7 @@
 #include "output/Formatting.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
+#include "photo/StoredPosition.h"
 
 namespace geotal {
 namespace {
@@ -76,7 +77,7 @@ TEST(TagCommand, printsTheListAfterCalculatingTheCheckedPhotos) {
     EXPECT_EQ(run.out, "a.jpg\t" + kNoon + "\t" + kHalfway + "\t1\tinterpolated\n" +
                            // 12:00 UTC, 55 minutes after the track ends.
                            "late.jpg\t2010/01/01 13:00:00\t\t\t0\tfar\n" +
-                           "noexif.jpg\t\t\t\t0\tfar\n" +
+                           "noexif.jpg\t\t\t\t0\tno-time\n" +
                            // Had a position, so the list left it unchecked.
                            "placed.jpg\t" + kNoon + "\t" + Dd(47.51) + "\t" + Dd(-8.25) +
                            "\t0\tunchecked\n");
@@ -93,8 +94,8 @@ TEST(TagCommand, allChecksThePhotosThatHadAPositionToo) {
         FormatCoordinate(47.05 * 3600, dms) + "\t" + FormatCoordinate(8.05 * 3600, dms);
     EXPECT_EQ(run.out, "a.jpg\t" + kNoon + "\t" + halfway + "\t1\tinterpolated\n" +
                            "late.jpg\t2010/01/01 13:00:00\t\t\t0\tfar\n" +
-                           "noexif.jpg\t\t\t\t0\tfar\n" + "placed.jpg\t" + kNoon + "\t" + halfway +
-                           "\t1\tinterpolated\n");
+                           "noexif.jpg\t\t\t\t0\tno-time\n" + "placed.jpg\t" + kNoon + "\t" +
+                           halfway + "\t1\tinterpolated\n");
     EXPECT_EQ(run.err, "4 photos, 2 positioned, 0 written\n");
 }
 
@@ -134,7 +135,7 @@ TEST(TagCommand, writesTheMarkedPhotosAndCopiesThemFirstWhenAsked) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "4 photos, 1 positioned, 1 written\n");
     double longitude = 0, latitude = 0, time = 0;
-    ASSERT_TRUE(ReadPhotoMetadata(folders.photos + "/a.jpg", longitude, latitude, time));
+    ASSERT_TRUE(test::ReadStoredPosition(folders.photos + "/a.jpg", longitude, latitude, time));
     EXPECT_NEAR(latitude, 47.05 * 3600, 0.01);
     EXPECT_NEAR(longitude, 8.05 * 3600, 0.01);
     EXPECT_EQ(ReadBytes(copies + "/a.jpg"), original);
@@ -153,7 +154,7 @@ TEST(TagCommand, triesEveryMarkedPhotoAndFailsWhenOneWasNotWritten) {
                            "/a_oldGeotal.jpg is a file left by an interrupted update; move it "
                            "away to update this photo)\n5 photos, 2 positioned, 1 written\n");
     double longitude = 0, latitude = 0, time = 0;
-    ASSERT_TRUE(ReadPhotoMetadata(folders.photos + "/b.jpg", longitude, latitude, time));
+    ASSERT_TRUE(test::ReadStoredPosition(folders.photos + "/b.jpg", longitude, latitude, time));
     EXPECT_NEAR(latitude, 47.05 * 3600, 0.01);
 }
 

@@ -24,7 +24,8 @@ TEST(TrackCommand, printsEveryPointInStoreOrderAndTheCounts) {
                  "<trkpt lat=\"47.5\" lon=\"-8.25\"><ele>412.7</ele>"
                  "<time>2010-05-01T10:20:30Z</time></trkpt>\r\n"
                  "<trkpt lat=\"-33.8688\" lon=\"151.2\"><ele>5</ele>"
-                 "<time>2010-05-01T10:20:31.9Z</time></trkpt>\r\n");
+                 "<time>2010-05-01T10:20:31.9Z</time></trkpt>\r\n"
+                 "<trkpt lat=\"1\" lon=\"2\"><time>2010-05-01T10:20:35Z</time></trkpt>\r\n");
     folder.Write("tracks/b.csv", "No,Date,Time,Lat,Lon\n1,2010-05-01,10:20:32,1.5,0");
     folder.Write("tracks/c.txt", "1,2010-05-01,10:20:33,9,9\n");
     const test::CliRun result = RunCli(folder, {"track", tracks});
@@ -32,8 +33,10 @@ TEST(TrackCommand, printsEveryPointInStoreOrderAndTheCounts) {
     EXPECT_EQ(result.out,
               "47.500000\t-8.250000\t412.7\t2010/05/01 10:20:30\n"
               "-33.868800\t151.200000\t5\t2010/05/01 10:20:31\n"
-              "1.500000\t0.000000\t0\t2010/05/01 10:20:32\n");
-    EXPECT_EQ(result.err, "2 track files, 3 positions\n");
+              "1.000000\t2.000000\t\t2010/05/01 10:20:35\n"
+              "1.500000\t0.000000\t\t2010/05/01 10:20:32\n")
+        << "a point without an elevation of its own shows none";
+    EXPECT_EQ(result.err, "2 track files, 4 positions\n");
 }
 
 TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {

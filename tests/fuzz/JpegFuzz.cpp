@@ -76,7 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     double longitude = 0, latitude = 0, time = 0;
-    const bool readable = ReadPhotoMetadata(path, longitude, latitude, time);
+    const auto read = [&path, &longitude, &latitude, &time] {
+        MaybePosition position;
+        const bool found = ReadPhotoMetadata(path, position, time);
+        latitude = position ? position->latitude : 0.0;
+        longitude = position ? position->longitude : 0.0;
+        return found;
+    };
+    const bool readable = read();
     const double timeBefore = time;
     fuzz::Require(
         latitude >= -324000 && latitude <= 324000 && longitude >= -648000 && longitude <= 648000,
@@ -88,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A photo without a capture time reads as nothing before and after; one with a time
         // keeps it and shows the new position.
         if (readable) {
-            fuzz::Require(ReadPhotoMetadata(path, longitude, latitude, time),
-                          "a written photo reads back");
+            fuzz::Require(read(), "a written photo reads back");
             fuzz::Require(time == timeBefore, "the capture time stays");
             fuzz::Require(latitude > 171035.9 && latitude < 171036.1 && longitude < -29699.9 &&
                               longitude > -29700.1,

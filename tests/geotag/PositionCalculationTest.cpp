@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,27 @@ public:
     std::vector<std::string> calls;
 };
 
+// 0 for no position, as the cases write it.
+double Lat(const PhotoRecord& photo) {
+    return photo.position ? photo.position->latitude : 0.0;
+}
+double Lon(const PhotoRecord& photo) {
+    return photo.position ? photo.position->longitude : 0.0;
+}
+std::optional<double> Alt(const PhotoRecord& photo) {
+    return photo.position ? photo.position->altitude : std::nullopt;
+}
+
+PhotoRecord Photo(const char* name, double latitude, double longitude, double time,
+                  double altitude) {
+    PhotoRecord photo;
+    photo.fileName = name;
+    photo.position = GeoPosition{latitude, longitude, altitude, {}};
+    photo.captureTime = time;
+    photo.marked = true;
+    return photo;
+}
+
 struct Placed {
     PhotoRecord photo;
     PositionResult result;
@@ -59,13 +81,13 @@ struct Placed {
 Placed PlaceOne(const TrackStore& track, double cameraTime, int zone = 0, int error = 0,
                 const MatchThresholds& thresholds = {}) {
     PhotoList photos;
-    photos.records.push_back({"IMG_0001.JPG", 1234, 5678, cameraTime, 42, true, 0});
+    photos.records.push_back(Photo("IMG_0001.JPG", 5678, 1234, cameraTime, 42));
     TimeAdjustment adjustment;
     adjustment.timeZoneOffset = zone;
     adjustment.cameraClockError = error;
     NullProgress progress;
     const std::vector<PositionResult> results =
-        CalculatePositions(photos, track, adjustment, {true}, progress, thresholds);
+        CalculatePositions(photos, track, adjustment, progress, thresholds);
     return {photos[0], results[0]};
 }
 
@@ -160,10 +182,14 @@ TEST(PositionCalculation, followsTheMatchingRulesAroundGapsAndTrackEnds) {
     for (const auto& c : cases) {
         const Placed placed = PlaceOne(Track(c.points), c.cameraTime, c.zone, c.error);
         EXPECT_EQ(placed.result.outcome, c.outcome) << c.name;
-        EXPECT_NEAR(placed.photo.latitude, c.latitude, 1e-6) << c.name;
-        EXPECT_NEAR(placed.photo.longitude, c.longitude, 1e-6) << c.name;
-        EXPECT_NEAR(placed.photo.altitude.value_or(0), c.altitude, 1e-6) << c.name;
-        EXPECT_EQ(placed.photo.altitude.has_value(), c.latitude != 0) << c.name;
+        EXPECT_NEAR(Lat(placed.photo), c.latitude, 1e-6) << c.name;
+        EXPECT_NEAR(Lon(placed.photo), c.longitude, 1e-6) << c.name;
+        EXPECT_NEAR(Alt(placed.photo).value_or(0), c.altitude, 1e-6) << c.name;
+        EXPECT_EQ(Alt(placed.photo).has_value(), c.latitude != 0) << c.name;
+        // A position found carries the photo's moment in UTC, as the time of its fix.
+        if (placed.photo.position) {
+            EXPECT_EQ(placed.photo.position->fixTime, placed.result.correctedTime) << c.name;
+        }
         EXPECT_EQ(placed.photo.marked, c.latitude != 0) << c.name;
     }
 }
@@ -193,7 +219,7 @@ TEST(PositionCalculation, givesAnAltitudeOnlyWhereEveryPointUsedHadAnElevation) 
     for (const auto& c : cases) {
         const Placed placed = PlaceOne(Track(c.points), c.cameraTime, 0, 0);
         EXPECT_TRUE(placed.photo.marked) << c.name;
-        EXPECT_EQ(placed.photo.altitude.has_value(), c.hasAltitude) << c.name;
+        EXPECT_EQ(Alt(placed.photo).has_value(), c.hasAltitude) << c.name;
     }
 }
 
@@ -204,30 +230,29 @@ TEST(PositionCalculation, takesTheLaterPointWhenBothAreEquallyFar) {
     thresholds.nearestPointLimit = 0.1;
     const Placed placed = PlaceOne(track, 40000.0625, 0, 0, thresholds);
     EXPECT_EQ(placed.result.outcome, PositionOutcome::After);
-    EXPECT_EQ(placed.photo.latitude, kThere.latitude);
+    EXPECT_EQ(Lat(placed.photo), kThere.latitude);
     EXPECT_EQ(placed.result.nearestDistance, 0.0625);
 }
 
 TEST(PositionCalculation, leavesUncheckedPhotosAloneButUnmarkedAndStepsOnlyForCheckedOnes) {
     PhotoList photos;
-    photos.records.push_back({"a.jpg", 1, 2, At(10, 5), 3, true, 0});
-    photos.records.push_back({"b.jpg", 4, 5, At(10, 5), 6, true, 1});
-    photos.records.push_back({"c.jpg", 7, 8, At(18, 0), 9, true, 2});
+    photos.records.push_back(Photo("a.jpg", 2, 1, At(10, 5), 3));
+    photos.records.push_back(Photo("b.jpg", 5, 4, At(10, 5), 6));
+    photos.records.push_back(Photo("c.jpg", 8, 7, At(18, 0), 9));
+    photos[1].marked = false;
     RecordingProgress progress;
     const std::vector<PositionResult> results =
         CalculatePositions(photos, Track({Fix(kHere, At(10, 0)), Fix(kThere, At(10, 10))}),
-                           TimeAdjustment{}, {true, false, true}, progress);
+                           TimeAdjustment{}, progress);
     EXPECT_EQ(results[1].outcome, PositionOutcome::Unchecked);
-    EXPECT_EQ(photos[1].longitude, 4);
-    EXPECT_EQ(photos[1].latitude, 5);
-    EXPECT_EQ(photos[1].altitude, 6);
+    EXPECT_EQ(Lon(photos[1]), 4);
+    EXPECT_EQ(Lat(photos[1]), 5);
+    EXPECT_EQ(Alt(photos[1]), 6);
     EXPECT_FALSE(photos[1].marked);
     EXPECT_TRUE(photos[0].marked);
     // A position read from the file is cleared when the track has nothing near.
     EXPECT_EQ(results[2].outcome, PositionOutcome::Far);
-    EXPECT_EQ(photos[2].longitude, 0);
-    EXPECT_EQ(photos[2].latitude, 0);
-    EXPECT_FALSE(photos[2].altitude);
+    EXPECT_FALSE(photos[2].position);
     EXPECT_FALSE(photos[2].marked);
     const std::vector<std::string> expected = {"begin:Caclulating positions...:3", "pos:0", "pos:2",
                                                "end"};
@@ -252,6 +277,10 @@ TEST(PositionCalculation, describesEachOutcomeInOneSentence) {
          At(10, 0),
          "Position of the track point at 10:00:00 UTC, the photo's own time"},
         {longGap, At(12, 0), "No position: the track has a gap of 5 h 02 min here"},
+        // Two trips years apart: the days, not "a gap of 1750 d 00 h".
+        {{Fix(kHere, At(10, 0)), Fix(kThere, ToOleDate({2014, 2, 17, 9, 0, 0}))},
+         At(12, 0),
+         "No position: no track between 2010-05-01 and 2014-02-17"},
         {twoHoursMoving, At(10, 14), "No position: the nearest track point is 14 min away"},
         {tenMinutes, At(16, 40), "No position: the nearest track point is 6 h 30 min away"},
         {{Fix(kHere, 0.0)},
@@ -265,6 +294,29 @@ TEST(PositionCalculation, describesEachOutcomeInOneSentence) {
     }
     EXPECT_EQ(DescribePositionResult(PositionResult{}),
               "Not calculated: the photo was not checked");
+}
+
+TEST(PositionCalculation, summarisesACalculationInOneLine) {
+    PositionResult interpolated;
+    interpolated.outcome = PositionOutcome::Interpolated;
+    PositionResult before, after;
+    before.outcome = PositionOutcome::Before;
+    after.outcome = PositionOutcome::After;
+    PositionResult gap;
+    gap.outcome = PositionOutcome::Gap;
+    gap.beforeTime = At(10, 0);
+    gap.afterTime = At(14, 15);
+    PositionResult far, noTime;
+    far.outcome = noTime.outcome = PositionOutcome::Far;
+    noTime.withoutCaptureTime = true;
+    const PositionResult unchecked;
+    EXPECT_EQ(DescribeCalculation({interpolated, before, after, gap, far, far, noTime, unchecked}),
+              "3 of 8 photos placed: 1 interpolated, 2 on the nearest track point; 1 in a gap of "
+              "4 h 15 min, 2 too far from the track, 1 without a capture time");
+    EXPECT_EQ(DescribeCalculation({gap, gap, unchecked}),
+              "0 of 3 photos placed: 2 in gaps of the track");
+    EXPECT_EQ(DescribeCalculation({unchecked}), "0 of 1 photos placed");
+    EXPECT_EQ(DescribeCalculation({}), "0 of 0 photos placed");
 }
 
 }  // namespace

@@ -107,13 +107,18 @@ TEST(TimeAdjustment, startingValuesPlaceAPhotoFromAHalfHourZoneAtItsUtcTime) {
     track.Append({700.0, 800.0, 0, ToOleDate({2010, 1, 1, 12, 10, 0})});
     PhotoList photos;
     // Taken at 17:30 on a camera set to the computer's clock, that is 12:00 UTC.
-    photos.records.push_back({"a.jpg", 0, 0, ToOleDate({2010, 1, 1, 17, 30, 0}), 0, false, 0});
+    PhotoRecord photo;
+    photo.fileName = "a.jpg";
+    photo.captureTime = ToOleDate({2010, 1, 1, 17, 30, 0});
+    photo.marked = true;
+    photos.records.push_back(photo);
     NullProgress progress;
     const std::vector<PositionResult> results =
-        CalculatePositions(photos, track, StartingTimeAdjustment(kWinter), {true}, progress);
+        CalculatePositions(photos, track, StartingTimeAdjustment(kWinter), progress);
     EXPECT_EQ(results[0].outcome, PositionOutcome::Interpolated);
-    EXPECT_NEAR(photos[0].latitude, 400.0, 1e-3);
-    EXPECT_NEAR(photos[0].longitude, 500.0, 1e-3);
+    ASSERT_TRUE(photos[0].position);
+    EXPECT_NEAR(photos[0].position->latitude, 400.0, 1e-3);
+    EXPECT_NEAR(photos[0].position->longitude, 500.0, 1e-3);
 }
 
 }  // namespace

@@ -16,26 +16,33 @@
 namespace geotal {
 namespace {
 
-PhotoRecord Photo(const std::string& name, double latitude, double longitude) {
+// A marked photo; 0/0 stands for no position.
+PhotoRecord Photo(const std::string& name, double latitude, double longitude, bool marked = true) {
     PhotoRecord photo;
     photo.fileName = name;
-    photo.latitude = latitude;
-    photo.longitude = longitude;
+    photo.position = PositionFromFileValues(latitude, longitude);
+    photo.marked = marked;
     return photo;
 }
 
-// North-east, south-west, no position, and one photo left out.
+// North-east, south-west, marked without a position, and one photo left unmarked.
 PhotoList FourPhotos() {
     PhotoList photos;
     photos.records = {
         Photo("IMG_0001.JPG", 171068.4, 29700),         // 47.519 N, 8.25 E
         Photo("IMG_0002.JPG", -121927.68, -544353.48),  // 33.8688 S, 151.2093 W
         Photo("IMG_0003.JPG", 0, 0),
-        Photo("IMG_0004.JPG", 3600, 3600),
+        Photo("IMG_0004.JPG", 3600, 3600, false),
     };
     return photos;
 }
-const std::vector<bool> kFirstThree = {true, true, true, false};
+
+PhotoList Unmarked(PhotoList photos) {
+    for (PhotoRecord& photo : photos.records) {
+        photo.marked = false;
+    }
+    return photos;
+}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -87,48 +94,45 @@ struct CsvCase {
     const char* text;
 };
 
-TEST(CsvExport, writesTheHeaderAndOneLinePerExportedPhotoWithEachSeparator) {
+// A marked photo without a position is left out: at 0/0 it would claim a place it never was.
+TEST(CsvExport, writesTheHeaderAndOneLinePerMarkedPhotoWithAPositionWithEachSeparator) {
     const CsvCase cases[] = {
         {0,
          "latitude,longitude,name\r\n"
          "47.519000,8.250000,IMG_0001.JPG\r\n"
-         "-33.868800,-151.209300,IMG_0002.JPG\r\n"
-         "0.000000,0.000000,IMG_0003.JPG\r\n"},
+         "-33.868800,-151.209300,IMG_0002.JPG\r\n"},
         {1,
          "latitude;longitude;name\r\n"
          "47.519000;8.250000;IMG_0001.JPG\r\n"
-         "-33.868800;-151.209300;IMG_0002.JPG\r\n"
-         "0.000000;0.000000;IMG_0003.JPG\r\n"},
+         "-33.868800;-151.209300;IMG_0002.JPG\r\n"},
         {2,
          "latitude\tlongitude\tname\r\n"
          "47.519000\t8.250000\tIMG_0001.JPG\r\n"
-         "-33.868800\t-151.209300\tIMG_0002.JPG\r\n"
-         "0.000000\t0.000000\tIMG_0003.JPG\r\n"},
+         "-33.868800\t-151.209300\tIMG_0002.JPG\r\n"},
     };
     for (const CsvCase& c : cases) {
-        EXPECT_EQ(CsvText(FourPhotos(), kFirstThree, c.separatorIndex), c.text)
+        EXPECT_EQ(CsvText(FourPhotos(), c.separatorIndex), c.text)
             << "separator " << c.separatorIndex;
     }
     // A damaged setting still gives a file a reader can split.
     for (int index : {-1, 3}) {
-        EXPECT_EQ(CsvText(FourPhotos(), kFirstThree, index), cases[0].text) << index;
+        EXPECT_EQ(CsvText(FourPhotos(), index), cases[0].text) << index;
     }
 }
 
 TEST(CsvExport, writesOnlyTheHeaderWhenNoPhotoIsExported) {
     const std::string header = "latitude,longitude,name\r\n";
-    EXPECT_EQ(CsvText(FourPhotos(), {false, false, false, false}, 0), header);
-    EXPECT_EQ(CsvText(FourPhotos(), {}, 0), header) << "a short selection exports nothing more";
-    EXPECT_EQ(CsvText(PhotoList{}, {}, 0), header);
+    EXPECT_EQ(CsvText(Unmarked(FourPhotos()), 0), header);
+    EXPECT_EQ(CsvText(PhotoList{}, 0), header);
 }
 
 TEST(CsvExport, quotesANameThatWouldOtherwiseSplitOrEndItsLine) {
     PhotoList photos;
-    photos.records = {Photo("a,\"b\";c.jpg", 3600, 7200), Photo("two\r\nlines.jpg", 0, 0),
-                      Photo("plain.jpg", 0, 0)};
+    photos.records = {Photo("a,\"b\";c.jpg", 3600, 7200), Photo("two\r\nlines.jpg", 1, 1),
+                      Photo("plain.jpg", 1, 1)};
     for (int separatorIndex : {0, 1, 2}) {
-        const auto records = ReadCsv(CsvText(photos, {true, true, true}, separatorIndex),
-                                     CsvSeparatorOf(separatorIndex));
+        const auto records =
+            ReadCsv(CsvText(photos, separatorIndex), CsvSeparatorOf(separatorIndex));
         ASSERT_EQ(records.size(), 4u) << separatorIndex;
         for (const auto& record : records) {
             EXPECT_EQ(record.size(), 3u) << separatorIndex << " " << record[0];
@@ -141,11 +145,10 @@ TEST(CsvExport, quotesANameThatWouldOtherwiseSplitOrEndItsLine) {
     }
     // Only a name that needs it is quoted: the semicolon is no separator here.
     PhotoList semicolon;
-    semicolon.records = {Photo("a;b.jpg", 0, 0)};
-    EXPECT_EQ(CsvText(semicolon, {true}, 0),
-              "latitude,longitude,name\r\n0.000000,0.000000,a;b.jpg\r\n");
-    EXPECT_EQ(CsvText(semicolon, {true}, 1),
-              "latitude;longitude;name\r\n0.000000;0.000000;\"a;b.jpg\"\r\n");
+    semicolon.records = {Photo("a;b.jpg", 3600, 3600)};
+    EXPECT_EQ(CsvText(semicolon, 0), "latitude,longitude,name\r\n1.000000,1.000000,a;b.jpg\r\n");
+    EXPECT_EQ(CsvText(semicolon, 1),
+              "latitude;longitude;name\r\n1.000000;1.000000;\"a;b.jpg\"\r\n");
 }
 
 const char kKmlHead[] =
@@ -172,20 +175,19 @@ TEST(KmlExport, writesOnePlacemarkPerExportedPhotoLongitudeFirst) {
                                  "    </Point>\r\n"
                                  "</Placemark>\r\n" +
                                  kKmlTail;
-    EXPECT_EQ(KmlText(FourPhotos(), {true, true, false, false}), expected);
+    EXPECT_EQ(KmlText(FourPhotos()), expected);
 }
 
 TEST(KmlExport, writesOnlyTheFrameWhenNoPhotoIsExported) {
-    EXPECT_EQ(KmlText(FourPhotos(), {false, false, false, false}),
-              std::string(kKmlHead) + kKmlTail);
-    EXPECT_EQ(KmlText(PhotoList{}, {}), std::string(kKmlHead) + kKmlTail);
+    EXPECT_EQ(KmlText(Unmarked(FourPhotos())), std::string(kKmlHead) + kKmlTail);
+    EXPECT_EQ(KmlText(PhotoList{}), std::string(kKmlHead) + kKmlTail);
 }
 
 TEST(KmlExport, escapesMarkupInNamesSoTheDocumentStaysWellFormed) {
     PhotoList photos;
-    photos.records = {Photo("Tom & Jerry.jpg", 0, 0), Photo("<b>bold</b>.jpg", 0, 0),
-                      Photo("it's \"fine\".jpg", 0, 0)};
-    const std::string kml = KmlText(photos, {true, true, true});
+    photos.records = {Photo("Tom & Jerry.jpg", 1, 1), Photo("<b>bold</b>.jpg", 1, 1),
+                      Photo("it's \"fine\".jpg", 1, 1)};
+    const std::string kml = KmlText(photos);
     EXPECT_NE(kml.find("<name>Tom &amp; Jerry.jpg</name>"), std::string::npos);
     EXPECT_NE(kml.find("<name>&lt;b&gt;bold&lt;/b&gt;.jpg</name>"), std::string::npos);
     EXPECT_NE(kml.find("<name>it's \"fine\".jpg</name>"), std::string::npos)
@@ -213,17 +215,15 @@ TEST(ExportPositions, writesEachFormatAndCountsThePositions) {
     test::TempFolder folder;
     const PhotoList photos = FourPhotos();
 
-    const ExportOutcome csv =
-        ExportPositions(folder / "out.csv", ExportFormat::Csv, 1, photos, kFirstThree);
+    const ExportOutcome csv = ExportPositions(folder / "out.csv", ExportFormat::Csv, 1, photos);
     EXPECT_TRUE(csv.written) << csv.error;
-    EXPECT_EQ(csv.count, 3);
-    EXPECT_EQ(ReadFile(folder / "out.csv"), CsvText(photos, kFirstThree, 1));
+    EXPECT_EQ(csv.count, 2);
+    EXPECT_EQ(ReadFile(folder / "out.csv"), CsvText(photos, 1));
 
-    const ExportOutcome kml =
-        ExportPositions(folder / "out.kml", ExportFormat::Kml, 1, photos, kFirstThree);
+    const ExportOutcome kml = ExportPositions(folder / "out.kml", ExportFormat::Kml, 1, photos);
     EXPECT_TRUE(kml.written) << kml.error;
-    EXPECT_EQ(kml.count, 3);
-    EXPECT_EQ(ReadFile(folder / "out.kml"), KmlText(photos, kFirstThree));
+    EXPECT_EQ(kml.count, 2);
+    EXPECT_EQ(ReadFile(folder / "out.kml"), KmlText(photos));
 
     EXPECT_EQ(Entries(folder.path()), (std::set<std::string>{"out.csv", "out.kml"}));
 }
@@ -233,10 +233,9 @@ TEST(ExportPositions, replacesAnExistingFileWhollyAndKeepsItsPermissions) {
     const std::string path = folder.Write("out.csv", std::string(10000, 'x'));
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
 
-    const ExportOutcome outcome =
-        ExportPositions(path, ExportFormat::Csv, 0, FourPhotos(), kFirstThree);
+    const ExportOutcome outcome = ExportPositions(path, ExportFormat::Csv, 0, FourPhotos());
     EXPECT_TRUE(outcome.written) << outcome.error;
-    EXPECT_EQ(ReadFile(path), CsvText(FourPhotos(), kFirstThree, 0)) << "no old bytes after it";
+    EXPECT_EQ(ReadFile(path), CsvText(FourPhotos(), 0)) << "no old bytes after it";
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
@@ -262,8 +261,7 @@ TEST(ExportPositions, reportsAFileItCannotWriteWithItsNameAndReason) {
         std::filesystem::create_directory(folder / "folder");
         const std::string path = *c.name != '\0' ? folder / c.name : "";
 
-        const ExportOutcome outcome =
-            ExportPositions(path, ExportFormat::Kml, 0, FourPhotos(), kFirstThree);
+        const ExportOutcome outcome = ExportPositions(path, ExportFormat::Kml, 0, FourPhotos());
         EXPECT_FALSE(outcome.written) << c.what;
         EXPECT_EQ(outcome.count, 0) << c.what;
         EXPECT_NE(outcome.error.find(path), std::string::npos) << c.what << ": " << outcome.error;
@@ -282,8 +280,7 @@ TEST(ExportPositions, leavesTheOldFileInAReadOnlyFolderIntact) {
     const std::string path = folder.Write("out.csv", "old content\r\n");
     ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
 
-    const ExportOutcome outcome =
-        ExportPositions(path, ExportFormat::Csv, 0, FourPhotos(), kFirstThree);
+    const ExportOutcome outcome = ExportPositions(path, ExportFormat::Csv, 0, FourPhotos());
     EXPECT_FALSE(outcome.written);
     EXPECT_NE(outcome.error.find(path), std::string::npos) << outcome.error;
     EXPECT_NE(outcome.error.find(std::strerror(EACCES)), std::string::npos) << outcome.error;

@@ -20,13 +20,28 @@ TEST(MapAddress, fillsTheServicesQueryWithFiveRoundedDecimalsAndNoBlanks) {
         {0.00005, 10, "latitude=0.00005&longitude=10.00000&zoom=8"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(MapAddress(MapService::MapQuest, c.latitudeDegrees * 3600,
-                             c.longitudeDegrees * 3600),
+        EXPECT_EQ(MapAddress(MapService::MapQuest,
+                             GeoPosition::FromDegrees(c.latitudeDegrees, c.longitudeDegrees)),
                   std::string(kMapQuest) + c.query)
             << c.latitudeDegrees;
     }
-    EXPECT_EQ(MapAddress(MapService::GoogleMaps, -33.8688 * 3600, 151.2093 * 3600),
+    EXPECT_EQ(MapAddress(MapService::GoogleMaps, GeoPosition::FromDegrees(-33.8688, 151.2093)),
               "https://www.google.com/maps?q=-33.86880+151.20930");
+}
+
+TEST(MapAddress, aMapIsShownUnlessBothAnglesLieWithinATenThousandthOfADegreeOfZero) {
+    const struct {
+        double latitude, longitude;
+        bool shown;
+    } cases[] = {
+        {0.00005, 0.00005, false}, {-0.00009, 0.00009, false}, {0.00005, 10, true},
+        {10, -0.00005, true},      {0.0001, 0, true},          {47.5, 8.25, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsShowableOnMap(GeoPosition::FromDegrees(c.latitude, c.longitude)), c.shown)
+            << c.latitude << " " << c.longitude;
+    }
+    EXPECT_FALSE(IsShowableOnMap(std::nullopt));
 }
 
 TEST(MapAddress, aStoredServiceNumberThatNamesNoneMeansMapQuest) {

@@ -7,6 +7,7 @@
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
+#include "photo/StoredPosition.h"
 
 namespace geotal {
 namespace {
@@ -21,7 +22,7 @@ bool ReadsBack(const std::string& path) {
     double longitude = 0;
     double latitude = 0;
     double time = 0;
-    return ReadPhotoMetadata(path, longitude, latitude, time) && time == 40179.5;
+    return test::ReadStoredPosition(path, longitude, latitude, time) && time == 40179.5;
 }
 
 const std::pair<IccDamage, int> kDamages[] = {{IccDamage::ShiftedHeader, 1},

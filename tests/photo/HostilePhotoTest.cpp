@@ -17,6 +17,7 @@
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
+#include "photo/StoredPosition.h"
 
 namespace geotal {
 namespace {
@@ -72,10 +73,10 @@ TEST(HostilePhotos, aPhotoCutShortAtAnySegmentIsReadAndWrittenSafelyOrLeftAlone)
         TempFolder own;
         const std::string path = own.Write("cut.jpg", whole.substr(0, cut));
         double lon = 0, lat = 0, time = 0;
-        ReadPhotoMetadata(path, lon, lat, time);  // answers either way, never crashes
+        test::ReadStoredPosition(path, lon, lat, time);  // answers either way, never crashes
         const WriteOutcome outcome = writer.PutFileLongLat(path, {kLat, kLon, 0, {}});
         if (outcome.result == WriteResult::Written) {
-            ASSERT_TRUE(ReadPhotoMetadata(path, lon, lat, time));
+            ASSERT_TRUE(test::ReadStoredPosition(path, lon, lat, time));
             EXPECT_DOUBLE_EQ(lat, kLat);
         } else {
             EXPECT_EQ(ReadBytes(path), whole.substr(0, cut));
@@ -94,7 +95,7 @@ TEST(HostilePhotos, anotherFormatOrTextUnderAJpegNameIsRefusedByName) {
                                       {"empty.jpg", ""}}) {
         const std::string path = folder.Write(name, bytes);
         double lon = 0, lat = 0, time = 0;
-        EXPECT_FALSE(ReadPhotoMetadata(path, lon, lat, time)) << name;
+        EXPECT_FALSE(test::ReadStoredPosition(path, lon, lat, time)) << name;
         const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Failed) << name;
         EXPECT_NE(outcome.message.find(path), std::string::npos) << outcome.message;
@@ -207,15 +208,14 @@ TEST_F(FullDisk, anExportThatNoLongerFitsKeepsTheOldFile) {
     for (int i = 0; i < 20000; ++i) {
         PhotoRecord photo;
         photo.fileName = "IMG_" + std::to_string(i) + "_with_a_long_name_to_fill_the_disk.jpg";
-        photo.latitude = kLat;
-        photo.longitude = kLon;
+        photo.position = GeoPosition{kLat, kLon, {}, {}};
+        photo.marked = true;
         photos.records.push_back(photo);
     }
-    const std::vector<bool> all(photos.records.size(), true);
     const std::string target = disk_ / "out.csv";
     WriteBytes(target, "the old export\n");
     Fill();
-    const ExportOutcome outcome = ExportPositions(target, ExportFormat::Csv, 0, photos, all);
+    const ExportOutcome outcome = ExportPositions(target, ExportFormat::Csv, 0, photos);
     EXPECT_FALSE(outcome.written);
     EXPECT_NE(outcome.error.find("No space left on device"), std::string::npos) << outcome.error;
     EXPECT_EQ(ReadBytes(target), "the old export\n");

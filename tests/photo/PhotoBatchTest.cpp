@@ -287,25 +287,25 @@ TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
 TEST(WriteMarkedPhotos, leavesEveryPhotoOldOrNewAndNoTemporaryFileAfterAnAbortInABatch) {
     TempFolder folder;
     PhotoList photos;
-    std::set<int> checked;
+    photos.folder = folder.path();
     for (int i = 0; i < 8; ++i) {
         PhotoRecord photo;
         photo.fileName = "p" + std::to_string(i) + ".jpg";
         MakeDatedPhoto(folder / photo.fileName);
-        photo.latitude = kLat;
-        photo.longitude = kLon;
-        photo.listItem = i;
+        photo.position = GeoPosition{kLat, kLon, {}, {}};
+        photo.marked = true;
         photos.records.push_back(photo);
-        checked.insert(i);
     }
     const std::string original = ReadBytes(folder / "p0.jpg");
     RecordingProgress progress(4);
     PhotoWriter writer;
-    const UpdateCallbacks callbacks = {[&](int i) { return checked.count(i) > 0; },
-                                       [&](int i) { checked.erase(i); }, nullptr};
-    const int updated = WriteMarkedPhotos(folder.path(), photos, writer, progress, callbacks);
+    const int updated = WriteMarkedPhotos(photos, writer, progress, {});
 
     EXPECT_EQ(updated, 5);
+    std::set<int> checked;
+    for (int i : photos.Marked()) {
+        checked.insert(i);
+    }
     EXPECT_EQ(checked, (std::set<int>{5, 6, 7}));
     for (int i = 0; i < 8; ++i) {
         const std::string path = folder / photos[i].fileName;

@@ -1,4 +1,5 @@
 #include "photo/PhotoMetadata.h"
+#include "photo/StoredPosition.h"
 
 #include <gtest/gtest.h>
 #include <exiv2/exiv2.hpp>
@@ -53,11 +54,11 @@ TEST(ReadPhotoMetadata, prefersTheOriginalDateAndFallsBackToTheChangeDate) {
     const std::string fallback =
         MakePhoto(folder / "fallback.jpg", {{"Exif.Image.DateTime", "2009:06:01 14:30:00"}});
     double lon = 1, lat = 1, time = 0;
-    EXPECT_TRUE(ReadPhotoMetadata(both, lon, lat, time));
+    EXPECT_TRUE(test::ReadStoredPosition(both, lon, lat, time));
     EXPECT_DOUBLE_EQ(time, 40179.5);
     EXPECT_EQ(lat, 0);
     EXPECT_EQ(lon, 0);
-    EXPECT_TRUE(ReadPhotoMetadata(fallback, lon, lat, time));
+    EXPECT_TRUE(test::ReadStoredPosition(fallback, lon, lat, time));
     EXPECT_DOUBLE_EQ(time, ToOleDate({2009, 6, 1, 14, 30, 0}));
 }
 
@@ -69,7 +70,7 @@ TEST(ReadPhotoMetadata, givesNoMetadataWithoutExifOrWithoutADate) {
                   {{"Exif.Image.Make", "Cam"}, {"Exif.GPSInfo.GPSLatitude", "47/1 30/1 36/1"}});
     for (const std::string& path : {noExif, noDate, folder / "missing.jpg"}) {
         double lon = 5, lat = 5, time = 7;
-        EXPECT_FALSE(ReadPhotoMetadata(path, lon, lat, time)) << path;
+        EXPECT_FALSE(test::ReadStoredPosition(path, lon, lat, time)) << path;
         EXPECT_EQ(lon, 0);
         EXPECT_EQ(lat, 0);
         EXPECT_EQ(time, 7) << "the time is left as it was";
@@ -97,7 +98,7 @@ TEST(ReadPhotoMetadata, readsTheGpsPositionWithItsReferences) {
                             {"Exif.GPSInfo.GPSLongitude", "8/1 15/1 0/1"},
                             {"Exif.GPSInfo.GPSLongitudeRef", c.lonRef}});
         double lon = 0, lat = 0, time = 0;
-        ASSERT_TRUE(ReadPhotoMetadata(path, lon, lat, time));
+        ASSERT_TRUE(test::ReadStoredPosition(path, lon, lat, time));
         EXPECT_DOUBLE_EQ(lat, c.lat) << c.latRef;
         EXPECT_DOUBLE_EQ(lon, c.lon) << c.lonRef;
         EXPECT_DOUBLE_EQ(time, 40179.5);
@@ -111,7 +112,7 @@ TEST(ReadPhotoMetadata, treatsAnIncompleteGpsSetAsNoPositionButKeepsTheTime) {
                                           {"Exif.GPSInfo.GPSLatitudeRef", "N"},
                                           {"Exif.GPSInfo.GPSLongitude", "8/1 15/1 0/1"}});
     double lon = 0, lat = 0, time = 0;
-    EXPECT_TRUE(ReadPhotoMetadata(path, lon, lat, time));
+    EXPECT_TRUE(test::ReadStoredPosition(path, lon, lat, time));
     EXPECT_EQ(lat, 0);
     EXPECT_EQ(lon, 0);
     EXPECT_DOUBLE_EQ(time, 40179.5);
@@ -148,7 +149,7 @@ TEST(ReadPhotoMetadata, readsAnImpossibleOrWronglyTypedStoredPositionAsNone) {
                                                  {"Exif.GPSInfo.GPSLongitudeRef", "E"}});
         SetTyped(path, "Exif.GPSInfo.GPSLatitude", c.type, c.latitude);
         double lon = 1, lat = 1, time = 0;
-        EXPECT_TRUE(ReadPhotoMetadata(path, lon, lat, time)) << c.name;
+        EXPECT_TRUE(test::ReadStoredPosition(path, lon, lat, time)) << c.name;
         EXPECT_EQ(lat, 0) << c.name;
         EXPECT_EQ(lon, 0) << c.name;
         EXPECT_DOUBLE_EQ(time, 40179.5) << c.name;

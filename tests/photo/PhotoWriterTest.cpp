@@ -110,7 +110,7 @@ TEST(PutFileLongLat, writesTheExactGpsTagsAndReadsThemBack) {
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitude"), c.altText);
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSAltitudeRef"), c.altRef);
         double lon = 1, lat = 1, time = 0;
-        ASSERT_TRUE(ReadPhotoMetadata(path, lon, lat, time));
+        ASSERT_TRUE(test::ReadStoredPosition(path, lon, lat, time));
         EXPECT_DOUBLE_EQ(lat, c.lat);
         EXPECT_DOUBLE_EQ(lon, c.lon);
         EXPECT_DOUBLE_EQ(time, 40179.5);

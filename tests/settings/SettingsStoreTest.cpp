@@ -103,13 +103,13 @@ TEST(SettingsStore, unreadableNumbersFallBackToTheirDefaults) {
     EXPECT_EQ(s.csvSeparator, 0);
 }
 
-TEST(SettingsStore, savesTheNineUserValuesAndNeverTheProgramFolder) {
+TEST(SettingsStore, savesTheUserValuesAndNeverTheProgramFolder) {
     ScopedSettingsLocation location;
     SettingsStore::Save(Settings{});
-    EXPECT_EQ(
-        StoredNames(location.UserFile()),
-        QStringList({"copy_file", "export_filename", "export_format", "folder_copy", "folder_gpx",
-                     "folder_photos", "map_service", "position_format", "separator_value"}));
+    EXPECT_EQ(StoredNames(location.UserFile()),
+              QStringList({"copy_file", "export_filename", "export_format", "folder_copy",
+                           "folder_gpx", "folder_photos", "map_service", "position_format",
+                           "separator_value", "window_height", "window_width"}));
     EXPECT_FALSE(std::filesystem::exists(location.SystemFile()));
 }
 

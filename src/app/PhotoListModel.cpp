@@ -1,0 +1,151 @@
+#include "app/PhotoListModel.h"
+
+namespace geotal::app {
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+PhotoListModel::PhotoListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void PhotoListModel::Replace(PhotoList photos) {
+    beginResetModel();
+    photos_ = std::move(photos);
+    endResetModel();
+}
+
+void PhotoListModel::RecordChanged(int index) {
+    if (index >= 0 && index < photos_.Count()) {
+        emit dataChanged(this->index(index, 0), this->index(index, kColumnCount - 1));
+    }
+}
+
+void PhotoListModel::RecordsChanged() {
+    if (photos_.Count() > 0) {
+        emit dataChanged(index(0, 0), index(photos_.Count() - 1, kColumnCount - 1));
+    }
+}
+
+void PhotoListModel::SetCoordinateFormat(CoordinateFormat format) {
+    if (format != format_) {
+        format_ = format;
+        RecordsChanged();
+    }
+}
+
+void PhotoListModel::SetAllMarks(bool marked) {
+    for (PhotoRecord& photo : photos_.records) {
+        photo.marked = marked;
+    }
+    RecordsChanged();
+}
+
+void PhotoListModel::SetMarks(const std::vector<int>& indices, bool marked) {
+    for (int i : indices) {
+        photos_[i].marked = marked;
+        RecordChanged(i);
+    }
+}
+
+int PhotoListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : photos_.Count();
+}
+
+int PhotoListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= photos_.Count()) {
+        return {};
+    }
+    const PhotoRecord& photo = photos_[index.row()];
+    switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+                case kName:
+                    return Q(photo.fileName);
+                case kTime:
+                    return Q(FormatPhotoTime(photo.captureTime));
+                case kLatitude:
+                    return photo.position ? Q(FormatCoordinate(photo.position->latitude, format_))
+                                          : QString();
+                case kLongitude:
+                    return photo.position ? Q(FormatCoordinate(photo.position->longitude, format_))
+                                          : QString();
+                default:
+                    return {};
+            }
+        case Qt::CheckStateRole:
+            if (index.column() == kName) {
+                return photo.marked ? Qt::Checked : Qt::Unchecked;
+            }
+            return {};
+        case kSortRole:
+            switch (index.column()) {
+                case kTime:
+                    return photo.captureTime;
+                case kLatitude:
+                case kLongitude:
+                    // Photos without a position gather at one end.
+                    if (!photo.position) {
+                        return -1e12;
+                    }
+                    return index.column() == kLatitude ? photo.position->latitude
+                                                       : photo.position->longitude;
+                default:
+                    return Q(photo.fileName);
+            }
+        case Qt::ToolTipRole:
+            return photo.note.empty() ? QVariant() : QVariant(Q(photo.note));
+        default:
+            return {};
+    }
+}
+
+bool PhotoListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != kName || role != Qt::CheckStateRole ||
+        index.row() >= photos_.Count()) {
+        return false;
+    }
+    photos_[index.row()].marked = value.toInt() == Qt::Checked;
+    RecordChanged(index.row());
+    return true;
+}
+
+Qt::ItemFlags PhotoListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == kName) {
+        flags |= Qt::ItemIsUserCheckable;
+    }
+    return flags;
+}
+
+QVariant PhotoListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (section) {
+        case kName:
+            return QStringLiteral("Photo File");
+        case kTime:
+            return QStringLiteral("Date/time");
+        case kLatitude:
+            return QStringLiteral("Latitude");
+        case kLongitude:
+            return QStringLiteral("Longitude");
+        default:
+            return {};
+    }
+}
+
+}  // namespace geotal::app
