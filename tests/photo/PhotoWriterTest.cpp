@@ -9,6 +9,7 @@
 #include "photo/ExifTool.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
+#include "photo/StoredPosition.h"
 #include "support/DateTime.h"
 #include "support/TraceLog.h"
 
