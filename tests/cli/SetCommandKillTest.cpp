@@ -207,7 +207,7 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
         int newSeen = 0;
         for (const char* call : {"openat", "write", "fchmod", "fsync", "close", "link", "rename",
                                  "renameat2", "unlink"}) {
-            for (int n = 1; n < 40; ++n, ++round) {
+            for (int n = 1; n < 60; ++n, ++round) {
                 const std::vector<std::string> photos = MakeRound(folder, round, 2, versions);
                 const std::string name = call;
                 // -f: the flushes of a batch run on helper threads, and each is a kill point.
