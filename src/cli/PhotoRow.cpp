@@ -1,6 +1,33 @@
 #include "cli/PhotoRow.h"
 
+#include <cstdio>
+
 namespace geotal::cli {
+namespace {
+
+// Every other control character as \xHH (C0 and DEL) or \u00HH (C1, as UTF-8 spells it): a
+// terminal would act on it, not show it.
+std::string EscapedControls(const std::string& text) {
+    std::string escaped;
+    char hex[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (byte < 0x20 || byte == 0x7F) {
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            escaped += hex;
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            std::snprintf(hex, sizeof hex, "\\u%04x", next);
+            escaped += hex;
+            ++i;
+        } else {
+            escaped += text[i];
+        }
+    }
+    return escaped;
+}
+
+}  // namespace
 
 std::string EscapedName(const std::string& name) {
     std::string escaped;
@@ -22,7 +49,7 @@ std::string EscapedName(const std::string& name) {
                 escaped += c;
         }
     }
-    return escaped;
+    return EscapedControls(escaped);
 }
 
 std::string PhotoRowText(const PhotoRecord& photo, CoordinateFormat format) {

@@ -14,7 +14,9 @@ namespace geotal::cli {
 std::string PhotoRowText(const PhotoRecord& photo, CoordinateFormat format);
 
 // The file name with tab, line feed, carriage return and backslash written as \t, \n, \r and
-// \\, so that every row stays one line of tab-separated columns whatever the name holds.
+// \\, so that every row stays one line of tab-separated columns whatever the name holds, and
+// every other control character as \xHH (or \u00HH beyond ASCII), so that none acts on the
+// terminal.
 std::string EscapedName(const std::string& name);
 
 }  // namespace geotal::cli

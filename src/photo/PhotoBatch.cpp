@@ -49,6 +49,18 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosit
                         "Error writing file : " + path + " (" + why + ")\n"});
         return;
     }
+    if (const std::optional<FileIdentity> identity = IdentityOf(photo)) {
+        // A second name of a photo already written in this run: written again, its backup
+        // would be the first write's result and its first position silently replaced.
+        const auto [seen, first] =
+            seen_.emplace(std::make_pair(identity->device, identity->inode), path);
+        if (!first) {
+            Report(ticket, {WriteResult::Failed, WriteCode::SamePhotoTwice,
+                            "Error writing file : " + path + " (the same photo as " + seen->second +
+                                ", which this run already wrote)\n"});
+            return;
+        }
+    }
     if (copies == FolderLocks::Result::Locked) {
         // Held by this run alone now: any partial copy there is a killed run's.
         RemovePartialCopies(*copyFolder);
@@ -108,6 +120,12 @@ void PhotoBatch::Commit() {
                                                    : DiscardUnflushed(prepared, flushErrors[i]));
         }
         folders.insert(FolderOf(prepared.photo));
+    }
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        if (outcomes[i].code == WriteCode::None) {  // the photo is the new file now
+            const FileIdentity& now = pending_[i].prepared.newFile;
+            seen_.emplace(std::make_pair(now.device, now.inode), pending_[i].prepared.path);
+        }
     }
     // The renames themselves: without this a power cut could bring back the old photos.
     for (const std::string& folder : folders) {

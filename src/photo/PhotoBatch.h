@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "photo/FlushFiles.h"
@@ -66,6 +68,7 @@ private:
     PhotoWriter& writer_;
     OutcomeSink done_;
     FolderLocks locks_;  // every folder the batch wrote into, held until it is destroyed
+    std::map<std::pair<dev_t, ino_t>, std::string> seen_;  // each photo added, by its file
     BatchLimits limits_;
     std::vector<Pending> pending_;
     std::size_t pendingBytes_ = 0;

@@ -16,6 +16,7 @@
 #include "photo/MetadataLibrary.h"
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoFile.h"
+#include "photo/SamePhoto.h"
 #include "support/Angles.h"
 #include "support/DateTime.h"
 #include "support/TraceLog.h"
@@ -169,9 +170,15 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
         case CopyResult::AlreadyThere:
             return kGoOn;
         case CopyResult::OtherFileThere:
+            if (AreVersionsOfOnePhoto(backup, photo)) {
+                // A second pass (a corrected time zone, say): the backup is this photo's own
+                // earlier version, the true original, and stays.
+                TraceValue("  Kept the earlier version as the backup", backup);
+                return kGoOn;
+            }
             return Failure(WriteCode::BackupExists,
                            "Error copying file : " + path + " (" + backup +
-                               " is already there and differs from it; a backup is never "
+                               " is already there and is another photo; a backup is never "
                                "replaced)\n");
         case CopyResult::Failed:
             break;

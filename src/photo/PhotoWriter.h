@@ -40,6 +40,7 @@ enum class WriteCode : int {
     NewFileTaken = 18,       // the new file's name no longer holds the file written for it
     NotAPhoto = 19,          // the name is one of this program's temporary names
     FolderFlushFailed = 20,  // the swap is done but its folder could not be made durable
+    SamePhotoTwice = 21,     // another name of a photo this run already wrote
 };
 
 struct WriteOutcome {

@@ -149,6 +149,49 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtAnyInstant) {
     }
 }
 
+// Kills a writer that backs each photo up first: a rerun with the same copy folder finishes,
+// and the copy folder ends with one whole backup of each original and nothing else.
+TEST(SetCommand, leavesNoPartialBackupAndARerunFinishesWhenKilledWithACopyFolder) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kPhotos = 6;
+    TempFolder folder;
+    const Versions versions = MakeVersions(folder);
+    std::mt19937 random(54321);
+    std::uniform_int_distribution<long> delay(0, 60000);
+    int oldSeen = 0;
+    int newSeen = 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(4);
+    for (int round = 0; round < 200 && Clock::now() < deadline; ++round) {
+        const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
+        const std::string copies = folder / ("copies" + std::to_string(round));
+        ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+        std::vector<std::string> args = SetCommand({"ordinary", false}, photos);
+        args.insert(args.begin() + 2, {"--copy-to", copies});
+        const int pid = test::StartProgram(args);
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const std::string when = "round " + std::to_string(round);
+        ExpectWhole(photos, versions, when, oldSeen, newSeen);
+
+        const test::CliRun rerun = test::RunProgram(folder.path(), args);
+        EXPECT_EQ(rerun.status, 0) << when << ": " << rerun.err;
+        EXPECT_EQ(test::FolderNames(copies), NamesOf(photos)) << when;
+        for (const std::string& photo : photos) {
+            EXPECT_TRUE(ReadBytes(photo) == versions.updated) << when << ": " << photo;
+            EXPECT_TRUE(ReadBytes(copies + photo.substr(photo.rfind('/'))) == versions.original)
+                << when << ": the backup of " << photo;
+        }
+        EXPECT_EQ(test::FolderNames(FolderOf(photos.front())), NamesOf(photos)) << when;
+        std::filesystem::remove_all(FolderOf(photos.front()));
+        std::filesystem::remove_all(copies);
+    }
+    EXPECT_GT(oldSeen, 0);
+    EXPECT_GT(newSeen, 0);
+}
+
 // Kills the writer right before the n-th call of each file system call it makes, for every n,
 // through strace's fault injection: the instants between two calls, one by one.
 TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
@@ -164,7 +207,7 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
         int newSeen = 0;
         for (const char* call : {"openat", "write", "fchmod", "fsync", "close", "link", "rename",
                                  "renameat2", "unlink"}) {
-            for (int n = 1; n < 40; ++n, ++round) {
+            for (int n = 1; n < 60; ++n, ++round) {
                 const std::vector<std::string> photos = MakeRound(folder, round, 2, versions);
                 const std::string name = call;
                 // -f: the flushes of a batch run on helper threads, and each is a kill point.

@@ -128,7 +128,7 @@ TEST(SetCommand, keepsTheFirstCopyOfTwoPhotosOfOneName) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "1 image files were successfully updated.\n");
     EXPECT_EQ(run.err, "Error copying file : " + second + " (" + folder / "copies/x.jpg" +
-                           " is already there and differs from it; a backup is never replaced)\n");
+                           " is already there and is another photo; a backup is never replaced)\n");
     EXPECT_EQ(ReadBytes(folder / "copies/x.jpg"), firstBefore);
     EXPECT_EQ(ReadBytes(second), secondBefore);
 }
@@ -235,6 +235,23 @@ TEST(SetCommand, leavesAnotherUsersWritablePhotoToItsOwner) {
     EXPECT_EQ(ReadBytes(photo), before);
     EXPECT_EQ(test::FolderNames(folder.path()),
               (std::vector<std::string>{"a.jpg", "cli.err", "cli.out"}));
+}
+
+TEST(SetCommand, writesAPhotoOnceThoughTwoLinksNameIt) {
+    TempFolder folder;
+    const std::string photo = MakeDatedPhoto(folder / "photo.jpg");
+    const std::string original = ReadBytes(photo);
+    ASSERT_EQ(::symlink("photo.jpg", (folder / "one.jpg").c_str()), 0);
+    ASSERT_EQ(::symlink("photo.jpg", (folder / "two.jpg").c_str()), 0);
+    ASSERT_EQ(::mkdir((folder / "copies").c_str(), 0755), 0);
+    const test::CliRun run =
+        RunGeotalCli(folder.path(), {"set", "--copy-to", folder / "copies", "47.51", "8.25",
+                                     folder / "one.jpg", folder / "two.jpg"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "1 image files were successfully updated.\n");
+    EXPECT_NE(run.err.find("two.jpg (the same photo as"), std::string::npos) << run.err;
+    EXPECT_EQ(test::FolderNames(folder / "copies"), std::vector<std::string>{"one.jpg"});
+    EXPECT_TRUE(ReadBytes(folder / "copies/one.jpg") == original);
 }
 
 TEST(SetCommand, refusesBadArgumentsAndWritesNothing) {

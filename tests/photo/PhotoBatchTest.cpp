@@ -112,11 +112,13 @@ TEST(PhotoBatch, keepsPhotosThatShareATemporaryNameApart) {
         batch.Add(1, ac, {kLat + 1, kLon, 420.0, {}});
         batch.Add(2, ab, {kLat + 2, kLon, 420.0, {}});
     }
-    for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(outcomes.byTicket[i].result, WriteResult::Written)
             << i << ": " << outcomes.byTicket[i].message;
     }
-    EXPECT_EQ(TagText(ab, "Exif.GPSInfo.GPSLatitude"), "47/1 30/1 38/1");
+    // One photo is written once in a run, whatever names it comes under.
+    EXPECT_EQ(outcomes.byTicket[2].code, WriteCode::SamePhotoTwice);
+    EXPECT_EQ(TagText(ab, "Exif.GPSInfo.GPSLatitude"), "47/1 30/1 36/1");
     EXPECT_EQ(TagText(ac, "Exif.GPSInfo.GPSLatitude"), "47/1 30/1 37/1");
     EXPECT_NE(ReadBytes(ac).find("tail of a.c"), std::string::npos);
     EXPECT_EQ(ReadBytes(ab).find("tail of a.c"), std::string::npos);

@@ -202,7 +202,7 @@ TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
               (std::vector<std::string>{"IMG_0001.JPG", "plain.jpg"}));
 }
 
-TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
+TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnEarlierVersionOfThePhoto) {
     TempFolder folder;
     ASSERT_EQ(::mkdir((folder / "backup").c_str(), 0755), 0);
     const std::string path = MakeDatedPhoto(folder / "a.jpg");
@@ -212,15 +212,30 @@ TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
     ASSERT_EQ(writer.PutFileLongLat(path, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     const std::string tagged = ReadBytes(path);
 
-    // The second update would put the tagged photo over the original's copy.
+    // A second pass (a corrected time zone): the backup is the photo's original and stays.
     const WriteOutcome second = writer.PutFileLongLat(path, {-kLat, kLon, 0, {}});
-    EXPECT_EQ(second.result, WriteResult::Failed);
-    EXPECT_EQ(second.code, WriteCode::BackupExists);
-    EXPECT_EQ(second.message, "Error copying file : " + path + " (" + folder / "backup/a.jpg" +
-                                  " is already there and differs from it; a backup is never "
-                                  "replaced)\n");
+    EXPECT_EQ(second.result, WriteResult::Written) << second.message;
     EXPECT_EQ(ReadBytes(folder / "backup/a.jpg"), original);
-    EXPECT_EQ(ReadBytes(path), tagged);
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "S");
+
+    // Another photo of that name (another capture time, or another camera) is refused.
+    for (const test::Tags& other :
+         {test::Tags{{"Exif.Photo.DateTimeOriginal", "2011:05:05 10:00:00"}},
+          test::Tags{{"Exif.Image.Model", "another camera"}}}) {
+        const std::string card = MakeDatedPhoto(folder / "card.jpg");
+        test::SetTags(card, other);
+        WriteBytes(folder / "backup/b.jpg", ReadBytes(card));
+        const std::string b = MakeDatedPhoto(folder / "b.jpg");
+        const std::string bBefore = ReadBytes(b);
+        const WriteOutcome refused = writer.PutFileLongLat(b, {-kLat, kLon, 0, {}});
+        EXPECT_EQ(refused.code, WriteCode::BackupExists);
+        EXPECT_EQ(refused.message, "Error copying file : " + b + " (" + folder / "backup/b.jpg" +
+                                       " is already there and is another photo; a backup is "
+                                       "never replaced)\n");
+        EXPECT_EQ(ReadBytes(b), bBefore);
+        EXPECT_EQ(ReadBytes(folder / "backup/b.jpg"), ReadBytes(card));
+    }
+    EXPECT_NE(ReadBytes(path), tagged);
 
     // A copy identical to the photo is a backup already.
     const std::string same = MakeDatedPhoto(folder / "same.jpg");
@@ -228,7 +243,7 @@ TEST(PutFileLongLat, neverReplacesABackupAndWritesOnlyOverAnIdenticalOne) {
     EXPECT_EQ(writer.PutFileLongLat(same, {kLat, kLon, 0, {}}).result, WriteResult::Written);
     EXPECT_EQ(TagText(same, "Exif.GPSInfo.GPSLatitudeRef"), "N");
     EXPECT_EQ(test::FolderNames(folder / "backup"),
-              (std::vector<std::string>{"a.jpg", "same.jpg"}));
+              (std::vector<std::string>{"a.jpg", "b.jpg", "same.jpg"}));
 }
 
 TEST(PutFileLongLat, leavesThePhotoAloneWhenTheAskedForCopyFailsAndSaysWhy) {
