@@ -339,8 +339,9 @@ QString MainWindow::Summary() const {
     return summary_->text();
 }
 
-void MainWindow::SetSummary(const QString& text) {
+void MainWindow::SetSummary(const QString& text, const QString& details) {
     summary_->setText(text);
+    summary_->setToolTip(details);
 }
 
 void MainWindow::done(int result) {
@@ -422,14 +423,35 @@ void MainWindow::OnLoadDataFiles() {
     photoFileCount_ = Photos().Count();
     PushToControls();
     SetCanCalculate();
-    SetSummary(read ? QStringLiteral("%1 photos, %2 track files, %3 positions")
+    // A track file that gave nothing is named: a logger's own layout is the usual cause.
+    QStringList empty;
+    for (const TrackFileReport& file : counts.files) {
+        if (file.positions == 0) {
+            empty << QFileInfo(Q(file.path)).fileName();
+        }
+    }
+    const QString emptyFiles =
+        empty.isEmpty() ? QString()
+                        : QStringLiteral("; no points in %1 (hold the mouse here to see why)")
+                              .arg(empty.join(QStringLiteral(", ")));
+    QStringList reasons;
+    for (const TrackFileReport& file : counts.files) {
+        if (file.positions == 0) {
+            reasons << QFileInfo(Q(file.path)).fileName() + QStringLiteral(": ") +
+                           Q(DescribeTrackFile(file));
+        }
+    }
+    SetSummary(read ? QStringLiteral("%1 photos, %2 track files, %3 positions%4")
                           .arg(Photos().Count())
                           .arg(counts.gpsFileCount)
                           .arg(counts.positionCount)
+                          .arg(emptyFiles)
                     : QStringLiteral("Loading stopped: the list still shows the photos it "
-                                     "showed before; %1 track files, %2 positions loaded")
+                                     "showed before; %1 track files, %2 positions loaded%3")
                           .arg(counts.gpsFileCount)
-                          .arg(counts.positionCount));
+                          .arg(counts.positionCount)
+                          .arg(emptyFiles),
+               reasons.join(QLatin1Char('\n')));
     if (!exitWhenIdle_) {
         ReportLoadProblems(counts, read);
     }

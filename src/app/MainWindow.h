@@ -87,7 +87,8 @@ public slots:
 private:
     void InitDialog();
     void AddMenuBar();
-    void SetSummary(const QString& text);
+    // The line under the list, and what hovering over it tells.
+    void SetSummary(const QString& text, const QString& details = {});
     // Says what is wrong with the folders a load just read, if anything.
     void ReportLoadProblems(const TrackFolderCounts& counts, bool photosRead);
     void UpdateClockFields();

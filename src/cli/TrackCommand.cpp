@@ -18,25 +18,36 @@ int RunTrackCommand(const std::vector<std::string>& args) {
     CLI::App app;
     SetUpCommandLine(
         app, kTrackCommand,
-        "Reads every track file in GPSFOLDER as Load data files does (GPX, CSV, NMEA,\n"
-        "KML, KMZ, TCX, FIT, GeoJSON, Google location history, IGC) and prints one line per\n"
-        "track point: latitude, longitude (degrees), elevation, UTC time, separated by tabs.\n"
-        "Each file's format and counts, then the number of track files and positions, go\n"
-        "to standard error.\n"
+        "Reads every track file in GPSFOLDER, or the one track file it names, as Load data\n"
+        "files does (GPX, CSV, NMEA, KML, KMZ, TCX, FIT, GeoJSON, Google location history,\n"
+        "IGC) and prints one line per track point: latitude, longitude (degrees), elevation,\n"
+        "UTC time, separated by tabs. Each file's format and counts, then the number of track\n"
+        "files and positions, go to standard error.\n"
         "Use -- before a folder name that starts with '-'.");
     std::string folder;
-    app.add_option("GPSFOLDER", folder, "the folder of track files")->required()->type_name("");
+    app.add_option("GPSFOLDER", folder, "the folder of track files, or one track file")
+        ->required()
+        ->type_name("");
     if (const std::optional<int> status = ParseCommandLine(app, kTrackCommand, args)) {
         return *status;
     }
-    if (!CheckInputFolder(kTrackCommand, folder)) {
-        return 1;
-    }
-
     TrackStore store;
     TerminalProgress progress;
-    const TrackFolderCounts counts = LoadTrackFolder(folder, store, progress);
-    progress.End();
+    TrackFolderCounts counts;
+    if (IsRegularFile(folder)) {
+        counts = LoadTrackFile(folder, store);
+        if (counts.files.empty()) {
+            std::fprintf(stderr,
+                         "geotal-cli: track: '%s' is not a track file of a format Geotal reads\n",
+                         folder.c_str());
+            return 1;
+        }
+    } else if (!CheckInputFolder(kTrackCommand, folder)) {
+        return 1;
+    } else {
+        counts = LoadTrackFolder(folder, store, progress);
+        progress.End();
+    }
     for (int i = 0; i < store.Count(); ++i) {
         const TrackPoint& point = store.At(i);
         // A point without an elevation of its own has none to print, whatever the reader

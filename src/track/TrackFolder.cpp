@@ -65,4 +65,18 @@ TrackFolderCounts LoadTrackFolder(const std::string& folder, TrackStore& store,
     return counts;
 }
 
+TrackFolderCounts LoadTrackFile(const std::string& path, TrackStore& store) {
+    store.Empty();
+    TrackFolderCounts counts;
+    if (const std::optional<TrackFormat> format = TrackFormatOfFile(path)) {
+        TraceValue(std::string("Loading ") + TrackFormatName(*format) + " file", path);
+        counts.files.push_back(ReadTrackFile(path, *format, store));
+        counts.gpsFileCount = 1;
+    } else {
+        TraceValue("Not a track file", path);
+    }
+    counts.positionCount = store.Count();
+    return counts;
+}
+
 }  // namespace geotal

@@ -116,6 +116,14 @@ TEST_F(WindowBehaviourTest, aLoadSaysWhatItReadAndWhatIsWrongWithAFolder) {
         EXPECT_EQ(ui_->messages.back().typeWord, kMessageWarning);
     }
     EXPECT_FALSE(Button(kCalculate)->isEnabled()) << "no track: nothing to place photos by";
+
+    // A track file that gave nothing is named, and why.
+    table::MakeGpx(empty + QStringLiteral("/blank.gpx"), QString());
+    Load(photos_, empty);
+    EXPECT_TRUE(
+        window_->Summary().endsWith(QStringLiteral("; no points in blank.gpx (hold the mouse "
+                                                   "here to see why)")))
+        << window_->Summary().toStdString();
     window_->OnCommand(kCalculate);
     EXPECT_TRUE(LastMessage().contains(QStringLiteral("No track points are loaded")));
 }

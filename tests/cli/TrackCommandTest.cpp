@@ -58,6 +58,22 @@ TEST(TrackCommand, namesEachFileWithItsFormatAndWhyItGaveNothing) {
                               "2 track files, 1 positions\n");
 }
 
+TEST(TrackCommand, readsOneTrackFileNamedOnItsOwn) {
+    testing::TrackTestFolder folder;
+    folder.Write("walk.gpx",
+                 "<trkpt lat=\"47.5\" lon=\"-8.25\"><ele>412.7</ele>"
+                 "<time>2010-05-01T10:20:30Z</time></trkpt>\r\n");
+    folder.Write("notes.txt", "shopping list\n");
+    const test::CliRun one = RunCli(folder, {"track", folder.path() + "/walk.gpx"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out, "47.500000\t-8.250000\t412.7\t2010/05/01 10:20:30\n");
+    EXPECT_EQ(one.err, folder.path() + "/walk.gpx: GPX, 1 position\n1 track files, 1 positions\n");
+    const test::CliRun notes = RunCli(folder, {"track", folder.path() + "/notes.txt"});
+    EXPECT_EQ(notes.status, 1);
+    EXPECT_EQ(notes.out, "");
+    EXPECT_NE(notes.err.find("is not a track file"), std::string::npos) << notes.err;
+}
+
 TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {
     testing::TrackTestFolder folder;
     for (const auto& args : std::vector<std::vector<std::string>>{
