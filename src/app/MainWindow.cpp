@@ -565,6 +565,11 @@ void MainWindow::OnUpdatePhotoFiles() {
             Ui().ShowMessage(Q(message), kMessageOk, this);
         }
     };
+    QStringList backupsTaken;
+    callbacks.backupTaken = [this, &failed, &backupsTaken](int index, const std::string&) {
+        ++failed;
+        backupsTaken << Q(Photos()[index].fileName);
+    };
     const int updated = WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks);
     SetSummary(failed == 0 ? QStringLiteral("%1 photos written").arg(updated)
                            : QStringLiteral("%1 photos written, %2 not (hold the mouse over a "
@@ -573,6 +578,23 @@ void MainWindow::OnUpdatePhotoFiles() {
                                  .arg(failed));
     if (exitWhenIdle_) {
         return;  // leaving: no box to answer after the window is gone
+    }
+    if (!backupsTaken.isEmpty()) {
+        // One box for all of them: a second card's IMG_0001 meets the first card's copy for
+        // every photo at once.
+        const int shown = 10;
+        QString names = backupsTaken.mid(0, shown).join(QStringLiteral(", "));
+        if (backupsTaken.size() > shown) {
+            names += QStringLiteral(" and %1 more").arg(backupsTaken.size() - shown);
+        }
+        Ui().ShowMessage(QStringLiteral("%1 photos were not written: the copy folder %2 already "
+                                        "holds other photos of the same names (%3). A copy there "
+                                        "is never replaced. Choose another copy folder in Setup, "
+                                        "or move those files away, and press Update photo files "
+                                        "again.")
+                             .arg(backupsTaken.size())
+                             .arg(Q(settings_.copyFolder), names),
+                         kMessageWarning, this);
     }
     Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated),
                      kMessageInformation, this);

@@ -39,7 +39,9 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
     bool stopRun = false;
     PhotoBatch batch(writer, [&](std::size_t ticket, const WriteOutcome& outcome) {
         PhotoRecord& photo = photos[static_cast<int>(ticket)];
-        if (!outcome.message.empty() && callbacks.showMessage) {
+        if (outcome.code == WriteCode::BackupExists && callbacks.backupTaken) {
+            callbacks.backupTaken(static_cast<int>(ticket), outcome.message);
+        } else if (!outcome.message.empty() && callbacks.showMessage) {
             callbacks.showMessage(outcome.message);
         }
         if (outcome.result == WriteResult::Written) {

@@ -14,6 +14,9 @@ namespace geotal {
 struct UpdateCallbacks {
     std::function<void(const std::string& message)> showMessage;  // a writer's failure text
     std::function<void(int index)> changed;                       // the record was updated
+    // A photo refused because the copy folder holds another photo of its name; when set, these
+    // come here instead of to showMessage, so that a front end can name them all at once.
+    std::function<void(int index, const std::string& message)> backupTaken;
 };
 
 // Writes every marked photo that has a position into its file in photos.folder, in batches

@@ -215,6 +215,30 @@ TEST_F(ListAndRecordsTest, aFailedWriteStaysCheckedShowsWhatTheFileHoldsAndSaysW
         << table::CellToolTip(*window_, 0, 1).toStdString();
 }
 
+// Another card's IMG_0001 in the copy folder refuses every photo of a name at once: one box
+// names them all and says what to do, not a box per photo.
+TEST_F(ListAndRecordsTest, backupsTakenByOtherPhotosAreReportedInOneMessage) {
+    window_->OnCommand(kCalculate);
+    const QString copies = dir_.path() + QStringLiteral("/copies");
+    QDir().mkpath(copies);
+    table::MakePhoto(copies + QStringLiteral("/a.jpg"), "2001:01:01 00:00:00", 1.0, 1.0);
+    table::MakePhoto(copies + QStringLiteral("/b.jpg"), "2001:01:01 00:00:01", 2.0, 2.0);
+    Settings settings = window_->CurrentSettings();
+    settings.copyFiles = true;
+    settings.copyFolder = copies.toStdString();
+    window_->ApplySettings(settings);
+    const QByteArray before = Contents(Photo("a.jpg"));
+    const auto messages = Update();
+    ASSERT_EQ(messages.size(), 3u);  // the question, the one summary, the count
+    EXPECT_TRUE(messages[1].text.startsWith(QStringLiteral("2 photos were not written")))
+        << messages[1].text.toStdString();
+    EXPECT_TRUE(messages[1].text.contains(QStringLiteral("a.jpg, b.jpg")));
+    EXPECT_TRUE(messages[1].text.contains(copies));
+    EXPECT_EQ(messages[2].text, QStringLiteral("0 image files were successfully updated."));
+    EXPECT_EQ(Contents(Photo("a.jpg")), before);
+    EXPECT_TRUE(table::RowChecked(*window_, 0)) << "still to be written";
+}
+
 TEST_F(ListAndRecordsTest, aNewLoadDisablesUpdateUntilTheNextCalculation) {
     window_->OnCommand(kCalculate);
     EXPECT_TRUE(UpdateEnabled());

@@ -24,7 +24,7 @@ struct Heard {
 
     UpdateCallbacks Callbacks() {
         return {[this](const std::string& message) { messages.push_back(message); },
-                [this](int i) { changed.insert(i); }};
+                [this](int i) { changed.insert(i); }, nullptr};
     }
 };
 
