@@ -14,7 +14,7 @@ constexpr ControlTemplate kControls[] = {
     {kKml, K::Radio, "KML (Google Earth)", 18, 32, 93, 11, kTabStop, nullptr},
     {kSeparatorLabel, K::Label, "Field separator:", 128, 19, 50, 10, kNone, nullptr},
     // The order of the entries is the separator index kept in the settings.
-    {kSeparatorList, K::DropDownList, ",  (comma)\n;  (semicolon)\nTab", 179, 18, 55, 50,
+    {kSeparatorList, K::DropDownList, ",  (comma)\n;  (semicolon)\nTab", 179, 18, 66, 50,
      kDisabled | kTabStop, "Field separator:"},
     {-1, K::Label, "Output file:", 8, 72, 35, 8, kNone, nullptr},
     {kOutputFile, K::Edit, "", 46, 70, 311, 13, kTabStop | kAutoScroll, "Output file:"},

@@ -26,7 +26,7 @@ constexpr ControlTemplate kControls[] = {
     {kTimeZoneOffset, K::Edit, "", 83, 71, 41, 13, kNumber, "Time Zone Offset:"},
     {kTimeZoneOffsetSpin, K::UpDown, "", 125, 70, 12, 12, kNone, "Step the time zone offset"},
     {-1, K::Label, "(hours)", 143, 73, 28, 12, kNone, nullptr},
-    {-1, K::Label, "Camera time error:", 15, 87, 57, 11, kNone, nullptr},
+    {-1, K::Label, "Camera time error:", 13, 86, 64, 8, kNone, nullptr},
     {kCameraClockError, K::Edit, "", 83, 84, 41, 13, kNumber, "Camera time error:"},
     {kCameraClockErrorSpin, K::UpDown, "", 125, 84, 12, 12, kNone, "Step the camera time error"},
     {-1, K::Label, "(secs)", 144, 86, 20, 9, kNone, nullptr},
@@ -34,7 +34,7 @@ constexpr ControlTemplate kControls[] = {
     {-1, K::Label, "Local:", 191, 71, 20, 8, kNone, nullptr},
     {kLocalTime, K::Edit, "", 219, 71, 56, 12, kClock, "Local:"},
     {-1, K::Label, "GMT:", 191, 84, 19, 8, kNone, nullptr},
-    {kUtcTime, K::Edit, "", 219, 85, 56, 12, kClock, "GMT:"},
+    {kUtcTime, K::Edit, "", 219, 84, 56, 12, kClock, "GMT:"},
     // Beside the whole hours above, a zone with its summer time, picked from the tz database.
     {-1, K::Group, "Time zone", 7, 106, 280, 30, kNone, nullptr},
     {kZoneHours, K::Radio, "Offset in hours", 13, 119, 70, 10, kGroupStart | kTabStop, nullptr},
