@@ -346,6 +346,61 @@ bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::strin
     }
 }
 
+bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error) {
+    SilenceLibrary();
+    xmp.clear();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            error = "not a format the metadata library reads";
+            return false;
+        }
+        image->readMetadata();
+        for (const Exiv2::Xmpdatum& datum : image->xmpData()) {
+            xmp.emplace_back(datum.key(), datum.value().toString());
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return false;
+    } catch (...) {
+        error = "the metadata library failed";
+        return false;
+    }
+}
+
+bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error) {
+    SilenceLibrary();
+    xmp.clear();
+    // The parser takes text without RDF, and other formats' bytes, as an empty packet.
+    if (packet.find("http://www.w3.org/1999/02/22-rdf-syntax-ns#") == std::string::npos) {
+        error = "no XMP packet (no RDF)";
+        return false;
+    }
+    try {
+        Exiv2::XmpData data;
+        if (Exiv2::XmpParser::decode(data, packet) != 0) {
+            error = "the XMP packet cannot be parsed";
+            return false;
+        }
+        for (const Exiv2::Xmpdatum& datum : data) {
+            xmp.emplace_back(datum.key(), datum.value().toString());
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return false;
+    } catch (...) {
+        error = "the XMP packet cannot be parsed";
+        return false;
+    }
+}
+
 bool RewriteMetadata(std::string_view file, const ExifMetadata* exif, const IptcMetadata* iptc,
                      const XmpPacketEdit* keepXmp, std::string& rewritten, std::string& error) {
     SilenceLibrary();
