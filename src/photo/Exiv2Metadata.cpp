@@ -60,6 +60,8 @@ namespace {
 // exiv2 writes warnings about damaged files to stderr; damaged files are expected here.
 void SilenceLibrary() {
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+    // The ISO-media formats (CR3, HEIC, AVIF) stay unread until they are switched on.
+    Exiv2::enableBMFF(true);
 }
 
 const Exiv2::Exifdatum* Find(const Exiv2::ExifData& data, const std::string& key) {
