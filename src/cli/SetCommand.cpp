@@ -61,7 +61,9 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
         "Writes the position (decimal degrees, south and west negative) and, with --altitude,\n"
         "the altitude (metres, negative below sea level) into each PHOTO as EXIF GPS tags, the\n"
         "way Update photo files does; without --altitude the photo is left with no altitude.\n"
-        "With --copy-to, each photo is first copied into DIR.\n"
+        "A photo other than a JPEG is never changed: the position goes to its XMP sidecar\n"
+        "(the NAME.xmp or NAME.EXT.xmp it has, else a new NAME.xmp), written once for photos\n"
+        "that share it. With --copy-to, each JPEG is first copied into DIR.\n"
         "Failures go to standard error and the next photo is tried.\n"
         "Exit status: 0 all written, 1 some photo failed, 2 wrong arguments.\n"
         "Use -- before photo names that start with \"--\".",
