@@ -18,16 +18,18 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     CLI::App app;
     SetUpCommandLine(
         app, kPhotosCommand,
-        "Reads the JPEG photos of PHOTOFOLDER (or the one photo PHOTOFOLDER names) as Load\n"
-        "data files does and prints one line per photo in list order: file name, date/time,\n"
-        "latitude, longitude, mark (1 or 0), separated by tabs. Coordinates are empty for a\n"
-        "photo without a position.\n"
+        "Reads the photos of PHOTOFOLDER (JPEG, RAW, HEIC, AVIF, WebP, PNG, TIFF; or the one\n"
+        "photo PHOTOFOLDER names) as Load data files does and prints one line per photo in list\n"
+        "order: file name, date/time, latitude, longitude, mark (1 or 0), separated by tabs.\n"
+        "Coordinates are empty for a photo without a position; a photo other than a JPEG shows\n"
+        "the position of its XMP sidecar when it holds none itself. Why a photo has no time\n"
+        "goes to standard error.\n"
         "A tab, line feed, carriage return or backslash in a file name is printed as \\t, \\n,\n"
         "\\r or \\\\.\n"
         "Use -- before a folder name that starts with '-'.");
     std::string folder;
     std::optional<int> format;
-    app.add_option("PHOTOFOLDER", folder, "the folder of JPEG photos")->required()->type_name("");
+    app.add_option("PHOTOFOLDER", folder, "the folder of photos")->required()->type_name("");
     AddWholeNumberOption(app, "--format", format, 1, 3, "1|2|3",
                          "coordinates as 1 DD.DDDD (default), 2 DD MM.MMMM, 3 DD MM SS.SS");
     if (const std::optional<int> status = ParseCommandLine(app, kPhotosCommand, args)) {
@@ -46,6 +48,10 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     const CoordinateFormat coordinates = CoordinateFormatFromNumber(format.value_or(1));
     for (const PhotoRecord& photo : photos.records) {
         std::printf("%s\n", PhotoRowText(photo, coordinates).c_str());
+        if (photo.captureTime == 0 && !photo.note.empty()) {
+            std::fprintf(stderr, "geotal-cli: photos: %s: %s\n",
+                         EscapedName(photo.fileName).c_str(), photo.note.c_str());
+        }
     }
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "geotal-cli: photos: could not write the list\n");

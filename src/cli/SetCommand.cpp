@@ -1,6 +1,7 @@
 // geotal-cli set LATITUDE LONGITUDE PHOTO...: writes one position into photo files.
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "cli/NumberText.h"
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoWriter.h"
+#include "photo/Sidecar.h"
+#include "photo/SidecarWriter.h"
 #include "support/Angles.h"
 #include "support/AsciiText.h"
 
@@ -58,7 +61,9 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
         "Writes the position (decimal degrees, south and west negative) and, with --altitude,\n"
         "the altitude (metres, negative below sea level) into each PHOTO as EXIF GPS tags, the\n"
         "way Update photo files does; without --altitude the photo is left with no altitude.\n"
-        "With --copy-to, each photo is first copied into DIR.\n"
+        "A photo other than a JPEG is never changed: the position goes to its XMP sidecar\n"
+        "(the NAME.xmp or NAME.EXT.xmp it has, else a new NAME.xmp), written once for photos\n"
+        "that share it. With --copy-to, each JPEG is first copied into DIR.\n"
         "Failures go to standard error and the next photo is tried.\n"
         "Exit status: 0 all written, 1 some photo failed, 2 wrong arguments.\n"
         "Use -- before photo names that start with \"--\".",
@@ -124,7 +129,7 @@ int WritePosition(const SetRequest& request) {
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     int updated = 0;
     int failed = 0;
-    PhotoBatch batch(writer, [&](std::size_t, const WriteOutcome& outcome) {
+    const auto report = [&](std::size_t, const WriteOutcome& outcome) {
         if (outcome.result == WriteResult::Written) {
             ++updated;
             return;
@@ -135,13 +140,27 @@ int WritePosition(const SetRequest& request) {
         if (!text.empty() && text.back() != '\n') {
             std::fputc('\n', stderr);
         }
-    });
+    };
+    PhotoBatch batch(writer, report);
+    const GeoPosition position{DegreesToArcSeconds(request.latitude),
+                               DegreesToArcSeconds(request.longitude),
+                               request.altitude,
+                               {}};
+    // One position for all: a sidecar two photos share is written once.
+    std::map<std::string, WriteOutcome> sidecars;
     for (std::size_t i = 0; i < request.photos.size(); ++i) {
-        batch.Add(i, request.photos[i],
-                  GeoPosition{DegreesToArcSeconds(request.latitude),
-                              DegreesToArcSeconds(request.longitude),
-                              request.altitude,
-                              {}});
+        const std::string& photo = request.photos[i];
+        if (IsJpegFileName(photo)) {
+            batch.Add(i, photo, position);
+            continue;
+        }
+        const std::string existing = ExistingSidecarPath(photo);
+        const std::string sidecar = existing.empty() ? DefaultSidecarPath(photo) : existing;
+        auto done = sidecars.find(sidecar);
+        if (done == sidecars.end()) {
+            done = sidecars.emplace(sidecar, WriteSidecarPosition(photo, position)).first;
+        }
+        report(i, done->second);
     }
     batch.Commit();
     std::printf("%d image files were successfully updated.\n", updated);

@@ -88,13 +88,14 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "name, cameraTime, utcTime, timeSource (hours, zone, recorded), zone, offset,\n"
         "clockError (seconds), latitude, longitude, altitude, outcome, reason, timeReason,\n"
         "points (the track points used: time, latitude, longitude, elevation), written.\n"
-        "With --write the marked photos are written as Update photo files does; with --copy-to\n"
-        "each is first copied into DIR. With --export the photos marked by the calculation are\n"
+        "With --write the marked photos are written as Update photo files does (a photo other\n"
+        "than a JPEG through its XMP sidecar, the photo unchanged); with --copy-to each JPEG is\n"
+        "first copied into DIR. With --export the photos marked by the calculation are\n"
         "written to FILE as Export does: CSV (latitude, longitude, name), or KML with --kml.\n"
         "The counts go to standard error.\n"
         "Exit status: 0 done, 1 a folder could not be read, a photo not written or the export\n"
         "failed, 2 wrong arguments.");
-    app.add_option("--photos", request.photoFolder, "the folder of JPEG photos")
+    app.add_option("--photos", request.photoFolder, "the folder of photos")
         ->required()
         ->type_name("DIR");
     app.add_option("--gps", request.gpsFolder, "the folder of track files")

@@ -60,6 +60,8 @@ namespace {
 // exiv2 writes warnings about damaged files to stderr; damaged files are expected here.
 void SilenceLibrary() {
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+    // The ISO-media formats (CR3, HEIC, AVIF) stay unread until they are switched on.
+    Exiv2::enableBMFF(true);
 }
 
 const Exiv2::Exifdatum* Find(const Exiv2::ExifData& data, const std::string& key) {
@@ -342,6 +344,61 @@ bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::strin
         return false;
     } catch (...) {
         error = "cannot be read back";
+        return false;
+    }
+}
+
+bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error) {
+    SilenceLibrary();
+    xmp.clear();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            error = "not a format the metadata library reads";
+            return false;
+        }
+        image->readMetadata();
+        for (const Exiv2::Xmpdatum& datum : image->xmpData()) {
+            xmp.emplace_back(datum.key(), datum.value().toString());
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return false;
+    } catch (...) {
+        error = "the metadata library failed";
+        return false;
+    }
+}
+
+bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error) {
+    SilenceLibrary();
+    xmp.clear();
+    // The parser takes text without RDF, and other formats' bytes, as an empty packet.
+    if (packet.find("http://www.w3.org/1999/02/22-rdf-syntax-ns#") == std::string::npos) {
+        error = "no XMP packet (no RDF)";
+        return false;
+    }
+    try {
+        Exiv2::XmpData data;
+        if (Exiv2::XmpParser::decode(data, packet) != 0) {
+            error = "the XMP packet cannot be parsed";
+            return false;
+        }
+        for (const Exiv2::Xmpdatum& datum : data) {
+            xmp.emplace_back(datum.key(), datum.value().toString());
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return false;
+    } catch (...) {
+        error = "the XMP packet cannot be parsed";
         return false;
     }
 }

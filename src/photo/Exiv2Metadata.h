@@ -70,6 +70,14 @@ MetadataTexts TextsOf(const ExifMetadata& exif);
 // The same, read from the file at path; false, with error, when it cannot be read.
 bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::string& error);
 
+// The XMP properties (key and text) of a photo or sidecar file; false, with the library's reason,
+// when the file cannot be read.
+bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error);
+
+// The properties of an XMP packet given as text; false, with the library's reason, when it is
+// not an XMP packet the library can parse.
+bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error);
+
 // Edits a packet, or answers none to leave it as it is.
 using XmpPacketEdit = std::function<std::optional<std::string>(const std::string& packet)>;
 

@@ -49,7 +49,17 @@ bool PhotoNameLess(const std::string& a, const std::string& b) {
 }
 
 bool IsPhotoFileName(const std::string& name) {
-    return EndsWithNoCase(name, ".jpg") || EndsWithNoCase(name, ".jpeg");
+    // The formats whose metadata the library reads; sidecars (.xmp) hold no image of their own.
+    static constexpr const char* kExtensions[] = {
+        ".jpg",  ".jpeg", ".cr2", ".cr3",  ".crw",  ".nef", ".nrw", ".arw", ".sr2", ".srf",
+        ".orf",  ".rw2",  ".raf", ".pef",  ".dng",  ".srw", ".3fr", ".iiq", ".mrw", ".gpr",
+        ".heic", ".heif", ".hif", ".avif", ".webp", ".png", ".tif", ".tiff"};
+    for (const char* extension : kExtensions) {
+        if (EndsWithNoCase(name, extension)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::vector<std::string> ListPhotoFiles(const std::string& folder) {
@@ -92,24 +102,19 @@ bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names,
         PhotoRecord& photo = photos[i];
         const std::string path = folder + "/" + photo.fileName;
         TraceValue("Reading file", path);
-        MaybePosition position;
-        double time = 0;
-        std::string recordedOffset;
-        if (ReadPhotoMetadata(path, position, time, recordedOffset)) {
-            photo.position = position;
-            photo.captureTime = time;
-            photo.recordedOffset = std::move(recordedOffset);
-            if (IsTraceEnabled()) {
-                // The numbers as they are held, 0/0 for none, as the trace has always shown.
-                char line[1024];
-                std::snprintf(line, sizeof line, "  Time = %f lat=%f  long=%f", photo.captureTime,
-                              position ? position->latitude : 0.0,
-                              position ? position->longitude : 0.0);
-                Trace(line);
-            }
-        } else {
-            photo.position.reset();
-            photo.captureTime = 0;
+        PhotoFacts facts;
+        const bool timed = ReadPhotoFacts(path, facts);
+        photo.position = facts.position;
+        photo.captureTime = facts.captureTime;
+        photo.recordedOffset = std::move(facts.recordedOffset);
+        photo.note = std::move(facts.note);
+        if (timed && IsTraceEnabled()) {
+            // The numbers as they are held, 0/0 for none, as the trace has always shown.
+            char line[1024];
+            std::snprintf(line, sizeof line, "  Time = %f lat=%f  long=%f", photo.captureTime,
+                          photo.position ? photo.position->latitude : 0.0,
+                          photo.position ? photo.position->longitude : 0.0);
+            Trace(line);
         }
         photo.stored = photo.position;
         photo.marked = !photo.HasPosition();

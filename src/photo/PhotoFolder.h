@@ -13,7 +13,8 @@ namespace geotal {
 // File-list order: names compared without regard to ASCII letter case, ties broken bytewise.
 bool PhotoNameLess(const std::string& a, const std::string& b);
 
-// Whether a file name ends in ".jpg" or ".jpeg", in any letter case.
+// Whether a file name ends in the extension of a photo format the metadata library reads
+// (JPEG, the RAW formats, HEIC, AVIF, WebP, PNG, TIFF), in any letter case.
 bool IsPhotoFileName(const std::string& name);
 
 // The photo files of the folder (regular files only, not its subfolders), in file-list order.

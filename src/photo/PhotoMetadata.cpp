@@ -4,6 +4,9 @@
 #include <cctype>
 
 #include "photo/MetadataLibrary.h"
+#include "photo/PhotoPaths.h"
+#include "photo/Sidecar.h"
+#include "photo/XmpValues.h"
 #include "support/Angles.h"
 #include "support/DateTime.h"
 
@@ -102,6 +105,42 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
     cDestroyEXIF(exif);
     if (iptc) {
         cDestroyIPTC(iptc);
+    }
+    return true;
+}
+
+bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
+    facts = PhotoFacts{};
+    if (!ReadPhotoMetadata(path, facts.position, facts.captureTime, facts.recordedOffset)) {
+        facts.position.reset();
+        facts.captureTime = 0;
+        TagTexts xmp;
+        std::string error;
+        if (!ReadXmpTexts(path, xmp, error)) {
+            facts.note = "No capture time: the file cannot be read (" + error + ")";
+            return false;
+        }
+        const std::optional<XmpDate> date = XmpCaptureTime(xmp);
+        if (!date) {
+            facts.note = "No capture time: the file holds no EXIF or XMP date";
+            return false;
+        }
+        facts.captureTime = date->time;
+        facts.recordedOffset = date->offset;
+    }
+    if (facts.position || IsJpegFileName(path)) {
+        return true;
+    }
+    const std::string sidecar = ExistingSidecarPath(path);
+    if (sidecar.empty()) {
+        return true;
+    }
+    TagTexts xmp;
+    std::string error;
+    if (!ReadXmpTexts(sidecar, xmp, error)) {
+        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
+    } else if ((facts.position = XmpPosition(xmp))) {
+        facts.note = "Position from the sidecar " + FileNameOf(sidecar);
     }
     return true;
 }

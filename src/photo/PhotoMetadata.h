@@ -17,6 +17,20 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
 bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
                        std::string& recordedOffset);
 
+// What the list shows of one photo of any format the library reads.
+struct PhotoFacts {
+    MaybePosition position;
+    double captureTime = 0;      // 0 when the photo gives none
+    std::string recordedOffset;  // as for ReadPhotoMetadata, or the XMP date's offset
+    std::string note;            // why the photo has no time, or where its position lies
+};
+
+// The capture time from EXIF (as ReadPhotoMetadata), else from XMP (exif:DateTimeOriginal, else
+// photoshop:DateCreated). The position from the file's EXIF GPS tags; for a photo other than a
+// JPEG, else from its XMP sidecar, where its position is written. False, with the reason in the
+// note and no position, when the file cannot be read or gives no capture time.
+bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts);
+
 // "YYYY:MM:DD HH:MM:SS" as an OLE Automation date; 0 when the fields give no valid moment.
 // Fields are read at fixed places; a missing time reads as midnight.
 double ParseExifDateTime(const std::string& text);

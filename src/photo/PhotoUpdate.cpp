@@ -1,6 +1,10 @@
 #include "photo/PhotoUpdate.h"
 
+#include <map>
+
 #include "photo/PhotoBatch.h"
+#include "photo/Sidecar.h"
+#include "photo/SidecarWriter.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -37,7 +41,7 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
     progress.Begin("Updating image files...", photos.Count());
     int updated = 0;
     bool stopRun = false;
-    PhotoBatch batch(writer, [&](std::size_t ticket, const WriteOutcome& outcome) {
+    const auto report = [&](std::size_t ticket, const WriteOutcome& outcome) {
         PhotoRecord& photo = photos[static_cast<int>(ticket)];
         if (outcome.code == WriteCode::BackupExists && callbacks.backupTaken) {
             callbacks.backupTaken(static_cast<int>(ticket), outcome.message);
@@ -59,14 +63,31 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
             }
         }
         changed(static_cast<int>(ticket));
-    });
+    };
+    PhotoBatch batch(writer, report);
+    // A RAW and a second format of the same shot share NAME.xmp: written once for both.
+    std::map<std::string, std::pair<GeoPosition, WriteOutcome>> sidecars;
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& photo = photos[i];
         if (photo.marked) {
             if (const MaybePosition& position = photo.position) {
                 const std::string path = photos.folder + "/" + photo.fileName;
-                TraceValue("Save to file", path);
-                batch.Add(static_cast<std::size_t>(i), path, *position);
+                if (IsJpegFileName(photo.fileName)) {
+                    TraceValue("Save to file", path);
+                    batch.Add(static_cast<std::size_t>(i), path, *position);
+                } else {
+                    std::string sidecar = ExistingSidecarPath(path);
+                    sidecar = sidecar.empty() ? DefaultSidecarPath(path) : sidecar;
+                    TraceValue("Save to sidecar", sidecar);
+                    const auto done = sidecars.find(sidecar);
+                    if (done != sidecars.end() && done->second.first == *position) {
+                        report(static_cast<std::size_t>(i), done->second.second);
+                    } else {
+                        const WriteOutcome outcome = WriteSidecarPosition(path, *position);
+                        sidecars[sidecar] = {*position, outcome};
+                        report(static_cast<std::size_t>(i), outcome);
+                    }
+                }
             } else {
                 photo.marked = false;  // nothing to write
                 changed(i);

@@ -37,6 +37,35 @@ TEST(SetCommand, writesThePositionIntoEveryPhoto) {
     }
 }
 
+// A RAW file and its second format share NAME.xmp; neither photo's bytes change, and the
+// photos command then shows the sidecar's position for both.
+TEST(SetCommand, writesTheSidecarOfPhotosOtherThanJpegOnceAndListsIt) {
+    TempFolder folder;
+    const std::string raw = MakeDatedPhoto(folder / "IMG_7.NEF");
+    const std::string tiff = MakeDatedPhoto(folder / "IMG_7.tif");
+    const std::string before = ReadBytes(raw);
+    const test::CliRun run =
+        RunGeotalCli(folder.path(), {"set", "-33.8688", "151.2093", raw, tiff});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    EXPECT_EQ(ReadBytes(raw), before);
+    EXPECT_EQ(TagText(raw, "Exif.GPSInfo.GPSLatitude"), "");
+    EXPECT_NE(ReadBytes(folder / "IMG_7.xmp").find("exif:GPSLatitude=\"33,52.12800000S\""),
+              std::string::npos);
+
+    const test::CliRun listed = RunGeotalCli(folder.path(), {"photos", folder.path()});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out,
+              "IMG_7.NEF\t2010/01/01 12:00:00\t-33.868800\t151.209300\t0\n"
+              "IMG_7.tif\t2010/01/01 12:00:00\t-33.868800\t151.209300\t0\n");
+
+    WriteBytes(folder / "IMG_7.xmp", "<x:xmpmeta");
+    const test::CliRun refused = RunGeotalCli(folder.path(), {"set", "1", "2", raw});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Cannot write the sidecar"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadBytes(folder / "IMG_7.xmp"), "<x:xmpmeta");
+}
+
 TEST(SetCommand, writesNoAltitudeWhenNoneIsGiven) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "a.jpg");

@@ -72,6 +72,31 @@ TEST(ReadPhotoFolder, listsJpegFilesOfAnyCaseInNameOrderAndSkipsTheRest) {
     }
 }
 
+TEST(IsPhotoFileName, takesEveryFormatTheLibraryReadsInAnyCaseButNotSidecars) {
+    for (const char* name : {"a.jpg",  "a.JPEG", "a.CR2",  "a.cr3",  "a.crw", "a.NEF", "a.nrw",
+                             "a.arw",  "a.sr2",  "a.srf",  "a.ORF",  "a.rw2", "a.RAF", "a.pef",
+                             "a.DNG",  "a.srw",  "a.3FR",  "a.iiq",  "a.mrw", "a.GPR", "a.HEIC",
+                             "a.heif", "a.HIF",  "a.avif", "a.webp", "a.png", "a.tif", "a.TIFF"}) {
+        EXPECT_TRUE(IsPhotoFileName(name)) << name;
+    }
+    for (const char* name : {"a.xmp", "a.CR2.xmp", "a.exv", "a.txt", "a.tiffx", "cr2", "a.x3f"}) {
+        EXPECT_FALSE(IsPhotoFileName(name)) << name;
+    }
+}
+
+TEST(ReadPhotoFolder, listsAnUnreadablePhotoWithoutATimeAndSaysWhy) {
+    TempFolder folder;
+    WriteBytes(folder / "broken.cr2", "not a raw file at all");
+    WriteBytes(folder / "broken.xmp", "<x:xmpmeta");
+    PhotoList photos;
+    RecordingProgress progress;
+    ASSERT_TRUE(ReadPhotoFolder(folder.path(), photos, progress));
+    ASSERT_EQ(Names(photos), std::vector<std::string>{"broken.cr2"});
+    EXPECT_EQ(photos[0].captureTime, 0);
+    EXPECT_FALSE(photos[0].HasPosition());
+    EXPECT_NE(photos[0].note.find("cannot be read"), std::string::npos) << photos[0].note;
+}
+
 TEST(ReadPhotoFolder, readsAMissingOrEmptyFolderAsNoPhotos) {
     TempFolder folder;
     for (const std::string& path : {folder.path(), folder / "missing"}) {

@@ -158,3 +158,87 @@ TEST(ReadPhotoMetadata, readsAnImpossibleOrWronglyTypedStoredPositionAsNone) {
 
 }  // namespace
 }  // namespace geotal
+
+namespace geotal {
+namespace {
+
+// A sidecar as photo managers write it, with the position in XMP's form.
+std::string SidecarWith(const std::string& latitude, const std::string& longitude) {
+    return "<?xpacket begin='\xef\xbb\xbf' id='W5M0MpCehiHzreSzNTczkc9d'?>\n"
+           "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+           "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>\n"
+           "<rdf:Description rdf:about='' xmlns:exif='http://ns.adobe.com/exif/1.0/' "
+           "exif:GPSLatitude='" +
+           latitude + "' exif:GPSLongitude='" + longitude +
+           "'/>\n</rdf:RDF></x:xmpmeta>\n<?xpacket end='w'?>";
+}
+
+TEST(ReadPhotoFacts, takesThePositionOfAPhotoOtherThanJpegFromItsSidecar) {
+    struct Case {
+        const char* photo;
+        const char* sidecar;  // "" for none
+        bool fromSidecar;
+    };
+    // A JPEG named otherwise reads as the JPEG it is, standing in for a RAW file here.
+    const Case cases[] = {
+        {"a.nef", "a.xmp", true},     {"a.NEF", "a.XMP", true},  {"a.cr2", "a.cr2.xmp", true},
+        {"a.png", "a.png.XMP", true}, {"a.jpg", "a.xmp", false}, {"a.JPEG", "a.JPEG.xmp", false},
+        {"a.dng", "", false},         {"a.dng", "b.xmp", false},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        MakeDatedPhoto(folder / c.photo);
+        if (*c.sidecar != '\0') {
+            test::WriteBytes(folder / c.sidecar, SidecarWith("47,30.5000N", "8,15,0W"));
+        }
+        PhotoFacts facts;
+        ASSERT_TRUE(ReadPhotoFacts(folder / c.photo, facts)) << c.photo;
+        EXPECT_EQ(facts.captureTime, ToOleDate(CalendarTime{2010, 1, 1, 12, 0, 0}));
+        ASSERT_EQ(facts.position.has_value(), c.fromSidecar) << c.photo << " " << c.sidecar;
+        if (c.fromSidecar) {
+            EXPECT_NEAR(facts.position->latitude, 47 * 3600.0 + 1830, 1e-6);
+            EXPECT_NEAR(facts.position->longitude, -(8 * 3600.0 + 900), 1e-6);
+            EXPECT_EQ(facts.note, std::string("Position from the sidecar ") + c.sidecar);
+        }
+    }
+}
+
+TEST(ReadPhotoFacts, prefersThePhotosOwnGpsTagsAndNamesAnUnreadableSidecar) {
+    TempFolder folder;
+    MakeDatedPhoto(folder / "own.orf", {{"Exif.GPSInfo.GPSLatitude", "10/1 0/1 0/1"},
+                                        {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                                        {"Exif.GPSInfo.GPSLongitude", "20/1 0/1 0/1"},
+                                        {"Exif.GPSInfo.GPSLongitudeRef", "E"}});
+    test::WriteBytes(folder / "own.xmp", SidecarWith("47,30.5000N", "8,15,0W"));
+    PhotoFacts facts;
+    ASSERT_TRUE(ReadPhotoFacts(folder / "own.orf", facts));
+    EXPECT_NEAR(facts.position->latitude, 36000, 1e-6);
+
+    MakeDatedPhoto(folder / "bad.orf");
+    test::WriteBytes(folder / "bad.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF");
+    ASSERT_TRUE(ReadPhotoFacts(folder / "bad.orf", facts));
+    EXPECT_FALSE(facts.position);
+    EXPECT_EQ(facts.note.rfind("The sidecar bad.xmp cannot be read", 0), 0u) << facts.note;
+}
+
+TEST(ReadPhotoFacts, fallsBackToTheXmpDatesOfAPhotoWithoutExifDates) {
+    TempFolder folder;
+    MakePhoto(folder / "xmp.jpg");
+    {
+        auto image = Exiv2::ImageFactory::open(folder / "xmp.jpg");
+        image->readMetadata();
+        image->xmpData()["Xmp.photoshop.DateCreated"] = "2015-03-04T05:06:07+01:00";
+        image->writeMetadata();
+    }
+    PhotoFacts facts;
+    ASSERT_TRUE(ReadPhotoFacts(folder / "xmp.jpg", facts));
+    EXPECT_EQ(facts.captureTime, ToOleDate(CalendarTime{2015, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(facts.recordedOffset, "+01:00");
+
+    MakePhoto(folder / "none.jpg");
+    EXPECT_FALSE(ReadPhotoFacts(folder / "none.jpg", facts));
+    EXPECT_EQ(facts.note, "No capture time: the file holds no EXIF or XMP date");
+}
+
+}  // namespace
+}  // namespace geotal

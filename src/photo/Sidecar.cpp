@@ -1,0 +1,48 @@
+#include "photo/Sidecar.h"
+
+#include <sys/stat.h>
+
+#include "support/AsciiText.h"
+
+namespace geotal {
+namespace {
+
+bool IsRegular(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The path without its last extension; the whole path when its name has none.
+std::string WithoutExtension(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    // A leading dot begins a hidden name, not an extension.
+    if (dot == std::string::npos || dot <= nameStart) {
+        return path;
+    }
+    return path.substr(0, dot);
+}
+
+}  // namespace
+
+bool IsJpegFileName(const std::string& name) {
+    return EndsWithNoCase(name, ".jpg") || EndsWithNoCase(name, ".jpeg");
+}
+
+std::string DefaultSidecarPath(const std::string& path) {
+    return WithoutExtension(path) + ".xmp";
+}
+
+std::string ExistingSidecarPath(const std::string& path) {
+    const std::string base = WithoutExtension(path);
+    for (const std::string& candidate :
+         {base + ".xmp", base + ".XMP", path + ".xmp", path + ".XMP"}) {
+        if (IsRegular(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+}  // namespace geotal

@@ -1,0 +1,36 @@
+// Reading the capture time and the GPS position that XMP properties hold, in XMP's own text forms.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "support/GeoPosition.h"
+
+namespace geotal {
+
+// One XMP coordinate ("47,30.5000N" or "47,30,30N") in seconds of arc, negative to the south and
+// west; none when the text is not of that form or its minutes or seconds are 60 or more.
+std::optional<double> ParseXmpCoordinate(std::string_view text);
+
+// An XMP date ("2014-05-17T10:11:12.34+02:00", or a shorter one) as an OLE Automation date, and
+// its offset from UTC ("+02:00", empty for none or "Z"); none when the date is not a valid moment.
+struct XmpDate {
+    double time = 0;
+    std::string offset;
+};
+std::optional<XmpDate> ParseXmpDate(std::string_view text);
+
+using XmpTexts = std::vector<std::pair<std::string, std::string>>;
+
+// The capture time the XMP properties give: Xmp.exif.DateTimeOriginal, else
+// Xmp.photoshop.DateCreated; none when neither is a valid date.
+std::optional<XmpDate> XmpCaptureTime(const XmpTexts& xmp);
+
+// The position of Xmp.exif.GPSLatitude and GPSLongitude; none when either is missing or unusable,
+// off the globe or 0/0.
+MaybePosition XmpPosition(const XmpTexts& xmp);
+
+}  // namespace geotal
