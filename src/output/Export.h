@@ -29,7 +29,8 @@ struct ExportOutcome {
 };
 
 // Writes the file safely: to a temporary file beside the target, flushed, then renamed over it,
-// so a failed export never leaves a half-written file where a good one was.
+// so a failed export never leaves a half-written file where a good one was (see
+// ReplaceFileContents for links and for a writable file in a folder that takes no new file).
 ExportOutcome ExportPositions(const std::string& path, ExportFormat format, int separatorIndex,
                               const PhotoList& photos);
 

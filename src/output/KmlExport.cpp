@@ -3,34 +3,9 @@
 #include "output/Export.h"
 #include "output/ExportSelection.h"
 #include "output/Formatting.h"
+#include "output/XmlText.h"
 
 namespace geotal {
-namespace {
-
-// A name with "&" or "<" would end the document's well-formedness; ">" is escaped too so that
-// "]]>" cannot appear. Other bytes stay as they are.
-std::string XmlText(const std::string& text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
-}  // namespace
 
 std::string KmlText(const PhotoList& photos) {
     std::string text =
@@ -43,7 +18,7 @@ std::string KmlText(const PhotoList& photos) {
             continue;
         }
         // Longitude first: KML coordinates are x,y.
-        text += "<Placemark>\r\n  <name>" + XmlText(photo.fileName) +
+        text += "<Placemark>\r\n  <name>" + XmlElementText(photo.fileName) +
                 "</name>\r\n <description></description>\r\n    <Point>\r\n <coordinates>" +
                 FormatCoordinate(photo.position->longitude, CoordinateFormat::DecimalDegrees) +
                 "," + FormatCoordinate(photo.position->latitude, CoordinateFormat::DecimalDegrees) +

@@ -1,16 +1,22 @@
 #include "output/Export.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
+#include <vector>
 
+#include "output/ReplaceFile.h"
 #include "support/TempFolder.h"
 
 namespace geotal {
@@ -272,20 +278,186 @@ TEST(ExportPositions, reportsAFileItCannotWriteWithItsNameAndReason) {
     }
 }
 
-TEST(ExportPositions, leavesTheOldFileInAReadOnlyFolderIntact) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into read-only folders";
+// Runs check as a user who may not write into folder and answers its exit status: as root in a
+// child process that became nobody (file then handed to nobody), else as this user with the
+// folder made read-only.
+int AsAUserWhoMayNotWriteTheFolder(const std::string& folder, const std::string& file,
+                                   const std::function<int()>& check) {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() != 0) {
+        ::chmod(folder.c_str(), 0555);
+        const int status = check();
+        ::chmod(folder.c_str(), 0755);
+        return status;
     }
+    if (::chmod(folder.c_str(), 0755) != 0 || ::chown(file.c_str(), kNobody, kNobody) != 0) {
+        return 100;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped =
+            ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        ::_exit(dropped ? check() : 101);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return 102;
+    }
+    return WEXITSTATUS(status);
+}
+
+// Exit statuses of the checks run as the other user; the error goes to stderr.
+int ExportAndSay(const std::string& path, bool expectWritten) {
+    const ExportOutcome outcome = ExportPositions(path, ExportFormat::Csv, 0, FourPhotos());
+    if (outcome.written != expectWritten) {
+        std::fprintf(stderr, "written %d: %s\n", outcome.written, outcome.error.c_str());
+        return 1;
+    }
+    const bool named = outcome.error.find(path) != std::string::npos &&
+                       outcome.error.find(std::strerror(EACCES)) != std::string::npos;
+    if (!expectWritten && !named) {
+        std::fprintf(stderr, "unclear refusal: %s\n", outcome.error.c_str());
+        return 2;
+    }
+    return 0;
+}
+
+TEST(ExportPositions, leavesAFileItMayNotWriteInAFolderItMayNotWriteIntact) {
     test::TempFolder folder;
     const std::string path = folder.Write("out.csv", "old content\r\n");
-    ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
 
-    const ExportOutcome outcome = ExportPositions(path, ExportFormat::Csv, 0, FourPhotos());
-    EXPECT_FALSE(outcome.written);
-    EXPECT_NE(outcome.error.find(path), std::string::npos) << outcome.error;
-    EXPECT_NE(outcome.error.find(std::strerror(EACCES)), std::string::npos) << outcome.error;
+    EXPECT_EQ(AsAUserWhoMayNotWriteTheFolder(folder.path(), path,
+                                             [&] { return ExportAndSay(path, false); }),
+              0);
     EXPECT_EQ(ReadFile(path), "old content\r\n");
     EXPECT_EQ(Entries(folder.path()), std::set<std::string>{"out.csv"});
+}
+
+// A shared folder of another user often holds a file this user may write: the plain way of
+// writing it, in place, still works there.
+TEST(ExportPositions, writesAWritableFileInPlaceInAFolderItMayNotWrite) {
+    test::TempFolder folder;
+    const std::string path = folder.Write("out.csv", std::string(10000, 'x'));
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+    EXPECT_EQ(AsAUserWhoMayNotWriteTheFolder(folder.path(), path,
+                                             [&] { return ExportAndSay(path, true); }),
+              0);
+    EXPECT_EQ(ReadFile(path), CsvText(FourPhotos(), 0)) << "no old bytes after it";
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "written in place";
+    EXPECT_EQ(after.st_mode & 07777, 0644u);
+    EXPECT_EQ(Entries(folder.path()), std::set<std::string>{"out.csv"});
+}
+
+struct LinkCase {
+    const char* what;
+    const char* link;    // under the test's folder
+    const char* points;  // the link's content; "@" stands for the test's folder
+    const char* target;  // the file that must get the content, under the test's folder
+};
+
+TEST(ExportPositions, writesThroughASymbolicLinkToItsTargetAndKeepsTheLink) {
+    const LinkCase cases[] = {
+        {"a link beside its target", "link.csv", "target.csv", "target.csv"},
+        {"an absolute link into another folder", "link.csv", "@/sub/target.csv", "sub/target.csv"},
+        {"a relative link into another folder", "link.csv", "sub/target.csv", "sub/target.csv"},
+        {"a link to a link", "link.csv", "sub/link2.csv", "sub/target.csv"},
+        {"a link to a file not there yet", "link.csv", "sub/new.csv", "sub/new.csv"},
+    };
+    for (const LinkCase& c : cases) {
+        test::TempFolder folder;
+        std::filesystem::create_directory(folder / "sub");
+        const std::string old = std::string(5000, 'x');
+        folder.Write("target.csv", old);
+        folder.Write("sub/target.csv", old);
+        ASSERT_EQ(::symlink("target.csv", (folder / "sub/link2.csv").c_str()), 0);
+        std::string points = c.points;
+        if (points.starts_with('@')) {
+            points = folder.path() + points.substr(1);
+        }
+        ASSERT_EQ(::symlink(points.c_str(), (folder / c.link).c_str()), 0);
+        std::set<std::string> flushed;
+        std::string error;
+
+        EXPECT_TRUE(ReplaceFileContents(folder / c.link, "new\r\n", error,
+                                        [&](const std::string& at) {
+                                            flushed.insert(at);
+                                            return true;
+                                        }))
+            << c.what << ": " << error;
+        EXPECT_EQ(ReadFile(folder / c.target), "new\r\n") << c.what;
+        EXPECT_TRUE(std::filesystem::is_symlink(folder / c.link)) << c.what;
+        EXPECT_EQ(std::filesystem::read_symlink(folder / c.link).string(), points) << c.what;
+        ASSERT_EQ(flushed.size(), 1u) << c.what;
+        EXPECT_TRUE(std::filesystem::equivalent(
+            *flushed.begin(), std::filesystem::path(folder / c.target).parent_path()))
+            << c.what << ": flushed " << *flushed.begin();
+        for (const char* other : {"target.csv", "sub/target.csv"}) {
+            if (folder / other != folder / c.target) {
+                EXPECT_EQ(ReadFile(folder / other), old) << c.what << ": " << other;
+            }
+        }
+        std::set<std::string> expected = {"link.csv", "target.csv", "sub"};
+        EXPECT_EQ(Entries(folder.path()), expected) << c.what;
+        expected = {"link2.csv", "target.csv"};
+        if (std::string(c.target) == "sub/new.csv") {
+            expected.insert("new.csv");
+        }
+        EXPECT_EQ(Entries(folder / "sub"), expected) << c.what << ": nothing left beside";
+    }
+}
+
+// Names up to NAME_MAX bytes are valid, so the temporary name beside them must be no longer.
+TEST(ExportPositions, writesFilesWhoseNamesHaveEveryValidLength) {
+    std::string accented;  // 2-byte characters, so that a cut could split one
+    while (accented.size() < 250) {
+        accented += "\xC3\xA9";
+    }
+    const std::string names[] = {std::string(234, 'a') + ".csv", std::string(246, 'b') + ".csv",
+                                 std::string(251, 'c') + ".csv", accented + "x.csv",
+                                 accented + ".csv"};
+    for (const std::string& name : names) {
+        test::TempFolder folder;
+        folder.Write(name, "old");
+        const ExportOutcome outcome =
+            ExportPositions(folder / name, ExportFormat::Csv, 0, FourPhotos());
+        EXPECT_TRUE(outcome.written) << name.size() << ": " << outcome.error;
+        EXPECT_EQ(ReadFile(folder / name), CsvText(FourPhotos(), 0)) << name.size();
+        EXPECT_EQ(Entries(folder.path()), std::set<std::string>{name}) << name.size();
+    }
+    test::TempFolder folder;
+    const std::string tooLong = folder / (std::string(252, 'd') + ".csv");
+    const ExportOutcome outcome = ExportPositions(tooLong, ExportFormat::Csv, 0, FourPhotos());
+    EXPECT_FALSE(outcome.written);
+    EXPECT_NE(outcome.error.find(tooLong), std::string::npos) << outcome.error;
+    EXPECT_NE(outcome.error.find(std::strerror(ENAMETOOLONG)), std::string::npos) << outcome.error;
+    EXPECT_TRUE(Entries(folder.path()).empty());
+}
+
+// Without the folder's flush a power cut may bring the old file back after success was shown.
+TEST(ExportPositions, flushesTheFolderAfterTheRenameAndFailsWhenTheFlushFails) {
+    test::TempFolder folder;
+    const std::string path = folder.Write("out.kml", "old");
+    std::vector<std::string> seen;
+    std::string error;
+    EXPECT_TRUE(ReplaceFileContents(path, "new", error, [&](const std::string& at) {
+        seen.push_back(at + " holds " + ReadFile(path));
+        return true;
+    })) << error;
+    EXPECT_EQ(seen, std::vector<std::string>{folder.path() + " holds new"});
+
+    const bool written = ReplaceFileContents(path, "newer", error, [](const std::string&) {
+        errno = EIO;
+        return false;
+    });
+    EXPECT_FALSE(written) << "a flush that failed leaves the file unsure";
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find(std::strerror(EIO)), std::string::npos) << error;
 }
 
 }  // namespace
