@@ -283,7 +283,7 @@ bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
 // The JSON form: exported and written first, so each photo can say whether it was written.
 int RunJsonOutput(const TagRequest& request, PhotoList& photos,
                   const std::vector<PositionResult>& results, const TrackStore& track,
-                  TerminalProgress& progress) {
+                  const std::vector<TrackFileReport>& files, TerminalProgress& progress) {
     std::vector<bool> toWrite(photos.records.size());
     int positioned = 0;
     for (int i = 0; i < photos.Count(); ++i) {
@@ -295,7 +295,7 @@ int RunJsonOutput(const TagRequest& request, PhotoList& photos,
     for (int i = 0; i < photos.Count(); ++i) {
         const std::size_t n = static_cast<std::size_t>(i);
         const bool wasWritten = request.write && toWrite[n] && !photos[i].IsUnwritten();
-        std::printf("%s\n", PhotoJson(photos[i], results[n], track, wasWritten).c_str());
+        std::printf("%s\n", PhotoJson(photos[i], results[n], track, files, wasWritten).c_str());
     }
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
@@ -319,7 +319,7 @@ int RunTagCommand(const std::vector<std::string>& args) {
     TrackStore track;
     PhotoList photos;
     TerminalProgress progress;
-    LoadTrackFolder(request.gpsFolder, track, progress);
+    const TrackFolderCounts loaded = LoadTrackFolder(request.gpsFolder, track, progress);
     ReadPhotoFolder(request.photoFolder, photos, progress);
     if (request.all) {
         for (PhotoRecord& photo : photos.records) {
@@ -338,7 +338,7 @@ int RunTagCommand(const std::vector<std::string>& args) {
     const std::vector<PositionResult> results =
         CalculatePositions(photos, track, adjustment, progress);
     if (request.json) {
-        return RunJsonOutput(request, photos, results, track, progress);
+        return RunJsonOutput(request, photos, results, track, loaded.files, progress);
     }
 
     const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));

@@ -66,23 +66,38 @@ const char* SourceName(TimeSource source) {
     return "null";
 }
 
-std::string PointJson(const TrackStore& track, int index) {
+// The file a point of the store came from: each file's points follow the last file's.
+std::string FileOf(const std::vector<TrackFileReport>& files, int index) {
+    int first = 0;
+    for (const TrackFileReport& file : files) {
+        if (index < first + file.positions) {
+            return Quoted(file.path);
+        }
+        first += file.positions;
+    }
+    return "null";
+}
+
+std::string PointJson(const TrackStore& track, const std::vector<TrackFileReport>& files,
+                      int index) {
     const TrackPoint& point = track.At(index);
-    return "{\"time\":" + IsoTime(point.time, "Z") + ",\"latitude\":" + Degrees(point.latitude) +
+    return "{\"file\":" + FileOf(files, index) + ",\"time\":" + IsoTime(point.time, "Z") +
+           ",\"latitude\":" + Degrees(point.latitude) +
            ",\"longitude\":" + Degrees(point.longitude) +
            ",\"elevation\":" + (point.hasElevation ? Number(point.elevation) : "null") + "}";
 }
 
 // The points the outcome rests on: both for an interpolation, the one taken, or none.
-std::string PointsJson(const PositionResult& result, const TrackStore& track) {
+std::string PointsJson(const PositionResult& result, const TrackStore& track,
+                       const std::vector<TrackFileReport>& files) {
     switch (result.outcome) {
         case PositionOutcome::Interpolated:
-            return "[" + PointJson(track, result.beforeIndex) + "," +
-                   PointJson(track, result.afterIndex) + "]";
+            return "[" + PointJson(track, files, result.beforeIndex) + "," +
+                   PointJson(track, files, result.afterIndex) + "]";
         case PositionOutcome::Before:
-            return "[" + PointJson(track, result.beforeIndex) + "]";
+            return "[" + PointJson(track, files, result.beforeIndex) + "]";
         case PositionOutcome::After:
-            return "[" + PointJson(track, result.afterIndex) + "]";
+            return "[" + PointJson(track, files, result.afterIndex) + "]";
         default:
             return "[]";
     }
@@ -91,7 +106,8 @@ std::string PointsJson(const PositionResult& result, const TrackStore& track) {
 }  // namespace
 
 std::string PhotoJson(const PhotoRecord& photo, const PositionResult& result,
-                      const TrackStore& track, bool written) {
+                      const TrackStore& track, const std::vector<TrackFileReport>& files,
+                      bool written) {
     const PhotoTime& time = photo.time;
     const bool timed = time.source != TimeSource::None;
     const std::optional<GeoPosition>& position = photo.position;
@@ -113,7 +129,7 @@ std::string PhotoJson(const PhotoRecord& photo, const PositionResult& result,
     json += ",\"reason\":" + Quoted(DescribePositionResult(result));
     json += ",\"timeReason\":" +
             (timed ? Quoted(DescribePhotoTime(time, photo.captureTime)) : std::string("null"));
-    json += ",\"points\":" + PointsJson(result, track);
+    json += ",\"points\":" + PointsJson(result, track, files);
     json += std::string(",\"written\":") + (written ? "true" : "false") + "}";
     return json;
 }

@@ -101,6 +101,8 @@ TEST(TagTime, givesEachPhotoItsZonesOffsetAtItsOwnMomentAndItsRecordedOffsetFirs
         EXPECT_EQ(photo["written"], false) << c.name;
         ASSERT_EQ(photo["points"].size(), 2u) << c.name;
         EXPECT_EQ(photo["points"][0]["latitude"], 10.0) << c.name;
+        EXPECT_TRUE(photo["points"][1]["file"].get<std::string>().ends_with("/gps/track.gpx"))
+            << c.name << ": the file the point came from";
     }
     EXPECT_EQ(result["summer.jpg"]["zone"], "Europe/Zurich");
     EXPECT_EQ(result["summer.jpg"]["cameraTime"], "2023-07-15T12:05:00");
