@@ -478,8 +478,8 @@ void MainWindow::ReportLoadProblems(const TrackFolderCounts& counts, bool photos
     QString photos = folderProblem(settings_.photoFolder, QStringLiteral("photo folder"));
     if (photos.isEmpty() && photosRead && Photos().Count() == 0) {
         photos = QStringLiteral(
-                     "The photo folder \"%1\" holds no JPEG photos (.jpg or .jpeg "
-                     "files). Choose the folder your camera's photos are in.")
+                     "The photo folder \"%1\" holds no photos (JPEG, RAW, HEIC, PNG, TIFF or "
+                     "WebP files). Choose the folder your camera's photos are in.")
                      .arg(Q(settings_.photoFolder));
     }
     QString tracks = folderProblem(settings_.gpsFolder, QStringLiteral("GPS folder"));

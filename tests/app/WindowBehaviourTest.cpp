@@ -102,7 +102,7 @@ TEST_F(WindowBehaviourTest, aLoadSaysWhatItReadAndWhatIsWrongWithAFolder) {
     } cases[] = {
         {missing, gps_, {missing, QStringLiteral("does not exist")}},
         {file, gps_, {file, QStringLiteral("is a file, not a folder")}},
-        {empty, gps_, {empty, QStringLiteral("holds no JPEG photos")}},
+        {empty, gps_, {empty, QStringLiteral("holds no photos")}},
         {photos_, empty, {empty, QStringLiteral("holds no track files")}},
         {photos_, photos_, {photos_, QStringLiteral("holds no track files")}},
     };
