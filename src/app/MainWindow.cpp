@@ -425,22 +425,18 @@ void MainWindow::OnLoadDataFiles() {
     SetCanCalculate();
     // A track file that gave nothing is named: a logger's own layout is the usual cause.
     QStringList empty;
+    QStringList reasons;
     for (const TrackFileReport& file : counts.files) {
         if (file.positions == 0) {
-            empty << QFileInfo(Q(file.path)).fileName();
+            const QString name = QFileInfo(Q(file.path)).fileName();
+            empty << name;
+            reasons << name + QStringLiteral(": ") + Q(DescribeTrackFile(file));
         }
     }
     const QString emptyFiles =
         empty.isEmpty() ? QString()
                         : QStringLiteral("; no points in %1 (hold the mouse here to see why)")
                               .arg(empty.join(QStringLiteral(", ")));
-    QStringList reasons;
-    for (const TrackFileReport& file : counts.files) {
-        if (file.positions == 0) {
-            reasons << QFileInfo(Q(file.path)).fileName() + QStringLiteral(": ") +
-                           Q(DescribeTrackFile(file));
-        }
-    }
     SetSummary(read ? QStringLiteral("%1 photos, %2 track files, %3 positions%4")
                           .arg(Photos().Count())
                           .arg(counts.gpsFileCount)
