@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -112,25 +113,50 @@ void ExpectRerunFinishes(const TempFolder& folder, const FileSystem& fileSystem,
     std::filesystem::remove_all(FolderOf(photos.front()));
 }
 
+// How long a whole run of the command takes here, in this build: the kill delays are drawn
+// against it, so that a slower build (a sanitizer's) still kills after some writes.
+std::chrono::microseconds TimeOfWholeRun(const TempFolder& folder,
+                                         const std::vector<std::string>& args) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const test::CliRun run = test::RunProgram(folder.path(), args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+}
+
+// Rounds go on for the time given, and past it, up to a hard limit, until the kills have
+// landed both before and after some writes: only then does the test mean much.
+class KillRounds {
+public:
+    explicit KillRounds(int most) : most_(most) {}
+    bool More(int round, int oldSeen, int newSeen) const {
+        using namespace std::chrono_literals;
+        const auto spent = std::chrono::steady_clock::now() - start_;
+        const bool bothSeen = oldSeen > 0 && newSeen > 0;
+        return round < most_ && (spent < 4s || (!bothSeen && spent < 30s));
+    }
+
+private:
+    int most_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
 // Kills a writer at random instants of its run.
 TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtAnyInstant) {
-    using Clock = std::chrono::steady_clock;
     constexpr int kPhotos = 6;
     TempFolder folder;
-    const Clock::time_point start = Clock::now();
     const Versions versions = MakeVersions(folder);
-    const auto oneWrite =
-        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
-
-    // Delays from 0 to a little past a whole run of all photos.
     std::mt19937 random(12345);
-    std::uniform_int_distribution<long> delay(0, oneWrite.count() * (kPhotos + 2) / 2);
     int round = 0;
     for (const FileSystem& fileSystem : kFileSystems) {
+        // Delays from 0 to a little past a whole run of all photos.
+        const auto wholeRun = TimeOfWholeRun(
+            folder, SetCommand(fileSystem, MakeRound(folder, round++, kPhotos, versions)));
+        std::uniform_int_distribution<long> delay(0, wholeRun.count() * 6 / 5);
         int oldSeen = 0;
         int newSeen = 0;
-        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(4);
-        for (int n = 0; n < 300 && Clock::now() < deadline; ++n, ++round) {
+        const KillRounds rounds(300);
+        for (int n = 0; rounds.More(n, oldSeen, newSeen); ++n, ++round) {
             const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
             const int pid = test::StartProgram(SetCommand(fileSystem, photos));
             ASSERT_GT(pid, 0);
@@ -142,8 +168,6 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtAnyInstant) {
             ExpectWhole(photos, versions, when, oldSeen, newSeen);
             ExpectRerunFinishes(folder, fileSystem, photos, versions, when);
         }
-        // The kills must have landed both before and after some writes for the test to mean
-        // much.
         EXPECT_GT(oldSeen, 0) << fileSystem.name;
         EXPECT_GT(newSeen, 0) << fileSystem.name;
     }
@@ -152,21 +176,26 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtAnyInstant) {
 // Kills a writer that backs each photo up first: a rerun with the same copy folder finishes,
 // and the copy folder ends with one whole backup of each original and nothing else.
 TEST(SetCommand, leavesNoPartialBackupAndARerunFinishesWhenKilledWithACopyFolder) {
-    using Clock = std::chrono::steady_clock;
     constexpr int kPhotos = 6;
     TempFolder folder;
     const Versions versions = MakeVersions(folder);
-    std::mt19937 random(54321);
-    std::uniform_int_distribution<long> delay(0, 60000);
-    int oldSeen = 0;
-    int newSeen = 0;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(4);
-    for (int round = 0; round < 200 && Clock::now() < deadline; ++round) {
+    const auto commandFor = [&](int round) {
         const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
         const std::string copies = folder / ("copies" + std::to_string(round));
-        ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+        EXPECT_EQ(::mkdir(copies.c_str(), 0755), 0);
         std::vector<std::string> args = SetCommand({"ordinary", false}, photos);
         args.insert(args.begin() + 2, {"--copy-to", copies});
+        return std::make_tuple(photos, copies, args);
+    };
+    std::mt19937 random(54321);
+    // Delays from 0 to a little past a whole run of all photos.
+    const auto wholeRun = TimeOfWholeRun(folder, std::get<2>(commandFor(-1)));
+    std::uniform_int_distribution<long> delay(0, wholeRun.count() * 6 / 5);
+    int oldSeen = 0;
+    int newSeen = 0;
+    const KillRounds rounds(200);
+    for (int round = 0; rounds.More(round, oldSeen, newSeen); ++round) {
+        const auto [photos, copies, args] = commandFor(round);
         const int pid = test::StartProgram(args);
         ASSERT_GT(pid, 0);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
