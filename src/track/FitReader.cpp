@@ -222,12 +222,12 @@ private:
 
     void StoreRecord(std::optional<std::uint32_t> timestamp, std::optional<std::int32_t> latitude,
                      std::optional<std::int32_t> longitude, std::optional<double> altitude) {
-        const bool hasPosition = latitude && longitude;
-        TrackPoint point{hasPosition ? DegreesToArcSeconds(*latitude / kSemicirclesPerDegree) : 0,
-                         hasPosition ? DegreesToArcSeconds(*longitude / kSemicirclesPerDegree) : 0,
-                         altitude.value_or(0), timestamp ? FitTime(*timestamp) : 0};
-        point.hasElevation = altitude.has_value();
-        gate_.Offer(point, hasPosition);
+        const auto degrees = [](std::optional<std::int32_t> semicircles) {
+            return semicircles ? std::optional<double>(*semicircles / kSemicirclesPerDegree)
+                               : std::nullopt;
+        };
+        gate_.OfferFix(degrees(latitude), degrees(longitude), altitude,
+                       timestamp ? FitTime(*timestamp) : 0);
     }
 
     TrackPointGate gate_;

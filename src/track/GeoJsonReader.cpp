@@ -27,19 +27,13 @@ public:
     }
 
     TrackReadResult Finish(const std::string& damage) const {
-        TrackReadResult result;
-        result.skipped = gate_.skipped();
-        auto add = [&](const std::string& part) {
-            result.note += result.note.empty() ? part : "; " + part;
-        };
+        TrackReadResult result{gate_.skipped(), {}};
         if (untimedLines_ > 0) {
-            add(std::to_string(untimedLines_) +
-                (untimedLines_ == 1 ? " line without" : " lines without") +
-                " coordTimes gave no points");
+            result.AddNote(std::to_string(untimedLines_) +
+                           (untimedLines_ == 1 ? " line without" : " lines without") +
+                           " coordTimes gave no points");
         }
-        if (!damage.empty()) {
-            add(damage + "; the points before it were read");
-        }
+        result.AddDamage(damage);
         return result;
     }
 

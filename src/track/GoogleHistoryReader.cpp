@@ -91,19 +91,14 @@ public:
     }
 
     TrackReadResult Finish(const std::string& damage) const {
-        TrackReadResult result;
-        result.skipped = gate_.skipped();
-        auto add = [&](const std::string& part) {
-            result.note += result.note.empty() ? part : "; " + part;
-        };
+        TrackReadResult result{gate_.skipped(), {}};
         if (untimed_ > 0) {
-            add(std::to_string(untimed_) +
+            result.AddNote(
+                std::to_string(untimed_) +
                 (untimed_ == 1 ? " waypoint without a time" : " waypoints without a time") +
                 " gave no points");
         }
-        if (!damage.empty()) {
-            add(damage + "; the points before it were read");
-        }
+        result.AddDamage(damage);
         return result;
     }
 

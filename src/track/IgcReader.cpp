@@ -85,9 +85,9 @@ public:
             result.note = "no date: the log has no HFDTE header";
         }
         if (damaged_ > 0) {
-            result.note += (result.note.empty() ? "" : "; ") + std::to_string(damaged_) +
+            result.AddNote(std::to_string(damaged_) +
                            (damaged_ == 1 ? " B record was" : " B records were") +
-                           " damaged and left out";
+                           " damaged and left out");
         }
         return result;
     }

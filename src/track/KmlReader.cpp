@@ -106,25 +106,20 @@ public:
     }
 
     TrackReadResult Finish(const std::string& damage) const {
-        TrackReadResult result;
-        result.skipped = gate_.skipped();
-        std::string note;
-        auto add = [&](const std::string& part) { note += note.empty() ? part : "; " + part; };
+        TrackReadResult result{gate_.skipped(), {}};
         if (untimedLines_ > 0) {
-            add(Count(untimedLines_, "LineString") + " without point times gave no points");
+            result.AddNote(Count(untimedLines_, "LineString") +
+                           " without point times gave no points");
         }
         if (timeSpans_ > 0) {
-            add(Count(timeSpans_, "TimeSpan") + " without point times gave no points");
+            result.AddNote(Count(timeSpans_, "TimeSpan") + " without point times gave no points");
         }
         if (unpaired_ > 0) {
-            add(std::to_string(unpaired_) +
-                (unpaired_ == 1 ? " gx:Track entry had" : " gx:Track entries had") +
-                " no partner (the numbers of when and gx:coord differ)");
+            result.AddNote(std::to_string(unpaired_) +
+                           (unpaired_ == 1 ? " gx:Track entry had" : " gx:Track entries had") +
+                           " no partner (the numbers of when and gx:coord differ)");
         }
-        if (!damage.empty()) {
-            add(damage + "; the points before it were read");
-        }
-        result.note = note;
+        result.AddDamage(damage);
         return result;
     }
 
@@ -149,14 +144,11 @@ private:
     }
 
     void Offer(const std::optional<Position>& position, double time) {
-        TrackPoint point{0, 0, 0, time};
         if (position) {
-            point.latitude = DegreesToArcSeconds(position->latitude);
-            point.longitude = DegreesToArcSeconds(position->longitude);
-            point.elevation = position->altitude.value_or(0);
-            point.hasElevation = position->altitude.has_value();
+            gate_.OfferFix(position->latitude, position->longitude, position->altitude, time);
+        } else {
+            gate_.OfferFix({}, {}, {}, time);
         }
-        gate_.Offer(point, position.has_value());
     }
 
     TrackPointGate gate_;

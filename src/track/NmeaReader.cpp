@@ -204,12 +204,9 @@ public:
                 "gives their date";
         }
         if (badChecksums_ > 0) {
-            if (!result.note.empty()) {
-                result.note += "; ";
-            }
-            result.note += std::to_string(badChecksums_) +
+            result.AddNote(std::to_string(badChecksums_) +
                            (badChecksums_ == 1 ? " sentence" : " sentences") +
-                           " failed the checksum";
+                           " failed the checksum");
         }
         return result;
     }

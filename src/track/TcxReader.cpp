@@ -56,23 +56,13 @@ public:
     }
 
     TrackReadResult Finish(const std::string& damage) const {
-        TrackReadResult result;
-        result.skipped = gate_.skipped();
-        if (!damage.empty()) {
-            result.note = damage + "; the points before it were read";
-        }
+        TrackReadResult result{gate_.skipped(), {}};
+        result.AddDamage(damage);
         return result;
     }
 
 private:
-    void Store() {
-        const bool hasPosition = latitude_ && longitude_;
-        TrackPoint point{hasPosition ? DegreesToArcSeconds(*latitude_) : 0,
-                         hasPosition ? DegreesToArcSeconds(*longitude_) : 0, altitude_.value_or(0),
-                         time_};
-        point.hasElevation = altitude_.has_value();
-        gate_.Offer(point, hasPosition);
-    }
+    void Store() { gate_.OfferFix(latitude_, longitude_, altitude_, time_); }
 
     TrackPointGate gate_;
     std::string text_;

@@ -16,6 +16,15 @@ namespace geotal {
 struct TrackReadResult {
     SkippedPoints skipped;
     std::string note;
+
+    // Adds one remark to the note, after a "; " where it holds one already.
+    void AddNote(const std::string& part) { note += note.empty() ? part : "; " + part; }
+    // For a file damaged part-way (damage says where), nothing for an intact one.
+    void AddDamage(const std::string& damage) {
+        if (!damage.empty()) {
+            AddNote(damage + "; the points before it were read");
+        }
+    }
 };
 
 // Every format reader has this shape: the whole file in memory in, points into the store.

@@ -19,6 +19,16 @@ bool TrackPointGate::Offer(const TrackPoint& point, bool hasPosition) {
     return false;
 }
 
+bool TrackPointGate::OfferFix(std::optional<double> latitude, std::optional<double> longitude,
+                              std::optional<double> elevation, double time) {
+    const bool hasPosition = latitude && longitude;
+    TrackPoint point{hasPosition ? DegreesToArcSeconds(*latitude) : 0,
+                     hasPosition ? DegreesToArcSeconds(*longitude) : 0, elevation.value_or(0),
+                     time};
+    point.hasElevation = elevation.has_value();
+    return Offer(point, hasPosition);
+}
+
 void TraceSkippedPoints(const std::string& path, const SkippedPoints& skipped) {
     const int total = skipped.Total();
     if (total == 0) {

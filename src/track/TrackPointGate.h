@@ -1,6 +1,7 @@
 // Letting only real fixes into the track store, and saying once per file what was left out.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "track/TrackStore.h"
@@ -28,6 +29,11 @@ public:
     // in the program; otherwise counts it under the first reason that applies. Answers whether
     // the point was appended.
     bool Offer(const TrackPoint& point, bool hasPosition = true);
+
+    // The same for a fix as most formats give it: degrees, each part only where the file had
+    // it. Without both coordinates the point has no position.
+    bool OfferFix(std::optional<double> latitude, std::optional<double> longitude,
+                  std::optional<double> elevation, double time);
 
     const SkippedPoints& skipped() const { return skipped_; }
 
