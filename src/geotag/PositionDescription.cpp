@@ -1,6 +1,7 @@
 // The tooltip sentences that say why a photo got its position, or none.
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,13 +14,21 @@ namespace {
 // Day counts beyond this (the year 9999 and more) are not shown as clock readings.
 constexpr double kLargestShownDays = 2958466.0;
 
-std::string ClockText(double dayCount) {
+// The moment as a calendar reading, or none where it is too far out to show.
+std::optional<CalendarTime> Shown(double dayCount) {
     if (!(std::fabs(dayCount) < kLargestShownDays)) {
+        return std::nullopt;
+    }
+    return FromOleDate(dayCount);
+}
+
+std::string ClockText(double dayCount) {
+    const std::optional<CalendarTime> time = Shown(dayCount);
+    if (!time) {
         return "--:--:--";
     }
-    const CalendarTime time = FromOleDate(dayCount);
     char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour, time.minute, time.second);
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time->hour, time->minute, time->second);
     return text;
 }
 
@@ -51,12 +60,12 @@ std::string DurationText(double days) {
 
 // "2019-05-02"
 std::string DateText(double dayCount) {
-    if (!(std::fabs(dayCount) < kLargestShownDays)) {
+    const std::optional<CalendarTime> time = Shown(dayCount);
+    if (!time) {
         return "an unknown day";
     }
-    const CalendarTime time = FromOleDate(dayCount);
     char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", time.year, time.month, time.day);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", time->year, time->month, time->day);
     return text;
 }
 
