@@ -9,6 +9,7 @@
 namespace geotal {
 namespace {
 
+using testing::High;
 using testing::Ole;
 using testing::PointsOf;
 
@@ -105,12 +106,6 @@ private:
     bool bigEndian_ = false;
     int developerBytes_ = 0;
 };
-
-TrackPoint High(double latitude, double longitude, double elevation, double time) {
-    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
-    p.hasElevation = true;
-    return p;
-}
 
 void ExpectNear(const std::vector<TrackPoint>& points, const std::vector<TrackPoint>& expected,
                 const char* name) {

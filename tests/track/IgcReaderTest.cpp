@@ -7,14 +7,9 @@
 namespace geotal {
 namespace {
 
+using testing::High;
 using testing::Ole;
 using testing::PointsOf;
-
-TrackPoint High(double latitude, double longitude, double elevation, double time) {
-    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
-    p.hasElevation = true;
-    return p;
-}
 
 struct IgcCase {
     const char* name;

@@ -12,18 +12,10 @@
 namespace geotal {
 namespace {
 
+using testing::At;
+using testing::High;
 using testing::Ole;
 using testing::PointsOf;
-
-TrackPoint At(double latitude, double longitude, double time) {
-    return {latitude * 3600, longitude * 3600, 0, time};
-}
-
-TrackPoint High(double latitude, double longitude, double elevation, double time) {
-    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
-    p.hasElevation = true;
-    return p;
-}
 
 std::string Kml(const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

@@ -9,6 +9,8 @@
 namespace geotal {
 namespace {
 
+using testing::At;
+using testing::High;
 using testing::Ole;
 using testing::PointsOf;
 
@@ -31,16 +33,6 @@ std::string Rmc(const char* time, const char* date, const char* status = "A") {
 std::string Gga(const char* time, const char* altitude, const char* quality = "1") {
     return Sentence(std::string("GNGGA,") + time + ",4730.0000,S,00815.0000,W," + quality +
                     ",08,1.0," + altitude + ",M,48.0,M,,");
-}
-
-TrackPoint At(double latitude, double longitude, double time) {
-    return {latitude * 3600, longitude * 3600, 0, time};
-}
-
-TrackPoint High(double latitude, double longitude, double elevation, double time) {
-    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
-    p.hasElevation = true;
-    return p;
 }
 
 struct NmeaCase {

@@ -61,6 +61,17 @@ inline std::string FirstUnrealFix(const TrackStore& store) {
     return {};
 }
 
+// A fix in degrees without an elevation, and one with.
+inline TrackPoint At(double latitude, double longitude, double time) {
+    return {latitude * 3600, longitude * 3600, 0, time};
+}
+
+inline TrackPoint High(double latitude, double longitude, double elevation, double time) {
+    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
+    p.hasElevation = true;
+    return p;
+}
+
 inline double Ole(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
     return ToOleDate({year, month, day, hour, minute, second});
 }
