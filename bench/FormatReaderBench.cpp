@@ -2,15 +2,12 @@
 // files: a Google Records.json of 5 million points (about 1 GB), a million NMEA sentences, a FIT
 // file of 100,000 records. Run one at a time (--benchmark_filter) for a clean peak memory.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <map>
 #include <string>
 
+#include "TrackFileBench.h"
 #include "track/FitReader.h"
 #include "track/TrackFileReader.h"
 
@@ -97,60 +94,17 @@ void WriteFit(std::FILE* file, int records) {
     std::fputc(static_cast<int>(crc >> 8), file);
 }
 
-// Generated files, written once per run and removed at exit.
-class GeneratedFiles {
-public:
-    GeneratedFiles()
-        : folder_(std::filesystem::temp_directory_path() /
-                  ("geotal-format-bench-" + std::to_string(::getpid()))) {
-        std::filesystem::create_directories(folder_);
-    }
-    ~GeneratedFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-
-    const std::string& File(const std::string& name, void (*write)(std::FILE*, int), int count) {
-        const std::string key = name + std::to_string(count);
-        auto found = files_.find(key);
-        if (found != files_.end()) {
-            return found->second;
-        }
-        const std::string path = (folder_ / key).string();
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        write(file, count);
-        std::fclose(file);
-        return files_.emplace(key, path).first->second;
-    }
-
-private:
-    std::filesystem::path folder_;
-    std::map<std::string, std::string> files_;
-};
-
-GeneratedFiles& Files() {
-    static GeneratedFiles files;
+bench::GeneratedFiles& Files() {
+    static bench::GeneratedFiles files;
     return files;
 }
 
 void Read(benchmark::State& state, const std::string& path, geotal::TrackFormat format,
           int points) {
-    const auto bytes = std::filesystem::file_size(path);
-    for (auto _ : state) {
-        geotal::TrackStore store;
-        geotal::ReadTrackFile(path, format, store);
-        if (store.Count() != points) {
-            state.SkipWithError("wrong number of points");
-            break;
-        }
-        benchmark::DoNotOptimize(store);
-    }
-    state.SetItemsProcessed(state.iterations() * points);
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
-    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1e3;
+    bench::MeasureReading(state, path, points,
+                          [format](const std::string& file, geotal::TrackStore& store) {
+                              geotal::ReadTrackFile(file, format, store);
+                          });
 }
 
 void BM_ReadGoogleRecordsJson(benchmark::State& state) {
