@@ -12,6 +12,7 @@
 #include "app/UiServices.h"
 #include "app/UpDownControl.h"
 #include "geotag/ClockErrorText.h"
+#include "geotag/ClockSync.h"
 #include "geotag/NamedZone.h"
 #include "res/ControlIds.h"
 
@@ -40,6 +41,9 @@ TimeAdjustDialog::TimeAdjustDialog(QWidget* parent, const TimeAdjustment& adjust
     controls_.As<QLineEdit>(kTimeZoneOffset)->setText(QString::number(adjustment_.timeZoneOffset));
     controls_.As<QLineEdit>(kCameraClockError)
         ->setText(QString::number(adjustment_.cameraClockError));
+    // After syncs with several photos the field holds only the last one's error.
+    controls_.As<QLineEdit>(kCameraClockError)
+        ->setToolTip(Text(DriftDescription(adjustment_.syncPoints)));
     auto* zones = controls_.As<QComboBox>(kZoneList);
     zones->setEditable(true);
     zones->setInsertPolicy(QComboBox::NoInsert);

@@ -3,8 +3,29 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
+
+#include "geotag/PhotoUtcTime.h"
+#include "support/DateTime.h"
 
 namespace geotal {
+
+std::string DriftDescription(const std::vector<ClockSyncPoint>& points) {
+    if (points.size() < 2) {
+        return {};
+    }
+    std::string text = "The clock error follows the camera's drift between " +
+                       std::to_string(points.size()) + " synchronised photos:";
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const CalendarTime t = FromOleDate(points[i].cameraTime);
+        char when[40];
+        std::snprintf(when, sizeof when, " %04d-%02d-%02d %02d:%02d:%02d ", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+        text +=
+            (i == 0 ? "" : ",") + std::string(when) + ClockErrorText(points[i].clockErrorSeconds);
+    }
+    return text + ". A value typed here replaces them.";
+}
 
 long long ClockErrorAt(const std::vector<ClockSyncPoint>& points, double cameraTime,
                        long long fixedError) {

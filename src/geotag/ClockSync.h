@@ -2,6 +2,7 @@
 // photo says how far the clock was off when it was taken.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace geotal {
@@ -17,6 +18,11 @@ struct ClockSyncPoint {
 // Whole seconds, rounded.
 long long ClockErrorAt(const std::vector<ClockSyncPoint>& points, double cameraTime,
                        long long fixedError);
+
+// For two or more points, one sentence that says the clock error is not one number: each
+// photo's camera time and clock error, in camera-time order. Empty for fewer points, where the
+// clock error field says it all.
+std::string DriftDescription(const std::vector<ClockSyncPoint>& points);
 
 // Adds a point, or replaces the one at the same camera time; keeps the points in camera-time
 // order.

@@ -147,6 +147,21 @@ TEST_F(TimeAdjustDialogTest, opensWithTheCurrentValuesAndOkWithoutChangesKeepsTh
     EXPECT_EQ(adjustment.computerUtcOffset, 1);
 }
 
+// After syncs with several photos the field shows one error of many: it says so, and OK
+// without a change keeps the drift the calculation follows.
+TEST_F(TimeAdjustDialogTest, saysTheErrorFieldHoldsOneOfSeveralSyncsAndKeepsThem) {
+    TimeAdjustment adjustment = Adjustment(0, 20, 0);
+    adjustment.syncPoints = {{45000, 0}, {45002, 20}};
+    QString tip;
+    ASSERT_TRUE(RunWith(adjustment, [&](TimeAdjustDialog& dialog) {
+        tip = Field(dialog, kError)->toolTip();
+        QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
+    }));
+    EXPECT_TRUE(tip.contains(QStringLiteral("drift between 2 synchronised photos")))
+        << tip.toStdString();
+    EXPECT_EQ(adjustment.syncPoints.size(), 2u);
+}
+
 TEST_F(TimeAdjustDialogTest, cancelChangesNothing) {
     TimeAdjustment adjustment = Adjustment(1, 20, 1);
     const bool accepted = RunWith(adjustment, [](TimeAdjustDialog& dialog) {

@@ -171,6 +171,17 @@ TEST(ClockSync, followsOneTwoOrMoreSyncPointsInCameraTime) {
     EXPECT_EQ(ClockErrorAt(steep, day + 36500, 0), 1000000000000LL);
 }
 
+TEST(ClockSync, describesTheDriftOnlyForSeveralPoints) {
+    const double day = At(2023, 7, 1, 9, 30);
+    EXPECT_EQ(DriftDescription({}), "");
+    EXPECT_EQ(DriftDescription({{day, -37}}), "");
+    EXPECT_EQ(DriftDescription({{day, -37}, {day + 2, 20}}),
+              "The clock error follows the camera's drift between 2 synchronised photos: "
+              "2023-07-01 09:30:00 \u2212"
+              "37 s, 2023-07-03 09:30:00 +20 s. A value typed here "
+              "replaces them.");
+}
+
 TEST(ClockSync, keepsPointsInOrderAndReplacesOneAtTheSameCameraTime) {
     std::vector<ClockSyncPoint> points;
     AddSyncPoint(points, {3, 30});
