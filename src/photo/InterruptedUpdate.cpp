@@ -54,8 +54,10 @@ RepairResult RepairInterruptedUpdate(const std::string& path, std::string& error
         return RepairResult::Clean;  // no photo to write: the open will say so
     }
     if (Look(newName, unfinished) == Presence::Present) {
-        // With the photo in place, the new file is never the only copy of anything.
-        if (::unlink(newName.c_str()) != 0) {
+        // With the photo in place, the new file is never the only copy of anything. Gone by
+        // the time it is removed is as good: on a case-blind card the system may still know a
+        // file by a spelling whose other spelling was just renamed away.
+        if (::unlink(newName.c_str()) != 0 && errno != ENOENT) {
             return Fail("Cannot remove", newName, error);
         }
         TraceValue("  Removed unfinished", newName);
@@ -66,7 +68,7 @@ RepairResult RepairInterruptedUpdate(const std::string& path, std::string& error
         }
         // A second name of the photo itself, left by an earlier version that made it with a
         // link before a swap that never came.
-        if (::unlink(oldName.c_str()) != 0) {
+        if (::unlink(oldName.c_str()) != 0 && errno != ENOENT) {
             return Fail("Cannot remove", oldName, error);
         }
         TraceValue("  Removed second name", oldName);

@@ -1,0 +1,150 @@
+// Writing on a real exFAT file system, as on a camera's memory card: names found whatever their
+// case, no hard links, no permission bits. Skipped where the machine cannot mount one.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "cli/CliRunner.h"
+#include "cli/ExFatMount.h"
+#include "photo/PhotoFixture.h"
+
+namespace geotal {
+namespace {
+
+using test::MakeDatedPhoto;
+using test::ReadBytes;
+using test::TagText;
+using test::TempFolder;
+using test::WriteBytes;
+
+#define SKIP_WITHOUT_CARD(card)                                      \
+    if (!(card).Mounted()) {                                         \
+        GTEST_SKIP() << "no exFAT file system: " << (card).Reason(); \
+    }
+
+// IMG_0001.JPG and IMG_0001.edited.jpg: on the card their temporary names are one file.
+void MakeCameraAndEdited(const std::string& folder, std::string& camera, std::string& edited) {
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    camera = MakeDatedPhoto(folder + "/IMG_0001.JPG");
+    edited = MakeDatedPhoto(folder + "/IMG_0001.edited.jpg");
+    WriteBytes(edited, ReadBytes(edited) + "the edited one");
+}
+
+void ExpectBothWrittenAndApart(const std::string& camera, const std::string& edited) {
+    for (const std::string& photo : {camera, edited}) {
+        EXPECT_EQ(TagText(photo, "Exif.GPSInfo.GPSLatitudeRef"), "N") << photo;
+    }
+    EXPECT_EQ(ReadBytes(camera).find("the edited one"), std::string::npos);
+    EXPECT_NE(ReadBytes(edited).find("the edited one"), std::string::npos);
+}
+
+TEST(ExFatCard, keepsPhotosApartWhoseTemporaryNamesDifferInCaseAlone) {
+    const test::ExFatMount card;
+    SKIP_WITHOUT_CARD(card);
+    TempFolder scratch;
+    std::string camera, edited;
+
+    // Named one by one, with backups on the card too.
+    MakeCameraAndEdited(card.Root() + "/set", camera, edited);
+    ASSERT_EQ(::mkdir((card.Root() + "/copies").c_str(), 0755), 0);
+    const test::CliRun set = test::RunGeotalCli(
+        scratch.path(),
+        {"set", "--copy-to", card.Root() + "/copies", "47.51", "8.25", camera, edited});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(set.out, "2 image files were successfully updated.\n");
+    ExpectBothWrittenAndApart(camera, edited);
+    EXPECT_EQ(test::FolderNames(card.Root() + "/set"),
+              (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.edited.jpg"}));
+    EXPECT_EQ(test::FolderNames(card.Root() + "/copies"),
+              (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.edited.jpg"}));
+
+    // The whole folder, positions from a track.
+    MakeCameraAndEdited(card.Root() + "/tag", camera, edited);
+    const std::string gps = scratch / "gps";
+    ASSERT_EQ(::mkdir(gps.c_str(), 0755), 0);
+    WriteBytes(gps + "/t.gpx",
+               "<gpx><trk><trkseg>"
+               "<trkpt lat=\"47.5\" lon=\"8.2\"><time>2010-01-01T11:55:00Z</time></trkpt>"
+               "<trkpt lat=\"47.6\" lon=\"8.3\"><time>2010-01-01T12:05:00Z</time></trkpt>"
+               "</trkseg></trk></gpx>");
+    const test::CliRun tag = test::RunGeotalCli(
+        scratch.path(),
+        {"tag", "--photos", card.Root() + "/tag", "--gps", gps, "--tz", "0", "--write"});
+    EXPECT_EQ(tag.status, 0) << tag.err;
+    ExpectBothWrittenAndApart(camera, edited);
+    EXPECT_EQ(test::FolderNames(card.Root() + "/tag"),
+              (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.edited.jpg"}));
+}
+
+// Killed at random instants on the card, each photo holds its old or its new whole content, and
+// a rerun finishes with nothing left beside the photos.
+TEST(ExFatCard, leavesEveryPhotoWholeWhenKilledAndARerunFinishes) {
+    const test::ExFatMount card;
+    SKIP_WITHOUT_CARD(card);
+    TempFolder scratch;
+    const std::string original = ReadBytes(MakeDatedPhoto(scratch / "original.jpg"));
+    const std::vector<std::string> position = {GEOTAL_CLI_PATH, "set", "47.51", "8.25"};
+
+    // How long one whole run takes on the card, in this build: the delays are drawn against it.
+    std::string updated;
+    std::chrono::microseconds whole{};
+    {
+        const std::string photo = card.Root() + "/timed.jpg";
+        WriteBytes(photo, original);
+        std::vector<std::string> args = position;
+        args.push_back(photo);
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(test::RunProgram(scratch.path(), args).status, 0);
+        whole = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - start);
+        updated = ReadBytes(photo);
+        ASSERT_NE(updated, original);
+    }
+    std::mt19937 random(2718);
+    std::uniform_int_distribution<long> delay(0, whole.count() * 4);
+    int oldSeen = 0;
+    int newSeen = 0;
+    for (int round = 0; round < 40; ++round) {
+        const std::string folder = card.Root() + "/round" + std::to_string(round);
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        std::vector<std::string> args = position;
+        std::vector<std::string> names = {"IMG_0001.JPG", "IMG_0001.edited.jpg", "IMG_0002.jpg"};
+        for (const std::string& name : names) {
+            WriteBytes(folder + "/" + name, original);
+            args.push_back(folder + "/" + name);
+        }
+        const int pid = test::StartProgram(args);
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const std::string when = "round " + std::to_string(round);
+        for (const std::string& name : names) {
+            const std::string bytes = ReadBytes(folder + "/" + name);
+            ASSERT_TRUE(bytes == original || bytes == updated) << when << ": " << name;
+            (bytes == original ? oldSeen : newSeen) += 1;
+        }
+        const test::CliRun rerun = test::RunProgram(scratch.path(), args);
+        EXPECT_EQ(rerun.status, 0) << when << ": " << rerun.err;
+        for (const std::string& name : names) {
+            EXPECT_TRUE(ReadBytes(folder + "/" + name) == updated) << when << ": " << name;
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(test::FolderNames(folder), names) << when;
+        std::filesystem::remove_all(folder);
+    }
+    EXPECT_GT(oldSeen, 0);
+    EXPECT_GT(newSeen, 0);
+}
+
+}  // namespace
+}  // namespace geotal
