@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/GeotagApp.h"
+#include "support/MemoryReuse.h"
 #include "support/Version.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    geotal::KeepPhotoBuffersForReuse();
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarsel"));
     QCoreApplication::setApplicationName(QStringLiteral("Geotal"));

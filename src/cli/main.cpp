@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "support/MemoryReuse.h"
 #include "support/Version.h"
 
 namespace geotal::cli {
@@ -48,6 +49,7 @@ void PrintHelp() {
 
 int main(int argc, char** argv) {
     using namespace geotal::cli;
+    geotal::KeepPhotoBuffersForReuse();
     if (argc < 2) {
         return UsageError("no command given");
     }
