@@ -117,7 +117,7 @@ std::optional<int> ValidateSetRequest(SetRequest& request) {
     for (const std::string& photo : request.photos) {
         const std::string folder = FolderOf(photo);
         if (!CheckCopyFolderApart(kSetCommand, request.copyFolder, folder.empty() ? "." : folder,
-                                  "the folder of " + photo)) {
+                                  "the folder of " + EscapedName(photo))) {
             return kUsageError;
         }
     }

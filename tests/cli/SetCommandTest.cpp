@@ -158,6 +158,30 @@ TEST(SetCommand, escapesControlCharactersOfNamesInItsMessages) {
     EXPECT_NE(run.err.find("d\\x1b.xmp"), std::string::npos) << run.err;
 }
 
+// The same for the names in a refused request.
+TEST(SetCommand, escapesControlCharactersOfTheCopyFolderAndPhotosItRefuses) {
+    TempFolder folder;
+    const std::string copies = folder / "copies\x1b[2J";
+    ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+    const std::string photo = MakeDatedPhoto(copies + "/a\x1b[2J.jpg");
+    const std::string escaped = folder.path() + "/copies\\x1b[2J";
+    const struct {
+        std::string copyTo;
+        std::string message;
+    } cases[] = {
+        {copies + "/missing", "--copy-to '" + escaped + "/missing' is not an existing folder"},
+        {copies,
+         "--copy-to '" + escaped + "' is the folder of " + escaped + "/a\\x1b[2J.jpg itself"},
+    };
+    for (const auto& c : cases) {
+        const test::CliRun run =
+            RunGeotalCli(folder.path(), {"set", "--copy-to", c.copyTo, "1", "2", photo});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+    }
+}
+
 TEST(SetCommand, copiesEachPhotoFirstWhenAsked) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");
