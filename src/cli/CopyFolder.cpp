@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/PhotoRow.h"
 #include "photo/PhotoWriter.h"
 
 namespace geotal::cli {
@@ -13,7 +14,7 @@ bool CheckCopyFolderUsable(const Command& command, const std::string& copyFolder
     std::fprintf(stderr,
                  "geotal-cli: %s: --copy-to '%s' is not an existing folder we can write to; "
                  "nothing was written\n",
-                 command.name, copyFolder.c_str());
+                 command.name, EscapedName(copyFolder).c_str());
     return false;
 }
 
@@ -25,7 +26,7 @@ bool CheckCopyFolderApart(const Command& command, const std::string& copyFolder,
     std::fprintf(stderr,
                  "geotal-cli: %s: --copy-to '%s' is %s itself; a copy there would replace the "
                  "original; nothing was written\n",
-                 command.name, copyFolder.c_str(), what.c_str());
+                 command.name, EscapedName(copyFolder).c_str(), what.c_str());
     return false;
 }
 

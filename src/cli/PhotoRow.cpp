@@ -27,6 +27,25 @@ std::string EscapedControls(const std::string& text) {
     return escaped;
 }
 
+// Tab and carriage return as EscapedName writes them; the message's own line feeds stay.
+std::string EscapedLines(const std::string& text) {
+    std::string escaped;
+    std::string line;
+    for (const char c : text) {
+        if (c == '\n') {
+            escaped += EscapedControls(line) + '\n';
+            line.clear();
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else {
+            line += c;
+        }
+    }
+    return escaped + EscapedControls(line);
+}
+
 }  // namespace
 
 std::string EscapedName(const std::string& name) {
@@ -50,6 +69,30 @@ std::string EscapedName(const std::string& name) {
         }
     }
     return EscapedControls(escaped);
+}
+
+std::string EscapedMessage(const std::string& message, const std::string& path) {
+    const std::string fileName = path.substr(path.rfind('/') + 1);
+    std::string escaped;
+    std::size_t at = 0;
+    while (at < message.size()) {
+        // The earlier mention; the whole path where both start at one place.
+        std::size_t found = path.empty() ? std::string::npos : message.find(path, at);
+        std::size_t length = path.size();
+        const std::size_t nameAt =
+            fileName.empty() ? std::string::npos : message.find(fileName, at);
+        if (nameAt < found) {
+            found = nameAt;
+            length = fileName.size();
+        }
+        escaped += EscapedLines(message.substr(at, found - at));
+        if (found == std::string::npos) {
+            break;
+        }
+        escaped += EscapedName(message.substr(found, length));
+        at = found + length;
+    }
+    return escaped;
 }
 
 std::string PhotoRowText(const PhotoRecord& photo, CoordinateFormat format) {

@@ -19,4 +19,9 @@ std::string PhotoRowText(const PhotoRecord& photo, CoordinateFormat format);
 // terminal.
 std::string EscapedName(const std::string& name);
 
+// A message about the file at path, for the terminal: each mention of path or of its file name
+// escaped as EscapedName does, and every other control character of the message too, except the
+// line feeds that end its lines.
+std::string EscapedMessage(const std::string& message, const std::string& path);
+
 }  // namespace geotal::cli

@@ -10,6 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CopyFolder.h"
 #include "cli/NumberText.h"
+#include "cli/PhotoRow.h"
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoWriter.h"
 #include "photo/Sidecar.h"
@@ -116,7 +117,7 @@ std::optional<int> ValidateSetRequest(SetRequest& request) {
     for (const std::string& photo : request.photos) {
         const std::string folder = FolderOf(photo);
         if (!CheckCopyFolderApart(kSetCommand, request.copyFolder, folder.empty() ? "." : folder,
-                                  "the folder of " + photo)) {
+                                  "the folder of " + EscapedName(photo))) {
             return kUsageError;
         }
     }
@@ -129,13 +130,14 @@ int WritePosition(const SetRequest& request) {
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     int updated = 0;
     int failed = 0;
-    const auto report = [&](std::size_t, const WriteOutcome& outcome) {
+    const auto report = [&](std::size_t ticket, const WriteOutcome& outcome) {
         if (outcome.result == WriteResult::Written) {
             ++updated;
             return;
         }
         ++failed;
-        const std::string& text = outcome.message;
+        // A name is shown, never acted on: an escape sequence in it must not reach the terminal.
+        const std::string text = EscapedMessage(outcome.message, request.photos[ticket]);
         std::fputs(text.c_str(), stderr);
         if (!text.empty() && text.back() != '\n') {
             std::fputc('\n', stderr);

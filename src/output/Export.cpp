@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "output/ReplaceFile.h"
+#include "photo/ReplaceFile.h"
 
 namespace geotal {
 

@@ -6,10 +6,9 @@
 #include <cstddef>
 #include <string>
 
-namespace geotal {
+#include "photo/FileReplacement.h"
 
-// Whether a new file is flushed to disk as it is written, or later with others of its batch.
-enum class Flush { Now, Later };
+namespace geotal {
 
 // Creates path (failing if any file of that name exists), writes the bytes with the given
 // permission bits and, with Flush::Now, flushes them to disk. A failed write leaves no file
@@ -28,17 +27,6 @@ enum class CopyResult {
 // file at to is never replaced. Fails when both names are the same file, so a copy never stands
 // in for itself.
 CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std::string& error);
-
-// fchmod where the file system keeps permission bits; FAT and exFAT refuse them, and a file
-// there is written all the same.
-bool SetPermissionBits(int fd, mode_t mode);
-
-// Renames, failing when to already exists.
-bool RenameNoReplace(const std::string& from, const std::string& to);
-
-// Puts newFile at path in one rename: the name holds the old or the new file at every instant,
-// even for a process killed half-way, and a file system without hard links needs none.
-bool ReplaceWith(const std::string& newFile, const std::string& path);
 
 bool RemoveFile(const std::string& path);
 

@@ -111,7 +111,7 @@ void PhotoBatch::Commit() {
         const PreparedPhoto& prepared = pending_[i].prepared;
         // Only a new file known to be on disk may take the photo's name.
         if (!copiesError.empty()) {
-            RemoveFile(prepared.newName);
+            RemoveIfOurs(prepared.newName, prepared.newFile);
             outcomes.push_back({WriteResult::Failed, WriteCode::CopyFailed,
                                 "Error copying file : " + prepared.path + " (" + copiesError +
                                     "; the photo was left as it was)\n"});

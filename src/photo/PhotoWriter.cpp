@@ -238,34 +238,33 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
 }  // namespace
 
 WriteOutcome SwapInPrepared(const PreparedPhoto& prepared) {
-    const std::optional<FileIdentity> newFile = IdentityOf(prepared.newName);
-    if (!newFile || !IsSameUnchanged(*newFile, prepared.newFile)) {
-        return Failure(WriteCode::NewFileTaken,
-                       "Error renaming new file : " + prepared.path + " (" + prepared.newName +
-                           " is no longer the file written for it: another program replaced "
-                           "or changed it; the photo was left as it was)\n");
+    switch (SwapIn(prepared.newName, prepared.newFile, prepared.photo, prepared.photoBefore)) {
+        case SwapResult::Done:
+            Trace("  Destroy");
+            return kGoOn;
+        case SwapResult::NewFileTaken:
+            return Failure(WriteCode::NewFileTaken,
+                           "Error renaming new file : " + prepared.path + " (" + prepared.newName +
+                               " is no longer the file written for it: another program replaced "
+                               "or changed it; the photo was left as it was)\n");
+        case SwapResult::TargetChanged:
+            return Failure(WriteCode::ChangedMeanwhile,
+                           "Error writing file : " + prepared.path +
+                               " (changed by another program while being updated; it was left as "
+                               "that program made it)\n");
+        case SwapResult::TargetGone:
+            return Failure(WriteCode::ChangedMeanwhile,
+                           "Error writing file : " + prepared.path +
+                               " (removed by another program while being updated; it was not "
+                               "made anew)\n");
+        case SwapResult::Failed:
+            break;
     }
-    const std::optional<FileIdentity> photo = IdentityOf(prepared.photo);
-    if (!photo || !IsSameUnchanged(*photo, prepared.photoBefore)) {
-        RemoveFile(prepared.newName);
-        return Failure(WriteCode::ChangedMeanwhile,
-                       "Error writing file : " + prepared.path +
-                           (photo ? " (changed by another program while being updated; it was "
-                                    "left as that program made it)\n"
-                                  : " (removed by another program while being updated; it was "
-                                    "not made anew)\n"));
-    }
-    if (!ReplaceWith(prepared.newName, prepared.photo)) {
-        RemoveFile(prepared.newName);
-        return Failure(WriteCode::RenameNewFailed,
-                       "Error renaming new file : " + prepared.path + "\n");
-    }
-    Trace("  Destroy");
-    return kGoOn;
+    return Failure(WriteCode::RenameNewFailed, "Error renaming new file : " + prepared.path + "\n");
 }
 
 WriteOutcome DiscardUnflushed(const PreparedPhoto& prepared, int error) {
-    RemoveFile(prepared.newName);
+    RemoveIfOurs(prepared.newName, prepared.newFile);
     return Failure(WriteCode::MergeFailed, "Error Updating file : " + prepared.path +
                                                " \nCannot write " + prepared.newName + ": " +
                                                std::strerror(error) + "\n");

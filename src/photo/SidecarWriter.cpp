@@ -6,10 +6,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "output/ReplaceFile.h"
 #include "photo/Exiv2Metadata.h"
 #include "photo/FlushFiles.h"
 #include "photo/PhotoPaths.h"
+#include "photo/ReplaceFile.h"
 #include "photo/Sidecar.h"
 #include "photo/XmpValues.h"
 #include "support/DateTime.h"

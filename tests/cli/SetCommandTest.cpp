@@ -130,6 +130,58 @@ TEST(SetCommand, saysWhyAPhotoCouldNotBeReadAtAll) {
     }
 }
 
+// A name that would set the terminal's title or clear its screen is shown, not acted on, and
+// a line feed in a name does not start a line of its own.
+TEST(SetCommand, escapesControlCharactersOfNamesInItsMessages) {
+    TempFolder folder;
+    const std::string title = "a\x1b]0;owned\x07.jpg";
+    const std::string lines = "b\nError reading file : c\x7f.jpg";
+    WriteBytes(folder / title, "not a photo\n");
+    WriteBytes(folder / "d\x1b.xmp", "<x:xmpmeta");
+    const test::CliRun run = RunGeotalCli(
+        folder.path(), {"set", "1", "2", folder / title, folder / lines, folder / "d\x1b.NEF"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\x07'), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\x7f'), std::string::npos) << run.err;
+    const std::string escapedFolder = folder.path();
+    EXPECT_NE(run.err.find("Error reading file : " + escapedFolder +
+                           "/a\\x1b]0;owned\\x07.jpg (no EXIF data, or not a readable JPEG "
+                           "file)\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Error reading file : " + escapedFolder +
+                           "/b\\nError reading file : c\\x7f.jpg (No such file or directory)\n"),
+              std::string::npos)
+        << run.err;
+    // The sidecar's name is not the photo's, but its control characters go all the same.
+    EXPECT_NE(run.err.find("d\\x1b.xmp"), std::string::npos) << run.err;
+}
+
+// The same for the names in a refused request.
+TEST(SetCommand, escapesControlCharactersOfTheCopyFolderAndPhotosItRefuses) {
+    TempFolder folder;
+    const std::string copies = folder / "copies\x1b[2J";
+    ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+    const std::string photo = MakeDatedPhoto(copies + "/a\x1b[2J.jpg");
+    const std::string escaped = folder.path() + "/copies\\x1b[2J";
+    const struct {
+        std::string copyTo;
+        std::string message;
+    } cases[] = {
+        {copies + "/missing", "--copy-to '" + escaped + "/missing' is not an existing folder"},
+        {copies,
+         "--copy-to '" + escaped + "' is the folder of " + escaped + "/a\\x1b[2J.jpg itself"},
+    };
+    for (const auto& c : cases) {
+        const test::CliRun run =
+            RunGeotalCli(folder.path(), {"set", "--copy-to", c.copyTo, "1", "2", photo});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+    }
+}
+
 TEST(SetCommand, copiesEachPhotoFirstWhenAsked) {
     TempFolder folder;
     const std::string photo = MakeDatedPhoto(folder / "a.jpg");
