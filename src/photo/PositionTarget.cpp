@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "photo/PhotoPaths.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -21,7 +22,8 @@ PositionWriter::PositionWriter(PhotoWriter& writer, const SidecarOptions& option
 
 void PositionWriter::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
     const PositionTarget target = TargetOf(path, options_);
-    if (target.inPhoto) {
+    // A leftover of an interrupted photo update is refused by the batch, never given a sidecar.
+    if (target.inPhoto || IsTemporaryName(FileNameOf(path))) {
         TraceValue("Save to file", path);
         batch_.Add(ticket, path, position);
     } else {

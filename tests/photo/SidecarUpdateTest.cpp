@@ -106,6 +106,16 @@ TEST(PositionWriter, sidecarOnlyLeavesEveryJpegByteAndWritesTheSharedSidecarOnce
     EXPECT_NEAR(LatitudeIn(folder / "IMG_1.xmp"), 47.5, 1e-6);
     EXPECT_EQ(FolderNames(folder.path()),
               (std::vector<std::string>{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.xmp"}));
+
+    // A leftover of an interrupted photo update given by a glob is no photo: no sidecar for it.
+    MakeDatedPhoto(folder / "IMG_1_newGeotal.JPG");
+    Outcomes leftover;
+    {
+        PositionWriter positions(writer, {SidecarNaming::NameExt, true}, leftover.Sink());
+        positions.Add(0, folder / "IMG_1_newGeotal.JPG", kHere);
+    }
+    EXPECT_EQ(leftover.byTicket[0].code, WriteCode::NotAPhoto);
+    EXPECT_FALSE(test::Exists(folder / "IMG_1_newGeotal.JPG.xmp"));
 }
 
 TEST(PositionWriter, refusesASecondPositionForASharedSidecarButNotForSeparateOnes) {
