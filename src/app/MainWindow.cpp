@@ -544,9 +544,15 @@ void MainWindow::OnUpdatePhotoFiles() {
                          kMessageWarning, this);
         return;
     }
+    // With sidecars only, no photo file is touched: the warning says what is.
     const MessageAnswer answer = Ui().ShowMessage(
-        QStringLiteral("This command will update your photo files. You should not do this unless "
-                       "you have a backup of the files\n\nAre you sure you want to continue?"),
+        settings_.sidecarOnly
+            ? QStringLiteral("This command will write the positions to the XMP sidecar files "
+                             "beside your photos; no photo file is changed.\n\nAre you sure you "
+                             "want to continue?")
+            : QStringLiteral("This command will update your photo files. You should not do "
+                             "this unless you have a backup of the files\n\nAre you sure you "
+                             "want to continue?"),
         kMessageWarning | kMessageYesNo, this);
     if (answer != MessageAnswer::Yes) {
         return;
@@ -566,7 +572,10 @@ void MainWindow::OnUpdatePhotoFiles() {
         ++failed;
         backupsTaken << Q(Photos()[index].fileName);
     };
-    const int updated = WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks);
+    const SidecarOptions sidecars{
+        settings_.sidecarNameExt ? SidecarNaming::NameExt : SidecarNaming::Name,
+        settings_.sidecarOnly};
+    const int updated = WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks, sidecars);
     SetSummary(failed == 0 ? QStringLiteral("%1 photos written").arg(updated)
                            : QStringLiteral("%1 photos written, %2 not (hold the mouse over a "
                                             "checked row to see why)")
@@ -584,7 +593,8 @@ void MainWindow::OnUpdatePhotoFiles() {
             names += QStringLiteral(" and %1 more").arg(backupsTaken.size() - shown);
         }
         Ui().ShowMessage(QStringLiteral("%1 photos were not written: the copy folder %2 already "
-                                        "holds other photos of the same names (%3). A copy there "
+                                        "holds other photos or sidecars of the same names (%3). A "
+                                        "copy there "
                                         "is never replaced. Choose another copy folder in Setup, "
                                         "or move those files away, and press Update photo files "
                                         "again.")
@@ -705,6 +715,8 @@ void MainWindow::OnSetup() {
     settings.copyFiles = choices.copyFiles;
     settings.copyFolder = choices.copyFolder;
     settings.usePhotoZone = choices.usePhotoZone;
+    settings.sidecarNameExt = choices.sidecarNameExt;
+    settings.sidecarOnly = choices.sidecarOnly;
     time_.usePhotoZone = choices.usePhotoZone;
     // Hands the copy options to the writer and redraws the list in the new format; the check
     // marks stay as the user left them.

@@ -17,12 +17,14 @@ namespace {
 // In the order of the format numbers, 1 to 3.
 constexpr int kFormats[] = {kDecimalDegrees, kDegreesMinutes, kDegreesMinutesSeconds};
 constexpr int kMapServices[] = {kGoogleMaps, kMapQuest};
+constexpr int kSidecarNamings[] = {kSidecarName, kSidecarNameExt};
 
 }  // namespace
 
 SetupChoices SetupChoicesFrom(const Settings& settings) {
     return {settings.coordinateFormat, settings.mapService, settings.copyFiles,
-            settings.copyFolder,       IsTraceEnabled(),    settings.usePhotoZone};
+            settings.copyFolder,       IsTraceEnabled(),    settings.usePhotoZone,
+            settings.sidecarNameExt,   settings.sidecarOnly};
 }
 
 SetupDialog::SetupDialog(QWidget* parent, const SetupChoices& choices)
@@ -36,6 +38,8 @@ SetupDialog::SetupDialog(QWidget* parent, const SetupChoices& choices)
     controls_.As<QLineEdit>(kCopyFolder)->setText(QString::fromStdString(choices_.copyFolder));
     controls_.As<QCheckBox>(kTrace)->setChecked(choices_.trace);
     controls_.As<QCheckBox>(kUsePhotoZone)->setChecked(choices_.usePhotoZone);
+    controls_.Check(kSidecarNamings, choices_.sidecarNameExt ? 1 : 0);
+    controls_.As<QCheckBox>(kSidecarOnly)->setChecked(choices_.sidecarOnly);
     EnableCopyFolder(choices_.copyFiles);
 
     connect(copyFiles, &QCheckBox::toggled, this, &SetupDialog::EnableCopyFolder);
@@ -72,6 +76,8 @@ void SetupDialog::accept() {
     choices_.copyFolder = controls_.As<QLineEdit>(kCopyFolder)->text().toStdString();
     choices_.trace = controls_.As<QCheckBox>(kTrace)->isChecked();
     choices_.usePhotoZone = controls_.As<QCheckBox>(kUsePhotoZone)->isChecked();
+    choices_.sidecarNameExt = controls_.CheckedIndex(kSidecarNamings) == 1;
+    choices_.sidecarOnly = controls_.As<QCheckBox>(kSidecarOnly)->isChecked();
     QDialog::accept();
 }
 

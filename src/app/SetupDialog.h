@@ -1,4 +1,5 @@
-// The "Setup" dialog: coordinate format, copies before updating, map service and the trace.
+// The "Setup" dialog: coordinate format, copies before updating, map service, the trace, the
+// photo time zone and where positions go besides the photos.
 #pragma once
 
 #include <QDialog>
@@ -18,7 +19,9 @@ struct SetupChoices {
     bool copyFiles = true;
     std::string copyFolder;
     bool trace = false;
-    bool usePhotoZone = true;  // a photo's recorded offset from UTC comes first
+    bool usePhotoZone = true;     // a photo's recorded offset from UTC comes first
+    bool sidecarNameExt = false;  // a new sidecar is IMG_1234.CR2.xmp, not IMG_1234.xmp
+    bool sidecarOnly = false;     // no photo file is changed, JPEGs' positions too go to sidecars
 };
 
 // The choices as they stand: from the settings, and the trace from whether it is on now.

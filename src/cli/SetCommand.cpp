@@ -1,7 +1,6 @@
 // geotal-cli set LATITUDE LONGITUDE PHOTO...: writes one position into photo files.
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,10 +10,10 @@
 #include "cli/CopyFolder.h"
 #include "cli/NumberText.h"
 #include "cli/PhotoRow.h"
+#include "cli/SidecarFlags.h"
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoWriter.h"
-#include "photo/Sidecar.h"
-#include "photo/SidecarWriter.h"
+#include "photo/PositionTarget.h"
 #include "support/Angles.h"
 #include "support/AsciiText.h"
 
@@ -27,6 +26,7 @@ struct SetRequest {
     std::optional<double> altitude;      // metres; none leaves altitude out
     bool copyFiles = false;
     std::string copyFolder;
+    SidecarOptions sidecars;
     std::vector<std::string> photos;
 };
 
@@ -63,8 +63,10 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
         "the altitude (metres, negative below sea level) into each PHOTO as EXIF GPS tags, the\n"
         "way Update photo files does; without --altitude the photo is left with no altitude.\n"
         "A photo other than a JPEG is never changed: the position goes to its XMP sidecar\n"
-        "(the NAME.xmp or NAME.EXT.xmp it has, else a new NAME.xmp), written once for photos\n"
-        "that share it. With --copy-to, each JPEG is first copied into DIR.\n"
+        "(the NAME.xmp or NAME.EXT.xmp it has, else a new NAME.xmp, or NAME.EXT.xmp with\n"
+        "--sidecar-name ext), written once for photos that share it. With --sidecar-only a\n"
+        "JPEG's goes to its sidecar too, and no photo file is changed. With --copy-to, each\n"
+        "JPEG, and each sidecar that already exists, is first copied into DIR.\n"
         "Failures go to standard error and the next photo is tried.\n"
         "Exit status: 0 all written, 1 some photo failed, 2 wrong arguments.\n"
         "Use -- before photo names that start with \"--\".",
@@ -77,6 +79,7 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
     const CLI::Option* copyTo =
         app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR first")
             ->type_name("DIR");
+    AddSidecarFlags(app, request.sidecars);
     if (const std::optional<int> status = ParseCommandLine(app, kSetCommand, args)) {
         return status;
     }
@@ -143,26 +146,13 @@ int WritePosition(const SetRequest& request) {
             std::fputc('\n', stderr);
         }
     };
-    PhotoBatch batch(writer, report);
+    PositionWriter batch(writer, request.sidecars, report);
     const GeoPosition position{DegreesToArcSeconds(request.latitude),
                                DegreesToArcSeconds(request.longitude),
                                request.altitude,
                                {}};
-    // One position for all: a sidecar two photos share is written once.
-    std::map<std::string, WriteOutcome> sidecars;
     for (std::size_t i = 0; i < request.photos.size(); ++i) {
-        const std::string& photo = request.photos[i];
-        if (IsJpegFileName(photo)) {
-            batch.Add(i, photo, position);
-            continue;
-        }
-        const std::string existing = ExistingSidecarPath(photo);
-        const std::string sidecar = existing.empty() ? DefaultSidecarPath(photo) : existing;
-        auto done = sidecars.find(sidecar);
-        if (done == sidecars.end()) {
-            done = sidecars.emplace(sidecar, WriteSidecarPosition(photo, position)).first;
-        }
-        report(i, done->second);
+        batch.Add(i, request.photos[i], position);
     }
     batch.Commit();
     std::printf("%d image files were successfully updated.\n", updated);
@@ -182,8 +172,10 @@ int RunSetCommand(const std::vector<std::string>& args) {
 
 }  // namespace
 
-const Command kSetCommand = {"set",
-                             "LATITUDE LONGITUDE [--altitude METRES] [--copy-to DIR] PHOTO...",
-                             "write a position (decimal degrees) into each PHOTO", RunSetCommand};
+const Command kSetCommand = {
+    "set",
+    "LATITUDE LONGITUDE [--altitude METRES] [--copy-to DIR] [--sidecar-only] "
+    "[--sidecar-name name|ext] PHOTO...",
+    "write a position (decimal degrees) into each PHOTO", RunSetCommand};
 
 }  // namespace geotal::cli

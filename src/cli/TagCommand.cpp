@@ -12,6 +12,7 @@
 #include "cli/InputFolder.h"
 #include "cli/NumberText.h"
 #include "cli/PhotoRow.h"
+#include "cli/SidecarFlags.h"
 #include "cli/SyncOption.h"
 #include "cli/TagJson.h"
 #include "cli/TerminalProgress.h"
@@ -41,6 +42,7 @@ struct TagRequest {
     bool write = false;
     bool copyFiles = false;
     std::string copyFolder;
+    SidecarOptions sidecars;
     bool exportWanted = false;
     std::string exportFile;
     bool kml = false;
@@ -88,9 +90,12 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "name, cameraTime, utcTime, timeSource (hours, zone, recorded), zone, offset,\n"
         "clockError (seconds), latitude, longitude, altitude, outcome, reason, timeReason,\n"
         "points (the track points used: time, latitude, longitude, elevation), written.\n"
-        "With --write the marked photos are written as Update photo files does (a photo other\n"
-        "than a JPEG through its XMP sidecar, the photo unchanged); with --copy-to each JPEG is\n"
-        "first copied into DIR. With --export the photos marked by the calculation are\n"
+        "With --write the marked photos are written as Update photo files does: a JPEG in its\n"
+        "file, every other photo through its XMP sidecar, the photo unchanged (the NAME.xmp or\n"
+        "NAME.EXT.xmp it has, else a new NAME.xmp, or NAME.EXT.xmp with --sidecar-name ext);\n"
+        "with --sidecar-only a JPEG's position goes to its sidecar too and no photo file is\n"
+        "changed; with --copy-to each JPEG, and each sidecar that already exists, is first\n"
+        "copied into DIR. With --export the photos marked by the calculation are\n"
         "written to FILE as Export does: CSV (latitude, longitude, name), or KML with --kml.\n"
         "The counts go to standard error.\n"
         "Exit status: 0 done, 1 a folder could not be read, a photo not written or the export\n"
@@ -155,6 +160,7 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
                        "with --write: copy each photo into DIR before writing")
             ->type_name("DIR")
             ->needs(write);
+    AddSidecarFlags(app, request.sidecars, write);
     CLI::Option* exportTo =
         app.add_option("--export", request.exportFile, "export the marked photos' positions")
             ->type_name("FILE");
@@ -242,7 +248,7 @@ int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProg
             std::fputc('\n', stderr);
         }
     };
-    return WriteMarkedPhotos(photos, writer, progress, callbacks);
+    return WriteMarkedPhotos(photos, writer, progress, callbacks, request.sidecars);
 }
 
 struct TagCounts {

@@ -86,6 +86,20 @@ bool IsUniqueNameOfOurs(std::string_view name) {
            IsDigits(numbers.substr(dash + 1));
 }
 
+bool IsUniqueNameBeside(std::string_view name, std::string_view targetName) {
+    if (!name.starts_with('.') || !IsUniqueNameOfOurs(name)) {
+        return false;
+    }
+    const std::string_view stem = name.substr(1, name.rfind(kMarker) - 1);
+    if (stem == targetName) {
+        return true;
+    }
+    // A cut stem fills the entry but for the bytes of a character it would have split.
+    constexpr std::size_t kLongestCharacter = 4;
+    return name.size() + kLongestCharacter > NAME_MAX && !stem.empty() &&
+           targetName.starts_with(stem);
+}
+
 bool SetPermissionBits(int fd, mode_t mode) {
     // EPERM too: on our own new file it can only mean a file system without permissions.
     return ::fchmod(fd, mode) == 0 || IsUnsupported(errno) || errno == EPERM;

@@ -29,6 +29,10 @@ std::string FolderOfName(const std::string& path);
 // without splitting a UTF-8 character.
 std::string UniqueNameBeside(const std::string& target, int attempt);
 
+// Whether a file name is one UniqueNameBeside makes for a file named targetName (no folder), in
+// any process and at any attempt.
+bool IsUniqueNameBeside(std::string_view fileName, std::string_view targetName);
+
 // Whether a file name is one UniqueNameBeside makes, or one of mkstemp's ".geotal-XXXXXX" that
 // earlier versions made for partial copies.
 bool IsUniqueNameOfOurs(std::string_view fileName);

@@ -55,6 +55,10 @@ public:
     // Flushes the pending new files, swaps each in, flushes their folders and reports them.
     void Commit();
 
+    // The folders the batch holds locked; other writes of the same run lock theirs here too,
+    // as a second lock on a held folder would be refused even within one process.
+    FolderLocks& Locks() { return locks_; }
+
 private:
     struct Pending {
         std::size_t ticket;

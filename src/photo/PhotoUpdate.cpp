@@ -1,10 +1,6 @@
 #include "photo/PhotoUpdate.h"
 
-#include <map>
-
-#include "photo/PhotoBatch.h"
-#include "photo/Sidecar.h"
-#include "photo/SidecarWriter.h"
+#include "photo/PositionTarget.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -31,7 +27,7 @@ std::string NoteOf(const std::string& message) {
 }  // namespace
 
 int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& progress,
-                      const UpdateCallbacks& callbacks) {
+                      const UpdateCallbacks& callbacks, const SidecarOptions& sidecars) {
     const auto changed = [&callbacks](int index) {
         if (callbacks.changed) {
             callbacks.changed(index);
@@ -64,30 +60,13 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
         }
         changed(static_cast<int>(ticket));
     };
-    PhotoBatch batch(writer, report);
-    // A RAW and a second format of the same shot share NAME.xmp: written once for both.
-    std::map<std::string, std::pair<GeoPosition, WriteOutcome>> sidecars;
+    PositionWriter batch(writer, sidecars, report);
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& photo = photos[i];
         if (photo.marked) {
             if (const MaybePosition& position = photo.position) {
-                const std::string path = photos.folder + "/" + photo.fileName;
-                if (IsJpegFileName(photo.fileName)) {
-                    TraceValue("Save to file", path);
-                    batch.Add(static_cast<std::size_t>(i), path, *position);
-                } else {
-                    std::string sidecar = ExistingSidecarPath(path);
-                    sidecar = sidecar.empty() ? DefaultSidecarPath(path) : sidecar;
-                    TraceValue("Save to sidecar", sidecar);
-                    const auto done = sidecars.find(sidecar);
-                    if (done != sidecars.end() && done->second.first == *position) {
-                        report(static_cast<std::size_t>(i), done->second.second);
-                    } else {
-                        const WriteOutcome outcome = WriteSidecarPosition(path, *position);
-                        sidecars[sidecar] = {*position, outcome};
-                        report(static_cast<std::size_t>(i), outcome);
-                    }
-                }
+                batch.Add(static_cast<std::size_t>(i), photos.folder + "/" + photo.fileName,
+                          *position);
             } else {
                 photo.marked = false;  // nothing to write
                 changed(i);

@@ -6,6 +6,7 @@
 
 #include "photo/PhotoList.h"
 #include "photo/PhotoWriter.h"
+#include "photo/Sidecar.h"
 #include "support/Progress.h"
 
 namespace geotal {
@@ -20,12 +21,13 @@ struct UpdateCallbacks {
 };
 
 // Writes every marked photo that has a position into its file in photos.folder, in batches
-// (PhotoBatch). A photo written is unmarked and its file's position becomes the one written; a
-// photo whose write failed stays marked, goes back to the position its file holds, and its note
-// says why; a marked photo without a position is unmarked, as there is nothing to write.
-// Stops after an abort or an internal range error; the photos tried until then are still
-// written, their batch committed before it returns. Returns the number of files updated.
+// (PhotoBatch), or into its sidecar where the options put it (PositionWriter). A photo written is
+// unmarked and its file's position becomes the one written; a photo whose write failed stays
+// marked, goes back to the position its file holds, and its note says why; a marked photo without a
+// position is unmarked, as there is nothing to write. Stops after an abort or an internal range
+// error; the photos tried until then are still written, their batch committed before it returns.
+// Returns the number of files updated.
 int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& progress,
-                      const UpdateCallbacks& callbacks);
+                      const UpdateCallbacks& callbacks, const SidecarOptions& sidecars = {});
 
 }  // namespace geotal

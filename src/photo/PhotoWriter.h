@@ -41,6 +41,7 @@ enum class WriteCode : int {
     NotAPhoto = 19,          // the name is one of this program's temporary names
     FolderFlushFailed = 20,  // the swap is done but its folder could not be made durable
     SamePhotoTwice = 21,     // another name of a photo this run already wrote
+    SidecarShared = 22,      // another photo of the run wrote another position into its sidecar
 };
 
 struct WriteOutcome {

@@ -45,4 +45,17 @@ std::string ExistingSidecarPath(const std::string& path) {
     return {};
 }
 
+std::string SidecarPathFor(const std::string& path, SidecarNaming naming) {
+    const std::string name = WithoutExtension(path);
+    const std::string chosen = naming == SidecarNaming::Name ? name : path;
+    const std::string other = naming == SidecarNaming::Name ? path : name;
+    for (const std::string& candidate :
+         {chosen + ".xmp", chosen + ".XMP", other + ".xmp", other + ".XMP"}) {
+        if (IsRegular(candidate)) {
+            return candidate;
+        }
+    }
+    return chosen + ".xmp";
+}
+
 }  // namespace geotal

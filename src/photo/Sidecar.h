@@ -16,4 +16,18 @@ std::string DefaultSidecarPath(const std::string& path);
 // upper case); empty when there is none.
 std::string ExistingSidecarPath(const std::string& path);
 
+// How a new sidecar is named: IMG_1234.xmp, as most photo managers do, or IMG_1234.CR2.xmp, as
+// others do, so that a RAW and a JPEG of one shot keep sidecars of their own.
+enum class SidecarNaming { Name, NameExt };
+
+// Where positions go beyond the RAW and HEIC photos that are never changed.
+struct SidecarOptions {
+    SidecarNaming naming = SidecarNaming::Name;
+    bool sidecarOnly = false;  // a JPEG too keeps its bytes, its position going to a sidecar
+};
+
+// The sidecar the photo's position goes to: an existing one of the chosen naming, else one of
+// the other naming (a second one is never made beside it), else a new one of the chosen naming.
+std::string SidecarPathFor(const std::string& path, SidecarNaming naming);
+
 }  // namespace geotal

@@ -1,5 +1,8 @@
 #include "photo/SidecarWriter.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -139,12 +142,16 @@ bool EditSidecarPacket(const std::string& packet, const XmpGpsValues& values, st
 }
 
 WriteOutcome WriteSidecarPosition(const std::string& photoPath, const GeoPosition& position) {
-    std::string sidecar = ExistingSidecarPath(photoPath);
+    const std::string existing = ExistingSidecarPath(photoPath);
+    return WriteSidecarFile(existing.empty() ? DefaultSidecarPath(photoPath) : existing, position);
+}
+
+WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& position) {
     const XmpGpsValues values = SidecarGpsValues(position);
     std::string packet;
     std::string why;
-    if (sidecar.empty()) {
-        sidecar = DefaultSidecarPath(photoPath);
+    struct stat status {};
+    if (::stat(sidecar.c_str(), &status) != 0 && errno == ENOENT) {
         packet = NewSidecarPacket(values);
     } else {
         std::string old;

@@ -31,4 +31,7 @@ bool EditSidecarPacket(const std::string& packet, const XmpGpsValues& values, st
 // untouched, and the outcome says why.
 WriteOutcome WriteSidecarPosition(const std::string& photoPath, const GeoPosition& position);
 
+// As WriteSidecarPosition, into the sidecar at the path given, made when it does not exist.
+WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& position);
+
 }  // namespace geotal

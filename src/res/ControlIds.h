@@ -88,6 +88,9 @@ inline constexpr int kGoogleMaps = 1019;  // kept in the layout, never shown
 inline constexpr int kMapQuest = 1020;
 inline constexpr int kTrace = 1049;
 inline constexpr int kUsePhotoZone = 1052;
+inline constexpr int kSidecarName = 1053;     // IMG_1234.xmp
+inline constexpr int kSidecarNameExt = 1054;  // IMG_1234.CR2.xmp
+inline constexpr int kSidecarOnly = 1055;
 }  // namespace setup_dialog
 
 }  // namespace geotal::res

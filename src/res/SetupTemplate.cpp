@@ -29,12 +29,18 @@ constexpr ControlTemplate kControls[] = {
     {-1, K::Group, "Photo times", 7, 152, 207, 29, kNone, nullptr},
     {kUsePhotoZone, K::CheckBox, "Use the time zone recorded in the photo", 15, 164, 190, 10,
      kTabStop, nullptr},
-    {kIdOk, K::Button, "OK", 164, 200, 50, 14, kTabStop | kDefault, nullptr},
-    {kIdCancel, K::Button, "Cancel", 109, 200, 50, 14, kTabStop, nullptr},
+    {-1, K::Group, "Sidecar files", 7, 185, 207, 44, kNone, nullptr},
+    {-1, K::Label, "Sidecar file name:", 15, 198, 60, 8, kNone, nullptr},
+    {kSidecarName, K::Radio, "IMG_1234.xmp", 77, 197, 58, 10, kFirstChoice, nullptr},
+    {kSidecarNameExt, K::Radio, "IMG_1234.CR2.xmp", 140, 197, 70, 10, kTabStop, nullptr},
+    {kSidecarOnly, K::CheckBox, "Write positions to sidecar files instead of the photos", 15, 212,
+     196, 10, kTabStop, nullptr},
+    {kIdOk, K::Button, "OK", 164, 235, 50, 14, kTabStop | kDefault, nullptr},
+    {kIdCancel, K::Button, "Cancel", 109, 235, 50, 14, kTabStop, nullptr},
 };
 
 // The layout has no number of its own; nothing looks it up by one.
-constexpr DialogTemplate kTemplate{-1, "Setup", 221, 221, 8, kControls};
+constexpr DialogTemplate kTemplate{-1, "Setup", 221, 256, 8, kControls};
 
 }  // namespace
 

@@ -41,6 +41,8 @@ const SettingEntry kEntries[] = {
     {"time_zone_named", RegistryRoot::CurrentUser, &Settings::namedZone, 0, "", true},
     {"time_zone_name", RegistryRoot::CurrentUser, &Settings::zoneName, 0, "", true},
     {"use_photo_zone", RegistryRoot::CurrentUser, &Settings::usePhotoZone, 1, "", true},
+    {"sidecar_name_ext", RegistryRoot::CurrentUser, &Settings::sidecarNameExt, 0, "", true},
+    {"sidecar_only", RegistryRoot::CurrentUser, &Settings::sidecarOnly, 0, "", true},
 };
 
 template <class... Ts>

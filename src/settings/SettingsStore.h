@@ -27,6 +27,10 @@ struct Settings {
     bool namedZone = false;
     std::string zoneName;
     bool usePhotoZone = true;  // Setup: a photo's recorded offset comes first
+    // Setup: a new sidecar named IMG_1234.CR2.xmp rather than IMG_1234.xmp, and JPEGs' positions
+    // written to sidecars too, leaving every photo file as it is.
+    bool sidecarNameExt = false;
+    bool sidecarOnly = false;
 };
 
 // The key all settings live under.

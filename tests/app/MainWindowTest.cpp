@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
     const QStringList byExit = closeWith(false);
     const QStringList byCloseBox = closeWith(true);
     EXPECT_EQ(byExit, byCloseBox);
-    EXPECT_EQ(byExit.size(), 14);
+    EXPECT_EQ(byExit.size(), 16);
     EXPECT_TRUE(byExit.contains(QStringLiteral("folder_photos=/p")));
 }
 

@@ -125,6 +125,43 @@ TEST_F(SetupDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
     EXPECT_EQ(choices.format, static_cast<F>(7));
 }
 
+TEST_F(SetupDialogTest, sidecarChoicesOpenAsSavedAndOkHandsBackWhatIsShown) {
+    for (const bool nameExt : {false, true}) {
+        for (const bool only : {false, true}) {
+            Settings settings;
+            settings.sidecarNameExt = nameExt;
+            settings.sidecarOnly = only;
+            const SetupChoices choices = SetupChoicesFrom(settings);
+            SetupDialog dialog(nullptr, choices);
+            EXPECT_EQ(Checked(dialog, kSidecarName), !nameExt);
+            EXPECT_EQ(Checked(dialog, kSidecarNameExt), nameExt);
+            EXPECT_EQ(Checked(dialog, kSidecarOnly), only);
+        }
+    }
+    SetupChoices choices{F::DecimalDegrees, 1, false, "", false, true, false, false};
+    EXPECT_TRUE(RunWith(choices, [](SetupDialog& dialog) {
+        Click(dialog, kSidecarNameExt);
+        Click(dialog, kSidecarOnly);
+        Click(dialog, res::kIdOk);
+    }));
+    EXPECT_TRUE(choices.sidecarNameExt);
+    EXPECT_TRUE(choices.sidecarOnly);
+    EXPECT_FALSE(RunWith(choices, [](SetupDialog& dialog) {
+        Click(dialog, kSidecarName);
+        Click(dialog, kSidecarOnly);
+        Click(dialog, res::kIdCancel);
+    }));
+    EXPECT_TRUE(choices.sidecarNameExt);
+    EXPECT_TRUE(choices.sidecarOnly);
+    EXPECT_TRUE(RunWith(choices, [](SetupDialog& dialog) {
+        Click(dialog, kSidecarName);
+        Click(dialog, kSidecarOnly);
+        Click(dialog, res::kIdOk);
+    }));
+    EXPECT_FALSE(choices.sidecarNameExt);
+    EXPECT_FALSE(choices.sidecarOnly);
+}
+
 TEST_F(SetupDialogTest, choicesTakeTheTraceAsItIsNow) {
     QTemporaryDir dir;
     EnableTrace((dir.path() + QStringLiteral("/Geotal.trace")).toStdString());
@@ -144,6 +181,11 @@ TEST_F(SetupDialogTest, controlsCarryAccessibleNamesAndEveryCaptionFits) {
                                             {kBrowseCopyFolder, "Browse for the copy folder"},
                                             {kMapQuest, "MapQuest"},
                                             {kTrace, "Enble trace"},
+                                            {kSidecarName, "IMG_1234.xmp"},
+                                            {kSidecarNameExt, "IMG_1234.CR2.xmp"},
+                                            {kSidecarOnly,
+                                             "Write positions to sidecar files instead of "
+                                             "the photos"},
                                             {res::kIdOk, "OK"},
                                             {res::kIdCancel, "Cancel"},
                                         });

@@ -101,6 +101,27 @@ TEST_F(UpdateCommandTest, writesCheckedPhotosWithAPositionAndUnchecksEveryAttemp
     EXPECT_FALSE(window_->AbortRequested());
 }
 
+// Setup's sidecar choices reach the writer: every JPEG keeps its bytes, the warning says so, and
+// the position goes to a.jpg.xmp.
+TEST_F(UpdateCommandTest, writesSidecarsOnlyAsSetupSays) {
+    Settings settings = window_->CurrentSettings();
+    settings.sidecarOnly = true;
+    settings.sidecarNameExt = true;
+    window_->ApplySettings(settings);
+    ui_->answers.push_back(MessageAnswer::Yes);
+    window_->OnCommand(kUpdatePhotoFiles);
+    ASSERT_EQ(ui_->messages.size(), 2u);
+    EXPECT_TRUE(ui_->messages[0].text.contains(QStringLiteral("no photo file is changed")))
+        << ui_->messages[0].text.toStdString();
+    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("2 image files were successfully updated."));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Contents(Path(i == 0 ? "a.jpg" : i == 1 ? "b.jpg" : "c.jpg")), before_[i]);
+    }
+    EXPECT_TRUE(Contents(Path("a.jpg.xmp")).contains("exif:GPSLatitude="));
+    EXPECT_FALSE(QFile::exists(Path("a.xmp")));
+    EXPECT_FALSE(QFile::exists(Path("b.jpg.xmp")));  // no position to write
+}
+
 TEST_F(UpdateCommandTest, saysWhichPhotoHasNoExifLikeEveryOtherFailure) {
     // b.jpg lost its EXIF block after loading; it now has a position to write.
     QImage withoutExif(16, 16, QImage::Format_RGB32);

@@ -271,5 +271,66 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
     }
 }
 
+// A sidecar killed at each instant of its write holds its old or its new content, and the next
+// run removes the unfinished file the killed one left beside it.
+TEST(SetCommand, leavesEverySidecarWholeAndARerunCleansUpWhenKilledBeforeAnyFileSystemCall) {
+    const std::string strace = "/usr/bin/strace";
+    if (::access(strace.c_str(), X_OK) != 0) {
+        GTEST_SKIP() << "strace is not installed";
+    }
+    TempFolder folder;
+    const std::string original =
+        ReadBytes(std::string(GEOTAL_REAL_RAW) + "/xmp/mei_digikam-example.xmp");
+    MakeDatedPhoto(folder / "reference.NEF");
+    WriteBytes(folder / "reference.xmp", original);
+    std::vector<std::string> reference = kPosition;
+    reference.push_back(folder / "reference.NEF");
+    ASSERT_EQ(test::RunGeotalCli(folder.path(), reference).status, 0);
+    const std::string updated = ReadBytes(folder / "reference.xmp");
+    ASSERT_NE(updated, original);
+
+    int round = 0;
+    int oldSeen = 0;
+    int leftovers = 0;
+    for (const char* call : {"openat", "write", "fsync", "rename"}) {
+        for (int n = 1; n < 40; ++n, ++round) {
+            const std::string dir = folder / ("round" + std::to_string(round));
+            ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+            const std::string photo = MakeDatedPhoto(dir + "/p.NEF");
+            WriteBytes(dir + "/p.xmp", original);
+            const std::string name = call;
+            std::vector<std::string> args = {
+                strace,
+                "-f",
+                "-qq",
+                "-o",
+                "/dev/null",
+                "-e",
+                "trace=" + name,
+                "-e",
+                "inject=" + name + ":signal=SIGKILL:when=" + std::to_string(n)};
+            const std::vector<std::string> command = SetCommand({"ordinary", false}, {photo});
+            args.insert(args.end(), command.begin(), command.end());
+            const test::CliRun run = test::RunProgram(folder.path(), args);
+            const std::string when = name + " #" + std::to_string(n);
+            const std::string sidecar = ReadBytes(dir + "/p.xmp");
+            ASSERT_TRUE(sidecar == original || sidecar == updated) << when;
+            oldSeen += sidecar == original ? 1 : 0;
+            leftovers += test::FolderNames(dir).size() > 2 ? 1 : 0;
+
+            const test::CliRun rerun = test::RunProgram(folder.path(), command);
+            EXPECT_EQ(rerun.status, 0) << when << ": " << rerun.err;
+            EXPECT_EQ(ReadBytes(dir + "/p.xmp"), updated) << when;
+            EXPECT_EQ(test::FolderNames(dir), (std::vector<std::string>{"p.NEF", "p.xmp"})) << when;
+            std::filesystem::remove_all(dir);
+            if (run.status == 0) {
+                break;  // the run got past its last such call
+            }
+        }
+    }
+    EXPECT_GT(oldSeen, 0);
+    EXPECT_GT(leftovers, 0);  // some kill fell between the new file's creation and its rename
+}
+
 }  // namespace
 }  // namespace geotal

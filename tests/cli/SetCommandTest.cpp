@@ -66,6 +66,36 @@ TEST(SetCommand, writesTheSidecarOfPhotosOtherThanJpegOnceAndListsIt) {
     EXPECT_EQ(ReadBytes(folder / "IMG_7.xmp"), "<x:xmpmeta");
 }
 
+// A RAW and its JPEG with sidecars only share IMG_8.xmp, written once; the JPEG is untouched.
+// A second run with another position and a backup folder keeps the first run's sidecar there.
+TEST(SetCommand, writesSidecarsOnlyAndBacksUpTheSidecarItReplaces) {
+    TempFolder folder;
+    const std::string raw = MakeDatedPhoto(folder / "IMG_8.CR2");
+    const std::string jpeg = MakeDatedPhoto(folder / "IMG_8.JPG");
+    const std::string before = ReadBytes(jpeg);
+    const test::CliRun run =
+        RunGeotalCli(folder.path(), {"set", "--sidecar-only", "10", "20", raw, jpeg});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    EXPECT_EQ(ReadBytes(jpeg), before);
+    const std::string first = ReadBytes(folder / "IMG_8.xmp");
+    EXPECT_NE(first.find("exif:GPSLatitude=\"10,00.00000000N\""), std::string::npos);
+
+    const std::string copies = folder / "copies";
+    ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+    const test::CliRun again = RunGeotalCli(
+        folder.path(), {"set", "11", "20", "--sidecar-name=name", "--copy-to", copies, raw});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(ReadBytes(copies + "/IMG_8.xmp"), first);
+    EXPECT_NE(ReadBytes(folder / "IMG_8.xmp").find("exif:GPSLatitude=\"11,00.00000000N\""),
+              std::string::npos);
+
+    const test::CliRun bad =
+        RunGeotalCli(folder.path(), {"set", "--sidecar-name", "suffix", "12", "20", raw});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--sidecar-name"), std::string::npos) << bad.err;
+}
+
 TEST(SetCommand, writesNoAltitudeWhenNoneIsGiven) {
     TempFolder folder;
     const std::string path = MakeDatedPhoto(folder / "a.jpg");

@@ -143,6 +143,26 @@ TEST(TagCommand, writesTheMarkedPhotosAndCopiesThemFirstWhenAsked) {
     EXPECT_FALSE(test::Exists(copies + "/placed.jpg"));
 }
 
+// Sidecars only, named after the whole file name: the JPEG keeps every byte, and an existing
+// sidecar of the other naming is updated instead of a second one being made.
+TEST(TagCommand, writesSidecarsOnlyWithTheNamingAsked) {
+    TagFolders folders;
+    MakeDatedPhoto(folders.photos + "/b.jpg");
+    const std::string jpeg = ReadBytes(folders.photos + "/a.jpg");
+    WriteBytes(folders.photos + "/b.xmp",
+               ReadBytes(std::string(GEOTAL_REAL_RAW) + "/xmp/mei_digikam-example.xmp"));
+    const test::CliRun run =
+        folders.Tag({"--tz", "1", "--write", "--sidecar-only", "--sidecar-name", "ext"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "5 photos, 2 positioned, 2 written\n");
+    EXPECT_EQ(ReadBytes(folders.photos + "/a.jpg"), jpeg);
+    EXPECT_NE(ReadBytes(folders.photos + "/a.jpg.xmp").find("exif:GPSLatitude=\"47,03.00000000N\""),
+              std::string::npos);
+    EXPECT_FALSE(test::Exists(folders.photos + "/b.jpg.xmp"));
+    EXPECT_NE(ReadBytes(folders.photos + "/b.xmp").find("exif:GPSLatitude=\"47,03.00000000N\""),
+              std::string::npos);
+}
+
 TEST(TagCommand, triesEveryMarkedPhotoAndFailsWhenOneWasNotWritten) {
     TagFolders folders;
     MakeDatedPhoto(folders.photos + "/b.jpg");
@@ -228,6 +248,9 @@ TEST(TagCommand, refusesBadArgumentsBeforeReadingAnything) {
         {"-x"},
         {"extra"},
         {"--copy-to", folders.scratch.path()},  // without --write
+        {"--sidecar-only"},                     // without --write
+        {"--sidecar-name", "ext"},              // without --write
+        {"--write", "--sidecar-name", "both"},
         {"--write", "--copy-to", folders.photos + "/"},
         {"--write", "--copy-to", folders.scratch / "missing"},
         {"--kml"},  // without --export

@@ -44,6 +44,8 @@ Settings Edited() {
     s.namedZone = true;
     s.zoneName = "America/New_York";
     s.usePhotoZone = false;
+    s.sidecarNameExt = true;
+    s.sidecarOnly = true;
     return s;
 }
 
@@ -65,6 +67,8 @@ TEST(SettingsStore, aFirstRunGivesTheDefaults) {
     EXPECT_FALSE(s.namedZone);
     EXPECT_EQ(s.zoneName, "");
     EXPECT_TRUE(s.usePhotoZone);
+    EXPECT_FALSE(s.sidecarNameExt);
+    EXPECT_FALSE(s.sidecarOnly);
     EXPECT_EQ(HelpFilePath(s), programFolder + "/Geotal.html");
 }
 
@@ -115,8 +119,8 @@ TEST(SettingsStore, savesTheUserValuesAndNeverTheProgramFolder) {
     EXPECT_EQ(StoredNames(location.UserFile()),
               QStringList({"copy_file", "export_filename", "export_format", "folder_copy",
                            "folder_gpx", "folder_photos", "map_service", "position_format",
-                           "separator_value", "time_zone_name", "time_zone_named",
-                           "use_photo_zone", "window_height", "window_width"}));
+                           "separator_value", "sidecar_name_ext", "sidecar_only", "time_zone_name",
+                           "time_zone_named", "use_photo_zone", "window_height", "window_width"}));
     EXPECT_FALSE(std::filesystem::exists(location.SystemFile()));
 }
 
@@ -154,6 +158,8 @@ TEST(SettingsStore, givesBackWhatItSavedExceptTheFixedValues) {
     EXPECT_EQ(loaded.namedZone, saved.namedZone);
     EXPECT_EQ(loaded.zoneName, saved.zoneName);
     EXPECT_EQ(loaded.usePhotoZone, saved.usePhotoZone);
+    EXPECT_EQ(loaded.sidecarNameExt, saved.sidecarNameExt);
+    EXPECT_EQ(loaded.sidecarOnly, saved.sidecarOnly);
 }
 
 TEST(SettingsStore, joinsTheHelpFileToTheProgramFolderAsTheyStand) {

@@ -1,0 +1,34 @@
+#include "photo/PositionTarget.h"
+
+#include <utility>
+
+#include "photo/PhotoPaths.h"
+#include "support/TraceLog.h"
+
+namespace geotal {
+
+PositionTarget TargetOf(const std::string& photoPath, const SidecarOptions& options) {
+    if (IsJpegFileName(photoPath) && !options.sidecarOnly) {
+        return {true, photoPath};
+    }
+    return {false, SidecarPathFor(photoPath, options.naming)};
+}
+
+PositionWriter::PositionWriter(PhotoWriter& writer, const SidecarOptions& options, OutcomeSink done)
+    : options_(options),
+      done_(std::move(done)),
+      batch_(writer, done_),
+      sidecars_(batch_.Locks(), writer.CopyFolder()) {}
+
+void PositionWriter::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+    const PositionTarget target = TargetOf(path, options_);
+    // A leftover of an interrupted photo update is refused by the batch, never given a sidecar.
+    if (target.inPhoto || IsTemporaryName(FileNameOf(path))) {
+        TraceValue("Save to file", path);
+        batch_.Add(ticket, path, position);
+    } else {
+        done_(ticket, sidecars_.Write(path, target.file, position));
+    }
+}
+
+}  // namespace geotal

@@ -1,0 +1,44 @@
+// Where a photo's position goes: into the photo itself, or into its XMP sidecar.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "photo/PhotoBatch.h"
+#include "photo/PhotoWriter.h"
+#include "photo/Sidecar.h"
+#include "photo/SidecarUpdate.h"
+#include "support/GeoPosition.h"
+
+namespace geotal {
+
+struct PositionTarget {
+    bool inPhoto = false;  // the photo's own file is rewritten
+    std::string file;      // the file that gets the position: the photo or its sidecar
+};
+
+// A JPEG's position goes into the JPEG, unless sidecars alone are asked for; every other
+// format's goes to its sidecar (SidecarPathFor), as its own file is never changed.
+PositionTarget TargetOf(const std::string& photoPath, const SidecarOptions& options);
+
+// Writes each photo's position where TargetOf puts it: photos through a PhotoBatch, sidecars
+// through a SidecarUpdate that shares the batch's folder locks and copy folder, so a sidecar
+// that two photos share is written once.
+class PositionWriter {
+public:
+    PositionWriter(PhotoWriter& writer, const SidecarOptions& options, OutcomeSink done);
+    PositionWriter(const PositionWriter&) = delete;
+    PositionWriter& operator=(const PositionWriter&) = delete;
+
+    // A photo's outcome comes to done when its batch is committed; a sidecar's at once.
+    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position);
+    void Commit() { batch_.Commit(); }
+
+private:
+    SidecarOptions options_;
+    OutcomeSink done_;
+    PhotoBatch batch_;
+    SidecarUpdate sidecars_;
+};
+
+}  // namespace geotal

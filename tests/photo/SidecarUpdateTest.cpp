@@ -1,0 +1,228 @@
+// Where positions go (the photo or its sidecar, by which name) and the care a sidecar write
+// takes: one write per shared sidecar, backups, leftovers of a killed write, the folder lock.
+#include "photo/SidecarUpdate.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "photo/Exiv2Metadata.h"
+#include "photo/FolderLocks.h"
+#include "photo/PhotoFixture.h"
+#include "photo/PositionTarget.h"
+#include "photo/XmpValues.h"
+
+namespace geotal {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FolderNames;
+using test::MakeDatedPhoto;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+const GeoPosition kHere = GeoPosition::FromDegrees(47.5, 8.25, 410);
+const GeoPosition kThere = GeoPosition::FromDegrees(-33.9, 151.2);
+
+// A real sidecar of another program, with a position and many properties of its own.
+std::string RealSidecar(const char* name = "dk__27A1417.CR2.xmp") {
+    return ReadBytes((fs::path(GEOTAL_REAL_RAW) / "xmp" / name).string());
+}
+
+double LatitudeIn(const std::string& sidecar) {
+    TagTexts xmp;
+    std::string error;
+    EXPECT_TRUE(ParseXmpPacket(ReadBytes(sidecar), xmp, error)) << sidecar << ": " << error;
+    const MaybePosition position = XmpPosition(xmp);
+    return position ? position->LatitudeDegrees() : 0;
+}
+
+ino_t InodeOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_ino;
+}
+
+// Every outcome a writer reports, by ticket.
+struct Outcomes {
+    std::map<std::size_t, WriteOutcome> byTicket;
+    OutcomeSink Sink() {
+        return
+            [this](std::size_t ticket, const WriteOutcome& outcome) { byTicket[ticket] = outcome; };
+    }
+};
+
+TEST(SidecarPathFor, prefersTheChosenNamingOnlyAmongSidecarsThatExist) {
+    TempFolder folder;
+    const std::string raw = folder / "IMG_1234.CR2";
+    EXPECT_EQ(SidecarPathFor(raw, SidecarNaming::Name), folder / "IMG_1234.xmp");
+    EXPECT_EQ(SidecarPathFor(raw, SidecarNaming::NameExt), folder / "IMG_1234.CR2.xmp");
+
+    // Only the other naming's sidecar exists: it is updated, never a second one made.
+    WriteBytes(folder / "IMG_1234.CR2.XMP", RealSidecar());
+    EXPECT_EQ(SidecarPathFor(raw, SidecarNaming::Name), folder / "IMG_1234.CR2.XMP");
+
+    // Both exist: the chosen naming's one, in either case.
+    WriteBytes(folder / "IMG_1234.XMP", RealSidecar("pp_canon_eos_6d.xmp"));
+    EXPECT_EQ(SidecarPathFor(raw, SidecarNaming::Name), folder / "IMG_1234.XMP");
+    EXPECT_EQ(SidecarPathFor(raw, SidecarNaming::NameExt), folder / "IMG_1234.CR2.XMP");
+}
+
+TEST(TargetOf, putsAJpegInItsFileUnlessSidecarsAloneAreAskedFor) {
+    const SidecarOptions plain;
+    const SidecarOptions only{SidecarNaming::NameExt, true};
+    EXPECT_TRUE(TargetOf("/p/IMG_1.JPG", plain).inPhoto);
+    EXPECT_TRUE(TargetOf("/p/IMG_1.jpeg", plain).inPhoto);
+    EXPECT_FALSE(TargetOf("/p/IMG_1.heic", plain).inPhoto);
+    EXPECT_EQ(TargetOf("/p/IMG_1.heic", plain).file, "/p/IMG_1.xmp");
+    EXPECT_FALSE(TargetOf("/p/IMG_1.JPG", only).inPhoto);
+    EXPECT_EQ(TargetOf("/p/IMG_1.JPG", only).file, "/p/IMG_1.JPG.xmp");
+}
+
+TEST(PositionWriter, sidecarOnlyLeavesEveryJpegByteAndWritesTheSharedSidecarOnce) {
+    TempFolder folder;
+    MakeDatedPhoto(folder / "IMG_1.JPG");
+    MakeDatedPhoto(folder / "IMG_1.CR2");
+    const std::string jpeg = ReadBytes(folder / "IMG_1.JPG");
+    PhotoWriter writer;
+    Outcomes outcomes;
+    {
+        PositionWriter positions(writer, {SidecarNaming::Name, true}, outcomes.Sink());
+        positions.Add(0, folder / "IMG_1.CR2", kHere);
+        const ino_t first = InodeOf(folder / "IMG_1.xmp");
+        positions.Add(1, folder / "IMG_1.JPG", kHere);
+        // Replacing a file gives a new one: the same inode means no second write.
+        EXPECT_EQ(InodeOf(folder / "IMG_1.xmp"), first);
+    }
+    ASSERT_EQ(outcomes.byTicket.size(), 2u);
+    for (const auto& [ticket, outcome] : outcomes.byTicket) {
+        EXPECT_EQ(outcome.result, WriteResult::Written) << ticket << ": " << outcome.message;
+    }
+    EXPECT_EQ(ReadBytes(folder / "IMG_1.JPG"), jpeg);
+    EXPECT_NEAR(LatitudeIn(folder / "IMG_1.xmp"), 47.5, 1e-6);
+    EXPECT_EQ(FolderNames(folder.path()),
+              (std::vector<std::string>{"IMG_1.CR2", "IMG_1.JPG", "IMG_1.xmp"}));
+
+    // A leftover of an interrupted photo update given by a glob is no photo: no sidecar for it.
+    MakeDatedPhoto(folder / "IMG_1_newGeotal.JPG");
+    Outcomes leftover;
+    {
+        PositionWriter positions(writer, {SidecarNaming::NameExt, true}, leftover.Sink());
+        positions.Add(0, folder / "IMG_1_newGeotal.JPG", kHere);
+    }
+    EXPECT_EQ(leftover.byTicket[0].code, WriteCode::NotAPhoto);
+    EXPECT_FALSE(test::Exists(folder / "IMG_1_newGeotal.JPG.xmp"));
+}
+
+TEST(PositionWriter, refusesASecondPositionForASharedSidecarButNotForSeparateOnes) {
+    TempFolder folder;
+    MakeDatedPhoto(folder / "IMG_2.JPG");
+    MakeDatedPhoto(folder / "IMG_2.CR2");
+    PhotoWriter writer;
+    Outcomes outcomes;
+    {
+        PositionWriter positions(writer, {SidecarNaming::Name, true}, outcomes.Sink());
+        positions.Add(0, folder / "IMG_2.CR2", kHere);
+        positions.Add(1, folder / "IMG_2.JPG", kThere);
+    }
+    EXPECT_EQ(outcomes.byTicket[0].result, WriteResult::Written);
+    EXPECT_EQ(outcomes.byTicket[1].result, WriteResult::Failed);
+    EXPECT_EQ(outcomes.byTicket[1].code, WriteCode::SidecarShared);
+    EXPECT_NE(outcomes.byTicket[1].message.find("IMG_2.CR2"), std::string::npos)
+        << outcomes.byTicket[1].message;
+    EXPECT_NEAR(LatitudeIn(folder / "IMG_2.xmp"), 47.5, 1e-6);  // the first stays
+
+    // Named after the whole file name, each photo of a new pair has a sidecar of its own.
+    MakeDatedPhoto(folder / "IMG_6.JPG");
+    MakeDatedPhoto(folder / "IMG_6.CR2");
+    Outcomes separate;
+    {
+        PositionWriter positions(writer, {SidecarNaming::NameExt, true}, separate.Sink());
+        positions.Add(0, folder / "IMG_6.CR2", kHere);
+        positions.Add(1, folder / "IMG_6.JPG", kThere);
+    }
+    EXPECT_EQ(separate.byTicket[1].result, WriteResult::Written) << separate.byTicket[1].message;
+    EXPECT_NEAR(LatitudeIn(folder / "IMG_6.CR2.xmp"), 47.5, 1e-6);
+    EXPECT_NEAR(LatitudeIn(folder / "IMG_6.JPG.xmp"), -33.9, 1e-6);
+}
+
+TEST(SidecarUpdate, backsUpAnExistingSidecarAndRefusesWhenAnotherHasItsName) {
+    TempFolder folder;
+    TempFolder copies;
+    const std::string original = RealSidecar();
+    WriteBytes(folder / "IMG_3.xmp", original);
+    {
+        FolderLocks locks;  // released at the end of the run, as a later run needs
+        SidecarUpdate update(locks, copies.path());
+        const WriteOutcome outcome =
+            update.Write(folder / "IMG_3.CR2", folder / "IMG_3.xmp", kHere);
+        EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    }
+    EXPECT_EQ(ReadBytes(copies / "IMG_3.xmp"), original);
+    EXPECT_NEAR(LatitudeIn(folder / "IMG_3.xmp"), 47.5, 1e-6);
+
+    {
+        // A second pass: the backup is the sidecar before its first position, and stays.
+        FolderLocks again;
+        SidecarUpdate update(again, copies.path());
+        const WriteOutcome outcome =
+            update.Write(folder / "IMG_3.CR2", folder / "IMG_3.xmp", kThere);
+        EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+        EXPECT_EQ(ReadBytes(copies / "IMG_3.xmp"), original);
+    }
+
+    // Another card's IMG_3.xmp in the copy folder: the sidecar is not touched.
+    const std::string other = RealSidecar("pp_photoshop.xmp");
+    WriteBytes(copies / "IMG_3.xmp", other);
+    const std::string before = ReadBytes(folder / "IMG_3.xmp");
+    FolderLocks third;
+    SidecarUpdate update(third, copies.path());
+    const WriteOutcome refused = update.Write(folder / "IMG_3.CR2", folder / "IMG_3.xmp", kHere);
+    EXPECT_EQ(refused.result, WriteResult::Failed);
+    EXPECT_EQ(refused.code, WriteCode::BackupExists);
+    EXPECT_NE(refused.message.find("a backup is never replaced"), std::string::npos)
+        << refused.message;
+    EXPECT_EQ(ReadBytes(folder / "IMG_3.xmp"), before);
+    EXPECT_EQ(ReadBytes(copies / "IMG_3.xmp"), other);
+}
+
+TEST(SidecarUpdate, removesOnlyTheLeftoversOfItsOwnSidecarsKilledWrite) {
+    TempFolder folder;
+    WriteBytes(folder / "IMG_4.xmp", RealSidecar("mei_digikam-example.xmp"));
+    WriteBytes(folder / ".IMG_4.xmp.geotal-4242-0", "half a sidecar");
+    WriteBytes(folder / ".IMG_4.xmp.geotal-4242-x", "not one of ours");
+    WriteBytes(folder / ".IMG_40.xmp.geotal-4242-0", "another sidecar's");
+    FolderLocks locks;
+    SidecarUpdate update(locks, std::nullopt);
+    const WriteOutcome outcome = update.Write(folder / "IMG_4.NEF", folder / "IMG_4.xmp", kHere);
+    EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    EXPECT_EQ(FolderNames(folder.path()),
+              (std::vector<std::string>{".IMG_4.xmp.geotal-4242-x", ".IMG_40.xmp.geotal-4242-0",
+                                        "IMG_4.xmp"}));
+}
+
+TEST(SidecarUpdate, isRefusedWhileAnotherRunHoldsTheFolder) {
+    TempFolder folder;
+    FolderLocks otherRun;
+    std::string why;
+    ASSERT_EQ(otherRun.Lock(folder.path(), why), FolderLocks::Result::Locked);
+    WriteBytes(folder / ".IMG_5.xmp.geotal-4242-0", "the other run's new file");
+    PhotoWriter writer;
+    Outcomes outcomes;
+    {
+        PositionWriter positions(writer, {}, outcomes.Sink());
+        positions.Add(0, folder / "IMG_5.ORF", kHere);
+    }
+    EXPECT_EQ(outcomes.byTicket[0].result, WriteResult::StopRun);
+    EXPECT_EQ(outcomes.byTicket[0].code, WriteCode::FolderBusy);
+    EXPECT_NE(outcomes.byTicket[0].message.find("another run of Geotal"), std::string::npos);
+    // Nothing made, and the other run's file not taken for a leftover.
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{".IMG_5.xmp.geotal-4242-0"});
+}
+
+}  // namespace
+}  // namespace geotal
