@@ -128,7 +128,8 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
         facts.captureTime = date->time;
         facts.recordedOffset = date->offset;
     }
-    if (facts.position || IsJpegFileName(path)) {
+    // A JPEG too: written with sidecars only, its position is in its sidecar alone.
+    if (facts.position) {
         return true;
     }
     const std::string sidecar = ExistingSidecarPath(path);

@@ -150,7 +150,7 @@ TEST(TagCommand, writesSidecarsOnlyWithTheNamingAsked) {
     MakeDatedPhoto(folders.photos + "/b.jpg");
     const std::string jpeg = ReadBytes(folders.photos + "/a.jpg");
     WriteBytes(folders.photos + "/b.xmp",
-               ReadBytes(std::string(GEOTAL_REAL_RAW) + "/xmp/mei_digikam-example.xmp"));
+               ReadBytes(std::string(GEOTAL_REAL_RAW) + "/xmp/mei_jPhotoTagger-example.xmp"));
     const test::CliRun run =
         folders.Tag({"--tz", "1", "--write", "--sidecar-only", "--sidecar-name", "ext"});
     EXPECT_EQ(run.status, 0) << run.err;

@@ -173,7 +173,8 @@ std::string SidecarWith(const std::string& latitude, const std::string& longitud
            "'/>\n</rdf:RDF></x:xmpmeta>\n<?xpacket end='w'?>";
 }
 
-TEST(ReadPhotoFacts, takesThePositionOfAPhotoOtherThanJpegFromItsSidecar) {
+// A JPEG too: written with sidecars only, its position is in its sidecar alone.
+TEST(ReadPhotoFacts, takesThePositionOfAPhotoWithoutOneFromItsSidecar) {
     struct Case {
         const char* photo;
         const char* sidecar;  // "" for none
@@ -182,7 +183,7 @@ TEST(ReadPhotoFacts, takesThePositionOfAPhotoOtherThanJpegFromItsSidecar) {
     // A JPEG named otherwise reads as the JPEG it is, standing in for a RAW file here.
     const Case cases[] = {
         {"a.nef", "a.xmp", true},     {"a.NEF", "a.XMP", true},  {"a.cr2", "a.cr2.xmp", true},
-        {"a.png", "a.png.XMP", true}, {"a.jpg", "a.xmp", false}, {"a.JPEG", "a.JPEG.xmp", false},
+        {"a.png", "a.png.XMP", true}, {"a.jpg", "a.xmp", true},  {"a.JPEG", "a.JPEG.xmp", true},
         {"a.dng", "", false},         {"a.dng", "b.xmp", false},
     };
     for (const Case& c : cases) {
