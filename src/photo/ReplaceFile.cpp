@@ -59,8 +59,43 @@ bool WriteInPlace(const std::string& path, const std::string& target, const std:
 
 }  // namespace
 
+bool ReadForReplacement(const std::string& path, std::string& bytes, ReadState& state) {
+    bytes.clear();
+    state.identity.reset();
+    // Non-blocking, so that a pipe under the name is refused, not waited on.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        return errno == ENOENT;
+    }
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) {
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    state.identity =
+        FileIdentity{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
 bool ReplaceFileContents(const std::string& path, const std::string& bytes, std::string& error,
-                         const std::function<bool(const std::string&)>& flushFolder) {
+                         const std::function<bool(const std::string&)>& flushFolder,
+                         const std::optional<ReadState>& readAs) {
     if (path.empty()) {
         return Fail("Cannot create", "(no file name)", ENOENT, error);
     }
@@ -78,6 +113,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
         }
         options.expected = IdentityOf(target);
         options.mode = old.st_mode & 07777;  // a replaced file keeps its permission bits
+    }
+    if (readAs) {
+        options.expected = readAs->identity;
     }
     const PutOutcome put = PutNewContents(target, bytes, options);
     switch (put.result) {

@@ -2,9 +2,22 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "photo/FileIdentity.h"
+
 namespace geotal {
+
+// The file behind a name (its links followed) as it was read: its identity, or none when there
+// was no file.
+struct ReadState {
+    std::optional<FileIdentity> identity;
+};
+
+// Reads the whole file that path names, links followed, and how it was at that moment. A
+// missing file reads as empty with no identity; false, with errno set, when it cannot be read.
+bool ReadForReplacement(const std::string& path, std::string& bytes, ReadState& state);
 
 // Writes bytes to a new file beside the file path names, flushes it, renames it over that file,
 // then flushes the folder so that the rename survives a power cut. A symbolic link is followed:
@@ -16,8 +29,13 @@ namespace geotal {
 // Where the folder takes no new file but the file itself may be written (a writable file in a
 // folder of another user), the file is truncated and written in place instead: the new content
 // then arrives, but a failure half-way leaves it short.
+//
+// With readAs, the file must still be as it was when the content being replaced was read (or,
+// read as absent, still be absent), so that what another program wrote after that read is
+// never undone; without it, as it was when this call began.
 bool ReplaceFileContents(
     const std::string& path, const std::string& bytes, std::string& error,
-    const std::function<bool(const std::string& folder)>& flushFolder = nullptr);
+    const std::function<bool(const std::string& folder)>& flushFolder = nullptr,
+    const std::optional<ReadState>& readAs = std::nullopt);
 
 }  // namespace geotal

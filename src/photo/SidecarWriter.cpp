@@ -1,6 +1,5 @@
 #include "photo/SidecarWriter.h"
 
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
@@ -10,8 +9,6 @@
 #include <sstream>
 
 #include "photo/Exiv2Metadata.h"
-#include "photo/FlushFiles.h"
-#include "photo/PhotoPaths.h"
 #include "photo/ReplaceFile.h"
 #include "photo/Sidecar.h"
 #include "photo/XmpValues.h"
@@ -38,15 +35,6 @@ WriteOutcome Failure(WriteCode code, const std::string& sidecar, const std::stri
     outcome.code = code;
     outcome.message = "Cannot write the sidecar " + sidecar + ": " + why;
     return outcome;
-}
-
-bool ReadWhole(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 // Whether the packet, parsed again, gives the position written (to well below a metre).
@@ -150,28 +138,22 @@ WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& pos
     const XmpGpsValues values = SidecarGpsValues(position);
     std::string packet;
     std::string why;
-    struct stat status {};
-    if (::stat(sidecar.c_str(), &status) != 0 && errno == ENOENT) {
+    // As read: a sidecar another program writes or makes after this is never overwritten.
+    std::string old;
+    ReadState read;
+    if (!ReadForReplacement(sidecar, old, read)) {
+        return Failure(WriteCode::MergeFailed, sidecar, "it cannot be read");
+    }
+    if (!read.identity) {
         packet = NewSidecarPacket(values);
-    } else {
-        std::string old;
-        if (!ReadWhole(sidecar, old)) {
-            return Failure(WriteCode::MergeFailed, sidecar, "it cannot be read");
-        }
-        if (!EditSidecarPacket(old, values, packet, why)) {
-            return Failure(WriteCode::MergeFailed, sidecar, why);
-        }
+    } else if (!EditSidecarPacket(old, values, packet, why)) {
+        return Failure(WriteCode::MergeFailed, sidecar, why);
     }
     if (!GivesPosition(packet, position, why)) {
         return Failure(WriteCode::CheckFailed, sidecar, why);
     }
-    if (!ReplaceFileContents(sidecar, packet, why)) {
+    if (!ReplaceFileContents(sidecar, packet, why, nullptr, read)) {
         return Failure(WriteCode::RenameNewFailed, sidecar, why);
-    }
-    const std::string folder = FolderOf(sidecar);
-    if (!FlushFolder(folder.empty() ? std::string(".") : folder)) {
-        return Failure(WriteCode::FolderFlushFailed, sidecar,
-                       "it was written, but its folder could not be flushed to disk");
     }
     WriteOutcome outcome;
     outcome.result = WriteResult::Written;

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "photo/ReplaceFile.h"
 #include "support/TempFolder.h"
 
 namespace geotal {
@@ -240,6 +241,50 @@ TEST(IsUniqueNameOfOurs, tellsOurLeftoversFromTheUsersFiles) {
           ".x.geotal-1-2.jpg", ".geotal-Ab12C"}) {
         EXPECT_FALSE(IsUniqueNameOfOurs(theirs)) << theirs;
     }
+}
+
+// A sidecar's cleanup removes the leftovers of that sidecar alone.
+TEST(IsUniqueNameBeside, tellsTheLeftoversOfOneFileFromThoseOfAnother) {
+    EXPECT_TRUE(IsUniqueNameBeside(".IMG_4.xmp.geotal-4242-0", "IMG_4.xmp"));
+    EXPECT_FALSE(IsUniqueNameBeside(".IMG_40.xmp.geotal-4242-0", "IMG_4.xmp"));
+    EXPECT_FALSE(IsUniqueNameBeside(".IMG_4.xmp.geotal-4242-0", "IMG_40.xmp"));
+    EXPECT_FALSE(IsUniqueNameBeside(".IMG_4.xmp.geotal-4242-x", "IMG_4.xmp"));
+    EXPECT_FALSE(IsUniqueNameBeside(".geotal-Ab12Cd", "IMG_4.xmp"));
+    // A name too long for the marker is cut, and still known.
+    const std::string longName = std::string(250, 'n') + ".xmp";
+    const std::string cut = UniqueNameBeside(longName, 3);
+    EXPECT_TRUE(IsUniqueNameBeside(cut, longName)) << cut;
+    EXPECT_FALSE(IsUniqueNameBeside(cut, std::string(250, 'm') + ".xmp"));
+}
+
+// Read, edit, replace: what another program wrote after the read is never undone, and a file it
+// made where none was read is never overwritten.
+TEST(ReplaceFileContents, refusesAFileNoLongerAsItWasRead) {
+    test::TempFolder folder;
+    const std::string path = folder.Write("a.xmp", "as read");
+    std::string bytes;
+    ReadState read;
+    ASSERT_TRUE(ReadForReplacement(path, bytes, read));
+    EXPECT_EQ(bytes, "as read");
+    ASSERT_TRUE(read.identity.has_value());
+    ReplacedByAnotherProgram(folder, "a.xmp", "their keywords");
+    std::string error;
+    EXPECT_FALSE(ReplaceFileContents(path, "ours", error, nullptr, read));
+    EXPECT_NE(error.find("another program"), std::string::npos) << error;
+    EXPECT_EQ(ReadFile(path), "their keywords");
+
+    const std::string absent = folder / "b.xmp";
+    ASSERT_TRUE(ReadForReplacement(absent, bytes, read));
+    EXPECT_FALSE(read.identity.has_value());
+    folder.Write("b.xmp", "made meanwhile");
+    EXPECT_FALSE(ReplaceFileContents(absent, "ours", error, nullptr, read));
+    EXPECT_EQ(ReadFile(absent), "made meanwhile");
+
+    // Unchanged since the read, it is replaced.
+    ASSERT_TRUE(ReadForReplacement(path, bytes, read));
+    EXPECT_TRUE(ReplaceFileContents(path, "ours", error, nullptr, read)) << error;
+    EXPECT_EQ(ReadFile(path), "ours");
+    EXPECT_EQ(Entries(folder.path()), (std::set<std::string>{"a.xmp", "b.xmp"}));
 }
 
 // Without the folder's flush a power cut can undo the rename after success was claimed.
