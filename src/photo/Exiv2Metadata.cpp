@@ -226,6 +226,37 @@ bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifH
     }
 }
 
+bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string& why) {
+    exif.reset();
+    SilenceLibrary();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr || image->mimeType() != "image/jpeg") {
+            why = "not a JPEG file";
+            return false;
+        }
+        image->readMetadata();
+        if (!image->exifData().empty()) {
+            why = "it holds EXIF data";
+            return false;
+        }
+        auto made = std::make_unique<ExifMetadata>();
+        made->source = path;
+        made->iptc = image->iptcData();
+        made->xmp = image->xmpData();
+        made->comment = image->comment();
+        made->icc = IccBytes(*image);
+        exif.reset(made.release());
+        return true;
+    } catch (const std::exception& failure) {
+        why = std::string("not a readable JPEG file: ") + failure.what();
+        return false;
+    } catch (...) {
+        why = "not a readable JPEG file";
+        return false;
+    }
+}
+
 std::optional<std::string> ExifText(const ExifMetadata& exif, const char* key) {
     try {
         const Exiv2::Exifdatum* datum = Find(exif.data, key);

@@ -35,6 +35,12 @@ using IptcHandle = std::unique_ptr<IptcMetadata, IptcRelease>;
 bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifHandle& exif,
                   IptcHandle& iptc);
 
+// A handle without EXIF tags for the JPEG file at path, which holds no EXIF data: the GPS
+// tags set in it are then written as a new EXIF segment. It holds the file's other metadata,
+// which the new file is checked against. False, with why, when the file is not a JPEG the
+// library reads, or holds EXIF data after all.
+bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string& why);
+
 // A tag's text (an ASCII value up to its first NUL); none when absent or empty.
 std::optional<std::string> ExifText(const ExifMetadata& exif, const char* key);
 
