@@ -9,6 +9,7 @@
 #include "photo/XmpValues.h"
 #include "support/Angles.h"
 #include "support/DateTime.h"
+#include "support/WholeFile.h"
 
 namespace geotal {
 namespace {
@@ -135,10 +136,16 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
     if (sidecar.empty()) {
         return true;
     }
+    // As the sidecar writer takes it: an XMP packet, not another format under an .xmp name
+    // (an EXV file, say), whose own tags would be taken for the photo's.
     TagTexts xmp;
     std::string error;
-    if (!ReadXmpTexts(sidecar, xmp, error)) {
+    WholeFile file;
+    if (!ReadWholeFile(sidecar, file, error)) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
+    } else if (!ParseXmpPacket(file.bytes, xmp, error)) {
+        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +
+                     error + "); it was not used";
     } else if ((facts.position = XmpPosition(xmp))) {
         facts.note = "Position from the sidecar " + FileNameOf(sidecar);
     }
