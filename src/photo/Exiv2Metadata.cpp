@@ -205,18 +205,20 @@ bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifH
             return false;
         }
         image->readMetadata();
-        if (!image->exifData().empty()) {
-            exif.reset(std::make_unique<ExifMetadata>().release());
-            exif->data = image->exifData();
-            exif->source = path;
-            exif->iptc = image->iptcData();
-            exif->xmp = image->xmpData();
-            exif->comment = image->comment();
-            exif->icc = IccBytes(*image);
-        }
         if (withIptc && !image->iptcData().empty()) {
             iptc.reset(std::make_unique<IptcMetadata>().release());
             iptc->data = image->iptcData();
+        }
+        if (!image->exifData().empty()) {
+            // Moved, not copied: the image goes with this call, and a RAW file's thousands of
+            // maker-note tags would otherwise be copied one allocation at a time.
+            exif.reset(std::make_unique<ExifMetadata>().release());
+            exif->data = std::move(image->exifData());
+            exif->source = path;
+            exif->iptc = std::move(image->iptcData());
+            exif->xmp = std::move(image->xmpData());
+            exif->comment = image->comment();
+            exif->icc = IccBytes(*image);
         }
         return !forWriting || image->supportsMetadata(Exiv2::mdExif);
     } catch (...) {

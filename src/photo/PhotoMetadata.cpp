@@ -62,7 +62,9 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
     recordedOffset.clear();
     ExifHandle exif;
     IptcHandle iptc;
-    if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0) {
+    // A format the library reads but cannot write (most RAW formats) answers 0 with its EXIF
+    // data all the same; only the handle counts, so the file is read again only without one.
+    if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0 && !exif) {
         cGetImageFileMetadata(path, 0, 0, exif, iptc);
     }
     if (!exif) {
