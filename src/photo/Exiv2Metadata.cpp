@@ -381,6 +381,57 @@ bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::strin
     }
 }
 
+bool ReadPhotoTags(const std::string& path, ExifHandle& exif, TagTexts& xmp, std::string& error) {
+    exif.reset();
+    SilenceLibrary();
+    xmp.clear();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            error = "not a format the metadata library reads";
+            return false;
+        }
+        image->readMetadata();
+        if (image->exifData().empty()) {
+            for (const Exiv2::Xmpdatum& datum : image->xmpData()) {
+                xmp.emplace_back(datum.key(), datum.value().toString());
+            }
+        } else {
+            exif.reset(std::make_unique<ExifMetadata>().release());
+            exif->data = std::move(image->exifData());
+            exif->source = path;
+            exif->iptc = std::move(image->iptcData());
+            exif->xmp = std::move(image->xmpData());
+            exif->comment = image->comment();
+            exif->icc = IccBytes(*image);
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        exif.reset();
+        xmp.clear();
+        error = failure.what();
+        return false;
+    } catch (...) {
+        exif.reset();
+        xmp.clear();
+        error = "the metadata library failed";
+        return false;
+    }
+}
+
+TagTexts XmpTextsOf(const ExifMetadata& exif) {
+    TagTexts xmp;
+    for (const Exiv2::Xmpdatum& datum : exif.xmp) {
+        xmp.emplace_back(datum.key(), datum.value().toString());
+    }
+    return xmp;
+}
+
 bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error) {
     SilenceLibrary();
     xmp.clear();

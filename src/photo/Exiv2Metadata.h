@@ -76,6 +76,15 @@ MetadataTexts TextsOf(const ExifMetadata& exif);
 // The same, read from the file at path; false, with error, when it cannot be read.
 bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::string& error);
 
+// One read of the photo at path for the photo list: exif as OpenMetadata gives it (no IPTC,
+// not for writing); for a photo without EXIF data, its XMP properties in xmp instead (with EXIF
+// data, XmpTextsOf gives them, when they are needed). False, with error as ReadXmpTexts words
+// it, when the file cannot be read.
+bool ReadPhotoTags(const std::string& path, ExifHandle& exif, TagTexts& xmp, std::string& error);
+
+// The XMP properties of the photo the handle was read from.
+TagTexts XmpTextsOf(const ExifMetadata& exif);
+
 // The XMP properties (key and text) of a photo or sidecar file; false, with the library's reason,
 // when the file cannot be read.
 bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error);
