@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "photo/JpegGpsEdit.h"
 #include "photo/JpegSegments.h"
 #include "photo/MetadataCheck.h"
 #include "support/WholeFile.h"
@@ -87,7 +88,12 @@ int cNewJpegEXIF(const std::string& path, ExifHandle& exif, std::string& why) {
         return 0;
     }
     for (const JpegSegment& segment : segments) {
-        if (segment.marker == 0xE1 && StartsWith(segment.Data(bytes), {"Exif\0\0", 6})) {
+        // An EXIF segment the library read no tag from (an empty IFD0, say) is added to where
+        // the byte-level edit can parse it; one it cannot parse is not to be replaced.
+        std::string edited;
+        if (segment.marker == 0xE1 && StartsWith(segment.Data(bytes), {"Exif\0\0", 6}) &&
+            EditJpegGps(bytes, {{{0, TiffType::Byte, {2, 2, 0, 0}}}, {}}, edited).result ==
+                GpsEditResult::Refused) {
             why = "its EXIF data cannot be read";
             return 0;
         }

@@ -138,6 +138,17 @@ TEST(PutFileLongLat, givesARealJpegWithoutExifAPositionExifToolReads) {
     EXPECT_EQ(test::FolderNames(folder.path()), (std::vector<std::string>{"backup", "empty.jpg"}));
 }
 
+TEST(PutFileLongLat, addsToAnExifSegmentTheLibraryReadsNoTagFrom) {
+    TempFolder folder;
+    const std::string emptyIfd0 =
+        Segment(0xE1, std::string("Exif\0\0II*\0\x08\0\0\0\0\0\0\0\0\0", 20));
+    const std::string path = folder.Write("a.jpg", Jpeg(kJfif, emptyIfd0));
+    const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, {}});
+    ASSERT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSLatitude"), "47/1 30/1 36/1");
+    EXPECT_EQ(ReadBytes(path).find("Exif"), ReadBytes(path).rfind("Exif")) << "one EXIF segment";
+}
+
 TEST(PutFileLongLat, saysWritingAndLeavesAFileAloneThatIsNoJpegItCanWriteInto) {
     TempFolder folder;
     const std::string tiny = ReadBytes(kTiny);
