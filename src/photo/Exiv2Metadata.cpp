@@ -205,23 +205,56 @@ bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifH
             return false;
         }
         image->readMetadata();
-        if (!image->exifData().empty()) {
-            exif.reset(std::make_unique<ExifMetadata>().release());
-            exif->data = image->exifData();
-            exif->source = path;
-            exif->iptc = image->iptcData();
-            exif->xmp = image->xmpData();
-            exif->comment = image->comment();
-            exif->icc = IccBytes(*image);
-        }
         if (withIptc && !image->iptcData().empty()) {
             iptc.reset(std::make_unique<IptcMetadata>().release());
             iptc->data = image->iptcData();
+        }
+        if (!image->exifData().empty()) {
+            // Moved, not copied: the image goes with this call, and a RAW file's thousands of
+            // maker-note tags would otherwise be copied one allocation at a time.
+            exif.reset(std::make_unique<ExifMetadata>().release());
+            exif->data = std::move(image->exifData());
+            exif->source = path;
+            exif->iptc = std::move(image->iptcData());
+            exif->xmp = std::move(image->xmpData());
+            exif->comment = image->comment();
+            exif->icc = IccBytes(*image);
         }
         return !forWriting || image->supportsMetadata(Exiv2::mdExif);
     } catch (...) {
         exif.reset();
         iptc.reset();
+        return false;
+    }
+}
+
+bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string& why) {
+    exif.reset();
+    SilenceLibrary();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr || image->mimeType() != "image/jpeg") {
+            why = "not a JPEG file";
+            return false;
+        }
+        image->readMetadata();
+        if (!image->exifData().empty()) {
+            why = "it holds EXIF data";
+            return false;
+        }
+        auto made = std::make_unique<ExifMetadata>();
+        made->source = path;
+        made->iptc = image->iptcData();
+        made->xmp = image->xmpData();
+        made->comment = image->comment();
+        made->icc = IccBytes(*image);
+        exif.reset(made.release());
+        return true;
+    } catch (const std::exception& failure) {
+        why = std::string("not a readable JPEG file: ") + failure.what();
+        return false;
+    } catch (...) {
+        why = "not a readable JPEG file";
         return false;
     }
 }
@@ -346,6 +379,57 @@ bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::strin
         error = "cannot be read back";
         return false;
     }
+}
+
+bool ReadPhotoTags(const std::string& path, ExifHandle& exif, TagTexts& xmp, std::string& error) {
+    exif.reset();
+    SilenceLibrary();
+    xmp.clear();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            error = "not a format the metadata library reads";
+            return false;
+        }
+        image->readMetadata();
+        if (image->exifData().empty()) {
+            for (const Exiv2::Xmpdatum& datum : image->xmpData()) {
+                xmp.emplace_back(datum.key(), datum.value().toString());
+            }
+        } else {
+            exif.reset(std::make_unique<ExifMetadata>().release());
+            exif->data = std::move(image->exifData());
+            exif->source = path;
+            exif->iptc = std::move(image->iptcData());
+            exif->xmp = std::move(image->xmpData());
+            exif->comment = image->comment();
+            exif->icc = IccBytes(*image);
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        exif.reset();
+        xmp.clear();
+        error = failure.what();
+        return false;
+    } catch (...) {
+        exif.reset();
+        xmp.clear();
+        error = "the metadata library failed";
+        return false;
+    }
+}
+
+TagTexts XmpTextsOf(const ExifMetadata& exif) {
+    TagTexts xmp;
+    for (const Exiv2::Xmpdatum& datum : exif.xmp) {
+        xmp.emplace_back(datum.key(), datum.value().toString());
+    }
+    return xmp;
 }
 
 bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error) {

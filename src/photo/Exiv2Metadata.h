@@ -35,6 +35,12 @@ using IptcHandle = std::unique_ptr<IptcMetadata, IptcRelease>;
 bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifHandle& exif,
                   IptcHandle& iptc);
 
+// A handle without EXIF tags for the JPEG file at path, which holds no EXIF data: the GPS
+// tags set in it are then written as a new EXIF segment. It holds the file's other metadata,
+// which the new file is checked against. False, with why, when the file is not a JPEG the
+// library reads, or holds EXIF data after all.
+bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string& why);
+
 // A tag's text (an ASCII value up to its first NUL); none when absent or empty.
 std::optional<std::string> ExifText(const ExifMetadata& exif, const char* key);
 
@@ -69,6 +75,15 @@ MetadataTexts TextsOf(const ExifMetadata& exif);
 
 // The same, read from the file at path; false, with error, when it cannot be read.
 bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::string& error);
+
+// One read of the photo at path for the photo list: exif as OpenMetadata gives it (no IPTC,
+// not for writing); for a photo without EXIF data, its XMP properties in xmp instead (with EXIF
+// data, XmpTextsOf gives them, when they are needed). False, with error as ReadXmpTexts words
+// it, when the file cannot be read.
+bool ReadPhotoTags(const std::string& path, ExifHandle& exif, TagTexts& xmp, std::string& error);
+
+// The XMP properties of the photo the handle was read from.
+TagTexts XmpTextsOf(const ExifMetadata& exif);
 
 // The XMP properties (key and text) of a photo or sidecar file; false, with the library's reason,
 // when the file cannot be read.

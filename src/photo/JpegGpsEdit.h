@@ -26,8 +26,10 @@ struct GpsEditOutcome {
 // Makes edited from jpeg with the change (to GPS tags 0 to 31) made in its EXIF data: the GPS
 // directory rewritten at the end of the EXIF segment, the XMP position (when there is one)
 // set to match, and every other byte of the file, segments, image data and anything after
-// it, left as it was. Refuses a file without an EXIF segment, whose EXIF data does not parse,
-// or whose segment would pass 64 KB. Any bytes whatever may be given.
+// it, left as it was. A file without an EXIF segment gets a new one holding only the GPS
+// directory, after the start of the image and its JFIF segments. Refuses a file that is not
+// a JPEG, whose EXIF data does not parse, or whose segment would pass 64 KB. Any bytes
+// whatever may be given.
 GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::string& edited);
 
 }  // namespace geotal

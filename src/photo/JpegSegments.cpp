@@ -22,6 +22,20 @@ bool StartsWith(std::string_view data, std::string_view signature) {
     return data.substr(0, signature.size()) == signature;
 }
 
+bool HasWholeImage(std::string_view jpeg, const std::vector<JpegSegment>& segments) {
+    std::size_t at = segments.empty() ? 2 : segments.back().end;
+    while (at < jpeg.size() && ByteAt(jpeg, at) != 0xFF) {
+        ++at;  // stray bytes, as the listing passes them over
+    }
+    while (at < jpeg.size() && ByteAt(jpeg, at) == 0xFF) {
+        ++at;
+    }
+    // Within the scan's data a 0xFF byte is followed by 0 or a restart marker, so the first
+    // end-of-image marker after it ends the image.
+    return at < jpeg.size() && ByteAt(jpeg, at) == kStartOfScan &&
+           jpeg.find("\xFF\xD9", at) != std::string_view::npos;
+}
+
 bool ListJpegSegments(std::string_view jpeg, std::vector<JpegSegment>& segments, std::string& why) {
     segments.clear();
     if (jpeg.size() < 2 || ByteAt(jpeg, 0) != 0xFF || ByteAt(jpeg, 1) != kStartOfImage) {

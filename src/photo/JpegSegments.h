@@ -22,6 +22,10 @@ struct JpegSegment {
 // length runs past their end.
 bool ListJpegSegments(std::string_view jpeg, std::vector<JpegSegment>& segments, std::string& why);
 
+// Whether image data follows the segments listed: a start of scan right after the last of
+// them and, after it, an end-of-image marker; a file cut short in its image data has none.
+bool HasWholeImage(std::string_view jpeg, const std::vector<JpegSegment>& segments);
+
 // The payload that follows a signature such as "Exif\0\0" at the start of a segment's data.
 bool StartsWith(std::string_view data, std::string_view signature);
 

@@ -3,7 +3,10 @@
 #include <optional>
 #include <vector>
 
+#include "photo/JpegGpsEdit.h"
+#include "photo/JpegSegments.h"
 #include "photo/MetadataCheck.h"
+#include "support/WholeFile.h"
 
 namespace geotal {
 namespace {
@@ -65,6 +68,37 @@ bool IsDigit(char c) {
 int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, ExifHandle& exif,
                           IptcHandle& iptc) {
     return OpenMetadata(path, iptcFlag != 0, writeFlag != 0, exif, iptc) ? 1 : 0;
+}
+
+int cNewJpegEXIF(const std::string& path, ExifHandle& exif, std::string& why) {
+    exif.reset();
+    WholeFile file;
+    std::vector<JpegSegment> segments;
+    if (!ReadWholeFile(path, file, why)) {
+        return 0;
+    }
+    const std::string_view bytes = file.bytes;
+    if (!StartsWith(bytes, "\xFF\xD8")) {
+        why = "not a JPEG file";
+        return 0;
+    }
+    // A new segment in a damaged file would make a photo that looks whole and is not.
+    if (!ListJpegSegments(bytes, segments, why) || !HasWholeImage(bytes, segments)) {
+        why = "a JPEG file cut short or damaged, without a whole image";
+        return 0;
+    }
+    for (const JpegSegment& segment : segments) {
+        // An EXIF segment the library read no tag from (an empty IFD0, say) is added to where
+        // the byte-level edit can parse it; one it cannot parse is not to be replaced.
+        std::string edited;
+        if (segment.marker == 0xE1 && StartsWith(segment.Data(bytes), {"Exif\0\0", 6}) &&
+            EditJpegGps(bytes, {{{0, TiffType::Byte, {2, 2, 0, 0}}}, {}}, edited).result ==
+                GpsEditResult::Refused) {
+            why = "its EXIF data cannot be read";
+            return 0;
+        }
+    }
+    return OpenJpegWithoutExif(path, exif, why) ? 1 : 0;
 }
 
 int cEXIF_GetDateTimeOriginal(const ExifMetadata* exif, std::string& text) {

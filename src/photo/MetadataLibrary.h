@@ -21,6 +21,13 @@ namespace geotal {
 int cGetImageFileMetadata(const std::string& path, int iptcFlag, int writeFlag, ExifHandle& exif,
                           IptcHandle& iptc);
 
+// For a JPEG file without EXIF data: an EXIF handle without tags, into which the GPS tags are
+// put as for any photo, and which cMergeMetadata then writes as a new EXIF segment. Returns 0,
+// with why, for a file that is not a JPEG file (whatever its name), that cannot be read, that is
+// cut short before the end of its image, or that has an EXIF segment (one the library could
+// not read is not to be replaced).
+int cNewJpegEXIF(const std::string& path, ExifHandle& exif, std::string& why);
+
 // Getters fail (0) when the tag is absent or unusable, leaving the outputs alone.
 int cEXIF_GetDateTimeOriginal(const ExifMetadata* exif, std::string& text);
 int cEXIF_GetDateTime(const ExifMetadata* exif, std::string& text);

@@ -9,6 +9,7 @@
 #include "photo/XmpValues.h"
 #include "support/Angles.h"
 #include "support/DateTime.h"
+#include "support/WholeFile.h"
 
 namespace geotal {
 namespace {
@@ -55,36 +56,32 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
     return ReadPhotoMetadata(path, position, captureTime, recordedOffset);
 }
 
-bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
-                       std::string& recordedOffset) {
+namespace {
+
+// ReadPhotoMetadata's reading of the tags, from the EXIF data already read.
+bool FromExif(const ExifMetadata* exif, MaybePosition& position, double& captureTime,
+              std::string& recordedOffset) {
     position.reset();
     recordedOffset.clear();
-    ExifHandle exif;
-    IptcHandle iptc;
-    if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0) {
-        cGetImageFileMetadata(path, 0, 0, exif, iptc);
-    }
-    if (!exif) {
+    if (exif == nullptr) {
         return false;
     }
     std::string date;
-    if (cEXIF_GetDateTimeOriginal(exif.get(), date) == 0 &&
-        cEXIF_GetDateTime(exif.get(), date) == 0) {
+    if (cEXIF_GetDateTimeOriginal(exif, date) == 0 && cEXIF_GetDateTime(exif, date) == 0) {
         return false;
     }
     double latParts[3];
     double lonParts[3];
     std::string latRef;
     std::string lonRef;
-    const bool hasGps =
-        cEXIF_GetGPSLatitude(exif.get(), latParts[0], latParts[1], latParts[2]) != 0 &&
-        cEXIF_GetGPSLongitude(exif.get(), lonParts[0], lonParts[1], lonParts[2]) != 0 &&
-        cEXIF_GetGPSLatitudeRef(exif.get(), latRef) != 0 &&
-        cEXIF_GetGPSLongitudeRef(exif.get(), lonRef) != 0;
+    const bool hasGps = cEXIF_GetGPSLatitude(exif, latParts[0], latParts[1], latParts[2]) != 0 &&
+                        cEXIF_GetGPSLongitude(exif, lonParts[0], lonParts[1], lonParts[2]) != 0 &&
+                        cEXIF_GetGPSLatitudeRef(exif, latRef) != 0 &&
+                        cEXIF_GetGPSLongitudeRef(exif, lonRef) != 0;
     captureTime = ParseExifDateTime(date);
-    if (cEXIF_GetOffsetTimeOriginal(exif.get(), recordedOffset) == 0 || !HasDigit(recordedOffset)) {
+    if (cEXIF_GetOffsetTimeOriginal(exif, recordedOffset) == 0 || !HasDigit(recordedOffset)) {
         recordedOffset.clear();
-        if (cEXIF_GetOffsetTime(exif.get(), recordedOffset) == 0 || !HasDigit(recordedOffset)) {
+        if (cEXIF_GetOffsetTime(exif, recordedOffset) == 0 || !HasDigit(recordedOffset)) {
             recordedOffset.clear();
         }
     }
@@ -102,25 +99,44 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
             position = PositionFromFileValues(latitude, longitude);
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
+                       std::string& recordedOffset) {
+    ExifHandle exif;
+    IptcHandle iptc;
+    // A format the library reads but cannot write (most RAW formats) answers 0 with its EXIF
+    // data all the same; only the handle counts, so the file is read again only without one.
+    if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0 && !exif) {
+        cGetImageFileMetadata(path, 0, 0, exif, iptc);
+    }
+    const bool timed = FromExif(exif.get(), position, captureTime, recordedOffset);
     cDestroyEXIF(exif);
     if (iptc) {
         cDestroyIPTC(iptc);
     }
-    return true;
+    return timed;
 }
 
 bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
     facts = PhotoFacts{};
-    if (!ReadPhotoMetadata(path, facts.position, facts.captureTime, facts.recordedOffset)) {
+    // One read for both: a RAW file whose EXIF data gives no time would otherwise be parsed a
+    // second time for its XMP, and that parse is most of what listing it costs.
+    ExifHandle exif;
+    TagTexts xmp;
+    std::string error;
+    const bool read = ReadPhotoTags(path, exif, xmp, error);
+    if (!FromExif(exif.get(), facts.position, facts.captureTime, facts.recordedOffset)) {
         facts.position.reset();
         facts.captureTime = 0;
-        TagTexts xmp;
-        std::string error;
-        if (!ReadXmpTexts(path, xmp, error)) {
+        if (!read) {
             facts.note = "No capture time: the file cannot be read (" + error + ")";
             return false;
         }
-        const std::optional<XmpDate> date = XmpCaptureTime(xmp);
+        const std::optional<XmpDate> date = XmpCaptureTime(exif ? XmpTextsOf(*exif) : xmp);
         if (!date) {
             facts.note = "No capture time: the file holds no EXIF or XMP date";
             return false;
@@ -136,10 +152,14 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
     if (sidecar.empty()) {
         return true;
     }
-    TagTexts xmp;
-    std::string error;
-    if (!ReadXmpTexts(sidecar, xmp, error)) {
+    // As the sidecar writer takes it: an XMP packet, not another format under an .xmp name
+    // (an EXV file, say), whose own tags would be taken for the photo's.
+    WholeFile file;
+    if (!ReadWholeFile(sidecar, file, error)) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
+    } else if (!ParseXmpPacket(file.bytes, xmp, error)) {
+        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +
+                     error + "); it was not used";
     } else if ((facts.position = XmpPosition(xmp))) {
         facts.note = "Position from the sidecar " + FileNameOf(sidecar);
     }

@@ -200,11 +200,17 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
         cGetImageFileMetadata(photo, 0, 1, exif, iptc);
     }
     if (!exif) {
-        const std::string reason = UnreadableReason(photo);
-        return Failure(WriteCode::NoExif,
-                       "Error reading file : " + path + " (" +
-                           (reason.empty() ? "no EXIF data, or not a readable JPEG file" : reason) +
-                           ")\n");
+        // A file the system would not let be read; else a JPEG without EXIF data gets it new.
+        if (const std::string reason = UnreadableReason(photo); !reason.empty()) {
+            return Failure(WriteCode::NoExif,
+                           "Error reading file : " + path + " (" + reason + ")\n");
+        }
+        std::string why;
+        if (cNewJpegEXIF(photo, exif, why) == 0) {
+            return Failure(WriteCode::NoExif, "Error writing file : " + path + " (" + why +
+                                                  "; no position can be written into it)\n");
+        }
+        Trace("  No EXIF data: a new EXIF segment is made");
     }
     switch (CheckPositionRange(position.latitude, position.longitude)) {
         case WriteCode::DegreeRange:

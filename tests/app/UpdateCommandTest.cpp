@@ -122,7 +122,7 @@ TEST_F(UpdateCommandTest, writesSidecarsOnlyAsSetupSays) {
     EXPECT_FALSE(QFile::exists(Path("b.jpg.xmp")));  // no position to write
 }
 
-TEST_F(UpdateCommandTest, saysWhichPhotoHasNoExifLikeEveryOtherFailure) {
+TEST_F(UpdateCommandTest, givesAPhotoThatLostItsExifANewExifSegment) {
     // b.jpg lost its EXIF block after loading; it now has a position to write.
     QImage withoutExif(16, 16, QImage::Format_RGB32);
     withoutExif.fill(Qt::red);
@@ -130,12 +130,28 @@ TEST_F(UpdateCommandTest, saysWhichPhotoHasNoExifLikeEveryOtherFailure) {
     window_->Photos()[1].position = GeoPosition{171036.0, 29700.0, {}, {}};
     ui_->answers.push_back(MessageAnswer::Yes);
     window_->OnCommand(kUpdatePhotoFiles);
+    ASSERT_EQ(ui_->messages.size(), 2u);
+    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("3 image files were successfully updated."));
+    EXPECT_FALSE(window_->Photos()[1].marked);
+    EXPECT_TRUE(Contents(Path("b.jpg")).contains(QByteArray("Exif\0\0", 6)));
+}
+
+TEST_F(UpdateCommandTest, saysWhichPhotoCannotBeWrittenLikeEveryOtherFailure) {
+    // b.jpg was replaced by something that is no JPEG after loading.
+    QFile replaced(Path("b.jpg"));
+    ASSERT_TRUE(replaced.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    replaced.write("not a photo any more\n");
+    replaced.close();
+    window_->Photos()[1].position = GeoPosition{171036.0, 29700.0, {}, {}};
+    ui_->answers.push_back(MessageAnswer::Yes);
+    window_->OnCommand(kUpdatePhotoFiles);
     ASSERT_EQ(ui_->messages.size(), 3u);
-    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("Error reading file : ") + Path("b.jpg") +
-                                         QStringLiteral(" (no EXIF data, or not a readable JPEG "
-                                                        "file)\n"));
+    EXPECT_EQ(ui_->messages[1].text,
+              QStringLiteral("Error writing file : ") + Path("b.jpg") +
+                  QStringLiteral(" (not a JPEG file; no position can be written into it)\n"));
     EXPECT_EQ(ui_->messages[1].typeWord, kMessageOk);
     EXPECT_EQ(ui_->messages[2].text, QStringLiteral("2 image files were successfully updated."));
+    EXPECT_EQ(Contents(Path("b.jpg")), QByteArray("not a photo any more\n"));
 }
 
 TEST_F(UpdateCommandTest, unmarkAllThenUpdateWritesNothing) {

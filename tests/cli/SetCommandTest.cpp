@@ -151,13 +151,17 @@ TEST(SetCommand, saysWhyAPhotoCouldNotBeReadAtAll) {
         {"missing.jpg", "No such file or directory"},
         {"dangling.jpg", "No such file or directory"},
         {"folder.jpg", "Is a directory"},
-        {"text.jpg", "no EXIF data, or not a readable JPEG file"},
     };
     for (const auto& c : cases) {
         const test::CliRun run = RunGeotalCli(folder.path(), {"set", "1", "2", folder / c.name});
         EXPECT_EQ(run.status, 1) << c.name;
         EXPECT_EQ(run.err, "Error reading file : " + folder / c.name + " (" + c.reason + ")\n");
     }
+    // Read, but no photo a position can be written into.
+    const test::CliRun run = RunGeotalCli(folder.path(), {"set", "1", "2", folder / "text.jpg"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error writing file : " + folder / "text.jpg" +
+                           " (not a JPEG file; no position can be written into it)\n");
 }
 
 // A name that would set the terminal's title or clear its screen is shown, not acted on, and

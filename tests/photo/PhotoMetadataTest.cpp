@@ -241,5 +241,32 @@ TEST(ReadPhotoFacts, fallsBackToTheXmpDatesOfAPhotoWithoutExifDates) {
     EXPECT_EQ(facts.note, "No capture time: the file holds no EXIF or XMP date");
 }
 
+// The listing reads each photo once: the XMP date must come from that read whether the photo
+// has EXIF data (without a date) or none, and never outrank an EXIF date.
+TEST(ReadPhotoFacts, takesTheXmpDateFromTheOneReadWithOrWithoutExifData) {
+    TempFolder folder;
+    const auto withXmpDate = [&folder](const std::string& name, const test::Tags& exif) {
+        MakePhoto(folder / name, exif);
+        auto image = Exiv2::ImageFactory::open(folder / name);
+        image->readMetadata();
+        image->xmpData()["Xmp.exif.DateTimeOriginal"] = "2016-05-06T07:08:09";
+        image->writeMetadata();
+        return folder / name;
+    };
+    PhotoFacts facts;
+    ASSERT_TRUE(ReadPhotoFacts(withXmpDate("make.nef", {{"Exif.Image.Make", "Maker"}}), facts));
+    EXPECT_EQ(facts.captureTime, ToOleDate(CalendarTime{2016, 5, 6, 7, 8, 9}));
+    ASSERT_TRUE(ReadPhotoFacts(withXmpDate("bare.nef", {}), facts));
+    EXPECT_EQ(facts.captureTime, ToOleDate(CalendarTime{2016, 5, 6, 7, 8, 9}));
+    ASSERT_TRUE(ReadPhotoFacts(
+        withXmpDate("dated.nef", {{"Exif.Photo.DateTimeOriginal", "2010:01:01 12:00:00"}}), facts));
+    EXPECT_EQ(facts.captureTime, ToOleDate(CalendarTime{2010, 1, 1, 12, 0, 0}));
+
+    test::WriteBytes(folder / "text.nef", "not a photo");
+    EXPECT_FALSE(ReadPhotoFacts(folder / "text.nef", facts));
+    EXPECT_EQ(facts.note.rfind("No capture time: the file cannot be read (", 0), 0u) << facts.note;
+    EXPECT_EQ(facts.captureTime, 0);
+}
+
 }  // namespace
 }  // namespace geotal

@@ -167,16 +167,13 @@ TEST(PutFileLongLat, stopsTheRunOnADegreeRangeErrorAndWritesNothing) {
     EXPECT_FALSE(Exists(folder / "a_newGeotal.jpg"));
 }
 
-TEST(PutFileLongLat, saysWhichPhotoHasNoExifToWriteInto) {
+TEST(PutFileLongLat, givesAPhotoWithoutExifANewExifSegment) {
     TempFolder folder;
     const std::string path = MakePhoto(folder / "a.jpg");
-    const std::string before = ReadBytes(path);
     const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, 0, {}});
-    EXPECT_EQ(outcome.result, WriteResult::Failed);
-    EXPECT_EQ(outcome.code, WriteCode::NoExif);
-    EXPECT_EQ(outcome.message,
-              "Error reading file : " + path + " (no EXIF data, or not a readable JPEG file)\n");
-    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitude"), "47/1 30/1 36/1");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLongitudeRef"), "E");
 }
 
 TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
@@ -190,7 +187,8 @@ TEST(PutFileLongLat, copiesTheOriginalFirstEvenWhenTheWriteThenFails) {
     EXPECT_EQ(ReadBytes(folder / "backup/IMG_0001.JPG"), before);
     EXPECT_NE(ReadBytes(path), before);
 
-    const std::string plain = MakePhoto(folder / "plain.jpg");
+    const std::string plain = folder / "plain.jpg";
+    WriteBytes(plain, "not a JPEG file");
     EXPECT_EQ(writer.PutFileLongLat(plain, {kLat, kLon, 0, {}}).code, WriteCode::NoExif);
     EXPECT_EQ(ReadBytes(folder / "backup/plain.jpg"), ReadBytes(plain));
 
