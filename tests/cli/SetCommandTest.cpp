@@ -179,9 +179,9 @@ TEST(SetCommand, escapesControlCharactersOfNamesInItsMessages) {
     EXPECT_EQ(run.err.find('\x07'), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\x7f'), std::string::npos) << run.err;
     const std::string escapedFolder = folder.path();
-    EXPECT_NE(run.err.find("Error reading file : " + escapedFolder +
-                           "/a\\x1b]0;owned\\x07.jpg (no EXIF data, or not a readable JPEG "
-                           "file)\n"),
+    EXPECT_NE(run.err.find("Error writing file : " + escapedFolder +
+                           "/a\\x1b]0;owned\\x07.jpg (not a JPEG file; no position can be "
+                           "written into it)\n"),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("Error reading file : " + escapedFolder +
