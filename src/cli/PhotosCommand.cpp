@@ -22,8 +22,8 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
         "photo PHOTOFOLDER names) as Load data files does and prints one line per photo in list\n"
         "order: file name, date/time, latitude, longitude, mark (1 or 0), separated by tabs.\n"
         "Coordinates are empty for a photo without a position; a photo other than a JPEG shows\n"
-        "the position of its XMP sidecar when it holds none itself. Why a photo has no time\n"
-        "goes to standard error.\n"
+        "the position of its XMP sidecar where the sidecar holds one, else its own; a JPEG\n"
+        "shows its own, else its sidecar's. Why a photo has no time goes to standard error.\n"
         "A tab, line feed, carriage return or backslash in a file name is printed as \\t, \\n,\n"
         "\\r or \\\\.\n"
         "Use -- before a folder name that starts with '-'.");

@@ -144,8 +144,11 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
         facts.captureTime = date->time;
         facts.recordedOffset = date->offset;
     }
-    // A JPEG too: written with sidecars only, its position is in its sidecar alone.
-    if (facts.position) {
+    // A JPEG's position goes into the JPEG, so its own tags come first; its sidecar counts
+    // where it has none (written with sidecars only). Every other photo's position goes to the
+    // sidecar, which therefore comes first, as photo managers read it: a position written there
+    // must not seem lost behind an older one in the file.
+    if (facts.position && IsJpegFileName(path)) {
         return true;
     }
     const std::string sidecar = ExistingSidecarPath(path);
@@ -160,7 +163,8 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
     } else if (!ParseXmpPacket(file.bytes, xmp, error)) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +
                      error + "); it was not used";
-    } else if ((facts.position = XmpPosition(xmp))) {
+    } else if (const MaybePosition written = XmpPosition(xmp)) {
+        facts.position = written;
         facts.note = "Position from the sidecar " + FileNameOf(sidecar);
     }
     return true;

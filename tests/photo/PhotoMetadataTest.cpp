@@ -204,16 +204,31 @@ TEST(ReadPhotoFacts, takesThePositionOfAPhotoWithoutOneFromItsSidecar) {
     }
 }
 
-TEST(ReadPhotoFacts, prefersThePhotosOwnGpsTagsAndNamesAnUnreadableSidecar) {
+// Where a position is written, it is read first: a RAW's sidecar before the RAW's own tags (a
+// position written there must not seem lost after a reload), a JPEG's own tags before its
+// sidecar. An unreadable sidecar is named, and the file's own position stays.
+TEST(ReadPhotoFacts, readsAPositionFirstWhereItIsWrittenAndNamesAnUnreadableSidecar) {
     TempFolder folder;
-    MakeDatedPhoto(folder / "own.orf", {{"Exif.GPSInfo.GPSLatitude", "10/1 0/1 0/1"},
-                                        {"Exif.GPSInfo.GPSLatitudeRef", "N"},
-                                        {"Exif.GPSInfo.GPSLongitude", "20/1 0/1 0/1"},
-                                        {"Exif.GPSInfo.GPSLongitudeRef", "E"}});
-    test::WriteBytes(folder / "own.xmp", SidecarWith("47,30.5000N", "8,15,0W"));
+    const test::Tags own = {{"Exif.GPSInfo.GPSLatitude", "10/1 0/1 0/1"},
+                            {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                            {"Exif.GPSInfo.GPSLongitude", "20/1 0/1 0/1"},
+                            {"Exif.GPSInfo.GPSLongitudeRef", "E"}};
     PhotoFacts facts;
+    for (const char* name : {"own.orf", "own.jpg"}) {
+        MakeDatedPhoto(folder / name, own);
+    }
+    test::WriteBytes(folder / "own.xmp", SidecarWith("47,30.5000N", "8,15,0W"));
     ASSERT_TRUE(ReadPhotoFacts(folder / "own.orf", facts));
+    EXPECT_NEAR(facts.position->latitude, 47 * 3600.0 + 1830, 1e-6);
+    EXPECT_EQ(facts.note, "Position from the sidecar own.xmp");
+    ASSERT_TRUE(ReadPhotoFacts(folder / "own.jpg", facts));
     EXPECT_NEAR(facts.position->latitude, 36000, 1e-6);
+
+    MakeDatedPhoto(folder / "mine.orf", own);
+    test::WriteBytes(folder / "mine.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF");
+    ASSERT_TRUE(ReadPhotoFacts(folder / "mine.orf", facts));
+    EXPECT_NEAR(facts.position->latitude, 36000, 1e-6);
+    EXPECT_EQ(facts.note.rfind("The sidecar mine.xmp cannot be read", 0), 0u) << facts.note;
 
     MakeDatedPhoto(folder / "bad.orf");
     test::WriteBytes(folder / "bad.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF");
