@@ -188,44 +188,81 @@ bool SetValue(ExifMetadata& exif, const char* key, const Exiv2::Value& value) {
     }
 }
 
+// A pipe or device under a photo's name would block, or never end.
+bool IsRegularFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// Opens the regular file at path, reads its metadata and hands the image to use, which answers
+// for the call. Whatever the library throws becomes error and false.
+template <typename Use>
+bool WithImage(const std::string& path, std::string& error, Use use) {
+    SilenceLibrary();
+    if (!IsRegularFile(path)) {
+        error = "not a regular file";
+        return false;
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        if (image.get() == nullptr) {
+            error = "not a format the metadata library reads";
+            return false;
+        }
+        image->readMetadata();
+        return use(*image);
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return false;
+    } catch (...) {
+        error = "the metadata library failed";
+        return false;
+    }
+}
+
+// The image's metadata, moved, not copied: the image goes with the caller, and a RAW file's
+// thousands of maker-note tags would otherwise be copied one allocation at a time.
+ExifHandle TakeMetadata(Exiv2::Image& image, const std::string& path) {
+    ExifHandle exif(std::make_unique<ExifMetadata>().release());
+    exif->data = std::move(image.exifData());
+    exif->source = path;
+    exif->iptc = std::move(image.iptcData());
+    exif->xmp = std::move(image.xmpData());
+    exif->comment = image.comment();
+    exif->icc = IccBytes(image);
+    return exif;
+}
+
+TagTexts XmpTexts(const Exiv2::XmpData& data) {
+    TagTexts xmp;
+    for (const Exiv2::Xmpdatum& datum : data) {
+        xmp.emplace_back(datum.key(), datum.value().toString());
+    }
+    return xmp;
+}
+
 }  // namespace
 
 bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifHandle& exif,
                   IptcHandle& iptc) {
     exif.reset();
     iptc.reset();
-    SilenceLibrary();
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return false;  // a pipe or device would block or never end
-    }
-    try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
-        if (image.get() == nullptr) {
-            return false;
-        }
-        image->readMetadata();
-        if (withIptc && !image->iptcData().empty()) {
+    std::string ignored;
+    const bool opened = WithImage(path, ignored, [&](Exiv2::Image& image) {
+        if (withIptc && !image.iptcData().empty()) {
             iptc.reset(std::make_unique<IptcMetadata>().release());
-            iptc->data = image->iptcData();
+            iptc->data = image.iptcData();
         }
-        if (!image->exifData().empty()) {
-            // Moved, not copied: the image goes with this call, and a RAW file's thousands of
-            // maker-note tags would otherwise be copied one allocation at a time.
-            exif.reset(std::make_unique<ExifMetadata>().release());
-            exif->data = std::move(image->exifData());
-            exif->source = path;
-            exif->iptc = std::move(image->iptcData());
-            exif->xmp = std::move(image->xmpData());
-            exif->comment = image->comment();
-            exif->icc = IccBytes(*image);
+        if (!image.exifData().empty()) {
+            exif = TakeMetadata(image, path);
         }
-        return !forWriting || image->supportsMetadata(Exiv2::mdExif);
-    } catch (...) {
+        return !forWriting || image.supportsMetadata(Exiv2::mdExif);
+    });
+    if (!opened) {
         exif.reset();
         iptc.reset();
-        return false;
     }
+    return opened;
 }
 
 bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string& why) {
@@ -383,81 +420,32 @@ bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::strin
 
 bool ReadPhotoTags(const std::string& path, ExifHandle& exif, TagTexts& xmp, std::string& error) {
     exif.reset();
-    SilenceLibrary();
     xmp.clear();
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        error = "not a regular file";
-        return false;
-    }
-    try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
-        if (image.get() == nullptr) {
-            error = "not a format the metadata library reads";
-            return false;
-        }
-        image->readMetadata();
-        if (image->exifData().empty()) {
-            for (const Exiv2::Xmpdatum& datum : image->xmpData()) {
-                xmp.emplace_back(datum.key(), datum.value().toString());
-            }
+    const bool read = WithImage(path, error, [&](Exiv2::Image& image) {
+        if (image.exifData().empty()) {
+            xmp = XmpTexts(image.xmpData());
         } else {
-            exif.reset(std::make_unique<ExifMetadata>().release());
-            exif->data = std::move(image->exifData());
-            exif->source = path;
-            exif->iptc = std::move(image->iptcData());
-            exif->xmp = std::move(image->xmpData());
-            exif->comment = image->comment();
-            exif->icc = IccBytes(*image);
+            exif = TakeMetadata(image, path);
         }
         return true;
-    } catch (const std::exception& failure) {
+    });
+    if (!read) {
         exif.reset();
         xmp.clear();
-        error = failure.what();
-        return false;
-    } catch (...) {
-        exif.reset();
-        xmp.clear();
-        error = "the metadata library failed";
-        return false;
     }
+    return read;
 }
 
 TagTexts XmpTextsOf(const ExifMetadata& exif) {
-    TagTexts xmp;
-    for (const Exiv2::Xmpdatum& datum : exif.xmp) {
-        xmp.emplace_back(datum.key(), datum.value().toString());
-    }
-    return xmp;
+    return XmpTexts(exif.xmp);
 }
 
 bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error) {
-    SilenceLibrary();
     xmp.clear();
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        error = "not a regular file";
-        return false;
-    }
-    try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
-        if (image.get() == nullptr) {
-            error = "not a format the metadata library reads";
-            return false;
-        }
-        image->readMetadata();
-        for (const Exiv2::Xmpdatum& datum : image->xmpData()) {
-            xmp.emplace_back(datum.key(), datum.value().toString());
-        }
+    return WithImage(path, error, [&](Exiv2::Image& image) {
+        xmp = XmpTexts(image.xmpData());
         return true;
-    } catch (const std::exception& failure) {
-        error = failure.what();
-        return false;
-    } catch (...) {
-        error = "the metadata library failed";
-        return false;
-    }
+    });
 }
 
 bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error) {
