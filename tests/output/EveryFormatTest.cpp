@@ -39,6 +39,7 @@ struct Formats {
 };
 
 TEST(EveryFormat, rawAndHeicPositionsAreExportedAndShownOnTheMap) {
+    GEOTAL_SKIP_WITHOUT(kRaw);
     const Formats formats;
     PhotoList photos = formats.Read();
     ASSERT_EQ(photos.Count(), 4);
@@ -69,6 +70,7 @@ TEST(EveryFormat, rawAndHeicPositionsAreExportedAndShownOnTheMap) {
 }
 
 TEST(EveryFormat, aRawOrHeicIsACopySourceAndAPasteTargetWrittenToItsSidecar) {
+    GEOTAL_SKIP_WITHOUT(kRaw);
     const Formats formats;
     PhotoList photos = formats.Read();
     ASSERT_EQ(photos.Count(), 4);

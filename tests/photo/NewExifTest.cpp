@@ -109,6 +109,7 @@ TEST(EditJpegGps, putsTheNewSegmentBeforeAnXmpOnlyApp1AndMovesItsPosition) {
 }
 
 TEST(PutFileLongLat, givesARealJpegWithoutExifAPositionExifToolReads) {
+    GEOTAL_SKIP_WITHOUT(kRealWithoutExif);
     if (!test::HasExifTool()) {
         GTEST_SKIP() << "exiftool is not installed";
     }

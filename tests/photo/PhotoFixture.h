@@ -1,12 +1,20 @@
 // Test helpers: a private temporary folder, photos with chosen EXIF tags, a progress recorder.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "support/Progress.h"
 #include "support/TempFolder.h"
+
+// Skips the test where a file or folder of the shared collection of real files is not there (a
+// clone without it beside).
+#define GEOTAL_SKIP_WITHOUT(path)                  \
+    if (!std::filesystem::exists(path)) {          \
+        GTEST_SKIP() << (path) << " is not there"; \
+    }
 
 namespace geotal::test {
 

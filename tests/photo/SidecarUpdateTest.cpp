@@ -57,6 +57,7 @@ struct Outcomes {
 };
 
 TEST(SidecarPathFor, prefersTheChosenNamingOnlyAmongSidecarsThatExist) {
+    GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     TempFolder folder;
     const std::string raw = folder / "IMG_1234.CR2";
     EXPECT_EQ(SidecarPathFor(raw, SidecarNaming::Name), folder / "IMG_1234.xmp");
@@ -151,6 +152,7 @@ TEST(PositionWriter, refusesASecondPositionForASharedSidecarButNotForSeparateOne
 }
 
 TEST(SidecarUpdate, backsUpAnExistingSidecarAndRefusesWhenAnotherHasItsName) {
+    GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     TempFolder folder;
     TempFolder copies;
     const std::string original = RealSidecar();
@@ -191,6 +193,7 @@ TEST(SidecarUpdate, backsUpAnExistingSidecarAndRefusesWhenAnotherHasItsName) {
 }
 
 TEST(SidecarUpdate, removesOnlyTheLeftoversOfItsOwnSidecarsKilledWrite) {
+    GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     TempFolder folder;
     WriteBytes(folder / "IMG_4.xmp", RealSidecar("mei_digikam-example.xmp"));
     WriteBytes(folder / ".IMG_4.xmp.geotal-4242-0", "half a sidecar");

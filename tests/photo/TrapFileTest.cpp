@@ -34,6 +34,7 @@ struct TrapFolder {
 };
 
 TEST(TrapFiles, aJpegNamedAsRawIsReadByContentAndAnExvNamedAsSidecarIsNotTaken) {
+    GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     const TrapFolder trap;
     const PhotoList photos = trap.Read();
     ASSERT_EQ(photos.Count(), 2);
@@ -49,6 +50,7 @@ TEST(TrapFiles, aJpegNamedAsRawIsReadByContentAndAnExvNamedAsSidecarIsNotTaken) 
 }
 
 TEST(TrapFiles, aJpegNamedAsRawIsNeverRewrittenAndAnExvNamedAsSidecarNeverOverwritten) {
+    GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     const TrapFolder trap;
     PhotoList photos = trap.Read();
     ASSERT_EQ(photos.Count(), 2);
