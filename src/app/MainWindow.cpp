@@ -412,7 +412,7 @@ void MainWindow::OnLoadDataFiles() {
     // Read apart and taken in one step: an aborted reading leaves the old rows, each still
     // naming its own photo.
     PhotoList loaded;
-    const bool read = ReadPhotoFolder(settings_.photoFolder, loaded, *progress_);
+    const bool read = ReadPhotoFolder(settings_.photoFolder, loaded, *progress_, SidecarChoices());
     if (read) {
         listView_->Replace(std::move(loaded));
         selectedPhoto_ = -1;
@@ -572,10 +572,8 @@ void MainWindow::OnUpdatePhotoFiles() {
         ++failed;
         backupsTaken << Q(Photos()[index].fileName);
     };
-    const SidecarOptions sidecars{
-        settings_.sidecarNameExt ? SidecarNaming::NameExt : SidecarNaming::Name,
-        settings_.sidecarOnly};
-    const int updated = WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks, sidecars);
+    const int updated =
+        WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks, SidecarChoices());
     SetSummary(failed == 0 ? QStringLiteral("%1 photos written").arg(updated)
                            : QStringLiteral("%1 photos written, %2 not (hold the mouse over a "
                                             "checked row to see why)")
@@ -627,6 +625,11 @@ void MainWindow::OnTimeSetup() {
         }
     }
     UpdateClockFields();
+}
+
+SidecarOptions MainWindow::SidecarChoices() const {
+    return {settings_.sidecarNameExt ? SidecarNaming::NameExt : SidecarNaming::Name,
+            settings_.sidecarOnly};
 }
 
 void MainWindow::OnSyncClock(int record) {

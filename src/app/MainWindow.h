@@ -11,6 +11,7 @@
 #include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
 #include "photo/PhotoWriter.h"
+#include "photo/Sidecar.h"
 #include "settings/SettingsStore.h"
 #include "support/Progress.h"
 #include "track/TrackFolder.h"
@@ -95,6 +96,8 @@ private:
     void SaveSettings();
     void SetCanCalculate();
     void SetCanUpdate(bool can);
+    // Where Setup sends positions: read back from there too.
+    SidecarOptions SidecarChoices() const;
     // The record Show on Map and copy act on, -1 for none.
     int ChosenRecord() const;
 

@@ -326,7 +326,7 @@ int RunTagCommand(const std::vector<std::string>& args) {
     PhotoList photos;
     TerminalProgress progress;
     const TrackFolderCounts loaded = LoadTrackFolder(request.gpsFolder, track, progress);
-    ReadPhotoFolder(request.photoFolder, photos, progress);
+    ReadPhotoFolder(request.photoFolder, photos, progress, request.sidecars);
     if (request.all) {
         for (PhotoRecord& photo : photos.records) {
             photo.marked = true;

@@ -85,7 +85,7 @@ namespace {
 
 // One record per name, read in order with the progress the window shows for a folder.
 bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names, PhotoList& photos,
-                      ProgressSink& progress) {
+                      ProgressSink& progress, const SidecarOptions& sidecars) {
     photos.Clear();
     photos.folder = folder;
     for (std::string& name : names) {
@@ -103,7 +103,7 @@ bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names,
         const std::string path = folder + "/" + photo.fileName;
         TraceValue("Reading file", path);
         PhotoFacts facts;
-        const bool timed = ReadPhotoFacts(path, facts);
+        const bool timed = ReadPhotoFacts(path, facts, sidecars);
         photo.position = facts.position;
         photo.captureTime = facts.captureTime;
         photo.recordedOffset = std::move(facts.recordedOffset);
@@ -132,15 +132,17 @@ bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names,
 
 }  // namespace
 
-bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress) {
+bool ReadPhotoFolder(const std::string& folderText, PhotoList& photos, ProgressSink& progress,
+                     const SidecarOptions& sidecars) {
     const std::string folder = WithoutTrailingSlashes(folderText);
-    return ReadListedPhotos(folder, ListPhotoFiles(folder), photos, progress);
+    return ReadListedPhotos(folder, ListPhotoFiles(folder), photos, progress, sidecars);
 }
 
-bool ReadPhotoFile(const std::string& path, PhotoList& photos, ProgressSink& progress) {
+bool ReadPhotoFile(const std::string& path, PhotoList& photos, ProgressSink& progress,
+                   const SidecarOptions& sidecars) {
     // A bare name lies in the current folder; "" + "/" would make it one in the root.
     const std::string folder = path.find('/') == std::string::npos ? "." : FolderOf(path);
-    return ReadListedPhotos(folder, {FileNameOf(path)}, photos, progress);
+    return ReadListedPhotos(folder, {FileNameOf(path)}, photos, progress, sidecars);
 }
 
 }  // namespace geotal

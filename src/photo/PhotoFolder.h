@@ -24,9 +24,12 @@ std::vector<std::string> ListPhotoFiles(const std::string& folder);
 // Fills photos from the folder (trailing "/" removed; paths are folder + "/" + name): one
 // record per photo file, checked exactly when it has no position. True when every photo was
 // read, false when the user aborted; the photos not read keep no position and no time.
-bool ReadPhotoFolder(const std::string& folder, PhotoList& photos, ProgressSink& progress);
+// Positions are read first from where the sidecar options write them (ReadPhotoFacts).
+bool ReadPhotoFolder(const std::string& folder, PhotoList& photos, ProgressSink& progress,
+                     const SidecarOptions& sidecars = {});
 
 // Fills photos with the one photo at path, read as ReadPhotoFolder reads each of its photos.
-bool ReadPhotoFile(const std::string& path, PhotoList& photos, ProgressSink& progress);
+bool ReadPhotoFile(const std::string& path, PhotoList& photos, ProgressSink& progress,
+                   const SidecarOptions& sidecars = {});
 
 }  // namespace geotal

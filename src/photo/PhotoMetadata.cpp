@@ -121,7 +121,7 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
     return timed;
 }
 
-bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
+bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars) {
     facts = PhotoFacts{};
     // One read for both: a RAW file whose EXIF data gives no time would otherwise be parsed a
     // second time for its XMP, and that parse is most of what listing it costs.
@@ -144,17 +144,17 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts) {
         facts.captureTime = date->time;
         facts.recordedOffset = date->offset;
     }
-    // A JPEG's position goes into the JPEG, so its own tags come first; its sidecar counts
-    // where it has none (written with sidecars only). Every other photo's position goes to the
-    // sidecar, which therefore comes first, as photo managers read it: a position written there
-    // must not seem lost behind an older one in the file.
-    if (facts.position && IsJpegFileName(path)) {
+    // Where a position is written comes first, so that it never seems lost behind an older one
+    // elsewhere: a JPEG's own tags, unless positions go to sidecars only; otherwise the sidecar,
+    // as photo managers read it. The other place counts where the first holds none.
+    const bool inPhoto = IsJpegFileName(path) && !sidecars.sidecarOnly;
+    if (facts.position && inPhoto) {
         return true;
     }
-    const std::string sidecar = ExistingSidecarPath(path);
-    if (sidecar.empty()) {
+    if (ExistingSidecarPath(path).empty()) {
         return true;
     }
+    const std::string sidecar = SidecarPathFor(path, sidecars.naming);
     // As the sidecar writer takes it: an XMP packet, not another format under an .xmp name
     // (an EXV file, say), whose own tags would be taken for the photo's.
     WholeFile file;

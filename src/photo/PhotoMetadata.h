@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "photo/Sidecar.h"
 #include "support/GeoPosition.h"
 
 namespace geotal {
@@ -26,10 +27,12 @@ struct PhotoFacts {
 };
 
 // The capture time from EXIF (as ReadPhotoMetadata), else from XMP (exif:DateTimeOriginal, else
-// photoshop:DateCreated). The position from the file's EXIF GPS tags; for a photo other than a
-// JPEG, else from its XMP sidecar, where its position is written. False, with the reason in the
-// note and no position, when the file cannot be read or gives no capture time.
-bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts);
+// photoshop:DateCreated). The position first from where the options write it, else from the
+// other place: a JPEG's own EXIF GPS tags, unless positions go to sidecars only; otherwise its
+// XMP sidecar (of the chosen naming where both exist). False, with the reason in the note and no
+// position, when the file cannot be read or gives no capture time.
+bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts,
+                    const SidecarOptions& sidecars = {});
 
 // "YYYY:MM:DD HH:MM:SS" as an OLE Automation date; 0 when the fields give no valid moment.
 // Fields are read at fixed places; a missing time reads as midnight.

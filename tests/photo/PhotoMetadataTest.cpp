@@ -223,6 +223,15 @@ TEST(ReadPhotoFacts, readsAPositionFirstWhereItIsWrittenAndNamesAnUnreadableSide
     EXPECT_EQ(facts.note, "Position from the sidecar own.xmp");
     ASSERT_TRUE(ReadPhotoFacts(folder / "own.jpg", facts));
     EXPECT_NEAR(facts.position->latitude, 36000, 1e-6);
+    // Written with sidecars only, a JPEG's position is its sidecar's.
+    ASSERT_TRUE(ReadPhotoFacts(folder / "own.jpg", facts, {SidecarNaming::Name, true}));
+    EXPECT_NEAR(facts.position->latitude, 47 * 3600.0 + 1830, 1e-6);
+    // Of two sidecars, the one of the naming chosen, where the position goes.
+    test::WriteBytes(folder / "own.orf.xmp", SidecarWith("10,30.0000S", "8,15,0W"));
+    ASSERT_TRUE(ReadPhotoFacts(folder / "own.orf", facts, {SidecarNaming::NameExt, false}));
+    EXPECT_NEAR(facts.position->latitude, -(10 * 3600.0 + 1800), 1e-6);
+    ASSERT_TRUE(ReadPhotoFacts(folder / "own.orf", facts));
+    EXPECT_NEAR(facts.position->latitude, 47 * 3600.0 + 1830, 1e-6);
 
     MakeDatedPhoto(folder / "mine.orf", own);
     test::WriteBytes(folder / "mine.xmp", "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF");
