@@ -49,12 +49,12 @@ std::string Count(int count, const char* thing) {
     return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
-class KmlHandler final : public XmlHandler {
+class KmlHandler final : public TextElementHandler {
 public:
     explicit KmlHandler(TrackStore& store) : gate_(store) {}
 
-    void Start(std::string_view name, const char**) override {
-        text_.clear();
+protected:
+    bool StartElement(std::string_view name, const char**) override {
         if (name == "Track") {
             ++inTrack_;
             whens_.clear();
@@ -72,18 +72,18 @@ public:
         } else if (name == "TimeSpan") {
             ++timeSpans_;
         }
-        collect_ = name == "when" || name == "coord" || name == "coordinates";
+        return name == "when" || name == "coord" || name == "coordinates";
     }
 
-    void End(std::string_view name) override {
+    void EndElement(std::string_view name, const std::string& text) override {
         if (name == "when" && inTrack_ > 0) {
-            whens_.push_back(ParseTrackTime(text_));
+            whens_.push_back(ParseTrackTime(text));
         } else if (name == "coord" && inTrack_ > 0) {
-            coords_.push_back(ParsePosition(text_, ' '));
+            coords_.push_back(ParsePosition(text, ' '));
         } else if (name == "when" && inTimeStamp_) {
-            placemarkWhen_ = ParseTrackTime(text_);
+            placemarkWhen_ = ParseTrackTime(text);
         } else if (name == "coordinates" && inPoint_) {
-            placemarkPoint_ = ParsePosition(text_, ',');
+            placemarkPoint_ = ParsePosition(text, ',');
         } else if (name == "Track" && inTrack_ > 0) {
             --inTrack_;
             placemarkHasTrack_ = true;
@@ -95,16 +95,9 @@ public:
         } else if (name == "Placemark") {
             StorePlacemark();
         }
-        collect_ = false;
-        text_.clear();
     }
 
-    void Text(std::string_view text) override {
-        if (collect_) {
-            text_.append(text);
-        }
-    }
-
+public:
     TrackReadResult Finish(const std::string& damage) const {
         TrackReadResult result{gate_.skipped(), {}};
         if (untimedLines_ > 0) {
@@ -152,8 +145,6 @@ private:
     }
 
     TrackPointGate gate_;
-    std::string text_;
-    bool collect_ = false;
     int inTrack_ = 0;
     std::vector<double> whens_;
     std::vector<std::optional<Position>> coords_;

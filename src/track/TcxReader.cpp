@@ -12,12 +12,18 @@
 namespace geotal {
 namespace {
 
-class TcxHandler final : public XmlHandler {
+class TcxHandler final : public TextElementHandler {
 public:
     explicit TcxHandler(TrackStore& store) : gate_(store) {}
 
-    void Start(std::string_view name, const char**) override {
-        text_.clear();
+    TrackReadResult Finish(const std::string& damage) const {
+        TrackReadResult result{gate_.skipped(), {}};
+        result.AddDamage(damage);
+        return result;
+    }
+
+protected:
+    bool StartElement(std::string_view name, const char**) override {
         if (name == "Trackpoint") {
             inPoint_ = true;
             time_ = 0;
@@ -25,13 +31,13 @@ public:
             longitude_.reset();
             altitude_.reset();
         }
-        collect_ = inPoint_ && (name == "Time" || name == "LatitudeDegrees" ||
-                                name == "LongitudeDegrees" || name == "AltitudeMeters");
+        return inPoint_ && (name == "Time" || name == "LatitudeDegrees" ||
+                            name == "LongitudeDegrees" || name == "AltitudeMeters");
     }
 
-    void End(std::string_view name) override {
+    void EndElement(std::string_view name, const std::string& whole) override {
         if (inPoint_) {
-            const std::string_view text = TrimmedText(text_);
+            const std::string_view text = TrimmedText(whole);
             if (name == "Time") {
                 time_ = ParseTrackTime(text);
             } else if (name == "LatitudeDegrees" && !text.empty()) {
@@ -45,28 +51,12 @@ public:
                 inPoint_ = false;
             }
         }
-        collect_ = false;
-        text_.clear();
-    }
-
-    void Text(std::string_view text) override {
-        if (collect_) {
-            text_.append(text);
-        }
-    }
-
-    TrackReadResult Finish(const std::string& damage) const {
-        TrackReadResult result{gate_.skipped(), {}};
-        result.AddDamage(damage);
-        return result;
     }
 
 private:
     void Store() { gate_.OfferFix(latitude_, longitude_, altitude_, time_); }
 
     TrackPointGate gate_;
-    std::string text_;
-    bool collect_ = false;
     bool inPoint_ = false;
     double time_ = 0;
     std::optional<double> latitude_, longitude_, altitude_;

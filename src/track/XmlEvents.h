@@ -18,6 +18,36 @@ public:
     virtual void Text(std::string_view text) = 0;
 };
 
+// A reader that wants the text of some elements: it says at each element's start whether it
+// wants that element's text, and gets the text at the element's end.
+class TextElementHandler : public XmlHandler {
+public:
+    void Start(std::string_view name, const char** attributes) final {
+        text_.clear();
+        collect_ = StartElement(name, attributes);
+    }
+    void End(std::string_view name) final {
+        EndElement(name, text_);
+        collect_ = false;
+        text_.clear();
+    }
+    void Text(std::string_view text) final {
+        if (collect_) {
+            text_.append(text);
+        }
+    }
+
+protected:
+    // Whether the element's text is wanted.
+    virtual bool StartElement(std::string_view name, const char** attributes) = 0;
+    // text: the element's own text when it was wanted, else empty.
+    virtual void EndElement(std::string_view name, const std::string& text) = 0;
+
+private:
+    std::string text_;
+    bool collect_ = false;
+};
+
 // Parses the whole text, handing each event to the handler. Empty when the text is
 // well-formed XML; otherwise where and why it is not, such as "the XML is broken at line 12
 // (mismatched tag)". Events before the damage have been handed over all the same.

@@ -141,6 +141,21 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+// strace's arguments that kill what follows them right before its n-th call of that name. -f:
+// the flushes of a batch run on helper threads, and each is a kill point.
+std::vector<std::string> KilledBeforeCall(const std::string& strace, const std::string& call,
+                                          int n) {
+    return {strace,
+            "-f",
+            "-qq",
+            "-o",
+            "/dev/null",
+            "-e",
+            "trace=" + call,
+            "-e",
+            "inject=" + call + ":signal=SIGKILL:when=" + std::to_string(n)};
+}
+
 // Kills a writer at random instants of its run.
 TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtAnyInstant) {
     constexpr int kPhotos = 6;
@@ -238,18 +253,7 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
                                  "renameat2", "unlink"}) {
             for (int n = 1; n < 60; ++n, ++round) {
                 const std::vector<std::string> photos = MakeRound(folder, round, 2, versions);
-                const std::string name = call;
-                // -f: the flushes of a batch run on helper threads, and each is a kill point.
-                std::vector<std::string> args = {
-                    strace,
-                    "-f",
-                    "-qq",
-                    "-o",
-                    "/dev/null",
-                    "-e",
-                    "trace=" + name,
-                    "-e",
-                    "inject=" + name + ":signal=SIGKILL:when=" + std::to_string(n)};
+                std::vector<std::string> args = KilledBeforeCall(strace, call, n);
                 if (fileSystem.fatLike) {
                     // Preloaded into the command only, not into strace itself.
                     args.insert(args.end(), {"-E", "LD_PRELOAD=" GEOTAL_FAT_SHIM_PATH});
@@ -299,21 +303,11 @@ TEST(SetCommand, leavesEverySidecarWholeAndARerunCleansUpWhenKilledBeforeAnyFile
             ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
             const std::string photo = MakeDatedPhoto(dir + "/p.NEF");
             WriteBytes(dir + "/p.xmp", original);
-            const std::string name = call;
-            std::vector<std::string> args = {
-                strace,
-                "-f",
-                "-qq",
-                "-o",
-                "/dev/null",
-                "-e",
-                "trace=" + name,
-                "-e",
-                "inject=" + name + ":signal=SIGKILL:when=" + std::to_string(n)};
+            std::vector<std::string> args = KilledBeforeCall(strace, call, n);
             const std::vector<std::string> command = SetCommand({"ordinary", false}, {photo});
             args.insert(args.end(), command.begin(), command.end());
             const test::CliRun run = test::RunProgram(folder.path(), args);
-            const std::string when = name + " #" + std::to_string(n);
+            const std::string when = std::string(call) + " #" + std::to_string(n);
             const std::string sidecar = ReadBytes(dir + "/p.xmp");
             ASSERT_TRUE(sidecar == original || sidecar == updated) << when;
             oldSeen += sidecar == original ? 1 : 0;
