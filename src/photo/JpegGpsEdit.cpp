@@ -129,6 +129,11 @@ GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::
         return Refused("the EXIF segment would pass 64 KB");
     }
     std::vector<Splice> changes;
+    if (!exif && (jpeg.size() < 4 || jpeg[2] != '\xFF' || jpeg[3] == '\xFF')) {
+        // Fill bytes right after the start: decoders disagree on where the first segment
+        // begins, so no place for a new segment keeps every reader's view of the rest.
+        return Refused("fill bytes follow the start of the image");
+    }
     if (!exif) {
         // Inserted before every other segment, a multi-picture index too, whose offsets
         // count from itself and so stay right.
