@@ -78,6 +78,14 @@ TEST(EditJpegGps, putsANewExifSegmentAfterTheJfifSegmentsAndKeepsEveryOtherByte)
     }
 }
 
+// Fill bytes right after the start (a fuzzer's find): readers disagree on where the first
+// segment begins, so no new segment goes in, and the file is left as it is.
+TEST(EditJpegGps, refusesANewSegmentWhereFillBytesFollowTheStart) {
+    const std::string before = Jpeg("\xFF", kJfif);
+    std::string edited;
+    EXPECT_EQ(EditJpegGps(before, kChange, edited).result, GpsEditResult::Refused);
+}
+
 TEST(EditJpegGps, givesANewSegmentOnlyTheGpsDirectoryAndGrowsItNoMoreOnASecondWrite) {
     std::string first;
     ASSERT_EQ(EditJpegGps(ReadBytes(kTiny), kChange, first).result, GpsEditResult::Edited);
