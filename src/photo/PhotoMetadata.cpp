@@ -1,11 +1,15 @@
 #include "photo/PhotoMetadata.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <optional>
 
+#include "photo/ListedExifTags.h"
 #include "photo/MetadataLibrary.h"
 #include "photo/PhotoPaths.h"
 #include "photo/Sidecar.h"
+#include "photo/TiffListedTags.h"
 #include "photo/XmpValues.h"
 #include "support/Angles.h"
 #include "support/DateTime.h"
@@ -58,40 +62,66 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
 
 namespace {
 
-// ReadPhotoMetadata's reading of the tags, from the EXIF data already read.
-bool FromExif(const ExifMetadata* exif, MaybePosition& position, double& captureTime,
-              std::string& recordedOffset) {
+// The listed tags of EXIF data the library read; none without EXIF data.
+std::optional<ListedExifTags> TagsOf(const ExifMetadata* exif) {
+    if (exif == nullptr) {
+        return std::nullopt;
+    }
+    ListedExifTags tags;
+    const auto text = [&](int (*get)(const ExifMetadata*, std::string&),
+                          std::optional<std::string>& field) {
+        std::string value;
+        if (get(exif, value) != 0) {
+            field = value;
+        }
+    };
+    const auto dms = [&](int (*get)(const ExifMetadata*, double&, double&, double&),
+                         std::optional<std::array<double, 3>>& field) {
+        std::array<double, 3> parts{};
+        if (get(exif, parts[0], parts[1], parts[2]) != 0) {
+            field = parts;
+        }
+    };
+    text(cEXIF_GetDateTimeOriginal, tags.dateTimeOriginal);
+    text(cEXIF_GetDateTime, tags.dateTime);
+    text(cEXIF_GetOffsetTimeOriginal, tags.offsetTimeOriginal);
+    text(cEXIF_GetOffsetTime, tags.offsetTime);
+    text(cEXIF_GetGPSLatitudeRef, tags.latitudeRef);
+    text(cEXIF_GetGPSLongitudeRef, tags.longitudeRef);
+    dms(cEXIF_GetGPSLatitude, tags.latitude);
+    dms(cEXIF_GetGPSLongitude, tags.longitude);
+    return tags;
+}
+
+// ReadPhotoMetadata's reading of the tags, however they were read.
+bool FromTags(const std::optional<ListedExifTags>& tags, MaybePosition& position,
+              double& captureTime, std::string& recordedOffset) {
     position.reset();
     recordedOffset.clear();
-    if (exif == nullptr) {
+    if (!tags) {
         return false;
     }
-    std::string date;
-    if (cEXIF_GetDateTimeOriginal(exif, date) == 0 && cEXIF_GetDateTime(exif, date) == 0) {
+    const std::optional<std::string>& date =
+        tags->dateTimeOriginal ? tags->dateTimeOriginal : tags->dateTime;
+    if (!date) {
         return false;
     }
-    double latParts[3];
-    double lonParts[3];
-    std::string latRef;
-    std::string lonRef;
-    const bool hasGps = cEXIF_GetGPSLatitude(exif, latParts[0], latParts[1], latParts[2]) != 0 &&
-                        cEXIF_GetGPSLongitude(exif, lonParts[0], lonParts[1], lonParts[2]) != 0 &&
-                        cEXIF_GetGPSLatitudeRef(exif, latRef) != 0 &&
-                        cEXIF_GetGPSLongitudeRef(exif, lonRef) != 0;
-    captureTime = ParseExifDateTime(date);
-    if (cEXIF_GetOffsetTimeOriginal(exif, recordedOffset) == 0 || !HasDigit(recordedOffset)) {
-        recordedOffset.clear();
-        if (cEXIF_GetOffsetTime(exif, recordedOffset) == 0 || !HasDigit(recordedOffset)) {
-            recordedOffset.clear();
+    captureTime = ParseExifDateTime(*date);
+    for (const std::optional<std::string>& offset : {tags->offsetTimeOriginal, tags->offsetTime}) {
+        if (offset && HasDigit(*offset)) {
+            recordedOffset = *offset;
+            break;
         }
     }
-    if (hasGps) {
-        double latitude = DmsToArcSeconds(latParts[0], latParts[1], latParts[2]);
-        double longitude = DmsToArcSeconds(lonParts[0], lonParts[1], lonParts[2]);
-        if (latRef == "S") {
+    if (tags->latitude && tags->longitude && tags->latitudeRef && tags->longitudeRef) {
+        const std::array<double, 3>& lat = *tags->latitude;
+        const std::array<double, 3>& lon = *tags->longitude;
+        double latitude = DmsToArcSeconds(lat[0], lat[1], lat[2]);
+        double longitude = DmsToArcSeconds(lon[0], lon[1], lon[2]);
+        if (*tags->latitudeRef == "S") {
             latitude = -latitude;
         }
-        if (lonRef == "W") {
+        if (*tags->longitudeRef == "W") {
             longitude = -longitude;
         }
         // 4294967295/1 degrees is a damaged tag, not a place.
@@ -100,6 +130,11 @@ bool FromExif(const ExifMetadata* exif, MaybePosition& position, double& capture
         }
     }
     return true;
+}
+
+bool FromExif(const ExifMetadata* exif, MaybePosition& position, double& captureTime,
+              std::string& recordedOffset) {
+    return FromTags(TagsOf(exif), position, captureTime, recordedOffset);
 }
 
 }  // namespace
@@ -121,13 +156,55 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
     return timed;
 }
 
+namespace {
+
+// Where a position is written comes first, so that it never seems lost behind an older one
+// elsewhere: a JPEG's own tags, unless positions go to sidecars only; otherwise the sidecar, as
+// photo managers read it. The other place counts where the first holds none. True: the photo
+// has its capture time.
+bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
+                        const SidecarOptions& sidecars) {
+    const bool inPhoto = IsJpegFileName(path) && !sidecars.sidecarOnly;
+    if (facts.position && inPhoto) {
+        return true;
+    }
+    if (ExistingSidecarPath(path).empty()) {
+        return true;
+    }
+    const std::string sidecar = SidecarPathFor(path, sidecars.naming);
+    // As the sidecar writer takes it: an XMP packet, not another format under an .xmp name
+    // (an EXV file, say), whose own tags would be taken for the photo's.
+    WholeFile file;
+    std::string error;
+    TagTexts xmp;
+    if (!ReadWholeFile(sidecar, file, error)) {
+        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
+    } else if (!ParseXmpPacket(file.bytes, xmp, error)) {
+        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +
+                     error + "); it was not used";
+    } else if (const MaybePosition written = XmpPosition(xmp)) {
+        facts.position = written;
+        facts.note = "Position from the sidecar " + FileNameOf(sidecar);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars) {
     facts = PhotoFacts{};
-    // One read for both: a RAW file whose EXIF data gives no time would otherwise be parsed a
-    // second time for its XMP, and that parse is most of what listing it costs.
     ExifHandle exif;
     TagTexts xmp;
     std::string error;
+    // A TIFF-based file's dates are read from its directories alone where they are plain; the
+    // library is left what those do not answer (XMP dates, damaged or other formats). A JPEG
+    // keeps its EXIF data in a segment that reader does not look for.
+    if (!IsJpegFileName(path) && FromTags(ReadTiffListedTagsOfFile(path), facts.position,
+                                          facts.captureTime, facts.recordedOffset)) {
+        return AddSidecarPosition(path, facts, sidecars);
+    }
+    // One read for both: a RAW file whose EXIF data gives no time would otherwise be parsed a
+    // second time for its XMP, and that parse is most of what listing it costs.
     const bool read = ReadPhotoTags(path, exif, xmp, error);
     if (!FromExif(exif.get(), facts.position, facts.captureTime, facts.recordedOffset)) {
         facts.position.reset();
@@ -144,30 +221,7 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
         facts.captureTime = date->time;
         facts.recordedOffset = date->offset;
     }
-    // Where a position is written comes first, so that it never seems lost behind an older one
-    // elsewhere: a JPEG's own tags, unless positions go to sidecars only; otherwise the sidecar,
-    // as photo managers read it. The other place counts where the first holds none.
-    const bool inPhoto = IsJpegFileName(path) && !sidecars.sidecarOnly;
-    if (facts.position && inPhoto) {
-        return true;
-    }
-    if (ExistingSidecarPath(path).empty()) {
-        return true;
-    }
-    const std::string sidecar = SidecarPathFor(path, sidecars.naming);
-    // As the sidecar writer takes it: an XMP packet, not another format under an .xmp name
-    // (an EXV file, say), whose own tags would be taken for the photo's.
-    WholeFile file;
-    if (!ReadWholeFile(sidecar, file, error)) {
-        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
-    } else if (!ParseXmpPacket(file.bytes, xmp, error)) {
-        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +
-                     error + "); it was not used";
-    } else if (const MaybePosition written = XmpPosition(xmp)) {
-        facts.position = written;
-        facts.note = "Position from the sidecar " + FileNameOf(sidecar);
-    }
-    return true;
+    return AddSidecarPosition(path, facts, sidecars);
 }
 
 }  // namespace geotal

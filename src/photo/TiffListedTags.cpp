@@ -1,0 +1,304 @@
+#include "photo/TiffListedTags.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "photo/TiffBytes.h"
+#include "photo/TiffField.h"
+#include "support/FileDescriptor.h"
+
+namespace geotal {
+namespace {
+
+constexpr std::uint16_t kAsciiType = 2;
+constexpr std::uint16_t kLongType = 4;
+constexpr std::uint16_t kRationalType = 5;
+constexpr std::uint16_t kSignedLongType = 9;
+constexpr std::uint16_t kIfdType = 13;
+constexpr std::size_t kEntrySize = 12;
+// The library does not read a directory of more entries than this.
+constexpr std::uint16_t kMostEntries = 256;
+// Dates and offsets are a few bytes; a longer text is a damaged file, left to the library.
+constexpr std::uint32_t kLongestText = 4096;
+
+// One directory entry: its tag, type and count, and the four bytes that hold its value or the
+// value's offset, kept as they stand in the file.
+struct Entry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    std::string valueField;
+};
+
+class Reader {
+public:
+    explicit Reader(ByteSource& source) : source_(source) {}
+
+    // The header's byte order and the offset of the first directory.
+    bool ReadHeader(std::uint32_t& firstDirectory) {
+        std::string header;
+        if (!source_.Read(0, 8, header)) {
+            return false;
+        }
+        if (header.compare(0, 4, "II*\0", 4) == 0) {
+            order_ = ByteOrder::Little;
+        } else if (header.compare(0, 4, "MM\0*", 4) == 0) {
+            order_ = ByteOrder::Big;
+        } else {
+            return false;
+        }
+        firstDirectory = Get32(header, 4, order_);
+        return true;
+    }
+
+    // The entries of the directory at offset, which must lie whole within the source and
+    // start after the header.
+    bool ReadDirectory(std::uint32_t offset, std::vector<Entry>& entries) {
+        std::string count;
+        if (offset < 8 || !source_.Read(offset, 2, count)) {
+            return false;
+        }
+        const std::uint16_t n = Get16(count, 0, order_);
+        std::string table;
+        if (n > kMostEntries || !source_.Read(offset + 2ULL, n * kEntrySize, table)) {
+            return false;
+        }
+        entries.clear();
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t at = i * kEntrySize;
+            entries.push_back({Get16(table, at, order_), Get16(table, at + 2, order_),
+                               Get32(table, at + 4, order_), table.substr(at + 8, 4)});
+        }
+        return true;
+    }
+
+    // The first bytes of the entry's value, up to wanted; false when its type is unknown or
+    // the whole value does not lie within the source (the library would cut it short).
+    bool Value(const Entry& entry, std::size_t wanted, std::string& value) {
+        const std::uint64_t size = std::uint64_t{TiffTypeSize(entry.type)} * entry.count;
+        if (TiffTypeSize(entry.type) == 0) {
+            return false;
+        }
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(size, wanted));
+        if (size <= 4) {
+            value = entry.valueField.substr(0, length);
+            return true;
+        }
+        const std::uint64_t at = Get32(entry.valueField, 0, order_);
+        return at <= source_.Size() && size <= source_.Size() - at &&
+               source_.Read(at, length, value);
+    }
+
+    // An ASCII text up to its first NUL; none for no entry or an empty one.
+    bool Text(const Entry* entry, std::optional<std::string>& text) {
+        text.reset();
+        if (entry == nullptr || entry->count == 0) {
+            return true;
+        }
+        std::string value;
+        if (entry->type != kAsciiType || entry->count > kLongestText ||
+            !Value(*entry, entry->count, value)) {
+            return false;
+        }
+        text = value.substr(0, value.find('\0'));
+        return true;
+    }
+
+    // The first three parts of an unsigned rational value; none where the library gives none.
+    bool Rationals(const Entry* entry, std::optional<std::array<double, 3>>& parts) {
+        parts.reset();
+        if (entry == nullptr || entry->count < 3) {
+            return true;
+        }
+        std::string value;
+        if (!Value(*entry, 3 * 8, value)) {
+            return false;
+        }
+        if (entry->type != kRationalType) {
+            return true;
+        }
+        std::array<double, 3> read{};
+        for (std::size_t n = 0; n < 3; ++n) {
+            const std::uint32_t denominator = Get32(value, n * 8 + 4, order_);
+            if (denominator == 0) {
+                return true;
+            }
+            read[n] = static_cast<double>(Get32(value, n * 8, order_)) / denominator;
+        }
+        parts = read;
+        return true;
+    }
+
+    // The offset a directory pointer holds; false for a pointer the library would not follow
+    // as one directory.
+    bool Pointer(const Entry& entry, std::uint32_t& offset) const {
+        if ((entry.type != kLongType && entry.type != kSignedLongType && entry.type != kIfdType) ||
+            entry.count != 1) {
+            return false;
+        }
+        offset = Get32(entry.valueField, 0, order_);
+        return true;
+    }
+
+private:
+    ByteSource& source_;
+    ByteOrder order_ = ByteOrder::Little;
+};
+
+// The first entry of the tag: the library finds the first of two.
+const Entry* Find(const std::vector<Entry>& entries, std::uint16_t tag) {
+    for (const Entry& entry : entries) {
+        if (entry.tag == tag) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+bool Once(const std::vector<Entry>& entries, std::uint16_t tag) {
+    int seen = 0;
+    for (const Entry& entry : entries) {
+        seen += entry.tag == tag ? 1 : 0;
+    }
+    return seen <= 1;
+}
+
+// The directory a pointer of the first directory leads to; no entries when there is no
+// pointer. False for a pointer that is doubled, odd, or leads outside the source or back.
+bool SubDirectory(Reader& reader, const std::vector<Entry>& first, std::uint16_t pointerTag,
+                  std::vector<std::uint32_t>& visited, std::vector<Entry>& entries) {
+    entries.clear();
+    const Entry* pointer = Find(first, pointerTag);
+    if (pointer == nullptr) {
+        return true;
+    }
+    std::uint32_t offset = 0;
+    if (!Once(first, pointerTag) || !reader.Pointer(*pointer, offset)) {
+        return false;
+    }
+    for (std::uint32_t seen : visited) {
+        if (seen == offset) {
+            return false;
+        }
+    }
+    visited.push_back(offset);
+    return reader.ReadDirectory(offset, entries);
+}
+
+class BytesSource : public ByteSource {
+public:
+    explicit BytesSource(std::string_view bytes) : bytes_(bytes) {}
+    std::uint64_t Size() const override { return bytes_.size(); }
+    bool Read(std::uint64_t at, std::size_t length, std::string& bytes) override {
+        if (at > bytes_.size() || length > bytes_.size() - at) {
+            return false;
+        }
+        bytes.assign(bytes_.substr(static_cast<std::size_t>(at), length));
+        return true;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
+// A file read where asked, with its start read once: the directories the list needs mostly
+// lie there.
+class FileSource : public ByteSource {
+public:
+    static constexpr std::size_t kHead = 64 * 1024;
+
+    explicit FileSource(int fd) : fd_(fd) {}
+
+    bool ReadHead() {
+        struct stat status {};
+        if (fd_ < 0 || ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+            return false;
+        }
+        size_ = static_cast<std::uint64_t>(status.st_size);
+        head_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size_, kHead)));
+        return ReadFully(0, head_);
+    }
+
+    std::uint64_t Size() const override { return size_; }
+
+    bool Read(std::uint64_t at, std::size_t length, std::string& bytes) override {
+        if (at > size_ || length > size_ - at) {
+            return false;
+        }
+        if (at + length <= head_.size()) {
+            bytes.assign(head_, static_cast<std::size_t>(at), length);
+            return true;
+        }
+        bytes.resize(length);
+        return ReadFully(at, bytes);
+    }
+
+private:
+    // Another program may cut the file short meanwhile: then the bytes are not there.
+    bool ReadFully(std::uint64_t at, std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done,
+                                      static_cast<off_t>(at + done));
+            if (n <= 0) {
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    int fd_;
+    std::uint64_t size_ = 0;
+    std::string head_;
+};
+
+}  // namespace
+
+std::optional<ListedExifTags> ReadTiffListedTags(ByteSource& source) {
+    Reader reader(source);
+    std::uint32_t firstOffset = 0;
+    std::vector<Entry> first, exif, gps;
+    if (!reader.ReadHeader(firstOffset) || !reader.ReadDirectory(firstOffset, first)) {
+        return std::nullopt;
+    }
+    std::vector<std::uint32_t> visited{firstOffset};
+    if (!SubDirectory(reader, first, 0x8769, visited, exif) ||
+        !SubDirectory(reader, first, 0x8825, visited, gps)) {
+        return std::nullopt;
+    }
+    ListedExifTags tags;
+    const bool read = reader.Text(Find(first, 0x0132), tags.dateTime) &&
+                      reader.Text(Find(exif, 0x9003), tags.dateTimeOriginal) &&
+                      reader.Text(Find(exif, 0x9011), tags.offsetTimeOriginal) &&
+                      reader.Text(Find(exif, 0x9010), tags.offsetTime) &&
+                      reader.Text(Find(gps, 0x0001), tags.latitudeRef) &&
+                      reader.Rationals(Find(gps, 0x0002), tags.latitude) &&
+                      reader.Text(Find(gps, 0x0003), tags.longitudeRef) &&
+                      reader.Rationals(Find(gps, 0x0004), tags.longitude);
+    if (!read) {
+        return std::nullopt;
+    }
+    return tags;
+}
+
+std::optional<ListedExifTags> ReadTiffListedTagsOf(std::string_view file) {
+    BytesSource source(file);
+    return ReadTiffListedTags(source);
+}
+
+std::optional<ListedExifTags> ReadTiffListedTagsOfFile(const std::string& path) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileSource source(file.get());
+    if (!source.ReadHead()) {
+        return std::nullopt;
+    }
+    return ReadTiffListedTags(source);
+}
+
+}  // namespace geotal
