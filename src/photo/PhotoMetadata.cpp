@@ -191,6 +191,14 @@ bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
 
 }  // namespace
 
+std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path) {
+    ExifHandle exif;
+    TagTexts xmp;
+    std::string error;
+    ReadPhotoTags(path, exif, xmp, error);
+    return TagsOf(exif.get());
+}
+
 bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars) {
     facts = PhotoFacts{};
     ExifHandle exif;

@@ -1,8 +1,10 @@
 // Reading one photo's capture time and stored GPS position.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "photo/ListedExifTags.h"
 #include "photo/Sidecar.h"
 #include "support/GeoPosition.h"
 
@@ -33,6 +35,11 @@ struct PhotoFacts {
 // position, when the file cannot be read or gives no capture time.
 bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts,
                     const SidecarOptions& sidecars = {});
+
+// The listed tags of the photo at path as the metadata library reads them (the list reads a
+// TIFF-based photo without it where it can); none when the library cannot read the file or the
+// file holds no EXIF data.
+std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path);
 
 // "YYYY:MM:DD HH:MM:SS" as an OLE Automation date; 0 when the fields give no valid moment.
 // Fields are read at fixed places; a missing time reads as midnight.

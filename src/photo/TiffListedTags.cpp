@@ -78,7 +78,7 @@ public:
     }
 
     // The first bytes of the entry's value, up to wanted; false when its type is unknown or
-    // the whole value does not lie within the source (the library would cut it short).
+    // the whole value does not lie within the source after the header.
     bool Value(const Entry& entry, std::size_t wanted, std::string& value) {
         const std::uint64_t size = std::uint64_t{TiffTypeSize(entry.type)} * entry.count;
         if (TiffTypeSize(entry.type) == 0) {
@@ -89,8 +89,9 @@ public:
             value = entry.valueField.substr(0, length);
             return true;
         }
+        // The library takes a value that starts inside the header for a broken entry.
         const std::uint64_t at = Get32(entry.valueField, 0, order_);
-        return at <= source_.Size() && size <= source_.Size() - at &&
+        return at >= 8 && at <= source_.Size() && size <= source_.Size() - at &&
                source_.Read(at, length, value);
     }
 
