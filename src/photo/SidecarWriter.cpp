@@ -1,6 +1,5 @@
 #include "photo/SidecarWriter.h"
 
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
