@@ -116,7 +116,9 @@ TEST(PhotosCommand, escapesEveryControlCharacterInNames) {
     TempFolder scratch;
     const std::string folder = scratch / "photos";
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    MakeDatedPhoto(folder + "/a\x1b[2Jb\x07" "c\x7f\xc2\x9b\xc3\xa9.jpg");
+    MakeDatedPhoto(folder +
+                   "/a\x1b[2Jb\x07"
+                   "c\x7f\xc2\x9b\xc3\xa9.jpg");
     const test::CliRun run = RunGeotalCli(scratch.path(), {"photos", folder});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.substr(0, run.out.find('\t')), "a\\x1b[2Jb\\x07c\\x7f\\u009b\xc3\xa9.jpg");

@@ -170,8 +170,7 @@ public:
     // With no adjustment the corrected time is the camera time to the bit, so photos taken
     // exactly at a point's time really meet it.
     TimeAdjustment Adjustment() {
-        static const int kChoices[][2] = {{0, 0},  {0, 0},    {2, 0},
-                                          {2, 60}, {-5, -30}, {5, 1800}};
+        static const int kChoices[][2] = {{0, 0}, {0, 0}, {2, 0}, {2, 60}, {-5, -30}, {5, 1800}};
         const int* choice = kChoices[Pick(6)];
         TimeAdjustment adjustment;
         adjustment.timeZoneOffset = choice[0];

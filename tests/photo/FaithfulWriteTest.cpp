@@ -193,7 +193,8 @@ TEST(PutFileLongLat, takesThePhotosOldAltitudeOutWhenThePositionHasNone) {
             if (!nearlyFull) {
                 WriteAndCompare(path, std::nullopt);
             } else {
-                const WriteOutcome outcome = PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, {}});
+                const WriteOutcome outcome =
+                    PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, {}});
                 ASSERT_EQ(outcome.result, WriteResult::Written) << outcome.message;
             }
             const std::set<std::string> after = ExifToolTags(path);
