@@ -294,7 +294,8 @@ std::optional<ListedExifTags> ReadTiffListedTagsOf(std::string_view file) {
 }
 
 std::optional<ListedExifTags> ReadTiffListedTagsOfFile(const std::string& path) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a named pipe under a photo's name would wait for a writer forever.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     FileSource source(file.get());
     if (!source.ReadHead()) {
         return std::nullopt;

@@ -2,6 +2,8 @@
 // answers, it must answer what the library reads, and it must leave anything unusual to it.
 #include "photo/TiffListedTags.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -235,6 +237,8 @@ TEST_F(TiffListedTagsTest, otherFormatsAreLeftToTheLibrary) {
     EXPECT_FALSE(Direct("II*"));
     EXPECT_FALSE(Direct(""));
     EXPECT_FALSE(ReadTiffListedTagsOfFile(folder_.path()));  // a folder
+    ASSERT_EQ(::mkfifo((folder_ / "pipe.dng").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadTiffListedTagsOfFile(folder_ / "pipe.dng"));  // answers, not waits
     EXPECT_FALSE(ReadTiffListedTagsOfFile(folder_ / "missing.dng"));
 }
 
