@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/InputFolder.h"
 #include "cli/PhotoRow.h"
+#include "cli/SidecarFlags.h"
 #include "cli/TerminalProgress.h"
 #include "photo/PhotoFolder.h"
 
@@ -23,7 +24,9 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
         "order: file name, date/time, latitude, longitude, mark (1 or 0), separated by tabs.\n"
         "Coordinates are empty for a photo without a position; a photo other than a JPEG shows\n"
         "the position of its XMP sidecar where the sidecar holds one, else its own; a JPEG\n"
-        "shows its own, else its sidecar's. Why a photo has no time goes to standard error.\n"
+        "shows its own, else its sidecar's (with --sidecar-only, as where positions go to\n"
+        "sidecars only, its sidecar's first; with two sidecars, the one --sidecar-name names).\n"
+        "Why a photo has no time goes to standard error.\n"
         "A tab, line feed, carriage return or backslash in a file name is printed as \\t, \\n,\n"
         "\\r or \\\\.\n"
         "Use -- before a folder name that starts with '-'.");
@@ -32,6 +35,8 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     app.add_option("PHOTOFOLDER", folder, "the folder of photos")->required()->type_name("");
     AddWholeNumberOption(app, "--format", format, 1, 3, "1|2|3",
                          "coordinates as 1 DD.DDDD (default), 2 DD MM.MMMM, 3 DD MM SS.SS");
+    SidecarOptions sidecars;
+    AddSidecarReadingFlags(app, sidecars);
     if (const std::optional<int> status = ParseCommandLine(app, kPhotosCommand, args)) {
         return *status;
     }
@@ -39,11 +44,11 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     PhotoList photos;
     TerminalProgress progress;
     if (IsRegularFile(folder) && IsPhotoFileName(folder)) {
-        ReadPhotoFile(folder, photos, progress);
+        ReadPhotoFile(folder, photos, progress, sidecars);
     } else if (!CheckInputFolder(kPhotosCommand, folder)) {
         return 1;
     } else {
-        ReadPhotoFolder(folder, photos, progress);
+        ReadPhotoFolder(folder, photos, progress, sidecars);
     }
     const CoordinateFormat coordinates = CoordinateFormatFromNumber(format.value_or(1));
     for (const PhotoRecord& photo : photos.records) {
@@ -63,7 +68,7 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
 }  // namespace
 
 const Command kPhotosCommand = {
-    "photos", "PHOTOFOLDER [--format 1|2|3]",
+    "photos", "PHOTOFOLDER [--format 1|2|3] [--sidecar-only] [--sidecar-name name|ext]",
     "list the photos of PHOTOFOLDER with time, position and mark, as the photo list shows them",
     RunPhotosCommand};
 

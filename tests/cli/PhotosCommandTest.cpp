@@ -4,6 +4,7 @@
 
 #include "cli/CliRunner.h"
 #include "output/Formatting.h"
+#include "photo/ExifFixtures.h"
 #include "photo/PhotoFixture.h"
 
 namespace geotal {
@@ -122,6 +123,38 @@ TEST(PhotosCommand, escapesEveryControlCharacterInNames) {
     const test::CliRun run = RunGeotalCli(scratch.path(), {"photos", folder});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.substr(0, run.out.find('\t')), "a\\x1b[2Jb\\x07c\\x7f\\u009b\xc3\xa9.jpg");
+}
+
+// The sidecar choices of tag and set read a photo as the window reads it with the same Setup
+// choices: a JPEG's sidecar first with sidecars only, the chosen naming's sidecar of two.
+TEST(PhotosCommand, readsPositionsFromWhereTheSidecarChoicesWriteThem) {
+    TempFolder folder;
+    MakeDatedPhoto(folder / "IMG_1.jpg", kGps);
+    WriteBytes(
+        folder / "IMG_1.xmp",
+        test::XmpPacket(" exif:GPSLatitude=\"10,30.0N\" exif:GPSLongitude=\"20,0.0E\"", "", 0));
+    MakeDatedPhoto(folder / "IMG_2.tif");
+    WriteBytes(folder / "IMG_2.xmp",
+               test::XmpPacket(" exif:GPSLatitude=\"1,0.0N\" exif:GPSLongitude=\"2,0.0E\"", "", 0));
+    WriteBytes(folder / "IMG_2.tif.xmp",
+               test::XmpPacket(" exif:GPSLatitude=\"3,0.0N\" exif:GPSLongitude=\"4,0.0E\"", "", 0));
+    const auto positions = [&folder](std::vector<std::string> options) {
+        options.insert(options.begin(), {"photos", folder.path()});
+        const test::CliRun run = RunGeotalCli(folder.path(), options);
+        EXPECT_EQ(run.status, 0) << run.err;
+        std::string latitudes;
+        for (std::size_t row = 0; row < run.out.size(); row = run.out.find('\n', row) + 1) {
+            const std::size_t time = run.out.find('\t', row);
+            const std::size_t latitude = run.out.find('\t', time + 1) + 1;
+            latitudes += run.out.substr(latitude, run.out.find('\t', latitude) - latitude) + " ";
+        }
+        return latitudes;
+    };
+    EXPECT_EQ(positions({}), "47.510000 1.000000 ");
+    EXPECT_EQ(positions({"--sidecar-only"}), "10.500000 1.000000 ");
+    EXPECT_EQ(positions({"--sidecar-name", "ext"}), "47.510000 3.000000 ");
+    EXPECT_EQ(RunGeotalCli(folder.path(), {"photos", folder.path(), "--sidecar-name", "x"}).status,
+              2);
 }
 
 }  // namespace
