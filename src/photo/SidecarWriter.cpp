@@ -152,7 +152,9 @@ WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& pos
         return Failure(WriteCode::CheckFailed, sidecar, why);
     }
     if (!ReplaceFileContents(sidecar, packet, why, nullptr, read)) {
-        return Failure(WriteCode::RenameNewFailed, sidecar, why);
+        WriteOutcome outcome = Failure(WriteCode::RenameNewFailed, sidecar, why);
+        outcome.message = why;  // it names the sidecar and what failed already
+        return outcome;
     }
     WriteOutcome outcome;
     outcome.result = WriteResult::Written;

@@ -12,11 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "output/Export.h"
+#include "photo/ExifFixtures.h"
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
+#include "photo/SidecarWriter.h"
 #include "photo/StoredPosition.h"
 
 namespace geotal {
@@ -201,6 +203,26 @@ TEST_F(FullDisk, aBatchThatFillsTheDiskCommitsWhatIsReadyAndGoesOnInSmallerBatch
     for (const std::string& path : paths) {
         EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N") << path;
     }
+}
+
+TEST_F(FullDisk, aSidecarThatNoLongerFitsStaysAsItWasAndNoneIsLeftHalfWritten) {
+    const std::string raw = MakeDatedPhoto(disk_ / "IMG_1.tif");
+    const std::string other = MakeDatedPhoto(disk_ / "IMG_2.tif");
+    const std::string sidecar = disk_ / "IMG_1.xmp";
+    WriteBytes(sidecar, test::XmpPacket(" exif:GPSLatitude=\"1,0.0N\" exif:GPSLongitude=\"2,0.0E\"",
+                                        "", 60000));
+    const std::string before = ReadBytes(sidecar);
+    Fill();
+    for (const std::string& photo : {raw, other}) {  // an existing sidecar, then a new one
+        const WriteOutcome outcome = WriteSidecarPosition(photo, {kLat, kLon, 0, {}});
+        EXPECT_EQ(outcome.result, WriteResult::Failed) << photo;
+        // Said once: "Cannot write the sidecar X: Cannot write X: ..." repeats itself.
+        const std::string name = photo.substr(0, photo.size() - 4) + ".xmp";
+        EXPECT_EQ(outcome.message, "Cannot write " + name + ": No space left on device");
+    }
+    EXPECT_EQ(ReadBytes(sidecar), before);
+    EXPECT_EQ(test::FolderNames(disk_.path()),
+              (std::vector<std::string>{"IMG_1.tif", "IMG_1.xmp", "IMG_2.tif", "filler"}));
 }
 
 TEST_F(FullDisk, anExportThatNoLongerFitsKeepsTheOldFile) {
