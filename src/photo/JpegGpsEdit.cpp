@@ -5,6 +5,7 @@
 
 #include "photo/JpegSegments.h"
 #include "photo/TiffBytes.h"
+#include "photo/TiffField.h"
 #include "photo/TiffGpsEdit.h"
 
 namespace geotal {
@@ -43,7 +44,7 @@ std::string EmptyExifTiff() {
     std::string tiff("II*\0", 4);
     Append32(tiff, 8, ByteOrder::Little);
     Append16(tiff, 1, ByteOrder::Little);
-    Append16(tiff, 0x8825, ByteOrder::Little);  // the GPS pointer, a LONG of count 1
+    Append16(tiff, kGpsPointerTag, ByteOrder::Little);  // a LONG of count 1
     Append16(tiff, 4, ByteOrder::Little);
     Append32(tiff, 1, ByteOrder::Little);
     Append32(tiff, 26, ByteOrder::Little);

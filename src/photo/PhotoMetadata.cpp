@@ -201,9 +201,6 @@ std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path)
 
 bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars) {
     facts = PhotoFacts{};
-    ExifHandle exif;
-    TagTexts xmp;
-    std::string error;
     // A TIFF-based file's dates are read from its directories alone where they are plain; the
     // library is left what those do not answer (XMP dates, damaged or other formats). A JPEG
     // keeps its EXIF data in a segment that reader does not look for.
@@ -213,6 +210,9 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
     }
     // One read for both: a RAW file whose EXIF data gives no time would otherwise be parsed a
     // second time for its XMP, and that parse is most of what listing it costs.
+    ExifHandle exif;
+    TagTexts xmp;
+    std::string error;
     const bool read = ReadPhotoTags(path, exif, xmp, error);
     if (!FromExif(exif.get(), facts.position, facts.captureTime, facts.recordedOffset)) {
         facts.position.reset();

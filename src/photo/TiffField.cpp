@@ -63,4 +63,9 @@ bool IsWritable(const TiffField& field) {
     return true;
 }
 
+bool IsDirectoryPointer(std::uint16_t type, std::uint32_t count) {
+    constexpr std::uint16_t kLong = 4, kSignedLong = 9, kIfd = 13;
+    return (type == kLong || type == kSignedLong || type == kIfd) && count == 1;
+}
+
 }  // namespace geotal

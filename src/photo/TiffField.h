@@ -34,4 +34,14 @@ std::uint32_t TiffCount(const TiffField& field);
 // Whether the numbers fit the type (a byte below 256, rationals in pairs, at least one).
 bool IsWritable(const TiffField& field);
 
+// The directory layout: the size of an entry, and the first directory's pointers to the EXIF
+// and GPS directories.
+constexpr std::size_t kTiffEntrySize = 12;
+constexpr std::uint16_t kExifPointerTag = 0x8769;
+constexpr std::uint16_t kGpsPointerTag = 0x8825;
+
+// Whether an entry of this type and count points at one directory, as readers follow it:
+// a LONG, or a signed LONG or IFD as some writers give it.
+bool IsDirectoryPointer(std::uint16_t type, std::uint32_t count);
+
 }  // namespace geotal

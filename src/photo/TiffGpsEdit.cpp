@@ -5,16 +5,12 @@
 #include <optional>
 
 #include "photo/TiffBytes.h"
+#include "photo/TiffField.h"
 
 namespace geotal {
 namespace {
 
-constexpr std::uint16_t kGpsPointerTag = 0x8825;
-constexpr std::uint16_t kExifPointerTag = 0x8769;
-constexpr std::size_t kEntrySize = 12;
 constexpr std::uint16_t kLongType = 4;
-constexpr std::uint16_t kSignedLongType = 9;  // some writers give the pointer this type
-constexpr std::uint16_t kIfdType = 13;
 
 struct Range {
     std::size_t begin = 0, end = 0;
@@ -24,7 +20,7 @@ struct Range {
 struct Directory {
     std::size_t offset = 0;
     std::uint16_t count = 0;
-    std::size_t EntryAt(std::size_t i) const { return offset + 2 + i * kEntrySize; }
+    std::size_t EntryAt(std::size_t i) const { return offset + 2 + i * kTiffEntrySize; }
     std::size_t End() const { return EntryAt(count) + 4; }
 };
 
@@ -108,7 +104,7 @@ bool ReadOldGps(const Tiff& tiff, std::size_t offset, const GpsChange& change, O
         }
         const std::uint16_t tag = tiff.U16(at);
         if (!IsReplaced(tag, change)) {
-            KeptEntry kept{tag, std::string(tiff.data.substr(at, kEntrySize)), {}};
+            KeptEntry kept{tag, std::string(tiff.data.substr(at, kTiffEntrySize)), {}};
             if (range) {
                 kept.value = tiff.data.substr(range->begin, range->end - range->begin);
             }
@@ -210,7 +206,7 @@ std::size_t AppendGpsDirectory(std::string& out, const OldGps& old,
                                const std::vector<TiffField>& fields, ByteOrder order) {
     std::vector<KeptEntry> entries = old.kept;
     for (const TiffField& field : fields) {
-        KeptEntry entry{field.tag, std::string(kEntrySize, '\0'), Encode(field, order)};
+        KeptEntry entry{field.tag, std::string(kTiffEntrySize, '\0'), Encode(field, order)};
         Put16(entry.entry, 0, field.tag, order);
         Put16(entry.entry, 2, static_cast<std::uint16_t>(field.type), order);
         Put32(entry.entry, 4, TiffCount(field), order);
@@ -232,8 +228,8 @@ std::size_t AppendGpsDirectory(std::string& out, const OldGps& old,
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (!entries[i].value.empty()) {
             AlignToWord(out);
-            Put32(out, directory + 2 + i * kEntrySize + 8, static_cast<std::uint32_t>(out.size()),
-                  order);
+            Put32(out, directory + 2 + i * kTiffEntrySize + 8,
+                  static_cast<std::uint32_t>(out.size()), order);
             out += entries[i].value;
         }
     }
@@ -258,7 +254,7 @@ std::size_t AppendIfd0WithGpsPointer(std::string& out, const Tiff& tiff, const D
             Append32(out, 0, tiff.order);
         }
         if (!last) {
-            out += tiff.data.substr(ifd0.EntryAt(i), kEntrySize);
+            out += tiff.data.substr(ifd0.EntryAt(i), kTiffEntrySize);
         }
     }
     out += tiff.data.substr(ifd0.EntryAt(ifd0.count), 4);  // the next directory, as it was
@@ -327,8 +323,7 @@ TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::
         const std::uint16_t type = tiff.U16(*pointerEntry + 2);
         // A pointer that leads to no directory held no GPS tags any reader could find: it
         // is made to point at the new directory, with nothing to keep from the old.
-        wholePointer = (type != kLongType && type != kSignedLongType && type != kIfdType) ||
-                       tiff.U32(*pointerEntry + 4) != 1 ||
+        wholePointer = !IsDirectoryPointer(type, tiff.U32(*pointerEntry + 4)) ||
                        !ReadOldGps(tiff, tiff.U32(*pointerEntry + 8), change, old);
         if (wholePointer) {
             old = OldGps{};

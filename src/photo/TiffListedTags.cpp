@@ -15,12 +15,8 @@
 namespace geotal {
 namespace {
 
-constexpr std::uint16_t kAsciiType = 2;
-constexpr std::uint16_t kLongType = 4;
-constexpr std::uint16_t kRationalType = 5;
-constexpr std::uint16_t kSignedLongType = 9;
-constexpr std::uint16_t kIfdType = 13;
-constexpr std::size_t kEntrySize = 12;
+constexpr auto kAsciiType = static_cast<std::uint16_t>(TiffType::Ascii);
+constexpr auto kRationalType = static_cast<std::uint16_t>(TiffType::Rational);
 // The library does not read a directory of more entries than this.
 constexpr std::uint16_t kMostEntries = 256;
 // Dates and offsets are a few bytes; a longer text is a damaged file, left to the library.
@@ -65,12 +61,12 @@ public:
         }
         const std::uint16_t n = Get16(count, 0, order_);
         std::string table;
-        if (n > kMostEntries || !source_.Read(offset + 2ULL, n * kEntrySize, table)) {
+        if (n > kMostEntries || !source_.Read(offset + 2ULL, n * kTiffEntrySize, table)) {
             return false;
         }
         entries.clear();
         for (std::size_t i = 0; i < n; ++i) {
-            const std::size_t at = i * kEntrySize;
+            const std::size_t at = i * kTiffEntrySize;
             entries.push_back({Get16(table, at, order_), Get16(table, at + 2, order_),
                                Get32(table, at + 4, order_), table.substr(at + 8, 4)});
         }
@@ -138,8 +134,7 @@ public:
     // The offset a directory pointer holds; false for a pointer the library would not follow
     // as one directory.
     bool Pointer(const Entry& entry, std::uint32_t& offset) const {
-        if ((entry.type != kLongType && entry.type != kSignedLongType && entry.type != kIfdType) ||
-            entry.count != 1) {
+        if (!IsDirectoryPointer(entry.type, entry.count)) {
             return false;
         }
         offset = Get32(entry.valueField, 0, order_);
@@ -269,8 +264,8 @@ std::optional<ListedExifTags> ReadTiffListedTags(ByteSource& source) {
         return std::nullopt;
     }
     std::vector<std::uint32_t> visited{firstOffset};
-    if (!SubDirectory(reader, first, 0x8769, visited, exif) ||
-        !SubDirectory(reader, first, 0x8825, visited, gps)) {
+    if (!SubDirectory(reader, first, kExifPointerTag, visited, exif) ||
+        !SubDirectory(reader, first, kGpsPointerTag, visited, gps)) {
         return std::nullopt;
     }
     ListedExifTags tags;
