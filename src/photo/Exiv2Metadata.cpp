@@ -8,6 +8,8 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include "photo/GpsFields.h"
+
 namespace geotal {
 
 class ExifMetadata {
@@ -87,22 +89,12 @@ bool RationalPart(const Exiv2::Value& value, long n, double& part) {
 
 // The closest fraction with a decimal denominator (up to a millionth) that fits 32 bits.
 bool ToURational(double value, Exiv2::URational& rational) {
-    if (!std::isfinite(value) || value < 0 || value > 4294967295.0) {
+    std::uint32_t numerator = 0;
+    std::uint32_t denominator = 1;
+    if (!ToUnsignedRational(value, numerator, denominator)) {
         return false;
     }
-    std::uint64_t denominator = 1000000;
-    while (denominator > 1 && value * static_cast<double>(denominator) > 4294967295.0) {
-        denominator /= 10;
-    }
-    std::uint64_t numerator =
-        static_cast<std::uint64_t>(std::llround(value * static_cast<double>(denominator)));
-    if (numerator > 4294967295u) {
-        return false;
-    }
-    const std::uint64_t divisor = std::gcd(numerator, denominator);
-    numerator /= divisor;
-    denominator /= divisor;
-    rational = {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)};
+    rational = {numerator, denominator};
     return true;
 }
 
@@ -192,6 +184,20 @@ bool SetValue(ExifMetadata& exif, const char* key, const Exiv2::Value& value) {
 bool IsRegularFile(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// Whether the packet names RDF's namespace, in UTF-8 or in either order of UTF-16.
+bool HoldsRdf(std::string_view packet) {
+    constexpr std::string_view kRdf = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+    std::string little;
+    std::string big;
+    for (char c : kRdf) {
+        little += {c, '\0'};
+        big += {'\0', c};
+    }
+    return packet.find(kRdf) != std::string_view::npos ||
+           packet.find(little) != std::string_view::npos ||
+           packet.find(big) != std::string_view::npos;
 }
 
 // Opens the regular file at path, reads its metadata and hands the image to use, which answers
@@ -452,7 +458,7 @@ bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error
     SilenceLibrary();
     xmp.clear();
     // The parser takes text without RDF, and other formats' bytes, as an empty packet.
-    if (packet.find("http://www.w3.org/1999/02/22-rdf-syntax-ns#") == std::string::npos) {
+    if (!HoldsRdf(packet)) {
         error = "no XMP packet (no RDF)";
         return false;
     }
@@ -471,6 +477,48 @@ bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error
         return false;
     } catch (...) {
         error = "the XMP packet cannot be parsed";
+        return false;
+    }
+}
+
+bool EditXmpWithExiv2(const std::string& packet, const XmpExifEdit& edit, std::string& edited,
+                      std::string& error) {
+    SilenceLibrary();
+    try {
+        // The library keeps the prefixes of every packet it parsed, process-wide: another
+        // packet's binding of a prefix would decide this one's namespaces.
+        Exiv2::XmpProperties::unregisterNs();
+        Exiv2::XmpData data;
+        if (!packet.empty() && Exiv2::XmpParser::decode(data, packet) != 0) {
+            error = "the XMP packet cannot be parsed";
+            return false;
+        }
+        const auto take = [&data](const std::string& name) {
+            const Exiv2::XmpKey key("Xmp.exif." + name);
+            for (auto it = data.findKey(key); it != data.end(); it = data.findKey(key)) {
+                data.erase(it);
+            }
+        };
+        for (const std::string& name : edit.removed) {
+            take(name);
+        }
+        for (const auto& [name, text] : edit.set) {
+            take(name);
+            const Exiv2::XmpTextValue value(text);
+            data.add(Exiv2::XmpKey("Xmp.exif." + name), &value);
+        }
+        if (Exiv2::XmpParser::encode(
+                edited, data,
+                Exiv2::XmpParser::omitPacketWrapper | Exiv2::XmpParser::useCompactFormat, 0) != 0) {
+            error = "the XMP packet cannot be encoded";
+            return false;
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return false;
+    } catch (...) {
+        error = "the XMP packet cannot be edited";
         return false;
     }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "photo/GpsChange.h"
+#include "photo/XmpGpsEdit.h"
 
 namespace geotal {
 
@@ -92,6 +93,13 @@ bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error);
 // The properties of an XMP packet given as text; false, with the library's reason, when it is
 // not an XMP packet the library can parse.
 bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error);
+
+// The packet with the edit made through the library's XMP parser: parsed, the properties of the
+// EXIF namespace set and taken out, encoded anew without a packet wrapper. An empty packet gives
+// a new one. False, with error, when it cannot be parsed or encoded. The library names
+// namespaces by prefix and adds a slash to a namespace without one: check what it gives.
+bool EditXmpWithExiv2(const std::string& packet, const XmpExifEdit& edit, std::string& edited,
+                      std::string& error);
 
 // Edits a packet, or answers none to leave it as it is.
 using XmpPacketEdit = std::function<std::optional<std::string>(const std::string& packet)>;

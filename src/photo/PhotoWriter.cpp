@@ -41,18 +41,6 @@ struct GpsTags {
     std::optional<CalendarTime> fix;  // UTC; none takes the photo's time and date stamps out
 };
 
-// A fix time EXIF can hold: a real moment of a four-digit year, to the nearest second.
-std::optional<CalendarTime> FixStamp(std::optional<double> fixTime) {
-    if (!fixTime || *fixTime == 0 || !std::isfinite(*fixTime)) {
-        return std::nullopt;
-    }
-    const CalendarTime time = FromOleDate(*fixTime);
-    if (time.year < 1 || !IsValidCalendarTime(time)) {
-        return std::nullopt;
-    }
-    return time;
-}
-
 GpsTags ToGpsTags(const GeoPosition& position) {
     GpsTags tags;
     tags.latitudeRef = position.latitude < 0 ? "S" : "N";
@@ -71,15 +59,6 @@ constexpr std::uint16_t kGpsAltitudeRef = 5;
 constexpr std::uint16_t kGpsAltitude = 6;
 constexpr std::uint16_t kGpsTimeStamp = 7;
 constexpr std::uint16_t kGpsDateStamp = 29;
-
-// The GPS tags that describe the fix a position came from rather than the place or the camera:
-// the receiver's state and accuracy (satellites, status, measure mode, DOP, differential,
-// positioning error, how it was processed), its motion (speed, track), the datum of its
-// coordinates, an area's name and a destination measured from it. Beside a new position they
-// would describe a fix the photo no longer has. The image direction describes the camera and
-// stays, as do tags beyond the standard's, whose meaning is not known here.
-constexpr std::uint16_t kFixTags[] = {8,  9,  10, 11, 12, 13, 14, 15, 18, 19, 20,
-                                      21, 22, 23, 24, 25, 26, 27, 28, 30, 31};
 
 // An old altitude beside a new position would place the photo at a height it was never at.
 bool PutAltitude(ExifMetadata* exif, const GpsTags& tags) {
@@ -106,7 +85,7 @@ bool PutFixTime(ExifMetadata* exif, const GpsTags& tags) {
 }
 
 bool RemoveOldFix(ExifMetadata* exif) {
-    return std::all_of(std::begin(kFixTags), std::end(kFixTags),
+    return std::all_of(std::begin(kOldFixTags), std::end(kOldFixTags),
                        [exif](std::uint16_t tag) { return cEXIF_RemoveGPSTag(exif, tag) != 0; });
 }
 
@@ -286,22 +265,6 @@ void TraceFailure(const WriteOutcome& outcome) {
         message.pop_back();
     }
     TraceValue("  Message", message);
-}
-
-DmsParts SplitDms(double value) {
-    DmsParts parts;
-    parts.degrees = std::floor(ArcSecondsToDegrees(value));
-    // The quotient can round up to the next whole number just below it; step back then.
-    if (DegreesToArcSeconds(parts.degrees) > value) {
-        parts.degrees -= 1;
-    }
-    const double rest = value - DegreesToArcSeconds(parts.degrees);
-    parts.minutes = std::floor(rest / kArcSecondsPerMinute);
-    if (parts.minutes * kArcSecondsPerMinute > rest) {
-        parts.minutes -= 1;
-    }
-    parts.seconds = rest - parts.minutes * kArcSecondsPerMinute;
-    return parts;
 }
 
 WriteCode CheckPositionRange(double latitude, double longitude) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "photo/FileIdentity.h"
+#include "photo/GpsFields.h"
 #include "photo/PhotoPaths.h"
 #include "support/GeoPosition.h"
 
@@ -51,20 +52,9 @@ struct WriteOutcome {
     int systemError = 0;  // the system's error number, where a new file or copy was refused
 };
 
-// One coordinate in seconds of arc split into whole degrees, whole minutes and seconds.
-struct DmsParts {
-    double degrees = 0, minutes = 0, seconds = 0;
-};
-
-// Splits a value that is not negative by truncation, never rounding up into the next minute.
-DmsParts SplitDms(double secondsOfArc);
-
 // None when the position (seconds of arc, signed) lies within ±90° and ±180° and its minute
 // parts are whole minutes below 60; else DegreeRange or MinuteRange, degrees checked first.
 WriteCode CheckPositionRange(double latitude, double longitude);
-
-// The largest altitude, above or below sea level, that EXIF's unsigned fraction can hold.
-inline constexpr double kLargestAltitude = 4294967295.0;
 
 // Whether copies can be made there: a non-empty path of an existing, writable folder.
 bool IsUsableCopyFolder(const std::string& folder);

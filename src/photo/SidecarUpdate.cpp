@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "photo/Exiv2Metadata.h"
 #include "photo/FileOperations.h"
 #include "photo/FileReplacement.h"
 #include "photo/PhotoPaths.h"
+#include "photo/SidecarGpsEdit.h"
 #include "photo/SidecarWriter.h"
 #include "support/TraceLog.h"
 
@@ -24,31 +24,22 @@ namespace {
 
 const WriteOutcome kGoOn = {WriteResult::Written, WriteCode::None, {}};
 
-// The sidecar's properties other than the GPS ones, in one order; none when it cannot be read.
-std::optional<TagTexts> NonGpsProperties(const std::string& path) {
+std::optional<std::string> ReadPacket(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string packet{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.is_open() || in.bad()) {
         return std::nullopt;
     }
-    const std::string packet{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    TagTexts xmp;
-    std::string error;
-    if (in.bad() || !ParseXmpPacket(packet, xmp, error)) {
-        return std::nullopt;
-    }
-    std::erase_if(xmp, [](const auto& tag) { return tag.first.starts_with("Xmp.exif.GPS"); });
-    // A position added as a description of its own moves nothing, but the parse's order of the
-    // others is not promised.
-    std::sort(xmp.begin(), xmp.end());
-    return xmp;
+    return packet;
 }
 
 }  // namespace
 
 bool AreVersionsOfOneSidecar(const std::string& a, const std::string& b) {
-    const std::optional<TagTexts> first = NonGpsProperties(a);
-    const std::optional<TagTexts> second = NonGpsProperties(b);
-    return first && second && *first == *second;
+    const std::optional<std::string> first = ReadPacket(a);
+    const std::optional<std::string> second = ReadPacket(b);
+    return first && second && !first->empty() && !second->empty() &&
+           SamePropertiesBesideGps(*first, *second);
 }
 
 void RemoveLeftoverSidecarFiles(const std::string& sidecar) {

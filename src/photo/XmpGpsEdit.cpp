@@ -269,6 +269,30 @@ XmpGpsValues ToXmpGpsValues(const GpsChange& change) {
     return values;
 }
 
+XmpExifEdit GpsPropertyEdit(const XmpGpsValues& values) {
+    XmpExifEdit edit;
+    for (const auto& [name, text] :
+         {std::pair<const char*, const std::string*>{"GPSVersionID", &values.version},
+          {"GPSLatitude", &values.latitude},
+          {"GPSLongitude", &values.longitude},
+          {"GPSAltitudeRef", &values.altitudeRef},
+          {"GPSAltitude", &values.altitude},
+          {"GPSTimeStamp", &values.timeStamp}}) {
+        if (!text->empty()) {
+            edit.set.emplace_back(name, *text);
+        }
+    }
+    edit.removed = values.removed;
+    if (!values.latitude.empty() || !values.longitude.empty()) {
+        edit.removed.insert(edit.removed.end(), {"GPSLatitudeRef", "GPSLongitudeRef"});
+    }
+    if (!values.timeStamp.empty() || std::find(values.removed.begin(), values.removed.end(),
+                                               "GPSTimeStamp") != values.removed.end()) {
+        edit.removed.push_back("GPSDateStamp");
+    }
+    return edit;
+}
+
 XmpEditResult EditXmpGps(std::string_view packet, const XmpGpsValues& values, std::string& edited) {
     std::vector<std::pair<std::string, const std::string*>> properties = {
         {"GPSLatitude", &values.latitude}, {"GPSLongitude", &values.longitude},

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "photo/GpsChange.h"
@@ -21,6 +22,19 @@ struct XmpGpsValues {
     // The EXIF namespace's properties taken out ("GPSSpeed"), for the EXIF tags the change removes.
     std::vector<std::string> removed;
 };
+
+// A change to the properties of XMP's EXIF namespace, by name ("GPSLatitude"): texts to set and
+// properties to take out.
+struct XmpExifEdit {
+    std::vector<std::pair<std::string, std::string>> set;
+    std::vector<std::string> removed;
+};
+
+// The edit that makes a packet hold the values: each value given set, each removed property
+// taken out. With a position given, the properties XMP has no place for but some writers add
+// (GPSLatitudeRef, GPSLongitudeRef, GPSDateStamp) go too: XMP says the hemisphere in the
+// coordinate and the date in the time stamp, and those would describe the old position.
+XmpExifEdit GpsPropertyEdit(const XmpGpsValues& values);
 
 // The XMP forms of the GPS change being made in EXIF: the values of tags 0 to 7 and 29, and the
 // properties of the tags it removes.

@@ -1,6 +1,8 @@
 #include "photo/XmpValues.h"
 
+#include <cctype>
 #include <charconv>
+#include <cmath>
 
 #include "photo/PhotoMetadata.h"
 #include "support/Angles.h"
@@ -41,39 +43,68 @@ const std::string* Find(const XmpTexts& xmp, std::string_view key) {
 
 }  // namespace
 
-std::optional<double> ParseXmpCoordinate(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') {
+std::optional<double> ParseXmpCoordinate(std::string_view text, std::string_view ref) {
+    const auto trim = [](std::string_view& t) {
+        while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) {
+            t.remove_prefix(1);
+        }
+        while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) {
+            t.remove_suffix(1);
+        }
+    };
+    trim(text);
+    trim(ref);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    // The hemisphere: a letter ending the text, else the reference's first letter.
+    char direction = 0;
+    const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(text.back())));
+    if (last == 'N' || last == 'S' || last == 'E' || last == 'W') {
+        direction = last;
         text.remove_suffix(1);
+    } else if (!ref.empty()) {
+        direction = static_cast<char>(std::toupper(static_cast<unsigned char>(ref.front())));
+        if (direction != 'N' && direction != 'S' && direction != 'E' && direction != 'W') {
+            return std::nullopt;
+        }
     }
-    if (text.size() < 2) {
-        return std::nullopt;
-    }
-    const char direction = text.back();
-    text.remove_suffix(1);
-    const bool negative =
-        direction == 'S' || direction == 'W' || direction == 's' || direction == 'w';
-    if (!negative && direction != 'N' && direction != 'E' && direction != 'n' && direction != 'e') {
-        return std::nullopt;
+    bool negative = direction == 'S' || direction == 'W';
+    if (direction == 0 && !text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
     }
     const std::optional<double> degrees = TakeNumber(text);
-    if (!degrees || text.empty() || text.front() != ',') {
+    if (!degrees) {
         return std::nullopt;
     }
-    text.remove_prefix(1);
-    const std::optional<double> minutes = TakeNumber(text);
+    double minutes = 0;
     double seconds = 0;
-    if (minutes && !text.empty() && text.front() == ',') {
+    if (!text.empty()) {
+        // XMP's own form: whole degrees, then minutes, with a fraction or with seconds; its
+        // hemisphere is part of it.
+        if (text.front() != ',' || *degrees != std::floor(*degrees) || direction == 0) {
+            return std::nullopt;
+        }
         text.remove_prefix(1);
         const std::optional<double> taken = TakeNumber(text);
         if (!taken) {
             return std::nullopt;
         }
-        seconds = *taken;
+        minutes = *taken;
+        if (!text.empty() && text.front() == ',') {
+            text.remove_prefix(1);
+            const std::optional<double> second = TakeNumber(text);
+            if (!second) {
+                return std::nullopt;
+            }
+            seconds = *second;
+        }
+        if (!text.empty() || minutes >= 60 || seconds >= 60) {
+            return std::nullopt;
+        }
     }
-    if (!minutes || !text.empty() || *minutes >= 60 || seconds >= 60) {
-        return std::nullopt;
-    }
-    const double value = DmsToArcSeconds(*degrees, *minutes, seconds);
+    const double value = DmsToArcSeconds(*degrees, minutes, seconds);
     return negative ? -value : value;
 }
 
@@ -116,8 +147,12 @@ MaybePosition XmpPosition(const XmpTexts& xmp) {
     if (latitudeText == nullptr || longitudeText == nullptr) {
         return std::nullopt;
     }
-    const std::optional<double> latitude = ParseXmpCoordinate(*latitudeText);
-    const std::optional<double> longitude = ParseXmpCoordinate(*longitudeText);
+    const std::string* latitudeRef = Find(xmp, "Xmp.exif.GPSLatitudeRef");
+    const std::string* longitudeRef = Find(xmp, "Xmp.exif.GPSLongitudeRef");
+    const std::optional<double> latitude =
+        ParseXmpCoordinate(*latitudeText, latitudeRef != nullptr ? *latitudeRef : "");
+    const std::optional<double> longitude =
+        ParseXmpCoordinate(*longitudeText, longitudeRef != nullptr ? *longitudeRef : "");
     if (!latitude || !longitude || !IsOnGlobe(*latitude, *longitude)) {
         return std::nullopt;
     }

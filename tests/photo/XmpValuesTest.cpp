@@ -23,7 +23,7 @@ TEST(ParseXmpCoordinate, readsDegreesWithDecimalMinutesOrWholeMinutesAndSeconds)
         {"47,30.0000N ", 47 * 3600.0 + 1800},
         {"47,60.0N", std::nullopt},
         {"47,30,60N", std::nullopt},
-        {"47.5N", std::nullopt},
+        {"47.5N", 47.5 * 3600},  // decimal degrees, as some exports write them
         {"47,30.0X", std::nullopt},
         {"47,30.0", std::nullopt},
         {",30N", std::nullopt},
