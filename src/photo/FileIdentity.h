@@ -24,4 +24,10 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 // Whether both are the same file with the same size and times: unchanged in between.
 bool IsSameUnchanged(const FileIdentity& a, const FileIdentity& b);
 
+// Whether two names name one existing file. Besides the same device and inode, this finds the
+// names that differ in letter case alone on a file system that ignores case (a memory card's
+// exFAT): it finds the file by either name, perhaps under another inode number for each, but
+// its folder lists only one of them.
+bool AreOneFile(const std::string& a, const std::string& b);
+
 }  // namespace geotal

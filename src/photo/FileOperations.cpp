@@ -78,6 +78,7 @@ CopyResult CopyFileNoReplace(const std::string& from, const std::string& to, std
         case PutResult::NotCreated:
         case PutResult::Failed:
         case PutResult::NotRenamed:
+        case PutResult::NotCarried:
             break;
     }
     error = SystemErrorText(put.result == PutResult::NotCreated ? "Cannot create" : "Cannot write",

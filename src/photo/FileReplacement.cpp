@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "photo/FileAttributes.h"
 #include "support/SystemError.h"
 
 namespace geotal {
@@ -240,30 +241,38 @@ PutOutcome PutNewContents(const std::string& target, std::string_view bytes,
     NewFile file;
     // Private until the rename; the bits asked for come with fchmod, past the umask.
     if (!file.CreateBeside(target, options.mode ? 0600 : 0666)) {
-        return {PutResult::NotCreated, errno};
+        return {PutResult::NotCreated, errno, {}};
     }
     if ((options.mode && !file.SetPermissionBits(*options.mode)) ||
-        !file.Write(bytes.data(), bytes.size()) || !file.Finish(Flush::Now)) {
-        return {PutResult::Failed, errno};
+        !file.Write(bytes.data(), bytes.size())) {
+        return {PutResult::Failed, errno, {}};
+    }
+    // Before the flush and the identity taken for the swap, which the new owner changes.
+    std::string detail;
+    if (options.carryFrom && !CopyFileAttributes(*options.carryFrom, file.name(), detail)) {
+        return {PutResult::NotCarried, errno, detail};
+    }
+    if (!file.Finish(Flush::Now)) {
+        return {PutResult::Failed, errno, {}};
     }
     switch (SwapIn(file.name(), file.identity(), target, options.expected)) {
         case SwapResult::Done:
             file.Keep();  // it is the target now
             break;
         case SwapResult::TargetChanged:
-            return {PutResult::TargetChanged, EEXIST};
+            return {PutResult::TargetChanged, EEXIST, {}};
         case SwapResult::TargetGone:
-            return {PutResult::TargetChanged, ENOENT};
+            return {PutResult::TargetChanged, ENOENT, {}};
         case SwapResult::NewFileTaken:
             file.Keep();  // another program's file now: not ours to remove
-            return {PutResult::Failed, EEXIST};
+            return {PutResult::Failed, EEXIST, {}};
         case SwapResult::Failed:
-            return {PutResult::NotRenamed, errno};
+            return {PutResult::NotRenamed, errno, {}};
     }
     if (options.flushFolder && !FlushFolders({FolderOfName(target)}, options.flushFolder)) {
-        return {PutResult::NotFlushed, errno};
+        return {PutResult::NotFlushed, errno, {}};
     }
-    return {PutResult::Done, 0};
+    return {PutResult::Done, 0, {}};
 }
 
 }  // namespace geotal

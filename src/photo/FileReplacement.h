@@ -111,6 +111,9 @@ struct PutOptions {
     std::optional<mode_t> mode;
     // Called with the target's folder after the rename; empty when the caller flushes it later.
     FolderFlush flushFolder;
+    // The file whose owner, group, extended attributes (its ACL among them) and permission bits
+    // the new file takes before it is put in place; none leaves the new file as made.
+    std::optional<std::string> carryFrom;
 };
 
 enum class PutResult {
@@ -120,11 +123,13 @@ enum class PutResult {
     NotRenamed,     // the rename onto the target failed
     TargetChanged,  // another program changed, removed or made the target meanwhile
     NotFlushed,     // the target holds the new content, but its folder could not be flushed
+    NotCarried,     // the new file could not take carryFrom's owner or attributes; detail says why
 };
 
 struct PutOutcome {
     PutResult result = PutResult::Failed;
-    int code = 0;  // the system's error number of a failure
+    int code = 0;        // the system's error number of a failure
+    std::string detail;  // for NotCarried, what could not be carried over and why
 };
 
 // Writes bytes to a new file beside target, flushes it, checks the target and renames the new

@@ -93,9 +93,13 @@ bool ReadForReplacement(const std::string& path, std::string& bytes, ReadState& 
     }
 }
 
-bool ReplaceFileContents(const std::string& path, const std::string& bytes, std::string& error,
-                         const std::function<bool(const std::string&)>& flushFolder,
-                         const std::optional<ReadState>& readAs) {
+namespace {
+
+enum class Care { Plain, AsAPhoto };
+
+bool Replace(const std::string& path, const std::string& bytes, std::string& error,
+             const std::function<bool(const std::string&)>& flushFolder,
+             const std::optional<ReadState>& readAs, Care care) {
     if (path.empty()) {
         return Fail("Cannot create", "(no file name)", ENOENT, error);
     }
@@ -113,6 +117,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
         }
         options.expected = IdentityOf(target);
         options.mode = old.st_mode & 07777;  // a replaced file keeps its permission bits
+        if (care == Care::AsAPhoto) {
+            options.carryFrom = target;
+        }
     }
     if (readAs) {
         options.expected = readAs->identity;
@@ -123,6 +130,12 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
             return true;
         case PutResult::NotCreated:
             if (exists && S_ISREG(old.st_mode) && (put.code == EACCES || put.code == EPERM)) {
+                if (care == Care::AsAPhoto) {
+                    error = SystemErrorText("Cannot create a new file beside", path, put.code) +
+                            " (its folder takes no new file, and rewriting it in place could "
+                            "leave it cut short; it was left as it was)";
+                    return false;
+                }
                 return WriteInPlace(path, target, bytes, put.code, error);
             }
             return Fail("Cannot create", path, put.code, error);
@@ -130,6 +143,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
             return Fail("Cannot write", path, put.code, error);
         case PutResult::NotRenamed:
             return Fail("Cannot replace", path, put.code, error);
+        case PutResult::NotCarried:
+            error = put.detail + " (" + path + " was left as it was)";
+            return false;
         case PutResult::TargetChanged:
             error = "Cannot replace " + path +
                     ": another program changed, made or removed it meanwhile; it was left as "
@@ -140,6 +156,19 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
             return Fail("Cannot write", path, put.code, error);
     }
     return false;
+}
+
+}  // namespace
+
+bool ReplaceFileContents(const std::string& path, const std::string& bytes, std::string& error,
+                         const std::function<bool(const std::string&)>& flushFolder,
+                         const std::optional<ReadState>& readAs) {
+    return Replace(path, bytes, error, flushFolder, readAs, Care::Plain);
+}
+
+bool ReplaceKeptFile(const std::string& path, const std::string& bytes, const ReadState& readAs,
+                     std::string& error) {
+    return Replace(path, bytes, error, nullptr, readAs, Care::AsAPhoto);
 }
 
 }  // namespace geotal

@@ -38,4 +38,12 @@ bool ReplaceFileContents(
     const std::function<bool(const std::string& folder)>& flushFolder = nullptr,
     const std::optional<ReadState>& readAs = std::nullopt);
 
+// As ReplaceFileContents, with the care a photo gets, for a file kept beside photos (a sidecar):
+// the new file takes the old one's owner, group, extended attributes, ACL and permission bits
+// before it is put in place, else the file is left as it was; and a file whose folder takes no
+// new file is refused, never truncated and written in place, where a failure half-way would
+// leave it cut short. The file must still be as readAs says it was read.
+bool ReplaceKeptFile(const std::string& path, const std::string& bytes, const ReadState& readAs,
+                     std::string& error);
+
 }  // namespace geotal

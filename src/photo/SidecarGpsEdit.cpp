@@ -177,6 +177,13 @@ bool EditSidecarGps(const std::string& packet, const XmpExifEdit& edit, std::str
     return false;
 }
 
+bool HoldsOnlyGpsProperties(const std::string& packet) {
+    std::vector<XmpNode> others;
+    std::map<std::string, XmpNode> gps;
+    std::string why;
+    return ReadNodes(packet, others, gps, why) && others.empty();
+}
+
 bool SamePropertiesBesideGps(const std::string& a, const std::string& b) {
     std::vector<XmpNode> first;
     std::vector<XmpNode> second;

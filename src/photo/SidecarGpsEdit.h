@@ -25,6 +25,10 @@ bool IsOnlyEdit(const std::string& before, const std::string& after, const XmpEx
 bool EditSidecarGps(const std::string& packet, const XmpExifEdit& edit, std::string& edited,
                     std::string& why);
 
+// Whether the packet holds nothing but the EXIF namespace's GPS properties, as a sidecar this
+// program makes does.
+bool HoldsOnlyGpsProperties(const std::string& packet);
+
 // Whether two packets that both parse hold the same properties beside the EXIF namespace's GPS
 // ones.
 bool SamePropertiesBesideGps(const std::string& a, const std::string& b);

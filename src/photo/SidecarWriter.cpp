@@ -40,7 +40,7 @@ WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& pos
     if (!EditSidecarGps(read.identity ? old : std::string(), edit, packet, why)) {
         return Failure(WriteCode::MergeFailed, sidecar, why);
     }
-    if (!ReplaceFileContents(sidecar, packet, why, nullptr, read)) {
+    if (!ReplaceKeptFile(sidecar, packet, read, why)) {
         WriteOutcome outcome = Failure(WriteCode::RenameNewFailed, sidecar, why);
         outcome.message = why;  // it names the sidecar and what failed already
         return outcome;

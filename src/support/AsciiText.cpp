@@ -12,6 +12,10 @@ bool EndsWithNoCase(std::string_view text, std::string_view ending) {
                       [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
 }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && EndsWithNoCase(a, b);
+}
+
 std::string WithoutTrailingSlashes(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();

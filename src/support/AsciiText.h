@@ -14,6 +14,9 @@ constexpr char AsciiLower(char c) {
 // compares file name endings).
 bool EndsWithNoCase(std::string_view text, std::string_view ending);
 
+// Whether both texts are equal, ASCII letters compared without regard to case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // The folder text without the "/" characters at its end ("/" itself stays "/").
 std::string WithoutTrailingSlashes(std::string folder);
 

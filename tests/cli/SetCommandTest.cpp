@@ -172,6 +172,7 @@ TEST(SetCommand, escapesControlCharactersOfNamesInItsMessages) {
     const std::string lines = "b\nError reading file : c\x7f.jpg";
     WriteBytes(folder / title, "not a photo\n");
     WriteBytes(folder / "d\x1b.xmp", "<x:xmpmeta");
+    WriteBytes(folder / "d\x1b.NEF", "a raw photo");
     const test::CliRun run = RunGeotalCli(
         folder.path(), {"set", "1", "2", folder / title, folder / lines, folder / "d\x1b.NEF"});
     EXPECT_EQ(run.status, 1);

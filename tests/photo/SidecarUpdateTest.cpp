@@ -156,6 +156,7 @@ TEST(SidecarUpdate, backsUpAnExistingSidecarAndRefusesWhenAnotherHasItsName) {
     TempFolder folder;
     TempFolder copies;
     const std::string original = RealSidecar();
+    MakeDatedPhoto(folder / "IMG_3.CR2");
     WriteBytes(folder / "IMG_3.xmp", original);
     {
         FolderLocks locks;  // released at the end of the run, as a later run needs
@@ -195,6 +196,7 @@ TEST(SidecarUpdate, backsUpAnExistingSidecarAndRefusesWhenAnotherHasItsName) {
 TEST(SidecarUpdate, removesOnlyTheLeftoversOfItsOwnSidecarsKilledWrite) {
     GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     TempFolder folder;
+    MakeDatedPhoto(folder / "IMG_4.NEF");
     WriteBytes(folder / "IMG_4.xmp", RealSidecar("mei_digikam-example.xmp"));
     WriteBytes(folder / ".IMG_4.xmp.geotal-4242-0", "half a sidecar");
     WriteBytes(folder / ".IMG_4.xmp.geotal-4242-x", "not one of ours");
@@ -205,7 +207,7 @@ TEST(SidecarUpdate, removesOnlyTheLeftoversOfItsOwnSidecarsKilledWrite) {
     EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
     EXPECT_EQ(FolderNames(folder.path()),
               (std::vector<std::string>{".IMG_4.xmp.geotal-4242-x", ".IMG_40.xmp.geotal-4242-0",
-                                        "IMG_4.xmp"}));
+                                        "IMG_4.NEF", "IMG_4.xmp"}));
 }
 
 TEST(SidecarUpdate, isRefusedWhileAnotherRunHoldsTheFolder) {
@@ -214,6 +216,7 @@ TEST(SidecarUpdate, isRefusedWhileAnotherRunHoldsTheFolder) {
     std::string why;
     ASSERT_EQ(otherRun.Lock(folder.path(), why), FolderLocks::Result::Locked);
     WriteBytes(folder / ".IMG_5.xmp.geotal-4242-0", "the other run's new file");
+    MakeDatedPhoto(folder / "IMG_5.ORF");
     PhotoWriter writer;
     Outcomes outcomes;
     {
@@ -224,7 +227,8 @@ TEST(SidecarUpdate, isRefusedWhileAnotherRunHoldsTheFolder) {
     EXPECT_EQ(outcomes.byTicket[0].code, WriteCode::FolderBusy);
     EXPECT_NE(outcomes.byTicket[0].message.find("another run of Geotal"), std::string::npos);
     // Nothing made, and the other run's file not taken for a leftover.
-    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{".IMG_5.xmp.geotal-4242-0"});
+    EXPECT_EQ(FolderNames(folder.path()),
+              (std::vector<std::string>{".IMG_5.xmp.geotal-4242-0", "IMG_5.ORF"}));
 }
 
 }  // namespace
