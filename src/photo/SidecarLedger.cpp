@@ -132,9 +132,9 @@ void SidecarLedger::Load() {
         }
         Entry entry{};
         const auto number = [](std::string_view text, std::uint64_t& value, int base) {
-            return !text.empty() && std::from_chars(text.data(), text.data() + text.size(), value,
-                                                    base)
-                                            .ptr == text.data() + text.size();
+            return !text.empty() &&
+                   std::from_chars(text.data(), text.data() + text.size(), value, base).ptr ==
+                       text.data() + text.size();
         };
         if (count != 5 || (fields[0] != "copied" && fields[0] != "made") ||
             !number(fields[2], entry.photo.size, 10) || !number(fields[3], entry.photo.hash, 16) ||
@@ -170,11 +170,12 @@ bool SidecarLedger::Record(const Entry& entry, std::string& why) {
                   static_cast<unsigned long long>(entry.photo.size),
                   static_cast<unsigned long long>(entry.photo.hash),
                   static_cast<unsigned long long>(entry.copy));
-    const std::string line = std::string(WordOf(entry.origin)) + "\t" + Escaped(entry.name) + numbers;
+    const std::string line =
+        std::string(WordOf(entry.origin)) + "\t" + Escaped(entry.name) + numbers;
     const bool existed = ::access(path_.c_str(), F_OK) == 0;
     FileDescriptor fd(::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
-    if (fd.get() < 0 || ::write(fd.get(), line.data(), line.size()) !=
-                            static_cast<ssize_t>(line.size()) ||
+    if (fd.get() < 0 ||
+        ::write(fd.get(), line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
         ::fsync(fd.get()) != 0 || !fd.Close()) {
         why = SystemErrorText("Cannot write", path_);
         return false;

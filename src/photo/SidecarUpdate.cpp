@@ -177,10 +177,10 @@ WriteOutcome SidecarUpdate::WriteOnce(const std::string& photoPath, const std::s
             return Refused(WriteCode::NotForUser, photoPath,
                            sidecar + ": " + reason + ": this user may not change the sidecar");
         case Changeable::SeveralNames:
-            return Refused(WriteCode::SeveralNames,
-                           photoPath, sidecar + " has " + reason +
-                                          " hard links; a changed copy would part it from its "
-                                          "other names");
+            return Refused(WriteCode::SeveralNames, photoPath,
+                           sidecar + " has " + reason +
+                               " hard links; a changed copy would part it from its "
+                               "other names");
     }
     if (copyFolder_) {
         if (WriteOutcome backup = Backup(photoPath, sidecar, written);
@@ -190,9 +190,8 @@ WriteOutcome SidecarUpdate::WriteOnce(const std::string& photoPath, const std::s
         }
     }
     WriteOutcome outcome = WriteSidecarFile(sidecar, position);
-    if (outcome.result != WriteResult::Written && !outcome.message.empty() &&
-        outcome.message.back() != '\n') {
-        outcome.message += '\n';
+    if (outcome.result != WriteResult::Written) {
+        outcome.message = "Error writing sidecar : " + photoPath + " (" + outcome.message + ")\n";
     }
     return outcome;
 }

@@ -47,8 +47,7 @@ private:
 
     WriteOutcome WriteOnce(const std::string& photoPath, const std::string& sidecar,
                            const GeoPosition& position, Written& written);
-    WriteOutcome Backup(const std::string& photoPath, const std::string& sidecar,
-                        Written& written);
+    WriteOutcome Backup(const std::string& photoPath, const std::string& sidecar, Written& written);
     const Written* AlreadyWritten(const std::string& sidecar) const;
     void RecordShared(const std::string& photoPath, const Written& first);
 

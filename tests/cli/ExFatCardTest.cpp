@@ -14,7 +14,11 @@
 
 #include "cli/CliRunner.h"
 #include "cli/ExFatMount.h"
+#include "photo/FolderLocks.h"
 #include "photo/PhotoFixture.h"
+#include "photo/PhotoMetadata.h"
+#include "photo/Sidecar.h"
+#include "photo/SidecarUpdate.h"
 
 namespace geotal {
 namespace {
@@ -44,6 +48,33 @@ void ExpectBothWrittenAndApart(const std::string& camera, const std::string& edi
     }
     EXPECT_EQ(ReadBytes(camera).find("the edited one"), std::string::npos);
     EXPECT_NE(ReadBytes(edited).find("the edited one"), std::string::npos);
+}
+
+// IMG_0001.NEF and img_0001.dng: on the card IMG_0001.xmp and img_0001.xmp are one file, and
+// one file holds one position.
+TEST(ExFatCard, givesTwoPhotosWhoseSidecarNamesDifferInCaseAloneOneSidecar) {
+    const test::ExFatMount card;
+    SKIP_WITHOUT_CARD(card);
+    const std::string nef = MakeDatedPhoto(card.Root() + "/IMG_0001.NEF");
+    const std::string dng = MakeDatedPhoto(card.Root() + "/img_0001.dng");
+    WriteBytes(dng, ReadBytes(dng) + "the other shot");
+    FolderLocks locks;
+    SidecarUpdate update(locks, std::nullopt);
+    const GeoPosition here = GeoPosition::FromDegrees(47.5, 8.25);
+    const GeoPosition there = GeoPosition::FromDegrees(-33.9, 151.2);
+    EXPECT_EQ(update.Write(nef, SidecarPathFor(nef, SidecarNaming::Name), here).result,
+              WriteResult::Written);
+    const WriteOutcome second = update.Write(dng, SidecarPathFor(dng, SidecarNaming::Name), there);
+    EXPECT_EQ(second.code, WriteCode::SidecarShared) << second.message;
+    EXPECT_EQ(test::FolderNames(card.Root()),
+              (std::vector<std::string>{"IMG_0001.NEF", "IMG_0001.xmp", "img_0001.dng"}));
+    PhotoFacts facts;
+    ASSERT_TRUE(ReadPhotoFacts(dng, facts));
+    ASSERT_TRUE(facts.position);
+    EXPECT_NEAR(facts.position->LatitudeDegrees(), 47.5, 1e-6);
+    // The same position for both is one write, and both are written.
+    EXPECT_EQ(update.Write(dng, SidecarPathFor(dng, SidecarNaming::Name), here).result,
+              WriteResult::Written);
 }
 
 TEST(ExFatCard, keepsPhotosApartWhoseTemporaryNamesDifferInCaseAlone) {

@@ -275,8 +275,27 @@ TEST(SetCommand, leavesEveryPhotoWholeWhenKilledBeforeAnyFileSystemCall) {
     }
 }
 
-// A sidecar killed at each instant of its write holds its old or its new content, and the next
-// run removes the unfinished file the killed one left beside it.
+// How a sidecar lies when its write is killed: beside its photo, or behind a symbolic link to
+// another folder (whose temporary file is made beside the target), each with and without a copy
+// folder; and a sidecar that is not there yet, made under a copy folder.
+struct SidecarLayout {
+    const char* name;
+    bool linked;
+    bool copies;
+    bool existing;
+};
+constexpr SidecarLayout kSidecarLayouts[] = {
+    {"plain", false, false, true},
+    {"linked", true, false, true},
+    {"copied", false, true, true},
+    {"linked and copied", true, true, true},
+    {"made new and copied", false, true, false},
+};
+
+// A sidecar killed right before each file system call of its write holds its old or its new
+// content; the next run removes the unfinished file the killed one left (beside the link's
+// target for a link), and the copy folder then holds the sidecar as it was before the first run
+// and nothing else: no copy of a sidecar a run made, nor of the killed run's new content.
 TEST(SetCommand, leavesEverySidecarWholeAndARerunCleansUpWhenKilledBeforeAnyFileSystemCall) {
     GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     const std::string strace = "/usr/bin/strace";
@@ -286,45 +305,87 @@ TEST(SetCommand, leavesEverySidecarWholeAndARerunCleansUpWhenKilledBeforeAnyFile
     TempFolder folder;
     const std::string original =
         ReadBytes(std::string(GEOTAL_REAL_RAW) + "/xmp/mei_digikam-example.xmp");
-    MakeDatedPhoto(folder / "reference.NEF");
-    WriteBytes(folder / "reference.xmp", original);
-    std::vector<std::string> reference = kPosition;
-    reference.push_back(folder / "reference.NEF");
-    ASSERT_EQ(test::RunGeotalCli(folder.path(), reference).status, 0);
-    const std::string updated = ReadBytes(folder / "reference.xmp");
-    ASSERT_NE(updated, original);
-
     int round = 0;
-    int oldSeen = 0;
-    int leftovers = 0;
-    for (const char* call : {"openat", "write", "fsync", "rename"}) {
-        for (int n = 1; n < 40; ++n, ++round) {
-            const std::string dir = folder / ("round" + std::to_string(round));
-            ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
-            const std::string photo = MakeDatedPhoto(dir + "/p.NEF");
-            WriteBytes(dir + "/p.xmp", original);
-            std::vector<std::string> args = KilledBeforeCall(strace, call, n);
-            const std::vector<std::string> command = SetCommand({"ordinary", false}, {photo});
-            args.insert(args.end(), command.begin(), command.end());
-            const test::CliRun run = test::RunProgram(folder.path(), args);
-            const std::string when = std::string(call) + " #" + std::to_string(n);
-            const std::string sidecar = ReadBytes(dir + "/p.xmp");
-            ASSERT_TRUE(sidecar == original || sidecar == updated) << when;
-            oldSeen += sidecar == original ? 1 : 0;
-            leftovers += test::FolderNames(dir).size() > 2 ? 1 : 0;
+    for (const SidecarLayout& layout : kSidecarLayouts) {
+        // The reference run: what the sidecar holds once written.
+        const std::string reference = folder / ("reference" + std::to_string(round));
+        ASSERT_EQ(::mkdir(reference.c_str(), 0755), 0);
+        MakeDatedPhoto(reference + "/p.NEF");
+        if (layout.existing) {
+            WriteBytes(reference + "/p.xmp", original);
+        }
+        std::vector<std::string> args = kPosition;
+        args.push_back(reference + "/p.NEF");
+        ASSERT_EQ(test::RunGeotalCli(folder.path(), args).status, 0);
+        const std::string updated = ReadBytes(reference + "/p.xmp");
+        ASSERT_NE(updated, original);
 
-            const test::CliRun rerun = test::RunProgram(folder.path(), command);
-            EXPECT_EQ(rerun.status, 0) << when << ": " << rerun.err;
-            EXPECT_EQ(ReadBytes(dir + "/p.xmp"), updated) << when;
-            EXPECT_EQ(test::FolderNames(dir), (std::vector<std::string>{"p.NEF", "p.xmp"})) << when;
-            std::filesystem::remove_all(dir);
-            if (run.status == 0) {
-                break;  // the run got past its last such call
+        int oldSeen = 0;
+        int leftovers = 0;
+        for (const char* call : {"openat", "write", "fsync", "rename"}) {
+            for (int n = 1; n < 40; ++n, ++round) {
+                const std::string dir = folder / ("round" + std::to_string(round));
+                const std::string store = dir + "/store";
+                const std::string copies = dir + "/copies";
+                ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+                ASSERT_EQ(::mkdir(store.c_str(), 0755), 0);
+                ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+                const std::string photo = MakeDatedPhoto(dir + "/p.NEF");
+                const std::string sidecar = layout.linked ? store + "/p.xmp" : dir + "/p.xmp";
+                if (layout.linked) {
+                    ASSERT_EQ(::symlink(sidecar.c_str(), (dir + "/p.xmp").c_str()), 0);
+                }
+                if (layout.existing) {
+                    WriteBytes(sidecar, original);
+                }
+                std::vector<std::string> command = kPosition;
+                if (layout.copies) {
+                    command.insert(command.begin() + 1, {"--copy-to", copies});
+                }
+                command.push_back(photo);
+                std::vector<std::string> killed = KilledBeforeCall(strace, call, n);
+                killed.push_back(GEOTAL_CLI_PATH);
+                killed.insert(killed.end(), command.begin(), command.end());
+                const test::CliRun run = test::RunProgram(folder.path(), killed);
+                const std::string when =
+                    std::string(layout.name) + ", " + call + " #" + std::to_string(n);
+                const std::string held = ReadBytes(sidecar);
+                ASSERT_TRUE(held == updated ||
+                            (layout.existing ? held == original : !test::Exists(sidecar)))
+                    << when;
+                oldSeen += held == updated ? 0 : 1;
+                for (const std::string& name : test::FolderNames(layout.linked ? store : dir)) {
+                    leftovers += name.starts_with(".p.xmp.geotal-") ? 1 : 0;
+                }
+
+                const test::CliRun rerun = test::RunGeotalCli(folder.path(), command);
+                EXPECT_EQ(rerun.status, 0) << when << ": " << rerun.err;
+                EXPECT_EQ(ReadBytes(sidecar), updated) << when;
+                EXPECT_EQ(test::FolderNames(dir),
+                          (std::vector<std::string>{"copies", "p.NEF", "p.xmp", "store"}))
+                    << when;
+                if (layout.linked) {
+                    EXPECT_EQ(test::FolderNames(store), std::vector<std::string>{"p.xmp"}) << when;
+                }
+                if (layout.copies && layout.existing) {
+                    EXPECT_EQ(test::FolderNames(copies),
+                              (std::vector<std::string>{"geotal-sidecars.txt", "p.xmp"}))
+                        << when;
+                    EXPECT_EQ(ReadBytes(copies + "/p.xmp"), original) << when;
+                } else if (layout.copies) {
+                    EXPECT_EQ(test::FolderNames(copies),
+                              std::vector<std::string>{"geotal-sidecars.txt"})
+                        << when;
+                }
+                std::filesystem::remove_all(dir);
+                if (run.status == 0) {
+                    break;  // the run got past its last such call
+                }
             }
         }
+        EXPECT_GT(oldSeen, 0) << layout.name;
+        EXPECT_GT(leftovers, 0) << layout.name;  // a kill fell between creation and rename
     }
-    EXPECT_GT(oldSeen, 0);
-    EXPECT_GT(leftovers, 0);  // some kill fell between the new file's creation and its rename
 }
 
 }  // namespace

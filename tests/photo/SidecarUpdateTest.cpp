@@ -193,6 +193,79 @@ TEST(SidecarUpdate, backsUpAnExistingSidecarAndRefusesWhenAnotherHasItsName) {
     EXPECT_EQ(ReadBytes(copies / "IMG_3.xmp"), other);
 }
 
+// A sidecar holding nothing but a position, as many programs leave one.
+std::string PositionOnlySidecar(const char* latitude) {
+    return std::string(
+               "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+               "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+               "rdf:about='' xmlns:exif='http://ns.adobe.com/exif/1.0/' exif:GPSLatitude='") +
+           latitude + "' exif:GPSLongitude='2,0.0E'/></rdf:RDF></x:xmpmeta>";
+}
+
+WriteOutcome WriteOnce(const std::string& copies, const std::string& photo,
+                       const GeoPosition& position) {
+    FolderLocks locks;
+    SidecarUpdate update(locks, copies);
+    return update.Write(photo, SidecarPathFor(photo, SidecarNaming::Name), position);
+}
+
+// Two cards' IMG_0001.NEF, each with a sidecar holding only a position: nothing tells their
+// sidecars apart but the photos, which the copy folder records. The second card's sidecar is
+// refused; the first card's photo, written again, keeps its first copy. A sidecar a run made
+// is never copied, unless another program has since added to it.
+TEST(SidecarUpdate, keepsACopyOnlyForItsOwnPhotoAndNeverCopiesASidecarARunMade) {
+    TempFolder cardA;
+    TempFolder cardB;
+    TempFolder copies;
+    const std::string a = MakeDatedPhoto(cardA / "IMG_0001.NEF");
+    const std::string b = MakeDatedPhoto(cardB / "IMG_0001.NEF");
+    WriteBytes(b, ReadBytes(b) + "another shot");
+    WriteBytes(cardA / "IMG_0001.xmp", PositionOnlySidecar("1,0.0N"));
+    WriteBytes(cardB / "IMG_0001.xmp", PositionOnlySidecar("3,0.0N"));
+
+    ASSERT_EQ(WriteOnce(copies.path(), a, kHere).result, WriteResult::Written);
+    EXPECT_EQ(ReadBytes(copies / "IMG_0001.xmp"), PositionOnlySidecar("1,0.0N"));
+    const WriteOutcome refused = WriteOnce(copies.path(), b, kHere);
+    EXPECT_EQ(refused.code, WriteCode::BackupExists) << refused.message;
+    EXPECT_EQ(ReadBytes(cardB / "IMG_0001.xmp"), PositionOnlySidecar("3,0.0N"));
+    const WriteOutcome again = WriteOnce(copies.path(), a, kThere);
+    EXPECT_EQ(again.result, WriteResult::Written) << again.message;
+    EXPECT_EQ(ReadBytes(copies / "IMG_0001.xmp"), PositionOnlySidecar("1,0.0N"));
+    EXPECT_NEAR(LatitudeIn(cardA / "IMG_0001.xmp"), -33.9, 1e-6);
+
+    // A copy someone replaced is not the one made: refused too.
+    WriteBytes(copies / "IMG_0001.xmp", PositionOnlySidecar("5,0.0N"));
+    EXPECT_EQ(WriteOnce(copies.path(), a, kHere).code, WriteCode::BackupExists);
+
+    const std::string c = MakeDatedPhoto(cardA / "IMG_0002.NEF");
+    WriteBytes(c, ReadBytes(c) + "a third shot");
+    for (const GeoPosition& position : {kHere, kThere}) {
+        const WriteOutcome made = WriteOnce(copies.path(), c, position);
+        EXPECT_EQ(made.result, WriteResult::Written) << made.message;
+        EXPECT_FALSE(test::Exists(copies / "IMG_0002.xmp"));
+    }
+    const std::string rated = RealSidecar("mei_digikam-example.xmp");
+    WriteBytes(cardA / "IMG_0002.xmp", rated);
+    EXPECT_EQ(WriteOnce(copies.path(), c, kHere).result, WriteResult::Written);
+    EXPECT_EQ(ReadBytes(copies / "IMG_0002.xmp"), rated);
+}
+
+// Where letter case tells names apart, IMG_1.xmp and img_1.xmp are two sidecars, each its own.
+TEST(SidecarUpdate, writesTwoSidecarsWhoseNamesDifferInCaseAloneWhereCaseCounts) {
+    TempFolder folder;
+    const std::string nef = MakeDatedPhoto(folder / "IMG_1.NEF");
+    const std::string dng = MakeDatedPhoto(folder / "img_1.dng");
+    WriteBytes(folder / "IMG_1.xmp", PositionOnlySidecar("1,0.0N"));
+    WriteBytes(folder / "img_1.xmp", PositionOnlySidecar("3,0.0N"));
+    FolderLocks locks;
+    SidecarUpdate update(locks, std::nullopt);
+    EXPECT_EQ(update.Write(nef, folder / "IMG_1.xmp", kHere).result, WriteResult::Written);
+    const WriteOutcome second = update.Write(dng, folder / "img_1.xmp", kThere);
+    EXPECT_EQ(second.result, WriteResult::Written) << second.message;
+    EXPECT_NEAR(LatitudeIn(folder / "IMG_1.xmp"), 47.5, 1e-6);
+    EXPECT_NEAR(LatitudeIn(folder / "img_1.xmp"), -33.9, 1e-6);
+}
+
 TEST(SidecarUpdate, removesOnlyTheLeftoversOfItsOwnSidecarsKilledWrite) {
     GEOTAL_SKIP_WITHOUT(GEOTAL_REAL_RAW);
     TempFolder folder;
