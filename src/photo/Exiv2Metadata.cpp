@@ -1,14 +1,19 @@
 #include "photo/Exiv2Metadata.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <numeric>
+#include <stdexcept>
 
 #include <exiv2/exiv2.hpp>
 
 #include "photo/GpsFields.h"
+#include "support/FileDescriptor.h"
 
 namespace geotal {
 
@@ -200,6 +205,55 @@ bool HoldsRdf(std::string_view packet) {
            packet.find(big) != std::string_view::npos;
 }
 
+// The library maps a file it parses as TIFF (most RAW formats) and reads the mapping: a file
+// another program cuts short meanwhile would end the process with SIGBUS. This hands it a
+// private copy of the bytes instead, read whole with pread; the other reads it makes go through
+// stdio, where a short file is a short read.
+class PrivateCopyIo : public Exiv2::FileIo {
+public:
+    explicit PrivateCopyIo(const std::string& path) : FileIo(path), path_(path) {}
+
+    Exiv2::byte* mmap(bool isWriteable) override {
+        if (isWriteable) {
+            throw std::runtime_error("the file is only read here");
+        }
+        const long size = this->size();
+        FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (fd.get() < 0 || size < 0) {
+            throw std::runtime_error("the file cannot be read");
+        }
+        copy_.assign(static_cast<std::size_t>(size), 0);
+        std::size_t done = 0;
+        while (done < copy_.size()) {
+            const ssize_t got = ::pread(fd.get(), copy_.data() + done, copy_.size() - done,
+                                        static_cast<off_t>(done));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                throw std::runtime_error("the file was cut short while it was read");
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        return copy_.data();
+    }
+
+    int munmap() override {
+        std::vector<Exiv2::byte>().swap(copy_);
+        return 0;
+    }
+
+private:
+    std::string path_;
+    std::vector<Exiv2::byte> copy_;
+};
+
+// The image of the file at path, read through a private copy where the library would map it.
+Exiv2::Image::AutoPtr OpenImage(const std::string& path) {
+    Exiv2::BasicIo::AutoPtr io(std::make_unique<PrivateCopyIo>(path).release());
+    return Exiv2::ImageFactory::open(io);
+}
+
 // Opens the regular file at path, reads its metadata and hands the image to use, which answers
 // for the call. Whatever the library throws becomes error and false.
 template <typename Use>
@@ -210,7 +264,7 @@ bool WithImage(const std::string& path, std::string& error, Use use) {
         return false;
     }
     try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        Exiv2::Image::AutoPtr image = OpenImage(path);
         if (image.get() == nullptr) {
             error = "not a format the metadata library reads";
             return false;
@@ -275,7 +329,7 @@ bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string&
     exif.reset();
     SilenceLibrary();
     try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        Exiv2::Image::AutoPtr image = OpenImage(path);
         if (image.get() == nullptr || image->mimeType() != "image/jpeg") {
             why = "not a JPEG file";
             return false;
@@ -406,7 +460,7 @@ MetadataTexts TextsOf(const ExifMetadata& exif) {
 bool ReadMetadataTexts(const std::string& path, MetadataTexts& texts, std::string& error) {
     SilenceLibrary();
     try {
-        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+        Exiv2::Image::AutoPtr image = OpenImage(path);
         if (image.get() == nullptr) {
             error = "not an image the library knows";
             return false;

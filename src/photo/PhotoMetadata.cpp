@@ -177,7 +177,9 @@ bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
     WholeFile file;
     std::string error;
     TagTexts xmp;
-    if (!ReadWholeFile(sidecar, file, error)) {
+    if (const std::string tooLarge = TooLargeForASidecar(sidecar); !tooLarge.empty()) {
+        facts.note = "The sidecar " + FileNameOf(sidecar) + " was not read: " + tooLarge;
+    } else if (!ReadWholeFile(sidecar, file, error)) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
     } else if (!ParseXmpPacket(file.bytes, xmp, error)) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +

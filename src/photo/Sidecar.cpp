@@ -30,6 +30,15 @@ bool IsJpegFileName(const std::string& name) {
     return EndsWithNoCase(name, ".jpg") || EndsWithNoCase(name, ".jpeg");
 }
 
+std::string TooLargeForASidecar(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || status.st_size <= kLargestSidecar) {
+        return {};
+    }
+    return "it holds " + std::to_string(status.st_size >> 20) + " MB, more than any XMP sidecar (" +
+           std::to_string(kLargestSidecar >> 20) + " MB at most)";
+}
+
 std::string DefaultSidecarPath(const std::string& path) {
     return WithoutExtension(path) + ".xmp";
 }

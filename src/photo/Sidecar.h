@@ -5,6 +5,15 @@
 
 namespace geotal {
 
+// The largest sidecar read or edited. Real ones hold kilobytes, a raw developer's a few hundred;
+// an XMP toolkit's model of a packet takes up to thirty times its size, so a larger file is
+// refused with the reason rather than parsed.
+inline constexpr long long kLargestSidecar = 8LL << 20;
+
+// Why the file at path is no sidecar to parse for its size ("it holds 90 MB, more than..."),
+// empty when it is not too large or not there.
+std::string TooLargeForASidecar(const std::string& path);
+
 // Whether a file name ends in ".jpg" or ".jpeg", in any letter case: the photos written in place.
 bool IsJpegFileName(const std::string& name);
 

@@ -29,6 +29,9 @@ WriteOutcome WriteSidecarPosition(const std::string& photoPath, const GeoPositio
 
 WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& position) {
     const XmpExifEdit edit = SidecarGpsEdit(position);
+    if (const std::string tooLarge = TooLargeForASidecar(sidecar); !tooLarge.empty()) {
+        return Failure(WriteCode::MergeFailed, sidecar, tooLarge + "; it was left as it was");
+    }
     // As read: a sidecar another program writes or makes after this is never overwritten.
     std::string old;
     ReadState read;

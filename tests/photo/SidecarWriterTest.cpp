@@ -176,3 +176,31 @@ TEST(WriteMarkedPhotos, writesAPairsSharedSidecarOnceAndTheJpegInItsFile) {
 
 }  // namespace
 }  // namespace geotal
+
+namespace geotal {
+namespace {
+
+// A sidecar far larger than any real one (a toolkit's model takes up to thirty times a packet's
+// size) is neither parsed for the list nor edited: each says so, and the file stays.
+TEST(WriteSidecarPosition, leavesASidecarLargerThanAnyRealOneAndSaysSo) {
+    TempFolder folder;
+    MakeDatedPhoto(folder / "big.nef");
+    const std::string packet =
+        "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+        "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'/>"
+        "</x:xmpmeta>" +
+        std::string(9 << 20, ' ');
+    WriteBytes(folder / "big.xmp", packet);
+    const WriteOutcome outcome = WriteSidecarPosition(folder / "big.nef", kPlace);
+    EXPECT_EQ(outcome.result, WriteResult::Failed);
+    EXPECT_NE(outcome.message.find("it holds 9 MB, more than any XMP sidecar"), std::string::npos)
+        << outcome.message;
+    EXPECT_EQ(ReadBytes(folder / "big.xmp"), packet);
+    PhotoFacts facts;
+    ReadPhotoFacts(folder / "big.nef", facts);
+    EXPECT_NE(facts.note.find("The sidecar big.xmp was not read: it holds 9 MB"), std::string::npos)
+        << facts.note;
+}
+
+}  // namespace
+}  // namespace geotal
