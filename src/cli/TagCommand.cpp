@@ -2,6 +2,8 @@
 // Update photo files, as the window does them one after the other.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -213,11 +215,18 @@ TimeAdjustment AdjustmentFor(const TagRequest& request) {
 }
 
 // The sync points of the --sync photos; nothing, after saying why, when a photo is not in the
-// folder or has no capture time.
+// folder or has no capture time, when two say different things of one moment of the camera's
+// clock (one photo given twice, or two photos of one camera time), or when one gives a clock
+// error beyond the range --clock-error takes.
 std::optional<std::vector<ClockSyncPoint>> SyncPointsFor(const TagRequest& request,
                                                          const PhotoList& photos,
                                                          const TimeAdjustment& adjustment) {
     std::vector<ClockSyncPoint> points;
+    struct Given {
+        std::string text;
+        long long clockError = 0;
+    };
+    std::map<double, Given> byCameraTime;
     for (const std::string& text : request.syncs) {
         const SyncRequest sync = *ParseSyncOption(text);
         const auto found = std::find_if(
@@ -231,7 +240,24 @@ std::optional<std::vector<ClockSyncPoint>> SyncPointsFor(const TagRequest& reque
         }
         const double trueUtc = sync.offsetSeconds ? sync.shownTime - *sync.offsetSeconds / 86400.0
                                                   : WallTimeToUtc(sync.shownTime, adjustment);
-        AddSyncPoint(points, SyncPointFor(*found, trueUtc, adjustment));
+        const ClockSyncPoint point = SyncPointFor(*found, trueUtc, adjustment);
+        if (std::llabs(point.clockErrorSeconds) > kMaxClockErrorSeconds) {
+            std::fprintf(stderr,
+                         "geotal-cli: tag: --sync %s: a clock error of %lld seconds, beyond the "
+                         "%d days either way that --clock-error takes; is the time right?\n",
+                         text.c_str(), point.clockErrorSeconds, kMaxClockErrorSeconds / 86400);
+            return std::nullopt;
+        }
+        const auto [earlier, first] =
+            byCameraTime.try_emplace(point.cameraTime, Given{text, point.clockErrorSeconds});
+        if (!first && earlier->second.clockError != point.clockErrorSeconds) {
+            std::fprintf(stderr,
+                         "geotal-cli: tag: --sync %s and --sync %s: one moment of the camera's "
+                         "clock cannot show two times; give one of them\n",
+                         earlier->second.text.c_str(), text.c_str());
+            return std::nullopt;
+        }
+        AddSyncPoint(points, point);
     }
     return points;
 }

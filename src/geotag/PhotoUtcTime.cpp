@@ -148,7 +148,10 @@ std::string DescribePhotoTime(const PhotoTime& time, double captureTime) {
         }
     }
     text += ", clock error " + ClockErrorText(time.clockErrorSeconds);
-    if (!time.unusedOffset.empty()) {
+    const bool blank = time.unusedOffset.find_first_not_of(" :") == std::string::npos;
+    if (!time.unusedOffset.empty() && time.offsetMalformed && blank) {
+        text += "; the photo leaves its offset from UTC blank, so it was not used";
+    } else if (!time.unusedOffset.empty()) {
         text +=
             time.offsetMalformed
                 ? "; the offset \"" + time.unusedOffset + "\" in the photo is not ±hh:mm, ignored"

@@ -107,10 +107,16 @@ bool FromTags(const std::optional<ListedExifTags>& tags, MaybePosition& position
         return false;
     }
     captureTime = ParseExifDateTime(*date);
+    // The first offset that looks like one; else the first text there ("Z", blanks, junk), which
+    // the photo's time then names as unusable rather than pass over in silence.
     for (const std::optional<std::string>& offset : {tags->offsetTimeOriginal, tags->offsetTime}) {
-        if (offset && HasDigit(*offset)) {
+        if (offset && !offset->empty() && (offset->front() == '+' || offset->front() == '-') &&
+            HasDigit(*offset)) {
             recordedOffset = *offset;
             break;
+        }
+        if (offset && !offset->empty() && recordedOffset.empty()) {
+            recordedOffset = *offset;
         }
     }
     if (tags->latitude && tags->longitude && tags->latitudeRef && tags->longitudeRef) {

@@ -173,6 +173,35 @@ TEST(TagTime, refusesZonesSyncsAndErrorsItCannotUse) {
     }
 }
 
+// Two syncs that contradict each other, and one three years off, are refused with what they
+// said; the same sync given twice is no contradiction.
+TEST(TagTime, refusesContradictorySyncsAndAClockErrorBeyondItsRange) {
+    TimeFolders folders;
+    folders.Photo("a.jpg", "2023:07:15 12:05:00");
+    folders.Photo("b.jpg", "2023:07:15 12:05:00");
+    struct Case {
+        std::vector<std::string> options;
+        const char* said;  // in the message; empty for an accepted run
+    };
+    const Case cases[] = {
+        {{"--sync", "a.jpg=2023-07-15T10:00:00Z", "--sync", "a.jpg=2023-07-15T10:01:00Z"},
+         "--sync a.jpg=2023-07-15T10:00:00Z and --sync a.jpg=2023-07-15T10:01:00Z"},
+        {{"--sync", "a.jpg=2023-07-15T10:00:00Z", "--sync", "b.jpg=2023-07-15T10:02:00Z"},
+         "--sync a.jpg=2023-07-15T10:00:00Z and --sync b.jpg=2023-07-15T10:02:00Z"},
+        {{"--sync", "a.jpg=2020-07-15T10:00:00Z"}, "beyond the 731 days"},
+        {{"--sync", "a.jpg=2023-07-15T10:00:00Z", "--sync", "b.jpg=2023-07-15T10:00:00Z"}, ""},
+        {{"--sync", "a.jpg=2023-07-15T10:00:00Z", "--sync", "a.jpg=2023-07-15T10:00:00Z"}, ""},
+    };
+    for (const Case& c : cases) {
+        const test::CliRun run = folders.Tag(c.options);
+        const std::string said = c.said;
+        EXPECT_EQ(run.status, said.empty() ? 0 : 2) << said << run.err;
+        if (!said.empty()) {
+            EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        }
+    }
+}
+
 TEST(TagTime, saysWhichPhotosWereWritten) {
     TimeFolders folders;
     folders.Photo("summer.jpg", "2023:07:15 12:05:00");

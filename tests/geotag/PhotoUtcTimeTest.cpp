@@ -124,6 +124,12 @@ TEST(PhotoUtcTime, saysWhereTheMomentCameFrom) {
         {At(2023, 7, 15, 14, 0), "14:00", Zone("", -3, 90061),
          "15:58:59 UTC: 14:00:00 with the time zone offset \u22123 h, clock error +1 d 1 h 1 min "
          "1 s; the offset \"14:00\" in the photo is not \u00b1hh:mm, ignored"},
+        {At(2023, 7, 15, 14, 0), "Z", Zone("", 1),
+         "13:00:00 UTC: 14:00:00 with the time zone offset +1 h, clock error 0 s; the offset "
+         "\"Z\" in the photo is not \u00b1hh:mm, ignored"},
+        {At(2023, 7, 15, 14, 0), "   :  ", Zone("", 1),
+         "13:00:00 UTC: 14:00:00 with the time zone offset +1 h, clock error 0 s; the photo "
+         "leaves its offset from UTC blank, so it was not used"},
     };
     for (const auto& c : cases) {
         const PhotoRecord photo = Photo(c.camera, c.recorded);

@@ -31,10 +31,15 @@ TEST(RecordedOffset, isTheOriginalsOffsetElseTheChangeTimesAsTheFileHoldsIt) {
         {"blank.jpg",
          {{"Exif.Photo.OffsetTimeOriginal", "   :  "}, {"Exif.Photo.OffsetTime", "+01:00"}},
          "+01:00"},
+        // Kept when nothing better is there, so the photo's time says it was not used.
         {"both_blank.jpg",
          {{"Exif.Photo.OffsetTimeOriginal", "   :  "}, {"Exif.Photo.OffsetTime", "      "}},
-         ""},
+         "   :  "},
         {"malformed.jpg", {{"Exif.Photo.OffsetTimeOriginal", "2:00"}}, "2:00"},
+        {"zulu.jpg", {{"Exif.Photo.OffsetTimeOriginal", "Z"}}, "Z"},
+        {"junk.jpg",
+         {{"Exif.Photo.OffsetTimeOriginal", "junk!"}, {"Exif.Photo.OffsetTime", "-03:00"}},
+         "-03:00"},
         {"none.jpg", {}, ""},
     };
     TempFolder folder;
