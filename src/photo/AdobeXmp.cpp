@@ -3,6 +3,7 @@
 #include <exempi/xmp.h>
 #include <exempi/xmpconsts.h>
 
+#include <iostream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,19 @@ std::string ToolkitError(const char* what) {
     return std::string(what) + " (XMP toolkit error " + std::to_string(xmp_get_error()) + ")";
 }
 
+// exempi writes the reason of a failed parse to std::cerr besides returning it; it comes back to
+// the user through the caller's message instead, once.
+class QuietToolkit {
+public:
+    QuietToolkit() : state_(std::cerr.rdstate()) { std::cerr.setstate(std::ios::badbit); }
+    ~QuietToolkit() { std::cerr.clear(state_); }
+    QuietToolkit(const QuietToolkit&) = delete;
+    QuietToolkit& operator=(const QuietToolkit&) = delete;
+
+private:
+    std::ios::iostate state_;
+};
+
 // The parsed packet; an empty packet gives an empty model.
 Meta Parse(const std::string& packet, std::string& error) {
     InitializeOnce();
@@ -47,6 +61,7 @@ Meta Parse(const std::string& packet, std::string& error) {
         error = ToolkitError("no memory for an XMP packet");
         return nullptr;
     }
+    const QuietToolkit quiet;
     if (!packet.empty() && !xmp_parse(meta.get(), packet.data(), packet.size())) {
         error = ToolkitError("the XMP packet cannot be parsed");
         return nullptr;

@@ -13,6 +13,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include "photo/GpsFields.h"
+#include "photo/XmpValues.h"
 #include "support/FileDescriptor.h"
 
 namespace geotal {
@@ -191,20 +192,6 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-// Whether the packet names RDF's namespace, in UTF-8 or in either order of UTF-16.
-bool HoldsRdf(std::string_view packet) {
-    constexpr std::string_view kRdf = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
-    std::string little;
-    std::string big;
-    for (char c : kRdf) {
-        little += {c, '\0'};
-        big += {'\0', c};
-    }
-    return packet.find(kRdf) != std::string_view::npos ||
-           packet.find(little) != std::string_view::npos ||
-           packet.find(big) != std::string_view::npos;
-}
-
 // The library maps a file it parses as TIFF (most RAW formats) and reads the mapping: a file
 // another program cuts short meanwhile would end the process with SIGBUS. This hands it a
 // private copy of the bytes instead, read whole with pread; the other reads it makes go through
@@ -293,7 +280,7 @@ ExifHandle TakeMetadata(Exiv2::Image& image, const std::string& path) {
     return exif;
 }
 
-TagTexts XmpTexts(const Exiv2::XmpData& data) {
+TagTexts TextsOfXmp(const Exiv2::XmpData& data) {
     TagTexts xmp;
     for (const Exiv2::Xmpdatum& datum : data) {
         xmp.emplace_back(datum.key(), datum.value().toString());
@@ -483,7 +470,7 @@ bool ReadPhotoTags(const std::string& path, ExifHandle& exif, TagTexts& xmp, std
     xmp.clear();
     const bool read = WithImage(path, error, [&](Exiv2::Image& image) {
         if (image.exifData().empty()) {
-            xmp = XmpTexts(image.xmpData());
+            xmp = TextsOfXmp(image.xmpData());
         } else {
             exif = TakeMetadata(image, path);
         }
@@ -497,13 +484,13 @@ bool ReadPhotoTags(const std::string& path, ExifHandle& exif, TagTexts& xmp, std
 }
 
 TagTexts XmpTextsOf(const ExifMetadata& exif) {
-    return XmpTexts(exif.xmp);
+    return TextsOfXmp(exif.xmp);
 }
 
 bool ReadXmpTexts(const std::string& path, TagTexts& xmp, std::string& error) {
     xmp.clear();
     return WithImage(path, error, [&](Exiv2::Image& image) {
-        xmp = XmpTexts(image.xmpData());
+        xmp = TextsOfXmp(image.xmpData());
         return true;
     });
 }
@@ -512,7 +499,7 @@ bool ParseXmpPacket(const std::string& packet, TagTexts& xmp, std::string& error
     SilenceLibrary();
     xmp.clear();
     // The parser takes text without RDF, and other formats' bytes, as an empty packet.
-    if (!HoldsRdf(packet)) {
+    if (!NamesRdf(packet)) {
         error = "no XMP packet (no RDF)";
         return false;
     }

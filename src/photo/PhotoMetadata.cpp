@@ -9,6 +9,7 @@
 #include "photo/MetadataLibrary.h"
 #include "photo/PhotoPaths.h"
 #include "photo/Sidecar.h"
+#include "photo/SidecarGpsEdit.h"
 #include "photo/TiffListedTags.h"
 #include "photo/XmpValues.h"
 #include "support/Angles.h"
@@ -182,15 +183,15 @@ bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
     // (an EXV file, say), whose own tags would be taken for the photo's.
     WholeFile file;
     std::string error;
-    TagTexts xmp;
+    MaybePosition written;
     if (const std::string tooLarge = TooLargeForASidecar(sidecar); !tooLarge.empty()) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " was not read: " + tooLarge;
     } else if (!ReadWholeFile(sidecar, file, error)) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
-    } else if (!ParseXmpPacket(file.bytes, xmp, error)) {
+    } else if (!ReadSidecarPosition(file.bytes, written, error)) {
         facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +
                      error + "); it was not used";
-    } else if (const MaybePosition written = XmpPosition(xmp)) {
+    } else if (written) {
         facts.position = written;
         facts.note = "Position from the sidecar " + FileNameOf(sidecar);
     }

@@ -6,6 +6,7 @@
 
 #include "photo/AdobeXmp.h"
 #include "photo/Exiv2Metadata.h"
+#include "photo/XmpValues.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -86,10 +87,38 @@ void Split(std::vector<XmpNode> nodes, std::vector<XmpNode>& others,
     std::sort(others.begin(), others.end());
 }
 
+// The packet's nodes in Adobe's model, where both toolkits take it for an XMP packet and the
+// model holds what exiv2 reads of it: Adobe's toolkit passes over RDF outside an x:xmpmeta
+// element, and takes XML of any kind for a packet without properties. An empty packet is a new
+// one.
+bool ReadPacketNodes(const std::string& packet, std::vector<XmpNode>& nodes, std::string& why) {
+    nodes.clear();
+    if (packet.empty()) {
+        return true;
+    }
+    if (!NamesRdf(packet)) {
+        why = "no XMP packet (no RDF)";
+        return false;
+    }
+    if (!ReadXmpNodes(packet, nodes, why)) {
+        return false;
+    }
+    // exiv2's parser as a second opinion, where it takes the packet at all.
+    TagTexts texts;
+    std::string ignored;
+    if (nodes.empty() && ParseXmpPacket(packet, texts, ignored) && !texts.empty()) {
+        why =
+            "its properties lie outside an x:xmpmeta element, where Adobe's XMP toolkit does "
+            "not read them";
+        return false;
+    }
+    return true;
+}
+
 bool ReadNodes(const std::string& packet, std::vector<XmpNode>& others,
                std::map<std::string, XmpNode>& gps, std::string& why) {
     std::vector<XmpNode> nodes;
-    if (!packet.empty() && !ReadXmpNodes(packet, nodes, why)) {
+    if (!ReadPacketNodes(packet, nodes, why)) {
         return false;
     }
     Split(std::move(nodes), others, gps);
@@ -155,7 +184,7 @@ bool IsOnlyEdit(const std::string& before, const std::string& after, const XmpEx
 bool EditSidecarGps(const std::string& packet, const XmpExifEdit& edit, std::string& edited,
                     std::string& why) {
     std::vector<XmpNode> nodes;
-    if (!packet.empty() && !ReadXmpNodes(packet, nodes, why)) {
+    if (!ReadPacketNodes(packet, nodes, why)) {
         return false;
     }
     std::string exiv2Why;
@@ -175,6 +204,22 @@ bool EditSidecarGps(const std::string& packet, const XmpExifEdit& edit, std::str
     why = "no XMP toolkit keeps all its other properties (exiv2: " + exiv2Why +
           "; Adobe's: " + adobeWhy + ")";
     return false;
+}
+
+bool ReadSidecarPosition(const std::string& packet, MaybePosition& position, std::string& why) {
+    position.reset();
+    std::vector<XmpNode> nodes;
+    if (!ReadPacketNodes(packet, nodes, why)) {
+        return false;
+    }
+    XmpTexts gps;
+    for (const XmpNode& node : nodes) {
+        if (IsExifGpsNode(node)) {
+            gps.emplace_back("Xmp.exif." + node.path.substr(node.path.find(':') + 1), node.value);
+        }
+    }
+    position = XmpPosition(gps);
+    return true;
 }
 
 bool HoldsOnlyGpsProperties(const std::string& packet) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "photo/XmpGpsEdit.h"
+#include "support/GeoPosition.h"
 
 namespace geotal {
 
@@ -24,6 +25,11 @@ bool IsOnlyEdit(const std::string& before, const std::string& after, const XmpEx
 // packet cannot be parsed. An empty packet gives a new one.
 bool EditSidecarGps(const std::string& packet, const XmpExifEdit& edit, std::string& edited,
                     std::string& why);
+
+// The position a sidecar's packet holds in XMP's EXIF namespace, told by its URI: a property of
+// another namespace that the packet binds to the prefix "exif" is not taken for it. False, with
+// why, when the packet cannot be parsed; true with none when it holds no usable position.
+bool ReadSidecarPosition(const std::string& packet, MaybePosition& position, std::string& why);
 
 // Whether the packet holds nothing but the EXIF namespace's GPS properties, as a sidecar this
 // program makes does.

@@ -43,6 +43,18 @@ const std::string* Find(const XmpTexts& xmp, std::string_view key) {
 
 }  // namespace
 
+bool NamesRdf(std::string_view text) {
+    constexpr std::string_view kRdf = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+    std::string little;
+    std::string big;
+    for (char c : kRdf) {
+        little += {c, '\0'};
+        big += {'\0', c};
+    }
+    return text.find(kRdf) != std::string_view::npos ||
+           text.find(little) != std::string_view::npos || text.find(big) != std::string_view::npos;
+}
+
 std::optional<double> ParseXmpCoordinate(std::string_view text, std::string_view ref) {
     const auto trim = [](std::string_view& t) {
         while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) {

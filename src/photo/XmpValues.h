@@ -27,6 +27,10 @@ std::optional<XmpDate> ParseXmpDate(std::string_view text);
 
 using XmpTexts = std::vector<std::pair<std::string, std::string>>;
 
+// Whether the text names RDF's namespace, in UTF-8 or in either order of UTF-16: an XMP packet
+// does, and XML or text of another kind does not, though a parser may take it for an empty one.
+bool NamesRdf(std::string_view text);
+
 // The capture time the XMP properties give: Xmp.exif.DateTimeOriginal, else
 // Xmp.photoshop.DateCreated; none when neither is a valid date.
 std::optional<XmpDate> XmpCaptureTime(const XmpTexts& xmp);

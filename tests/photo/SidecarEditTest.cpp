@@ -272,6 +272,26 @@ TEST(EditSidecarGps, changesOnlyTheExifNamespacesGpsPropertiesWhateverThePrefixe
     EXPECT_EQ(byName["http://ns.adobe.com/exif/1.0/ DateTimeOriginal"], "2020-01-01T10:00:00");
 }
 
+// What is not an XMP packet both toolkits read whole is refused, so that nothing of it is lost:
+// XML of another kind, which Adobe's toolkit takes for an empty packet, and RDF outside an
+// x:xmpmeta element, which it passes over though exiv2 reads it.
+TEST(EditSidecarGps, refusesWhatTheToolkitsWouldNotBothReadWhole) {
+    const std::pair<std::string, const char*> refused[] = {
+        {"<?xml version='1.0'?><doc>my notes</doc>", "no XMP packet"},
+        {"<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+         "rdf:about='' xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmp:Rating='3'/></rdf:RDF>",
+         "outside an x:xmpmeta element"},
+        {std::string("Exiv2\0binary", 12), "no XMP packet"},
+        {Wrapped("<rdf:Description"), "cannot be parsed"},
+    };
+    for (const auto& [packet, reason] : refused) {
+        std::string edited;
+        std::string why;
+        EXPECT_FALSE(EditSidecarGps(packet, SidecarGpsEdit(kPasses[0]), edited, why)) << packet;
+        EXPECT_NE(why.find(reason), std::string::npos) << packet << ": " << why;
+    }
+}
+
 // A new sidecar holds the position whole: altitude and fix time too.
 TEST(EditSidecarGps, makesANewPacketWithAltitudeAndFixTime) {
     GeoPosition position = kPasses[0];
