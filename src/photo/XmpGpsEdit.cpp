@@ -145,6 +145,10 @@ std::vector<std::string> ExifPrefixes(std::string_view packet) {
             prefixes.push_back(prefix);
         }
     }
+    // A prefix bound in two descriptions is searched once: its values would otherwise be
+    // replaced twice, the second time at offsets the first has moved.
+    std::sort(prefixes.begin(), prefixes.end());
+    prefixes.erase(std::unique(prefixes.begin(), prefixes.end()), prefixes.end());
     return prefixes;
 }
 

@@ -200,6 +200,10 @@ TEST(EditXmpGps, setsOnlyThePositionPropertiesThePacketHolds) {
          "<d" + ns +
              " exif:GPSLatitude='47,30.6S'\n   exif:GPSTimeStamp='2010-01-31T09:05:30Z'>"
              "\n  <exif:GPSSpeedX>K</exif:GPSSpeedX>\n</d>"},
+        {"the namespace bound in two descriptions",
+         "<d" + ns + " exif:GPSLatitude='1,2N'/><d" + ns + " exif:GPSAltitude='1/1'/>",
+         XmpEditResult::Edited,
+         "<d" + ns + " exif:GPSLatitude='47,30.6S'/><d" + ns + " exif:GPSAltitude='25/2'/>"},
         {"a structure", "<d" + ns + "><exif:GPSLatitude rdf:parseType='Resource'/></d>",
          XmpEditResult::UnknownForm, ""},
         {"padding takes up the growth",
