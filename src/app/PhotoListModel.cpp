@@ -1,6 +1,7 @@
 #include "app/PhotoListModel.h"
 
 #include "geotag/PhotoUtcTime.h"
+#include "photo/PhotoMetadata.h"
 
 namespace geotal::app {
 namespace {
@@ -12,9 +13,11 @@ QString Q(const std::string& text) {
 // Why the photo has its position, then which moment it was placed at and why.
 QVariant ToolTip(const PhotoRecord& photo) {
     std::string text = photo.note;
-    const std::string time = DescribePhotoTime(photo.time, photo.captureTime);
-    if (!time.empty()) {
-        text += (text.empty() ? "" : "\n") + time;
+    for (const std::string& line :
+         {DescribeTimeTag(photo.timeTag), DescribePhotoTime(photo.time, photo.captureTime)}) {
+        if (!line.empty()) {
+            text += (text.empty() ? "" : "\n") + line;
+        }
     }
     return text.empty() ? QVariant() : QVariant(Q(text));
 }

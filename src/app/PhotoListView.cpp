@@ -86,7 +86,7 @@ int PhotoListView::RecordAt(const QPoint& globalPosition) const {
         return -1;
     }
     const QModelIndex index = table_->indexAt(local);
-    return index.isValid() ? index.row() : -1;
+    return index.isValid() ? sorted_->mapToSource(index).row() : -1;
 }
 
 void PhotoListView::CheckAll(bool checked) {

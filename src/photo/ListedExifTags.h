@@ -1,5 +1,5 @@
-// The EXIF tags a photo is listed by: its dates, the offsets from UTC it records and its GPS
-// position, in one shape whichever way they were read.
+// The EXIF tags a photo is listed by: its dates, the offsets from UTC it records, its GPS
+// position and the camera that took it, in one shape whichever way they were read.
 #pragma once
 
 #include <array>
@@ -12,7 +12,9 @@ namespace geotal {
 // an unsigned rational tag. None when the tag is absent, or when parts are of another type or
 // have a zero denominator.
 struct ListedExifTags {
-    std::optional<std::string> dateTimeOriginal, dateTime, offsetTimeOriginal, offsetTime;
+    std::optional<std::string> dateTimeOriginal, dateTimeDigitized, dateTime;
+    std::optional<std::string> offsetTimeOriginal, offsetTime;
+    std::optional<std::string> make, model, bodySerialNumber;
     std::optional<std::string> latitudeRef, longitudeRef;
     std::optional<std::array<double, 3>> latitude, longitude;
 

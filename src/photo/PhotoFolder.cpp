@@ -107,6 +107,8 @@ bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names,
         photo.position = facts.position;
         photo.captureTime = facts.captureTime;
         photo.recordedOffset = std::move(facts.recordedOffset);
+        photo.timeTag = std::move(facts.timeTag);
+        photo.camera = std::move(facts.camera);
         photo.note = std::move(facts.note);
         if (timed && IsTraceEnabled()) {
             // The numbers as they are held, 0/0 for none, as the trace has always shown.

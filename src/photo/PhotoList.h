@@ -20,6 +20,8 @@ struct PhotoRecord {
     // The photo's offset from UTC as the file records it (OffsetTimeOriginal, else OffsetTime),
     // unchecked; empty when it records none.
     std::string recordedOffset;
+    std::string timeTag;  // the tag the capture time came from; see PhotoMetadata.h
+    std::string camera;   // the camera that took it, as CameraName gives it; empty for none
     // The UTC moment the last calculation used and where it came from.
     PhotoTime time;
     bool marked = false;  // the row's check box

@@ -13,6 +13,7 @@
 #include "photo/TiffListedTags.h"
 #include "photo/XmpValues.h"
 #include "support/Angles.h"
+#include "support/AsciiText.h"
 #include "support/DateTime.h"
 #include "support/WholeFile.h"
 
@@ -86,12 +87,54 @@ std::optional<ListedExifTags> TagsOf(const ExifMetadata* exif) {
     text(cEXIF_GetDateTimeOriginal, tags.dateTimeOriginal);
     text(cEXIF_GetDateTime, tags.dateTime);
     text(cEXIF_GetOffsetTimeOriginal, tags.offsetTimeOriginal);
+    tags.dateTimeDigitized = ExifText(*exif, "Exif.Photo.DateTimeDigitized");
+    tags.make = ExifText(*exif, "Exif.Image.Make");
+    tags.model = ExifText(*exif, "Exif.Image.Model");
+    tags.bodySerialNumber = ExifText(*exif, "Exif.Photo.BodySerialNumber");
     text(cEXIF_GetOffsetTime, tags.offsetTime);
     text(cEXIF_GetGPSLatitudeRef, tags.latitudeRef);
     text(cEXIF_GetGPSLongitudeRef, tags.longitudeRef);
     dms(cEXIF_GetGPSLatitude, tags.latitude);
     dms(cEXIF_GetGPSLongitude, tags.longitude);
     return tags;
+}
+
+// The offset from UTC the photo records: the first that looks like one; else the first text
+// there ("Z", blanks, junk), which the photo's time then names as unusable rather than pass over
+// in silence.
+std::string RecordedOffsetOf(const ListedExifTags& tags) {
+    std::string recorded;
+    for (const std::optional<std::string>& offset : {tags.offsetTimeOriginal, tags.offsetTime}) {
+        if (offset && !offset->empty() && (offset->front() == '+' || offset->front() == '-') &&
+            HasDigit(*offset)) {
+            return *offset;
+        }
+        if (offset && !offset->empty() && recorded.empty()) {
+            recorded = *offset;
+        }
+    }
+    return recorded;
+}
+
+// The stored GPS position; none when the set is incomplete, off the globe or 0/0.
+MaybePosition PositionOf(const ListedExifTags& tags) {
+    if (tags.latitude && tags.longitude && tags.latitudeRef && tags.longitudeRef) {
+        const std::array<double, 3>& lat = *tags.latitude;
+        const std::array<double, 3>& lon = *tags.longitude;
+        double latitude = DmsToArcSeconds(lat[0], lat[1], lat[2]);
+        double longitude = DmsToArcSeconds(lon[0], lon[1], lon[2]);
+        if (*tags.latitudeRef == "S") {
+            latitude = -latitude;
+        }
+        if (*tags.longitudeRef == "W") {
+            longitude = -longitude;
+        }
+        // 4294967295/1 degrees is a damaged tag, not a place.
+        if (IsOnGlobe(latitude, longitude)) {
+            return PositionFromFileValues(latitude, longitude);
+        }
+    }
+    return std::nullopt;
 }
 
 // ReadPhotoMetadata's reading of the tags, however they were read.
@@ -108,34 +151,8 @@ bool FromTags(const std::optional<ListedExifTags>& tags, MaybePosition& position
         return false;
     }
     captureTime = ParseExifDateTime(*date);
-    // The first offset that looks like one; else the first text there ("Z", blanks, junk), which
-    // the photo's time then names as unusable rather than pass over in silence.
-    for (const std::optional<std::string>& offset : {tags->offsetTimeOriginal, tags->offsetTime}) {
-        if (offset && !offset->empty() && (offset->front() == '+' || offset->front() == '-') &&
-            HasDigit(*offset)) {
-            recordedOffset = *offset;
-            break;
-        }
-        if (offset && !offset->empty() && recordedOffset.empty()) {
-            recordedOffset = *offset;
-        }
-    }
-    if (tags->latitude && tags->longitude && tags->latitudeRef && tags->longitudeRef) {
-        const std::array<double, 3>& lat = *tags->latitude;
-        const std::array<double, 3>& lon = *tags->longitude;
-        double latitude = DmsToArcSeconds(lat[0], lat[1], lat[2]);
-        double longitude = DmsToArcSeconds(lon[0], lon[1], lon[2]);
-        if (*tags->latitudeRef == "S") {
-            latitude = -latitude;
-        }
-        if (*tags->longitudeRef == "W") {
-            longitude = -longitude;
-        }
-        // 4294967295/1 degrees is a damaged tag, not a place.
-        if (IsOnGlobe(latitude, longitude)) {
-            position = PositionFromFileValues(latitude, longitude);
-        }
-    }
+    recordedOffset = RecordedOffsetOf(*tags);
+    position = PositionOf(*tags);
     return true;
 }
 
@@ -198,7 +215,99 @@ bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
     return true;
 }
 
+// A capture time and the tag it came from, or why there is none.
+struct CaptureTime {
+    double moment = 0;
+    std::string offset;
+    std::string tag;
+    std::string why;
+};
+
+// The capture time, by how surely each tag says when the photo was taken: EXIF's original date,
+// then the XMP capture dates, then EXIF's digitised date (a scan's), and last the date of the
+// file's last change. A capture date without a time of day ends the search: it is no moment to
+// place a photo by, and what follows it says nothing of when the photo was taken.
+template <typename XmpOf>
+CaptureTime ChooseCaptureTime(const ListedExifTags* tags, XmpOf xmpOf) {
+    CaptureTime time;
+    const auto exifDate = [&](const std::optional<std::string>& text, const char* tag) {
+        if (text && ParseExifDateTime(*text) != 0) {
+            time.moment = ParseExifDateTime(*text);
+            time.offset = RecordedOffsetOf(*tags);
+            time.tag = tag;
+            return true;
+        }
+        return false;
+    };
+    if (tags != nullptr && exifDate(tags->dateTimeOriginal, kTagDateTimeOriginal)) {
+        return time;
+    }
+    const TagTexts& xmp = xmpOf();
+    for (const auto& [key, tag] :
+         {std::pair<const char*, const char*>{"Xmp.exif.DateTimeOriginal", kTagXmpDateTimeOriginal},
+          {"Xmp.photoshop.DateCreated", kTagXmpDateCreated}}) {
+        const auto found = std::find_if(
+            xmp.begin(), xmp.end(), [key = key](const auto& text) { return text.first == key; });
+        if (found == xmp.end()) {
+            continue;
+        }
+        const std::optional<XmpDate> date = ParseXmpDate(found->second);
+        if (date && date->dayOnly) {
+            time.why = "the photo records only the day it was taken, " +
+                       found->second.substr(0, 10) + " (" + tag + "), no time of day";
+            return time;
+        }
+        if (date) {
+            time.moment = date->time;
+            time.offset = date->offset;
+            time.tag = tag;
+            return time;
+        }
+    }
+    if (tags != nullptr && (exifDate(tags->dateTimeDigitized, kTagDateTimeDigitized) ||
+                            exifDate(tags->dateTime, kTagDateTime))) {
+        return time;
+    }
+    time.why = "the file holds no EXIF or XMP date";
+    return time;
+}
+
 }  // namespace
+
+std::string DescribeTimeTag(const std::string& tag) {
+    if (tag.empty() || tag == kTagDateTimeOriginal) {
+        return {};
+    }
+    if (tag == kTagDateTime) {
+        return "Time from DateTime, the file's last change: no capture time recorded";
+    }
+    return "Time from " + tag;
+}
+
+std::string CameraName(const ListedExifTags& tags) {
+    const auto trimmed = [](const std::optional<std::string>& text) {
+        if (!text) {
+            return std::string();
+        }
+        const std::size_t start = text->find_first_not_of(' ');
+        const std::size_t end = text->find_last_not_of(' ');
+        return start == std::string::npos ? std::string() : text->substr(start, end - start + 1);
+    };
+    const std::string make = trimmed(tags.make);
+    const std::string model = trimmed(tags.model);
+    // Most makers repeat their name in the model ("Canon" and "Canon EOS 40D").
+    std::string name = model.size() >= make.size() &&
+                               EqualsNoCase(std::string_view(model).substr(0, make.size()), make)
+                           ? model
+                       : make.empty()  ? model
+                       : model.empty() ? make
+                                       : make + " " + model;
+    const std::string serial = trimmed(tags.bodySerialNumber);
+    if (!serial.empty() && !name.empty()) {
+        name += " #" + serial;
+    }
+    return name;
+}
 
 std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path) {
     ExifHandle exif;
@@ -210,34 +319,43 @@ std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path)
 
 bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars) {
     facts = PhotoFacts{};
-    // A TIFF-based file's dates are read from its directories alone where they are plain; the
-    // library is left what those do not answer (XMP dates, damaged or other formats). A JPEG
-    // keeps its EXIF data in a segment that reader does not look for.
-    if (!IsJpegFileName(path) && FromTags(ReadTiffListedTagsOfFile(path), facts.position,
-                                          facts.captureTime, facts.recordedOffset)) {
-        return AddSidecarPosition(path, facts, sidecars);
+    // A TIFF-based file's tags are read from its directories alone where they are plain and
+    // hold the original date; the library is left the rest (XMP dates, damaged or other
+    // formats). A JPEG keeps its EXIF data in a segment that reader does not look for.
+    std::optional<ListedExifTags> tags;
+    if (!IsJpegFileName(path)) {
+        tags = ReadTiffListedTagsOfFile(path);
     }
-    // One read for both: a RAW file whose EXIF data gives no time would otherwise be parsed a
-    // second time for its XMP, and that parse is most of what listing it costs.
     ExifHandle exif;
     TagTexts xmp;
+    bool read = true;
     std::string error;
-    const bool read = ReadPhotoTags(path, exif, xmp, error);
-    if (!FromExif(exif.get(), facts.position, facts.captureTime, facts.recordedOffset)) {
-        facts.position.reset();
-        facts.captureTime = 0;
-        if (!read) {
-            facts.note = "No capture time: the file cannot be read (" + error + ")";
-            return false;
-        }
-        const std::optional<XmpDate> date = XmpCaptureTime(exif ? XmpTextsOf(*exif) : xmp);
-        if (!date) {
-            facts.note = "No capture time: the file holds no EXIF or XMP date";
-            return false;
-        }
-        facts.captureTime = date->time;
-        facts.recordedOffset = date->offset;
+    if (!tags || !tags->dateTimeOriginal || ParseExifDateTime(*tags->dateTimeOriginal) == 0) {
+        // One read for all: a RAW file parsed a second time for its XMP would cost as much again.
+        read = ReadPhotoTags(path, exif, xmp, error);
+        tags = TagsOf(exif.get());
     }
+    if (tags) {
+        facts.position = PositionOf(*tags);
+        facts.camera = CameraName(*tags);
+    }
+    const auto xmpTexts = [&]() -> const TagTexts& {
+        if (exif) {
+            xmp = XmpTextsOf(*exif);
+            exif.reset();
+        }
+        return xmp;
+    };
+    const CaptureTime time = ChooseCaptureTime(tags ? &*tags : nullptr, xmpTexts);
+    if (time.moment == 0) {
+        facts.position.reset();
+        facts.note = !read && !tags ? "No capture time: the file cannot be read (" + error + ")"
+                                    : "No capture time: " + time.why;
+        return false;
+    }
+    facts.captureTime = time.moment;
+    facts.recordedOffset = time.offset;
+    facts.timeTag = time.tag;
     return AddSidecarPosition(path, facts, sidecars);
 }
 

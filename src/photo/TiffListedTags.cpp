@@ -270,7 +270,11 @@ std::optional<ListedExifTags> ReadTiffListedTags(ByteSource& source) {
     }
     ListedExifTags tags;
     const bool read = reader.Text(Find(first, 0x0132), tags.dateTime) &&
+                      reader.Text(Find(first, 0x010F), tags.make) &&
+                      reader.Text(Find(first, 0x0110), tags.model) &&
                       reader.Text(Find(exif, 0x9003), tags.dateTimeOriginal) &&
+                      reader.Text(Find(exif, 0x9004), tags.dateTimeDigitized) &&
+                      reader.Text(Find(exif, 0xA431), tags.bodySerialNumber) &&
                       reader.Text(Find(exif, 0x9011), tags.offsetTimeOriginal) &&
                       reader.Text(Find(exif, 0x9010), tags.offsetTime) &&
                       reader.Text(Find(gps, 0x0001), tags.latitudeRef) &&

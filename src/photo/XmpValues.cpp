@@ -121,22 +121,30 @@ std::optional<double> ParseXmpCoordinate(std::string_view text, std::string_view
 }
 
 std::optional<XmpDate> ParseXmpDate(std::string_view text) {
-    // XMP writes a date with dashes and a T; the fields lie where EXIF's do.
+    // XMP writes a date with dashes and a T, its seconds optional; the fields are laid out as
+    // EXIF's for reading.
     if (text.size() < 10 || text[4] != '-' || text[7] != '-') {
         return std::nullopt;
     }
-    std::string fields(text.substr(0, std::min<std::size_t>(text.size(), 19)));
     XmpDate date;
+    date.dayOnly = text.size() < 16 || text[10] != 'T' || text[13] != ':';
+    std::string fields(text.substr(0, 10));
+    std::size_t rest = 10;
+    if (!date.dayOnly) {
+        const bool seconds = text.size() >= 19 && text[16] == ':';
+        fields += " " + std::string(text.substr(11, 5)) + ":" +
+                  (seconds ? std::string(text.substr(17, 2)) : std::string("00"));
+        rest = seconds ? 19 : 16;
+    }
     date.time = ParseExifDateTime(fields);
     if (date.time == 0) {
         return std::nullopt;
     }
     // The offset follows the seconds and their fraction.
-    std::size_t rest = 19;
     while (rest < text.size() && (text[rest] == '.' || (text[rest] >= '0' && text[rest] <= '9'))) {
         ++rest;
     }
-    if (text.size() >= 16 && rest < text.size() && (text[rest] == '+' || text[rest] == '-')) {
+    if (!date.dayOnly && rest < text.size() && (text[rest] == '+' || text[rest] == '-')) {
         date.offset = std::string(text.substr(rest));
     }
     return date;

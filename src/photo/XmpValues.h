@@ -22,6 +22,7 @@ std::optional<double> ParseXmpCoordinate(std::string_view text, std::string_view
 struct XmpDate {
     double time = 0;
     std::string offset;
+    bool dayOnly = false;  // a date without a time of day, read as its midnight
 };
 std::optional<XmpDate> ParseXmpDate(std::string_view text);
 

@@ -294,3 +294,105 @@ TEST(ReadPhotoFacts, takesTheXmpDateFromTheOneReadWithOrWithoutExifData) {
 
 }  // namespace
 }  // namespace geotal
+
+namespace geotal {
+namespace {
+
+// The tag a capture time comes from, by how surely it says when the photo was taken; a date of
+// the day alone ends the search, and the modification date comes last, named as such.
+TEST(ReadPhotoFacts, takesTheCaptureTimeFromTheSurestTagAndNamesIt) {
+    TempFolder folder;
+    struct Case {
+        const char* name;
+        test::Tags exif;
+        std::vector<std::pair<const char*, const char*>> xmp;
+        double time;  // 0: none
+        const char* tagOrNote;
+    };
+    const double original = ToOleDate(CalendarTime{2010, 1, 1, 12, 0, 0});
+    const double xmpOriginal = ToOleDate(CalendarTime{2016, 5, 6, 7, 8, 9});
+    const double digitized = ToOleDate(CalendarTime{2003, 9, 5, 16, 30, 0});
+    const double changed = ToOleDate(CalendarTime{2020, 10, 12, 9, 0, 0});
+    const Case cases[] = {
+        {"original.jpg",
+         {{"Exif.Photo.DateTimeOriginal", "2010:01:01 12:00:00"},
+          {"Exif.Image.DateTime", "2020:10:12 09:00:00"}},
+         {{"Xmp.exif.DateTimeOriginal", "2016-05-06T07:08:09"}},
+         original,
+         "DateTimeOriginal"},
+        {"xmp.jpg",
+         {{"Exif.Photo.DateTimeDigitized", "2003:09:05 16:30:00"},
+          {"Exif.Image.DateTime", "2020:10:12 09:00:00"}},
+         {{"Xmp.exif.DateTimeOriginal", "2016-05-06T07:08:09"}},
+         xmpOriginal,
+         "XMP exif:DateTimeOriginal"},
+        {"scanned.jpg",
+         {{"Exif.Photo.DateTimeDigitized", "2003:09:05 16:30:00"},
+          {"Exif.Image.DateTime", "2020:10:12 09:00:00"}},
+         {},
+         digitized,
+         "DateTimeDigitized"},
+        {"edited.jpg", {{"Exif.Image.DateTime", "2020:10:12 09:00:00"}}, {}, changed, "DateTime"},
+        {"day.jpg",
+         {{"Exif.Image.DateTime", "2020:10:12 09:00:00"}},
+         {{"Xmp.photoshop.DateCreated", "2003-08-30"}},
+         0,
+         "No capture time: the photo records only the day it was taken, 2003-08-30 (XMP "
+         "photoshop:DateCreated), no time of day"},
+    };
+    for (const Case& c : cases) {
+        MakePhoto(folder / c.name, c.exif);
+        {
+            auto image = Exiv2::ImageFactory::open(folder / c.name);
+            image->readMetadata();
+            for (const auto& [key, text] : c.xmp) {
+                image->xmpData()[key] = text;
+            }
+            image->writeMetadata();
+        }
+        PhotoFacts facts;
+        EXPECT_EQ(ReadPhotoFacts(folder / c.name, facts), c.time != 0) << c.name;
+        EXPECT_EQ(facts.captureTime, c.time) << c.name;
+        EXPECT_EQ(c.time != 0 ? facts.timeTag : facts.note, c.tagOrNote) << c.name;
+    }
+}
+
+// A scan edited years later: its XMP holds the day it was taken and the time it was scanned,
+// its EXIF data the time of the edit. It gets no time, and says which day it records.
+TEST(ReadPhotoFacts, listsARealPhotoThatRecordsOnlyItsDayWithoutATime) {
+    const std::string photo = std::string(GEOTAL_REAL_RAW) + "/tiff/exifr_Bush-dog.tif";
+    GEOTAL_SKIP_WITHOUT(photo);
+    PhotoFacts facts;
+    EXPECT_FALSE(ReadPhotoFacts(photo, facts));
+    EXPECT_EQ(facts.captureTime, 0);
+    EXPECT_NE(facts.note.find("records only the day it was taken, 2003-08-30"), std::string::npos)
+        << facts.note;
+}
+
+TEST(CameraName, namesTheModelAfterItsMakerOnceWithTheBodysSerialNumber) {
+    struct Case {
+        const char* make;
+        const char* model;
+        const char* serial;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"Canon", "Canon EOS 40D", "", "Canon EOS 40D"},
+        {"NIKON CORPORATION", "NIKON D5300", "", "NIKON CORPORATION NIKON D5300"},
+        {"Apple", "iPhone 7", "", "Apple iPhone 7"},
+        {"Canon  ", " Canon EOS 5D Mark III", "033024001432",
+         "Canon EOS 5D Mark III #033024001432"},
+        {"", "", "123", ""},
+        {"", "DSC-HX5V", "", "DSC-HX5V"},
+    };
+    for (const Case& c : cases) {
+        ListedExifTags tags;
+        tags.make = c.make;
+        tags.model = c.model;
+        tags.bodySerialNumber = c.serial;
+        EXPECT_EQ(CameraName(tags), c.name) << c.model;
+    }
+}
+
+}  // namespace
+}  // namespace geotal

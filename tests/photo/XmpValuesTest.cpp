@@ -49,13 +49,17 @@ TEST(ParseXmpDate, readsTheMomentAndKeepsTheOffsetApart) {
         bool valid;
         double time;
         const char* offset;
+        bool dayOnly = false;
     };
     const Case cases[] = {
+        // Without seconds, as XMP allows: the offset is not taken for them.
+        {"2003-09-05T16:30+02:00", true, ToOleDate(CalendarTime{2003, 9, 5, 16, 30, 0}), "+02:00"},
+        {"2003-09-05T16:30Z", true, ToOleDate(CalendarTime{2003, 9, 5, 16, 30, 0}), ""},
         {"2014-05-17T10:11:12", true, moment, ""},
         {"2014-05-17T10:11:12+02:00", true, moment, "+02:00"},
         {"2014-05-17T10:11:12.345-07:00", true, moment, "-07:00"},
         {"2014-05-17T10:11:12Z", true, moment, ""},
-        {"2014-05-17", true, ToOleDate(CalendarTime{2014, 5, 17, 0, 0, 0}), ""},
+        {"2014-05-17", true, ToOleDate(CalendarTime{2014, 5, 17, 0, 0, 0}), "", true},
         {"2014:05:17 10:11:12", false, 0, ""},
         {"2014-13-17T10:11:12", false, 0, ""},
         {"2014", false, 0, ""},
@@ -67,6 +71,7 @@ TEST(ParseXmpDate, readsTheMomentAndKeepsTheOffsetApart) {
         if (date) {
             EXPECT_NEAR(date->time, c.time, 1e-9) << c.text;
             EXPECT_EQ(date->offset, c.offset) << c.text;
+            EXPECT_EQ(date->dayOnly, c.dayOnly) << c.text;
         }
     }
 }
