@@ -1,5 +1,7 @@
 #include "track/TrackFileReader.h"
 
+#include <new>
+
 #include "support/TraceLog.h"
 #include "support/WholeFile.h"
 #include "track/CsvTrackReader.h"
@@ -52,18 +54,24 @@ FormatReader ReaderOf(TrackFormat format) {
     return {nullptr, false};
 }
 
-bool ReadBytes(const std::string& path, bool binary, std::string& bytes) {
-    if (!binary) {
-        return ReadTrackFileBytes(path, bytes);
-    }
+bool ReadBytes(const std::string& path, bool binary, std::string& bytes, std::string& error) {
     WholeFile file;
-    std::string error;
     if (!ReadWholeFile(path, file, error)) {
         Trace("  " + error);
         return false;
     }
     bytes = std::move(file.bytes);
+    if (!binary) {
+        DropCarriageReturnsBeforeLineFeeds(bytes);
+    }
     return true;
+}
+
+// The system's reason at the end of a ReadWholeFile error ("Cannot read /x/a.gpx: Is a
+// directory"), without the path the report's line starts with anyway.
+std::string ReasonOf(const std::string& error) {
+    const std::size_t colon = error.rfind(": ");
+    return colon == std::string::npos ? error : error.substr(colon + 2);
 }
 
 }  // namespace
@@ -74,13 +82,21 @@ TrackFileReport ReadTrackFile(const std::string& path, TrackFormat format, Track
     report.format = format;
     const FormatReader reader = ReaderOf(format);
     std::string bytes;
-    if (reader.read != nullptr && ReadBytes(path, reader.binary, bytes)) {
+    std::string error;
+    if (reader.read == nullptr || !ReadBytes(path, reader.binary, bytes, error)) {
+        report.note = ReasonOf(error);
+    } else {
         report.readable = true;
         const int before = store.Count();
-        TrackReadResult result = reader.read(bytes, store);
+        try {
+            TrackReadResult result = reader.read(bytes, store);
+            report.skipped = result.skipped;
+            report.note = std::move(result.note);
+        } catch (const std::bad_alloc&) {
+            // The store keeps every point it took before memory ran out.
+            report.note = "memory ran out while the file was read; the points before were read";
+        }
         report.positions = store.Count() - before;
-        report.skipped = result.skipped;
-        report.note = std::move(result.note);
         TraceSkippedPoints(path, report.skipped);
     }
     Trace("  " + path + ": " + DescribeTrackFile(report));
@@ -90,7 +106,7 @@ TrackFileReport ReadTrackFile(const std::string& path, TrackFormat format, Track
 std::string DescribeTrackFile(const TrackFileReport& report) {
     std::string text = TrackFormatName(report.format);
     if (!report.readable) {
-        return text + ", could not be read";
+        return text + ", could not be read" + (report.note.empty() ? "" : " (" + report.note + ")");
     }
     text += ", " + std::to_string(report.positions) +
             (report.positions == 1 ? " position" : " positions");

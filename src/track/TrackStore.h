@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "track/TrackPoint.h"
@@ -12,8 +14,15 @@ class TrackStore {
 public:
     void Append(const TrackPoint& point) { points_.push_back(point); }
     // Room for count points in all, so that a reader that can guess how many a large file
-    // holds spares the store its regrowth; room never used is never touched.
-    void Reserve(int count) { points_.reserve(static_cast<std::size_t>(count > 0 ? count : 0)); }
+    // holds spares the store its regrowth; room never used is never touched. Only a guess:
+    // where there is no room that large, the store grows as points come.
+    void Reserve(int count) {
+        try {
+            points_.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
+    }
     int Count() const { return static_cast<int>(points_.size()); }
     // 0 <= index < Count().
     const TrackPoint& At(int index) const { return points_[static_cast<std::size_t>(index)]; }

@@ -8,6 +8,8 @@
 
 #include "track/TrackPointMatchers.h"
 #include "track/TrackTestFolder.h"
+#include "track/ZipBytes.h"
+#include "track/ZipMember.h"
 
 namespace geotal {
 namespace {
@@ -127,6 +129,77 @@ TEST(KmzReader, saysWhyAnArchiveGivesNothing) {
     EXPECT_EQ(ReadKmzBytes(Kmz({{"a.txt", "x"}}), store).note, "the archive holds no .kml file");
     EXPECT_EQ(ReadKmzBytes("PK\x03\x04 not really", store).note.find("not a zip archive"), 0u);
     EXPECT_TRUE(store.IsEmpty());
+}
+
+const std::string kOnePlacemark =
+    Kml("<Placemark><TimeStamp><when>2024-01-15T12:00:00Z</when></TimeStamp>"
+        "<Point><coordinates>8.25,47.5</coordinates></Point></Placemark>");
+
+TEST(KmzReader, readsWhatAMemberHoldsWhateverSizeTheArchiveClaims) {
+    for (const std::uint32_t claim : {0u, 7u, 2'000'000'000u, 0xFFFFFFFEu}) {
+        testing::ZipEntry entry = testing::DeflatedEntry("doc.kml", kOnePlacemark);
+        entry.size = claim;
+        TrackStore store;
+        const TrackReadResult result = ReadKmzBytes(testing::ZipArchiveOf(entry), store);
+        EXPECT_EQ(PointsOf(store),
+                  (std::vector<TrackPoint>{At(47.5, 8.25, Ole(2024, 1, 15, 12, 0, 0))}))
+            << claim;
+        EXPECT_EQ(result.note, "") << claim;
+    }
+}
+
+TEST(KmzReader, refusesADeflateBombAndSaysWhy) {
+    // 20 MB of spaces in an archive of some 20 KB: past the 16 MB any member may hold.
+    TrackStore store;
+    const TrackReadResult result =
+        ReadKmzBytes(testing::ZipArchiveOf(testing::SpacesEntry("doc.kml", 20)), store);
+    EXPECT_TRUE(store.IsEmpty());
+    EXPECT_EQ(result.note,
+              "doc.kml in the archive unpacks to more than 100 times the archive's size, as only "
+              "a zip bomb does; it was not read");
+}
+
+struct LimitCase {
+    const char* name;
+    ZipMemberLimits limits;
+    bool read;
+    std::string error;
+};
+
+TEST(ZipMember, unpacksUpToTheLimitsAndNotAByteMore) {
+    // Padding that deflate shrinks to almost nothing: the archive is far smaller than the text.
+    const std::string text = kOnePlacemark + std::string(200'000, ' ');
+    const std::string archive = testing::ZipArchiveOf(testing::DeflatedEntry("a/doc.kml", text));
+    ASSERT_LT(archive.size() * 50, text.size());
+    const std::uint64_t size = text.size();
+    const std::uint64_t huge = std::uint64_t{1} << 40;
+    const std::string byRatio =
+        "a/doc.kml in the archive unpacks to more than 50 times the "
+        "archive's size, as only a zip bomb does; it was not read";
+    const LimitCase cases[] = {
+        {"exactly the floor", {size, 1, huge}, true, ""},
+        {"a byte past the floor",
+         {size - 1, 1, huge},
+         false,
+         "a/doc.kml in the archive unpacks to more than 1 times the archive's size, as only a "
+         "zip bomb does; it was not read"},
+        {"within the ratio", {0, size / archive.size() + 1, huge}, true, ""},
+        {"past the ratio", {0, 50, huge}, false, byRatio},
+        {"exactly the cap", {huge, 1, size}, true, ""},
+        {"a byte past the cap",
+         {huge, 1, size - 1},
+         false,
+         "a/doc.kml in the archive unpacks to more than 1 MB, more than a track file holds; it "
+         "was not read"},
+    };
+    for (const LimitCase& c : cases) {
+        std::string contents;
+        std::string error;
+        EXPECT_EQ(ReadZipMember(archive, ".kml", "doc.kml", contents, error, c.limits), c.read)
+            << c.name;
+        EXPECT_EQ(contents, c.read ? text : "") << c.name;
+        EXPECT_EQ(error, c.error) << c.name;
+    }
 }
 
 }  // namespace

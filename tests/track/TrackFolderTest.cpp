@@ -192,11 +192,12 @@ TEST(TrackFolder, readsEveryFormatAndReportsEachFileWithItsCounts) {
                  "</Placemark></kml>");
     folder.Write("e.igc", "B0723154916500N00643500EA0000000443\n");
     folder.Write("f.fit", "");
+    std::filesystem::create_directory(folder.path() + "/g.gpx");
     folder.Write("notes.txt", "nothing here");
     TrackStore store;
     NullProgress progress;
     const TrackFolderCounts counts = LoadTrackFolder(folder.path(), store, progress);
-    EXPECT_EQ(counts.gpsFileCount, 6);
+    EXPECT_EQ(counts.gpsFileCount, 7);
     EXPECT_EQ(counts.positionCount, 4);
     std::vector<std::string> reports;
     for (const TrackFileReport& file : counts.files) {
@@ -209,7 +210,8 @@ TEST(TrackFolder, readsEveryFormatAndReportsEachFileWithItsCounts) {
         "c.txt: NMEA, 1 position",
         "d.kml: KML, 0 positions; 1 LineString without point times gave no points",
         "e.igc: IGC, 0 positions, 1 point skipped; no date: the log has no HFDTE header",
-        "f.fit: FIT, 0 positions; not a FIT file"};
+        "f.fit: FIT, 0 positions; not a FIT file",
+        "g.gpx: GPX, could not be read (Is a directory)"};
     EXPECT_EQ(reports, expected);
 }
 
