@@ -2,6 +2,7 @@
 // Location History month files, and the phone's own Timeline export.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "track/TrackFileReader.h"
@@ -22,5 +23,10 @@ namespace geotal {
 // Waypoints without times are counted in the note. The file is walked one entry at a time,
 // so a history of a gigabyte needs little more memory than its text.
 TrackReadResult ReadGoogleHistoryText(std::string_view bytes, TrackStore& store);
+
+// The same, with entries of more than treeBytes bytes read from their text as they are asked
+// rather than parsed into a tree (see WalkJsonElements).
+TrackReadResult ReadGoogleHistoryText(std::string_view bytes, TrackStore& store,
+                                      std::size_t treeBytes);
 
 }  // namespace geotal

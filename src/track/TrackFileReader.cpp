@@ -1,5 +1,7 @@
 #include "track/TrackFileReader.h"
 
+#include <algorithm>
+#include <limits>
 #include <new>
 
 #include "support/TraceLog.h"
@@ -25,33 +27,47 @@ TrackReadResult ReadGpx(std::string_view bytes, TrackStore& store) {
 struct FormatReader {
     TrackTextReader read;
     bool binary;  // read byte for byte, without the line-end cleaning of text files
+    // The fewest bytes one point takes in the format, near enough: room for the points a
+    // file of that size can hold is made before it is read, so that the store never grows
+    // (and never holds its old and new copies at once) on the way. Room never used is never
+    // touched. 0 where the file's size says nothing.
+    std::size_t fewestBytesPerPoint;
 };
 
 FormatReader ReaderOf(TrackFormat format) {
     switch (format) {
         case TrackFormat::Gpx:
-            return {ReadGpx, false};
+            return {ReadGpx, false, 60};
         case TrackFormat::Csv:
-            return {ReadCsvTrack, false};
+            return {ReadCsvTrack, false, 24};
         case TrackFormat::Nmea:
-            return {ReadNmeaText, true};  // UTF-16 logs must reach the reader untouched
+            return {ReadNmeaText, true, 32};  // UTF-16 logs must reach the reader untouched
         case TrackFormat::Kml:
-            return {ReadKmlText, false};
+            return {ReadKmlText, false, 48};
         case TrackFormat::Kmz:
-            return {ReadKmzBytes, true};
+            return {ReadKmzBytes, true, 0};
         case TrackFormat::Tcx:
-            return {ReadTcxText, false};
+            return {ReadTcxText, false, 100};
         case TrackFormat::GeoJson:
-            return {ReadGeoJsonText, true};
+            return {ReadGeoJsonText, true, 40};
         case TrackFormat::GoogleHistory:
-            // Read as it is: a history of a gigabyte is not copied to clean its line ends.
-            return {ReadGoogleHistoryText, true};
+            // Read as it is: a history of a gigabyte is not copied to clean its line ends. A
+            // Records.json entry takes some 150 to 250 bytes.
+            return {ReadGoogleHistoryText, true, 128};
         case TrackFormat::Igc:
-            return {ReadIgcText, false};
+            return {ReadIgcText, false, 35};
         case TrackFormat::Fit:
-            return {ReadFitBytes, true};
+            return {ReadFitBytes, true, 8};
     }
-    return {nullptr, false};
+    return {nullptr, false, 0};
+}
+
+void MakeRoom(TrackStore& store, std::size_t bytes, std::size_t fewestBytesPerPoint) {
+    if (fewestBytesPerPoint == 0) {
+        return;
+    }
+    const std::size_t room = static_cast<std::size_t>(store.Count()) + bytes / fewestBytesPerPoint;
+    store.Reserve(static_cast<int>(std::min<std::size_t>(room, std::numeric_limits<int>::max())));
 }
 
 bool ReadBytes(const std::string& path, bool binary, std::string& bytes, std::string& error) {
@@ -88,6 +104,7 @@ TrackFileReport ReadTrackFile(const std::string& path, TrackFormat format, Track
     } else {
         report.readable = true;
         const int before = store.Count();
+        MakeRoom(store, bytes.size(), reader.fewestBytesPerPoint);
         try {
             TrackReadResult result = reader.read(bytes, store);
             report.skipped = result.skipped;

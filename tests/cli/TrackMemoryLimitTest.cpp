@@ -23,9 +23,10 @@ namespace {
 
 constexpr const char* kPrlimit = "/usr/bin/prlimit";
 
-// geotal-cli track FILE with at most about a gigabyte of address space.
-test::CliRun TrackUnderLimit(const testing::TrackTestFolder& folder, const std::string& file) {
-    return test::RunProgram(folder.path(), {kPrlimit, "--as=1000000000", GEOTAL_CLI_PATH, "track",
+// geotal-cli track FILE with at most about a gigabyte of address space, or as given.
+test::CliRun TrackUnderLimit(const testing::TrackTestFolder& folder, const std::string& file,
+                             const std::string& bytes = "1000000000") {
+    return test::RunProgram(folder.path(), {kPrlimit, "--as=" + bytes, GEOTAL_CLI_PATH, "track",
                                             folder.path() + "/" + file});
 }
 
@@ -67,6 +68,36 @@ TEST(TrackMemoryLimit, aDeflateBombOfTwoGigabytesIsRefusedWithItsReason) {
                            "/bomb.kmz: KMZ, 0 positions; doc.kml in the archive unpacks to more "
                            "than 100 times the archive's size, as only a zip bomb does; it was "
                            "not read\n1 track files, 0 positions\n");
+}
+
+// A 32 MB element parsed into a tree would take some 450 MB; read from its text it takes
+// nothing beside the file.
+TEST(TrackMemoryLimit, aJsonElementOfThirtyTwoMegabytesIsReadInAFewHundred) {
+    if (!CanLimitMemory()) {
+        GTEST_SKIP() << "needs prlimit and a build without AddressSanitizer";
+    }
+    std::string junk;
+    junk.reserve(32 << 20);
+    for (int i = 0; i < (16 << 20); ++i) {
+        junk += i == 0 ? "1" : ",1";
+    }
+    testing::TrackTestFolder folder;
+    folder.Write("Records.json", R"({"locations":[{"latitudeE7":475000000,"longitudeE7":82500000,)"
+                                 R"("timestamp":"2013-05-01T10:00:00Z","activity":[)" +
+                                     junk + "]}]}");
+    folder.Write("log.geojson",
+                 R"({"type":"FeatureCollection","features":[{"type":"Feature","geometry":)"
+                 R"({"type":"Point","coordinates":[8.25,47.5]},"properties":)"
+                 R"({"time":"2013-05-01T10:00:00Z","junk":[)" +
+                     junk + "]}}]}");
+    for (const auto& [file, format] :
+         {std::pair{"Records.json", "Google location history"}, {"log.geojson", "GeoJSON"}}) {
+        const test::CliRun run = TrackUnderLimit(folder, file, "300000000");
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "47.500000\t8.250000\t\t2013/05/01 10:00:00\n") << file;
+        EXPECT_EQ(run.err, folder.path() + "/" + file + ": " + format +
+                               ", 1 position\n1 track files, 1 positions\n");
+    }
 }
 
 }  // namespace
