@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -66,6 +67,13 @@ const std::vector<KmlCase> kKmlCases = {
          "<gx:coord>14.0 3.0 10.0</gx:coord></gx:Track></Placemark>"),
      {},
      "1 gx:Track entry had no partner (the numbers of when and gx:coord differ)"},
+    {"whens and coords in any order pair by their counts",
+     Kml("<Placemark><gx:Track><gx:coord>1 2</gx:coord><when>2013-08-08T15:24:47Z</when>"
+         "<when>2013-08-08T15:24:48Z</when><when>2013-08-08T15:24:49Z</when>"
+         "<gx:coord>3 4</gx:coord><gx:coord>5 6</gx:coord></gx:Track></Placemark>"),
+     {At(2, 1, Ole(2013, 8, 8, 15, 24, 47)), At(4, 3, Ole(2013, 8, 8, 15, 24, 48)),
+      At(6, 5, Ole(2013, 8, 8, 15, 24, 49))},
+     ""},
     {"a broken document gives the points before the damage",
      "<kml><Placemark><TimeStamp><when>2024-01-15T12:00:00Z</when></TimeStamp>"
      "<Point><coordinates>8.25,47.5</coordinates></Point></Placemark><Placemark></kml>",
@@ -80,6 +88,25 @@ TEST(KmlReader, readsTracksAndTimedPlacemarks) {
         EXPECT_EQ(PointsOf(store), c.points) << c.name;
         EXPECT_EQ(result.note, c.note) << c.name;
     }
+}
+
+// expat gets a large document a piece at a time: texts cut by a piece's end still read whole.
+TEST(KmlReader, readsADocumentOfManyPiecesAsOne) {
+    std::string body;
+    constexpr int kPlacemarks = 30'000;  // some 3 MB
+    for (int i = 0; i < kPlacemarks; ++i) {
+        body +=
+            "<Placemark><TimeStamp><when>2024-01-15T12:00:00Z</when></TimeStamp><Point>"
+            "<coordinates>8.25,47.5</coordinates></Point></Placemark>" +
+            std::string(i % 7, ' ') + "\n";
+    }
+    TrackStore store;
+    const TrackReadResult result = ReadKmlText(Kml(body), store);
+    const std::vector<TrackPoint> points = PointsOf(store);
+    EXPECT_EQ(points.size(), kPlacemarks);
+    const TrackPoint expected = At(47.5, 8.25, Ole(2024, 1, 15, 12, 0, 0));
+    EXPECT_EQ(std::count(points.begin(), points.end(), expected), kPlacemarks);
+    EXPECT_EQ(result.note, "");
 }
 
 TEST(KmlReader, countsAnEmptyGxCoordAsAPointWithoutPosition) {
