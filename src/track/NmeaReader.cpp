@@ -344,10 +344,7 @@ private:
 
 TrackReadResult ReadNmeaText(std::string_view bytes, TrackStore& store) {
     std::string converted;
-    if (IsUtf16(bytes)) {
-        converted = NarrowUtf16(bytes);
-        bytes = converted;
-    }
+    bytes = AsUtf8(bytes, converted);
     NmeaParser parser(store);
     // Lines end in LF or CR LF; a log of bare CRs is split at those.
     const char end = bytes.find('\n') == std::string_view::npos ? '\r' : '\n';

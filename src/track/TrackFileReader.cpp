@@ -15,6 +15,7 @@
 #include "track/KmlReader.h"
 #include "track/NmeaReader.h"
 #include "track/TcxReader.h"
+#include "track/TextEncoding.h"
 #include "track/TrackFileBytes.h"
 
 namespace geotal {
@@ -77,7 +78,9 @@ bool ReadBytes(const std::string& path, bool binary, std::string& bytes, std::st
         return false;
     }
     bytes = std::move(file.bytes);
-    if (!binary) {
+    // UTF-16 text goes to the reader as it is: a CR byte before an LF byte there is half of a
+    // character, and the readers that narrow it read CR LF as LF on the way.
+    if (!binary && !IsUtf16(bytes)) {
         DropCarriageReturnsBeforeLineFeeds(bytes);
     }
     return true;
