@@ -178,10 +178,11 @@ private:
                 OfferIfPlace(place, DurationTime(visit, "start"));
                 OfferIfPlace(place, DurationTime(visit, "end"));
             }
+            RawPath(visit);
         }
     }
 
-    // The timed points of an activity's simplifiedRawPath.
+    // The timed points of an activity's or a visit's simplifiedRawPath.
     template <class Element>
     void RawPath(Element holder) {
         Element path;

@@ -15,7 +15,7 @@ namespace geotal {
 //   "altitude";
 // - Semantic history "timelineObjects": an activitySegment's start and end locations at its
 //   start and end times and the timed points of its simplifiedRawPath; a placeVisit's location
-//   at its start and at its end;
+//   at its start and at its end, and the timed points of its simplifiedRawPath;
 // - Timeline "semanticSegments" (or a bare array of them): timelinePath points with their
 //   "time" (or minutes after the segment's start), a visit's place and an activity's start
 //   and end at the segment's times; "rawSignals" positions. Places are written

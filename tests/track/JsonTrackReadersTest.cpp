@@ -117,7 +117,8 @@ const std::vector<JsonCase> kGoogleCases = {
      {High(53.369055, -83.695001, 35, Ole(2012, 12, 15, 14, 21, 29) + 0.46 / 86400),
       At(1, 2, Ole(2010, 5, 1, 10, 20, 30))},
      ""},
-    {"semantic history: activity ends, raw path points and visits at their times",
+    {"semantic history: activity ends, raw path points of activities and visits, and visits at "
+     "their times",
      R"({"timelineObjects":[{"activitySegment":{
           "startLocation":{"latitudeE7":10000000,"longitudeE7":20000000},
           "endLocation":{"latitudeE7":30000000,"longitudeE7":40000000},
@@ -127,10 +128,15 @@ const std::vector<JsonCase> kGoogleCases = {
           "waypointPath":{"waypoints":[{"latE7":1,"lngE7":2},{"latE7":3,"lngE7":4}]}}},
         {"placeVisit":{"location":{"latitudeE7":50000000,"longitudeE7":60000000},
           "duration":{"startTimestamp":"2013-12-01T08:00:00Z",
-                      "endTimestamp":"2013-12-01 10:00:00 +0100"}}}]})",
+                      "endTimestamp":"2013-12-01 10:00:00 +0100"},
+          "simplifiedRawPath":{"points":[{"latE7":50100000,"lngE7":60100000,
+                                          "timestamp":"2013-12-01T08:30:00Z"},
+                                         {"latE7":50200000,"lngE7":60200000,
+                                          "timestampMs":"1385888400000"}]}}}]})",
      {At(1, 2, Ole(2013, 12, 1, 7, 5, 14)), At(3, 4, Ole(2013, 12, 1, 7, 11, 13)),
       At(2, 3, Ole(2013, 12, 1, 7, 8, 0)), At(5, 6, Ole(2013, 12, 1, 8, 0, 0)),
-      At(5, 6, Ole(2013, 12, 1, 9, 0, 0))},
+      At(5, 6, Ole(2013, 12, 1, 9, 0, 0)), At(5.01, 6.01, Ole(2013, 12, 1, 8, 30, 0)),
+      At(5.02, 6.02, Ole(2013, 12, 1, 9, 0, 0))},
      "2 waypoints without a time gave no points"},
     {"the phone's Timeline: path points, a visit, an activity and raw signals",
      R"({"semanticSegments":[
