@@ -14,6 +14,7 @@
 #include "support/WholeFile.h"
 #include "track/GpsBabel.h"
 #include "track/TrackFileReader.h"
+#include "track/TrackFolder.h"
 #include "track/TrackFormat.h"
 #include "track/TrackPointMatchers.h"
 #include "track/TrackTestFolder.h"
@@ -226,6 +227,23 @@ TEST(RealWorldTracks, nmeaSentencesOfOneSecondFarApartAreTwoFixes) {
     for (int i = 0; i < 2; ++i) {
         EXPECT_NEAR(store.At(i).latitude, latitude * 3600, 1e-6);
         EXPECT_NEAR(store.At(i).time, time, 1e-9);
+    }
+}
+
+// Logs whose names have no ending: named on their own, or in a folder, they read as NMEA.
+TEST(RealWorldTracks, logsWithoutAnEndingAreToldByTheirContent) {
+    for (const char* name : {"gpsbabel-nmea", "gpsbabel-amod-nmea", "gpsbabel-nmea_utf16"}) {
+        const std::string path = RealTracksFolder() + "/more/nmea/" + name;
+        if (!std::filesystem::is_regular_file(path)) {
+            GTEST_SKIP() << path << " is not present";
+        }
+        TrackStore asNmea;
+        const int positions = ReadTrackFile(path, TrackFormat::Nmea, asNmea).positions;
+        EXPECT_GT(positions, 0) << name;
+        EXPECT_EQ(TrackFormatOfFile(path), TrackFormat::Nmea) << name;
+        TrackStore alone;
+        EXPECT_EQ(LoadTrackFile(path, alone).positionCount, positions) << name;
+        EXPECT_EQ(testing::PointsOf(alone), testing::PointsOf(asNmea)) << name;
     }
 }
 
