@@ -197,7 +197,7 @@ JsonTextItems JsonText::Items() const {
 }
 
 JsonTextItems::Iterator::Iterator(std::string_view array, JsonStrings* strings)
-    : in_(array), strings_(strings), ended_(false) {
+    : in_(array), strings_(strings), kept_(strings ? strings->size() : 0), ended_(false) {
     in_.Advance();  // [
     in_.SkipSpace();
     if (in_.Peek() == ']') {
@@ -208,6 +208,9 @@ JsonTextItems::Iterator::Iterator(std::string_view array, JsonStrings* strings)
 }
 
 JsonTextItems::Iterator& JsonTextItems::Iterator::operator++() {
+    while (strings_ != nullptr && strings_->size() > kept_) {
+        strings_->pop_back();  // read under the item just done
+    }
     in_.SkipSpace();
     if (in_.Peek() != ',') {
         ended_ = true;

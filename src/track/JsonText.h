@@ -4,6 +4,7 @@
 // same free functions (see JsonElements.h).
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -12,7 +13,9 @@
 
 namespace geotal {
 
-// The strings of one element that had escapes, unescaped and kept until the element is done.
+// The strings of one element that had escapes, unescaped. Each is kept until the iteration of
+// the array item it was read under moves on (a reader uses a string while it reads its item),
+// or else until the element is done: so a huge array of escaped strings holds one at a time.
 using JsonStrings = std::deque<std::string>;
 
 class JsonTextItems;
@@ -59,6 +62,7 @@ public:
 
         JsonScanner in_{{}};
         JsonStrings* strings_ = nullptr;
+        std::size_t kept_ = 0;  // the strings read before this iteration began
         JsonText current_;
         bool ended_ = true;
     };

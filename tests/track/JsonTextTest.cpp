@@ -113,17 +113,28 @@ TEST(JsonText, readsNumbersAndStringsAsJsonWritesThem) {
     }
 }
 
-TEST(JsonText, keepsEveryUnescapedStringOfTheElementReadable) {
+// A string with escapes is copied unescaped, and kept while its array item is read: a huge
+// array of them holds one at a time, and strings read before the array stay.
+TEST(JsonText, keepsAnUnescapedStringWhileItsItemIsRead) {
     JsonStrings strings;
-    const JsonText array(R"(["a\/1", "b\/2", "plain"])", &strings);
-    std::vector<std::string_view> views;
-    for (JsonText item : array.Items()) {
+    const JsonText object(R"({"type":"Line\u0053tring","times":["a\/1","b\/2","plain"]})",
+                          &strings);
+    std::string_view type;
+    JsonText member;
+    ASSERT_TRUE(object.Member("type", member));
+    ASSERT_TRUE(member.String(type));
+    ASSERT_TRUE(object.Member("times", member));
+    std::vector<std::string> texts;
+    std::vector<std::size_t> kept;
+    for (JsonText item : member.Items()) {
         std::string_view text;
         ASSERT_TRUE(item.String(text));
-        views.push_back(text);
+        texts.emplace_back(text);
+        kept.push_back(strings.size());
     }
-    EXPECT_EQ(views, (std::vector<std::string_view>{"a/1", "b/2", "plain"}));
-    EXPECT_EQ(strings.size(), 2u) << "only strings with escapes are copied";
+    EXPECT_EQ(texts, (std::vector<std::string>{"a/1", "b/2", "plain"}));
+    EXPECT_EQ(kept, (std::vector<std::size_t>{2, 2, 1})) << "only strings with escapes are copied";
+    EXPECT_EQ(type, "LineString");
 }
 
 }  // namespace
