@@ -28,10 +28,10 @@ TrackReadResult ReadGpx(std::string_view bytes, TrackStore& store) {
 struct FormatReader {
     TrackTextReader read;
     bool binary;  // read byte for byte, without the line-end cleaning of text files
-    // The fewest bytes one point takes in the format, near enough: room for the points a
-    // file of that size can hold is made before it is read, so that the store never grows
-    // (and never holds its old and new copies at once) on the way. Room never used is never
-    // touched. 0 where the file's size says nothing.
+    // About the fewest bytes one point takes in the format: room for the points a file of
+    // that size can hold is made before it is read, so that the store seldom grows (and holds
+    // its old and new copies at once) on the way. Room never used is never touched. 0 where
+    // the file's size says nothing.
     std::size_t fewestBytesPerPoint;
 };
 

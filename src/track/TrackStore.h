@@ -1,6 +1,7 @@
 // Every GPS fix of the loaded track files, in the order they were read; never sorted.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 #include <stdexcept>
@@ -14,11 +15,17 @@ class TrackStore {
 public:
     void Append(const TrackPoint& point) { points_.push_back(point); }
     // Room for count points in all, so that a reader that can guess how many a large file
-    // holds spares the store its regrowth; room never used is never touched. Only a guess:
-    // where there is no room that large, the store grows as points come.
+    // holds spares the store its regrowth; room never used is never touched. Room grows at
+    // least twofold, so that the files of a folder making room in turn do not copy the store
+    // once each. Only a guess: where there is no room that large, the store grows as points
+    // come.
     void Reserve(int count) {
+        const std::size_t wanted = static_cast<std::size_t>(count > 0 ? count : 0);
+        if (wanted <= points_.capacity()) {
+            return;
+        }
         try {
-            points_.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
+            points_.reserve(std::max(wanted, 2 * points_.capacity()));
         } catch (const std::bad_alloc&) {
         } catch (const std::length_error&) {
         }
