@@ -22,7 +22,8 @@ int RunTrackCommand(const std::vector<std::string>& args) {
         "files does (GPX, CSV, NMEA, KML, KMZ, TCX, FIT, GeoJSON, Google location history,\n"
         "IGC) and prints one line per track point: latitude, longitude (degrees), elevation,\n"
         "UTC time, separated by tabs. Each file's format and counts, then the number of track\n"
-        "files and positions, go to standard error.\n"
+        "files and positions, go to standard error. A file named on its own whose name does\n"
+        "not tell its format is told by its content.\n"
         "Use -- before a folder name that starts with '-'.");
     std::string folder;
     app.add_option("GPSFOLDER", folder, "the folder of track files, or one track file")

@@ -8,6 +8,7 @@
 #include "support/DateTimeText.h"
 #include "track/CsvLines.h"
 #include "track/HeaderCsvReader.h"
+#include "track/TextEncoding.h"
 #include "track/TextToFloat.h"
 
 namespace geotal {
@@ -28,6 +29,8 @@ void CsvTrackParser::Feed(std::string_view line) {
 }
 
 TrackReadResult ReadCsvTrack(std::string_view bytes, TrackStore& store) {
+    std::string converted;
+    bytes = AsUtf8(bytes, converted);
     LineSplitter splitter(bytes);
     CsvTrackParser parser(store);
     std::string_view line;

@@ -31,8 +31,8 @@ private:
     std::string dateTime_;  // reused for every line
 };
 
-// Appends the points of a CSV text (LF line ends) to the store. When the fixed layout gives
-// no point at all and the first line that is not a "#" comment names the columns, the text is
+// Appends the points of a CSV text (LF line ends, or UTF-16) to the store. When the fixed layout
+// gives no point at all and the first line that is not a "#" comment names the columns, the text is
 // read by those names instead (see HeaderCsvReader); a file the fixed layout reads keeps
 // exactly its result.
 TrackReadResult ReadCsvTrack(std::string_view bytes, TrackStore& store);

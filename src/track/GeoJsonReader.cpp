@@ -14,17 +14,14 @@ constexpr std::array<std::string_view, 7> kTimeProperties = {
 constexpr std::array<std::string_view, 4> kAltitudeProperties = {"altitude", "alt", "ele",
                                                                  "elevation"};
 
-using simdjson::dom::element;
-
 class GeoJsonVisitor final : public JsonElementVisitor {
 public:
     explicit GeoJsonVisitor(TrackStore& store) : gate_(store) {}
 
-    void Visit(std::string_view key, element feature) override {
-        if (key.empty() || key == "features" || key == "locations") {
-            Feature(feature);
-        }
+    void Visit(std::string_view key, simdjson::dom::element feature) override {
+        Entry(key, feature);
     }
+    void Visit(std::string_view key, JsonText feature) override { Entry(key, feature); }
 
     TrackReadResult Finish(const std::string& damage) const {
         TrackReadResult result{gate_.skipped(), {}};
@@ -38,14 +35,22 @@ public:
     }
 
 private:
-    void Feature(element feature) {
-        element geometry;
+    template <class Element>
+    void Entry(std::string_view key, Element feature) {
+        if (key.empty() || key == "features" || key == "locations") {
+            Feature(feature);
+        }
+    }
+
+    template <class Element>
+    void Feature(Element feature) {
+        Element geometry;
         std::string_view type;
         if (!JsonMember(feature, "geometry", geometry) || !JsonString(geometry, "type", type)) {
-            Point(feature, {}, false);  // Overland's events without a place
+            Point(feature, Element{}, false);  // Overland's events without a place
             return;
         }
-        element coordinates;
+        Element coordinates;
         const bool hasCoordinates = JsonMember(geometry, "coordinates", coordinates);
         if (type == "Point") {
             Point(feature, coordinates, hasCoordinates);
@@ -58,13 +63,14 @@ private:
         }
     }
 
-    void Point(element feature, element coordinates, bool hasCoordinates) {
-        // A default element is no JSON value at all: it must never be asked anything.
-        element properties;
+    template <class Element>
+    void Point(Element feature, Element coordinates, bool hasCoordinates) {
+        // A default simdjson element is no JSON value at all: it must never be asked anything.
+        Element properties;
         const bool hasProperties = JsonMember(feature, "properties", properties);
         double time = 0;
         for (std::string_view name : kTimeProperties) {
-            element value;
+            Element value;
             if (hasProperties && JsonMember(properties, name, value) &&
                 (time = JsonTime(value)) != 0) {
                 break;
@@ -83,12 +89,13 @@ private:
         gate_.Offer(point, hasPosition);
     }
 
-    void Lines(element feature, element coordinates, bool multi) {
-        element properties;
-        element times;
+    template <class Element>
+    void Lines(Element feature, Element coordinates, bool multi) {
+        Element properties;
+        Element times;
         if (!JsonMember(feature, "properties", properties) ||
-            !JsonMember(properties, "coordTimes", times) || !coordinates.is_array() ||
-            !times.is_array()) {
+            !JsonMember(properties, "coordTimes", times) || !IsJsonArray(coordinates) ||
+            !IsJsonArray(times)) {
             ++untimedLines_;
             return;
         }
@@ -96,9 +103,10 @@ private:
             Line(coordinates, times);
             return;
         }
-        auto lineTimes = times.get_array().begin();
-        for (element line : coordinates.get_array()) {
-            if (lineTimes == times.get_array().end()) {
+        const auto allTimes = JsonItems(times);
+        auto lineTimes = allTimes.begin();
+        for (Element line : JsonItems(coordinates)) {
+            if (lineTimes == allTimes.end()) {
                 break;
             }
             Line(line, *lineTimes);
@@ -106,13 +114,15 @@ private:
         }
     }
 
-    void Line(element coordinates, element times) {
-        if (!coordinates.is_array() || !times.is_array()) {
+    template <class Element>
+    void Line(Element coordinates, Element times) {
+        if (!IsJsonArray(coordinates) || !IsJsonArray(times)) {
             return;
         }
-        auto time = times.get_array().begin();
-        for (element position : coordinates.get_array()) {
-            if (time == times.get_array().end()) {
+        const auto allTimes = JsonItems(times);
+        auto time = allTimes.begin();
+        for (Element position : JsonItems(coordinates)) {
+            if (time == allTimes.end()) {
                 break;
             }
             TrackPoint point{0, 0, 0, JsonTime(*time)};
@@ -122,14 +132,15 @@ private:
     }
 
     // [longitude, latitude, altitude?] into the point.
-    static bool Position(element coordinates, TrackPoint& point) {
+    template <class Element>
+    static bool Position(Element coordinates, TrackPoint& point) {
         double values[3] = {};
         int count = 0;
-        if (!coordinates.is_array()) {
+        if (!IsJsonArray(coordinates)) {
             return false;
         }
-        for (element value : coordinates.get_array()) {
-            if (count == 3 || value.get_double().get(values[count]) != simdjson::SUCCESS) {
+        for (Element value : JsonItems(coordinates)) {
+            if (count == 3 || !JsonNumber(value, values[count])) {
                 break;
             }
             ++count;
@@ -153,8 +164,12 @@ private:
 }  // namespace
 
 TrackReadResult ReadGeoJsonText(std::string_view bytes, TrackStore& store) {
+    return ReadGeoJsonText(bytes, store, kJsonTreeBytes);
+}
+
+TrackReadResult ReadGeoJsonText(std::string_view bytes, TrackStore& store, std::size_t treeBytes) {
     GeoJsonVisitor visitor(store);
-    const std::string damage = WalkJsonElements(bytes, visitor);
+    const std::string damage = WalkJsonElements(bytes, visitor, treeBytes);
     return visitor.Finish(damage);
 }
 

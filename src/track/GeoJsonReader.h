@@ -2,6 +2,7 @@
 // store.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "track/TrackFileReader.h"
@@ -16,5 +17,9 @@ namespace geotal {
 // time; the note counts those without. Features are read from a FeatureCollection, an
 // Overland "locations" list or a bare array of features.
 TrackReadResult ReadGeoJsonText(std::string_view bytes, TrackStore& store);
+
+// The same, with features of more than treeBytes bytes read from their text as they are
+// asked rather than parsed into a tree (see WalkJsonElements).
+TrackReadResult ReadGeoJsonText(std::string_view bytes, TrackStore& store, std::size_t treeBytes);
 
 }  // namespace geotal

@@ -1,6 +1,5 @@
 #include "track/GoogleHistoryReader.h"
 
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -10,8 +9,6 @@
 
 namespace geotal {
 namespace {
-
-using simdjson::dom::element;
 
 constexpr double kE7 = 1e7;
 constexpr double kMinutesPerDay = 1440;
@@ -36,8 +33,10 @@ std::optional<Place> PlaceOfText(std::string_view text) {
     return Place{TextToFloat(first), TextToFloat(text.substr(comma + 1))};
 }
 
-// latitudeE7/longitudeE7 (or latE7/lngE7) members, or a "latLng" text.
-std::optional<Place> PlaceOf(element object) {
+// latitudeE7/longitudeE7 (or latE7/lngE7) members, or a "latLng" text, or those in a
+// "placeLocation" object.
+template <class Element>
+std::optional<Place> PlaceOf(Element object, bool inner = false) {
     double latitude = 0;
     double longitude = 0;
     if ((JsonDouble(object, "latitudeE7", latitude) &&
@@ -50,45 +49,32 @@ std::optional<Place> PlaceOf(element object) {
         JsonString(object, "placeLocation", text) || JsonString(object, "point", text)) {
         return PlaceOfText(text);
     }
-    element inner;
-    if (JsonMember(object, "placeLocation", inner)) {
-        return PlaceOf(inner);
+    Element location;
+    if (!inner && JsonMember(object, "placeLocation", location)) {
+        return PlaceOf(location, true);
     }
     return std::nullopt;
 }
 
-double TimeMember(element object, std::string_view key) {
-    element value;
+template <class Element>
+double TimeMember(Element object, std::string_view key) {
+    Element value;
     return JsonMember(object, key, value) ? JsonTime(value) : 0;
+}
+
+// "timestamp", else "timestampMs".
+template <class Element>
+double PointTime(Element point) {
+    const double time = TimeMember(point, "timestamp");
+    return time != 0 ? time : TimeMember(point, "timestampMs");
 }
 
 class GoogleVisitor final : public JsonElementVisitor {
 public:
     explicit GoogleVisitor(TrackStore& store) : gate_(store) {}
 
-    void Visit(std::string_view key, element entry) override {
-        if (key == "locations") {
-            Record(entry);
-        } else if (key == "timelineObjects") {
-            TimelineObject(entry);
-        } else if (key == "semanticSegments" || key.empty()) {
-            Segment(entry);
-        } else if (key == "timelineEdits") {
-            element signal;
-            element position;
-            element point;
-            if (JsonMember(entry, "rawSignal", signal) && JsonMember(signal, "signal", signal) &&
-                JsonMember(signal, "position", position) && JsonMember(position, "point", point)) {
-                Offer(PlaceOf(point), TimeMember(position, "timestamp"));
-            }
-        } else if (key == "rawSignals") {
-            element position;
-            if (JsonMember(entry, "position", position)) {
-                Offer(PlaceOf(position), TimeMember(position, "timestamp"), position,
-                      "altitudeMeters");
-            }
-        }
-    }
+    void Visit(std::string_view key, simdjson::dom::element entry) override { Entry(key, entry); }
+    void Visit(std::string_view key, JsonText entry) override { Entry(key, entry); }
 
     TrackReadResult Finish(const std::string& damage) const {
         TrackReadResult result{gate_.skipped(), {}};
@@ -103,7 +89,33 @@ public:
     }
 
 private:
-    void Offer(const std::optional<Place>& place, double time, element altitudeHolder = {},
+    template <class Element>
+    void Entry(std::string_view key, Element entry) {
+        if (key == "locations") {
+            Record(entry);
+        } else if (key == "timelineObjects") {
+            TimelineObject(entry);
+        } else if (key == "semanticSegments" || key.empty()) {
+            Segment(entry);
+        } else if (key == "timelineEdits") {
+            Element signal;
+            Element position;
+            Element point;
+            if (JsonMember(entry, "rawSignal", signal) && JsonMember(signal, "signal", signal) &&
+                JsonMember(signal, "position", position) && JsonMember(position, "point", point)) {
+                Offer(PlaceOf(point), TimeMember(position, "timestamp"));
+            }
+        } else if (key == "rawSignals") {
+            Element position;
+            if (JsonMember(entry, "position", position)) {
+                Offer(PlaceOf(position), TimeMember(position, "timestamp"), position,
+                      "altitudeMeters");
+            }
+        }
+    }
+
+    template <class Element = JsonText>
+    void Offer(const std::optional<Place>& place, double time, Element altitudeHolder = {},
                std::string_view altitudeKey = {}) {
         TrackPoint point{0, 0, 0, time};
         if (place) {
@@ -116,19 +128,17 @@ private:
         gate_.Offer(point, place.has_value());
     }
 
-    void Record(element location) {
-        double time = TimeMember(location, "timestamp");
-        if (time == 0) {
-            time = TimeMember(location, "timestampMs");
-        }
-        Offer(PlaceOf(location), time, location, "altitude");
+    template <class Element>
+    void Record(Element location) {
+        Offer(PlaceOf(location), PointTime(location), location, "altitude");
     }
 
     // A duration's "startTimestamp" (or "startTimestampMs"), and the same for the end;
     // nothing when the duration does not name that end at all.
-    static std::optional<double> DurationTime(element object, std::string_view which) {
-        element duration;
-        element value;
+    template <class Element>
+    static std::optional<double> DurationTime(Element object, std::string_view which) {
+        Element duration;
+        Element value;
         const std::string key = std::string(which) + "Timestamp";
         if (!JsonMember(object, "duration", duration)) {
             return std::nullopt;
@@ -139,41 +149,48 @@ private:
         return std::nullopt;
     }
 
-    void TimelineObject(element object) {
-        element segment;
-        element visit;
+    template <class Element>
+    void TimelineObject(Element object) {
+        Element segment;
+        Element visit;
         if (JsonMember(object, "activitySegment", segment)) {
-            element start;
-            element end;
+            Element start;
+            Element end;
             if (JsonMember(segment, "startLocation", start)) {
                 OfferIfPlace(PlaceOf(start), DurationTime(segment, "start"));
             }
             if (JsonMember(segment, "endLocation", end)) {
                 OfferIfPlace(PlaceOf(end), DurationTime(segment, "end"));
             }
-            element path;
-            element points;
-            if (JsonMember(segment, "simplifiedRawPath", path) &&
-                JsonMember(path, "points", points) && points.is_array()) {
-                for (element point : points.get_array()) {
-                    double time = TimeMember(point, "timestamp");
-                    if (time == 0) {
-                        time = TimeMember(point, "timestampMs");
-                    }
-                    Offer(PlaceOf(point), time);
+            RawPath(segment);
+            Element path;
+            Element waypoints;
+            if (JsonMember(segment, "waypointPath", path) &&
+                JsonMember(path, "waypoints", waypoints) && IsJsonArray(waypoints)) {
+                for ([[maybe_unused]] Element waypoint : JsonItems(waypoints)) {
+                    ++untimed_;
                 }
             }
-            element waypoints;
-            if (JsonMember(segment, "waypointPath", path) &&
-                JsonMember(path, "waypoints", waypoints) && waypoints.is_array()) {
-                untimed_ += static_cast<int>(waypoints.get_array().size());
-            }
         } else if (JsonMember(object, "placeVisit", visit)) {
-            element location;
+            Element location;
             if (JsonMember(visit, "location", location)) {
                 const std::optional<Place> place = PlaceOf(location);
                 OfferIfPlace(place, DurationTime(visit, "start"));
                 OfferIfPlace(place, DurationTime(visit, "end"));
+            }
+            RawPath(visit);
+        }
+    }
+
+    // The timed points of an activity's or a visit's simplifiedRawPath.
+    template <class Element>
+    void RawPath(Element holder) {
+        Element path;
+        Element points;
+        if (JsonMember(holder, "simplifiedRawPath", path) && JsonMember(path, "points", points) &&
+            IsJsonArray(points)) {
+            for (Element point : JsonItems(points)) {
+                Offer(PlaceOf(point), PointTime(point));
             }
         }
     }
@@ -186,12 +203,13 @@ private:
         }
     }
 
-    void Segment(element segment) {
+    template <class Element>
+    void Segment(Element segment) {
         const double start = TimeMember(segment, "startTime");
         const double end = TimeMember(segment, "endTime");
-        element path;
-        if (JsonMember(segment, "timelinePath", path) && path.is_array()) {
-            for (element point : path.get_array()) {
+        Element path;
+        if (JsonMember(segment, "timelinePath", path) && IsJsonArray(path)) {
+            for (Element point : JsonItems(path)) {
                 double time = TimeMember(point, "time");
                 double minutes = 0;
                 if (time == 0 && start != 0 &&
@@ -201,16 +219,16 @@ private:
                 Offer(PlaceOf(point), time);
             }
         }
-        element visit;
-        element candidate;
+        Element visit;
+        Element candidate;
         if (JsonMember(segment, "visit", visit) && JsonMember(visit, "topCandidate", candidate)) {
             const std::optional<Place> place = PlaceOf(candidate);
             OfferIfPlace(place, start);
             OfferIfPlace(place, end);
         }
-        element activity;
+        Element activity;
         if (JsonMember(segment, "activity", activity)) {
-            element at;
+            Element at;
             std::string_view text;
             if (JsonMember(activity, "start", at)) {
                 OfferIfPlace(JsonString(activity, "start", text) ? PlaceOfText(text) : PlaceOf(at),
@@ -230,15 +248,13 @@ private:
 }  // namespace
 
 TrackReadResult ReadGoogleHistoryText(std::string_view bytes, TrackStore& store) {
-    // A Records.json entry takes some 150 to 250 bytes: room for one per 128 covers it.
-    constexpr std::size_t kFewestBytesPerPoint = 128;
-    const std::size_t room =
-        static_cast<std::size_t>(store.Count()) + bytes.size() / kFewestBytesPerPoint;
-    if (room < static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        store.Reserve(static_cast<int>(room));
-    }
+    return ReadGoogleHistoryText(bytes, store, kJsonTreeBytes);
+}
+
+TrackReadResult ReadGoogleHistoryText(std::string_view bytes, TrackStore& store,
+                                      std::size_t treeBytes) {
     GoogleVisitor visitor(store);
-    const std::string damage = WalkJsonElements(bytes, visitor);
+    const std::string damage = WalkJsonElements(bytes, visitor, treeBytes);
     return visitor.Finish(damage);
 }
 

@@ -14,8 +14,8 @@ namespace geotal {
 // could be read, and callers may ignore it.
 bool ReadGpxFile(const std::string& path, TrackStore& store);
 
-// Appends the track points of a GPX text (LF line ends) to the store; answers what was left
-// out.
+// Appends the track points of a GPX text (LF line ends, or UTF-16) to the store; answers what
+// was left out.
 SkippedPoints ReadGpxText(std::string_view bytes, TrackStore& store);
 
 }  // namespace geotal

@@ -1,6 +1,7 @@
 #include "track/IgcReader.h"
 
 #include <optional>
+#include <string>
 
 #include "support/Angles.h"
 #include "support/DateTime.h"
@@ -29,13 +30,15 @@ int Number(std::string_view digits) {
     return value;
 }
 
-// The ddmmyy after "HFDTE" or "HFDTEDATE:", as the day count of its midnight.
-std::optional<double> HeaderDate(std::string_view line) {
+// The ddmmyy after "HFDTE" or "HFDTEDATE:", as the day count of its midnight; nothing, with
+// digits telling whether there were six digits, when there is no such date.
+std::optional<double> HeaderDate(std::string_view line, bool& digits) {
     line.remove_prefix(5);
     if (line.substr(0, 5) == "DATE:") {
         line.remove_prefix(5);
     }
-    if (line.size() < 6 || !Digits(line.substr(0, 6))) {
+    digits = line.size() >= 6 && Digits(line.substr(0, 6));
+    if (!digits) {
         return std::nullopt;
     }
     const int year = Number(line.substr(4, 2));
@@ -69,8 +72,14 @@ public:
             line.remove_suffix(1);
         }
         if (line.substr(0, 5) == "HFDTE" || line.substr(0, 5) == "HPDTE") {
-            if (const auto date = HeaderDate(line)) {
+            bool digits = false;
+            if (const auto date = HeaderDate(line, digits)) {
                 date_ = *date;
+            } else if (badHeader_.empty()) {
+                // Kept for the note: a log whose only date header gives no date has no date,
+                // but the user can mend the header it does have.
+                badHeader_ = std::string(line.substr(0, 40));
+                badHeader_ += digits ? " is impossible" : " cannot be read";
             }
         } else if (!line.empty() && line.front() == 'B') {
             Record(line);
@@ -82,7 +91,8 @@ public:
         result.skipped = gate_.skipped();
         result.skipped.withoutTime += undated_;
         if (undated_ > 0) {
-            result.note = "no date: the log has no HFDTE header";
+            result.note = badHeader_.empty() ? "no date: the log has no HFDTE header"
+                                             : "no date: the date of its header " + badHeader_;
         }
         if (damaged_ > 0) {
             result.AddNote(std::to_string(damaged_) +
@@ -113,6 +123,13 @@ private:
         const int hours = Number(b.substr(1, 2));
         const int minutes = Number(b.substr(3, 2));
         const int seconds = Number(b.substr(5, 2));
+        TrackPoint point{DegreesToArcSeconds(*latitude), DegreesToArcSeconds(*longitude), 0, 0};
+        if (hours >= 24 || minutes >= 60 || seconds >= 60) {
+            // Counted without a time, and no clock to compare the next record's with: it
+            // must not look as if midnight had passed.
+            gate_.Offer(point);
+            return;
+        }
         const double timeOfDay = hours * 3600.0 + minutes * 60.0 + seconds;
         if (hasPrevious_ && timeOfDay < previousTimeOfDay_) {
             *date_ += 1;  // past midnight UTC
@@ -120,17 +137,16 @@ private:
         hasPrevious_ = true;
         previousTimeOfDay_ = timeOfDay;
 
-        TrackPoint point{DegreesToArcSeconds(*latitude), DegreesToArcSeconds(*longitude), 0,
-                         *date_ + timeOfDay / kSecondsPerDay};
+        point.time = *date_ + timeOfDay / kSecondsPerDay;
         const double gnssAltitude = TextToFloat(gnss);
         point.elevation = gnssAltitude != 0 ? gnssAltitude : TextToFloat(pressure);
         point.hasElevation = true;
-        const bool validTime = hours < 24 && minutes < 60 && seconds < 60;
-        gate_.Offer(validTime ? point : TrackPoint{point.latitude, point.longitude, 0, 0});
+        gate_.Offer(point);
     }
 
     TrackPointGate gate_;
     std::optional<double> date_;
+    std::string badHeader_;  // the first date header that gives no date, and why
     bool hasPrevious_ = false;
     double previousTimeOfDay_ = 0;
     int undated_ = 0;

@@ -1,8 +1,8 @@
 #include "track/KmlReader.h"
 
+#include <deque>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "support/Angles.h"
 #include "track/TextToFloat.h"
@@ -72,14 +72,17 @@ protected:
         } else if (name == "TimeSpan") {
             ++timeSpans_;
         }
-        return name == "when" || name == "coord" || name == "coordinates";
+        // Only the texts that can become points are kept: a LineString's coordinates may
+        // be most of a large file.
+        return (name == "when" && (inTrack_ > 0 || inTimeStamp_)) ||
+               (name == "coord" && inTrack_ > 0) || (name == "coordinates" && inPoint_);
     }
 
     void EndElement(std::string_view name, const std::string& text) override {
         if (name == "when" && inTrack_ > 0) {
-            whens_.push_back(ParseTrackTime(text));
+            PairWhen(ParseTrackTime(text));
         } else if (name == "coord" && inTrack_ > 0) {
-            coords_.push_back(ParsePosition(text, ' '));
+            PairCoord(ParsePosition(text, ' '));
         } else if (name == "when" && inTimeStamp_) {
             placemarkWhen_ = ParseTrackTime(text);
         } else if (name == "coordinates" && inPoint_) {
@@ -87,7 +90,7 @@ protected:
         } else if (name == "Track" && inTrack_ > 0) {
             --inTrack_;
             placemarkHasTrack_ = true;
-            StoreTrack();
+            EndTrack();
         } else if (name == "TimeStamp") {
             inTimeStamp_ = false;
         } else if (name == "Point") {
@@ -117,12 +120,28 @@ public:
     }
 
 private:
-    void StoreTrack() {
-        const std::size_t pairs = std::min(whens_.size(), coords_.size());
-        for (std::size_t i = 0; i < pairs; ++i) {
-            Offer(coords_[i], whens_[i]);
+    // The n-th when of a track goes with its n-th gx:coord. Each is offered as soon as its
+    // partner is there, so only the run of whens before the first coord waits in memory.
+    void PairWhen(double when) {
+        if (coords_.empty()) {
+            whens_.push_back(when);
+        } else {
+            Offer(coords_.front(), when);
+            coords_.pop_front();
         }
-        unpaired_ += static_cast<int>(std::max(whens_.size(), coords_.size()) - pairs);
+    }
+
+    void PairCoord(const std::optional<Position>& coord) {
+        if (whens_.empty()) {
+            coords_.push_back(coord);
+        } else {
+            Offer(coord, whens_.front());
+            whens_.pop_front();
+        }
+    }
+
+    void EndTrack() {
+        unpaired_ += static_cast<int>(whens_.size() + coords_.size());
         whens_.clear();
         coords_.clear();
     }
@@ -146,8 +165,8 @@ private:
 
     TrackPointGate gate_;
     int inTrack_ = 0;
-    std::vector<double> whens_;
-    std::vector<std::optional<Position>> coords_;
+    std::deque<double> whens_;  // not yet paired; one of the two is always empty
+    std::deque<std::optional<Position>> coords_;
     bool inTimeStamp_ = false;
     bool inPoint_ = false;
     std::optional<double> placemarkWhen_;

@@ -13,12 +13,18 @@
 #include "track/TextEncoding.h"
 #include "track/TextToFloat.h"
 #include "track/TrackPointGate.h"
+#include "track/TrimmedText.h"
 
 namespace geotal {
 namespace {
 
 constexpr double kSecondsPerDay = 86400;
 constexpr int kMaxFields = 20;
+// Sentences of one moment farther apart than this are not one fix: a receiver that writes
+// its fix twice writes the same place, give or take its last digits.
+constexpr double kSameFixMetres = 300;
+constexpr double kMetresPerDegree = 111'195;  // of latitude, on a sphere of the Earth's mean radius
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180;
 
 using Fields = std::array<std::string_view, kMaxFields>;
 
@@ -136,7 +142,8 @@ bool SplitSentence(std::string_view sentence, Fields& fields, int& count) {
     count = 0;
     while (count < kMaxFields) {
         const std::size_t comma = body.find(',');
-        fields[static_cast<std::size_t>(count++)] = body.substr(0, comma);
+        // A space before a value reads as one after it: as nothing.
+        fields[static_cast<std::size_t>(count++)] = TrimmedText(body.substr(0, comma));
         if (comma == std::string_view::npos) {
             break;
         }
@@ -156,6 +163,18 @@ struct Fix {
     double latitude = 0, longitude = 0;
     std::optional<double> altitude;
 };
+
+// Whether a sentence's position (where it gives one) can belong to the fix: within
+// kSameFixMetres of the fix's own, on a flat map near them, which is exact enough over metres.
+bool Agrees(const Fix& fix, std::optional<double> latitude, std::optional<double> longitude) {
+    if (!fix.hasPosition || !latitude || !longitude) {
+        return true;
+    }
+    double east = std::fabs(*longitude - fix.longitude);
+    east = std::min(east, 360 - east) * std::cos(fix.latitude * kRadiansPerDegree);
+    const double north = *latitude - fix.latitude;
+    return std::hypot(east, north) * kMetresPerDegree <= kSameFixMetres;
+}
 
 class NmeaParser {
 public:
@@ -212,10 +231,11 @@ public:
     }
 
 private:
-    // The fix of this time of day: the current one when it has the same time, else a new
-    // one after the current is stored.
-    Fix& FixAt(double timeOfDay) {
-        if (!current_ || current_->timeOfDay != timeOfDay) {
+    // The fix of this time of day and place: the current one when it has the same time and a
+    // position near this one (or none), else a new one after the current is stored.
+    Fix& FixAt(double timeOfDay, std::optional<double> latitude, std::optional<double> longitude) {
+        if (!current_ || current_->timeOfDay != timeOfDay ||
+            !Agrees(*current_, latitude, longitude)) {
             Flush();
             current_ = Fix{timeOfDay, {}, false, 0, 0, {}};
         }
@@ -230,7 +250,7 @@ private:
         if (f[2] != "A" || !time) {
             return;  // a void fix, or none at all
         }
-        Fix& fix = FixAt(*time);
+        Fix& fix = FixAt(*time, latitude, longitude);
         if (date) {
             fix.date = *date;
             LearnDate(*date, *time);
@@ -243,8 +263,10 @@ private:
         if (f[6].empty() || f[6] == "0" || !time) {
             return;
         }
-        Fix& fix = FixAt(*time);
-        SetPosition(fix, Coordinate(f[2], f[3], 'S'), Coordinate(f[4], f[5], 'W'));
+        const auto latitude = Coordinate(f[2], f[3], 'S');
+        const auto longitude = Coordinate(f[4], f[5], 'W');
+        Fix& fix = FixAt(*time, latitude, longitude);
+        SetPosition(fix, latitude, longitude);
         if (!f[9].empty()) {
             fix.altitude = Decimal(f[9]);
         }
@@ -271,8 +293,10 @@ private:
         if (f[8] == "V" || !time) {
             return;
         }
-        Fix& fix = FixAt(*time);
-        SetPosition(fix, Coordinate(f[1], f[2], 'S'), Coordinate(f[3], f[4], 'W'));
+        const auto latitude = Coordinate(f[1], f[2], 'S');
+        const auto longitude = Coordinate(f[3], f[4], 'W');
+        Fix& fix = FixAt(*time, latitude, longitude);
+        SetPosition(fix, latitude, longitude);
         if (!f[5].empty()) {
             fix.altitude = TextToFloat(f[5]) * (f[6] == "F" ? 0.3048 : 1.0);
         }
@@ -344,10 +368,7 @@ private:
 
 TrackReadResult ReadNmeaText(std::string_view bytes, TrackStore& store) {
     std::string converted;
-    if (IsUtf16(bytes)) {
-        converted = NarrowUtf16(bytes);
-        bytes = converted;
-    }
+    bytes = AsUtf8(bytes, converted);
     NmeaParser parser(store);
     // Lines end in LF or CR LF; a log of bare CRs is split at those.
     const char end = bytes.find('\n') == std::string_view::npos ? '\r' : '\n';

@@ -108,4 +108,12 @@ std::string NarrowUtf16(std::string_view bytes) {
     return out;
 }
 
+std::string_view AsUtf8(std::string_view bytes, std::string& converted) {
+    if (!IsUtf16(bytes)) {
+        return bytes;
+    }
+    converted = NarrowUtf16(bytes);
+    return converted;
+}
+
 }  // namespace geotal

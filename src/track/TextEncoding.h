@@ -14,4 +14,8 @@ std::string NarrowUtf16(std::string_view bytes);
 // Whether the bytes look like UTF-16 text by the rule above.
 bool IsUtf16(std::string_view bytes);
 
+// The bytes themselves, or, when they are UTF-16, their UTF-8 text (CR LF read as LF) kept in
+// converted: how a text reader takes in what a logger may have written either way.
+std::string_view AsUtf8(std::string_view bytes, std::string& converted);
+
 }  // namespace geotal

@@ -37,15 +37,16 @@ struct TrackFileReport {
     bool readable = false;  // false when the file could not be read at all
     int positions = 0;      // points that reached the store
     SkippedPoints skipped;
-    std::string note;
+    std::string note;  // the reader's note, or for a file that could not be read the reason
 };
 
 // Reads the file as the format, appends its points and traces one line of counts (and one
-// line of skipped points when there are some). Never throws for bad content.
+// line of skipped points when there are some). Never throws for bad content, nor when memory
+// runs out: the note says so and the points read before stay in the store.
 TrackFileReport ReadTrackFile(const std::string& path, TrackFormat format, TrackStore& store);
 
 // "GPX, 12 positions", then ", 3 points skipped" and "; " and the note when there are some,
-// or "could not be read" for an unreadable file.
+// or "could not be read" and the reason, such as " (Is a directory)", for an unreadable file.
 std::string DescribeTrackFile(const TrackFileReport& report);
 
 }  // namespace geotal

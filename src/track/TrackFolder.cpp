@@ -68,7 +68,7 @@ TrackFolderCounts LoadTrackFolder(const std::string& folder, TrackStore& store,
 TrackFolderCounts LoadTrackFile(const std::string& path, TrackStore& store) {
     store.Empty();
     TrackFolderCounts counts;
-    if (const std::optional<TrackFormat> format = TrackFormatOfFile(path)) {
+    if (const std::optional<TrackFormat> format = TrackFormatOfNamedFile(path)) {
         TraceValue(std::string("Loading ") + TrackFormatName(*format) + " file", path);
         counts.files.push_back(ReadTrackFile(path, *format, store));
         counts.gpsFileCount = 1;

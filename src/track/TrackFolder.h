@@ -26,7 +26,9 @@ TrackFolderCounts LoadTrackFolder(const std::string& folder, TrackStore& store,
                                   ProgressSink& progress);
 
 // Empties the store and reads the one file at path as LoadTrackFolder reads each of its track
-// files; a file that is no track file of a known format gives no file and no point.
+// files, telling its format by its content where its name does not tell (see
+// TrackFormatOfNamedFile); a file that is no track file of a known format gives no file and no
+// point.
 TrackFolderCounts LoadTrackFile(const std::string& path, TrackStore& store);
 
 }  // namespace geotal

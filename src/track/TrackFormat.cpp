@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -49,6 +50,42 @@ bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
 
+// Whether some line starts with the text.
+bool HasLineStarting(std::string_view text, std::string_view start) {
+    for (std::size_t at = text.find(start); at != std::string_view::npos;
+         at = text.find(start, at + 1)) {
+        if (at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A FIT file's header: its size (12 or 14) first, ".FIT" at byte 8.
+bool IsFitHeader(std::string_view head) {
+    return head.size() >= 12 && (head[0] == 12 || head[0] == 14) && head.substr(8, 4) == ".FIT";
+}
+
+// A zip archive whose first member is a KML document, as in every KMZ.
+bool IsKmzHeader(std::string_view head) {
+    constexpr std::size_t kNameAt = 30;  // in the first local file header
+    if (head.size() < kNameAt || head.substr(0, 4) != "PK\x03\x04") {
+        return false;
+    }
+    const std::size_t length = static_cast<unsigned char>(head[26]) |
+                               static_cast<std::size_t>(static_cast<unsigned char>(head[27])) << 8;
+    return EndsWithNoCase(head.substr(kNameAt, std::min(length, head.size() - kNameAt)), ".kml");
+}
+
+// The file name without its folders has no ending ("gpslog", not "gps.log" or ".log").
+bool HasNoEnding(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0;
+}
+
 // Whether some line starts with an NMEA sentence such as "$GPRMC," or "$GNGGA,".
 bool HasNmeaSentence(std::string_view text) {
     for (std::size_t at = text.find('$'); at != std::string_view::npos;
@@ -92,6 +129,12 @@ const char* TrackFormatName(TrackFormat format) {
 }
 
 std::optional<TrackFormat> TrackFormatOfContent(std::string_view head) {
+    if (IsFitHeader(head)) {
+        return TrackFormat::Fit;
+    }
+    if (IsKmzHeader(head)) {
+        return TrackFormat::Kmz;
+    }
     const std::string text = NarrowUtf16(head);
     if (Contains(text, "<kml")) {
         return TrackFormat::Kml;
@@ -115,6 +158,9 @@ std::optional<TrackFormat> TrackFormatOfContent(std::string_view head) {
     if (HasNmeaSentence(text)) {
         return TrackFormat::Nmea;
     }
+    if (HasLineStarting(text, "HFDTE") || HasLineStarting(text, "HPDTE")) {
+        return TrackFormat::Igc;
+    }
     return std::nullopt;
 }
 
@@ -135,7 +181,17 @@ std::optional<TrackFormat> TrackFormatOfFile(const std::string& path) {
             return TrackFormatOfContent(ReadFileHead(path));
         }
     }
+    if (HasNoEnding(path)) {
+        return TrackFormatOfContent(ReadFileHead(path));
+    }
     return std::nullopt;
+}
+
+std::optional<TrackFormat> TrackFormatOfNamedFile(const std::string& path) {
+    if (const std::optional<TrackFormat> format = TrackFormatOfFile(path)) {
+        return format;
+    }
+    return TrackFormatOfContent(ReadFileHead(path));
 }
 
 }  // namespace geotal

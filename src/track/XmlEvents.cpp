@@ -3,7 +3,6 @@
 #include <expat.h>
 
 #include <algorithm>
-#include <limits>
 #include <memory>
 
 namespace geotal {
@@ -40,8 +39,9 @@ std::string WalkXml(std::string_view text, XmlHandler& handler) {
     XML_SetUserData(parser.get(), &handler);
     XML_SetElementHandler(parser.get(), OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser.get(), OnText);
-    // expat takes the length as an int: a larger text goes in pieces.
-    constexpr std::size_t kPiece = std::numeric_limits<int>::max() / 2;
+    // expat copies what it is given into a buffer of its own before it parses it: pieces of a
+    // megabyte keep that copy small instead of as large as the file.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
     do {
         const std::size_t size = std::min(text.size(), kPiece);
         const bool last = size == text.size();

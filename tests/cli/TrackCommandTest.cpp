@@ -74,6 +74,20 @@ TEST(TrackCommand, readsOneTrackFileNamedOnItsOwn) {
     EXPECT_NE(notes.err.find("is not a track file"), std::string::npos) << notes.err;
 }
 
+TEST(TrackCommand, tellsAFileNamedOnItsOwnByItsContentWhereItsNameDoesNot) {
+    testing::TrackTestFolder folder;
+    const std::string nmea =
+        "$GPRMC,102030.5,A,4730.0000,N,00815.0000,W,0.1,0.0,010510,,\n"
+        "$GPGGA,102030.5,4730.0000,N,00815.0000,W,1,08,1.0,412.5,M,48.0,M,,\n";
+    for (const char* name : {"gps.dat", "gpslog"}) {
+        const std::string path = folder.Write(name, nmea);
+        const test::CliRun run = RunCli(folder, {"track", path});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "47.500000\t-8.250000\t412.5\t2010/05/01 10:20:30\n") << name;
+        EXPECT_EQ(run.err, path + ": NMEA, 1 position\n1 track files, 1 positions\n");
+    }
+}
+
 TEST(TrackCommand, rejectsWrongArgumentsWithAOneLineReason) {
     testing::TrackTestFolder folder;
     for (const auto& args : std::vector<std::vector<std::string>>{

@@ -146,6 +146,17 @@ const std::vector<FitCase> kFitCases = {
      {High(1, 2, 0, Ole(2010, 1, 1, 0, 0, 24)),
       {3 * 3600, 4 * 3600, 0, Ole(2010, 1, 1, 0, 0, 34)},
       {5 * 3600, 6 * 3600, 0, Ole(2010, 1, 1, 0, 0, 44)}}},
+    {"an offset equal to the low five bits of the last timestamp is that second, not 32 later",
+     FitWriter()
+         .RecordDefinition(0)
+         .Record(0, kFitEpochOf2010 + 24, 1, 2, 0)
+         .CompressedDefinition()
+         .CompressedRecord(24, 3, 4)
+         .CompressedRecord(25, 5, 6)
+         .File(),
+     {High(1, 2, 0, Ole(2010, 1, 1, 0, 0, 24)),
+      {3 * 3600, 4 * 3600, 0, Ole(2010, 1, 1, 0, 0, 24)},
+      {5 * 3600, 6 * 3600, 0, Ole(2010, 1, 1, 0, 0, 25)}}},
 };
 
 TEST(FitReader, readsRecordMessages) {

@@ -1,8 +1,11 @@
 // GeoJSON logs and Google location history: the shapes each program writes.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "track/GeoJsonReader.h"
 #include "track/GoogleHistoryReader.h"
+#include "track/JsonElements.h"
 #include "track/TrackPointMatchers.h"
 
 namespace geotal {
@@ -20,21 +23,34 @@ struct JsonCase {
     std::string note;
 };
 
-void ExpectPoints(TrackReadResult (*read)(std::string_view, TrackStore&),
-                  const std::vector<JsonCase>& cases) {
+using JsonReader = TrackReadResult (*)(std::string_view, TrackStore&, std::size_t);
+
+// Every element parsed into a tree, and every element read from its text as a huge one is:
+// both must give the same.
+constexpr std::size_t kEveryElementAsATree = SIZE_MAX;
+constexpr std::size_t kEveryElementFromItsText = 0;
+
+void ExpectCase(JsonReader read, const JsonCase& c, std::size_t treeBytes) {
+    SCOPED_TRACE(treeBytes == 0 ? "read from the text" : "parsed as a tree");
+    TrackStore store;
+    const TrackReadResult result = read(c.json, store, treeBytes);
+    const std::vector<TrackPoint> points = PointsOf(store);
+    ASSERT_EQ(points.size(), c.points.size()) << c.name;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        EXPECT_NEAR(points[i].latitude, c.points[i].latitude, 1e-6) << c.name;
+        EXPECT_NEAR(points[i].longitude, c.points[i].longitude, 1e-6) << c.name;
+        EXPECT_NEAR(points[i].time, c.points[i].time, 1e-9) << c.name;
+        EXPECT_EQ(points[i].elevation, c.points[i].elevation) << c.name;
+        EXPECT_EQ(points[i].hasElevation, c.points[i].hasElevation) << c.name;
+    }
+    EXPECT_EQ(result.note, c.note) << c.name;
+}
+
+void ExpectPoints(JsonReader read, const std::vector<JsonCase>& cases) {
     for (const JsonCase& c : cases) {
-        TrackStore store;
-        const TrackReadResult result = read(c.json, store);
-        const std::vector<TrackPoint> points = PointsOf(store);
-        ASSERT_EQ(points.size(), c.points.size()) << c.name;
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            EXPECT_NEAR(points[i].latitude, c.points[i].latitude, 1e-6) << c.name;
-            EXPECT_NEAR(points[i].longitude, c.points[i].longitude, 1e-6) << c.name;
-            EXPECT_NEAR(points[i].time, c.points[i].time, 1e-9) << c.name;
-            EXPECT_EQ(points[i].elevation, c.points[i].elevation) << c.name;
-            EXPECT_EQ(points[i].hasElevation, c.points[i].hasElevation) << c.name;
+        for (const std::size_t treeBytes : {kEveryElementAsATree, kEveryElementFromItsText}) {
+            ExpectCase(read, c, treeBytes);
         }
-        EXPECT_EQ(result.note, c.note) << c.name;
     }
 }
 
@@ -78,17 +94,19 @@ TEST(GeoJsonReader, readsTheFeaturesOfEachLogger) {
 }
 
 TEST(GeoJsonReader, countsFeaturesWithoutPlaceOrTime) {
-    TrackStore store;
-    const TrackReadResult result = ReadGeoJsonText(
-        R"({"locations":[{"type":"Feature","properties":{"timestamp":"2024-07-07T17:46:39Z"}},
+    for (const std::size_t treeBytes : {kEveryElementAsATree, kEveryElementFromItsText}) {
+        TrackStore store;
+        const TrackReadResult result = ReadGeoJsonText(
+            R"({"locations":[{"type":"Feature","properties":{"timestamp":"2024-07-07T17:46:39Z"}},
             {"type":"Feature","geometry":{"type":"Point","coordinates":[1,2]},
              "properties":{"speed":4}},
             {"type":"Feature","geometry":{"type":"Point","coordinates":[1,2]}},
             {"type":"Feature","geometry":{"type":"LineString"}}, 7, "x", null]})",
-        store);
-    EXPECT_TRUE(store.IsEmpty());
-    EXPECT_EQ(result.skipped, (SkippedPoints{4, 2, 0}));
-    EXPECT_EQ(result.note, "1 line without coordTimes gave no points");
+            store, treeBytes);
+        EXPECT_TRUE(store.IsEmpty());
+        EXPECT_EQ(result.skipped, (SkippedPoints{4, 2, 0})) << treeBytes;
+        EXPECT_EQ(result.note, "1 line without coordTimes gave no points") << treeBytes;
+    }
 }
 
 const std::vector<JsonCase> kGoogleCases = {
@@ -99,7 +117,8 @@ const std::vector<JsonCase> kGoogleCases = {
      {High(53.369055, -83.695001, 35, Ole(2012, 12, 15, 14, 21, 29) + 0.46 / 86400),
       At(1, 2, Ole(2010, 5, 1, 10, 20, 30))},
      ""},
-    {"semantic history: activity ends, raw path points and visits at their times",
+    {"semantic history: activity ends, raw path points of activities and visits, and visits at "
+     "their times",
      R"({"timelineObjects":[{"activitySegment":{
           "startLocation":{"latitudeE7":10000000,"longitudeE7":20000000},
           "endLocation":{"latitudeE7":30000000,"longitudeE7":40000000},
@@ -109,10 +128,15 @@ const std::vector<JsonCase> kGoogleCases = {
           "waypointPath":{"waypoints":[{"latE7":1,"lngE7":2},{"latE7":3,"lngE7":4}]}}},
         {"placeVisit":{"location":{"latitudeE7":50000000,"longitudeE7":60000000},
           "duration":{"startTimestamp":"2013-12-01T08:00:00Z",
-                      "endTimestamp":"2013-12-01 10:00:00 +0100"}}}]})",
+                      "endTimestamp":"2013-12-01 10:00:00 +0100"},
+          "simplifiedRawPath":{"points":[{"latE7":50100000,"lngE7":60100000,
+                                          "timestamp":"2013-12-01T08:30:00Z"},
+                                         {"latE7":50200000,"lngE7":60200000,
+                                          "timestampMs":"1385888400000"}]}}}]})",
      {At(1, 2, Ole(2013, 12, 1, 7, 5, 14)), At(3, 4, Ole(2013, 12, 1, 7, 11, 13)),
       At(2, 3, Ole(2013, 12, 1, 7, 8, 0)), At(5, 6, Ole(2013, 12, 1, 8, 0, 0)),
-      At(5, 6, Ole(2013, 12, 1, 9, 0, 0))},
+      At(5, 6, Ole(2013, 12, 1, 9, 0, 0)), At(5.01, 6.01, Ole(2013, 12, 1, 8, 30, 0)),
+      At(5.02, 6.02, Ole(2013, 12, 1, 9, 0, 0))},
      "2 waypoints without a time gave no points"},
     {"the phone's Timeline: path points, a visit, an activity and raw signals",
      R"({"semanticSegments":[
@@ -146,16 +170,63 @@ TEST(GoogleHistoryReader, readsEachKindOfExportAtItsTimes) {
 }
 
 TEST(GoogleHistoryReader, countsRecordsWithoutTimeAndIgnoresEmptyEnds) {
-    TrackStore store;
-    const TrackReadResult result = ReadGoogleHistoryText(
-        R"({"locations":[{"latitudeE7":10000000,"longitudeE7":20000000}],
+    for (const std::size_t treeBytes : {kEveryElementAsATree, kEveryElementFromItsText}) {
+        TrackStore store;
+        const TrackReadResult result = ReadGoogleHistoryText(
+            R"({"locations":[{"latitudeE7":10000000,"longitudeE7":20000000}],
             "timelineObjects":[{"activitySegment":{"startLocation":{},"endLocation":{},
               "duration":{"startTimestamp":"2013-12-01T07:05:14Z"}}},
               {"placeVisit":{"location":{"latitudeE7":1,"longitudeE7":2},
                "duration":{"startTimestamp":"2013-12-01T07:05:14Z"}}}]})",
-        store);
-    EXPECT_EQ(store.Count(), 1);  // the visit's start; it names no end
-    EXPECT_EQ(result.skipped, (SkippedPoints{0, 1, 0}));
+            store, treeBytes);
+        EXPECT_EQ(store.Count(), 1) << treeBytes;  // the visit's start; it names no end
+        EXPECT_EQ(result.skipped, (SkippedPoints{0, 1, 0})) << treeBytes;
+    }
+}
+
+// Elements beyond the tree's limit, as a long recording makes them: read from their text by
+// default, they give what the tree gives.
+TEST(JsonTrackReaders, readElementsLargerThanATreeFromTheirTextWithTheSamePoints) {
+    constexpr int kPoints = 40'000;
+    std::string coordinates;
+    std::string times;
+    std::string path;
+    for (int i = 0; i < kPoints; ++i) {
+        const std::string separator = i == 0 ? "" : ",";
+        const std::string latitude = std::to_string(47 + i * 1e-5);
+        const std::string longitude = std::to_string(8 - i * 1e-5);
+        const std::string time = "\"2010-05-01T10:" + std::to_string(10 + i / 3600 % 50) + ":" +
+                                 std::to_string(10 + i % 50) + "Z\"";
+        coordinates += separator + "[" + longitude + "," + latitude + "," + std::to_string(i) + "]";
+        times += separator + time;
+        path += separator + "{\"point\":\"" + latitude + "\u00b0, " + longitude +
+                "\u00b0\",\"time\":" + time + "}";
+    }
+    const std::string geoJson =
+        R"({"type":"FeatureCollection","features":[{"type":"Feature","geometry":)"
+        R"({"type":"LineString","coordinates":[)" +
+        coordinates + R"(]},"properties":{"name":"a\"long\" walk","coordTimes":[)" + times +
+        "]}}]}";
+    const std::string google =
+        R"({"semanticSegments":[{"startTime":"2010-05-01T10:00:00Z","timelinePath":[)" + path +
+        "]}]}";
+    ASSERT_GT(geoJson.size(), kJsonTreeBytes);
+    ASSERT_GT(google.size(), kJsonTreeBytes);
+    const struct {
+        const char* name;
+        JsonReader read;
+        const std::string& json;
+    } readers[] = {{"GeoJSON", ReadGeoJsonText, geoJson},
+                   {"Google", ReadGoogleHistoryText, google}};
+    for (const auto& [name, read, json] : readers) {
+        TrackStore fromText;
+        TrackStore asTree;
+        const TrackReadResult byDefault = read(json, fromText, kJsonTreeBytes);
+        read(json, asTree, kEveryElementAsATree);
+        EXPECT_EQ(fromText.Count(), kPoints) << name;
+        EXPECT_EQ(byDefault.note, "") << name;
+        EXPECT_EQ(PointsOf(fromText), PointsOf(asTree)) << name;
+    }
 }
 
 }  // namespace

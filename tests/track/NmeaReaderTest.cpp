@@ -30,10 +30,14 @@ std::string Rmc(const char* time, const char* date, const char* status = "A") {
                     ",4730.0000,N,00815.0000,E,0.1,0.0," + date + ",,");
 }
 
-std::string Gga(const char* time, const char* altitude, const char* quality = "1") {
-    return Sentence(std::string("GNGGA,") + time + ",4730.0000,S,00815.0000,W," + quality +
-                    ",08,1.0," + altitude + ",M,48.0,M,,");
+// South and west of the RMC's place unless told.
+std::string Gga(const char* time, const char* altitude, const char* quality = "1",
+                const char* place = "4730.0000,S,00815.0000,W") {
+    return Sentence(std::string("GNGGA,") + time + "," + place + "," + quality + ",08,1.0," +
+                    altitude + ",M,48.0,M,,");
 }
+
+constexpr const char* kNearTheRmc = "4730.0060,N,00815.0060,E";  // 14 m off
 
 struct NmeaCase {
     const char* name;
@@ -42,10 +46,29 @@ struct NmeaCase {
 };
 
 const std::vector<NmeaCase> kNmeaCases = {
-    {"RMC and GGA of one moment are one point: the RMC's date, the GGA's altitude, the first "
-     "position",
-     Gga("102030", "412.5") + Rmc("102030", "010510"),
-     {High(-47.5, -8.25, 412.5, Ole(2010, 5, 1, 10, 20, 30))}},
+    {"RMC and GGA of one moment and place are one point: the RMC's date, the GGA's altitude, "
+     "the first position",
+     Gga("102030", "412.5", "1", kNearTheRmc) + Rmc("102030", "010510"),
+     {High(47.5001, 8.2501, 412.5, Ole(2010, 5, 1, 10, 20, 30))}},
+    {"RMC and GGA of one moment far apart are two points, the altitude the GGA's alone",
+     Rmc("102030", "010510") + Gga("102030", "412.5"),
+     {At(47.5, 8.25, Ole(2010, 5, 1, 10, 20, 30)),
+      High(-47.5, -8.25, 412.5, Ole(2010, 5, 1, 10, 20, 30))}},
+    {"within 300 m the sentences are one fix, beyond it two",
+     Rmc("102030", "010510") + Gga("102030", "1", "1", "4730.1600,N,00815.0000,E") +
+         Rmc("102031", "010510") + Gga("102031", "2", "1", "4730.1650,N,00815.0000,E"),
+     {High(47.5, 8.25, 1, Ole(2010, 5, 1, 10, 20, 30)), At(47.5, 8.25, Ole(2010, 5, 1, 10, 20, 31)),
+      High(47.50275, 8.25, 2, Ole(2010, 5, 1, 10, 20, 31))}},
+    {"a longitude of 180 W is near one of 180 E",
+     Sentence("GPRMC,102030,A,0000.1000,N,18000.0000,E,0.1,0.0,010510,,") +
+         Gga("102030", "7", "1", "0000.1000,N,18000.0000,W"),
+     {High(0.1 / 60, 180, 7, Ole(2010, 5, 1, 10, 20, 30))}},
+    {"a space before or after a time reads alike",
+     Sentence("GPRMC, 102030,A,4730.0000,N,00815.0000,E,0.1,0.0,010510,,") +
+         Sentence("GPRMC,102031 ,A,4730.0000,N,00815.0000,E,0.1,0.0,010510,,") +
+         Sentence("GPGGA,\t102032.5 ,4730.0000,N,00815.0000,E,1,08,1.0,3,M,48.0,M,,"),
+     {At(47.5, 8.25, Ole(2010, 5, 1, 10, 20, 30)), At(47.5, 8.25, Ole(2010, 5, 1, 10, 20, 31)),
+      High(47.5, 8.25, 3, Ole(2010, 5, 1, 10, 20, 32) + 0.5 / 86400)}},
     {"a GGA takes the last RMC date, the next day once past midnight",
      Rmc("235959", "311299") + Gga("235959.5", "1") + Gga("000001", "2"),
      {At(47.5, 8.25, Ole(1999, 12, 31, 23, 59, 59)),
@@ -63,9 +86,11 @@ const std::vector<NmeaCase> kNmeaCases = {
     {"text before the $ and a sentence without checksum are read",
      "12:00:01 > $GPRMC,102030.25,A,4730.0000,N,00815.0000,E,0.1,0.0,010510,,\n",
      {At(47.5, 8.25, Ole(2010, 5, 1, 10, 20, 30) + 0.25 / 86400)}},
-    {"Magellan track sentences",
-     Sentence("PMGNTRK,4415.000,N,07630.000,W,00095,M,110833.53,A,,030409"),
-     {High(44.25, -76.5, 95, Ole(2009, 4, 3, 11, 8, 33) + 0.53 / 86400)}},
+    {"Magellan track sentences, their altitude in metres or in feet",
+     Sentence("PMGNTRK,4415.000,N,07630.000,W,00095,M,110833.53,A,,030409") +
+         Sentence("PMGNTRK,4415.000,N,07630.000,W,00328,F,110834,A,,030409"),
+     {High(44.25, -76.5, 95, Ole(2009, 4, 3, 11, 8, 33) + 0.53 / 86400),
+      High(44.25, -76.5, 99.9744, Ole(2009, 4, 3, 11, 8, 34))}},
 };
 
 TEST(NmeaReader, joinsTheSentencesOfEachFixAndDatesThem) {
@@ -78,7 +103,7 @@ TEST(NmeaReader, joinsTheSentencesOfEachFixAndDatesThem) {
             EXPECT_NEAR(points[i].latitude, c.points[i].latitude, 1e-6) << c.name;
             EXPECT_NEAR(points[i].longitude, c.points[i].longitude, 1e-6) << c.name;
             EXPECT_NEAR(points[i].time, c.points[i].time, 1e-9) << c.name;
-            EXPECT_EQ(points[i].elevation, c.points[i].elevation) << c.name;
+            EXPECT_NEAR(points[i].elevation, c.points[i].elevation, 1e-9) << c.name;
             EXPECT_EQ(points[i].hasElevation, c.points[i].hasElevation) << c.name;
         }
         EXPECT_EQ(result.note, "") << c.name;
@@ -103,7 +128,7 @@ TEST(NmeaReader, countsFixesThatNeverGetADate) {
 }
 
 TEST(NmeaReader, readsUtf16LogsAsTheSameText) {
-    const std::string text = Gga("102030", "412.5") + Rmc("102030", "010510");
+    const std::string text = Gga("102030", "412.5", "1", kNearTheRmc) + Rmc("102030", "010510");
     for (const bool bigEndian : {false, true}) {
         std::string wide = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
         for (char c : text) {

@@ -14,6 +14,7 @@
 #include "support/WholeFile.h"
 #include "track/GpsBabel.h"
 #include "track/TrackFileReader.h"
+#include "track/TrackFolder.h"
 #include "track/TrackFormat.h"
 #include "track/TrackPointMatchers.h"
 #include "track/TrackTestFolder.h"
@@ -104,7 +105,6 @@ const BabelCase kBabelCases[] = {
     {"more/nmea/gpsbabel-adddate.nmea", "nmea", TrackFormat::Nmea, kTracks},
     {"more/nmea/gpsbabel-addmultipledaysfwd.nmea", "nmea", TrackFormat::Nmea, kTracks},
     {"more/nmea/exiftool-Geotag2.log", "nmea", TrackFormat::Nmea, kTracks},
-    {"more/nmea/pynmeagps-pygpsdata-nmea4.log", "nmea", TrackFormat::Nmea, kTracks},
     {"more/nmea/pynmeagps-pygpsdata-um981.log", "nmea", TrackFormat::Nmea, kTracks},
     {"more/nmea/pynmeagps-pygpsdata-nmeabadck.log", "nmea", TrackFormat::Nmea, kTracks},
     {"more/nmea/pynmeagps-pygpsdata-nmeastartup.log", "nmea", TrackFormat::Nmea, kTracks},
@@ -207,6 +207,46 @@ TEST(RealWorldTracks, giveTheSameFixesAsGpsbabel) {
     }
 }
 
+// pynmeagps-pygpsdata-nmea4.log is left out of the comparison: gpsbabel joins the GGA's
+// altitude to an RMC of the same second whose position is 100 degrees away.
+TEST(RealWorldTracks, nmeaSentencesOfOneSecondFarApartAreTwoFixes) {
+    const std::string path = RealTracksFolder() + "/more/nmea/pynmeagps-pygpsdata-nmea4.log";
+    if (!std::filesystem::is_regular_file(path)) {
+        GTEST_SKIP() << path << " is not present";
+    }
+    TrackStore store;
+    ReadTrackFile(path, TrackFormat::Nmea, store);
+    const double time = testing::Ole(2021, 3, 6, 10, 36, 7);
+    const double latitude = 53 + 27.03942 / 60;
+    const double longitude = 2 + 14.42462 / 60;
+    ASSERT_EQ(store.Count(), 2);
+    EXPECT_NEAR(store.At(0).longitude, -(longitude + 100) * 3600, 1e-6);  // the RMC's
+    EXPECT_FALSE(store.At(0).hasElevation);
+    EXPECT_NEAR(store.At(1).longitude, -longitude * 3600, 1e-6);  // the GGA's
+    EXPECT_EQ(store.At(1).elevation, 56.0);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NEAR(store.At(i).latitude, latitude * 3600, 1e-6);
+        EXPECT_NEAR(store.At(i).time, time, 1e-9);
+    }
+}
+
+// Logs whose names have no ending: named on their own, or in a folder, they read as NMEA.
+TEST(RealWorldTracks, logsWithoutAnEndingAreToldByTheirContent) {
+    for (const char* name : {"gpsbabel-nmea", "gpsbabel-amod-nmea", "gpsbabel-nmea_utf16"}) {
+        const std::string path = RealTracksFolder() + "/more/nmea/" + name;
+        if (!std::filesystem::is_regular_file(path)) {
+            GTEST_SKIP() << path << " is not present";
+        }
+        TrackStore asNmea;
+        const int positions = ReadTrackFile(path, TrackFormat::Nmea, asNmea).positions;
+        EXPECT_GT(positions, 0) << name;
+        EXPECT_EQ(TrackFormatOfFile(path), TrackFormat::Nmea) << name;
+        TrackStore alone;
+        EXPECT_EQ(LoadTrackFile(path, alone).positionCount, positions) << name;
+        EXPECT_EQ(testing::PointsOf(alone), testing::PointsOf(asNmea)) << name;
+    }
+}
+
 // gpsbabel reads GeoJSON without times and has no reader for Google location history here:
 // these counts were checked by reading each file, entry by entry.
 struct CountCase {
@@ -233,6 +273,10 @@ const CountCase kCountCases[] = {
     {"more/takeout/"
      "dawarich-lh_with_placeVisit_with_location_with_coordinates_with_timestampMs.json",
      1},
+    // Before a visit's simplifiedRawPath was read: 256 and 364, 46 and 20 points fewer (44 and
+    // 18 of them at times no other point of the file has).
+    {"more/takeout/gpsbabel-2013_MAY.json", 302},
+    {"more/takeout/gpsbabel-2013_JUNE.json", 384},
     {"more/takeout/dawarich-device_settings.json", -1},  // not a track file
 };
 

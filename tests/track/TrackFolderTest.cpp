@@ -192,12 +192,16 @@ TEST(TrackFolder, readsEveryFormatAndReportsEachFileWithItsCounts) {
                  "</Placemark></kml>");
     folder.Write("e.igc", "B0723154916500N00643500EA0000000443\n");
     folder.Write("f.fit", "");
+    std::filesystem::create_directory(folder.path() + "/g.gpx");
+    folder.Write("h", "$GPRMC,102031,A,4730.0000,N,00815.0000,E,0.1,0.0,010510,,\n");
     folder.Write("notes.txt", "nothing here");
+    folder.Write("README", "nothing here either");
+    folder.Write("gps.dat", "$GPRMC,102032,A,4730.0000,N,00815.0000,E,0.1,0.0,010510,,\n");
     TrackStore store;
     NullProgress progress;
     const TrackFolderCounts counts = LoadTrackFolder(folder.path(), store, progress);
-    EXPECT_EQ(counts.gpsFileCount, 6);
-    EXPECT_EQ(counts.positionCount, 4);
+    EXPECT_EQ(counts.gpsFileCount, 8);
+    EXPECT_EQ(counts.positionCount, 5);
     std::vector<std::string> reports;
     for (const TrackFileReport& file : counts.files) {
         reports.push_back(file.path.substr(folder.path().size() + 1) + ": " +
@@ -209,7 +213,9 @@ TEST(TrackFolder, readsEveryFormatAndReportsEachFileWithItsCounts) {
         "c.txt: NMEA, 1 position",
         "d.kml: KML, 0 positions; 1 LineString without point times gave no points",
         "e.igc: IGC, 0 positions, 1 point skipped; no date: the log has no HFDTE header",
-        "f.fit: FIT, 0 positions; not a FIT file"};
+        "f.fit: FIT, 0 positions; not a FIT file",
+        "g.gpx: GPX, could not be read (Is a directory)",
+        "h: NMEA, 1 position"};
     EXPECT_EQ(reports, expected);
 }
 
