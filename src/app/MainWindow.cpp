@@ -28,6 +28,7 @@
 #include "app/TimeAdjustDialog.h"
 #include "app/UiServices.h"
 #include "app/WindowProgress.h"
+#include "geotag/CameraClocks.h"
 #include "geotag/CopyPaste.h"
 #include "geotag/NamedZone.h"
 #include "output/Export.h"
@@ -356,9 +357,14 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     const int record = listView_->RecordAt(event->globalPos());
     QAction* sync = nullptr;
+    QAction* unsync = nullptr;
     if (record >= 0) {
         sync = menu.addAction(QStringLiteral("Synchronise camera clock with this photo\u2026"));
         sync->setEnabled(!busy_ && Photos()[record].captureTime != 0);
+        if (IsSyncPhoto(record)) {
+            unsync = menu.addAction(QStringLiteral("Remove the clock sync with this photo"));
+            unsync->setEnabled(!busy_);
+        }
     }
     QAction* about = menu.addAction(QStringLiteral("&About Geotal..."));
     QAction* chosen = menu.exec(event->globalPos());
@@ -366,6 +372,8 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
         OnSysCommand(kSysCommandAbout);
     } else if (chosen != nullptr && chosen == sync) {
         OnSyncClock(record);
+    } else if (chosen != nullptr && chosen == unsync) {
+        OnRemoveSyncPoint(record);
     }
 }
 
@@ -415,6 +423,7 @@ void MainWindow::OnLoadDataFiles() {
     const bool read = ReadPhotoFolder(settings_.photoFolder, loaded, *progress_, SidecarChoices());
     if (read) {
         listView_->Replace(std::move(loaded));
+        FindSelfSetCameras(Photos(), time_);
         selectedPhoto_ = -1;
         // What a calculation made ready to write belonged to the photos just replaced.
         SetCanUpdate(false);
@@ -618,7 +627,7 @@ void MainWindow::OnUnmarkSelected() {
 }
 
 void MainWindow::OnTimeSetup() {
-    if (RunTimeAdjustDialog(this, time_, settings_.zoneName)) {
+    if (RunTimeAdjustDialog(this, time_, settings_.zoneName, CamerasOf(Photos()))) {
         settings_.namedZone = !time_.zoneName.empty();
         if (settings_.namedZone) {
             settings_.zoneName = time_.zoneName;  // kept to be offered again
@@ -636,15 +645,17 @@ void MainWindow::OnSyncClock(int record) {
     if (busy_ || record < 0 || record >= Photos().Count() || Photos()[record].captureTime == 0) {
         return;
     }
-    const std::optional<ClockSyncPoint> point = RunSyncClockDialog(this, Photos()[record], time_);
+    const PhotoRecord& photo = Photos()[record];
+    const std::optional<ClockSyncPoint> point = RunSyncClockDialog(this, photo, time_);
     if (!point) {
         return;
     }
+    CameraClock& clock = time_.cameras[photo.camera];
     bool add = false;
-    if (!time_.syncPoints.empty()) {
-        const QString before = time_.syncPoints.size() == 1
+    if (!clock.syncPoints.empty()) {
+        const QString before = clock.syncPoints.size() == 1
                                    ? QStringLiteral("another photo")
-                                   : QStringLiteral("%1 other photos").arg(time_.syncPoints.size());
+                                   : QStringLiteral("%1 other photos").arg(clock.syncPoints.size());
         add = Ui().ShowMessage(QStringLiteral("The camera clock is already synchronised with %1. "
                                               "Add this photo, so that the clock error follows "
                                               "the camera's drift between them?\n\nNo: this "
@@ -653,12 +664,42 @@ void MainWindow::OnSyncClock(int record) {
                                kMessageYesNo | kMessageQuestion, this) == MessageAnswer::Yes;
     }
     if (!add) {
-        time_.syncPoints.clear();
+        clock.syncPoints.clear();
     }
-    AddSyncPoint(time_.syncPoints, *point);
-    // What Time adjustments shows; the sync points decide the calculation.
-    time_.cameraClockError = static_cast<int>(point->clockErrorSeconds);
+    AddSyncPoint(clock.syncPoints, *point);
+    clock.clockError.reset();
+    if (const std::string drift = ImplausibleDrift(clock.syncPoints); !drift.empty()) {
+        Ui().ShowMessage(Q(drift), kMessageOk | kMessageWarning, this);
+    }
     UpdateClockFields();
+}
+
+void MainWindow::OnRemoveSyncPoint(int record) {
+    if (busy_ || record < 0 || record >= Photos().Count()) {
+        return;
+    }
+    const PhotoRecord& photo = Photos()[record];
+    const auto clock = time_.cameras.find(photo.camera);
+    if (clock == time_.cameras.end()) {
+        return;
+    }
+    std::erase_if(clock->second.syncPoints, [&photo](const ClockSyncPoint& point) {
+        return point.cameraTime == photo.captureTime;
+    });
+    UpdateClockFields();
+}
+
+bool MainWindow::IsSyncPhoto(int record) const {
+    if (record < 0 || record >= Photos().Count()) {
+        return false;
+    }
+    const PhotoRecord& photo = Photos()[record];
+    const auto clock = time_.cameras.find(photo.camera);
+    return clock != time_.cameras.end() &&
+           std::any_of(clock->second.syncPoints.begin(), clock->second.syncPoints.end(),
+                       [&photo](const ClockSyncPoint& point) {
+                           return point.cameraTime == photo.captureTime;
+                       });
 }
 
 void MainWindow::OnShowOnMap() {

@@ -42,6 +42,10 @@ public:
     void OnSysCommand(int command);
     // The photo context menu's "Synchronise camera clock with this photo…" for a record.
     void OnSyncClock(int record);
+    // Takes the photo out of its camera's sync photos.
+    void OnRemoveSyncPoint(int record);
+    // Whether the photo is one its camera's clock is synchronised with.
+    bool IsSyncPhoto(int record) const;
 
     // Data exchange between fields and controls.
     void PushToControls();

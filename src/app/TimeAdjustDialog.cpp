@@ -2,9 +2,12 @@
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTime>
 #include <QTimeEdit>
 #include <QTimer>
@@ -14,6 +17,7 @@
 #include "geotag/ClockErrorText.h"
 #include "geotag/ClockSync.h"
 #include "geotag/NamedZone.h"
+#include "geotag/PhotoUtcTime.h"
 #include "res/ControlIds.h"
 
 namespace geotal::app {
@@ -31,19 +35,22 @@ QString Text(const std::string& text) {
 constexpr int kZoneChoices[] = {kZoneHours, kZoneNamed};
 
 TimeAdjustDialog::TimeAdjustDialog(QWidget* parent, const TimeAdjustment& adjustment,
-                                   const std::string& offeredZone)
+                                   const std::string& offeredZone,
+                                   std::vector<CameraSummary> cameras)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       controls_(BuildDialog(res::TimeAdjustTemplate(), *this)),
       adjustment_(adjustment),
+      cameras_(std::move(cameras)),
+      cameraModel_(new QStandardItemModel(this)),
       clockTimer_(new QTimer(this)) {
     controls_.As<UpDownControl>(kTimeZoneOffsetSpin)->SetRange(kMinZoneOffset, kMaxZoneOffset);
     controls_.As<UpDownControl>(kCameraClockErrorSpin)->SetRange(-kMaxClockError, kMaxClockError);
     controls_.As<QLineEdit>(kTimeZoneOffset)->setText(QString::number(adjustment_.timeZoneOffset));
     controls_.As<QLineEdit>(kCameraClockError)
         ->setText(QString::number(adjustment_.cameraClockError));
-    // After syncs with several photos the field holds only the last one's error.
     controls_.As<QLineEdit>(kCameraClockError)
-        ->setToolTip(Text(DriftDescription(adjustment_.syncPoints)));
+        ->setToolTip(QStringLiteral("The clock error of every camera without its own"));
+    FillCameras();
     auto* zones = controls_.As<QComboBox>(kZoneList);
     zones->setEditable(true);
     zones->setInsertPolicy(QComboBox::NoInsert);
@@ -72,6 +79,84 @@ TimeAdjustDialog::TimeAdjustDialog(QWidget* parent, const TimeAdjustment& adjust
     connect(clockTimer_, &QTimer::timeout, this, [this] { UpdateClocks(std::time(nullptr)); });
     clockTimer_->start(100);
     controls_.Control(kTimeZoneOffset)->setFocus();
+}
+
+// One row a camera: its name, its photos, its own clock error (typed, or the last of its sync
+// photos'), and what that rests on.
+void TimeAdjustDialog::FillCameras() {
+    cameraModel_->setHorizontalHeaderLabels({QStringLiteral("Camera"), QStringLiteral("Photos"),
+                                             QStringLiteral("Own error"),
+                                             QStringLiteral("Clock error from")});
+    for (const CameraSummary& camera : cameras_) {
+        const auto own = adjustment_.cameras.find(camera.name);
+        QString error;
+        QString tip;
+        if (own != adjustment_.cameras.end() && !own->second.syncPoints.empty()) {
+            error = Text(ClockErrorText(own->second.syncPoints.back().clockErrorSeconds));
+            tip = Text(DriftDescription(own->second.syncPoints));
+        } else if (own != adjustment_.cameras.end() && own->second.clockError) {
+            error = Text(ClockErrorText(*own->second.clockError));
+        }
+        QList<QStandardItem*> row = {
+            new QStandardItem(camera.name.empty() ? QStringLiteral("(photos naming no camera)")
+                                                  : Text(camera.name)),
+            new QStandardItem(QString::number(camera.photos)), new QStandardItem(error),
+            new QStandardItem(Text(DescribeCameraClock(adjustment_, camera.name)))};
+        for (QStandardItem* item : row) {
+            item->setEditable(false);
+            item->setToolTip(tip);
+        }
+        row[kOwnErrorColumn]->setEditable(true);
+        row[kOwnErrorColumn]->setData(error, Qt::UserRole);  // as shown, to tell an edit
+        row[1]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row[kOwnErrorColumn]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        cameraModel_->appendRow(row);
+    }
+    auto* table = controls_.As<QTableView>(kCameraList);
+    table->setModel(cameraModel_);
+    table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 4; ++column) {
+        table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
+// Each camera's own clock from its row: unchanged as shown, none when emptied, else the error
+// typed, which replaces its sync photos.
+bool TimeAdjustDialog::TakeCameraErrors(bool complain) {
+    std::map<std::string, CameraClock> clocks = adjustment_.cameras;
+    for (int row = 0; row < cameraModel_->rowCount(); ++row) {
+        QStandardItem* item = cameraModel_->item(row, kOwnErrorColumn);
+        const QString typed = item->text().trimmed();
+        if (typed == item->data(Qt::UserRole).toString().trimmed()) {
+            continue;
+        }
+        const std::string& name = cameras_[static_cast<std::size_t>(row)].name;
+        if (typed.isEmpty()) {
+            clocks.erase(name);
+            continue;
+        }
+        const std::optional<int> seconds = ParseClockErrorText(typed.toStdString());
+        if (!seconds) {
+            if (complain) {
+                Ui().ShowMessage(QStringLiteral("Please enter the camera's own clock error in "
+                                                "seconds, or in days, hours, minutes and "
+                                                "seconds (1d 2h 3m 4s), up to %1 days either "
+                                                "way, or leave it empty.")
+                                     .arg(kMaxClockError / 86400),
+                                 kMessageWarning, this);
+                auto* table = controls_.As<QTableView>(kCameraList);
+                table->setFocus();
+                table->setCurrentIndex(item->index());
+            }
+            return false;
+        }
+        clocks[name] = CameraClock{*seconds, {}};
+    }
+    adjustment_.cameras = std::move(clocks);
+    return true;
 }
 
 bool TimeAdjustDialog::TakeField(int id, int minimum, int maximum, int& value, bool complain) {
@@ -152,25 +237,28 @@ void TimeAdjustDialog::UpdateClocks(std::time_t now) {
 void TimeAdjustDialog::accept() {
     if (TakeField(kTimeZoneOffset, kMinZoneOffset, kMaxZoneOffset, adjustment_.timeZoneOffset,
                   true) &&
-        TakeClockError(true) && TakeZone(true)) {
+        TakeClockError(true) && TakeZone(true) && TakeCameraErrors(true)) {
         clockTimer_->stop();
         QDialog::accept();
     }
 }
 
 bool RunTimeAdjustDialog(QWidget* parent, TimeAdjustment& adjustment,
-                         const std::string& offeredZone) {
-    TimeAdjustDialog dialog(parent, adjustment, offeredZone);
+                         const std::string& offeredZone, std::vector<CameraSummary> cameras) {
+    const bool oneCamera = cameras.size() <= 1;
+    TimeAdjustDialog dialog(parent, adjustment, offeredZone, std::move(cameras));
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
+    const bool defaultChanged = dialog.Adjustment().cameraClockError != adjustment.cameraClockError;
     adjustment.timeZoneOffset = dialog.Adjustment().timeZoneOffset;
     adjustment.zoneName = dialog.Adjustment().zoneName;
-    if (dialog.Adjustment().cameraClockError != adjustment.cameraClockError) {
-        // A clock error typed in replaces what the synchronised photos said.
-        adjustment.syncPoints.clear();
-    }
     adjustment.cameraClockError = dialog.Adjustment().cameraClockError;
+    adjustment.cameras = dialog.Adjustment().cameras;
+    if (defaultChanged && oneCamera) {
+        // The only camera's error typed in replaces what its synchronised photos said.
+        adjustment.cameras.clear();
+    }
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include "cli/SyncOption.h"
 #include "cli/TagJson.h"
 #include "cli/TerminalProgress.h"
+#include "geotag/CameraClocks.h"
 #include "geotag/NamedZone.h"
 #include "geotag/PhotoUtcTime.h"
 #include "geotag/PositionCalculation.h"
@@ -38,7 +39,8 @@ struct TagRequest {
     bool ignorePhotoZone = false;
     std::vector<std::string> syncs;  // PHOTO=TIME, checked
     bool json = false;
-    std::optional<int> clockError;  // seconds
+    std::optional<int> clockError;               // seconds
+    std::vector<std::string> cameraClockErrors;  // NAME=SECONDS
     std::optional<int> format;
     bool all = false;
     bool write = false;
@@ -86,10 +88,16 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "+hh:mm or -hh:mm) is taken at that offset unless --ignore-photo-zone is given.\n"
         "--sync PHOTO=TIME names a photo of a clock (a GPS or phone screen) and the time it\n"
         "shows, as YYYY-MM-DDTHH:MM:SS with Z or +hh:mm, or without a zone in the --tz zone;\n"
-        "the camera's clock error follows from it. Two or more --sync photos give a clock that\n"
-        "drifts: the error is interpolated between them in camera time and continued beyond.\n"
+        "the clock error of that photo's camera follows from it. Two or more --sync photos of\n"
+        "a camera give a clock that drifts: the error is interpolated between them in camera\n"
+        "time and continued beyond. --clock-error is the error of every camera without its\n"
+        "own: --camera-clock-error \"MAKE MODEL=SECONDS\" gives one camera its own (its make\n"
+        "and model as --json's camera says; with its serial number, one body of them), and\n"
+        "among several cameras one whose every photo records its offset from UTC (a phone)\n"
+        "keeps its own clock right: 0 unless given.\n"
         "With --json each photo is printed as one JSON object per line instead of the columns:\n"
-        "name, cameraTime, utcTime, timeSource (hours, zone, recorded), zone, offset,\n"
+        "name, camera, cameraTime, timeTag (the tag the time came from), utcTime, timeSource\n"
+        "(hours, zone, recorded), zone, offset,\n"
         "clockError (seconds), latitude, longitude, altitude, outcome, reason, timeReason,\n"
         "points (the track points used: time, latitude, longitude, elevation), written.\n"
         "With --write the marked photos are written as Update photo files does: a JPEG in its\n"
@@ -137,6 +145,24 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
     CLI::Option* clockError = AddWholeNumberOption(
         app, "--clock-error", request.clockError, -kMaxClockErrorSeconds, kMaxClockErrorSeconds,
         "SECONDS", "how far the camera's clock ran ahead, up to two years either way");
+    app.add_option("--camera-clock-error", request.cameraClockErrors,
+                   "one camera's own clock error, as MAKE MODEL=SECONDS")
+        ->type_name("\"MAKE MODEL=SECONDS\"")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                const std::size_t equals = text.rfind('=');
+                int seconds = 0;
+                if (equals != std::string::npos && equals > 0 &&
+                    ParseWholeNumber(text.substr(equals + 1), seconds) &&
+                    std::abs(seconds) <= kMaxClockErrorSeconds) {
+                    return {};
+                }
+                return "must be \"MAKE MODEL=SECONDS\", the seconds up to two years either "
+                       "way, not '" +
+                       text + "'";
+            },
+            ""));
     app.add_flag("--ignore-photo-zone", request.ignorePhotoZone,
                  "leave aside the offset from UTC the photos record");
     app.add_option("--sync", request.syncs, "a photo of a clock and the time it shows")
@@ -214,19 +240,43 @@ TimeAdjustment AdjustmentFor(const TagRequest& request) {
     return adjustment;
 }
 
-// The sync points of the --sync photos; nothing, after saying why, when a photo is not in the
-// folder or has no capture time, when two say different things of one moment of the camera's
-// clock (one photo given twice, or two photos of one camera time), or when one gives a clock
-// error beyond the range --clock-error takes.
-std::optional<std::vector<ClockSyncPoint>> SyncPointsFor(const TagRequest& request,
-                                                         const PhotoList& photos,
-                                                         const TimeAdjustment& adjustment) {
-    std::vector<ClockSyncPoint> points;
+// The cameras' own clocks from --camera-clock-error and the --sync photos; false, after saying
+// why, when a name means no camera of the photos, a photo is not in the folder or has no
+// capture time, two syncs say different things of one moment of a camera's clock (one photo
+// given twice, or two photos of one camera time), or a sync gives a clock error beyond the
+// range --clock-error takes. A camera's sync photos that imply a clock drifting faster than any
+// camera's are warned of.
+bool SetCameraClocks(const TagRequest& request, const PhotoList& photos,
+                     TimeAdjustment& adjustment) {
+    const std::vector<CameraSummary> cameras = CamerasOf(photos);
+    for (const std::string& text : request.cameraClockErrors) {
+        const std::size_t equals = text.rfind('=');
+        const std::vector<std::string> named = CamerasNamed(cameras, text.substr(0, equals));
+        if (named.empty()) {
+            std::string known;
+            for (const CameraSummary& camera : cameras) {
+                if (!camera.name.empty()) {
+                    known += (known.empty() ? "" : ", ") + camera.name + " (" +
+                             std::to_string(camera.photos) + ")";
+                }
+            }
+            std::fprintf(stderr,
+                         "geotal-cli: tag: --camera-clock-error %s: no camera of the photos is "
+                         "named so; theirs are: %s\n",
+                         text.c_str(), known.empty() ? "none named" : known.c_str());
+            return false;
+        }
+        int seconds = 0;
+        ParseWholeNumber(text.substr(equals + 1), seconds);
+        for (const std::string& camera : named) {
+            adjustment.cameras[camera].clockError = seconds;
+        }
+    }
     struct Given {
         std::string text;
         long long clockError = 0;
     };
-    std::map<double, Given> byCameraTime;
+    std::map<std::pair<std::string, double>, Given> byCameraTime;
     for (const std::string& text : request.syncs) {
         const SyncRequest sync = *ParseSyncOption(text);
         const auto found = std::find_if(
@@ -236,7 +286,7 @@ std::optional<std::vector<ClockSyncPoint>> SyncPointsFor(const TagRequest& reque
         if (!listed || found->captureTime == 0) {
             std::fprintf(stderr, "geotal-cli: tag: --sync: %s %s\n", sync.photo.c_str(),
                          listed ? "has no capture time" : "is not a photo of the folder");
-            return std::nullopt;
+            return false;
         }
         const double trueUtc = sync.offsetSeconds ? sync.shownTime - *sync.offsetSeconds / 86400.0
                                                   : WallTimeToUtc(sync.shownTime, adjustment);
@@ -246,20 +296,26 @@ std::optional<std::vector<ClockSyncPoint>> SyncPointsFor(const TagRequest& reque
                          "geotal-cli: tag: --sync %s: a clock error of %lld seconds, beyond the "
                          "%d days either way that --clock-error takes; is the time right?\n",
                          text.c_str(), point.clockErrorSeconds, kMaxClockErrorSeconds / 86400);
-            return std::nullopt;
+            return false;
         }
-        const auto [earlier, first] =
-            byCameraTime.try_emplace(point.cameraTime, Given{text, point.clockErrorSeconds});
+        const auto [earlier, first] = byCameraTime.try_emplace(
+            {found->camera, point.cameraTime}, Given{text, point.clockErrorSeconds});
         if (!first && earlier->second.clockError != point.clockErrorSeconds) {
             std::fprintf(stderr,
                          "geotal-cli: tag: --sync %s and --sync %s: one moment of the camera's "
                          "clock cannot show two times; give one of them\n",
                          earlier->second.text.c_str(), text.c_str());
-            return std::nullopt;
+            return false;
         }
-        AddSyncPoint(points, point);
+        AddSyncPoint(adjustment.cameras[found->camera].syncPoints, point);
     }
-    return points;
+    for (const auto& [camera, clock] : adjustment.cameras) {
+        if (const std::string drift = ImplausibleDrift(clock.syncPoints); !drift.empty()) {
+            std::fprintf(stderr, "geotal-cli: tag: --sync: %s%s\n",
+                         camera.empty() ? "" : (camera + ": ").c_str(), drift.c_str());
+        }
+    }
+    return true;
 }
 
 // Writes the marked photos; failures go to standard error as they come. The number written.
@@ -359,13 +415,9 @@ int RunTagCommand(const std::vector<std::string>& args) {
         }
     }
     TimeAdjustment adjustment = AdjustmentFor(request);
-    if (!request.syncs.empty()) {
-        const std::optional<std::vector<ClockSyncPoint>> points =
-            SyncPointsFor(request, photos, adjustment);
-        if (!points) {
-            return kUsageError;
-        }
-        adjustment.syncPoints = *points;
+    FindSelfSetCameras(photos, adjustment);
+    if (!SetCameraClocks(request, photos, adjustment)) {
+        return kUsageError;
     }
     const std::vector<PositionResult> results =
         CalculatePositions(photos, track, adjustment, progress);

@@ -10,6 +10,8 @@ namespace geotal {
 struct ClockSyncPoint {
     double cameraTime = 0;            // the photo's camera time, OLE Automation date
     long long clockErrorSeconds = 0;  // how far the clock ran ahead at that moment
+
+    friend bool operator==(const ClockSyncPoint&, const ClockSyncPoint&) = default;
 };
 
 // The clock error at a camera time. Without points: fixedError. With one: its error. With more:

@@ -44,8 +44,7 @@ std::string ClockText(double dayCount) {
 PhotoTime PhotoUtcTime(const PhotoRecord& photo, const TimeAdjustment& adjustment) {
     PhotoTime time;
     const double camera = photo.captureTime;
-    time.clockErrorSeconds =
-        ClockErrorAt(adjustment.syncPoints, camera, adjustment.cameraClockError);
+    time.clockErrorSeconds = CameraClockErrorAt(adjustment, photo.camera, camera);
     const long long error = time.clockErrorSeconds;
     // The arithmetic the whole-hour offset has always had, to the last bit.
     time.utc = camera - (adjustment.timeZoneOffset / 24.0 + static_cast<double>(error) / 86400.0);

@@ -80,4 +80,17 @@ std::string CameraClockText(std::time_t now, const TimeAdjustment& a) {
     return UtcClockText(now + static_cast<std::time_t>(shift));
 }
 
+int DefaultClockError(const TimeAdjustment& adjustment, const std::string& camera) {
+    return adjustment.selfSetCameras.count(camera) != 0 ? 0 : adjustment.cameraClockError;
+}
+
+long long CameraClockErrorAt(const TimeAdjustment& adjustment, const std::string& camera,
+                             double cameraTime) {
+    const auto own = adjustment.cameras.find(camera);
+    if (own == adjustment.cameras.end() || own->second.IsDefault()) {
+        return DefaultClockError(adjustment, camera);
+    }
+    return ClockErrorAt(own->second.syncPoints, cameraTime, own->second.clockError.value_or(0));
+}
+
 }  // namespace geotal

@@ -57,6 +57,7 @@ inline constexpr int kAdjustedCameraTime = 1040;
 inline constexpr int kZoneHours = 1053;  // "Offset in hours"
 inline constexpr int kZoneNamed = 1054;  // a zone of the tz database
 inline constexpr int kZoneList = 1055;
+inline constexpr int kCameraList = 1059;  // the cameras of the loaded photos, each its own error
 }  // namespace time_adjust
 
 // The "Synchronise camera clock" dialog.

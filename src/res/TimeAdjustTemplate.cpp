@@ -43,11 +43,18 @@ constexpr ControlTemplate kControls[] = {
     {-1, K::Group, "Adjusted Camera Time", 96, 139, 101, 36, kNone, nullptr},
     {kAdjustedCameraTime, K::TimePicker, "", 109, 152, 72, 15, kRightAlign | kTabStop,
      "Adjusted Camera Time"},
-    {kIdCancel, K::Button, "Cancel", 183, 179, 50, 14, kTabStop, nullptr},
-    {kIdOk, K::Button, "OK", 238, 179, 50, 14, kTabStop | kDefault, nullptr},
+    // Each camera of the loaded photos with its own clock error; the one above is the default.
+    {-1, K::Group, "Cameras", 7, 178, 280, 92, kNone, nullptr},
+    {-1, K::Label,
+     "A camera's own clock error, typed here or from photos synchronised with a clock, comes "
+     "before the one above. Leave it empty for that one.",
+     13, 189, 268, 16, kWordWrap, nullptr},
+    {kCameraList, K::ListView, "", 13, 207, 268, 58, kTabStop, "Cameras"},
+    {kIdCancel, K::Button, "Cancel", 183, 275, 50, 14, kTabStop, nullptr},
+    {kIdOk, K::Button, "OK", 238, 275, 50, 14, kTabStop | kDefault, nullptr},
 };
 
-constexpr DialogTemplate kTemplate{130, "Time adjustments", 294, 200, 8, kControls};
+constexpr DialogTemplate kTemplate{130, "Time adjustments", 294, 296, 8, kControls};
 
 }  // namespace
 

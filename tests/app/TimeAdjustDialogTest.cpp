@@ -1,5 +1,7 @@
 #include "app/TimeAdjustDialog.h"
 
+#include <QStandardItemModel>
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -49,7 +51,8 @@ QToolButton* Arrow(const TimeAdjustDialog& dialog, int spinId, const char* name)
 }
 
 // Runs RunTimeAdjustDialog and, once the dialog is up, the given steps on it.
-bool RunWith(TimeAdjustment& adjustment, std::function<void(TimeAdjustDialog&)> steps) {
+bool RunWith(TimeAdjustment& adjustment, std::function<void(TimeAdjustDialog&)> steps,
+             std::vector<CameraSummary> cameras = {}) {
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<TimeAdjustDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
@@ -58,7 +61,7 @@ bool RunWith(TimeAdjustment& adjustment, std::function<void(TimeAdjustDialog&)> 
             dialog->reject();  // never leave a test hanging in the dialog's loop
         }
     });
-    return RunTimeAdjustDialog(nullptr, adjustment);
+    return RunTimeAdjustDialog(nullptr, adjustment, {}, std::move(cameras));
 }
 
 class TimeAdjustDialogTest : public ::testing::Test {
@@ -151,15 +154,57 @@ TEST_F(TimeAdjustDialogTest, opensWithTheCurrentValuesAndOkWithoutChangesKeepsTh
 // without a change keeps the drift the calculation follows.
 TEST_F(TimeAdjustDialogTest, saysTheErrorFieldHoldsOneOfSeveralSyncsAndKeepsThem) {
     TimeAdjustment adjustment = Adjustment(0, 20, 0);
-    adjustment.syncPoints = {{45000, 0}, {45002, 20}};
+    adjustment.cameras["Canon EOS 40D"].syncPoints = {{45000, 0}, {45002, 20}};
     QString tip;
-    ASSERT_TRUE(RunWith(adjustment, [&](TimeAdjustDialog& dialog) {
-        tip = Field(dialog, kError)->toolTip();
-        QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)), Qt::LeftButton);
-    }));
+    QString from;
+    ASSERT_TRUE(RunWith(adjustment,
+                        [&](TimeAdjustDialog& dialog) {
+                            tip = dialog.Cameras()->item(0, 0)->toolTip();
+                            from = dialog.Cameras()->item(0, 3)->text();
+                            QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(1)),
+                                              Qt::LeftButton);
+                        },
+                        {{"Canon EOS 40D", 4, false}, {"NIKON D5300", 1, false}}));
     EXPECT_TRUE(tip.contains(QStringLiteral("drift between 2 synchronised photos")))
         << tip.toStdString();
-    EXPECT_EQ(adjustment.syncPoints.size(), 2u);
+    EXPECT_EQ(from, QStringLiteral("2 sync photos"));
+    EXPECT_EQ(adjustment.cameras["Canon EOS 40D"].syncPoints.size(), 2u);
+}
+
+// Each camera of the photos is listed with its own error: one typed replaces its sync photos,
+// one emptied leaves it to the default, one left alone stays, and one that is no clock error
+// keeps the dialog open.
+TEST_F(TimeAdjustDialogTest, givesEachCameraTheErrorTypedInItsRow) {
+    TimeAdjustment adjustment = Adjustment(0, 20, 0);
+    adjustment.cameras["Canon EOS 40D"].syncPoints = {{45000, 0}};
+    adjustment.cameras["NIKON D5300"].clockError = 90;
+    adjustment.cameras["Sony"].clockError = 7;
+    const std::vector<CameraSummary> cameras = {
+        {"Canon EOS 40D", 4, false}, {"NIKON D5300", 1, false}, {"Sony", 2, false}};
+    ASSERT_TRUE(RunWith(
+        adjustment,
+        [&](TimeAdjustDialog& dialog) {
+            EXPECT_EQ(dialog.Cameras()->item(1, TimeAdjustDialog::kOwnErrorColumn)->text(),
+                      QStringLiteral("+1 min 30 s"));
+            dialog.Cameras()
+                ->item(0, TimeAdjustDialog::kOwnErrorColumn)
+                ->setText(QStringLiteral("-1h"));
+            dialog.Cameras()->item(1, TimeAdjustDialog::kOwnErrorColumn)->setText(QString());
+            dialog.Cameras()
+                ->item(2, TimeAdjustDialog::kOwnErrorColumn)
+                ->setText(QStringLiteral("soon"));
+            dialog.accept();
+            EXPECT_TRUE(dialog.isVisible());
+            dialog.Cameras()
+                ->item(2, TimeAdjustDialog::kOwnErrorColumn)
+                ->setText(QStringLiteral("+7 s"));
+            dialog.accept();
+        },
+        cameras));
+    EXPECT_EQ(adjustment.cameras["Canon EOS 40D"], (CameraClock{-3600, {}}));
+    EXPECT_EQ(adjustment.cameras.count("NIKON D5300"), 0u);
+    EXPECT_EQ(adjustment.cameras["Sony"], (CameraClock{7, {}}));
+    EXPECT_EQ(adjustment.cameraClockError, 20);
 }
 
 TEST_F(TimeAdjustDialogTest, cancelChangesNothing) {

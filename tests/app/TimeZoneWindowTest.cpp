@@ -23,6 +23,7 @@
 #include "app/FakeUiServices.h"
 #include "app/GeotagApp.h"
 #include "app/MainWindow.h"
+#include "app/ModalSteps.h"
 #include "app/PhotoTable.h"
 #include "app/QtPrinters.h"
 #include "app/SetupDialog.h"
@@ -46,19 +47,6 @@ constexpr std::time_t kNoon = 1262347200;  // 2010-01-01 12:00:00 UTC
 template <typename T>
 T* Find(const QDialog& dialog, int id) {
     return qobject_cast<T*>(dialog.findChild<QWidget*>(QString::number(id)));
-}
-
-// Runs the steps on the modal dialog of type D once it is up, then rejects what is left open.
-template <typename D>
-void WhenUp(std::function<void(D&)> steps) {
-    QTimer::singleShot(0, [steps] {
-        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        steps(*dialog);
-        if (dialog->isVisible()) {
-            dialog->reject();
-        }
-    });
 }
 
 void ChooseZone(TimeAdjustDialog& dialog, const QString& zone) {
@@ -134,8 +122,8 @@ TEST_F(TimeZoneDialogTest, aClockErrorTypedAnewReplacesTheSyncPointsAndAnUnchang
     for (const bool retype : {false, true}) {
         TimeAdjustment adjustment;
         adjustment.cameraClockError = 37;
-        adjustment.syncPoints = {{40000, 37}, {40002, 157}};
-        WhenUp<TimeAdjustDialog>([retype](TimeAdjustDialog& dialog) {
+        adjustment.cameras[""].syncPoints = {{40000, 37}, {40002, 157}};
+        test::WhenUp<TimeAdjustDialog>([retype](TimeAdjustDialog& dialog) {
             if (retype) {
                 qobject_cast<QLineEdit*>(dialog.Control(ids::kCameraClockError))
                     ->setText(QStringLiteral("1d"));
@@ -143,7 +131,7 @@ TEST_F(TimeZoneDialogTest, aClockErrorTypedAnewReplacesTheSyncPointsAndAnUnchang
             dialog.accept();
         });
         ASSERT_TRUE(RunTimeAdjustDialog(nullptr, adjustment));
-        EXPECT_EQ(adjustment.syncPoints.size(), retype ? 0u : 2u);
+        EXPECT_EQ(adjustment.cameras[""].syncPoints.size(), retype ? 0u : 2u);
         EXPECT_EQ(adjustment.cameraClockError, retype ? 86400 : 37);
     }
 }
@@ -152,7 +140,7 @@ TEST_F(TimeZoneDialogTest, setupAsksWhetherThePhotosZoneCountsAndHandsItBack) {
     for (const bool start : {true, false}) {
         SetupChoices choices;
         choices.usePhotoZone = start;
-        WhenUp<SetupDialog>([start](SetupDialog& dialog) {
+        test::WhenUp<SetupDialog>([start](SetupDialog& dialog) {
             auto* box = qobject_cast<QCheckBox*>(dialog.Control(res::setup_dialog::kUsePhotoZone));
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->text(), QStringLiteral("Use the time zone recorded in the photo"));
@@ -190,7 +178,7 @@ protected:
         settings.gpsFolder = gps.toStdString();
         window_->ApplySettings(settings);
         window_->OnCommand(kLoadDataFiles);
-        WhenUp<TimeAdjustDialog>([](TimeAdjustDialog& dialog) {
+        test::WhenUp<TimeAdjustDialog>([](TimeAdjustDialog& dialog) {
             ChooseZone(dialog, QStringLiteral("Europe/Zurich"));
             dialog.accept();
         });
@@ -205,7 +193,7 @@ protected:
     // Synchronises with a photo that shows the given time; the clock error the dialog showed.
     QString Sync(int record, const QString& shown) {
         QString shownError;
-        WhenUp<SyncClockDialog>([&](SyncClockDialog& dialog) {
+        test::WhenUp<SyncClockDialog>([&](SyncClockDialog& dialog) {
             qobject_cast<QLineEdit*>(dialog.Control(sync::kShownTime))->setText(shown);
             shownError = qobject_cast<QLineEdit*>(dialog.Control(sync::kClockError))->text();
             dialog.accept();
@@ -224,8 +212,9 @@ TEST_F(ClockSyncWindowTest, aSyncPhotoSetsTheClockErrorAndThePhotoLandsAtItsTrue
     EXPECT_EQ(window_->Adjustment().zoneName, "Europe/Zurich");
     EXPECT_EQ(Sync(0, QStringLiteral("2010/05/01 12:05:00")),
               QStringLiteral("+37 s (the camera was ahead)"));
-    EXPECT_EQ(window_->Adjustment().cameraClockError, 37);
-    ASSERT_EQ(window_->Adjustment().syncPoints.size(), 1u);
+    ASSERT_EQ(window_->Adjustment().cameras.at("TestCam").syncPoints.size(), 1u);
+    EXPECT_EQ(window_->Adjustment().cameras.at("TestCam").syncPoints[0].clockErrorSeconds, 37);
+    EXPECT_EQ(window_->Adjustment().cameraClockError, 0) << "the default stays for other cameras";
     EXPECT_TRUE(ui_->messages.empty()) << "the first sync asks nothing";
     // A clock in another zone says so after its time.
     for (const char* shown : {"2010/05/01 10:05:00Z", "2010-05-01T07:05:00-03:00"}) {
@@ -255,13 +244,15 @@ TEST_F(ClockSyncWindowTest, aSecondSyncAsksWhetherToFollowTheDrift) {
         EXPECT_EQ(ui_->messages[0].typeWord, kMessageYesNo | kMessageQuestion);
         EXPECT_TRUE(ui_->messages[0].text.startsWith(
             QStringLiteral("The camera clock is already synchronised with another photo.")));
-        EXPECT_EQ(window_->Adjustment().syncPoints.size(), answer == MessageAnswer::Yes ? 2u : 1u);
-        EXPECT_EQ(window_->Adjustment().cameraClockError, 120);
+        const std::vector<ClockSyncPoint>& points =
+            window_->Adjustment().cameras.at("TestCam").syncPoints;
+        EXPECT_EQ(points.size(), answer == MessageAnswer::Yes ? 2u : 1u);
+        EXPECT_EQ(points.back().clockErrorSeconds, 120);
     }
 }
 
 TEST_F(ClockSyncWindowTest, okRefusesATimeThatIsNoDateAndTime) {
-    WhenUp<SyncClockDialog>([this](SyncClockDialog& dialog) {
+    test::WhenUp<SyncClockDialog>([this](SyncClockDialog& dialog) {
         qobject_cast<QLineEdit*>(dialog.Control(sync::kShownTime))->setText(QStringLiteral("noon"));
         EXPECT_EQ(qobject_cast<QLineEdit*>(dialog.Control(sync::kClockError))->text(),
                   QStringLiteral("Type a date and time such as 2023/07/15 14:03:10"));
@@ -271,7 +262,7 @@ TEST_F(ClockSyncWindowTest, okRefusesATimeThatIsNoDateAndTime) {
         EXPECT_EQ(ui_->messages[0].typeWord, kMessageWarning);
     });
     window_->OnSyncClock(0);
-    EXPECT_TRUE(window_->Adjustment().syncPoints.empty());
+    EXPECT_EQ(window_->Adjustment().cameras.count("TestCam"), 0u);
 }
 
 TEST_F(ClockSyncWindowTest, thePhotosContextMenuOffersTheSync) {
@@ -295,7 +286,7 @@ TEST_F(ClockSyncWindowTest, thePhotosContextMenuOffersTheSync) {
 }
 
 TEST_F(ClockSyncWindowTest, theChosenZoneAndThePhotoZoneChoiceOutliveTheWindow) {
-    WhenUp<SetupDialog>([](SetupDialog& dialog) {
+    test::WhenUp<SetupDialog>([](SetupDialog& dialog) {
         qobject_cast<QCheckBox*>(dialog.Control(res::setup_dialog::kUsePhotoZone))
             ->setChecked(false);
         dialog.accept();

@@ -39,8 +39,10 @@ struct TimeFolders {
         scratch.Write("gps/track.gpx", kTrack);
     }
     void Photo(const std::string& name, const std::string& cameraTime,
-               const std::string& offsetOriginal = {}, const std::string& offset = {}) {
+               const std::string& offsetOriginal = {}, const std::string& offset = {},
+               const test::Tags& camera = {}) {
         test::Tags tags = {{"Exif.Photo.DateTimeOriginal", cameraTime}};
+        tags.insert(tags.end(), camera.begin(), camera.end());
         if (!offsetOriginal.empty()) {
             tags.push_back({"Exif.Photo.OffsetTimeOriginal", offsetOriginal});
         }
@@ -200,6 +202,41 @@ TEST(TagTime, refusesContradictorySyncsAndAClockErrorBeyondItsRange) {
             EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
         }
     }
+}
+
+// A camera an hour slow and a phone beside it: the phone, which records its offset, keeps its own
+// right clock; a camera given its own error, or synchronised, moves alone.
+TEST(TagTime, givesEachCameraItsOwnClockError) {
+    TimeFolders folders;
+    const test::Tags canon = {{"Exif.Image.Make", "Canon"}, {"Exif.Image.Model", "Canon EOS 40D"}};
+    const test::Tags phone = {{"Exif.Image.Make", "Apple"}, {"Exif.Image.Model", "iPhone 7"}};
+    folders.Photo("camera.jpg", "2023:07:15 11:05:00", {}, {}, canon);
+    folders.Photo("phone.jpg", "2023:07:15 12:05:00", "+02:00", {}, phone);
+    std::map<std::string, json> result = folders.TagJson({"--tz", "2", "--clock-error", "-3600"});
+    EXPECT_EQ(result["camera.jpg"]["camera"], "Canon EOS 40D");
+    EXPECT_EQ(result["camera.jpg"]["clockError"], -3600);
+    EXPECT_EQ(result["camera.jpg"]["utcTime"], "2023-07-15T10:05:00Z");
+    EXPECT_EQ(result["phone.jpg"]["camera"], "Apple iPhone 7");
+    EXPECT_EQ(result["phone.jpg"]["clockError"], 0);
+    EXPECT_EQ(result["phone.jpg"]["utcTime"], "2023-07-15T10:05:00Z");
+    EXPECT_EQ(result["phone.jpg"]["timeTag"], "DateTimeOriginal");
+
+    result = folders.TagJson({"--tz", "2", "--camera-clock-error", "canon eos 40d=-3500",
+                              "--camera-clock-error", "Apple iPhone 7=30"});
+    EXPECT_EQ(result["camera.jpg"]["clockError"], -3500);
+    EXPECT_EQ(result["phone.jpg"]["clockError"], 30);
+
+    // The sync of the camera's photo moves the camera alone.
+    result = folders.TagJson({"--tz", "2", "--sync", "camera.jpg=2023-07-15T10:04:00Z"});
+    EXPECT_EQ(result["camera.jpg"]["clockError"], -3540);
+    EXPECT_EQ(result["phone.jpg"]["clockError"], 0);
+
+    const test::CliRun unknown = folders.Tag({"--camera-clock-error", "Nikon=5"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("no camera of the photos is named so; theirs are: Apple iPhone 7 "
+                               "(1), Canon EOS 40D (1)"),
+              std::string::npos)
+        << unknown.err;
 }
 
 TEST(TagTime, saysWhichPhotosWereWritten) {

@@ -1,3 +1,4 @@
+#include "geotag/CameraClocks.h"
 #include "geotag/PhotoUtcTime.h"
 
 #include <gtest/gtest.h>
@@ -216,9 +217,75 @@ TEST(ClockSync, aSyncPhotoLandsAtTheTimeItShowsInItsOwnZone) {
         const ClockSyncPoint point = SyncPointFor(c.photo, trueUtc, c.adjustment);
         EXPECT_EQ(point.clockErrorSeconds, c.error) << c.what;
         TimeAdjustment synced = c.adjustment;
-        synced.syncPoints = {point};
+        synced.cameras[c.photo.camera].syncPoints = {point};
         EXPECT_EQ(SecondsBetween(PhotoUtcTime(c.photo, synced).utc, trueUtc), 0) << c.what;
     }
+}
+
+// Each camera keeps its own clock: a phone beside a camera an hour slow is not moved an hour,
+// a camera synchronised with a clock is moved by its sync alone, and with one camera the
+// error typed is meant for it, whatever its photos record.
+TEST(CameraClock, givesEachCameraItsOwnClockErrorAndThePhoneItsOwnRightClock) {
+    PhotoList photos;
+    const auto add = [&photos](const char* camera, const char* offset) {
+        PhotoRecord photo = Photo(At(2023, 7, 15, 14, 0), offset);
+        photo.camera = camera;
+        photos.records.push_back(photo);
+        return photo;
+    };
+    const PhotoRecord canon = add("Canon EOS 40D", "");
+    const PhotoRecord phone = add("Apple iPhone 7", "+02:00");
+    add("Apple iPhone 7", "+02:00");
+    const PhotoRecord nikon = add("NIKON D5300", "");
+    TimeAdjustment adjustment = Zone("", 2, -3600);
+    FindSelfSetCameras(photos, adjustment);
+    EXPECT_EQ(adjustment.selfSetCameras, std::set<std::string>{"Apple iPhone 7"});
+    EXPECT_EQ(PhotoUtcTime(canon, adjustment).clockErrorSeconds, -3600);
+    EXPECT_EQ(PhotoUtcTime(phone, adjustment).clockErrorSeconds, 0);
+    EXPECT_EQ(SecondsBetween(PhotoUtcTime(phone, adjustment).utc, At(2023, 7, 15, 12, 0)), 0);
+
+    adjustment.cameras["NIKON D5300"].clockError = 30;
+    adjustment.cameras["Canon EOS 40D"].syncPoints = {{canon.captureTime, -3540}};
+    adjustment.cameras["Apple iPhone 7"].clockError = 5;  // given: the phone was off after all
+    EXPECT_EQ(PhotoUtcTime(nikon, adjustment).clockErrorSeconds, 30);
+    EXPECT_EQ(PhotoUtcTime(canon, adjustment).clockErrorSeconds, -3540);
+    EXPECT_EQ(PhotoUtcTime(phone, adjustment).clockErrorSeconds, 5);
+    EXPECT_EQ(DescribeCameraClock(adjustment, "Canon EOS 40D"), "a sync photo");
+    EXPECT_EQ(DescribeCameraClock(adjustment, "NIKON D5300"), "given");
+
+    PhotoList phoneOnly;
+    phoneOnly.records = {phone};
+    TimeAdjustment alone = Zone("", 2, -3600);
+    FindSelfSetCameras(phoneOnly, alone);
+    EXPECT_TRUE(alone.selfSetCameras.empty());
+    EXPECT_EQ(PhotoUtcTime(phone, alone).clockErrorSeconds, -3600);
+}
+
+TEST(CameraClock, findsTheCamerasATypedNameMeans) {
+    const std::vector<CameraSummary> cameras = {
+        {"Canon EOS 5D Mark III #033024001432", 3, false},
+        {"Canon EOS 5D Mark III #1", 1, false},
+        {"Apple iPhone 7", 2, true},
+        {"", 1, false},
+    };
+    EXPECT_EQ(CamerasNamed(cameras, "canon  eos 5d mark iii"),
+              (std::vector<std::string>{"Canon EOS 5D Mark III #033024001432",
+                                        "Canon EOS 5D Mark III #1"}));
+    EXPECT_EQ(CamerasNamed(cameras, "Canon EOS 5D Mark III #1"),
+              std::vector<std::string>{"Canon EOS 5D Mark III #1"});
+    EXPECT_EQ(CamerasNamed(cameras, " Apple iPhone 7 "),
+              std::vector<std::string>{"Apple iPhone 7"});
+    EXPECT_TRUE(CamerasNamed(cameras, "Apple").empty());
+    EXPECT_TRUE(CamerasNamed(cameras, "").empty());
+}
+
+TEST(CameraClock, saysWhenSyncPhotosImplyAClockNoCameraHas) {
+    const double day = At(2023, 7, 15, 12, 0);
+    EXPECT_EQ(ImplausibleDrift({{day, 60}, {day + 2, 180}}), "");                // a minute a day
+    EXPECT_EQ(ImplausibleDrift({{day, 60}, {day + 1.0 / 86400 * 30, 64}}), "");  // typing
+    EXPECT_EQ(ImplausibleDrift({{day, 60}, {day + 1, 60 + 2 * 3600}}),
+              "The sync photos say the camera clock went from +1 min to +2 h 1 min off, 7200 s a "
+              "day: no camera clock drifts so fast. Is one of the times typed wrong?");
 }
 
 TEST(ClockSync, readsATypedWallTimeInTheChosenZone) {
