@@ -98,7 +98,7 @@ void TimeAdjustDialog::FillCameras() {
             error = Text(ClockErrorText(*own->second.clockError));
         }
         QList<QStandardItem*> row = {
-            new QStandardItem(camera.name.empty() ? QStringLiteral("(photos naming no camera)")
+            new QStandardItem(camera.name.empty() ? QStringLiteral("(none named)")
                                                   : Text(camera.name)),
             new QStandardItem(QString::number(camera.photos)), new QStandardItem(error),
             new QStandardItem(Text(DescribeCameraClock(adjustment_, camera.name)))};
@@ -117,6 +117,7 @@ void TimeAdjustDialog::FillCameras() {
     table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int column = 1; column < 4; ++column) {
         table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);

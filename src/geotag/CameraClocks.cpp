@@ -71,10 +71,10 @@ std::string DescribeCameraClock(const TimeAdjustment& adjustment, const std::str
         return count == 1 ? std::string("a sync photo") : std::to_string(count) + " sync photos";
     }
     if (own != adjustment.cameras.end() && own->second.clockError) {
-        return "given";
+        return "typed for it";
     }
-    return adjustment.selfSetCameras.count(camera) != 0 ? "records its offset: sets its own clock"
-                                                        : "the default";
+    return adjustment.selfSetCameras.count(camera) != 0 ? "none: it records its offset"
+                                                        : "the camera time error";
 }
 
 std::vector<std::string> CamerasNamed(const std::vector<CameraSummary>& cameras,

@@ -23,8 +23,8 @@ std::vector<CameraSummary> CamerasOf(const PhotoList& photos);
 // clock the network keeps right). With one camera, none: the error typed is meant for it.
 void FindSelfSetCameras(const PhotoList& photos, TimeAdjustment& adjustment);
 
-// What a camera's clock error rests on, as a person reads it: "2 sync photos", "given",
-// "the default", "sets its own clock".
+// What a camera's clock error rests on, as a person reads it: "2 sync photos", "typed for it",
+// "the camera time error" (the default), "none: it records its offset".
 std::string DescribeCameraClock(const TimeAdjustment& adjustment, const std::string& camera);
 
 // The cameras of the list that a name typed for one means: its whole name, or its make and

@@ -251,7 +251,7 @@ TEST(CameraClock, givesEachCameraItsOwnClockErrorAndThePhoneItsOwnRightClock) {
     EXPECT_EQ(PhotoUtcTime(canon, adjustment).clockErrorSeconds, -3540);
     EXPECT_EQ(PhotoUtcTime(phone, adjustment).clockErrorSeconds, 5);
     EXPECT_EQ(DescribeCameraClock(adjustment, "Canon EOS 40D"), "a sync photo");
-    EXPECT_EQ(DescribeCameraClock(adjustment, "NIKON D5300"), "given");
+    EXPECT_EQ(DescribeCameraClock(adjustment, "NIKON D5300"), "typed for it");
 
     PhotoList phoneOnly;
     phoneOnly.records = {phone};
