@@ -78,14 +78,25 @@ const Exiv2::Exifdatum* Find(const Exiv2::ExifData& data, const std::string& key
 }
 
 bool RationalPart(const Exiv2::Value& value, long n, double& part) {
-    // EXIF stores these as unsigned rationals; signed ones, text or bytes under the same tag
-    // are a broken file, and reading them anyway gives places that never were.
-    if (value.typeId() != Exiv2::unsignedRational) {
+    // EXIF stores these as unsigned rationals. Some phones write signed ones, which say the
+    // same where no part is below zero; a negative part, text or bytes under the same tag are
+    // a broken file, and reading them anyway gives places that never were.
+    std::int64_t numerator = 0;
+    std::int64_t denominator = 0;
+    if (value.typeId() == Exiv2::unsignedRational) {
+        const auto& rationals = dynamic_cast<const Exiv2::URationalValue&>(value);
+        numerator = rationals.value_.at(n).first;
+        denominator = rationals.value_.at(n).second;
+    } else if (value.typeId() == Exiv2::signedRational) {
+        const auto& rationals = dynamic_cast<const Exiv2::RationalValue&>(value);
+        numerator = rationals.value_.at(n).first;
+        denominator = rationals.value_.at(n).second;
+        if (numerator < 0 || denominator < 0) {
+            return false;
+        }
+    } else {
         return false;
     }
-    const auto& rationals = dynamic_cast<const Exiv2::URationalValue&>(value);
-    const std::int64_t numerator = rationals.value_.at(n).first;
-    const std::int64_t denominator = rationals.value_.at(n).second;
     if (denominator == 0) {
         return false;  // a broken fraction is no position, not infinity
     }

@@ -8,6 +8,7 @@
 #include "photo/ListedExifTags.h"
 #include "photo/MetadataLibrary.h"
 #include "photo/PhotoPaths.h"
+#include "photo/PngTextChunks.h"
 #include "photo/Sidecar.h"
 #include "photo/SidecarGpsEdit.h"
 #include "photo/TiffListedTags.h"
@@ -351,6 +352,11 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
         facts.position.reset();
         facts.note = !read && !tags ? "No capture time: the file cannot be read (" + error + ")"
                                     : "No capture time: " + time.why;
+        if (!tags && HoldsLegacyExifText(path)) {
+            facts.note =
+                "No capture time: its EXIF data lies in an old-style PNG text chunk "
+                "(\"Raw profile type exif\"), which the metadata library cannot decode";
+        }
         return false;
     }
     facts.captureTime = time.moment;

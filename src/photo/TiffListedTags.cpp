@@ -17,6 +17,7 @@ namespace {
 
 constexpr auto kAsciiType = static_cast<std::uint16_t>(TiffType::Ascii);
 constexpr auto kRationalType = static_cast<std::uint16_t>(TiffType::Rational);
+constexpr std::uint16_t kSignedRationalType = 10;
 // The library does not read a directory of more entries than this.
 constexpr std::uint16_t kMostEntries = 256;
 // Dates and offsets are a few bytes; a longer text is a damaged file, left to the library.
@@ -106,7 +107,8 @@ public:
         return true;
     }
 
-    // The first three parts of an unsigned rational value; none where the library gives none.
+    // The first three parts of a rational value; none where the library gives none. Signed
+    // rationals, as some phones write coordinates, count where no part is below zero.
     bool Rationals(const Entry* entry, std::optional<std::array<double, 3>>& parts) {
         parts.reset();
         if (entry == nullptr || entry->count < 3) {
@@ -116,16 +118,22 @@ public:
         if (!Value(*entry, 3 * 8, value)) {
             return false;
         }
-        if (entry->type != kRationalType) {
+        const bool isSigned = entry->type == kSignedRationalType;
+        if (entry->type != kRationalType && !isSigned) {
             return true;
         }
         std::array<double, 3> read{};
         for (std::size_t n = 0; n < 3; ++n) {
+            const std::uint32_t numerator = Get32(value, n * 8, order_);
             const std::uint32_t denominator = Get32(value, n * 8 + 4, order_);
+            if (isSigned && (static_cast<std::int32_t>(numerator) < 0 ||
+                             static_cast<std::int32_t>(denominator) <= 0)) {
+                return true;
+            }
             if (denominator == 0) {
                 return true;
             }
-            read[n] = static_cast<double>(Get32(value, n * 8, order_)) / denominator;
+            read[n] = static_cast<double>(numerator) / denominator;
         }
         parts = read;
         return true;

@@ -137,7 +137,8 @@ TEST(ReadPhotoMetadata, readsAnImpossibleOrWronglyTypedStoredPositionAsNone) {
     const Case cases[] = {
         {"huge", Exiv2::unsignedRational, "4294967295/1 0/1 0/1"},
         {"beyondThePole", Exiv2::unsignedRational, "90/1 30/1 0/1"},
-        {"signed", Exiv2::signedRational, "-47/1 30/1 0/1"},
+        {"signed and negative", Exiv2::signedRational, "-47/1 30/1 0/1"},
+        {"signed, a negative denominator", Exiv2::signedRational, "47/-1 30/1 0/1"},
         {"text", Exiv2::asciiString, "47.5"},
         {"bytes", Exiv2::unsignedByte, "47 30 36"},
     };
@@ -367,6 +368,33 @@ TEST(ReadPhotoFacts, listsARealPhotoThatRecordsOnlyItsDayWithoutATime) {
     EXPECT_EQ(facts.captureTime, 0);
     EXPECT_NE(facts.note.find("records only the day it was taken, 2003-08-30"), std::string::npos)
         << facts.note;
+}
+
+// A phone's PNG writes its coordinates as signed fractions, which say the same as EXIF's
+// unsigned ones; the same photo with its EXIF data in an old-style text chunk says why it has
+// no time.
+TEST(ReadPhotoFacts, readsAPngsSignedCoordinatesAndNamesALegacyExifChunk) {
+    const std::string png = std::string(GEOTAL_REAL_RAW) + "/png/ne_exif.png";
+    GEOTAL_SKIP_WITHOUT(png);
+    PhotoFacts facts;
+    ASSERT_TRUE(ReadPhotoFacts(png, facts));
+    ASSERT_TRUE(facts.position);
+    EXPECT_NEAR(facts.position->LatitudeDegrees(), 22.531133, 1e-6);
+    EXPECT_NEAR(facts.position->LongitudeDegrees(), 114.021481, 1e-6);
+    EXPECT_EQ(facts.camera, "vivo X90 Pro+");
+
+    EXPECT_FALSE(ReadPhotoFacts(std::string(GEOTAL_REAL_RAW) + "/png/ne_exif-legacy.png", facts));
+    EXPECT_NE(facts.note.find("old-style PNG text chunk"), std::string::npos) << facts.note;
+
+    TempFolder folder;
+    const std::string path =
+        MakeDatedPhoto(folder / "signed.jpg", {{"Exif.GPSInfo.GPSLatitudeRef", "S"},
+                                               {"Exif.GPSInfo.GPSLongitude", "8/1 15/1 0/1"},
+                                               {"Exif.GPSInfo.GPSLongitudeRef", "E"}});
+    SetTyped(path, "Exif.GPSInfo.GPSLatitude", Exiv2::signedRational, "47/1 30/1 0/1");
+    ASSERT_TRUE(ReadPhotoFacts(path, facts));
+    ASSERT_TRUE(facts.position);
+    EXPECT_DOUBLE_EQ(facts.position->LatitudeDegrees(), -47.5);
 }
 
 TEST(CameraName, namesTheModelAfterItsMakerOnceWithTheBodysSerialNumber) {

@@ -165,10 +165,17 @@ TEST_F(TiffListedTagsTest, textsEndAtTheirFirstNulAndTheFirstOfTwoTagsCounts) {
     EXPECT_EQ(Direct(BuildTiff(layout))->dateTimeOriginal, "2011:06:02 11:21:31");
 }
 
+// Signed fractions, as some phones write coordinates, count where no part is below zero.
 TEST_F(TiffListedTagsTest, positionsOfAnotherTypeOrWithAZeroDenominatorAreNone) {
     Layout layout = CameraLayout();
     layout.gps[2] = {0x0002, 10, 3, Rationals({{47, 1}, {30, 1}, {0, 1}}, layout.order)};
     layout.gps[4] = {0x0004, kRational, 3, Rationals({{8, 1}, {15, 0}, {0, 1}}, layout.order)};
+    ExpectSameAsLibrary(BuildTiff(layout));
+    EXPECT_TRUE(Direct(BuildTiff(layout))->latitude);
+    EXPECT_FALSE(Direct(BuildTiff(layout))->longitude);
+
+    layout.gps[2] = {0x0002, 10, 3, Rationals({{47, 1}, {0xFFFFFFE2u, 1}, {0, 1}}, layout.order)};
+    layout.gps[4] = {0x0004, 10, 3, Rationals({{8, 1}, {15, 0xFFFFFFFFu}, {0, 1}}, layout.order)};
     ExpectSameAsLibrary(BuildTiff(layout));
     EXPECT_FALSE(Direct(BuildTiff(layout))->latitude);
     EXPECT_FALSE(Direct(BuildTiff(layout))->longitude);
