@@ -13,8 +13,10 @@
 #include <exiv2/exiv2.hpp>
 
 #include "photo/GpsFields.h"
+#include "photo/JpegGpsEdit.h"
 #include "photo/XmpValues.h"
 #include "support/FileDescriptor.h"
+#include "support/WholeFile.h"
 
 namespace geotal {
 
@@ -339,6 +341,17 @@ bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string&
         }
         auto made = std::make_unique<ExifMetadata>();
         made->source = path;
+        // What the new segment's IFD0 holds besides the GPS pointer, so that the new file is
+        // checked against it; written with the segment, not as a change of its own.
+        WholeFile file;
+        std::string unread;
+        if (ReadWholeFile(path, file, unread) && !HasExifSegment(file.bytes)) {
+            const JpegResolution resolution = NewExifResolution(file.bytes);
+            made->data["Exif.Image.XResolution"] = Exiv2::URational(resolution.x, 1);
+            made->data["Exif.Image.YResolution"] = Exiv2::URational(resolution.y, 1);
+            made->data["Exif.Image.ResolutionUnit"] = resolution.unit;
+            made->data["Exif.Image.YCbCrPositioning"] = std::uint16_t{1};
+        }
         made->iptc = image->iptcData();
         made->xmp = image->xmpData();
         made->comment = image->comment();

@@ -37,20 +37,57 @@ Splice NewData(const JpegSegment& segment, const std::string& data) {
     return {segment.data - 2, segment.end, LengthBytes(data.size()) + data};
 }
 
-// The smallest TIFF data that holds a GPS directory: the header, an IFD0 whose one entry
-// points at the GPS directory, and that directory, empty and last, so that the GPS edit
-// replaces it rather than leaving it behind.
-std::string EmptyExifTiff() {
+JpegResolution JfifResolution(const std::vector<JpegSegment>& segments, std::string_view jpeg) {
+    JpegResolution resolution;
+    for (const JpegSegment& segment : segments) {
+        const std::string_view data = segment.Data(jpeg);
+        if (segment.marker != kApp0 || !StartsWith(data, kJfifSignature) || data.size() < 12) {
+            continue;
+        }
+        // After the signature: the version (2 bytes), the units, then each density in 2 bytes.
+        const auto byte = [&data](std::size_t at) { return static_cast<unsigned char>(data[at]); };
+        const std::uint16_t units = byte(7);
+        const std::uint32_t x = byte(8) << 8 | byte(9);
+        const std::uint32_t y = byte(10) << 8 | byte(11);
+        if ((units == 1 || units == 2) && x > 0 && y > 0) {
+            resolution = {x, y, static_cast<std::uint16_t>(units + 1)};
+        }
+        break;
+    }
+    return resolution;
+}
+
+// The smallest TIFF data that holds a GPS directory and the entries IFD0 must have: the image's
+// resolution with its unit and how its chroma samples lie (centred, as JFIF has them), then the
+// pointer to the GPS directory, which comes empty and last, so that the GPS edit replaces it
+// rather than leaving it behind.
+std::string EmptyExifTiff(const JpegResolution& resolution) {
+    constexpr ByteOrder kOrder = ByteOrder::Little;
+    constexpr std::uint32_t kFirst = 8;
+    constexpr std::uint16_t kEntries = 5;
+    constexpr std::uint32_t kValues = kFirst + 2 + kEntries * kTiffEntrySize + 4;
+    const auto entry = [](std::string& tiff, std::uint16_t tag, std::uint16_t type,
+                          std::uint32_t value) {
+        Append16(tiff, tag, kOrder);
+        Append16(tiff, type, kOrder);
+        Append32(tiff, 1, kOrder);
+        Append32(tiff, value, kOrder);
+    };
     std::string tiff("II*\0", 4);
-    Append32(tiff, 8, ByteOrder::Little);
-    Append16(tiff, 1, ByteOrder::Little);
-    Append16(tiff, kGpsPointerTag, ByteOrder::Little);  // a LONG of count 1
-    Append16(tiff, 4, ByteOrder::Little);
-    Append32(tiff, 1, ByteOrder::Little);
-    Append32(tiff, 26, ByteOrder::Little);
-    Append32(tiff, 0, ByteOrder::Little);  // no IFD1
-    Append16(tiff, 0, ByteOrder::Little);  // the GPS directory at 26
-    Append32(tiff, 0, ByteOrder::Little);
+    Append32(tiff, kFirst, kOrder);
+    Append16(tiff, kEntries, kOrder);
+    entry(tiff, 0x011A, 5, kValues);          // XResolution, a RATIONAL after the directory
+    entry(tiff, 0x011B, 5, kValues + 8);      // YResolution
+    entry(tiff, 0x0128, 3, resolution.unit);  // ResolutionUnit, a SHORT held in place
+    entry(tiff, 0x0213, 3, 1);                // YCbCrPositioning: centred
+    entry(tiff, kGpsPointerTag, 4, kValues + 16);
+    Append32(tiff, 0, kOrder);  // no IFD1
+    for (const std::uint32_t density : {resolution.x, resolution.y}) {
+        Append32(tiff, density, kOrder);
+        Append32(tiff, 1, kOrder);
+    }
+    Append16(tiff, 0, kOrder);  // the GPS directory, empty
+    Append32(tiff, 0, kOrder);
     return tiff;
 }
 
@@ -111,6 +148,20 @@ GpsEditOutcome Refused(std::string reason) {
 
 }  // namespace
 
+JpegResolution NewExifResolution(std::string_view jpeg) {
+    std::vector<JpegSegment> segments;
+    std::string why;
+    ListJpegSegments(jpeg, segments, why);  // what was listed before any damage serves
+    return JfifResolution(segments, jpeg);
+}
+
+bool HasExifSegment(std::string_view jpeg) {
+    std::vector<JpegSegment> segments;
+    std::string why;
+    ListJpegSegments(jpeg, segments, why);
+    return FirstWith(segments, jpeg, kApp1, kExifSignature).has_value();
+}
+
 GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::string& edited) {
     std::vector<JpegSegment> segments;
     std::string why;
@@ -120,7 +171,7 @@ GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::
     const std::optional<std::size_t> exif = FirstWith(segments, jpeg, kApp1, kExifSignature);
     const std::string oldTiff =
         exif ? std::string(segments[*exif].Data(jpeg).substr(kExifSignature.size()))
-             : EmptyExifTiff();
+             : EmptyExifTiff(JfifResolution(segments, jpeg));
     std::string tiff;
     if (EditTiffGps(oldTiff, change, tiff, why) == TiffEditResult::Refused) {
         return Refused(why);

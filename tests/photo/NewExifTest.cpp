@@ -86,15 +86,32 @@ TEST(EditJpegGps, refusesANewSegmentWhereFillBytesFollowTheStart) {
     EXPECT_EQ(EditJpegGps(before, kChange, edited).result, GpsEditResult::Refused);
 }
 
-TEST(EditJpegGps, givesANewSegmentOnlyTheGpsDirectoryAndGrowsItNoMoreOnASecondWrite) {
+TEST(EditJpegGps, givesANewSegmentTheRequiredIfd0AndTheGpsDirectoryAndGrowsItNoMoreOnASecondWrite) {
     std::string first;
     ASSERT_EQ(EditJpegGps(ReadBytes(kTiny), kChange, first).result, GpsEditResult::Edited);
     const std::string segment = test::ExifSegment(first);
-    // IFD0 holds the GPS pointer alone, and no empty directory is left behind the new one.
-    const std::string ifd0("\1\0\x25\x88\4\0\1\0\0\0\x1A\0\0\0\0\0\0\0", 18);
+    // IFD0 holds what EXIF requires of a JPEG's (the resolution, its unit, the chroma siting)
+    // and the GPS pointer; no empty directory is left behind the new one.
+    const std::string entries[] = {
+        std::string("\x1A\x01\5\0\1\0\0\0\x4A\0\0\0", 12),  // XResolution at 74
+        std::string("\x1B\x01\5\0\1\0\0\0\x52\0\0\0", 12),  // YResolution at 82
+        std::string("\x28\x01\3\0\1\0\0\0\2\0\0\0", 12),    // per inch
+        std::string("\x13\x02\3\0\1\0\0\0\1\0\0\0", 12),    // centred
+        std::string("\x25\x88\4\0\1\0\0\0\x5A\0\0\0", 12),  // the GPS directory at 90
+    };
     EXPECT_EQ(segment.substr(4, 14), std::string("Exif\0\0II*\0\x08\0\0\0", 14));
-    EXPECT_EQ(segment.substr(18, 18), ifd0);
-    EXPECT_EQ(segment.substr(36, 2), std::string("\3\0", 2)) << "the GPS directory's count";
+    EXPECT_EQ(segment.substr(18, 2), std::string("\5\0", 2));
+    for (std::size_t i = 0; i < std::size(entries); ++i) {
+        EXPECT_EQ(segment.substr(20 + 12 * i, 12), entries[i]) << i;
+    }
+    EXPECT_EQ(segment.substr(80, 4), std::string("\0\0\0\0", 4)) << "no IFD1";
+    const JpegResolution jfif = NewExifResolution(ReadBytes(kTiny));
+    const auto little = [](std::uint32_t value) {
+        return std::string{static_cast<char>(value), static_cast<char>(value >> 8),
+                           static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+    };
+    EXPECT_EQ(segment.substr(84, 16), little(jfif.x) + little(1) + little(jfif.y) + little(1));
+    EXPECT_EQ(segment.substr(100, 2), std::string("\3\0", 2)) << "the GPS directory's count";
 
     std::string second;
     ASSERT_EQ(EditJpegGps(first, kChange, second).result, GpsEditResult::Edited);
@@ -189,6 +206,40 @@ TEST(PutFileLongLat, saysWritingAndLeavesAFileAloneThatIsNoJpegItCanWriteInto) {
         EXPECT_EQ(ReadBytes(path), c.bytes);
     }
     EXPECT_EQ(test::FolderNames(folder.path()).size(), std::size(cases));
+}
+
+}  // namespace
+}  // namespace geotal
+
+namespace geotal {
+namespace {
+
+// The resolution a new EXIF segment gives IFD0: the JFIF header's, in dots per inch or per
+// centimetre, or 72 dpi where it gives only an aspect ratio or is not there.
+TEST(NewExifResolution, takesTheJfifDensityAndItsUnit) {
+    const auto jfif = [](char units, char xHigh, char xLow, char yHigh, char yLow) {
+        const std::string data =
+            std::string("JFIF\0\1\2", 7) + units + xHigh + xLow + yHigh + yLow + std::string(2, 0);
+        return std::string("\xFF\xD8\xFF\xE0\0\x10", 6) + data + "\xFF\xD9";
+    };
+    struct Case {
+        std::string jpeg;
+        std::uint32_t x, y;
+        std::uint16_t unit;
+    };
+    const Case cases[] = {
+        {jfif(1, 1, 44, 1, 44), 300, 300, 2},
+        {jfif(2, 0, 118, 0, 119), 118, 119, 3},
+        {jfif(0, 0, 1, 0, 1), 72, 72, 2},
+        {jfif(1, 0, 0, 0, 0), 72, 72, 2},
+        {std::string("\xFF\xD8\xFF\xD9", 4), 72, 72, 2},
+    };
+    for (const Case& c : cases) {
+        const JpegResolution resolution = NewExifResolution(c.jpeg);
+        EXPECT_EQ(resolution.x, c.x);
+        EXPECT_EQ(resolution.y, c.y);
+        EXPECT_EQ(resolution.unit, c.unit);
+    }
 }
 
 }  // namespace

@@ -117,13 +117,18 @@ TEST(RealPhotos, loseNothingButTheirOldPositionWhenWritten) {
         std::set<std::string> warnings = test::Minus(
             warningsAfter.count(name) ? warningsAfter.at(name) : std::set<std::string>{},
             warningsBefore.count(name) ? warningsBefore.at(name) : std::set<std::string>{});
-        // A photo without EXIF data gets a segment of its own: its byte order, and exiftool's
-        // note that its IFD0 lacks the resolution tags cameras write, are all that is new.
+        // A photo without EXIF data gets a segment of its own: its byte order and the tags
+        // EXIF requires of a JPEG's IFD0 (its resolution and chroma siting) are all that is
+        // new, and exiftool's validation finds nothing missing.
         const bool newExif = report.find(", new EXIF segment") != std::string::npos;
         if (newExif) {
             is.erase(TagLine("File", "ExifByteOrder", "II"));
-            std::erase_if(warnings, [](const std::string& warning) {
-                return warning.find("Missing required JPEG IFD0 tag") != std::string::npos;
+            std::erase_if(is, [](const std::string& line) {
+                return line.rfind("[IFD0]", 0) == 0 &&
+                       (line.find(" XResolution ") != std::string::npos ||
+                        line.find(" YResolution ") != std::string::npos ||
+                        line.find(" ResolutionUnit ") != std::string::npos ||
+                        line.find(" YCbCrPositioning ") != std::string::npos);
             });
         }
         const std::set<std::string> lost = test::Minus(was, is);
