@@ -76,6 +76,7 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
     {kUnmarkAll, &MainWindow::OnUnmarkAll},
     {kMarkSelected, &MainWindow::OnMarkSelected},
     {kUnmarkSelected, &MainWindow::OnUnmarkSelected},
+    {kMarkUnplaced, &MainWindow::OnMarkUnplaced},
     {kTimeSetup, &MainWindow::OnTimeSetup},
     {kShowOnMap, &MainWindow::OnShowOnMap},
     {kExport, &MainWindow::OnExport},
@@ -526,7 +527,16 @@ void MainWindow::OnCalculatePositions() {
     SetCanUpdate(true);
     FillPhotoList();
     QApplication::restoreOverrideCursor();
-    SetSummary(Q(DescribeCalculation(results)));
+    QString summary = Q(DescribeCalculation(results));
+    // The calculation leaves them unchecked; after the time is set right they are tried again.
+    if (const std::size_t unplaced = Photos().Unplaced().size(); unplaced > 0) {
+        summary += QStringLiteral(
+                       ". %1 with a capture time left unplaced: to try again after "
+                       "correcting the time, press Mark Unplaced, then Calculate "
+                       "coordinates")
+                       .arg(unplaced);
+    }
+    SetSummary(summary);
 }
 
 void MainWindow::OnUpdatePhotoFiles() {
@@ -624,6 +634,9 @@ void MainWindow::OnMarkSelected() {
 }
 void MainWindow::OnUnmarkSelected() {
     listView_->CheckSelected(false);
+}
+void MainWindow::OnMarkUnplaced() {
+    listView_->Model().SetMarks(Photos().Unplaced(), true);
 }
 
 void MainWindow::OnTimeSetup() {

@@ -120,6 +120,7 @@ private:
     void OnMarkSelected();
     void OnUnmarkAll();
     void OnUnmarkSelected();
+    void OnMarkUnplaced();
     void OnHelp();
     void OnAbort();
     void OnExit();

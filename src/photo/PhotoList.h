@@ -57,6 +57,16 @@ struct PhotoList {
         }
         return marked;
     }
+    // The photos with a capture time and no position: those a calculation could not place.
+    std::vector<int> Unplaced() const {
+        std::vector<int> unplaced;
+        for (int i = 0; i < Count(); ++i) {
+            if ((*this)[i].captureTime != 0 && !(*this)[i].HasPosition()) {
+                unplaced.push_back(i);
+            }
+        }
+        return unplaced;
+    }
     int UnwrittenCount() const {
         int count = 0;
         for (const PhotoRecord& record : records) {

@@ -35,7 +35,8 @@ inline constexpr int kMarkAll = 3;
 inline constexpr int kMarkSelected = 4;
 inline constexpr int kUnmarkAll = 5;
 inline constexpr int kUnmarkSelected = 6;
-inline constexpr int kExit = kIdCancel;  // Exit is the dialog's cancel command
+inline constexpr int kMarkUnplaced = 1060;  // checks the photos with a time and no position
+inline constexpr int kExit = kIdCancel;     // Exit is the dialog's cancel command
 inline constexpr int kSetup = 57671;
 inline constexpr int kHelp = 57670;  // also F1
 

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "app/FakeUiServices.h"
 #include "app/GeotagApp.h"
 #include "app/MainWindow.h"
+#include "app/ModalSteps.h"
 #include "app/PhotoListView.h"
 #include "app/PhotoTable.h"
 #include "app/QtPrinters.h"
@@ -161,6 +163,42 @@ TEST_F(CalculateCommandTest, aCameraClockErrorFromTimeSetupMovesThePhotoAlongThe
     window_->OnCommand(kCalculate);
     EXPECT_EQ(Text(0, 2), QStringLiteral("47.040000"));
     EXPECT_EQ(Text(0, 3), QStringLiteral("8.040000"));
+}
+
+}  // namespace
+}  // namespace geotal::app
+
+namespace geotal::app {
+namespace {
+
+// b.jpg is two hours off the track: left unplaced and unchecked, the summary says how to try
+// it again; Mark Unplaced checks it alone, not c.jpg with a position of its own, and once the
+// clock error is right the next calculation places it.
+TEST_F(CalculateCommandTest, markUnplacedChecksWhatTheLastCalculationCouldNotPlace) {
+    window_->OnCommand(kCalculate);
+    ASSERT_FALSE(Checked(1));
+    const QString summary = qobject_cast<QLabel*>(window_->Control(kSummaryLine))->text();
+    EXPECT_TRUE(summary.endsWith(QStringLiteral(
+        ". 1 with a capture time left unplaced: to try again after correcting the time, press "
+        "Mark Unplaced, then Calculate coordinates")))
+        << summary.toStdString();
+
+    window_->OnCommand(kUnmarkAll);
+    window_->OnCommand(kMarkUnplaced);
+    EXPECT_FALSE(Checked(0)) << "placed: left as it was";
+    EXPECT_TRUE(Checked(1));
+    EXPECT_FALSE(Checked(2)) << "its own position is no reason to place it";
+
+    const int fast = window_->Adjustment().cameraClockError + 7080;  // 1 h 58 min fast
+    test::WhenUp<TimeAdjustDialog>([fast](TimeAdjustDialog& dialog) {
+        qobject_cast<QLineEdit*>(dialog.Control(res::time_adjust::kCameraClockError))
+            ->setText(QString::number(fast));
+        dialog.accept();
+    });
+    window_->OnCommand(kTimeSetup);
+    window_->OnCommand(kCalculate);
+    EXPECT_TRUE(Checked(1));
+    EXPECT_EQ(Text(1, 2), QStringLiteral("47.020000"));
 }
 
 }  // namespace
