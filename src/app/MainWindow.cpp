@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -447,14 +448,17 @@ void MainWindow::OnLoadDataFiles() {
         empty.isEmpty() ? QString()
                         : QStringLiteral("; no points in %1 (hold the mouse here to see why)")
                               .arg(empty.join(QStringLiteral(", ")));
-    SetSummary(read ? QStringLiteral("%1 photos, %2 track files, %3 positions%4")
+    const QString trackFiles = counts.gpsFileCount == 1
+                                   ? QStringLiteral("1 track file")
+                                   : QStringLiteral("%1 track files").arg(counts.gpsFileCount);
+    SetSummary(read ? QStringLiteral("%1 photos, %2, %3 positions%4")
                           .arg(Photos().Count())
-                          .arg(counts.gpsFileCount)
+                          .arg(trackFiles)
                           .arg(counts.positionCount)
                           .arg(emptyFiles)
                     : QStringLiteral("Loading stopped: the list still shows the photos it "
-                                     "showed before; %1 track files, %2 positions loaded%3")
-                          .arg(counts.gpsFileCount)
+                                     "showed before; %1, %2 positions loaded%3")
+                          .arg(trackFiles)
                           .arg(counts.positionCount)
                           .arg(emptyFiles),
                reasons.join(QLatin1Char('\n')));
@@ -480,20 +484,27 @@ void MainWindow::ReportLoadProblems(const TrackFolderCounts& counts, bool photos
         }
         return QString();
     };
+    // Only a folder's own files are read: one holding nothing but folders says so.
+    const auto subfolders = [](const std::string& folder) {
+        return QDir(Q(folder)).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty()
+                   ? QString()
+                   : QStringLiteral(" Its subfolders are not read.");
+    };
     QStringList problems;
     QString photos = folderProblem(settings_.photoFolder, QStringLiteral("photo folder"));
     if (photos.isEmpty() && photosRead && Photos().Count() == 0) {
         photos = QStringLiteral(
                      "The photo folder \"%1\" holds no photos (JPEG, RAW, HEIC, PNG, TIFF or "
-                     "WebP files). Choose the folder your camera's photos are in.")
-                     .arg(Q(settings_.photoFolder));
+                     "WebP files).%2 Choose the folder your camera's photos are in.")
+                     .arg(Q(settings_.photoFolder), subfolders(settings_.photoFolder));
     }
     QString tracks = folderProblem(settings_.gpsFolder, QStringLiteral("GPS folder"));
     if (tracks.isEmpty() && counts.gpsFileCount == 0) {
         tracks = QStringLiteral(
-                     "The GPS folder \"%1\" holds no track files (.gpx or .csv). "
-                     "Choose the folder your GPS logger's files are in.")
-                     .arg(Q(settings_.gpsFolder));
+                     "The GPS folder \"%1\" holds no track files Geotal reads (GPX, CSV, NMEA, "
+                     "KML, KMZ, TCX, FIT, IGC, GeoJSON or Google location history).%2 Choose the "
+                     "folder your GPS logger's files are in.")
+                     .arg(Q(settings_.gpsFolder), subfolders(settings_.gpsFolder));
     } else if (tracks.isEmpty() && counts.positionCount == 0) {
         tracks = QStringLiteral(
                      "The %1 track files in \"%2\" hold no usable points (a "
@@ -516,8 +527,9 @@ void MainWindow::OnCalculatePositions() {
     ReadFromControls();
     if (track_.IsEmpty()) {
         Ui().ShowMessage(QStringLiteral("No track points are loaded, so no photo can be placed. "
-                                        "Choose the folder with your GPX or CSV track files and "
-                                        "press Load data files."),
+                                        "Choose the folder with your track files (GPX, CSV, "
+                                        "NMEA, KML, TCX, FIT, IGC and others) and press Load "
+                                        "data files."),
                          kMessageWarning, this);
         return;
     }
@@ -591,8 +603,9 @@ void MainWindow::OnUpdatePhotoFiles() {
         ++failed;
         backupsTaken << Q(Photos()[index].fileName);
     };
-    const int updated =
+    const UpdateCounts counts =
         WriteMarkedPhotos(Photos(), writer_, *progress_, callbacks, SidecarChoices());
+    const int updated = counts.photos + counts.sidecars;
     SetSummary(failed == 0 ? QStringLiteral("%1 photos written").arg(updated)
                            : QStringLiteral("%1 photos written, %2 not (hold the mouse over a "
                                             "checked row to see why)")
@@ -619,8 +632,7 @@ void MainWindow::OnUpdatePhotoFiles() {
                              .arg(Q(settings_.copyFolder), names),
                          kMessageWarning, this);
     }
-    Ui().ShowMessage(QStringLiteral("%1 image files were successfully updated.").arg(updated),
-                     kMessageInformation, this);
+    Ui().ShowMessage(Q(UpdatedFilesText(counts)), kMessageInformation, this);
 }
 
 void MainWindow::OnMarkAll() {

@@ -12,6 +12,7 @@
 #include "cli/PhotoRow.h"
 #include "cli/SidecarFlags.h"
 #include "photo/PhotoBatch.h"
+#include "photo/PhotoUpdate.h"
 #include "photo/PhotoWriter.h"
 #include "photo/PositionTarget.h"
 #include "support/Angles.h"
@@ -131,11 +132,11 @@ std::optional<int> ValidateSetRequest(SetRequest& request) {
 int WritePosition(const SetRequest& request) {
     PhotoWriter writer;
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
-    int updated = 0;
+    UpdateCounter updated(request.sidecars);
     int failed = 0;
     const auto report = [&](std::size_t ticket, const WriteOutcome& outcome) {
         if (outcome.result == WriteResult::Written) {
-            ++updated;
+            updated.Written(request.photos[ticket]);
             return;
         }
         ++failed;
@@ -155,7 +156,7 @@ int WritePosition(const SetRequest& request) {
         batch.Add(i, request.photos[i], position);
     }
     batch.Commit();
-    std::printf("%d image files were successfully updated.\n", updated);
+    std::printf("%s\n", UpdatedFilesText(updated.Counts()).c_str());
     return failed == 0 ? 0 : 1;
 }
 

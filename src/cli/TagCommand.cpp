@@ -330,7 +330,9 @@ int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProg
             std::fputc('\n', stderr);
         }
     };
-    return WriteMarkedPhotos(photos, writer, progress, callbacks, request.sidecars);
+    const UpdateCounts counts =
+        WriteMarkedPhotos(photos, writer, progress, callbacks, request.sidecars);
+    return counts.photos + counts.sidecars;
 }
 
 struct TagCounts {

@@ -183,10 +183,12 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
 
 namespace {
 
-// Where a position is written comes first, so that it never seems lost behind an older one
-// elsewhere: a JPEG's own tags, unless positions go to sidecars only; otherwise the sidecar, as
-// photo managers read it. The other place counts where the first holds none. True: the photo
-// has its capture time.
+// Takes the sidecar's position where the sidecar is the place positions are written (and read
+// first), so that one never seems lost behind an older one elsewhere: for a JPEG only when
+// positions go to sidecars only or the JPEG holds none of its own; for every other format, the
+// sidecar's comes before the photo's own tags, as photo managers read them. A sidecar that is
+// too large or no XMP packet is named in the note and not used. True: the photo keeps the
+// capture time it was listed with.
 bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
                         const SidecarOptions& sidecars) {
     const bool inPhoto = IsJpegFileName(path) && !sidecars.sidecarOnly;

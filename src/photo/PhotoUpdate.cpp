@@ -26,8 +26,32 @@ std::string NoteOf(const std::string& message) {
 
 }  // namespace
 
-int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& progress,
-                      const UpdateCallbacks& callbacks, const SidecarOptions& sidecars) {
+std::string UpdatedFilesText(const UpdateCounts& counts) {
+    const auto sidecars = [](int n) {
+        return std::to_string(n) + (n == 1 ? " XMP sidecar" : " XMP sidecars");
+    };
+    if (counts.sidecars == 0) {
+        return std::to_string(counts.photos) + " image files were successfully updated.";
+    }
+    if (counts.photos == 0) {
+        return sidecars(counts.sidecars) + (counts.sidecars == 1 ? " was" : " were") +
+               " successfully updated.";
+    }
+    return std::to_string(counts.photos) + " image files and " + sidecars(counts.sidecars) +
+           " were successfully updated.";
+}
+
+void UpdateCounter::Written(const std::string& photoPath) {
+    const PositionTarget target = TargetOf(photoPath, sidecars_);
+    if (target.inPhoto) {
+        ++counts_.photos;
+    } else if (sidecarFiles_.insert(target.file).second) {
+        ++counts_.sidecars;
+    }
+}
+
+UpdateCounts WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& progress,
+                               const UpdateCallbacks& callbacks, const SidecarOptions& sidecars) {
     const auto changed = [&callbacks](int index) {
         if (callbacks.changed) {
             callbacks.changed(index);
@@ -35,7 +59,7 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
     };
     Trace("****  WRITE TO PHOTO");
     progress.Begin("Updating image files...", photos.Count());
-    int updated = 0;
+    UpdateCounter updated(sidecars);
     bool stopRun = false;
     const auto report = [&](std::size_t ticket, const WriteOutcome& outcome) {
         PhotoRecord& photo = photos[static_cast<int>(ticket)];
@@ -45,7 +69,7 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
             callbacks.showMessage(outcome.message);
         }
         if (outcome.result == WriteResult::Written) {
-            ++updated;
+            updated.Written(photos.folder + "/" + photo.fileName);
             photo.stored = photo.position;
             photo.marked = false;
         } else {
@@ -82,7 +106,7 @@ int WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& prog
     batch.Commit();
     progress.End();
     progress.ClearAbort();
-    return updated;
+    return updated.Counts();
 }
 
 }  // namespace geotal

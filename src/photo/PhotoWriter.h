@@ -96,9 +96,10 @@ public:
 
     // Writes the position's latitude and longitude (seconds of arc, signed) and, when given, its
     // altitude (metres, negative below sea level) as EXIF GPS tags into the photo at path, or the
-    // photo its symbolic links lead to; without an altitude the photo's altitude tags stay as they
-    // were. Nothing else in the photo changes: its other tags, segments and image data keep their
-    // bytes. First repairs what an interrupted update left beside it. The photo's name holds
+    // photo its symbolic links lead to; without an altitude the photo's altitude tags are taken
+    // out, as they belonged to the old position, and so are the old fix's time, accuracy, speed
+    // and the like (GpsChangeFor). Nothing else in the photo changes: its other tags, segments
+    // and image data keep their bytes. First repairs what an interrupted update left beside it. The photo's name holds
     // either the old or the new whole file at every instant; the new one keeps the old one's
     // owner, mode and extended attributes, and is put in place only once it reads back with
     // every tag the photo had. Read-only photos and photos with hard links are left alone.

@@ -90,7 +90,7 @@ TEST_F(EveryFormatWindowTest, showsCopiesAndPastesRawAndHeicRowsAndWritesThePast
     ui_->answers.push_back(MessageAnswer::Yes);
     window_->OnCommand(kUpdatePhotoFiles);
     ASSERT_EQ(ui_->messages.size(), 2u) << ui_->messages.back().text.toStdString();
-    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("1 image files were successfully updated."));
+    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("1 XMP sidecar was successfully updated."));
     EXPECT_EQ(Contents(Path("d.heic")), heic) << "the HEIC itself never changes";
     EXPECT_TRUE(Contents(Path("d.xmp")).contains("exif:GPSLatitude=\"53,7.9535"))
         << Contents(Path("d.xmp")).toStdString();

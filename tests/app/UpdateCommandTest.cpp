@@ -113,7 +113,7 @@ TEST_F(UpdateCommandTest, writesSidecarsOnlyAsSetupSays) {
     ASSERT_EQ(ui_->messages.size(), 2u);
     EXPECT_TRUE(ui_->messages[0].text.contains(QStringLiteral("no photo file is changed")))
         << ui_->messages[0].text.toStdString();
-    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("2 image files were successfully updated."));
+    EXPECT_EQ(ui_->messages[1].text, QStringLiteral("2 XMP sidecars were successfully updated."));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(Contents(Path(i == 0 ? "a.jpg" : i == 1 ? "b.jpg" : "c.jpg")), before_[i]);
     }

@@ -89,13 +89,15 @@ protected:
 TEST_F(WindowBehaviourTest, aLoadSaysWhatItReadAndWhatIsWrongWithAFolder) {
     Load(photos_, gps_);
     EXPECT_TRUE(ui_->messages.empty()) << LastMessage().toStdString();
-    EXPECT_EQ(window_->Summary(), QStringLiteral("3 photos, 1 track files, 2 positions"));
+    EXPECT_EQ(window_->Summary(), QStringLiteral("3 photos, 1 track file, 2 positions"));
     EXPECT_TRUE(Button(kCalculate)->isEnabled());
 
     const QString missing = dir_.path() + QStringLiteral("/missing");
     const QString file = photos_ + QStringLiteral("/a.jpg");
     const QString empty = dir_.path() + QStringLiteral("/empty");
     QDir().mkpath(empty);
+    const QString nested = dir_.path() + QStringLiteral("/nested");
+    QDir().mkpath(nested + QStringLiteral("/2024"));
     const struct {
         QString photos, gps;
         QStringList said;
@@ -105,6 +107,14 @@ TEST_F(WindowBehaviourTest, aLoadSaysWhatItReadAndWhatIsWrongWithAFolder) {
         {empty, gps_, {empty, QStringLiteral("holds no photos")}},
         {photos_, empty, {empty, QStringLiteral("holds no track files")}},
         {photos_, photos_, {photos_, QStringLiteral("holds no track files")}},
+        {nested,
+         gps_,
+         {nested, QStringLiteral("holds no photos"),
+          QStringLiteral("Its subfolders are not read.")}},
+        {photos_,
+         nested,
+         {QStringLiteral("(GPX, CSV, NMEA, KML, KMZ, TCX, FIT, IGC, GeoJSON"),
+          QStringLiteral("Its subfolders are not read.")}},
     };
     for (const auto& c : cases) {
         ui_->messages.clear();

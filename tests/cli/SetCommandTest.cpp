@@ -47,7 +47,7 @@ TEST(SetCommand, writesTheSidecarOfPhotosOtherThanJpegOnceAndListsIt) {
     const test::CliRun run =
         RunGeotalCli(folder.path(), {"set", "-33.8688", "151.2093", raw, tiff});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    EXPECT_EQ(run.out, "1 XMP sidecar was successfully updated.\n") << "one file for both";
     EXPECT_EQ(ReadBytes(raw), before);
     EXPECT_EQ(TagText(raw, "Exif.GPSInfo.GPSLatitude"), "");
     EXPECT_NE(ReadBytes(folder / "IMG_7.xmp").find("exif:GPSLatitude=\"33,52.128S\""),
@@ -76,7 +76,7 @@ TEST(SetCommand, writesSidecarsOnlyAndBacksUpTheSidecarItReplaces) {
     const test::CliRun run =
         RunGeotalCli(folder.path(), {"set", "--sidecar-only", "10", "20", raw, jpeg});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "2 image files were successfully updated.\n");
+    EXPECT_EQ(run.out, "1 XMP sidecar was successfully updated.\n");
     EXPECT_EQ(ReadBytes(jpeg), before);
     const std::string first = ReadBytes(folder / "IMG_8.xmp");
     EXPECT_NE(first.find("exif:GPSLatitude=\"10,0.0N\""), std::string::npos);

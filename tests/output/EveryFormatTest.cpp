@@ -91,7 +91,7 @@ TEST(EveryFormat, aRawOrHeicIsACopySourceAndAPasteTargetWrittenToItsSidecar) {
     EXPECT_EQ(WriteMarkedPhotos(photos, writer, progress,
                                 {[&messages](const std::string& text) { messages.push_back(text); },
                                  nullptr, nullptr}),
-              3);
+              (UpdateCounts{0, 3}));
     EXPECT_EQ(messages, std::vector<std::string>{});
     EXPECT_EQ(ReadBytes(formats.folder / "a.dng"), ReadBytes(kRaw + "/dng/ex2_IMG_1361.dng"));
     EXPECT_EQ(ReadBytes(formats.folder / "d.heic"), ReadBytes(kRaw + "/heic/ex2_IMG_3578.heic"));

@@ -299,9 +299,9 @@ TEST(WriteMarkedPhotos, leavesEveryPhotoOldOrNewAndNoTemporaryFileAfterAnAbortIn
     const std::string original = ReadBytes(folder / "p0.jpg");
     RecordingProgress progress(4);
     PhotoWriter writer;
-    const int updated = WriteMarkedPhotos(photos, writer, progress, {});
+    const UpdateCounts updated = WriteMarkedPhotos(photos, writer, progress, {});
 
-    EXPECT_EQ(updated, 5);
+    EXPECT_EQ(updated, (UpdateCounts{5, 0}));
     std::set<int> checked;
     for (int i : photos.Marked()) {
         checked.insert(i);

@@ -66,7 +66,7 @@ TEST(WriteMarkedPhotos, unchecksWhatItWroteAndKeepsAFailedPhotoCheckedWithItsFil
     RecordingProgress progress;
     PhotoWriter writer;
     EnableTrace(folder / "trace.txt");
-    EXPECT_EQ(WriteMarkedPhotos(photos, writer, progress, heard.Callbacks()), 2);
+    EXPECT_EQ(WriteMarkedPhotos(photos, writer, progress, heard.Callbacks()), (UpdateCounts{2, 0}));
     DisableTrace();
 
     EXPECT_EQ(MarkedOf(photos), std::set<int>{1});
@@ -101,7 +101,7 @@ TEST(WriteMarkedPhotos, neverWritesPhotosWithoutAPosition) {
     RecordingProgress progress;
     PhotoWriter writer;
     photos[1].marked = false;
-    EXPECT_EQ(WriteMarkedPhotos(photos, writer, progress, {}), 1);
+    EXPECT_EQ(WriteMarkedPhotos(photos, writer, progress, {}), (UpdateCounts{1, 0}));
     EXPECT_EQ(ReadBytes(folder / "p0.jpg"), before0);
     EXPECT_TRUE(MarkedOf(photos).empty()) << "nothing to write is nothing left to do";
     EXPECT_EQ(TagText(folder / "p1.jpg", "Exif.GPSInfo.GPSLatitude"), "") << "not checked";
@@ -115,13 +115,13 @@ TEST(WriteMarkedPhotos, stopsAfterAnAbortOrARangeError) {
     Heard heard;
     RecordingProgress aborting(1);
     PhotoWriter writer;
-    EXPECT_EQ(WriteMarkedPhotos(photos, writer, aborting, heard.Callbacks()), 2);
+    EXPECT_EQ(WriteMarkedPhotos(photos, writer, aborting, heard.Callbacks()), (UpdateCounts{2, 0}));
     EXPECT_EQ(aborting.positions, (std::vector<int>{0, 1}));
     EXPECT_EQ(MarkedOf(photos), (std::set<int>{2, 3}));
 
     photos[2].position->longitude = 651600.0;
     RecordingProgress progress;
-    EXPECT_EQ(WriteMarkedPhotos(photos, writer, progress, heard.Callbacks()), 0);
+    EXPECT_EQ(WriteMarkedPhotos(photos, writer, progress, heard.Callbacks()), (UpdateCounts{0, 0}));
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(MarkedOf(photos), (std::set<int>{2, 3})) << "the refused photo stays checked";
     EXPECT_FALSE(photos[2].position) << "its file holds none";

@@ -62,11 +62,11 @@ TEST(TrapFiles, aJpegNamedAsRawIsNeverRewrittenAndAnExvNamedAsSidecarNeverOverwr
     std::vector<std::string> messages;
     NullProgress progress;
     PhotoWriter writer;
-    const int written =
+    const UpdateCounts written =
         WriteMarkedPhotos(photos, writer, progress,
                           {[&messages](const std::string& message) { messages.push_back(message); },
                            nullptr, nullptr});
-    EXPECT_EQ(written, 1);
+    EXPECT_EQ(written.photos + written.sidecars, 1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(trap.folder / "a.xmp"), std::string::npos) << messages[0];
     EXPECT_TRUE(photos[0].marked) << "its position is still to be written";
