@@ -154,14 +154,15 @@ TEST_F(ListAndRecordsTest, aPasteCarriesTheSourcesAltitudeOrNone) {
     window_->OnCommand(kCommandPaste);
     ASSERT_TRUE(window_->Photos()[1].position);
     EXPECT_FALSE(window_->Photos()[1].position->altitude) << "not b.jpg's calculated 460 m";
-    EXPECT_FALSE(window_->Photos()[1].position->fixTime) << "not a fix of b.jpg's moment";
 
-    table::ClickRow(*window_, 0);  // a.jpg: placed at 450 m
+    table::ClickRow(*window_, 0);  // a.jpg: placed at 450 m, from a fix of its own moment
+    ASSERT_TRUE(window_->Photos()[0].position && window_->Photos()[0].position->fixTime);
     window_->OnCommand(kCommandCopy);
     table::SelectRows(*window_, {2});
     window_->OnCommand(kCommandPaste);
     ASSERT_TRUE(window_->Photos()[2].position);
     EXPECT_NEAR(window_->Photos()[2].position->altitude.value_or(0), 450, 1e-6);
+    EXPECT_FALSE(window_->Photos()[2].position->fixTime) << "a.jpg's fix is not c.jpg's moment";
     EXPECT_TRUE(UpdateEnabled()) << "a pasted position is there to be written";
 }
 

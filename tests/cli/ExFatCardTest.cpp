@@ -14,6 +14,7 @@
 
 #include "cli/CliRunner.h"
 #include "cli/ExFatMount.h"
+#include "cli/KillAtChange.h"
 #include "photo/FolderLocks.h"
 #include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
@@ -115,35 +116,29 @@ TEST(ExFatCard, keepsPhotosApartWhoseTemporaryNamesDifferInCaseAlone) {
               (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.edited.jpg"}));
 }
 
-// Killed at random instants on the card, each photo holds its old or its new whole content, and
-// a rerun finishes with nothing left beside the photos.
+// Killed right after each change it makes on the card, each photo holds its old or its new whole
+// content, and a rerun finishes with nothing left beside the photos.
 TEST(ExFatCard, leavesEveryPhotoWholeWhenKilledAndARerunFinishes) {
     const test::ExFatMount card;
     SKIP_WITHOUT_CARD(card);
     TempFolder scratch;
     const std::string original = ReadBytes(MakeDatedPhoto(scratch / "original.jpg"));
     const std::vector<std::string> position = {GEOTAL_CLI_PATH, "set", "47.51", "8.25"};
-
-    // How long one whole run takes on the card, in this build: the delays are drawn against it.
     std::string updated;
-    std::chrono::microseconds whole{};
     {
-        const std::string photo = card.Root() + "/timed.jpg";
+        const std::string photo = card.Root() + "/reference.jpg";
         WriteBytes(photo, original);
         std::vector<std::string> args = position;
         args.push_back(photo);
-        const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(test::RunProgram(scratch.path(), args).status, 0);
-        whole = std::chrono::duration_cast<std::chrono::microseconds>(
-            std::chrono::steady_clock::now() - start);
         updated = ReadBytes(photo);
         ASSERT_NE(updated, original);
     }
-    std::mt19937 random(2718);
-    std::uniform_int_distribution<long> delay(0, whole.count() * 4);
+    // Killed at each change it makes on the card in turn, and once it finished.
     int oldSeen = 0;
     int newSeen = 0;
-    for (int round = 0; round < 40; ++round) {
+    bool finished = false;
+    for (int round = 0; !finished; ++round) {
         const std::string folder = card.Root() + "/round" + std::to_string(round);
         ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
         std::vector<std::string> args = position;
@@ -152,13 +147,8 @@ TEST(ExFatCard, leavesEveryPhotoWholeWhenKilledAndARerunFinishes) {
             WriteBytes(folder + "/" + name, original);
             args.push_back(folder + "/" + name);
         }
-        const int pid = test::StartProgram(args);
-        ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        const std::string when = "round " + std::to_string(round);
+        finished = !test::KillAtChange(args, {folder}, round + 1).killed;
+        const std::string when = "change " + std::to_string(round + 1);
         for (const std::string& name : names) {
             const std::string bytes = ReadBytes(folder + "/" + name);
             ASSERT_TRUE(bytes == original || bytes == updated) << when << ": " << name;
@@ -172,6 +162,7 @@ TEST(ExFatCard, leavesEveryPhotoWholeWhenKilledAndARerunFinishes) {
         std::sort(names.begin(), names.end());
         EXPECT_EQ(test::FolderNames(folder), names) << when;
         std::filesystem::remove_all(folder);
+        ASSERT_LT(round, 2000) << "three photos make far fewer changes";
     }
     EXPECT_GT(oldSeen, 0);
     EXPECT_GT(newSeen, 0);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliRunner.h"
+#include "cli/KillAtChange.h"
 #include "photo/PhotoFixture.h"
 
 namespace geotal {
@@ -113,34 +114,6 @@ void ExpectRerunFinishes(const TempFolder& folder, const FileSystem& fileSystem,
     std::filesystem::remove_all(FolderOf(photos.front()));
 }
 
-// How long a whole run of the command takes here, in this build: the kill delays are drawn
-// against it, so that a slower build (a sanitizer's) still kills after some writes.
-std::chrono::microseconds TimeOfWholeRun(const TempFolder& folder,
-                                         const std::vector<std::string>& args) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    const test::CliRun run = test::RunProgram(folder.path(), args);
-    EXPECT_EQ(run.status, 0) << run.err;
-    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
-}
-
-// Rounds go on for the time given, and past it, up to a hard limit, until the kills have
-// landed both before and after some writes: only then does the test mean much.
-class KillRounds {
-public:
-    explicit KillRounds(int most) : most_(most) {}
-    bool More(int round, int oldSeen, int newSeen) const {
-        using namespace std::chrono_literals;
-        const auto spent = std::chrono::steady_clock::now() - start_;
-        const bool bothSeen = oldSeen > 0 && newSeen > 0;
-        return round < most_ && (spent < 4s || (!bothSeen && spent < 30s));
-    }
-
-private:
-    int most_;
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
 // strace's arguments that kill what follows them right before its n-th call of that name. -f:
 // the flushes of a batch run on helper threads, and each is a kill point.
 std::vector<std::string> KilledBeforeCall(const std::string& strace, const std::string& call,
@@ -156,68 +129,52 @@ std::vector<std::string> KilledBeforeCall(const std::string& strace, const std::
             "inject=" + call + ":signal=SIGKILL:when=" + std::to_string(n)};
 }
 
-// Kills a writer at random instants of its run.
-TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtAnyInstant) {
+// Kills a writer at every change it makes to the photo folder in turn: right after the k-th
+// file made, written, renamed or removed there, for each k of a whole run and one past it.
+TEST(SetCommand, leavesEveryPhotoWholeWhenKilledAtEachChangeItMakes) {
     constexpr int kPhotos = 6;
     TempFolder folder;
     const Versions versions = MakeVersions(folder);
-    std::mt19937 random(12345);
     int round = 0;
     for (const FileSystem& fileSystem : kFileSystems) {
-        // Delays from 0 to a little past a whole run of all photos.
-        const auto wholeRun = TimeOfWholeRun(
-            folder, SetCommand(fileSystem, MakeRound(folder, round++, kPhotos, versions)));
-        std::uniform_int_distribution<long> delay(0, wholeRun.count() * 6 / 5);
         int oldSeen = 0;
         int newSeen = 0;
-        const KillRounds rounds(300);
-        for (int n = 0; rounds.More(n, oldSeen, newSeen); ++n, ++round) {
+        bool finished = false;
+        for (int k = 1; !finished; ++k, ++round) {
             const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
-            const int pid = test::StartProgram(SetCommand(fileSystem, photos));
-            ASSERT_GT(pid, 0);
-            std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-            ::kill(pid, SIGKILL);
-            int status = 0;
-            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-            const std::string when = std::string(fileSystem.name) + " round " + std::to_string(n);
+            const test::KillRound run =
+                test::KillAtChange(SetCommand(fileSystem, photos), {FolderOf(photos.front())}, k);
+            finished = !run.killed;
+            const std::string when = std::string(fileSystem.name) + " change " + std::to_string(k);
             ExpectWhole(photos, versions, when, oldSeen, newSeen);
             ExpectRerunFinishes(folder, fileSystem, photos, versions, when);
+            ASSERT_LT(k, 2000) << "a run of six photos makes far fewer changes";
         }
         EXPECT_GT(oldSeen, 0) << fileSystem.name;
         EXPECT_GT(newSeen, 0) << fileSystem.name;
     }
 }
 
-// Kills a writer that backs each photo up first: a rerun with the same copy folder finishes,
-// and the copy folder ends with one whole backup of each original and nothing else.
+// Kills a writer that backs each photo up first, at each change it makes to the photo or the
+// copy folder: a rerun with the same copy folder finishes, and the copy folder ends with one
+// whole backup of each original and nothing else.
 TEST(SetCommand, leavesNoPartialBackupAndARerunFinishesWhenKilledWithACopyFolder) {
     constexpr int kPhotos = 6;
     TempFolder folder;
     const Versions versions = MakeVersions(folder);
-    const auto commandFor = [&](int round) {
-        const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
-        const std::string copies = folder / ("copies" + std::to_string(round));
-        EXPECT_EQ(::mkdir(copies.c_str(), 0755), 0);
-        std::vector<std::string> args = SetCommand({"ordinary", false}, photos);
-        args.insert(args.begin() + 2, {"--copy-to", copies});
-        return std::make_tuple(photos, copies, args);
-    };
-    std::mt19937 random(54321);
-    // Delays from 0 to a little past a whole run of all photos.
-    const auto wholeRun = TimeOfWholeRun(folder, std::get<2>(commandFor(-1)));
-    std::uniform_int_distribution<long> delay(0, wholeRun.count() * 6 / 5);
     int oldSeen = 0;
     int newSeen = 0;
-    const KillRounds rounds(200);
-    for (int round = 0; rounds.More(round, oldSeen, newSeen); ++round) {
-        const auto [photos, copies, args] = commandFor(round);
-        const int pid = test::StartProgram(args);
-        ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        const std::string when = "round " + std::to_string(round);
+    bool finished = false;
+    for (int round = 0; !finished; ++round) {
+        const std::vector<std::string> photos = MakeRound(folder, round, kPhotos, versions);
+        const std::string copies = folder / ("copies" + std::to_string(round));
+        ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+        std::vector<std::string> args = SetCommand({"ordinary", false}, photos);
+        args.insert(args.begin() + 2, {"--copy-to", copies});
+        const test::KillRound run =
+            test::KillAtChange(args, {FolderOf(photos.front()), copies}, round + 1);
+        finished = !run.killed;
+        const std::string when = "change " + std::to_string(round + 1);
         ExpectWhole(photos, versions, when, oldSeen, newSeen);
 
         const test::CliRun rerun = test::RunProgram(folder.path(), args);
@@ -231,6 +188,7 @@ TEST(SetCommand, leavesNoPartialBackupAndARerunFinishesWhenKilledWithACopyFolder
         EXPECT_EQ(test::FolderNames(FolderOf(photos.front())), NamesOf(photos)) << when;
         std::filesystem::remove_all(FolderOf(photos.front()));
         std::filesystem::remove_all(copies);
+        ASSERT_LT(round, 2000) << "a run of six photos makes far fewer changes";
     }
     EXPECT_GT(oldSeen, 0);
     EXPECT_GT(newSeen, 0);
