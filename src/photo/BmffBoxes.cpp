@@ -57,14 +57,14 @@ std::vector<BmffBox> ReadBmffBoxes(ByteSource& source, std::uint64_t at, std::ui
     return boxes;
 }
 
-const BmffBox* FindBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
-                           const std::string& userType) {
+std::optional<BmffBox> FindBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
+                                   const std::string& userType) {
     for (const BmffBox& box : boxes) {
         if (box.type == type && (type != "uuid" || box.userType == userType)) {
-            return &box;
+            return box;
         }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace geotal

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@ struct BmffBox {
 std::vector<BmffBox> ReadBmffBoxes(ByteSource& source, std::uint64_t at, std::uint64_t end,
                                    std::size_t most);
 
-// The first box of the type (and user type, for "uuid" boxes) among boxes; null when none.
-const BmffBox* FindBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
-                           const std::string& userType = {});
+// The first box of the type (and user type, for "uuid" boxes) among boxes.
+std::optional<BmffBox> FindBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
+                                   const std::string& userType = {});
 
 }  // namespace geotal

@@ -59,13 +59,14 @@ Kind KindOf(ByteSource& file, const std::vector<BmffBox>& top) {
 // directory in CMT4, each the first directory of a TIFF block of its own (CMT3 holds the maker
 // notes).
 std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBox>& top) {
-    const BmffBox* movie = FindBmffBox(top, "moov");
-    if (movie == nullptr) {
+    const std::optional<BmffBox> movie = FindBmffBox(top, "moov");
+    if (!movie) {
         return std::nullopt;
     }
-    const BmffBox* canon = FindBmffBox(ReadBmffBoxes(file, movie->content, movie->end, kMostBoxes),
-                                       "uuid", kCanonUuid);
-    if (canon == nullptr) {
+    const std::vector<BmffBox> children =
+        ReadBmffBoxes(file, movie->content, movie->end, kMostBoxes);
+    const std::optional<BmffBox> canon = FindBmffBox(children, "uuid", kCanonUuid);
+    if (!canon) {
         return std::nullopt;
     }
     const std::vector<BmffBox> blocks = ReadBmffBoxes(file, canon->content, canon->end, kMostBoxes);
@@ -74,8 +75,8 @@ std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBo
     for (const auto& [type, kind] :
          {std::pair{"CMT1", TiffDirectory::Image}, std::pair{"CMT2", TiffDirectory::Exif},
           std::pair{"CMT4", TiffDirectory::Gps}}) {
-        const BmffBox* block = FindBmffBox(blocks, type);
-        if (block == nullptr) {
+        const std::optional<BmffBox> block = FindBmffBox(blocks, type);
+        if (!block) {
             continue;
         }
         ExtentsSource tiff(file, {{block->content, block->end - block->content}});
@@ -90,8 +91,8 @@ std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBo
 // The data of a HEIF file's Exif item starts with the offset from its end to the TIFF header,
 // past a name such as "Exif\0\0".
 std::optional<ListedExifTags> ReadHeif(ByteSource& file, const std::vector<BmffBox>& top) {
-    const BmffBox* meta = FindBmffBox(top, "meta");
-    if (meta == nullptr) {
+    const std::optional<BmffBox> meta = FindBmffBox(top, "meta");
+    if (!meta) {
         return std::nullopt;
     }
     const std::optional<std::vector<Extent>> extents = FindHeifItem(file, *meta, "Exif");

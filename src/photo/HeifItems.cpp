@@ -53,8 +53,8 @@ private:
 // it is larger than any real one.
 bool ReadTable(ByteSource& file, const std::vector<BmffBox>& children, const char* type,
                std::string& content) {
-    const BmffBox* box = FindBmffBox(children, type);
-    return box != nullptr && box->end - box->content <= kLargestTable &&
+    const std::optional<BmffBox> box = FindBmffBox(children, type);
+    return box && box->end - box->content <= kLargestTable &&
            file.Read(box->content, static_cast<std::size_t>(box->end - box->content), content);
 }
 
