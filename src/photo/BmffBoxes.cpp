@@ -57,14 +57,18 @@ std::vector<BmffBox> ReadBmffBoxes(ByteSource& source, std::uint64_t at, std::ui
     return boxes;
 }
 
-std::optional<BmffBox> FindBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
+std::optional<BmffBox> OnlyBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
                                    const std::string& userType) {
+    std::optional<BmffBox> found;
     for (const BmffBox& box : boxes) {
         if (box.type == type && (type != "uuid" || box.userType == userType)) {
-            return box;
+            if (found) {
+                return std::nullopt;
+            }
+            found = box;
         }
     }
-    return std::nullopt;
+    return found;
 }
 
 }  // namespace geotal

@@ -27,8 +27,10 @@ struct BmffBox {
 std::vector<BmffBox> ReadBmffBoxes(ByteSource& source, std::uint64_t at, std::uint64_t end,
                                    std::size_t most);
 
-// The first box of the type (and user type, for "uuid" boxes) among boxes.
-std::optional<BmffBox> FindBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
+// The one box of the type (and user type, for "uuid" boxes) among boxes; none when there is
+// none, and when there are two: a file says once where its data is, and which of two counts is
+// anybody's guess (the metadata library reads both).
+std::optional<BmffBox> OnlyBmffBox(const std::vector<BmffBox>& boxes, const std::string& type,
                                    const std::string& userType = {});
 
 }  // namespace geotal

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "photo/BmffBoxes.h"
@@ -59,13 +61,13 @@ Kind KindOf(ByteSource& file, const std::vector<BmffBox>& top) {
 // directory in CMT4, each the first directory of a TIFF block of its own (CMT3 holds the maker
 // notes).
 std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBox>& top) {
-    const std::optional<BmffBox> movie = FindBmffBox(top, "moov");
+    const std::optional<BmffBox> movie = OnlyBmffBox(top, "moov");
     if (!movie) {
         return std::nullopt;
     }
     const std::vector<BmffBox> children =
         ReadBmffBoxes(file, movie->content, movie->end, kMostBoxes);
-    const std::optional<BmffBox> canon = FindBmffBox(children, "uuid", kCanonUuid);
+    const std::optional<BmffBox> canon = OnlyBmffBox(children, "uuid", kCanonUuid);
     if (!canon) {
         return std::nullopt;
     }
@@ -75,9 +77,14 @@ std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBo
     for (const auto& [type, kind] :
          {std::pair{"CMT1", TiffDirectory::Image}, std::pair{"CMT2", TiffDirectory::Exif},
           std::pair{"CMT4", TiffDirectory::Gps}}) {
-        const std::optional<BmffBox> block = FindBmffBox(blocks, type);
-        if (!block) {
+        const auto same = [type = type](const BmffBox& box) { return box.type == type; };
+        // A block may be missing (a camera without GPS writes no CMT4), but not doubled.
+        if (std::none_of(blocks.begin(), blocks.end(), same)) {
             continue;
+        }
+        const std::optional<BmffBox> block = OnlyBmffBox(blocks, type);
+        if (!block) {
+            return std::nullopt;
         }
         ExtentsSource tiff(file, {{block->content, block->end - block->content}});
         if (!ReadTiffDirectoryTags(tiff, kind, tags)) {
@@ -91,7 +98,7 @@ std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBo
 // The data of a HEIF file's Exif item starts with the offset from its end to the TIFF header,
 // past a name such as "Exif\0\0".
 std::optional<ListedExifTags> ReadHeif(ByteSource& file, const std::vector<BmffBox>& top) {
-    const std::optional<BmffBox> meta = FindBmffBox(top, "meta");
+    const std::optional<BmffBox> meta = OnlyBmffBox(top, "meta");
     if (!meta) {
         return std::nullopt;
     }

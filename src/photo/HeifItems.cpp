@@ -49,16 +49,16 @@ private:
     std::size_t at_;
 };
 
-// The content of the first child of meta of the type, read whole; false when there is none or
+// The content of the one child of meta of the type, read whole; false when there is none or
 // it is larger than any real one.
 bool ReadTable(ByteSource& file, const std::vector<BmffBox>& children, const char* type,
                std::string& content) {
-    const std::optional<BmffBox> box = FindBmffBox(children, type);
+    const std::optional<BmffBox> box = OnlyBmffBox(children, type);
     return box && box->end - box->content <= kLargestTable &&
            file.Read(box->content, static_cast<std::size_t>(box->end - box->content), content);
 }
 
-// The ID of the first item of the type in the item information table.
+// The ID of the one item of the type in the item information table; none for two.
 std::optional<std::uint32_t> ItemOfType(const std::string& table, const std::string& itemType) {
     Cursor header(table);
     std::uint64_t version = 0, flags = 0, count = 0;
@@ -67,6 +67,7 @@ std::optional<std::uint32_t> ItemOfType(const std::string& table, const std::str
         return std::nullopt;
     }
     BytesSource source(table);
+    std::optional<std::uint32_t> found;
     for (const BmffBox& entry : ReadBmffBoxes(source, header.at(), table.size(), kMostItems)) {
         std::string content;
         if (entry.type != "infe" ||
@@ -82,17 +83,20 @@ std::optional<std::uint32_t> ItemOfType(const std::string& table, const std::str
             continue;
         }
         if (content.compare(fields.at(), 4, itemType) == 0) {
-            return static_cast<std::uint32_t>(id);
+            if (found) {
+                return std::nullopt;
+            }
+            found = static_cast<std::uint32_t>(id);
         }
     }
-    return std::nullopt;
+    return found;
 }
 
 bool ValidSize(std::uint64_t size) {
     return size == 0 || size == 4 || size == 8;
 }
 
-// The extents of the item in the item location table.
+// The extents of the item in the item location table, which must list it once.
 std::optional<std::vector<Extent>> ExtentsOf(const std::string& table, std::uint32_t item,
                                              std::uint64_t fileSize) {
     Cursor read(table);
@@ -109,6 +113,7 @@ std::optional<std::vector<Extent>> ExtentsOf(const std::string& table, std::uint
         !ValidSize(indexSize)) {
         return std::nullopt;
     }
+    std::optional<std::vector<Extent>> found;
     for (std::uint64_t i = 0; i < count; ++i) {
         std::uint64_t id = 0, method = 0, reference = 0, base = 0, extents = 0;
         if (!read.Number(version < 2 ? 2 : 4, id) || (version > 0 && !read.Number(2, method)) ||
@@ -125,10 +130,10 @@ std::optional<std::vector<Extent>> ExtentsOf(const std::string& table, std::uint
         }
         // Only data at offsets of this very file is read: the other ways (within the meta
         // box, within another item) are for small derived items, never seen holding EXIF data.
-        if ((method & 0xF) != 0 || reference != 0 || extents == 0) {
+        if (found || (method & 0xF) != 0 || reference != 0 || extents == 0) {
             return std::nullopt;
         }
-        std::vector<Extent> found;
+        found.emplace();
         for (std::uint64_t n = 0; n < extents; ++n) {
             std::uint64_t index = 0, offset = 0, length = 0;
             if (!read.Number(indexSize, index) || !read.Number(offsetSize, offset) ||
@@ -141,11 +146,10 @@ std::optional<std::vector<Extent>> ExtentsOf(const std::string& table, std::uint
             if (length == 0 && offset <= fileSize) {
                 length = fileSize - offset;
             }
-            found.push_back({offset, length});
+            found->push_back({offset, length});
         }
-        return found;
     }
-    return std::nullopt;
+    return found;
 }
 
 }  // namespace

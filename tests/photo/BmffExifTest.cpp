@@ -153,6 +153,10 @@ TEST_F(BmffExifTest, givesNothingForAnExifItemItCannotPlacePlainly) {
         {"an item of four bytes", Heif(With([](HeifShape& s) { s.item = BigEndian(0, 4); })), ""},
         {"an item too short for its offset",
          Heif(With([](HeifShape& s) { s.item = BigEndian(0, 3); })), ""},
+        {"two Exif items", Heif(With([](HeifShape& s) { s.twoExifItems = true; })), ""},
+        {"the Exif item's location given twice",
+         Heif(With([](HeifShape& s) { s.exifLocatedTwice = true; })), ""},
+        {"two meta boxes", usual + usual.substr(usual.find("meta") - 4), ""},
         {"the file cut off in the item data", usual.substr(0, usual.size() - 40), ""},
         {"the file cut off in the meta box", usual.substr(0, 120), ""},
     };
@@ -239,6 +243,8 @@ TEST_F(BmffExifTest, givesNothingOrWhatIsPlainForCr3BoxesThatLieOrHide) {
         {"Canon's box nested 2000 movie boxes deep", FileType("crx ", {}) + nested, ""},
         {"5000 empty boxes before the movie box", FileType("crx ", {}) + tiny + Box("moov", ""),
          ""},
+        {"a doubled GPS block", Cr3(blocks + blocks.substr(blocks.find("CMT4") - 4)), ""},
+        {"two movie boxes", full + full.substr(full.find("moov") - 4), ""},
         {"an EXIF block that is no TIFF data",
          Cr3(blocks.substr(0, exif) + Box("CMT2", "not TIFF data at all") +
              blocks.substr(blocks.find("CMT3") - 4)),

@@ -129,12 +129,14 @@ std::string Meta(const HeifShape& shape, const std::vector<std::uint64_t>& at,
         FullBox("hdlr", 0, BigEndian(0, 4) + "pict" + std::string(13, '\0'));
     const std::string information =
         FullBox("iinf", 0,
-                BigEndian(2, 2) + ItemEntry(shape.infeVersion, 1, "hvc1") +
-                    ItemEntry(shape.infeVersion, 2, "Exif"));
+                BigEndian(shape.twoExifItems ? 3 : 2, 2) + ItemEntry(shape.infeVersion, 1, "hvc1") +
+                    ItemEntry(shape.infeVersion, 2, "Exif") +
+                    (shape.twoExifItems ? ItemEntry(shape.infeVersion, 3, "Exif") : ""));
     const int version = shape.ilocVersion;
     const int idSize = version < 2 ? 2 : 4;
     std::string locations = BigEndian(shape.offsetSize << 4 | shape.lengthSize, 1) +
-                            BigEndian(shape.baseOffsetSize << 4, 1) + BigEndian(2, idSize);
+                            BigEndian(shape.baseOffsetSize << 4, 1) +
+                            BigEndian(shape.exifLocatedTwice ? 3 : 2, idSize);
     const auto item = [&](std::uint32_t id, int method, const std::vector<std::uint64_t>& offsets,
                           const std::vector<std::uint64_t>& sizes) {
         locations += BigEndian(id, idSize);
@@ -155,6 +157,9 @@ std::string Meta(const HeifShape& shape, const std::vector<std::uint64_t>& at,
                           static_cast<std::uint64_t>(shape.offsetShift));
     }
     item(2, shape.constructionMethod, offsets, lengths);
+    if (shape.exifLocatedTwice) {
+        item(2, shape.constructionMethod, offsets, lengths);
+    }
     return FullBox(
         "meta", 0,
         handler + information + FullBox("iloc", static_cast<std::uint8_t>(version), locations));

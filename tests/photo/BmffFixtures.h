@@ -54,6 +54,8 @@ struct HeifShape {
     bool lengthZero = false;        // the one extent's length given as 0, for "to the end"
     std::string item = ExifItem();  // the Exif item's data
     bool itemAtEnd = true;          // the data after the meta box, else before
+    bool twoExifItems = false;      // a second item of type Exif, without a location
+    bool exifLocatedTwice = false;  // the Exif item's location given twice
 };
 
 // ftyp, meta (hdlr, iinf with an image item and the Exif item, iloc), and the item data in an
