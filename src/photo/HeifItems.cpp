@@ -1,8 +1,7 @@
 #include "photo/HeifItems.h"
 
+#include <cstdint>
 #include <limits>
-
-#include "photo/TiffBytes.h"
 
 namespace geotal {
 namespace {
