@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "photo/BmffExif.h"
 #include "photo/ListedExifTags.h"
 #include "photo/MetadataLibrary.h"
 #include "photo/PhotoPaths.h"
@@ -199,21 +200,25 @@ bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
         return true;
     }
     const std::string sidecar = SidecarPathFor(path, sidecars.naming);
+    // After what the note says of the photo's own tags, on a line of its own.
+    const auto say = [&](const std::string& text) {
+        facts.note += (facts.note.empty() ? "" : "\n") + text;
+    };
     // As the sidecar writer takes it: an XMP packet, not another format under an .xmp name
     // (an EXV file, say), whose own tags would be taken for the photo's.
     WholeFile file;
     std::string error;
     MaybePosition written;
     if (const std::string tooLarge = TooLargeForASidecar(sidecar); !tooLarge.empty()) {
-        facts.note = "The sidecar " + FileNameOf(sidecar) + " was not read: " + tooLarge;
+        say("The sidecar " + FileNameOf(sidecar) + " was not read: " + tooLarge);
     } else if (!ReadWholeFile(sidecar, file, error)) {
-        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")";
+        say("The sidecar " + FileNameOf(sidecar) + " cannot be read (" + error + ")");
     } else if (!ReadSidecarPosition(file.bytes, written, error)) {
-        facts.note = "The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" +
-                     error + "); it was not used";
+        say("The sidecar " + FileNameOf(sidecar) + " cannot be read as an XMP packet (" + error +
+            "); it was not used");
     } else if (written) {
         facts.position = written;
-        facts.note = "Position from the sidecar " + FileNameOf(sidecar);
+        say("Position from the sidecar " + FileNameOf(sidecar));
     }
     return true;
 }
@@ -333,10 +338,18 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
     TagTexts xmp;
     bool read = true;
     std::string error;
+    bool exifAlone = false;
     if (!tags || !tags->dateTimeOriginal || ParseExifDateTime(*tags->dateTimeOriginal) == 0) {
         // One read for all: a RAW file parsed a second time for its XMP would cost as much again.
         read = ReadPhotoTags(path, exif, xmp, error);
         tags = TagsOf(exif.get());
+    }
+    if (!read) {
+        // The library gives up on a whole ISO media file (CR3, HEIC, AVIF) for damage in a part
+        // that holds no date; its EXIF data may still be plain. Where the library reads the
+        // file, its answer stands.
+        tags = ReadBmffListedTagsOfFile(path);
+        exifAlone = tags.has_value();
     }
     if (tags) {
         facts.position = PositionOf(*tags);
@@ -352,8 +365,9 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
     const CaptureTime time = ChooseCaptureTime(tags ? &*tags : nullptr, xmpTexts);
     if (time.moment == 0) {
         facts.position.reset();
-        facts.note = !read && !tags ? "No capture time: the file cannot be read (" + error + ")"
-                                    : "No capture time: " + time.why;
+        // Without the library's reading, no XMP date was looked for either.
+        facts.note = !read ? "No capture time: the file cannot be read (" + error + ")"
+                           : "No capture time: " + time.why;
         if (!tags && HoldsLegacyExifText(path)) {
             facts.note =
                 "No capture time: its EXIF data lies in an old-style PNG text chunk "
@@ -364,6 +378,12 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
     facts.captureTime = time.moment;
     facts.recordedOffset = time.offset;
     facts.timeTag = time.tag;
+    if (exifAlone) {
+        facts.note = std::string(facts.position ? "Time and position" : "Time") +
+                     " read from the file's EXIF data alone: the metadata library could not "
+                     "read the rest (" +
+                     error + ")";
+    }
     return AddSidecarPosition(path, facts, sidecars);
 }
 

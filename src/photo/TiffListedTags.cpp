@@ -1,11 +1,10 @@
 #include "photo/TiffListedTags.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "photo/TiffBytes.h"
@@ -194,73 +193,29 @@ bool SubDirectory(Reader& reader, const std::vector<Entry>& first, std::uint16_t
     return reader.ReadDirectory(offset, entries);
 }
 
-class BytesSource : public ByteSource {
-public:
-    explicit BytesSource(std::string_view bytes) : bytes_(bytes) {}
-    std::uint64_t Size() const override { return bytes_.size(); }
-    bool Read(std::uint64_t at, std::size_t length, std::string& bytes) override {
-        if (at > bytes_.size() || length > bytes_.size() - at) {
-            return false;
-        }
-        bytes.assign(bytes_.substr(static_cast<std::size_t>(at), length));
-        return true;
+// The listed tags one kind of directory holds, read into tags; false where the library would
+// read them otherwise.
+bool ReadDirectoryTags(Reader& reader, const std::vector<Entry>& entries, TiffDirectory kind,
+                       ListedExifTags& tags) {
+    switch (kind) {
+        case TiffDirectory::Image:
+            return reader.Text(Find(entries, 0x0132), tags.dateTime) &&
+                   reader.Text(Find(entries, 0x010F), tags.make) &&
+                   reader.Text(Find(entries, 0x0110), tags.model);
+        case TiffDirectory::Exif:
+            return reader.Text(Find(entries, 0x9003), tags.dateTimeOriginal) &&
+                   reader.Text(Find(entries, 0x9004), tags.dateTimeDigitized) &&
+                   reader.Text(Find(entries, 0xA431), tags.bodySerialNumber) &&
+                   reader.Text(Find(entries, 0x9011), tags.offsetTimeOriginal) &&
+                   reader.Text(Find(entries, 0x9010), tags.offsetTime);
+        case TiffDirectory::Gps:
+            return reader.Text(Find(entries, 0x0001), tags.latitudeRef) &&
+                   reader.Rationals(Find(entries, 0x0002), tags.latitude) &&
+                   reader.Text(Find(entries, 0x0003), tags.longitudeRef) &&
+                   reader.Rationals(Find(entries, 0x0004), tags.longitude);
     }
-
-private:
-    std::string_view bytes_;
-};
-
-// A file read where asked, with its start read once: the directories the list needs mostly
-// lie there.
-class FileSource : public ByteSource {
-public:
-    static constexpr std::size_t kHead = 64 * 1024;
-
-    explicit FileSource(int fd) : fd_(fd) {}
-
-    bool ReadHead() {
-        struct stat status {};
-        if (fd_ < 0 || ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-            return false;
-        }
-        size_ = static_cast<std::uint64_t>(status.st_size);
-        head_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size_, kHead)));
-        return ReadFully(0, head_);
-    }
-
-    std::uint64_t Size() const override { return size_; }
-
-    bool Read(std::uint64_t at, std::size_t length, std::string& bytes) override {
-        if (at > size_ || length > size_ - at) {
-            return false;
-        }
-        if (at + length <= head_.size()) {
-            bytes.assign(head_, static_cast<std::size_t>(at), length);
-            return true;
-        }
-        bytes.resize(length);
-        return ReadFully(at, bytes);
-    }
-
-private:
-    // Another program may cut the file short meanwhile: then the bytes are not there.
-    bool ReadFully(std::uint64_t at, std::string& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done,
-                                      static_cast<off_t>(at + done));
-            if (n <= 0) {
-                return false;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-    int fd_;
-    std::uint64_t size_ = 0;
-    std::string head_;
-};
+    return false;
+}
 
 }  // namespace
 
@@ -277,22 +232,26 @@ std::optional<ListedExifTags> ReadTiffListedTags(ByteSource& source) {
         return std::nullopt;
     }
     ListedExifTags tags;
-    const bool read = reader.Text(Find(first, 0x0132), tags.dateTime) &&
-                      reader.Text(Find(first, 0x010F), tags.make) &&
-                      reader.Text(Find(first, 0x0110), tags.model) &&
-                      reader.Text(Find(exif, 0x9003), tags.dateTimeOriginal) &&
-                      reader.Text(Find(exif, 0x9004), tags.dateTimeDigitized) &&
-                      reader.Text(Find(exif, 0xA431), tags.bodySerialNumber) &&
-                      reader.Text(Find(exif, 0x9011), tags.offsetTimeOriginal) &&
-                      reader.Text(Find(exif, 0x9010), tags.offsetTime) &&
-                      reader.Text(Find(gps, 0x0001), tags.latitudeRef) &&
-                      reader.Rationals(Find(gps, 0x0002), tags.latitude) &&
-                      reader.Text(Find(gps, 0x0003), tags.longitudeRef) &&
-                      reader.Rationals(Find(gps, 0x0004), tags.longitude);
-    if (!read) {
+    if (!ReadDirectoryTags(reader, first, TiffDirectory::Image, tags) ||
+        !ReadDirectoryTags(reader, exif, TiffDirectory::Exif, tags) ||
+        !ReadDirectoryTags(reader, gps, TiffDirectory::Gps, tags)) {
         return std::nullopt;
     }
     return tags;
+}
+
+bool ReadTiffDirectoryTags(ByteSource& source, TiffDirectory kind, ListedExifTags& tags) {
+    Reader reader(source);
+    std::uint32_t firstOffset = 0;
+    std::vector<Entry> first;
+    // Only the kind's own tags are set in the copy.
+    ListedExifTags read = tags;
+    if (!reader.ReadHeader(firstOffset) || !reader.ReadDirectory(firstOffset, first) ||
+        !ReadDirectoryTags(reader, first, kind, read)) {
+        return false;
+    }
+    tags = std::move(read);
+    return true;
 }
 
 std::optional<ListedExifTags> ReadTiffListedTagsOf(std::string_view file) {

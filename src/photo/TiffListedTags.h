@@ -14,20 +14,22 @@
 #include <string>
 #include <string_view>
 
+#include "photo/ByteSource.h"
 #include "photo/ListedExifTags.h"
 
 namespace geotal {
 
-// Bytes at given places of a file or a buffer.
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    virtual std::uint64_t Size() const = 0;
-    // The length bytes at offset at; false when they are not all there.
-    virtual bool Read(std::uint64_t at, std::size_t length, std::string& bytes) = 0;
-};
-
 std::optional<ListedExifTags> ReadTiffListedTags(ByteSource& source);
+
+// The kinds of directory the listed tags lie in.
+enum class TiffDirectory { Image, Exif, Gps };
+
+// The listed tags of one kind of directory, read with the same care from the first directory of
+// the TIFF data of source: a Canon CR3 keeps its EXIF and GPS tags each in the first directory
+// of a TIFF block of its own. They are set in tags, whose tags of other kinds stay as they are;
+// pointers to other directories are not followed. False, with tags unchanged, where
+// ReadTiffListedTags would answer none.
+bool ReadTiffDirectoryTags(ByteSource& source, TiffDirectory kind, ListedExifTags& tags);
 
 // Of the bytes of a whole file.
 std::optional<ListedExifTags> ReadTiffListedTagsOf(std::string_view file);

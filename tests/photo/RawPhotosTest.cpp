@@ -69,7 +69,9 @@ TEST(RawPhotos, giveTheCaptureTimeExifToolReadsOrSayWhyNot) {
     const std::map<std::string, std::string> expected = ExifToolTimes(source);
     int listed = 0;
     int timed = 0;
-    // The library's known gaps: files exiftool reads that it cannot (some CR3s, a HEIC, a PNG).
+    // The known gaps: a PNG whose EXIF data is in a text chunk the library does not read, and a
+    // TIFF whose XMP records only the day (the CR3s and the HEIC the library gives up on are
+    // read from their boxes).
     int missed = 0;
     std::string gaps;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(source)) {
@@ -99,7 +101,7 @@ TEST(RawPhotos, giveTheCaptureTimeExifToolReadsOrSayWhyNot) {
     // Most files of the folder are photos with a time; a reader that lost them all would pass.
     EXPECT_GE(listed, 70);
     EXPECT_GE(timed, 60);
-    EXPECT_LE(missed, 6) << gaps;
+    EXPECT_LE(missed, 2) << gaps;
 }
 
 }  // namespace
