@@ -1,31 +1,29 @@
-// The main window: owns all run-time state and routes every command to a short handler.
+// The main window: a view of the session. It turns clicks into the session's commands, runs the
+// long ones on a worker thread, and shows what the session answers.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
 #include <memory>
+#include <type_traits>
 
 #include "app/DialogBuilder.h"
-#include "app/PhotoListModel.h"
-#include "geotag/PositionCalculation.h"
-#include "geotag/TimeAdjustment.h"
-#include "photo/PhotoWriter.h"
-#include "photo/Sidecar.h"
-#include "settings/SettingsStore.h"
-#include "support/Progress.h"
-#include "track/TrackFolder.h"
-#include "track/TrackStore.h"
+#include "session/RunProgress.h"
+#include "session/Session.h"
 
 class QLabel;
 class QLineEdit;
-class QProgressBar;
-class QPushButton;
 class QTimer;
+
+namespace geotal {
+enum class MessageAnswer;
+}
 
 namespace geotal::app {
 
 class GeotagApp;
+class PhotoListModel;
 class PhotoListView;
 class StretchLayout;
 
@@ -44,32 +42,25 @@ public:
     void OnSyncClock(int record);
     // Takes the photo out of its camera's sync photos.
     void OnRemoveSyncPoint(int record);
-    // Whether the photo is one its camera's clock is synchronised with.
-    bool IsSyncPhoto(int record) const;
+    bool IsSyncPhoto(int record) const { return session_.IsSyncPhoto(record); }
 
-    // Data exchange between fields and controls.
+    // The folder fields and the counters from the session, and the typed folders back to it.
     void PushToControls();
     void ReadFromControls();
 
     // Redraws every row from the records.
     void FillPhotoList();
 
-    // The progress display of long operations: status line, bar and Abort button.
-    void BeginProgress(const QString& text, int maximum);
-    void EndProgress();
-    void PumpMessages();
-    bool AbortRequested() const { return abortRequested_; }
-    void ClearAbort() { abortRequested_ = false; }
+    bool AbortRequested() const { return progress_.AbortRequested(); }
 
-    // The settings as the window holds them; applying new ones shows them at once and hands
-    // the copy options to the writer.
-    const Settings& CurrentSettings() const { return settings_; }
+    // The settings as the session holds them; new ones show at once.
+    const Settings& CurrentSettings() const { return session_.CurrentSettings(); }
     void ApplySettings(const Settings& settings);
 
     // Records changed through Photos() are shown after FillPhotoList.
-    PhotoList& Photos();
-    const PhotoList& Photos() const;
-    const TimeAdjustment& Adjustment() const { return time_; }
+    PhotoList& Photos() { return session_.Photos(); }
+    const PhotoList& Photos() const { return session_.Photos(); }
+    const TimeAdjustment& Adjustment() const { return session_.Time(); }
 
     QWidget* Control(int id) const { return controls_.Control(id); }
     PhotoListView& PhotoListControl() const { return *listView_; }
@@ -90,18 +81,17 @@ public slots:
     void reject() override;
 
 private:
-    void InitDialog();
     void AddMenuBar();
-    // The line under the list, and what hovering over it tells.
-    void SetSummary(const QString& text, const QString& details = {});
-    // Says what is wrong with the folders a load just read, if anything.
-    void ReportLoadProblems(const TrackFolderCounts& counts, bool photosRead);
+    // Runs work off the window's thread; meanwhile the window shows its progress and only
+    // Abort and Exit reach it.
+    template <class Work>
+    std::invoke_result_t<Work&> RunInBackground(Work work);
+    void ShowProgress();
+    MessageAnswer Tell(const Notice& notice);
+    void ShowSummary();
     void UpdateClockFields();
     void SaveSettings();
-    void SetCanCalculate();
-    void SetCanUpdate(bool can);
-    // Where Setup sends positions: read back from there too.
-    SidecarOptions SidecarChoices() const;
+    void SetButtons();
     // The record Show on Map and copy act on, -1 for none.
     int ChosenRecord() const;
 
@@ -131,28 +121,17 @@ private:
     };
     static const CommandEntry kMessageMap[];
 
-    Settings settings_;
+    Session session_;
+    RunProgress progress_;
+    std::uint64_t progressShown_ = 0;  // the progress version on screen
     QString helpFilePath_;
-    TimeAdjustment time_;
-    TrackStore track_;
-    PhotoWriter writer_;
     PhotoListModel* photos_ = nullptr;
     // The record of the row clicked last, -1 until a row is clicked or after a new load; Show
     // on Map and copy act on it, and it stays when the selection moves with the keyboard.
     int selectedPhoto_ = -1;
-    // The position taken by the last copy; none until a copy.
-    MaybePosition copiedPosition_;
-    bool abortRequested_ = false;
-    QString statusText_;
-    int photoFileCount_ = 0;
-    int gpsFileCount_ = 0;
-    int positionCount_ = 0;
-    QString cameraTimeText_;
-    QString utcTimeText_;
-    QString localTimeText_;
 
-    // True while a long operation runs; the message pump would otherwise start a second load
-    // or an update inside the first one, on the same photo list.
+    // True while a long operation runs: a second load or an update must not start on the same
+    // photo list.
     bool busy_ = false;
     // The user chose to leave during a run: the window closes once the run has stopped.
     bool exitWhenIdle_ = false;
@@ -162,14 +141,10 @@ private:
     PhotoListView* listView_ = nullptr;
     QLineEdit* photoFolderField_ = nullptr;
     QLineEdit* gpsFolderField_ = nullptr;
-    QPushButton* calculateButton_ = nullptr;
-    QPushButton* updateButton_ = nullptr;
-    QPushButton* abortButton_ = nullptr;
-    QProgressBar* progressBar_ = nullptr;
     QTimer* clockTimer_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
     QLabel* summary_ = nullptr;
     std::unique_ptr<StretchLayout> stretch_;
-    std::unique_ptr<ProgressSink> progress_;
 };
 
 }  // namespace geotal::app

@@ -24,23 +24,28 @@ QVariant ToolTip(const PhotoRecord& photo) {
 
 }  // namespace
 
-PhotoListModel::PhotoListModel(QObject* parent) : QAbstractTableModel(parent) {}
+PhotoListModel::PhotoListModel(QObject* parent, PhotoList* shown)
+    : QAbstractTableModel(parent), photos_(shown != nullptr ? shown : &own_) {}
 
 void PhotoListModel::Replace(PhotoList photos) {
+    Replace([this, &photos] { *photos_ = std::move(photos); });
+}
+
+void PhotoListModel::Replace(const std::function<void()>& change) {
     beginResetModel();
-    photos_ = std::move(photos);
+    change();
     endResetModel();
 }
 
 void PhotoListModel::RecordChanged(int index) {
-    if (index >= 0 && index < photos_.Count()) {
+    if (index >= 0 && index < photos_->Count()) {
         emit dataChanged(this->index(index, 0), this->index(index, kColumnCount - 1));
     }
 }
 
 void PhotoListModel::RecordsChanged() {
-    if (photos_.Count() > 0) {
-        emit dataChanged(index(0, 0), index(photos_.Count() - 1, kColumnCount - 1));
+    if (photos_->Count() > 0) {
+        emit dataChanged(index(0, 0), index(photos_->Count() - 1, kColumnCount - 1));
     }
 }
 
@@ -52,7 +57,7 @@ void PhotoListModel::SetCoordinateFormat(CoordinateFormat format) {
 }
 
 void PhotoListModel::SetAllMarks(bool marked) {
-    for (PhotoRecord& photo : photos_.records) {
+    for (PhotoRecord& photo : photos_->records) {
         photo.marked = marked;
     }
     RecordsChanged();
@@ -60,13 +65,13 @@ void PhotoListModel::SetAllMarks(bool marked) {
 
 void PhotoListModel::SetMarks(const std::vector<int>& indices, bool marked) {
     for (int i : indices) {
-        photos_[i].marked = marked;
+        (*photos_)[i].marked = marked;
         RecordChanged(i);
     }
 }
 
 int PhotoListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : photos_.Count();
+    return parent.isValid() ? 0 : photos_->Count();
 }
 
 int PhotoListModel::columnCount(const QModelIndex& parent) const {
@@ -74,10 +79,10 @@ int PhotoListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= photos_.Count()) {
+    if (!index.isValid() || index.row() >= photos_->Count()) {
         return {};
     }
-    const PhotoRecord& photo = photos_[index.row()];
+    const PhotoRecord& photo = (*photos_)[index.row()];
     switch (role) {
         case Qt::DisplayRole:
             switch (index.column()) {
@@ -123,10 +128,10 @@ QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
 
 bool PhotoListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || index.column() != kName || role != Qt::CheckStateRole ||
-        index.row() >= photos_.Count()) {
+        index.row() >= photos_->Count()) {
         return false;
     }
-    photos_[index.row()].marked = value.toInt() == Qt::Checked;
+    (*photos_)[index.row()].marked = value.toInt() == Qt::Checked;
     RecordChanged(index.row());
     return true;
 }

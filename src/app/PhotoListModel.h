@@ -1,8 +1,11 @@
-// The photo records as the list shows them: the model owns the records, so a row's check box is
-// its record's mark and a row always names its own photo.
+// The photo records as the list shows them: a row is its record, so a row's check box is its
+// record's mark and a row always names its own photo. The records are the session's, or the
+// model's own where there is no session.
 #pragma once
 
 #include <QAbstractTableModel>
+
+#include <functional>
 
 #include "output/Formatting.h"
 #include "photo/PhotoList.h"
@@ -17,15 +20,18 @@ public:
     // What a column sorts by: the name's text, the time's and the coordinates' numbers.
     static constexpr int kSortRole = Qt::UserRole;
 
-    explicit PhotoListModel(QObject* parent = nullptr);
+    // shown: the records to show, owned elsewhere and outliving the model; null for its own.
+    explicit PhotoListModel(QObject* parent = nullptr, PhotoList* shown = nullptr);
 
-    const PhotoList& Photos() const { return photos_; }
+    const PhotoList& Photos() const { return *photos_; }
     // Changing records through this reference must be followed by RecordChanged or
     // RecordsChanged, so the view shows them.
-    PhotoList& Photos() { return photos_; }
+    PhotoList& Photos() { return *photos_; }
 
     // Takes a new folder's records in one step; the rows of the old ones are gone with them.
     void Replace(PhotoList photos);
+    // The same where change puts the new records in place.
+    void Replace(const std::function<void()>& change);
     void RecordChanged(int index);
     void RecordsChanged();
     void SetCoordinateFormat(CoordinateFormat format);
@@ -40,7 +46,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    PhotoList photos_;
+    PhotoList own_;
+    PhotoList* photos_;
     CoordinateFormat format_ = CoordinateFormat::DecimalDegrees;
 };
 

@@ -52,8 +52,16 @@ void PhotoListView::WidenNames(int extra) {
 }
 
 void PhotoListView::Replace(PhotoList photos) {
+    Replace([this, &photos] { model_->Photos() = std::move(photos); });
+}
+
+void PhotoListView::SetLocked(bool locked) {
+    table_->setEnabled(!locked);
+}
+
+void PhotoListView::Replace(const std::function<void()>& change) {
     const int topRow = model_->rowCount() >= 2 ? std::max(0, table_->rowAt(0)) : 0;
-    model_->Replace(std::move(photos));
+    model_->Replace(change);
     if (topRow > 0 && model_->rowCount() > 0) {
         table_->doItemsLayout();  // the scroll range must know the new rows first
         table_->scrollTo(sorted_->index(std::min(topRow, model_->rowCount() - 1), 0),

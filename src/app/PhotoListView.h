@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPoint>
 
+#include <functional>
 #include <vector>
 
 #include "app/PhotoListModel.h"
@@ -28,6 +29,9 @@ public:
     PhotoListModel& Model() const { return *model_; }
     // Takes a new folder's records, keeping the top visible row where it was.
     void Replace(PhotoList photos);
+    void Replace(const std::function<void()>& change);
+    // While locked, the rows take no clicks: a worker thread reads the records.
+    void SetLocked(bool locked);
 
     // The records of the selected rows, in record order.
     std::vector<int> SelectedRecords() const;

@@ -8,21 +8,10 @@
 
 #include "app/DialogBuilder.h"
 #include "output/Formatting.h"
+#include "session/SetupChoices.h"
 #include "settings/SettingsStore.h"
 
 namespace geotal::app {
-
-// What the dialog asks for.
-struct SetupChoices {
-    CoordinateFormat format = CoordinateFormat::DecimalDegrees;
-    int mapService = 1;  // 0 the hidden "Google Maps", 1 "MapQuest"
-    bool copyFiles = true;
-    std::string copyFolder;
-    bool trace = false;
-    bool usePhotoZone = true;     // a photo's recorded offset from UTC comes first
-    bool sidecarNameExt = false;  // a new sidecar is IMG_1234.CR2.xmp, not IMG_1234.xmp
-    bool sidecarOnly = false;     // no photo file is changed, JPEGs' positions too go to sidecars
-};
 
 // The choices as they stand: from the settings, and the trace from whether it is on now.
 SetupChoices SetupChoicesFrom(const Settings& settings);

