@@ -25,6 +25,7 @@ namespace geotal::app {
 class GeotagApp;
 class PhotoListModel;
 class PhotoListView;
+class ProgressDisplay;
 class StretchLayout;
 
 class MainWindow : public QDialog {
@@ -81,22 +82,26 @@ public slots:
     void reject() override;
 
 private:
-    void AddMenuBar();
     // Runs work off the window's thread; meanwhile the window shows its progress and only
     // Abort and Exit reach it.
     template <class Work>
     std::invoke_result_t<Work&> RunInBackground(Work work);
     void ShowProgress();
     MessageAnswer Tell(const Notice& notice);
-    void ShowSummary();
+    // Boxes one after another, none once the user chose to leave.
+    void TellAll(const std::vector<Notice>& notices);
+    // The counters, the rows, the buttons and the summary as the session has them now.
+    void ShowSession();
     void UpdateClockFields();
     void SaveSettings();
-    void SetButtons();
     // The record Show on Map and copy act on, -1 for none.
     int ChosenRecord() const;
 
     void OnBrowsePhotoFolder();
     void OnBrowseGpsFolder();
+    void BrowseFolder(QLineEdit& field);
+    // A click on a command's button runs it.
+    void ConnectCommandButtons();
     void OnLoadDataFiles();
     void OnCalculatePositions();
     void OnTimeSetup();
@@ -123,7 +128,6 @@ private:
 
     Session session_;
     RunProgress progress_;
-    std::uint64_t progressShown_ = 0;  // the progress version on screen
     QString helpFilePath_;
     PhotoListModel* photos_ = nullptr;
     // The record of the row clicked last, -1 until a row is clicked or after a new load; Show
@@ -145,6 +149,7 @@ private:
     QTimer* progressTimer_ = nullptr;
     QLabel* summary_ = nullptr;
     std::unique_ptr<StretchLayout> stretch_;
+    std::unique_ptr<ProgressDisplay> progressShown_;
 };
 
 }  // namespace geotal::app

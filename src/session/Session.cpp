@@ -1,6 +1,8 @@
 #include "session/Session.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "geotag/CopyPaste.h"
@@ -281,6 +283,15 @@ Notice Session::MapNotOpened(const std::string& address) {
         "yourself:\n" +
             address,
         kMessageWarning};
+}
+
+Notice Session::HelpNotShown(const std::string& path) {
+    std::error_code error;
+    return {std::filesystem::exists(path, error)
+                ? "No program could be started to show the help page " + path +
+                      ". Open it in your web browser."
+                : "The help page " + path + " is missing. Installing Geotal again puts it back.",
+            kMessageWarning};
 }
 
 bool Session::CanSync(int record) const {

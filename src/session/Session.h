@@ -119,6 +119,8 @@ public:
     };
     MapRequest ShowOnMap(int record) const;
     static Notice MapNotOpened(const std::string& address);
+    // Help: why the help page at path could not be shown.
+    static Notice HelpNotShown(const std::string& path);
 
     // The clock synchronised with a photo's time: whether there is a question to ask first
     // (its camera is synchronised with other photos already), then the sync itself, which

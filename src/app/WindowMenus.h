@@ -1,0 +1,29 @@
+// The main window's menus: the Help menu bar above its fixed layout, and the context menu of the
+// photo list.
+#pragma once
+
+#include <QPoint>
+
+#include <functional>
+
+class QWidget;
+
+namespace geotal::app {
+
+// Puts a Help menu (contents, About) above the window's controls, moves them under it and grows
+// the window by the bar's height.
+void AddHelpMenuBar(QWidget& window, const std::function<void()>& help,
+                    const std::function<void()>& about);
+
+struct PhotoMenuOffer {
+    bool onPhoto = false;      // the click was on a photo's row
+    bool canSync = false;      // the photo has a capture time to synchronise with
+    bool isSyncPhoto = false;  // its camera's clock is synchronised with it already
+    bool busy = false;         // a run is going on: nothing is offered but About
+};
+enum class PhotoMenuChoice { None, About, Sync, RemoveSync };
+
+PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
+                             const PhotoMenuOffer& offer);
+
+}  // namespace geotal::app
