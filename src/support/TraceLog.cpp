@@ -1,13 +1,18 @@
 #include "support/TraceLog.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 
 namespace geotal {
 namespace {
 
 struct TraceState {
-    bool enabled = false;
+    // Commands run on worker threads: a line is written whole, and the file is not changed
+    // under a writer.
+    std::mutex mutex;
+    std::atomic<bool> enabled = false;
     std::string path;
 };
 
@@ -35,7 +40,7 @@ std::string FormatTraceLine(const std::tm& t, unsigned milliseconds, const std::
 }
 
 void Trace(const std::string& message) {
-    const TraceState& state = State();
+    TraceState& state = State();
     if (!state.enabled) {
         return;
     }
@@ -49,6 +54,7 @@ void Trace(const std::string& message) {
     const std::string line = FormatTraceLine(local, static_cast<unsigned>(ms), message);
 
     // Opened and closed per line, so the file is complete even if the program dies.
+    const std::lock_guard lock(state.mutex);
     std::FILE* file = std::fopen(state.path.c_str(), "ab");
     if (file == nullptr) {
         return;
@@ -73,11 +79,13 @@ void TraceValue(const std::string& name, int number) {
 }
 
 void EnableTrace(const std::string& path) {
+    const std::lock_guard lock(State().mutex);
     State().enabled = true;
     State().path = path;
 }
 
 void DisableTrace() {
+    const std::lock_guard lock(State().mutex);
     State().enabled = false;
 }
 
