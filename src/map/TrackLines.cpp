@@ -1,0 +1,102 @@
+#include "map/TrackLines.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+#include "support/GeoPosition.h"
+
+namespace geotal {
+namespace {
+
+// The points of one line: its ends drawn at every zoom, each other point from the first zoom
+// at which it lies a pixel or more from the point drawn before it there. Once drawn at a zoom
+// it is drawn at every closer one too, so the sets nest and a zoom step only adds detail.
+void RankLine(const std::vector<WorldPoint>& points, std::size_t first, std::size_t count,
+              std::vector<std::uint8_t>& minZoom) {
+    std::array<std::size_t, kMaxMapZoom + 1> lastDrawn;
+    lastDrawn.fill(first);
+    minZoom[first] = kMinMapZoom;
+    for (std::size_t i = first + 1; i < first + count; ++i) {
+        const WorldPoint& p = points[i];
+        int zoom = kMaxMapZoom;
+        if (i + 1 == first + count) {
+            zoom = kMinMapZoom;
+        } else {
+            for (int z = kMinMapZoom; z <= kMaxMapZoom; ++z) {
+                const WorldPoint& last = points[lastDrawn[static_cast<std::size_t>(z)]];
+                const double pixels = WorldPixels(z);
+                if (std::hypot((p.x - last.x) * pixels, (p.y - last.y) * pixels) >= 1.0) {
+                    zoom = z;
+                    break;
+                }
+            }
+        }
+        minZoom[i] = static_cast<std::uint8_t>(zoom);
+        for (int z = zoom; z <= kMaxMapZoom; ++z) {
+            lastDrawn[static_cast<std::size_t>(z)] = i;
+        }
+    }
+}
+
+}  // namespace
+
+TrackLines::TrackLines(const TrackStore& track, const std::vector<int>& pointsPerFile,
+                       double gapDays) {
+    const std::size_t total = static_cast<std::size_t>(track.Count());
+    points_.reserve(total);
+    for (int i = 0; i < track.Count(); ++i) {
+        const TrackPoint& point = track.At(i);
+        points_.push_back(
+            ToWorld(ArcSecondsToDegrees(point.latitude), ArcSecondsToDegrees(point.longitude)));
+    }
+    minZoom_.assign(total, kMaxMapZoom);
+    std::vector<int> files = pointsPerFile;
+    if (std::any_of(files.begin(), files.end(), [](int n) { return n < 0; }) ||
+        std::accumulate(files.begin(), files.end(), std::size_t{0}) != total) {
+        files = {static_cast<int>(total)};
+    }
+    std::size_t start = 0;
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        const std::size_t end = start + static_cast<std::size_t>(files[file]);
+        std::size_t lineStart = start;
+        for (std::size_t i = start; i < end; ++i) {
+            const bool last = i + 1 == end;
+            bool breaks = false;
+            if (!last) {
+                const double step =
+                    track.At(static_cast<int>(i + 1)).time - track.At(static_cast<int>(i)).time;
+                breaks = step >= gapDays || step < 0;
+            }
+            if (last || breaks) {
+                const Line line{static_cast<int>(file), lineStart, i + 1 - lineStart};
+                RankLine(points_, line.first, line.count, minZoom_);
+                lines_.push_back(line);
+                lineStart = i + 1;
+            }
+        }
+        start = end;
+    }
+}
+
+std::optional<TrackLines::Bounds> TrackLines::Extent() const {
+    if (points_.empty()) {
+        return std::nullopt;
+    }
+    Bounds bounds{points_.front(), points_.front()};
+    for (const WorldPoint& p : points_) {
+        bounds.topLeft.x = std::min(bounds.topLeft.x, p.x);
+        bounds.topLeft.y = std::min(bounds.topLeft.y, p.y);
+        bounds.bottomRight.x = std::max(bounds.bottomRight.x, p.x);
+        bounds.bottomRight.y = std::max(bounds.bottomRight.y, p.y);
+    }
+    return bounds;
+}
+
+std::size_t TrackLines::MemoryBytes() const {
+    return points_.capacity() * sizeof(WorldPoint) + minZoom_.capacity() +
+           lines_.capacity() * sizeof(Line);
+}
+
+}  // namespace geotal
