@@ -11,8 +11,10 @@
 
 #include <ctime>
 
+#include <QSplitter>
 #include "app/AppIcon.h"
 #include "app/GeotagApp.h"
+#include "app/MapPane.h"
 #include "app/PhotoListModel.h"
 #include "app/PhotoListView.h"
 #include "app/ProgressDisplay.h"
@@ -47,11 +49,28 @@ MainWindow::MainWindow(GeotagApp* app)
                            Qt::WindowCloseButtonHint),
       app_(app),
       controls_(BuildDialog(res::MainWindowTemplate(), *this)) {
+    Settings settings;
+    SettingsStore::Load(settings);
     photoFolderField_ = controls_.As<QLineEdit>(kPhotoFolderField);
     gpsFolderField_ = controls_.As<QLineEdit>(kGpsFolderField);
     summary_ = controls_.As<QLabel>(kSummaryLine);
     photos_ = new PhotoListModel(this, &session_.Photos());
-    listView_ = new PhotoListView(controls_.As<QTableView>(kPhotoList), photos_);
+    auto* table = controls_.As<QTableView>(kPhotoList);
+    listView_ = new PhotoListView(table, photos_);
+    tableBaseWidth_ = table->width();
+    map_ = std::make_unique<MapPane>(
+        *table, *listView_, session_, settings,
+        [this](const QString& text) {
+            if (!busy_) {
+                SetText(Control(kStatusLine), text);
+            }
+        },
+        [this](const std::vector<int>& records, double latitude, double longitude) {
+            if (!busy_) {
+                session_.PlaceByHand(records, latitude, longitude);
+                ShowSession();
+            }
+        });
 
     ConnectCommandButtons();
     // The keyboard chooses a photo as well as the mouse does.
@@ -61,14 +80,16 @@ MainWindow::MainWindow(GeotagApp* app)
             [this](int index) { selectedPhoto_ = index; });
     photoFolderField_->installEventFilter(this);
     gpsFolderField_->installEventFilter(this);
+    table->installEventFilter(this);
     // Enter in a folder field loads it; it must never end the window.
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setDefault(false);
     }
     controls_.As<QPushButton>(kLoadDataFiles)->setDefault(true);
-    AddHelpMenuBar(
-        *this, [this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); });
-    stretch_ = std::make_unique<StretchLayout>(*this, *Control(kPhotoList));
+    AddMenuBar(*this, {[this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
+                       [this](bool shown) { map_->SetShown(shown); },
+                       [this] { map_->ClearCache(); }, settings.mapShown});
+    stretch_ = std::make_unique<StretchLayout>(*this, map_->Area());
     progressShown_ = std::make_unique<ProgressDisplay>(*controls_.As<QLineEdit>(kStatusLine),
                                                        *controls_.As<QProgressBar>(kProgressBar),
                                                        *controls_.As<QPushButton>(kAbort));
@@ -77,10 +98,10 @@ MainWindow::MainWindow(GeotagApp* app)
     if (app_ != nullptr) {
         app_->SetAcceleratorsEnabled(true);
     }
-    Settings settings;
-    SettingsStore::Load(settings);
     if (settings.windowWidth > 0 && settings.windowHeight > 0) {
         resize(settings.windowWidth, settings.windowHeight);  // never below the layout's size
+    } else if (settings.mapShown) {
+        resize(width() + map_->FirstWidth(), height());  // room for the map beside the list
     }
     session_.Start(settings);
     helpFilePath_ = Q(HelpFilePath(settings));
@@ -135,9 +156,10 @@ void MainWindow::TellAll(const std::vector<Notice>& notices) {
     }
 }
 
-void MainWindow::ShowSession() {
+void MainWindow::ShowSession(bool loaded) {
     PushToControls();
     FillPhotoList();
+    map_->ShowSession(loaded);
     controls_.As<QPushButton>(kCalculate)->setEnabled(session_.CanCalculate());
     controls_.As<QPushButton>(kUpdatePhotoFiles)->setEnabled(session_.CanUpdate());
     summary_->setText(Q(session_.Summary()));
@@ -167,6 +189,7 @@ void MainWindow::SaveSettings() {
     const QRect normal = isMaximized() ? normalGeometry() : geometry();
     settings.windowWidth = normal.width();
     settings.windowHeight = normal.height();
+    map_->KeepIn(settings);
     session_.ApplySettings(settings);
     SettingsStore::Save(settings);
 }
@@ -180,7 +203,6 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (stretch_) {
         stretch_->Apply();
-        listView_->WidenNames(width() - minimumWidth());
     }
 }
 
@@ -228,6 +250,10 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The names take the room the list has grown by, however the map leaves it.
+    if (watched == Control(kPhotoList) && event->type() == QEvent::Resize) {
+        listView_->WidenNames(Control(kPhotoList)->width() - tableBaseWidth_);
+    }
     // While a folder field has the focus, Ctrl+C and Ctrl+V belong to its text.
     if (watched == photoFolderField_ || watched == gpsFolderField_) {
         if (event->type() == QEvent::FocusIn && app_ != nullptr) {

@@ -24,6 +24,7 @@ namespace geotal::app {
 
 class GeotagApp;
 class PhotoListModel;
+class MapPane;
 class PhotoListView;
 class ProgressDisplay;
 class StretchLayout;
@@ -91,7 +92,8 @@ private:
     // Boxes one after another, none once the user chose to leave.
     void TellAll(const std::vector<Notice>& notices);
     // The counters, the rows, the buttons and the summary as the session has them now.
-    void ShowSession();
+    // loaded: the map then fits the new tracks and photos.
+    void ShowSession(bool loaded = false);
     void UpdateClockFields();
     void SaveSettings();
     // The record Show on Map and copy act on, -1 for none.
@@ -150,6 +152,8 @@ private:
     QLabel* summary_ = nullptr;
     std::unique_ptr<StretchLayout> stretch_;
     std::unique_ptr<ProgressDisplay> progressShown_;
+    std::unique_ptr<MapPane> map_;
+    int tableBaseWidth_ = 0;  // the list's width at the layout's size
 };
 
 }  // namespace geotal::app

@@ -130,7 +130,7 @@ void MainWindow::OnLoadDataFiles() {
         selectedPhoto_ = -1;
     }
     QApplication::restoreOverrideCursor();
-    ShowSession();
+    ShowSession(photosRead);
     TellAll(problems);
 }
 

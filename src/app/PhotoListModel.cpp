@@ -1,5 +1,10 @@
 #include "app/PhotoListModel.h"
 
+#include <QMimeData>
+
+#include <set>
+
+#include "app/RecordsMime.h"
 #include "geotag/PhotoUtcTime.h"
 #include "photo/PhotoMetadata.h"
 
@@ -137,7 +142,7 @@ bool PhotoListModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 Qt::ItemFlags PhotoListModel::flags(const QModelIndex& index) const {
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
     if (index.column() == kName) {
         flags |= Qt::ItemIsUserCheckable;
     }
@@ -166,6 +171,26 @@ QVariant PhotoListModel::headerData(int section, Qt::Orientation orientation, in
         default:
             return {};
     }
+}
+
+}  // namespace geotal::app
+
+namespace geotal::app {
+
+QStringList PhotoListModel::mimeTypes() const {
+    return {RecordsMimeType()};
+}
+
+QMimeData* PhotoListModel::mimeData(const QModelIndexList& indexes) const {
+    std::set<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid()) {
+            rows.insert(index.row());
+        }
+    }
+    auto* mime = new QMimeData;
+    mime->setData(RecordsMimeType(), EncodeRecords({rows.begin(), rows.end()}));
+    return mime;
 }
 
 }  // namespace geotal::app

@@ -22,6 +22,16 @@ PhotoListView::PhotoListView(QTableView* table, PhotoListModel* model)
             emit recordClicked(sorted_->mapToSource(index).row());
         }
     });
+    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) {
+            emit recordDoubleClicked(sorted_->mapToSource(index).row());
+        }
+    });
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { emit selectionChanged(); });
+    // Rows are dragged onto the map to place their photos there.
+    table_->setDragEnabled(true);
+    table_->setDragDropMode(QAbstractItemView::DragOnly);
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid()) {
@@ -95,6 +105,20 @@ int PhotoListView::RecordAt(const QPoint& globalPosition) const {
     }
     const QModelIndex index = table_->indexAt(local);
     return index.isValid() ? sorted_->mapToSource(index).row() : -1;
+}
+
+void PhotoListView::SelectRecords(const std::vector<int>& records) {
+    QItemSelection selection;
+    for (int record : records) {
+        if (record >= 0 && record < model_->rowCount()) {
+            const QModelIndex row = sorted_->mapFromSource(model_->index(record, 0));
+            selection.select(row, row.siblingAtColumn(PhotoListModel::kColumnCount - 1));
+        }
+    }
+    table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!selection.isEmpty()) {
+        table_->scrollTo(selection.indexes().front());
+    }
 }
 
 void PhotoListView::CheckAll(bool checked) {

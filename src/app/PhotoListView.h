@@ -42,6 +42,9 @@ public:
     // The record of the row under a point of the screen; -1 off the rows.
     int RecordAt(const QPoint& globalPosition) const;
 
+    // Selects the rows of these records (the map's choice) and shows the first.
+    void SelectRecords(const std::vector<int>& records);
+
     void CheckAll(bool checked);
     void CheckSelected(bool checked);
 
@@ -50,6 +53,9 @@ signals:
     void recordClicked(int index);
     // The current row moved to another record, by a click or the keyboard.
     void currentRecordChanged(int index);
+    // The selected rows changed, by any means.
+    void selectionChanged();
+    void recordDoubleClicked(int index);
 
 private:
     QTableView* table_;

@@ -6,16 +6,22 @@
 
 namespace geotal::app {
 
-void AddHelpMenuBar(QWidget& window, const std::function<void()>& help,
-                    const std::function<void()>& about) {
+void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
     auto* bar = new QMenuBar(&window);
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    QAction* map = view->addAction(QStringLiteral("&Map"));
+    map->setCheckable(true);
+    map->setChecked(commands.mapShown);
+    QObject::connect(map, &QAction::toggled, &window, commands.showMap);
+    QObject::connect(view->addAction(QStringLiteral("&Clear map cache")), &QAction::triggered,
+                     &window, commands.clearMapCache);
     QMenu* menu = bar->addMenu(QStringLiteral("&Help"));
     QAction* contents = menu->addAction(QStringLiteral("Geotal &Help"));
     contents->setShortcut(QKeySequence(Qt::Key_F1));
     contents->setShortcutContext(Qt::WidgetShortcut);  // F1 itself is the window's accelerator
-    QObject::connect(contents, &QAction::triggered, &window, help);
+    QObject::connect(contents, &QAction::triggered, &window, commands.help);
     QObject::connect(menu->addAction(QStringLiteral("&About Geotal...")), &QAction::triggered,
-                     &window, about);
+                     &window, commands.about);
     // The layout's controls move down under the bar; the window grows by its height.
     const int height = bar->sizeHint().height();
     for (QWidget* child : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {

@@ -1,4 +1,4 @@
-// The main window's menus: the Help menu bar above its fixed layout, and the context menu of the
+// The main window's menus: the menu bar above its fixed layout, and the context menu of the
 // photo list.
 #pragma once
 
@@ -10,10 +10,17 @@ class QWidget;
 
 namespace geotal::app {
 
-// Puts a Help menu (contents, About) above the window's controls, moves them under it and grows
-// the window by the bar's height.
-void AddHelpMenuBar(QWidget& window, const std::function<void()>& help,
-                    const std::function<void()>& about);
+struct MenuBarCommands {
+    std::function<void()> help;
+    std::function<void()> about;
+    std::function<void(bool shown)> showMap;
+    std::function<void()> clearMapCache;
+    bool mapShown = true;
+};
+
+// Puts a View menu (the map, its cache) and a Help menu (contents, About) above the window's
+// controls, moves them under it and grows the window by the bar's height.
+void AddMenuBar(QWidget& window, const MenuBarCommands& commands);
 
 struct PhotoMenuOffer {
     bool onPhoto = false;      // the click was on a photo's row

@@ -65,6 +65,12 @@ Session::Loaded Session::ReadFolders(const Settings& settings, ProgressSink& pro
     Trace("****  START LOAD");
     Loaded loaded;
     loaded.counts = LoadTrackFolder(settings.gpsFolder, loaded.track, progress);
+    std::vector<int> pointsPerFile;
+    for (const TrackFileReport& file : loaded.counts.files) {
+        pointsPerFile.push_back(file.positions);
+    }
+    // A fix this far from the next is a gap no photo is placed across: the map shows it too.
+    loaded.lines = TrackLines(loaded.track, pointsPerFile, MatchThresholds{}.longGap);
     const SidecarOptions sidecars = {
         settings.sidecarNameExt ? SidecarNaming::NameExt : SidecarNaming::Name,
         settings.sidecarOnly};
@@ -76,6 +82,7 @@ Session::Loaded Session::ReadFolders(const Settings& settings, ProgressSink& pro
 
 std::vector<Notice> Session::TakeLoad(Loaded loaded) {
     track_ = std::move(loaded.track);
+    lines_ = std::move(loaded.lines);
     gpsFileCount_ = loaded.counts.gpsFileCount;
     positionCount_ = loaded.counts.positionCount;
     if (loaded.photosRead) {
@@ -349,6 +356,25 @@ bool Session::IsSyncPhoto(int record) const {
                        [&photo](const ClockSyncPoint& point) {
                            return point.cameraTime == photo.captureTime;
                        });
+}
+
+void Session::PlaceByHand(const std::vector<int>& records, double latitude, double longitude) {
+    int placed = 0;
+    for (int record : records) {
+        if (record < 0 || record >= photos_.Count()) {
+            continue;
+        }
+        PhotoRecord& photo = photos_[record];
+        photo.position = GeoPosition::FromDegrees(latitude, longitude);
+        photo.marked = true;
+        photo.note = "Position placed by hand on the map";
+        ++placed;
+    }
+    if (placed > 0) {
+        canUpdate_ = true;
+        summary_ = std::to_string(placed) + " photos placed by hand on the map";
+        summaryDetails_.clear();
+    }
 }
 
 std::vector<int> Session::MarkUnplaced() {

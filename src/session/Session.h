@@ -15,6 +15,7 @@
 #include "geotag/CameraClocks.h"
 #include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
+#include "map/TrackLines.h"
 #include "output/Export.h"
 #include "photo/PhotoList.h"
 #include "photo/PhotoUpdate.h"
@@ -48,6 +49,8 @@ public:
     PhotoList& Photos() { return photos_; }
     const PhotoList& Photos() const { return photos_; }
     const TrackStore& Track() const { return track_; }
+    // The track as the map draws it: a line per file, broken at its gaps.
+    const TrackLines& TrackOnMap() const { return lines_; }
     TimeAdjustment& Time() { return time_; }
     const TimeAdjustment& Time() const { return time_; }
     int PhotoFileCount() const { return photos_.Count(); }
@@ -66,6 +69,7 @@ public:
     struct Loaded {
         TrackStore track;
         TrackFolderCounts counts;
+        TrackLines lines;
         PhotoList photos;
         bool photosRead = false;  // false: stopped by an abort, the old photos stay
     };
@@ -132,6 +136,10 @@ public:
     bool IsSyncPhoto(int record) const;
     std::vector<CameraSummary> Cameras() const { return CamerasOf(photos_); }
 
+    // A drag onto the map: the photos get that place as a paste gives one (no altitude, no fix
+    // time), checked for Update; the rows say they were placed by hand.
+    void PlaceByHand(const std::vector<int>& records, double latitude, double longitude);
+
     // Mark Unplaced: checks the photos with a capture time and no position; their indices.
     std::vector<int> MarkUnplaced();
 
@@ -142,6 +150,7 @@ private:
     Settings settings_;
     TimeAdjustment time_;
     TrackStore track_;
+    TrackLines lines_;
     PhotoList photos_;
     PhotoWriter writer_;
     int gpsFileCount_ = 0;

@@ -43,6 +43,12 @@ const SettingEntry kEntries[] = {
     {"use_photo_zone", RegistryRoot::CurrentUser, &Settings::usePhotoZone, 1, "", true},
     {"sidecar_name_ext", RegistryRoot::CurrentUser, &Settings::sidecarNameExt, 0, "", true},
     {"sidecar_only", RegistryRoot::CurrentUser, &Settings::sidecarOnly, 0, "", true},
+    {"map_shown", RegistryRoot::CurrentUser, &Settings::mapShown, 1, "", true},
+    {"map_width", RegistryRoot::CurrentUser, &Settings::mapWidth, 0, "", true},
+    {"map_tile_url", RegistryRoot::CurrentUser, &Settings::mapTileUrl, 0,
+     "https://tile.openstreetmap.org/{z}/{x}/{y}.png", true},
+    {"map_attribution", RegistryRoot::CurrentUser, &Settings::mapAttribution, 0,
+     "\u00a9 OpenStreetMap contributors", true},
 };
 
 template <class... Ts>

@@ -31,6 +31,13 @@ struct Settings {
     // written to sidecars too, leaving every photo file as it is.
     bool sidecarNameExt = false;
     bool sidecarOnly = false;
+    // The map pane: shown or not, its width beside the list (0 for its first width), and the
+    // tiles under it: an address template with {z}, {x} and {y} (empty: no tiles, a plain
+    // background) and the credit the tile server asks for.
+    bool mapShown = true;
+    int mapWidth = 0;
+    std::string mapTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+    std::string mapAttribution = "\u00a9 OpenStreetMap contributors";
 };
 
 // The key all settings live under.

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // No test asks a tile server for anything: the map draws on a plain background.
+    qputenv("GEOTAL_MAP_TILES", "");
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarsel"));
     QCoreApplication::setApplicationName(QStringLiteral("Geotal"));

@@ -1,0 +1,451 @@
+#include "app/MapView.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "app/MapTiles.h"
+#include "app/RecordsMime.h"
+
+namespace geotal::app {
+namespace {
+
+constexpr double kMarkerRadius = 6;
+constexpr double kGroupRadius = 9;
+constexpr double kGroupCell = 18;  // markers closer than this share one
+constexpr int kPanStep = 64;       // pixels per arrow key
+
+QColor FileColour(int file) {
+    static const std::array<QColor, 6> colours = {QColor(200, 30, 120), QColor(30, 90, 200),
+                                                  QColor(20, 140, 60),  QColor(150, 60, 200),
+                                                  QColor(210, 110, 0),  QColor(0, 140, 150)};
+    return colours[static_cast<std::size_t>(file) % colours.size()];
+}
+
+}  // namespace
+
+MapView::MapView(QWidget* parent, MapTiles* tiles)
+    : QWidget(parent), tiles_(tiles), fit_(new QToolButton(this)) {
+    setAccessibleName(QStringLiteral("Map"));
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    setMinimumSize(160, 120);
+    fit_->setText(QStringLiteral("Zoom to fit"));
+    fit_->move(6, 6);
+    fit_->setFocusPolicy(Qt::TabFocus);
+    connect(fit_, &QToolButton::clicked, this, &MapView::ZoomToFit);
+    if (tiles_ != nullptr) {
+        connect(tiles_, &MapTiles::tileArrived, this, qOverload<>(&QWidget::update));
+    }
+    Moved();
+}
+
+void MapView::SetTracks(const TrackLines* lines) {
+    tracks_ = lines;
+    update();
+}
+
+void MapView::SetPhotos(std::vector<MapPhoto> photos) {
+    photos_ = std::move(photos);
+    update();
+}
+
+void MapView::SetSelected(std::set<int> records) {
+    selected_ = std::move(records);
+    update();
+}
+
+void MapView::SetAttribution(const QString& text) {
+    attribution_ = text;
+    update();
+}
+
+void MapView::SetView(const WorldPoint& center, int zoom) {
+    zoom_ = std::clamp(zoom, kMinMapZoom, kMaxMapZoom);
+    center_ = {std::clamp(center.x, 0.0, 1.0), std::clamp(center.y, 0.0, 1.0)};
+    Moved();
+}
+
+void MapView::CenterOn(const WorldPoint& point) {
+    SetView(point, zoom_);
+}
+
+void MapView::ZoomToFit() {
+    std::optional<TrackLines::Bounds> bounds;
+    if (tracks_ != nullptr) {
+        bounds = tracks_->Extent();
+    }
+    for (const MapPhoto& photo : photos_) {
+        if (!bounds) {
+            bounds = TrackLines::Bounds{photo.at, photo.at};
+        }
+        bounds->topLeft = {std::min(bounds->topLeft.x, photo.at.x),
+                           std::min(bounds->topLeft.y, photo.at.y)};
+        bounds->bottomRight = {std::max(bounds->bottomRight.x, photo.at.x),
+                               std::max(bounds->bottomRight.y, photo.at.y)};
+    }
+    if (!bounds) {
+        return;
+    }
+    const double spanX = bounds->bottomRight.x - bounds->topLeft.x;
+    const double spanY = bounds->bottomRight.y - bounds->topLeft.y;
+    int zoom = 16;  // one place alone: a street's scale
+    if (spanX > 0 || spanY > 0) {
+        // The closest zoom at which the whole extent fits, with a margin for the markers.
+        const double room = std::max(1.0, std::min(width(), height()) - 4 * kGroupRadius);
+        zoom = kMinMapZoom;
+        while (zoom < kMaxMapZoom && std::max(spanX, spanY) * WorldPixels(zoom + 1) <= room) {
+            ++zoom;
+        }
+    }
+    SetView({bounds->topLeft.x + spanX / 2, bounds->topLeft.y + spanY / 2}, zoom);
+}
+
+LatLon MapView::PositionAt(const QPointF& pixel) const {
+    const double pixels = WorldPixels(zoom_);
+    return FromWorld({center_.x + (pixel.x() - width() / 2.0) / pixels,
+                      center_.y + (pixel.y() - height() / 2.0) / pixels});
+}
+
+QPointF MapView::PixelOf(const WorldPoint& point) const {
+    const double pixels = WorldPixels(zoom_);
+    return {(point.x - center_.x) * pixels + width() / 2.0,
+            (point.y - center_.y) * pixels + height() / 2.0};
+}
+
+QString MapView::Description() const {
+    const LatLon northWest = PositionAt(QPointF(0, 0));
+    const LatLon southEast = PositionAt(QPointF(width(), height()));
+    return QStringLiteral("%1,%2,%3,%4 zoom %5")
+        .arg(southEast.latitude, 0, 'f', 6)
+        .arg(northWest.longitude, 0, 'f', 6)
+        .arg(northWest.latitude, 0, 'f', 6)
+        .arg(southEast.longitude, 0, 'f', 6)
+        .arg(zoom_);
+}
+
+void MapView::Moved() {
+    setAccessibleDescription(Description());
+    // A hidden map asks for nothing: no tile is fetched that nobody sees.
+    if (tiles_ != nullptr && isVisible()) {
+        const double pixels = WorldPixels(zoom_);
+        tiles_->Want(TilesInView(center_.x * pixels - width() / 2.0,
+                                 center_.y * pixels - height() / 2.0, width(), height(), zoom_));
+    }
+    update();
+}
+
+void MapView::ZoomAt(int zoom, const QPointF& pixel) {
+    zoom = std::clamp(zoom, kMinMapZoom, kMaxMapZoom);
+    if (zoom == zoom_) {
+        return;
+    }
+    // The place under the pointer stays under it.
+    const WorldPoint under = ToWorld(PositionAt(pixel).latitude, PositionAt(pixel).longitude);
+    const double pixels = WorldPixels(zoom);
+    SetView({under.x - (pixel.x() - width() / 2.0) / pixels,
+             under.y - (pixel.y() - height() / 2.0) / pixels},
+            zoom);
+}
+
+std::vector<MarkerGroup> MapView::Groups() const {
+    std::vector<MapMarker> markers;
+    const QRectF seen =
+        QRectF(rect()).adjusted(-kGroupRadius, -kGroupRadius, kGroupRadius, kGroupRadius);
+    for (const MapPhoto& photo : photos_) {
+        if (seen.contains(PixelOf(photo.at))) {
+            markers.push_back({photo.at, photo.record});
+        }
+    }
+    return GroupMarkers(markers, zoom_, kGroupCell);
+}
+
+std::vector<int> MapView::RecordsAt(const QPointF& pixel) const {
+    for (const MarkerGroup& group : Groups()) {
+        const QPointF at = PixelOf(group.at);
+        const double radius = group.records.size() > 1 ? kGroupRadius : kMarkerRadius;
+        if (std::hypot(at.x() - pixel.x(), at.y() - pixel.y()) <= radius + 2) {
+            return group.records;
+        }
+    }
+    return {};
+}
+
+void MapView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(232, 232, 226));
+    const double pixels = WorldPixels(zoom_);
+    const double left = center_.x * pixels - width() / 2.0;
+    const double top = center_.y * pixels - height() / 2.0;
+    if (tiles_ != nullptr) {
+        for (const TileKey& tile : TilesInView(left, top, width(), height(), zoom_)) {
+            if (const QImage* image = tiles_->Tile(tile)) {
+                painter.drawImage(QRectF(tile.x * kTileSize - left, tile.y * kTileSize - top,
+                                         kTileSize, kTileSize),
+                                  *image);
+            }
+        }
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    DrawTracks(painter);
+    DrawMarkers(painter);
+    if (press_ == Press::Rectangle) {
+        painter.setPen(QPen(QColor(30, 90, 200), 1, Qt::DashLine));
+        painter.setBrush(QColor(30, 90, 200, 40));
+        painter.drawRect(QRect(pressedAt_, lastAt_).normalized());
+    }
+    if (!attribution_.isEmpty()) {
+        const QFontMetrics metrics(font());
+        QRect box = metrics.boundingRect(attribution_).adjusted(-4, -2, 4, 2);
+        box.moveBottomRight(rect().bottomRight() - QPoint(2, 2));
+        painter.fillRect(box, QColor(255, 255, 255, 200));
+        painter.setPen(Qt::black);
+        painter.drawText(box, Qt::AlignCenter, attribution_);
+    }
+}
+
+void MapView::DrawTracks(QPainter& painter) const {
+    // Points far off screen are left out; a line that leaves the view and comes back is drawn
+    // in pieces, each reaching one point past the edge.
+    if (tracks_ == nullptr) {
+        return;
+    }
+    const QRectF near = QRectF(rect()).adjusted(-width(), -height(), width(), height());
+    for (const TrackLines::Line& line : tracks_->Lines()) {
+        painter.setPen(QPen(FileColour(line.file), 2.5, Qt::SolidLine, Qt::RoundCap));
+        QPolygonF piece;
+        bool previousInside = false;
+        QPointF previous;
+        for (std::size_t i = line.first; i < line.first + line.count; ++i) {
+            if (!tracks_->DrawnAt(i, zoom_)) {
+                continue;
+            }
+            const QPointF at = PixelOf(tracks_->Point(i));
+            const bool inside = near.contains(at);
+            if (inside && !previousInside && piece.isEmpty() && i != line.first) {
+                piece << previous;
+            }
+            if (inside || previousInside) {
+                piece << at;
+            }
+            if (!inside && !piece.isEmpty()) {
+                painter.drawPolyline(piece);
+                piece.clear();
+            }
+            previous = at;
+            previousInside = inside;
+        }
+        if (piece.size() == 1) {
+            painter.drawPoint(piece.front());
+        } else if (!piece.isEmpty()) {
+            painter.drawPolyline(piece);
+        }
+    }
+}
+
+void MapView::DrawMarkers(QPainter& painter) const {
+    std::set<int> unwritten;
+    for (const MapPhoto& photo : photos_) {
+        if (photo.unwritten) {
+            unwritten.insert(photo.record);
+        }
+    }
+    for (const MarkerGroup& group : Groups()) {
+        const QPointF at = PixelOf(group.at);
+        const bool many = group.records.size() > 1;
+        const bool chosen = std::any_of(group.records.begin(), group.records.end(),
+                                        [this](int r) { return selected_.contains(r); });
+        // Orange: a position not in the file yet; blue: what the file holds.
+        const bool notWritten = std::any_of(group.records.begin(), group.records.end(),
+                                            [&](int r) { return unwritten.contains(r); });
+        painter.setBrush(notWritten ? QColor(240, 140, 20) : QColor(40, 110, 220));
+        painter.setPen(
+            QPen(chosen ? QColor(255, 230, 0) : QColor(255, 255, 255), chosen ? 3 : 1.5));
+        const double radius = many ? kGroupRadius : kMarkerRadius;
+        painter.drawEllipse(at, radius, radius);
+        if (many) {
+            painter.setPen(Qt::white);
+            QFont small = font();
+            small.setPointSizeF(small.pointSizeF() * 0.8);
+            painter.setFont(small);
+            painter.drawText(QRectF(at.x() - radius, at.y() - radius, 2 * radius, 2 * radius),
+                             Qt::AlignCenter, QString::number(group.records.size()));
+            painter.setFont(font());
+        }
+    }
+    if (press_ == Press::MarkerDrag) {
+        painter.setBrush(QColor(240, 140, 20, 160));
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.drawEllipse(QPointF(lastAt_), kMarkerRadius, kMarkerRadius);
+    }
+}
+
+void MapView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Moved();
+}
+
+void MapView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Moved();
+}
+
+void MapView::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0) {
+        ZoomAt(zoom_ + steps, event->position());
+    }
+    event->accept();
+}
+
+void MapView::keyPressEvent(QKeyEvent* event) {
+    const double step = kPanStep / WorldPixels(zoom_);
+    const QPointF middle(width() / 2.0, height() / 2.0);
+    switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomAt(zoom_ + 1, middle);
+            break;
+        case Qt::Key_Minus:
+            ZoomAt(zoom_ - 1, middle);
+            break;
+        case Qt::Key_Left:
+            CenterOn({center_.x - step, center_.y});
+            break;
+        case Qt::Key_Right:
+            CenterOn({center_.x + step, center_.y});
+            break;
+        case Qt::Key_Up:
+            CenterOn({center_.x, center_.y - step});
+            break;
+        case Qt::Key_Down:
+            CenterOn({center_.x, center_.y + step});
+            break;
+        case Qt::Key_Escape:
+            if (press_ == Press::MarkerDrag || press_ == Press::Rectangle) {
+                press_ = Press::None;  // the drag is cancelled; nothing moves
+                update();
+                break;
+            }
+            QWidget::keyPressEvent(event);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void MapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    pressedAt_ = lastAt_ = event->position().toPoint();
+    pressedCenter_ = center_;
+    pressedRecords_ = RecordsAt(event->position());
+    press_ = event->modifiers().testFlag(Qt::ShiftModifier) ? Press::Rectangle
+             : pressedRecords_.empty()                      ? Press::Pan
+                                                            : Press::Marker;
+    setFocus(Qt::MouseFocusReason);
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event) {
+    lastAt_ = event->position().toPoint();
+    const LatLon under = PositionAt(event->position());
+    emit pointerAt(under.latitude, under.longitude);
+    const QPoint moved = lastAt_ - pressedAt_;
+    switch (press_) {
+        case Press::Pan: {
+            const double pixels = WorldPixels(zoom_);
+            SetView({pressedCenter_.x - moved.x() / pixels, pressedCenter_.y - moved.y() / pixels},
+                    zoom_);
+            break;
+        }
+        case Press::Marker:
+            if (moved.manhattanLength() >= QApplication::startDragDistance()) {
+                press_ = Press::MarkerDrag;
+            }
+            update();
+            break;
+        case Press::MarkerDrag:
+        case Press::Rectangle:
+            update();
+            break;
+        case Press::None:
+            break;
+    }
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event) {
+    const Press press = std::exchange(press_, Press::None);
+    lastAt_ = event->position().toPoint();
+    if (press == Press::Marker) {
+        emit recordsChosen(pressedRecords_);
+    } else if (press == Press::MarkerDrag) {
+        const LatLon at = PositionAt(event->position());
+        emit recordsPlaced(pressedRecords_, at.latitude, at.longitude);
+    } else if (press == Press::Rectangle) {
+        const QRectF area = QRectF(QRect(pressedAt_, lastAt_).normalized());
+        std::vector<int> inside;
+        for (const MapPhoto& photo : photos_) {
+            if (area.contains(PixelOf(photo.at))) {
+                inside.push_back(photo.record);
+            }
+        }
+        emit recordsChosen(inside);
+    }
+    update();
+}
+
+void MapView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* fit = menu.addAction(QStringLiteral("Zoom to fit"));
+    QAction* clear =
+        tiles_ != nullptr ? menu.addAction(QStringLiteral("Clear map cache")) : nullptr;
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == fit) {
+        ZoomToFit();
+    } else if (chosen != nullptr && chosen == clear) {
+        tiles_->ClearCache();
+        Moved();
+    }
+}
+
+void MapView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DecodeRecords(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MapView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DecodeRecords(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+        const LatLon under = PositionAt(event->position());
+        emit pointerAt(under.latitude, under.longitude);
+    }
+}
+
+void MapView::dropEvent(QDropEvent* event) {
+    const std::vector<int> records = DecodeRecords(event->mimeData());
+    if (records.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    const LatLon at = PositionAt(event->position());
+    emit recordsPlaced(records, at.latitude, at.longitude);
+}
+
+}  // namespace geotal::app
