@@ -40,6 +40,7 @@ public:
     void SetTracks(const TrackLines* lines);
     void SetPhotos(std::vector<MapPhoto> photos);
     void SetSelected(std::set<int> records);
+    const std::set<int>& Selected() const { return selected_; }
     void SetAttribution(const QString& text);
 
     // The tracks and photos all in view, as close as they fit.

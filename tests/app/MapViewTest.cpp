@@ -1,0 +1,293 @@
+// The map as a photographer uses it: a row or a marker dragged to a pixel gets that pixel's
+// place, the selection follows both ways, tiles come only for what is in view and once, with
+// Geotal's name on the request and the server's cache honoured, and no network still draws.
+#include <QBuffer>
+#include <QDir>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/FakeUiServices.h"
+#include "app/GeotagApp.h"
+#include "app/MainWindow.h"
+#include "app/MapTiles.h"
+#include "app/MapView.h"
+#include "app/PhotoListView.h"
+#include "app/PhotoTable.h"
+#include "app/RecordsMime.h"
+#include "app/TestPhotos.h"
+#include "res/ControlIds.h"
+
+namespace geotal::app {
+namespace {
+
+using namespace res::main_window;
+
+constexpr double kZurichLat = 47.3769;
+constexpr double kZurichLon = 8.5417;
+
+// A map of 400 × 300 pixels over Zürich at zoom 15, without tiles.
+struct PlainMap {
+    MapView map{nullptr, nullptr};
+    PlainMap() {
+        map.resize(400, 300);
+        map.SetView(ToWorld(kZurichLat, kZurichLon), 15);
+    }
+    // The pixel a place lands on.
+    QPointF Pixel(double latitude, double longitude) const {
+        return map.PixelOf(ToWorld(latitude, longitude));
+    }
+};
+
+void Drop(MapView& map, const std::vector<int>& records, QPoint at) {
+    QMimeData mime;
+    mime.setData(RecordsMimeType(), EncodeRecords(records));
+    // As a drag arrives: it enters, moves, and drops.
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&map, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&map, &move);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&map, &drop);
+}
+
+TEST(MapView, placesDroppedRowsAndDraggedMarkersOnThePixelTheyLeaveWithin) {
+    PlainMap plain;
+    QSignalSpy placed(&plain.map, &MapView::recordsPlaced);
+    Drop(plain.map, {3, 1}, QPoint(37, 251));
+    ASSERT_EQ(placed.size(), 1);
+    EXPECT_EQ(placed[0][0].value<std::vector<int>>(), (std::vector<int>{3, 1}));
+    const QPointF landed = plain.Pixel(placed[0][1].toDouble(), placed[0][2].toDouble());
+    EXPECT_NEAR(landed.x(), 37, 1.0);
+    EXPECT_NEAR(landed.y(), 251, 1.0);
+
+    // A marker dragged 60 pixels right and 40 up.
+    plain.map.SetPhotos({{ToWorld(kZurichLat, kZurichLon), 5, false}});
+    const QPoint from = plain.Pixel(kZurichLat, kZurichLon).toPoint();
+    QTest::mousePress(&plain.map, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(&plain.map, from + QPoint(30, -20));
+    QTest::mouseMove(&plain.map, from + QPoint(60, -40));
+    QTest::mouseRelease(&plain.map, Qt::LeftButton, Qt::NoModifier, from + QPoint(60, -40));
+    ASSERT_EQ(placed.size(), 2);
+    EXPECT_EQ(placed[1][0].value<std::vector<int>>(), std::vector<int>{5});
+    const QPointF moved = plain.Pixel(placed[1][1].toDouble(), placed[1][2].toDouble());
+    EXPECT_NEAR(moved.x(), from.x() + 60, 1.0);
+    EXPECT_NEAR(moved.y(), from.y() - 40, 1.0);
+
+    // Escape during the drag: nothing moves.
+    QTest::mousePress(&plain.map, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(&plain.map, from + QPoint(50, 0));
+    QTest::keyClick(&plain.map, Qt::Key_Escape);
+    QTest::mouseRelease(&plain.map, Qt::LeftButton, Qt::NoModifier, from + QPoint(50, 0));
+    EXPECT_EQ(placed.size(), 2);
+}
+
+TEST(MapView, tellsWhatItShowsAndMovesByKeyboard) {
+    PlainMap plain;
+    EXPECT_EQ(plain.map.accessibleName(), QStringLiteral("Map"));
+    const QStringList parts = plain.map.accessibleDescription().split(QLatin1Char(' '));
+    ASSERT_EQ(parts.size(), 3);
+    EXPECT_EQ(parts[1], QStringLiteral("zoom"));
+    EXPECT_EQ(parts[2], QStringLiteral("15"));
+    const QStringList bounds = parts[0].split(QLatin1Char(','));
+    ASSERT_EQ(bounds.size(), 4);
+    const double south = bounds[0].toDouble();
+    const double west = bounds[1].toDouble();
+    EXPECT_LT(south, kZurichLat);
+    EXPECT_GT(bounds[2].toDouble(), kZurichLat);
+    EXPECT_LT(west, kZurichLon);
+    EXPECT_GT(bounds[3].toDouble(), kZurichLon);
+    EXPECT_EQ(bounds[0].section(QLatin1Char('.'), 1).size(), 6) << "six decimals";
+
+    QTest::keyClick(&plain.map, Qt::Key_Plus);
+    EXPECT_EQ(plain.map.Zoom(), 16);
+    EXPECT_TRUE(plain.map.accessibleDescription().endsWith(QStringLiteral("zoom 16")));
+    QTest::keyClick(&plain.map, Qt::Key_Minus);
+    QTest::keyClick(&plain.map, Qt::Key_Minus);
+    EXPECT_EQ(plain.map.Zoom(), 14);
+    const double before = plain.map.Center().x;
+    QTest::keyClick(&plain.map, Qt::Key_Right);
+    EXPECT_GT(plain.map.Center().x, before);
+}
+
+// A folder of generated tiles, one colour each.
+QString MakeTiles(const QTemporaryDir& dir, int zoom) {
+    for (int x = 0; x < (1 << zoom); ++x) {
+        for (int y = 0; y < (1 << zoom); ++y) {
+            QDir().mkpath(dir.path() + QStringLiteral("/%1/%2").arg(zoom).arg(x));
+            QImage tile(256, 256, QImage::Format_RGB32);
+            tile.fill(QColor(x * 30 % 256, y * 30 % 256, 128));
+            tile.save(dir.path() + QStringLiteral("/%1/%2/%3.png").arg(zoom).arg(x).arg(y));
+        }
+    }
+    return QStringLiteral("file://") + dir.path() + QStringLiteral("/{z}/{x}/{y}.png");
+}
+
+TEST(MapTiles, comeOnlyForTheViewOnceEachAndNotForAHiddenMap) {
+    QTemporaryDir dir;
+    MapTiles tiles(nullptr, MakeTiles(dir, 3), QString());
+    MapView map(nullptr, &tiles);
+    map.resize(300, 200);
+    map.SetView({0.5, 0.5}, 3);
+    EXPECT_EQ(tiles.RequestsMade(), 0) << "a hidden map asks for nothing";
+
+    map.show();
+    const int inView = static_cast<int>(TilesInView(1024 - 150, 1024 - 100, 300, 200, 3).size());
+    QSignalSpy arrived(&tiles, &MapTiles::tileArrived);
+    while (arrived.size() < inView) {
+        ASSERT_TRUE(arrived.wait(5000));
+    }
+    EXPECT_EQ(tiles.RequestsMade(), inView);
+    EXPECT_NE(tiles.Tile({3, 3, 3}), nullptr);
+    EXPECT_EQ(tiles.Tile({3, 0, 0}), nullptr) << "off screen";
+    map.update();
+    QApplication::processEvents();
+    map.SetView({0.5, 0.5}, 3);  // the same view again: nothing new
+    EXPECT_EQ(tiles.RequestsMade(), inView);
+}
+
+TEST(MapTiles, sayOnceThatTheyCannotBeHadAndTheMapStillDraws) {
+    MapTiles tiles(nullptr, QStringLiteral("file:///no/such/folder/{z}/{x}/{y}.png"), QString());
+    QSignalSpy unavailable(&tiles, &MapTiles::tilesUnavailable);
+    MapView map(nullptr, &tiles);
+    map.resize(600, 400);
+    map.SetView({0.5, 0.5}, 4);
+    map.show();
+    ASSERT_TRUE(unavailable.wait(5000));
+    QTest::qWait(200);
+    EXPECT_EQ(unavailable.size(), 1) << "one message, not one per tile";
+    EXPECT_FALSE(map.grab().isNull());
+}
+
+// A tile server on this machine: every request noted, every answer a tile the client may keep
+// for a day.
+class TileServer : public QTcpServer {
+public:
+    TileServer() {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    buffer_ += socket->readAll();
+                    while (buffer_.contains("\r\n\r\n")) {
+                        const qsizetype end = buffer_.indexOf("\r\n\r\n") + 4;
+                        requests << QString::fromLatin1(buffer_.left(end));
+                        buffer_.remove(0, end);
+                        Answer(*socket);
+                    }
+                });
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QString Template() const {
+        return QStringLiteral("http://127.0.0.1:%1/{z}/{x}/{y}.png").arg(serverPort());
+    }
+    QStringList requests;
+
+private:
+    static void Answer(QTcpSocket& socket) {
+        QImage tile(256, 256, QImage::Format_RGB32);
+        tile.fill(Qt::darkGreen);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        tile.save(&buffer, "PNG");
+        socket.write(
+            "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: max-age=86400"
+            "\r\nContent-Length: " +
+            QByteArray::number(png.size()) + "\r\n\r\n" + png);
+    }
+    QByteArray buffer_;
+};
+
+TEST(MapTiles, nameGeotalAndComeFromTheDiskCacheOnASecondStart) {
+    TileServer server;
+    ASSERT_TRUE(server.isListening());
+    QTemporaryDir cache;
+    const auto fetch = [&] {
+        MapTiles tiles(nullptr, server.Template(), cache.path());
+        QSignalSpy arrived(&tiles, &MapTiles::tileArrived);
+        tiles.Want({{2, 1, 1}, {2, 2, 1}});
+        while (arrived.size() < 2) {
+            if (!arrived.wait(5000)) {
+                return false;
+            }
+        }
+        return tiles.Tile({2, 1, 1}) != nullptr && tiles.Tile({2, 2, 1}) != nullptr;
+    };
+    ASSERT_TRUE(fetch());
+    ASSERT_EQ(server.requests.size(), 2);
+    EXPECT_TRUE(server.requests[0].startsWith(QStringLiteral("GET /2/")));
+    EXPECT_TRUE(server.requests[0].contains(QStringLiteral("User-Agent: Geotal/")))
+        << server.requests[0].toStdString();
+    ASSERT_TRUE(fetch());
+    EXPECT_EQ(server.requests.size(), 2) << "the second start asked the server for nothing";
+}
+
+// The window: rows dropped on the map are placed as a paste places them, and the selection
+// follows from the map to the sorted list and back.
+class MapInWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString photos = dir_.path() + QStringLiteral("/photos");
+        QDir().mkpath(photos);
+        QDir().mkpath(dir_.path() + QStringLiteral("/gps"));
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+            test::MakePhoto(photos + QLatin1Char('/') + QLatin1String(name), "2010:05:01 10:05:00");
+        }
+        window_ = &app_.CreateMainWindow();
+        Settings settings = window_->CurrentSettings();
+        settings.photoFolder = photos.toStdString();
+        settings.gpsFolder = (dir_.path() + QStringLiteral("/gps")).toStdString();
+        window_->ApplySettings(settings);
+        window_->show();
+        window_->OnCommand(kLoadDataFiles);
+        map_ = window_->findChild<MapView*>();
+    }
+
+    QTemporaryDir dir_;
+    ScopedFakeUi ui_;
+    GeotagApp app_;
+    MainWindow* window_ = nullptr;
+    MapView* map_ = nullptr;
+};
+
+TEST_F(MapInWindowTest, rowsDroppedOnTheMapArePlacedCheckedAndUnwritten) {
+    ASSERT_NE(map_, nullptr);
+    ASSERT_TRUE(map_->isVisible());
+    map_->SetView(ToWorld(kZurichLat, kZurichLon), 12);
+    Drop(*map_, {0, 2}, QPoint(map_->width() / 2, map_->height() / 2));
+    const PhotoRecord& a = window_->Photos()[0];
+    ASSERT_TRUE(a.position);
+    EXPECT_NEAR(a.position->LatitudeDegrees(), kZurichLat, 0.001);
+    EXPECT_FALSE(a.position->altitude);
+    EXPECT_TRUE(a.marked);
+    EXPECT_TRUE(window_->Photos()[2].position);
+    EXPECT_FALSE(window_->Photos()[1].position);
+    EXPECT_TRUE(test::CellToolTip(*window_, 0, 0).contains(QStringLiteral("placed by hand")));
+    EXPECT_TRUE(window_->Control(kUpdatePhotoFiles)->isEnabled());
+    EXPECT_EQ(window_->Photos().UnwrittenCount(), 2);
+}
+
+TEST_F(MapInWindowTest, theSelectionFollowsBothWaysOnASortedList) {
+    test::PhotoTable(*window_)->sortByColumn(0, Qt::DescendingOrder);  // c, b, a
+    test::SelectRows(*window_, {0});                                   // c.jpg
+    EXPECT_EQ(map_->Selected(), std::set<int>{2});
+
+    map_->SetView(ToWorld(kZurichLat, kZurichLon), 12);
+    Drop(*map_, {0}, QPoint(100, 100));
+    QTest::mouseClick(map_, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    EXPECT_EQ(window_->PhotoListControl().SelectedRecords(), std::vector<int>{0});
+    EXPECT_EQ(test::CellText(*window_, 2, 0), QStringLiteral("a.jpg"));
+}
+
+}  // namespace
+}  // namespace geotal::app
