@@ -113,14 +113,32 @@ TEST(SettingsStore, unreadableNumbersFallBackToTheirDefaults) {
     EXPECT_EQ(s.csvSeparator, 0);
 }
 
+// The map's tiles: OpenStreetMap's with its credit until the user names others, and none at all
+// where the template is stored empty (a machine kept off the network).
+TEST(SettingsStore, mapTilesDefaultToOpenStreetMapAndAnEmptyTemplateMeansNone) {
+    ScopedSettingsLocation location;
+    Settings s;
+    SettingsStore::Load(s);
+    EXPECT_EQ(s.mapTileUrl, "https://tile.openstreetmap.org/{z}/{x}/{y}.png");
+    EXPECT_EQ(s.mapAttribution, "\u00a9 OpenStreetMap contributors");
+    EXPECT_TRUE(s.mapShown);
+    WriteFile(location.UserFile(), "[General]\nmap_tile_url=\nmap_shown=0\nmap_width=420\n");
+    SettingsStore::Load(s);
+    EXPECT_EQ(s.mapTileUrl, "");
+    EXPECT_FALSE(s.mapShown);
+    EXPECT_EQ(s.mapWidth, 420);
+}
+
 TEST(SettingsStore, savesTheUserValuesAndNeverTheProgramFolder) {
     ScopedSettingsLocation location;
     SettingsStore::Save(Settings{});
-    EXPECT_EQ(StoredNames(location.UserFile()),
-              QStringList({"copy_file", "export_filename", "export_format", "folder_copy",
-                           "folder_gpx", "folder_photos", "map_service", "position_format",
-                           "separator_value", "sidecar_name_ext", "sidecar_only", "time_zone_name",
-                           "time_zone_named", "use_photo_zone", "window_height", "window_width"}));
+    EXPECT_EQ(
+        StoredNames(location.UserFile()),
+        QStringList({"copy_file",       "export_filename",  "export_format",   "folder_copy",
+                     "folder_gpx",      "folder_photos",    "map_attribution", "map_service",
+                     "map_shown",       "map_tile_url",     "map_width",       "position_format",
+                     "separator_value", "sidecar_name_ext", "sidecar_only",    "time_zone_name",
+                     "time_zone_named", "use_photo_zone",   "window_height",   "window_width"}));
     EXPECT_FALSE(std::filesystem::exists(location.SystemFile()));
 }
 
