@@ -217,22 +217,34 @@ void MapView::paintEvent(QPaintEvent*) {
 }
 
 void MapView::DrawTracks(QPainter& painter) const {
-    // Points far off screen are left out; a line that leaves the view and comes back is drawn
-    // in pieces, each reaching one point past the edge.
     if (tracks_ == nullptr) {
         return;
     }
+    // Points far off screen are left out; a line that leaves the view and comes back is drawn
+    // in pieces, each reaching one point past the edge.
     const QRectF near = QRectF(rect()).adjusted(-width(), -height(), width(), height());
+    const double pixels = WorldPixels(zoom_);
+    const double left = center_.x * pixels - width() / 2.0;
+    const double top = center_.y * pixels - height() / 2.0;
+    QPolygonF piece;
     for (const TrackLines::Line& line : tracks_->Lines()) {
+        const QRectF extent(
+            QPointF(line.extent.topLeft.x * pixels - left, line.extent.topLeft.y * pixels - top),
+            QPointF(line.extent.bottomRight.x * pixels - left,
+                    line.extent.bottomRight.y * pixels - top));
+        if (!extent.adjusted(-1, -1, 1, 1).intersects(near)) {
+            continue;
+        }
         painter.setPen(QPen(FileColour(line.file), 2.5, Qt::SolidLine, Qt::RoundCap));
-        QPolygonF piece;
+        piece.clear();
         bool previousInside = false;
         QPointF previous;
         for (std::size_t i = line.first; i < line.first + line.count; ++i) {
             if (!tracks_->DrawnAt(i, zoom_)) {
                 continue;
             }
-            const QPointF at = PixelOf(tracks_->Point(i));
+            const WorldPoint& point = tracks_->Point(i);
+            const QPointF at(point.x * pixels - left, point.y * pixels - top);
             const bool inside = near.contains(at);
             if (inside && !previousInside && piece.isEmpty() && i != line.first) {
                 piece << previous;

@@ -10,8 +10,11 @@
 namespace geotal {
 namespace {
 
+// A line drawn 2.5 pixels wide loses nothing to the eye when its points are two pixels apart.
+constexpr double kStepPixels = 2.0;
+
 // The points of one line: its ends drawn at every zoom, each other point from the first zoom
-// at which it lies a pixel or more from the point drawn before it there. Once drawn at a zoom
+// at which it lies kStepPixels or more from the point drawn before it there. Once drawn at a zoom
 // it is drawn at every closer one too, so the sets nest and a zoom step only adds detail.
 void RankLine(const std::vector<WorldPoint>& points, std::size_t first, std::size_t count,
               std::vector<std::uint8_t>& minZoom) {
@@ -27,7 +30,7 @@ void RankLine(const std::vector<WorldPoint>& points, std::size_t first, std::siz
             for (int z = kMinMapZoom; z <= kMaxMapZoom; ++z) {
                 const WorldPoint& last = points[lastDrawn[static_cast<std::size_t>(z)]];
                 const double pixels = WorldPixels(z);
-                if (std::hypot((p.x - last.x) * pixels, (p.y - last.y) * pixels) >= 1.0) {
+                if (std::hypot((p.x - last.x) * pixels, (p.y - last.y) * pixels) >= kStepPixels) {
                     zoom = z;
                     break;
                 }
@@ -70,7 +73,16 @@ TrackLines::TrackLines(const TrackStore& track, const std::vector<int>& pointsPe
                 breaks = step >= gapDays || step < 0;
             }
             if (last || breaks) {
-                const Line line{static_cast<int>(file), lineStart, i + 1 - lineStart};
+                Line line{static_cast<int>(file),
+                          lineStart,
+                          i + 1 - lineStart,
+                          {points_[lineStart], points_[lineStart]}};
+                for (std::size_t k = lineStart; k <= i; ++k) {
+                    line.extent.topLeft.x = std::min(line.extent.topLeft.x, points_[k].x);
+                    line.extent.topLeft.y = std::min(line.extent.topLeft.y, points_[k].y);
+                    line.extent.bottomRight.x = std::max(line.extent.bottomRight.x, points_[k].x);
+                    line.extent.bottomRight.y = std::max(line.extent.bottomRight.y, points_[k].y);
+                }
                 RankLine(points_, line.first, line.count, minZoom_);
                 lines_.push_back(line);
                 lineStart = i + 1;
@@ -81,15 +93,15 @@ TrackLines::TrackLines(const TrackStore& track, const std::vector<int>& pointsPe
 }
 
 std::optional<TrackLines::Bounds> TrackLines::Extent() const {
-    if (points_.empty()) {
+    if (lines_.empty()) {
         return std::nullopt;
     }
-    Bounds bounds{points_.front(), points_.front()};
-    for (const WorldPoint& p : points_) {
-        bounds.topLeft.x = std::min(bounds.topLeft.x, p.x);
-        bounds.topLeft.y = std::min(bounds.topLeft.y, p.y);
-        bounds.bottomRight.x = std::max(bounds.bottomRight.x, p.x);
-        bounds.bottomRight.y = std::max(bounds.bottomRight.y, p.y);
+    Bounds bounds = lines_.front().extent;
+    for (const Line& line : lines_) {
+        bounds.topLeft.x = std::min(bounds.topLeft.x, line.extent.topLeft.x);
+        bounds.topLeft.y = std::min(bounds.topLeft.y, line.extent.topLeft.y);
+        bounds.bottomRight.x = std::max(bounds.bottomRight.x, line.extent.bottomRight.x);
+        bounds.bottomRight.y = std::max(bounds.bottomRight.y, line.extent.bottomRight.y);
     }
     return bounds;
 }

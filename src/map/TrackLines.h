@@ -15,14 +15,15 @@ namespace geotal {
 
 class TrackLines {
 public:
+    struct Bounds {
+        WorldPoint topLeft;
+        WorldPoint bottomRight;
+    };
     struct Line {
         int file = 0;  // which of the loaded files, in the order they were read
         std::size_t first = 0;
         std::size_t count = 0;
-    };
-    struct Bounds {
-        WorldPoint topLeft;
-        WorldPoint bottomRight;
+        Bounds extent;  // so that a line off screen is passed over whole
     };
 
     TrackLines() = default;
@@ -33,8 +34,8 @@ public:
 
     const std::vector<Line>& Lines() const { return lines_; }
     const WorldPoint& Point(std::size_t index) const { return points_[index]; }
-    // A line's ends always; another point where it lies at least a pixel from the point drawn
-    // before it at that zoom.
+    // A line's ends always; another point where it lies at least two pixels from the point
+    // drawn before it at that zoom.
     bool DrawnAt(std::size_t index, int zoom) const { return minZoom_[index] <= zoom; }
     bool IsEmpty() const { return points_.empty(); }
     std::optional<Bounds> Extent() const;

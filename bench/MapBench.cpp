@@ -1,0 +1,89 @@
+// The map with a million track points and 20,000 photo markers: one redraw after a pan step, at
+// zoom levels from the whole track to street level; and the lines' preparation after a load.
+// Runs on Qt's offscreen platform, without tiles.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/MapView.h"
+#include "support/GeoPosition.h"
+
+namespace {
+
+using geotal::app::MapPhoto;
+using geotal::app::MapView;
+
+// Twelve days of a fix a second, wandering across some 40 km, in four files.
+geotal::TrackStore Walk(int count) {
+    geotal::TrackStore track;
+    for (int i = 0; i < count; ++i) {
+        const double t = i / 1000.0;
+        track.Append(
+            {geotal::DegreesToArcSeconds(46.5 + 0.15 * std::sin(t / 37.0) + 0.002 * std::sin(t)),
+             geotal::DegreesToArcSeconds(7.9 + 0.2 * std::cos(t / 53.0) +
+                                         0.002 * std::cos(t * 1.3)),
+             0, 45000.0 + i / 86400.0, false});
+    }
+    return track;
+}
+
+const geotal::TrackStore& Track() {
+    static const geotal::TrackStore track = Walk(1000000);
+    return track;
+}
+
+void PrepareLines(benchmark::State& state) {
+    for (auto _ : state) {
+        geotal::TrackLines lines(Track(), {250000, 250000, 250000, 250000}, 0.1667);
+        benchmark::DoNotOptimize(lines.Lines().data());
+    }
+}
+BENCHMARK(PrepareLines)->Unit(benchmark::kMillisecond);
+
+void RedrawAfterPan(benchmark::State& state) {
+    static const geotal::TrackLines lines(Track(), {250000, 250000, 250000, 250000}, 0.1667);
+    std::vector<MapPhoto> photos;
+    for (int i = 0; i < 20000; ++i) {
+        const geotal::TrackPoint& p = Track().At(i * 50);
+        photos.push_back({geotal::ToWorld(geotal::ArcSecondsToDegrees(p.latitude),
+                                          geotal::ArcSecondsToDegrees(p.longitude)),
+                          i, i % 3 == 0});
+    }
+    MapView map(nullptr, nullptr);
+    map.resize(800, 600);
+    map.SetTracks(&lines);
+    map.SetPhotos(photos);
+    map.ZoomToFit();
+    const int zoom = static_cast<int>(state.range(0));
+    map.SetView(map.Center(), zoom);
+    QImage frame(map.size(), QImage::Format_ARGB32_Premultiplied);
+    const geotal::WorldPoint start = map.Center();
+    const double step = 64 / geotal::WorldPixels(zoom);
+    int n = 0;
+    for (auto _ : state) {
+        map.SetView({start.x + step * (n++ % 8), start.y}, zoom);
+        map.render(&frame);
+    }
+    state.counters["lines MB"] = static_cast<double>(lines.MemoryBytes()) / 1e6;
+    state.counters["track MB"] =
+        static_cast<double>(Track().Count()) * sizeof(geotal::TrackPoint) / 1e6;
+}
+BENCHMARK(RedrawAfterPan)->DenseRange(8, 18, 2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
