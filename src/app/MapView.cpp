@@ -104,9 +104,11 @@ void MapView::ZoomToFit() {
     int zoom = 16;  // one place alone: a street's scale
     if (spanX > 0 || spanY > 0) {
         // The closest zoom at which the whole extent fits, with a margin for the markers.
-        const double room = std::max(1.0, std::min(width(), height()) - 4 * kGroupRadius);
+        const double roomX = std::max(1.0, width() - 4 * kGroupRadius);
+        const double roomY = std::max(1.0, height() - 4 * kGroupRadius);
         zoom = kMinMapZoom;
-        while (zoom < kMaxMapZoom && std::max(spanX, spanY) * WorldPixels(zoom + 1) <= room) {
+        while (zoom < kMaxMapZoom && spanX * WorldPixels(zoom + 1) <= roomX &&
+               spanY * WorldPixels(zoom + 1) <= roomY) {
             ++zoom;
         }
     }

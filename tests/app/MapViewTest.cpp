@@ -90,6 +90,20 @@ TEST(MapView, placesDroppedRowsAndDraggedMarkersOnThePixelTheyLeaveWithin) {
     EXPECT_EQ(placed.size(), 2);
 }
 
+TEST(MapView, zoomsToFitEveryPhotoAsCloseAsTheyFit) {
+    PlainMap plain;
+    const WorldPoint west = ToWorld(46.55, 7.98);
+    const WorldPoint east = ToWorld(46.61, 7.90);
+    plain.map.SetPhotos({{west, 0, false}, {east, 1, true}});
+    plain.map.ZoomToFit();
+    const QRectF view(plain.map.rect());
+    EXPECT_TRUE(view.contains(plain.map.PixelOf(west)));
+    EXPECT_TRUE(view.contains(plain.map.PixelOf(east)));
+    plain.map.SetView(plain.map.Center(), plain.map.Zoom() + 1);
+    EXPECT_FALSE(view.contains(plain.map.PixelOf(west)) && view.contains(plain.map.PixelOf(east)))
+        << "one step closer, they would not all show";
+}
+
 TEST(MapView, tellsWhatItShowsAndMovesByKeyboard) {
     PlainMap plain;
     EXPECT_EQ(plain.map.accessibleName(), QStringLiteral("Map"));
