@@ -52,7 +52,7 @@ void RedrawAfterPan(benchmark::State& state) {
         const geotal::TrackPoint& p = Track().At(i * 50);
         photos.push_back({geotal::ToWorld(geotal::ArcSecondsToDegrees(p.latitude),
                                           geotal::ArcSecondsToDegrees(p.longitude)),
-                          i, i % 3 == 0});
+                          i, i % 3 == 0 ? MapPhoto::Look::Unwritten : MapPhoto::Look::InFile});
     }
     MapView map(nullptr, nullptr);
     map.resize(800, 600);

@@ -76,8 +76,11 @@ void MapPane::ShowSession(bool loaded) {
     const PhotoList& list = session_.Photos();
     for (int i = 0; i < list.Count(); ++i) {
         if (const MaybePosition& position = list[i].position) {
-            photos.push_back({ToWorld(position->LatitudeDegrees(), position->LongitudeDegrees()), i,
-                              list[i].IsUnwritten()});
+            const MapPhoto::Look look = list[i].writeFailed     ? MapPhoto::Look::WriteFailed
+                                        : list[i].IsUnwritten() ? MapPhoto::Look::Unwritten
+                                                                : MapPhoto::Look::InFile;
+            photos.push_back(
+                {ToWorld(position->LatitudeDegrees(), position->LongitudeDegrees()), i, look});
         }
     }
     map_->SetPhotos(std::move(photos));

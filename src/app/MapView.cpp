@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 
 #include "app/MapTiles.h"
 #include "app/RecordsMime.h"
@@ -270,21 +271,24 @@ void MapView::DrawTracks(QPainter& painter) const {
 }
 
 void MapView::DrawMarkers(QPainter& painter) const {
-    std::set<int> unwritten;
+    std::map<int, MapPhoto::Look> looks;
     for (const MapPhoto& photo : photos_) {
-        if (photo.unwritten) {
-            unwritten.insert(photo.record);
-        }
+        looks[photo.record] = photo.look;
     }
     for (const MarkerGroup& group : Groups()) {
         const QPointF at = PixelOf(group.at);
         const bool many = group.records.size() > 1;
         const bool chosen = std::any_of(group.records.begin(), group.records.end(),
                                         [this](int r) { return selected_.contains(r); });
-        // Orange: a position not in the file yet; blue: what the file holds.
-        const bool notWritten = std::any_of(group.records.begin(), group.records.end(),
-                                            [&](int r) { return unwritten.contains(r); });
-        painter.setBrush(notWritten ? QColor(240, 140, 20) : QColor(40, 110, 220));
+        // A group looks like the most pressing of its photos: a failed write, then a position
+        // not written yet, then what the files hold.
+        MapPhoto::Look look = MapPhoto::Look::InFile;
+        for (int record : group.records) {
+            look = std::max(look, looks[record]);
+        }
+        painter.setBrush(look == MapPhoto::Look::WriteFailed ? QColor(210, 30, 30)
+                         : look == MapPhoto::Look::Unwritten ? QColor(240, 140, 20)
+                                                             : QColor(40, 110, 220));
         painter.setPen(
             QPen(chosen ? QColor(255, 230, 0) : QColor(255, 255, 255), chosen ? 3 : 1.5));
         const double radius = many ? kGroupRadius : kMarkerRadius;

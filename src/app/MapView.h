@@ -24,9 +24,12 @@ namespace geotal::app {
 class MapTiles;
 
 struct MapPhoto {
+    enum class Look { InFile, Unwritten, WriteFailed };
     WorldPoint at;
     int record = -1;
-    bool unwritten = false;  // calculated, pasted or placed, and not in the file yet
+    // InFile: what the file holds; Unwritten: calculated, pasted or placed, and not in the file
+    // yet; WriteFailed: what the file holds, after the last Update could not write the new one.
+    Look look = Look::InFile;
 };
 
 class MapView : public QWidget {

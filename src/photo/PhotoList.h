@@ -24,7 +24,8 @@ struct PhotoRecord {
     std::string camera;   // the camera that took it, as CameraName gives it; empty for none
     // The UTC moment the last calculation used and where it came from.
     PhotoTime time;
-    bool marked = false;  // the row's check box
+    bool marked = false;       // the row's check box
+    bool writeFailed = false;  // the last Update could not write it
     // Why the photo has its position or none, or why its last write failed; shown on hover.
     std::string note;
 

@@ -72,7 +72,9 @@ UpdateCounts WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressS
             updated.Written(photos.folder + "/" + photo.fileName);
             photo.stored = photo.position;
             photo.marked = false;
+            photo.writeFailed = false;
         } else {
+            photo.writeFailed = true;
             // The row shows what the file holds, and stays checked for another try.
             photo.position = photo.stored;
             photo.note =

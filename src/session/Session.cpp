@@ -1,6 +1,7 @@
 #include "session/Session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -358,14 +359,42 @@ bool Session::IsSyncPhoto(int record) const {
                        });
 }
 
+namespace {
+
+// The elevation of the track where it passes within reach of a place, if it recorded one there:
+// a photo placed on the line gets the altitude it was taken at.
+std::optional<double> TrackElevationNear(const TrackStore& track, double latitude,
+                                         double longitude) {
+    constexpr double kReachMetres = 25.0;
+    constexpr double kMetresPerArcSecond = 30.87;
+    const double scale = std::cos(latitude * 3.14159265358979323846 / 180.0);
+    const GeoPosition place = GeoPosition::FromDegrees(latitude, longitude);
+    std::optional<double> elevation;
+    double best = kReachMetres;
+    for (int i = 0; i < track.Count(); ++i) {
+        const TrackPoint& point = track.At(i);
+        const double north = (point.latitude - place.latitude) * kMetresPerArcSecond;
+        const double east = (point.longitude - place.longitude) * kMetresPerArcSecond * scale;
+        const double metres = std::hypot(north, east);
+        if (point.hasElevation && metres <= best) {
+            best = metres;
+            elevation = point.elevation;
+        }
+    }
+    return elevation;
+}
+
+}  // namespace
+
 void Session::PlaceByHand(const std::vector<int>& records, double latitude, double longitude) {
+    const std::optional<double> altitude = TrackElevationNear(track_, latitude, longitude);
     int placed = 0;
     for (int record : records) {
         if (record < 0 || record >= photos_.Count()) {
             continue;
         }
         PhotoRecord& photo = photos_[record];
-        photo.position = GeoPosition::FromDegrees(latitude, longitude);
+        photo.position = GeoPosition::FromDegrees(latitude, longitude, altitude);
         photo.marked = true;
         photo.note = "Position placed by hand on the map";
         ++placed;

@@ -70,7 +70,7 @@ TEST(MapView, placesDroppedRowsAndDraggedMarkersOnThePixelTheyLeaveWithin) {
     EXPECT_NEAR(landed.y(), 251, 1.0);
 
     // A marker dragged 60 pixels right and 40 up.
-    plain.map.SetPhotos({{ToWorld(kZurichLat, kZurichLon), 5, false}});
+    plain.map.SetPhotos({{ToWorld(kZurichLat, kZurichLon), 5}});
     const QPoint from = plain.Pixel(kZurichLat, kZurichLon).toPoint();
     QTest::mousePress(&plain.map, Qt::LeftButton, Qt::NoModifier, from);
     QTest::mouseMove(&plain.map, from + QPoint(30, -20));
@@ -94,7 +94,7 @@ TEST(MapView, zoomsToFitEveryPhotoAsCloseAsTheyFit) {
     PlainMap plain;
     const WorldPoint west = ToWorld(46.55, 7.98);
     const WorldPoint east = ToWorld(46.61, 7.90);
-    plain.map.SetPhotos({{west, 0, false}, {east, 1, true}});
+    plain.map.SetPhotos({{west, 0}, {east, 1, MapPhoto::Look::Unwritten}});
     plain.map.ZoomToFit();
     const QRectF view(plain.map.rect());
     EXPECT_TRUE(view.contains(plain.map.PixelOf(west)));

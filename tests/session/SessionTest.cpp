@@ -236,6 +236,30 @@ TEST_F(SessionTest, syncPointsAreReplacedOrAddedAsAskedAndOneCanBeRemoved) {
     EXPECT_FALSE(session_.CanSync(-1));
 }
 
+TEST_F(SessionTest, photosPlacedByHandAreCheckedUnwrittenAndTakeTheTracksAltitudeThere) {
+    std::ofstream(gps_ + "/walk.gpx")
+        << "<gpx><trk><trkseg>"
+           "<trkpt lat=\"47.0\" lon=\"8.0\"><ele>412</ele><time>2010-05-01T10:00:00Z</time></trkpt>"
+           "<trkpt lat=\"47.1\" lon=\"8.1\"><ele>500</ele><time>2010-05-01T10:10:00Z</time></trkpt>"
+           "</trkseg></trk></gpx>";
+    Load();
+    const int a = Record("a.jpg");
+    const int b = Record("b.jpg");
+    session_.PlaceByHand({a}, 47.0001, 8.0001);  // some 14 m from the first fix
+    session_.PlaceByHand({b}, 47.05, 8.0);       // kilometres from any fix
+    const PhotoRecord& onLine = session_.Photos()[a];
+    ASSERT_TRUE(onLine.position);
+    EXPECT_NEAR(onLine.position->LatitudeDegrees(), 47.0001, 1e-9);
+    EXPECT_EQ(onLine.position->altitude, 412.0);
+    EXPECT_FALSE(onLine.position->fixTime);
+    EXPECT_TRUE(onLine.marked);
+    EXPECT_TRUE(Mentions(onLine.note, "placed by hand on the map"));
+    EXPECT_FALSE(session_.Photos()[b].position->altitude);
+    EXPECT_TRUE(session_.CanUpdate());
+    EXPECT_EQ(session_.Photos().UnwrittenCount(), 2);
+    ASSERT_TRUE(session_.ExitQuestion());
+}
+
 TEST_F(SessionTest, showOnMapNeedsAPositionAndNamesTheAddress) {
     Load();
     EXPECT_FALSE(session_.ShowOnMap(-1).refusal);
