@@ -23,9 +23,11 @@
 #include "geotag/PhotoUtcTime.h"
 #include "geotag/PositionCalculation.h"
 #include "geotag/TimeAdjustment.h"
+#include "map/MapPage.h"
 #include "output/Export.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
+#include "photo/ReplaceFile.h"
 #include "support/AsciiText.h"
 #include "track/TrackFolder.h"
 
@@ -50,6 +52,7 @@ struct TagRequest {
     bool exportWanted = false;
     std::string exportFile;
     bool kml = false;
+    std::string mapFile;
     std::string separator = "comma";
 };
 
@@ -107,6 +110,9 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "changed; with --copy-to each JPEG, and each sidecar that already exists, is first\n"
         "copied into DIR. With --export the photos marked by the calculation are\n"
         "written to FILE as Export does: CSV (latitude, longitude, name), or KML with --kml.\n"
+        "With --map a web page is written to FILE that shows the tracks and the placed photos\n"
+        "over OpenStreetMap's tiles (GEOTAL_MAP_TILES, where set, names another tile address\n"
+        "with {z}, {x} and {y}; empty: none), to look at before --write.\n"
         "The counts go to standard error.\n"
         "Exit status: 0 done, 1 a folder could not be read, a photo not written or the export\n"
         "failed, 2 wrong arguments.");
@@ -192,6 +198,8 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
     CLI::Option* exportTo =
         app.add_option("--export", request.exportFile, "export the marked photos' positions")
             ->type_name("FILE");
+    app.add_option("--map", request.mapFile, "write a web page of the tracks and placed photos")
+        ->type_name("FILE");
     CLI::Option* kml =
         app.add_flag("--kml", request.kml, "with --export: a KML document instead of CSV")
             ->needs(exportTo);
@@ -370,6 +378,43 @@ bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
     return true;
 }
 
+// The page of the tracks and the photos as placed now, before anything is written; says how it
+// went on standard error.
+bool WriteMapPage(const TagRequest& request, const PhotoList& photos,
+                  const std::vector<PositionResult>& results, const TrackStore& track,
+                  const std::vector<TrackFileReport>& files) {
+    std::vector<int> pointsPerFile;
+    for (const TrackFileReport& file : files) {
+        pointsPerFile.push_back(file.positions);
+    }
+    std::vector<PagePhoto> placed;
+    for (int i = 0; i < photos.Count(); ++i) {
+        if (const MaybePosition& position = photos[i].position) {
+            placed.push_back({photos[i].fileName,
+                              {position->LatitudeDegrees(), position->LongitudeDegrees()},
+                              OutcomeWord(results[static_cast<std::size_t>(i)]),
+                              photos[i].IsUnwritten()});
+        }
+    }
+    MapPageOptions options;
+    options.tileTemplate = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+    options.attribution = "\u00a9 OpenStreetMap contributors";
+    if (const char* tiles = std::getenv("GEOTAL_MAP_TILES")) {
+        options.tileTemplate = tiles;
+        options.attribution.clear();
+    }
+    const std::string page =
+        MapPageHtml(TrackLines(track, pointsPerFile, MatchThresholds{}.longGap), placed, options);
+    std::string error;
+    if (!ReplaceFileContents(request.mapFile, page, error)) {
+        std::fprintf(stderr, "geotal-cli: tag: %s\n", error.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "Map of %zu photos written to %s\n", placed.size(),
+                 request.mapFile.c_str());
+    return true;
+}
+
 // The JSON form: exported and written first, so each photo can say whether it was written.
 int RunJsonOutput(const TagRequest& request, PhotoList& photos,
                   const std::vector<PositionResult>& results, const TrackStore& track,
@@ -423,8 +468,11 @@ int RunTagCommand(const std::vector<std::string>& args) {
     }
     const std::vector<PositionResult> results =
         CalculatePositions(photos, track, adjustment, progress);
+    const bool mapped =
+        request.mapFile.empty() || WriteMapPage(request, photos, results, track, loaded.files);
     if (request.json) {
-        return RunJsonOutput(request, photos, results, track, loaded.files, progress);
+        const int status = RunJsonOutput(request, photos, results, track, loaded.files, progress);
+        return mapped ? status : 1;
     }
 
     const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));
@@ -437,7 +485,7 @@ int RunTagCommand(const std::vector<std::string>& args) {
     const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
     std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(),
                  counts.positioned, written);
-    return (request.write && written < counts.toWrite) || !exported ? 1 : 0;
+    return (request.write && written < counts.toWrite) || !exported || !mapped ? 1 : 0;
 }
 
 }  // namespace

@@ -57,6 +57,29 @@ TEST(Examples, tagGivesEachSamplePhotoTheOutcomeItIsThereToShow) {
     EXPECT_EQ(run.err, "12 photos, 8 positioned, 0 written\n");
 }
 
+// The page to look at before --write: the placed photos and both tracks, over no tiles here.
+TEST(Examples, tagWritesAMapPageOfTheTracksAndPlacedPhotos) {
+    test::TempFolder scratch;
+    const std::string examples = GEOTAL_EXAMPLES;
+    const std::string page = scratch.path() + "/map.html";
+    const test::CliRun run = test::RunGeotalCli(scratch.path(),
+                                                {"tag", "--photos", examples + "/photos", "--gps",
+                                                 examples + "/gps", "--tz", "2", "--map", page},
+                                                {{"GEOTAL_MAP_TILES", ""}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Map of 9 photos written to " + page), std::string::npos) << run.err;
+    const std::string html = test::ReadBytes(page);
+    EXPECT_NE(html.find("<title>03_path.jpg: interpolated</title>"), std::string::npos);
+    EXPECT_NE(html.find("06_already_tagged.jpg: unchecked"), std::string::npos);
+    EXPECT_EQ(html.find("08_lunch_break.jpg"), std::string::npos) << "no position, no dot";
+    EXPECT_EQ(html.find("<image"), std::string::npos);
+
+    const test::CliRun unwritable = test::RunGeotalCli(
+        scratch.path(), {"tag", "--photos", examples + "/photos", "--gps", examples + "/gps",
+                         "--map", scratch.path() + "/no/such/folder/map.html"});
+    EXPECT_EQ(unwritable.status, 1);
+}
+
 TEST(Examples, theReadmeShowsWhatTheCommandPrints) {
     test::TempFolder scratch;
     const test::CliRun run = TagExamples(scratch);
