@@ -12,9 +12,9 @@
 #include <exiv2/exiv2.hpp>
 
 #include "FlushWays.h"
-#include "photo/FileOperations.h"
-#include "photo/FlushFiles.h"
-#include "photo/MetadataLibrary.h"
+#include "files/FileOperations.h"
+#include "files/FlushFiles.h"
+#include "metadata/MetadataLibrary.h"
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoWriter.h"

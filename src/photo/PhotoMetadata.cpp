@@ -5,15 +5,16 @@
 #include <cctype>
 #include <optional>
 
-#include "photo/BmffExif.h"
-#include "photo/ListedExifTags.h"
-#include "photo/MetadataLibrary.h"
+#include "metadata/BmffExif.h"
+#include "metadata/ExifDateTime.h"
+#include "metadata/ListedExifTags.h"
+#include "metadata/MetadataLibrary.h"
+#include "metadata/PngTextChunks.h"
+#include "metadata/SidecarGpsEdit.h"
+#include "metadata/TiffListedTags.h"
+#include "metadata/XmpValues.h"
 #include "photo/PhotoPaths.h"
-#include "photo/PngTextChunks.h"
 #include "photo/Sidecar.h"
-#include "photo/SidecarGpsEdit.h"
-#include "photo/TiffListedTags.h"
-#include "photo/XmpValues.h"
 #include "support/Angles.h"
 #include "support/AsciiText.h"
 #include "support/DateTime.h"
@@ -22,29 +23,6 @@
 namespace geotal {
 namespace {
 
-// The field as atoi reads it: blanks, a sign, then digits up to the first non-digit.
-int FieldAt(const std::string& text, std::size_t start, std::size_t length) {
-    if (start >= text.size()) {
-        return 0;
-    }
-    const std::string field = text.substr(start, length);
-    std::size_t i = 0;
-    while (i < field.size() && std::isspace(static_cast<unsigned char>(field[i]))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
-        negative = field[i] == '-';
-        ++i;
-    }
-    long value = 0;
-    while (i < field.size() && std::isdigit(static_cast<unsigned char>(field[i]))) {
-        value = value * 10 + (field[i] - '0');
-        ++i;
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-
 // Cameras fill tags they cannot set with blanks ("   :  "): such a tag records nothing.
 bool HasDigit(const std::string& text) {
     return std::any_of(text.begin(), text.end(),
@@ -52,12 +30,6 @@ bool HasDigit(const std::string& text) {
 }
 
 }  // namespace
-
-double ParseExifDateTime(const std::string& text) {
-    const CalendarTime time{FieldAt(text, 0, 4),  FieldAt(text, 5, 2),  FieldAt(text, 8, 2),
-                            FieldAt(text, 11, 2), FieldAt(text, 14, 2), FieldAt(text, 17, 2)};
-    return IsValidCalendarTime(time) ? ToOleDate(time) : 0.0;
-}
 
 bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime) {
     std::string recordedOffset;

@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "photo/ListedExifTags.h"
+#include "metadata/ExifDateTime.h"
+#include "metadata/ListedExifTags.h"
 #include "photo/Sidecar.h"
 #include "support/GeoPosition.h"
 
@@ -62,9 +63,5 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts,
 // TIFF-based photo without it where it can); none when the library cannot read the file or the
 // file holds no EXIF data.
 std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path);
-
-// "YYYY:MM:DD HH:MM:SS" as an OLE Automation date; 0 when the fields give no valid moment.
-// Fields are read at fixed places; a missing time reads as midnight.
-double ParseExifDateTime(const std::string& text);
 
 }  // namespace geotal

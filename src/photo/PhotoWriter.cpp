@@ -10,13 +10,13 @@
 #include <iterator>
 #include <optional>
 
-#include "photo/FileAttributes.h"
-#include "photo/FileOperations.h"
+#include "files/FileAttributes.h"
+#include "files/FileOperations.h"
+#include "files/PhotoFile.h"
+#include "metadata/MetadataLibrary.h"
+#include "metadata/SamePhoto.h"
 #include "photo/InterruptedUpdate.h"
-#include "photo/MetadataLibrary.h"
 #include "photo/PhotoBatch.h"
-#include "photo/PhotoFile.h"
-#include "photo/SamePhoto.h"
 #include "support/Angles.h"
 #include "support/DateTime.h"
 #include "support/TraceLog.h"

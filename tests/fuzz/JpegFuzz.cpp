@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "FuzzChecks.h"
-#include "photo/JpegSegments.h"
+#include "metadata/JpegSegments.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
 #include "support/TraceLog.h"

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "FuzzChecks.h"
-#include "photo/AdobeXmp.h"
-#include "photo/Exiv2Metadata.h"
-#include "photo/SidecarGpsEdit.h"
+#include "metadata/AdobeXmp.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/SidecarGpsEdit.h"
+#include "metadata/XmpValues.h"
 #include "photo/SidecarWriter.h"
-#include "photo/XmpValues.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace geotal;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "metadata/ExifFixtures.h"
+#include "metadata/ExifTool.h"
+#include "metadata/MetadataLibrary.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/DamagedPhotos.h"
-#include "photo/ExifFixtures.h"
-#include "photo/ExifTool.h"
-#include "photo/MetadataLibrary.h"
-#include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
 #include "photo/StoredPosition.h"

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoPaths.h"
 #include "photo/PhotoUpdate.h"
 #include "support/TraceLog.h"

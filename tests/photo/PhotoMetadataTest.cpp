@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <exiv2/exiv2.hpp>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 #include "support/DateTime.h"
 
 namespace geotal {

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifTool.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifTool.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/StoredPosition.h"
 #include "support/DateTime.h"

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifTool.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifTool.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
 

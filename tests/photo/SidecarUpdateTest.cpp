@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/Exiv2Metadata.h"
-#include "photo/FolderLocks.h"
-#include "photo/PhotoFixture.h"
+#include "files/FolderLocks.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/PhotoFixture.h"
+#include "metadata/XmpValues.h"
 #include "photo/PositionTarget.h"
-#include "photo/XmpValues.h"
 
 namespace geotal {
 namespace {

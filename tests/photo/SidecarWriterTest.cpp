@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifTool.h"
-#include "photo/Exiv2Metadata.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifTool.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/PhotoFixture.h"
+#include "metadata/XmpValues.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoUpdate.h"
-#include "photo/XmpValues.h"
 
 namespace geotal {
 namespace {
