@@ -12,8 +12,8 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include "metadata/GpsFields.h"
 #include "metadata/JpegGpsEdit.h"
+#include "metadata/JpegSegments.h"
 #include "metadata/XmpValues.h"
 #include "support/FileDescriptor.h"
 #include "support/WholeFile.h"
@@ -23,8 +23,6 @@ namespace geotal {
 class ExifMetadata {
 public:
     Exiv2::ExifData data;
-    std::vector<std::string> changed;    // the keys the setters gave a value, in order
-    std::vector<std::uint16_t> removed;  // the GPS tags taken out
     // The file the data was read from, and what else it held, for the read-back check.
     std::string source;
     Exiv2::IptcData iptc;
@@ -32,23 +30,10 @@ public:
     std::string comment;
     std::string icc;
 
-    void Set(const char* key, const Exiv2::Value& value) {
-        data[key].setValue(&value);
-        if (std::find(changed.begin(), changed.end(), key) == changed.end()) {
-            changed.emplace_back(key);
-        }
-        removed.erase(std::remove(removed.begin(), removed.end(), Exiv2::ExifKey(key).tag()),
-                      removed.end());
-    }
-
     void RemoveGps(std::uint16_t tag) {
         const Exiv2::ExifKey key(tag, "GPSInfo");
         for (auto it = data.findKey(key); it != data.end(); it = data.findKey(key)) {
             data.erase(it);
-        }
-        changed.erase(std::remove(changed.begin(), changed.end(), key.key()), changed.end());
-        if (std::find(removed.begin(), removed.end(), tag) == removed.end()) {
-            removed.push_back(tag);
         }
     }
 };
@@ -106,55 +91,6 @@ bool RationalPart(const Exiv2::Value& value, long n, double& part) {
     return std::isfinite(part);
 }
 
-// The closest fraction with a decimal denominator (up to a millionth) that fits 32 bits.
-bool ToURational(double value, Exiv2::URational& rational) {
-    std::uint32_t numerator = 0;
-    std::uint32_t denominator = 1;
-    if (!ToUnsignedRational(value, numerator, denominator)) {
-        return false;
-    }
-    rational = {numerator, denominator};
-    return true;
-}
-
-// A GPS tag as the byte-level edit writes it; false for a type that edit does not write.
-bool ToTiffField(const Exiv2::Exifdatum& datum, TiffField& field) {
-    field.tag = datum.tag();
-    field.values.clear();
-    const long count = datum.count();
-    switch (datum.typeId()) {
-        case Exiv2::unsignedByte:
-        case Exiv2::asciiString:
-        case Exiv2::undefined: {
-            field.type = datum.typeId() == Exiv2::unsignedByte  ? TiffType::Byte
-                         : datum.typeId() == Exiv2::asciiString ? TiffType::Ascii
-                                                                : TiffType::Undefined;
-            std::vector<Exiv2::byte> bytes(static_cast<std::size_t>(datum.size()));
-            datum.copy(bytes.data(), Exiv2::littleEndian);
-            field.values.assign(bytes.begin(), bytes.end());
-            return true;
-        }
-        case Exiv2::unsignedShort:
-        case Exiv2::unsignedLong:
-            field.type = datum.typeId() == Exiv2::unsignedShort ? TiffType::Short : TiffType::Long;
-            for (long n = 0; n < count; ++n) {
-                field.values.push_back(static_cast<std::uint32_t>(datum.toLong(n)));
-            }
-            return true;
-        case Exiv2::unsignedRational: {
-            field.type = TiffType::Rational;
-            const auto& value = dynamic_cast<const Exiv2::URationalValue&>(datum.value());
-            for (const Exiv2::URational& rational : value.value_) {
-                field.values.push_back(rational.first);
-                field.values.push_back(rational.second);
-            }
-            return true;
-        }
-        default:
-            return false;
-    }
-}
-
 // What to compare of a tag: the data an offset points to, not the offset.
 std::string Comparable(const Exiv2::Exifdatum& datum) {
     const Exiv2::DataBuf area = datum.dataArea();
@@ -190,12 +126,58 @@ MetadataTexts Texts(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
     return texts;
 }
 
-bool SetValue(ExifMetadata& exif, const char* key, const Exiv2::Value& value) {
-    try {
-        exif.Set(key, value);
-        return true;
-    } catch (...) {
-        return false;
+// A field of a GPS change as exiv2's value of its type; null, with why, for a field the change
+// does not write.
+std::unique_ptr<Exiv2::Value> GpsValue(const TiffField& field, std::string& why) {
+    const std::string tag = "GPS tag " + std::to_string(field.tag);
+    switch (field.type) {
+        case TiffType::Byte: {
+            std::vector<Exiv2::byte> bytes;
+            for (std::uint32_t value : field.values) {
+                if (value > 0xFF) {
+                    why = tag + " holds a byte past 255";
+                    return nullptr;
+                }
+                bytes.push_back(static_cast<Exiv2::byte>(value));
+            }
+            auto value = std::make_unique<Exiv2::DataValue>(Exiv2::unsignedByte);
+            value->read(bytes.data(), static_cast<long>(bytes.size()));
+            return value;
+        }
+        case TiffType::Ascii: {
+            std::string text;
+            for (std::uint32_t value : field.values) {
+                text += static_cast<char>(value);
+            }
+            if (text.empty() || text.back() != '\0' || text.find('\0') != text.size() - 1) {
+                why = tag + " is no text ending in its NUL";
+                return nullptr;
+            }
+            text.pop_back();
+            // read() ends the text with the NUL that EXIF counts ("N" has count 2, as cameras
+            // write it); the constructor would store it without.
+            auto value = std::make_unique<Exiv2::AsciiValue>();
+            value->read(text);
+            return value;
+        }
+        case TiffType::Rational: {
+            auto value = std::make_unique<Exiv2::URationalValue>();
+            if (field.values.empty() || field.values.size() % 2 != 0) {
+                why = tag + " is no list of fractions";
+                return nullptr;
+            }
+            for (std::size_t i = 0; i < field.values.size(); i += 2) {
+                if (field.values[i + 1] == 0) {
+                    why = tag + " has a zero denominator";
+                    return nullptr;
+                }
+                value->value_.emplace_back(field.values[i], field.values[i + 1]);
+            }
+            return value;
+        }
+        default:
+            why = tag + " is of a type a position does not use";
+            return nullptr;
     }
 }
 
@@ -325,6 +307,8 @@ bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifH
     return opened;
 }
 
+namespace {
+
 bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string& why) {
     exif.reset();
     SilenceLibrary();
@@ -367,6 +351,39 @@ bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string&
     }
 }
 
+}  // namespace
+
+bool NewJpegExif(const std::string& path, ExifHandle& exif, std::string& why) {
+    exif.reset();
+    WholeFile file;
+    std::vector<JpegSegment> segments;
+    if (!ReadWholeFile(path, file, why)) {
+        return false;
+    }
+    const std::string_view bytes = file.bytes;
+    if (!StartsWith(bytes, "\xFF\xD8")) {
+        why = "not a JPEG file";
+        return false;
+    }
+    // A new segment in a damaged file would make a photo that looks whole and is not.
+    if (!ListJpegSegments(bytes, segments, why) || !HasWholeImage(bytes, segments)) {
+        why = "a JPEG file cut short or damaged, without a whole image";
+        return false;
+    }
+    for (const JpegSegment& segment : segments) {
+        // An EXIF segment the library read no tag from (an empty IFD0, say) is added to where
+        // the byte-level edit can parse it; one it cannot parse is not to be replaced.
+        std::string edited;
+        if (segment.marker == 0xE1 && StartsWith(segment.Data(bytes), {"Exif\0\0", 6}) &&
+            EditJpegGps(bytes, {{{0, TiffType::Byte, {2, 2, 0, 0}}}, {}}, edited).result ==
+                GpsEditResult::Refused) {
+            why = "its EXIF data cannot be read";
+            return false;
+        }
+    }
+    return OpenJpegWithoutExif(path, exif, why);
+}
+
 std::optional<std::string> ExifText(const ExifMetadata& exif, const char* key) {
     try {
         const Exiv2::Exifdatum* datum = Find(exif.data, key);
@@ -398,70 +415,34 @@ std::optional<std::vector<double>> ExifRationals(const ExifMetadata& exif, const
     }
 }
 
-bool SetExifRationals(ExifMetadata& exif, const char* key, const std::vector<double>& parts) {
-    Exiv2::URationalValue value;
-    for (double part : parts) {
-        Exiv2::URational rational;
-        if (!ToURational(part, rational)) {
-            return false;
+bool SetGpsChange(ExifMetadata& exif, const GpsChange& change, std::string& why) {
+    try {
+        for (const TiffField& field : change.fields) {
+            const std::unique_ptr<Exiv2::Value> value = GpsValue(field, why);
+            if (value == nullptr) {
+                return false;
+            }
+            exif.data[Exiv2::ExifKey(field.tag, "GPSInfo").key()].setValue(value.get());
         }
-        value.value_.push_back(rational);
-    }
-    return SetValue(exif, key, value);
-}
-
-bool SetExifAscii(ExifMetadata& exif, const char* key, const std::string& text) {
-    try {
-        // read() ends the text with the NUL that EXIF counts ("N" has count 2, as cameras
-        // write it); the constructor would store it without.
-        Exiv2::AsciiValue value;
-        return value.read(text) == 0 && SetValue(exif, key, value);
+    } catch (const std::exception& failure) {
+        why = failure.what();
+        return false;
     } catch (...) {
+        why = "the library took no value";
         return false;
     }
-}
-
-bool SetExifBytes(ExifMetadata& exif, const char* key, const std::vector<std::uint8_t>& bytes) {
-    try {
-        Exiv2::DataValue value(Exiv2::unsignedByte);
-        value.read(bytes.data(), static_cast<long>(bytes.size()));
-        return SetValue(exif, key, value);
-    } catch (...) {
-        return false;
+    for (std::uint16_t tag : change.removed) {
+        try {
+            exif.RemoveGps(tag);
+        } catch (...) {
+            // A tag number exiv2 does not know in that group cannot be in the data either.
+        }
     }
-}
-
-void RemoveExifGpsTag(ExifMetadata& exif, std::uint16_t tag) {
-    try {
-        exif.RemoveGps(tag);
-    } catch (...) {
-        // A tag number exiv2 does not know in that group cannot be in the data either.
-    }
+    return true;
 }
 
 const std::string& SourceOf(const ExifMetadata& exif) {
     return exif.source;
-}
-
-bool ChangedGps(const ExifMetadata& exif, GpsChange& change, std::string& why) {
-    change.fields.clear();
-    change.removed = exif.removed;
-    try {
-        for (const std::string& key : exif.changed) {
-            const Exiv2::Exifdatum* datum = Find(exif.data, key);
-            TiffField field;
-            if (datum == nullptr || datum->groupName() != "GPSInfo" ||
-                !ToTiffField(*datum, field)) {
-                why = key + " is not a GPS tag the edit writes";
-                return false;
-            }
-            change.fields.push_back(std::move(field));
-        }
-        return true;
-    } catch (const std::exception& error) {
-        why = error.what();
-        return false;
-    }
 }
 
 MetadataTexts TextsOf(const ExifMetadata& exif) {

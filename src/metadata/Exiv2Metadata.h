@@ -36,11 +36,13 @@ using IptcHandle = std::unique_ptr<IptcMetadata, IptcRelease>;
 bool OpenMetadata(const std::string& path, bool withIptc, bool forWriting, ExifHandle& exif,
                   IptcHandle& iptc);
 
-// A handle without EXIF tags for the JPEG file at path, which holds no EXIF data: the GPS
-// tags set in it are then written as a new EXIF segment. It holds the file's other metadata,
-// which the new file is checked against. False, with why, when the file is not a JPEG the
-// library reads, or holds EXIF data after all.
-bool OpenJpegWithoutExif(const std::string& path, ExifHandle& exif, std::string& why);
+// For a JPEG file without EXIF data: a handle without EXIF tags, into which the GPS change is
+// set as for any photo, and which the merge then writes as a new EXIF segment. It holds the
+// file's other metadata, which the new file is checked against. False, with why, for a file that
+// is not a JPEG file (whatever its name), that cannot be read, that is cut short before the end
+// of its image, or that has an EXIF segment (one the library could not read is not to be
+// replaced).
+bool NewJpegExif(const std::string& path, ExifHandle& exif, std::string& why);
 
 // A tag's text (an ASCII value up to its first NUL); none when absent or empty.
 std::optional<std::string> ExifText(const ExifMetadata& exif, const char* key);
@@ -49,18 +51,15 @@ std::optional<std::string> ExifText(const ExifMetadata& exif, const char* key);
 // part has a zero denominator.
 std::optional<std::vector<double>> ExifRationals(const ExifMetadata& exif, const char* key);
 
-// Setters give the tag a new value and note it as changed; false when the value cannot be held.
-bool SetExifRationals(ExifMetadata& exif, const char* key, const std::vector<double>& parts);
-bool SetExifAscii(ExifMetadata& exif, const char* key, const std::string& text);
-bool SetExifBytes(ExifMetadata& exif, const char* key, const std::vector<std::uint8_t>& bytes);
-void RemoveExifGpsTag(ExifMetadata& exif, std::uint16_t tag);
+// Gives the handle the GPS change: each field as its tag's new value, each removed tag taken
+// out, so that the handle holds what the new file must read back as (and what the library
+// writes where the byte-level edit cannot make the change). False, with why, for a field that
+// is not a GPS tag exiv2 knows, of a type the change writes (bytes, ASCII ending in its NUL,
+// unsigned fractions without a zero denominator); the handle may then hold part of the change.
+bool SetGpsChange(ExifMetadata& exif, const GpsChange& change, std::string& why);
 
 // The path the handle was read from.
 const std::string& SourceOf(const ExifMetadata& exif);
-
-// What was set and removed, as the byte-level GPS edit takes it; false, with why, when a tag
-// set is not a GPS tag of a type that edit writes.
-bool ChangedGps(const ExifMetadata& exif, GpsChange& change, std::string& why);
 
 // Every tag as its key and a comparable text (for a tag that points at data, that data), and
 // what else a photo holds besides tags.

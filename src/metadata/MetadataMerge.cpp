@@ -10,16 +10,12 @@
 namespace geotal {
 namespace {
 
-// The whole new file when only the GPS data needs to change and the edit can make it; else
-// false, with why.
+// The whole new file with the GPS change made by the byte-level edit, every other byte in its
+// place; else false, with why.
 bool EditOnlyGps(const std::string& source, const std::string& bytes, const ExifMetadata& exif,
-                 std::string& edited, std::string& why) {
+                 const GpsChange& change, std::string& edited, std::string& why) {
     if (SourceOf(exif) != source) {
         why = "the EXIF data was read from another file";
-        return false;
-    }
-    GpsChange change;
-    if (!ChangedGps(exif, change, why)) {
         return false;
     }
     if (change.fields.empty()) {
@@ -38,13 +34,10 @@ bool EditOnlyGps(const std::string& source, const std::string& bytes, const Exif
 }
 
 // The photo's XMP packet as it was, its position (if it holds one) changed as the EXIF one.
-XmpPacketEdit XmpLikeExif(const ExifMetadata* exif) {
-    return [exif](const std::string& packet) -> std::optional<std::string> {
-        GpsChange change;
-        std::string why;
+XmpPacketEdit XmpLikeExif(const GpsChange& change) {
+    return [&change](const std::string& packet) -> std::optional<std::string> {
         std::string edited;
-        if (exif != nullptr && ChangedGps(*exif, change, why) &&
-            EditXmpGps(packet, ToXmpGpsValues(change), edited) == XmpEditResult::Edited) {
+        if (EditXmpGps(packet, ToXmpGpsValues(change), edited) == XmpEditResult::Edited) {
             return edited;
         }
         return std::nullopt;
@@ -54,8 +47,8 @@ XmpPacketEdit XmpLikeExif(const ExifMetadata* exif) {
 }  // namespace
 
 bool MergeMetadata(const std::string& source, const std::string& destination,
-                   const ExifMetadata* exif, const IptcMetadata* iptc, MergeWay way, Flush flush,
-                   std::string& error, bool* unchanged) {
+                   const ExifMetadata* exif, const IptcMetadata* iptc, const GpsChange& change,
+                   MergeWay way, Flush flush, std::string& error, bool* unchanged) {
     WholeFile file;
     if (!ReadWholeFile(source, file, error)) {
         return false;
@@ -63,11 +56,11 @@ bool MergeMetadata(const std::string& source, const std::string& destination,
     std::string written;
     std::string why;
     if (way != MergeWay::OnlyWhatChanged || exif == nullptr ||
-        !EditOnlyGps(source, file.bytes, *exif, written, why)) {
+        !EditOnlyGps(source, file.bytes, *exif, change, written, why)) {
         if (way == MergeWay::OnlyWhatChanged && exif != nullptr) {
             Trace("  Every tag written anew: " + why);
         }
-        const XmpPacketEdit keepXmp = XmpLikeExif(exif);
+        const XmpPacketEdit keepXmp = XmpLikeExif(change);
         if (!RewriteMetadata(file.bytes, exif, iptc,
                              way == MergeWay::OnlyWhatChanged ? &keepXmp : nullptr, written,
                              error)) {

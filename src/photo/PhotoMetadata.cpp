@@ -4,11 +4,12 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <vector>
 
 #include "metadata/BmffExif.h"
 #include "metadata/ExifDateTime.h"
+#include "metadata/Exiv2Metadata.h"
 #include "metadata/ListedExifTags.h"
-#include "metadata/MetadataLibrary.h"
 #include "metadata/PngTextChunks.h"
 #include "metadata/SidecarGpsEdit.h"
 #include "metadata/TiffListedTags.h"
@@ -44,32 +45,25 @@ std::optional<ListedExifTags> TagsOf(const ExifMetadata* exif) {
         return std::nullopt;
     }
     ListedExifTags tags;
-    const auto text = [&](int (*get)(const ExifMetadata*, std::string&),
-                          std::optional<std::string>& field) {
-        std::string value;
-        if (get(exif, value) != 0) {
-            field = value;
+    const auto dms = [&](const char* key) -> std::optional<std::array<double, 3>> {
+        const std::optional<std::vector<double>> parts = ExifRationals(*exif, key);
+        if (!parts) {
+            return std::nullopt;
         }
+        return std::array<double, 3>{(*parts)[0], (*parts)[1], (*parts)[2]};
     };
-    const auto dms = [&](int (*get)(const ExifMetadata*, double&, double&, double&),
-                         std::optional<std::array<double, 3>>& field) {
-        std::array<double, 3> parts{};
-        if (get(exif, parts[0], parts[1], parts[2]) != 0) {
-            field = parts;
-        }
-    };
-    text(cEXIF_GetDateTimeOriginal, tags.dateTimeOriginal);
-    text(cEXIF_GetDateTime, tags.dateTime);
-    text(cEXIF_GetOffsetTimeOriginal, tags.offsetTimeOriginal);
+    tags.dateTimeOriginal = ExifText(*exif, "Exif.Photo.DateTimeOriginal");
+    tags.dateTime = ExifText(*exif, "Exif.Image.DateTime");
+    tags.offsetTimeOriginal = ExifText(*exif, "Exif.Photo.OffsetTimeOriginal");
     tags.dateTimeDigitized = ExifText(*exif, "Exif.Photo.DateTimeDigitized");
     tags.make = ExifText(*exif, "Exif.Image.Make");
     tags.model = ExifText(*exif, "Exif.Image.Model");
     tags.bodySerialNumber = ExifText(*exif, "Exif.Photo.BodySerialNumber");
-    text(cEXIF_GetOffsetTime, tags.offsetTime);
-    text(cEXIF_GetGPSLatitudeRef, tags.latitudeRef);
-    text(cEXIF_GetGPSLongitudeRef, tags.longitudeRef);
-    dms(cEXIF_GetGPSLatitude, tags.latitude);
-    dms(cEXIF_GetGPSLongitude, tags.longitude);
+    tags.offsetTime = ExifText(*exif, "Exif.Photo.OffsetTime");
+    tags.latitudeRef = ExifText(*exif, "Exif.GPSInfo.GPSLatitudeRef");
+    tags.longitudeRef = ExifText(*exif, "Exif.GPSInfo.GPSLongitudeRef");
+    tags.latitude = dms("Exif.GPSInfo.GPSLatitude");
+    tags.longitude = dms("Exif.GPSInfo.GPSLongitude");
     return tags;
 }
 
@@ -143,15 +137,10 @@ bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double&
     IptcHandle iptc;
     // A format the library reads but cannot write (most RAW formats) answers 0 with its EXIF
     // data all the same; only the handle counts, so the file is read again only without one.
-    if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0 && !exif) {
-        cGetImageFileMetadata(path, 0, 0, exif, iptc);
+    if (!OpenMetadata(path, true, true, exif, iptc) && !exif) {
+        OpenMetadata(path, false, false, exif, iptc);
     }
-    const bool timed = FromExif(exif.get(), position, captureTime, recordedOffset);
-    cDestroyEXIF(exif);
-    if (iptc) {
-        cDestroyIPTC(iptc);
-    }
-    return timed;
+    return FromExif(exif.get(), position, captureTime, recordedOffset);
 }
 
 namespace {
