@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/FileAttributes.h"
+#include "support/AsciiText.h"
 #include "support/SystemError.h"
 
 namespace geotal {
@@ -22,11 +23,6 @@ constexpr std::size_t kOldPartialLength = kMarker.size() + 6;
 
 bool IsUnsupported(int error) {
     return error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS;
-}
-
-bool IsDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Keeps errno across a clean-up, so that the caller reports the failure, not the clean-up.

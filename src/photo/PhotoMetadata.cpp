@@ -30,14 +30,6 @@ bool HasDigit(const std::string& text) {
                        [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-}  // namespace
-
-bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime) {
-    std::string recordedOffset;
-    return ReadPhotoMetadata(path, position, captureTime, recordedOffset);
-}
-
-namespace {
 
 // The listed tags of EXIF data the library read; none without EXIF data.
 std::optional<ListedExifTags> TagsOf(const ExifMetadata* exif) {
@@ -105,43 +97,7 @@ MaybePosition PositionOf(const ListedExifTags& tags) {
     return std::nullopt;
 }
 
-// ReadPhotoMetadata's reading of the tags, however they were read.
-bool FromTags(const std::optional<ListedExifTags>& tags, MaybePosition& position,
-              double& captureTime, std::string& recordedOffset) {
-    position.reset();
-    recordedOffset.clear();
-    if (!tags) {
-        return false;
-    }
-    const std::optional<std::string>& date =
-        tags->dateTimeOriginal ? tags->dateTimeOriginal : tags->dateTime;
-    if (!date) {
-        return false;
-    }
-    captureTime = ParseExifDateTime(*date);
-    recordedOffset = RecordedOffsetOf(*tags);
-    position = PositionOf(*tags);
-    return true;
-}
-
-bool FromExif(const ExifMetadata* exif, MaybePosition& position, double& captureTime,
-              std::string& recordedOffset) {
-    return FromTags(TagsOf(exif), position, captureTime, recordedOffset);
-}
-
 }  // namespace
-
-bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
-                       std::string& recordedOffset) {
-    ExifHandle exif;
-    IptcHandle iptc;
-    // A format the library reads but cannot write (most RAW formats) answers 0 with its EXIF
-    // data all the same; only the handle counts, so the file is read again only without one.
-    if (!OpenMetadata(path, true, true, exif, iptc) && !exif) {
-        OpenMetadata(path, false, false, exif, iptc);
-    }
-    return FromExif(exif.get(), position, captureTime, recordedOffset);
-}
 
 namespace {
 

@@ -53,8 +53,4 @@ SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store) {
     return ReadCsvTrack(bytes, store).skipped;
 }
 
-bool ReadCsvTrackFile(const std::string& path, TrackStore& store) {
-    return ReadTrackFile(path, TrackFormat::Csv, store).readable;
-}
-
 }  // namespace geotal

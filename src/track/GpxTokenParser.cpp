@@ -3,15 +3,12 @@
 #include <cmath>
 
 #include "support/Angles.h"
+#include "support/AsciiText.h"
 #include "support/DateTimeText.h"
 #include "track/TextToFloat.h"
 
 namespace geotal {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // "+02:00", "-0530", "+02", possibly followed by blanks.
 bool IsZoneOffset(std::string_view text) {

@@ -10,7 +10,6 @@
 namespace geotal {
 namespace {
 
-constexpr double kSecondsPerDay = 86400;
 constexpr std::size_t kShortestBRecord = 35;
 
 bool Digits(std::string_view text) {

@@ -13,6 +13,7 @@
 #include "metadata/SidecarGpsEdit.h"
 #include "metadata/XmpValues.h"
 #include "photo/SidecarWriter.h"
+#include "support/PositionInDegrees.h"
 
 namespace geotal {
 namespace {
@@ -52,9 +53,9 @@ std::string Wrapped(const std::string& descriptions) {
 // Three passes of different lengths over one sidecar, as a photographer corrects a time zone
 // and then a clock: each must read back exactly, with nothing of the pass before left.
 const GeoPosition kPasses[] = {
-    GeoPosition::FromDegrees(9.5, 7.75, 412),
-    GeoPosition::FromDegrees(12.5, -70.25, 5),
-    GeoPosition::FromDegrees(9.5, -70.25),
+    test::AtDegrees(9.5, 7.75, 412),
+    test::AtDegrees(12.5, -70.25, 5),
+    test::AtDegrees(9.5, -70.25),
 };
 
 void ExpectHolds(const std::string& packet, const GeoPosition& position, const std::string& name) {

@@ -231,11 +231,14 @@ TEST_F(TiffListedTagsTest, leavesTheUnusualToTheLibrary) {
         PhotoFacts facts;
         const std::string path = folder_.Write("photo.dng", test.bytes);
         ReadPhotoFacts(path, facts);
-        double libraryTime = 0;
-        MaybePosition libraryPosition;
-        ReadPhotoMetadata(path, libraryPosition, libraryTime);
-        EXPECT_EQ(facts.captureTime, libraryTime);
-        EXPECT_EQ(facts.position.has_value(), libraryPosition.has_value());
+        // As the library reads it: the original date, else the change date, and with a date a
+        // whole position.
+        const ListedExifTags library = ReadListedTagsWithLibrary(path).value_or(ListedExifTags{});
+        const std::optional<std::string>& date =
+            library.dateTimeOriginal ? library.dateTimeOriginal : library.dateTime;
+        EXPECT_EQ(facts.captureTime, date ? ParseExifDateTime(*date) : 0.0);
+        EXPECT_EQ(facts.position.has_value(), date && library.latitude && library.longitude &&
+                                                  library.latitudeRef && library.longitudeRef);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "track/CsvTrackReader.h"
 #include "track/GpxTokenParser.h"
 #include "track/MarkupTokenizer.h"
+#include "track/TrackFileReader.h"
 #include "track/TrackPointMatchers.h"
 #include "track/TrackTestFolder.h"
 
@@ -216,9 +217,10 @@ TEST(GpxReader, readsWindowsAndUnixLineEndsAlike) {
     const std::string gpx = Point(R"(lat="1" lon="2")", "<ele>\n5\n</ele>\n" + kTime) +
                             Point(R"(lat="3" lon="4")", kTime);
     TrackStore unix, windows;
-    EXPECT_TRUE(ReadGpxFile(folder.Write("unix.gpx", gpx), unix));
-    EXPECT_TRUE(
-        ReadGpxFile(folder.Write("windows.gpx", testing::WithWindowsLineEnds(gpx)), windows));
+    EXPECT_TRUE(ReadTrackFile(folder.Write("unix.gpx", gpx), TrackFormat::Gpx, unix).readable);
+    EXPECT_TRUE(ReadTrackFile(folder.Write("windows.gpx", testing::WithWindowsLineEnds(gpx)),
+                              TrackFormat::Gpx, windows)
+                    .readable);
     EXPECT_EQ(unix.Count(), 2);
     EXPECT_EQ(PointsOf(unix), PointsOf(windows));
 }
@@ -226,8 +228,8 @@ TEST(GpxReader, readsWindowsAndUnixLineEndsAlike) {
 TEST(GpxReader, addsNothingForAMissingFileOrADirectory) {
     testing::TrackTestFolder folder;
     TrackStore store;
-    EXPECT_FALSE(ReadGpxFile(folder.path() + "/missing.gpx", store));
-    EXPECT_FALSE(ReadGpxFile(folder.path(), store));
+    EXPECT_FALSE(ReadTrackFile(folder.path() + "/missing.gpx", TrackFormat::Gpx, store).readable);
+    EXPECT_FALSE(ReadTrackFile(folder.path(), TrackFormat::Gpx, store).readable);
     EXPECT_TRUE(store.IsEmpty());
 }
 
