@@ -396,6 +396,14 @@ TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
               WriteResult::Written);
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSTimeStamp"), "");
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSDateStamp"), "");
+    // Nor has one whose fix time is 0, the moment an unset time gives, as its sidecar has none.
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {-kLat, kLon, {}, fixTime}).result,
+              WriteResult::Written);
+    ASSERT_EQ(TagText(path, "Exif.GPSInfo.GPSDateStamp"), "2010:01:01");
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, 0.0}).result,
+              WriteResult::Written);
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSTimeStamp"), "");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSDateStamp"), "");
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSImgDirection"), "90/1");
 }
 
