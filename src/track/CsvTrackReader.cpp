@@ -24,7 +24,7 @@ void CsvTrackParser::Feed(std::string_view line) {
     dateTime_.assign(fields_[1]);
     dateTime_.push_back(' ');
     dateTime_.append(fields_[2]);
-    gate_.Offer({DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), 0.0,
+    gate_.Offer({DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), std::nullopt,
                  ParseDateTimeText(dateTime_)});
 }
 

@@ -341,9 +341,9 @@ private:
     }
 
     void Store(const Fix& fix) {
-        TrackPoint point{DegreesToArcSeconds(fix.latitude), DegreesToArcSeconds(fix.longitude),
-                         fix.altitude.value_or(0), *fix.date + fix.timeOfDay / kSecondsPerDay};
-        point.hasElevation = fix.altitude.has_value();
+        const TrackPoint point{DegreesToArcSeconds(fix.latitude),
+                               DegreesToArcSeconds(fix.longitude), fix.altitude,
+                               *fix.date + fix.timeOfDay / kSecondsPerDay};
         gate_.Offer(point, fix.hasPosition);
     }
 

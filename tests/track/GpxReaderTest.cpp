@@ -67,8 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {3600, 3600, 150, kTenTwentyThirty}}},
         GpxCase{"pointWithoutTimeIsDropped",
                 Point(R"(lat="1" lon="2")", "<ele>7</ele>") + Point(R"(lat="3" lon="4")", kTime),
-                // the elevation of the dropped point carries over to the next
-                {{10800, 14400, 7, kTenTwentyThirty}},
+                // the elevation of the dropped point is not the next one's
+                {{10800, 14400, std::nullopt, kTenTwentyThirty}},
                 {0, 1, 0}},
         GpxCase{"fractionIsTruncated",
                 Point(R"(lat="1" lon="1")", "<time>2010-05-01T10:20:30.999Z</time>"),
@@ -154,15 +154,15 @@ TEST(GpxReader, marksTheElevationOnlyOfPointsThatCarryTheirOwn) {
             Point(R"(lat="1")", "<ele>7</ele>" + kTime) + Point(R"(lat="1" lon="1")", kTime),
         store);
     ASSERT_EQ(store.Count(), 4);
-    EXPECT_TRUE(store.At(0).hasElevation);
-    EXPECT_FALSE(store.At(1).hasElevation);
-    EXPECT_FALSE(store.At(2).hasElevation) << "nan is no elevation";
-    EXPECT_FALSE(store.At(3).hasElevation);
+    EXPECT_TRUE(store.At(0).elevation);
+    EXPECT_FALSE(store.At(1).elevation);
+    EXPECT_FALSE(store.At(2).elevation) << "nan is no elevation";
+    EXPECT_FALSE(store.At(3).elevation);
 
     TrackStore csv;
     ReadCsvTrackText("1,2010-05-01,10:20:30,47.5,-8.25,412\n", csv);
     ASSERT_EQ(csv.Count(), 1);
-    EXPECT_FALSE(csv.At(0).hasElevation) << "CSV tracks carry no elevation";
+    EXPECT_FALSE(csv.At(0).elevation) << "CSV tracks carry no elevation";
 }
 
 TEST(MarkupTokenizer, keepsTagsAsWrittenAndTrimsText) {
