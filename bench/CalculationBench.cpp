@@ -29,7 +29,7 @@ geotal::TrackStore MakeTrack(int files, int pointsPerFile, bool shuffled = false
         const double start = kFirstDay + file * pointsPerFile * kStep;
         for (int i = 0; i < pointsPerFile; ++i) {
             points.push_back(
-                {171000.0 + i * 0.01, 29700.0 + file + i * 0.01, 400.0, start + i * kStep});
+                {171000.0 + i * 0.01, 29700.0 + file + i * 0.01, std::nullopt, start + i * kStep});
         }
     }
     if (shuffled) {

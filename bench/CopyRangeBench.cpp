@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "photo/FileReplacement.h"
+#include "files/FileReplacement.h"
 #include "support/FileDescriptor.h"
 #include "support/WholeFile.h"
 

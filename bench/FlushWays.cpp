@@ -11,7 +11,7 @@
 #include <map>
 #include <thread>
 
-#include "photo/FlushFiles.h"
+#include "files/FlushFiles.h"
 #include "support/FileDescriptor.h"
 
 namespace bench {

@@ -27,7 +27,7 @@ geotal::TrackStore Walk(int count) {
             {geotal::DegreesToArcSeconds(46.5 + 0.15 * std::sin(t / 37.0) + 0.002 * std::sin(t)),
              geotal::DegreesToArcSeconds(7.9 + 0.2 * std::cos(t / 53.0) +
                                          0.002 * std::cos(t * 1.3)),
-             0, 45000.0 + i / 86400.0, false});
+             std::nullopt, 45000.0 + i / 86400.0});
     }
     return track;
 }

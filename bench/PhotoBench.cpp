@@ -12,9 +12,11 @@
 #include <exiv2/exiv2.hpp>
 
 #include "FlushWays.h"
-#include "photo/FileOperations.h"
-#include "photo/FlushFiles.h"
-#include "photo/MetadataLibrary.h"
+#include "files/FileOperations.h"
+#include "files/FlushFiles.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/GpsFields.h"
+#include "metadata/MetadataMerge.h"
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoWriter.h"
@@ -258,16 +260,11 @@ void MergeInto1000(benchmark::State& state, geotal::MergeWay way) {
             geotal::ExifHandle exif;
             geotal::IptcHandle iptc;
             std::string error;
-            const bool merged =
-                geotal::cGetImageFileMetadata(photo, 1, 1, exif, iptc) != 0 &&
-                geotal::cEXIF_PutGPSVersion(exif.get(), "2200") != 0 &&
-                geotal::cEXIF_PutGPSLatitude(exif.get(), 47, 30, 36) != 0 &&
-                geotal::cEXIF_PutGPSLongitude(exif.get(), 8, 15, 0) != 0 &&
-                geotal::cEXIF_PutGPSLatitudeRef(exif.get(), "N") != 0 &&
-                geotal::cEXIF_PutGPSLongitudeRef(exif.get(), "E") != 0 &&
-                geotal::cEXIF_PutGPSAltitude(exif.get(), 420) != 0 &&
-                geotal::cEXIF_PutGPSAltitudeRef(exif.get(), 0) != 0 &&
-                geotal::cMergeMetadata(photo, copy, exif.get(), iptc.get(), error, way) != 0;
+            const geotal::GpsChange change = geotal::GpsChangeFor({171036.0, 29700.0, 420, {}});
+            const bool merged = geotal::OpenMetadata(photo, true, true, exif, iptc) &&
+                                geotal::SetGpsChange(*exif, change, error) &&
+                                geotal::MergeMetadata(photo, copy, exif.get(), iptc.get(), change,
+                                                      way, geotal::Flush::Now, error);
             if (!merged) {
                 state.SkipWithError(error.c_str());
                 return;

@@ -5,8 +5,7 @@
 #include <string>
 
 #include "TrackFileBench.h"
-#include "track/CsvTrackReader.h"
-#include "track/GpxReader.h"
+#include "track/TrackFileReader.h"
 
 namespace {
 
@@ -48,23 +47,25 @@ bench::GeneratedFiles& Files() {
     return files;
 }
 
-template <bool (*Read)(const std::string&, geotal::TrackStore&)>
-void ReadTrackFile(benchmark::State& state, bool gpx) {
+void MeasureTrackFile(benchmark::State& state, bool gpx) {
     const int points = static_cast<int>(state.range(0));
     const auto write = [gpx](std::FILE* file, int count) { WriteTrack(file, count, gpx); };
+    const geotal::TrackFormat format = gpx ? geotal::TrackFormat::Gpx : geotal::TrackFormat::Csv;
     bench::MeasureReading(state, Files().File(gpx ? "track.gpx" : "track.csv", write, points),
-                          points, Read);
+                          points, [format](const std::string& path, geotal::TrackStore& store) {
+                              return geotal::ReadTrackFile(path, format, store).readable;
+                          });
 }
 
-void BM_ReadGpxFile(benchmark::State& state) {
-    ReadTrackFile<geotal::ReadGpxFile>(state, true);
+void BM_ReadGpxTrack(benchmark::State& state) {
+    MeasureTrackFile(state, true);
 }
-void BM_ReadCsvTrackFile(benchmark::State& state) {
-    ReadTrackFile<geotal::ReadCsvTrackFile>(state, false);
+void BM_ReadCsvTrack(benchmark::State& state) {
+    MeasureTrackFile(state, false);
 }
 
-BENCHMARK(BM_ReadGpxFile)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadCsvTrackFile)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadGpxTrack)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadCsvTrack)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

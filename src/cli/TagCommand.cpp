@@ -27,7 +27,7 @@
 #include "output/Export.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
-#include "photo/ReplaceFile.h"
+#include "files/ReplaceFile.h"
 #include "support/AsciiText.h"
 #include "track/TrackFolder.h"
 

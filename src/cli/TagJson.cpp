@@ -84,7 +84,7 @@ std::string PointJson(const TrackStore& track, const std::vector<TrackFileReport
     return "{\"file\":" + FileOf(files, index) + ",\"time\":" + IsoTime(point.time, "Z") +
            ",\"latitude\":" + Degrees(point.latitude) +
            ",\"longitude\":" + Degrees(point.longitude) +
-           ",\"elevation\":" + (point.hasElevation ? Number(point.elevation) : "null") + "}";
+           ",\"elevation\":" + (point.elevation ? Number(*point.elevation) : "null") + "}";
 }
 
 // The points the outcome rests on: both for an interpolation, the one taken, or none.

@@ -54,8 +54,8 @@ int RunTrackCommand(const std::vector<std::string>& args) {
         // A point without an elevation of its own has none to print, whatever the reader
         // carried over from the point before.
         char elevation[32] = "";
-        if (point.hasElevation) {
-            std::snprintf(elevation, sizeof elevation, "%g", point.elevation);
+        if (point.elevation) {
+            std::snprintf(elevation, sizeof elevation, "%g", *point.elevation);
         }
         std::printf("%s\t%s\t%s\t%s\n",
                     FormatCoordinate(point.latitude, CoordinateFormat::DecimalDegrees).c_str(),

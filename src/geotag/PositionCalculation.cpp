@@ -15,9 +15,7 @@ void ClearPosition(PhotoRecord& photo) {
 
 // The photo's moment t (UTC) goes with the position: it is the fix's time.
 void TakePoint(PhotoRecord& photo, double t, const TrackPoint& point) {
-    photo.position =
-        GeoPosition{point.latitude, point.longitude,
-                    point.hasElevation ? std::optional<double>(point.elevation) : std::nullopt, t};
+    photo.position = GeoPosition{point.latitude, point.longitude, point.elevation, t};
     photo.marked = true;
 }
 
@@ -26,8 +24,8 @@ void Interpolate(PhotoRecord& photo, double t, const TrackPoint& b, const TrackP
     // An altitude made up from a point without one would be invented.
     photo.position = GeoPosition{
         b.latitude + (a.latitude - b.latitude) * f, b.longitude + (a.longitude - b.longitude) * f,
-        b.hasElevation && a.hasElevation
-            ? std::optional<double>(b.elevation + (a.elevation - b.elevation) * f)
+        b.elevation && a.elevation
+            ? std::optional<double>(*b.elevation + (*a.elevation - *b.elevation) * f)
             : std::nullopt,
         t};
     photo.marked = true;

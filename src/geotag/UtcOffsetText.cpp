@@ -3,14 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/AsciiText.h"
+
 namespace geotal {
-namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-}  // namespace
 
 std::optional<int> ParseUtcOffsetText(std::string_view text) {
     if (text.size() != 6 || (text[0] != '+' && text[0] != '-') || text[3] != ':' ||

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "photo/ReplaceFile.h"
+#include "files/ReplaceFile.h"
 
 namespace geotal {
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "photo/FileOperations.h"
+#include "files/FileOperations.h"
 #include "photo/PhotoPaths.h"
 #include "support/SystemError.h"
 #include "support/TraceLog.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <set>
 
-#include "photo/FileOperations.h"
-#include "photo/PhotoFile.h"
+#include "files/FileOperations.h"
+#include "files/PhotoFile.h"
 #include "photo/PhotoPaths.h"
 #include "support/SystemError.h"
 #include "support/TraceLog.h"

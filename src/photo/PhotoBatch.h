@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "photo/FlushFiles.h"
-#include "photo/FolderLocks.h"
+#include "files/FlushFiles.h"
+#include "files/FolderLocks.h"
 #include "photo/PhotoWriter.h"
 
 namespace geotal {

@@ -48,16 +48,6 @@ struct PhotoList {
         records.clear();
         folder.clear();
     }
-    // The indices of the marked records, in list order.
-    std::vector<int> Marked() const {
-        std::vector<int> marked;
-        for (int i = 0; i < Count(); ++i) {
-            if ((*this)[i].marked) {
-                marked.push_back(i);
-            }
-        }
-        return marked;
-    }
     // The photos with a capture time and no position: those a calculation could not place.
     std::vector<int> Unplaced() const {
         std::vector<int> unplaced;

@@ -4,16 +4,18 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <vector>
 
-#include "photo/BmffExif.h"
-#include "photo/ListedExifTags.h"
-#include "photo/MetadataLibrary.h"
+#include "metadata/BmffExif.h"
+#include "metadata/ExifDateTime.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/ListedExifTags.h"
+#include "metadata/PngTextChunks.h"
+#include "metadata/SidecarGpsEdit.h"
+#include "metadata/TiffListedTags.h"
+#include "metadata/XmpValues.h"
 #include "photo/PhotoPaths.h"
-#include "photo/PngTextChunks.h"
 #include "photo/Sidecar.h"
-#include "photo/SidecarGpsEdit.h"
-#include "photo/TiffListedTags.h"
-#include "photo/XmpValues.h"
 #include "support/Angles.h"
 #include "support/AsciiText.h"
 #include "support/DateTime.h"
@@ -22,49 +24,12 @@
 namespace geotal {
 namespace {
 
-// The field as atoi reads it: blanks, a sign, then digits up to the first non-digit.
-int FieldAt(const std::string& text, std::size_t start, std::size_t length) {
-    if (start >= text.size()) {
-        return 0;
-    }
-    const std::string field = text.substr(start, length);
-    std::size_t i = 0;
-    while (i < field.size() && std::isspace(static_cast<unsigned char>(field[i]))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
-        negative = field[i] == '-';
-        ++i;
-    }
-    long value = 0;
-    while (i < field.size() && std::isdigit(static_cast<unsigned char>(field[i]))) {
-        value = value * 10 + (field[i] - '0');
-        ++i;
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-
 // Cameras fill tags they cannot set with blanks ("   :  "): such a tag records nothing.
 bool HasDigit(const std::string& text) {
     return std::any_of(text.begin(), text.end(),
                        [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-}  // namespace
-
-double ParseExifDateTime(const std::string& text) {
-    const CalendarTime time{FieldAt(text, 0, 4),  FieldAt(text, 5, 2),  FieldAt(text, 8, 2),
-                            FieldAt(text, 11, 2), FieldAt(text, 14, 2), FieldAt(text, 17, 2)};
-    return IsValidCalendarTime(time) ? ToOleDate(time) : 0.0;
-}
-
-bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime) {
-    std::string recordedOffset;
-    return ReadPhotoMetadata(path, position, captureTime, recordedOffset);
-}
-
-namespace {
 
 // The listed tags of EXIF data the library read; none without EXIF data.
 std::optional<ListedExifTags> TagsOf(const ExifMetadata* exif) {
@@ -72,32 +37,25 @@ std::optional<ListedExifTags> TagsOf(const ExifMetadata* exif) {
         return std::nullopt;
     }
     ListedExifTags tags;
-    const auto text = [&](int (*get)(const ExifMetadata*, std::string&),
-                          std::optional<std::string>& field) {
-        std::string value;
-        if (get(exif, value) != 0) {
-            field = value;
+    const auto dms = [&](const char* key) -> std::optional<std::array<double, 3>> {
+        const std::optional<std::vector<double>> parts = ExifRationals(*exif, key);
+        if (!parts) {
+            return std::nullopt;
         }
+        return std::array<double, 3>{(*parts)[0], (*parts)[1], (*parts)[2]};
     };
-    const auto dms = [&](int (*get)(const ExifMetadata*, double&, double&, double&),
-                         std::optional<std::array<double, 3>>& field) {
-        std::array<double, 3> parts{};
-        if (get(exif, parts[0], parts[1], parts[2]) != 0) {
-            field = parts;
-        }
-    };
-    text(cEXIF_GetDateTimeOriginal, tags.dateTimeOriginal);
-    text(cEXIF_GetDateTime, tags.dateTime);
-    text(cEXIF_GetOffsetTimeOriginal, tags.offsetTimeOriginal);
+    tags.dateTimeOriginal = ExifText(*exif, "Exif.Photo.DateTimeOriginal");
+    tags.dateTime = ExifText(*exif, "Exif.Image.DateTime");
+    tags.offsetTimeOriginal = ExifText(*exif, "Exif.Photo.OffsetTimeOriginal");
     tags.dateTimeDigitized = ExifText(*exif, "Exif.Photo.DateTimeDigitized");
     tags.make = ExifText(*exif, "Exif.Image.Make");
     tags.model = ExifText(*exif, "Exif.Image.Model");
     tags.bodySerialNumber = ExifText(*exif, "Exif.Photo.BodySerialNumber");
-    text(cEXIF_GetOffsetTime, tags.offsetTime);
-    text(cEXIF_GetGPSLatitudeRef, tags.latitudeRef);
-    text(cEXIF_GetGPSLongitudeRef, tags.longitudeRef);
-    dms(cEXIF_GetGPSLatitude, tags.latitude);
-    dms(cEXIF_GetGPSLongitude, tags.longitude);
+    tags.offsetTime = ExifText(*exif, "Exif.Photo.OffsetTime");
+    tags.latitudeRef = ExifText(*exif, "Exif.GPSInfo.GPSLatitudeRef");
+    tags.longitudeRef = ExifText(*exif, "Exif.GPSInfo.GPSLongitudeRef");
+    tags.latitude = dms("Exif.GPSInfo.GPSLatitude");
+    tags.longitude = dms("Exif.GPSInfo.GPSLongitude");
     return tags;
 }
 
@@ -139,48 +97,7 @@ MaybePosition PositionOf(const ListedExifTags& tags) {
     return std::nullopt;
 }
 
-// ReadPhotoMetadata's reading of the tags, however they were read.
-bool FromTags(const std::optional<ListedExifTags>& tags, MaybePosition& position,
-              double& captureTime, std::string& recordedOffset) {
-    position.reset();
-    recordedOffset.clear();
-    if (!tags) {
-        return false;
-    }
-    const std::optional<std::string>& date =
-        tags->dateTimeOriginal ? tags->dateTimeOriginal : tags->dateTime;
-    if (!date) {
-        return false;
-    }
-    captureTime = ParseExifDateTime(*date);
-    recordedOffset = RecordedOffsetOf(*tags);
-    position = PositionOf(*tags);
-    return true;
-}
-
-bool FromExif(const ExifMetadata* exif, MaybePosition& position, double& captureTime,
-              std::string& recordedOffset) {
-    return FromTags(TagsOf(exif), position, captureTime, recordedOffset);
-}
-
 }  // namespace
-
-bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
-                       std::string& recordedOffset) {
-    ExifHandle exif;
-    IptcHandle iptc;
-    // A format the library reads but cannot write (most RAW formats) answers 0 with its EXIF
-    // data all the same; only the handle counts, so the file is read again only without one.
-    if (cGetImageFileMetadata(path, 1, 1, exif, iptc) == 0 && !exif) {
-        cGetImageFileMetadata(path, 0, 0, exif, iptc);
-    }
-    const bool timed = FromExif(exif.get(), position, captureTime, recordedOffset);
-    cDestroyEXIF(exif);
-    if (iptc) {
-        cDestroyIPTC(iptc);
-    }
-    return timed;
-}
 
 namespace {
 

@@ -4,21 +4,12 @@
 #include <optional>
 #include <string>
 
-#include "photo/ListedExifTags.h"
+#include "metadata/ExifDateTime.h"
+#include "metadata/ListedExifTags.h"
 #include "photo/Sidecar.h"
 #include "support/GeoPosition.h"
 
 namespace geotal {
-
-// True when the photo has a capture time (DateTimeOriginal, else DateTime); the position is
-// then the stored GPS position, or none when the GPS set is incomplete, off the globe or 0/0.
-// False for a file without EXIF data or without either date: no position, captureTime left
-// as it was.
-bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime);
-// The same, and the offset from UTC the photo records (OffsetTimeOriginal, else OffsetTime) as
-// its text, unchecked; empty when it records none or only blanks.
-bool ReadPhotoMetadata(const std::string& path, MaybePosition& position, double& captureTime,
-                       std::string& recordedOffset);
 
 // The tags a capture time comes from, as messages name them.
 inline constexpr const char* kTagDateTimeOriginal = "DateTimeOriginal";
@@ -35,11 +26,13 @@ std::string DescribeTimeTag(const std::string& tag);
 // What the list shows of one photo of any format the library reads.
 struct PhotoFacts {
     MaybePosition position;
-    double captureTime = 0;      // 0 when the photo gives none
-    std::string recordedOffset;  // as for ReadPhotoMetadata, or the XMP date's offset
-    std::string timeTag;         // the tag the capture time came from (kTag...)
-    std::string camera;          // CameraName; empty when the photo names none
-    std::string note;            // why the photo has no time, or where its position lies
+    double captureTime = 0;  // 0 when the photo gives none
+    // The offset from UTC the photo records (OffsetTimeOriginal, else OffsetTime) as its text,
+    // unchecked, or the XMP date's offset; empty when it records none or only blanks.
+    std::string recordedOffset;
+    std::string timeTag;  // the tag the capture time came from (kTag...)
+    std::string camera;   // CameraName; empty when the photo names none
+    std::string note;     // why the photo has no time, or where its position lies
 };
 
 // The camera as the photo names it: its model, after its maker where the model does not say it
@@ -62,9 +55,5 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts,
 // TIFF-based photo without it where it can); none when the library cannot read the file or the
 // file holds no EXIF data.
 std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path);
-
-// "YYYY:MM:DD HH:MM:SS" as an OLE Automation date; 0 when the fields give no valid moment.
-// Fields are read at fixed places; a missing time reads as midnight.
-double ParseExifDateTime(const std::string& text);
 
 }  // namespace geotal

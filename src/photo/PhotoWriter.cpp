@@ -2,23 +2,22 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <optional>
 
-#include "photo/FileAttributes.h"
-#include "photo/FileOperations.h"
+#include "files/FileAttributes.h"
+#include "files/FileOperations.h"
+#include "files/PhotoFile.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/GpsFields.h"
+#include "metadata/MetadataCheck.h"
+#include "metadata/MetadataMerge.h"
+#include "metadata/SamePhoto.h"
 #include "photo/InterruptedUpdate.h"
-#include "photo/MetadataLibrary.h"
 #include "photo/PhotoBatch.h"
-#include "photo/PhotoFile.h"
-#include "photo/SamePhoto.h"
 #include "support/Angles.h"
-#include "support/DateTime.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -29,76 +28,6 @@ WriteOutcome Failure(WriteCode code, std::string message) {
                                    ? WriteResult::StopRun
                                    : WriteResult::Failed;
     return {result, code, std::move(message)};
-}
-
-// The GPS tags of one position, as the metadata library takes them.
-struct GpsTags {
-    DmsParts latitude, longitude;
-    const char* latitudeRef = "N";
-    const char* longitudeRef = "E";
-    std::optional<double> altitude;   // none takes the photo's altitude tags out
-    int altitudeRef = 0;              // 0 above sea level, 1 below
-    std::optional<CalendarTime> fix;  // UTC; none takes the photo's time and date stamps out
-};
-
-GpsTags ToGpsTags(const GeoPosition& position) {
-    GpsTags tags;
-    tags.latitudeRef = position.latitude < 0 ? "S" : "N";
-    tags.longitudeRef = position.longitude < 0 ? "W" : "E";
-    tags.latitude = SplitDms(std::fabs(position.latitude));
-    tags.longitude = SplitDms(std::fabs(position.longitude));
-    if (position.altitude) {
-        tags.altitudeRef = *position.altitude < 0 ? 1 : 0;
-        tags.altitude = std::fabs(*position.altitude);
-    }
-    tags.fix = FixStamp(position.fixTime);
-    return tags;
-}
-
-constexpr std::uint16_t kGpsAltitudeRef = 5;
-constexpr std::uint16_t kGpsAltitude = 6;
-constexpr std::uint16_t kGpsTimeStamp = 7;
-constexpr std::uint16_t kGpsDateStamp = 29;
-
-// An old altitude beside a new position would place the photo at a height it was never at.
-bool PutAltitude(ExifMetadata* exif, const GpsTags& tags) {
-    if (!tags.altitude) {
-        return cEXIF_RemoveGPSTag(exif, kGpsAltitudeRef) != 0 &&
-               cEXIF_RemoveGPSTag(exif, kGpsAltitude) != 0;
-    }
-    return cEXIF_PutGPSAltitude(exif, *tags.altitude) != 0 &&
-           cEXIF_PutGPSAltitudeRef(exif, tags.altitudeRef) != 0;
-}
-
-// The fix's UTC date and time, as other geotaggers write them; without a fix time, the old
-// stamps go, as they belonged to the old position.
-bool PutFixTime(ExifMetadata* exif, const GpsTags& tags) {
-    if (!tags.fix) {
-        return cEXIF_RemoveGPSTag(exif, kGpsTimeStamp) != 0 &&
-               cEXIF_RemoveGPSTag(exif, kGpsDateStamp) != 0;
-    }
-    char date[16];
-    std::snprintf(date, sizeof date, "%04d:%02d:%02d", tags.fix->year, tags.fix->month,
-                  tags.fix->day);
-    return cEXIF_PutGPSTimeStamp(exif, tags.fix->hour, tags.fix->minute, tags.fix->second) != 0 &&
-           cEXIF_PutGPSDateStamp(exif, date) != 0;
-}
-
-bool RemoveOldFix(ExifMetadata* exif) {
-    return std::all_of(std::begin(kOldFixTags), std::end(kOldFixTags),
-                       [exif](std::uint16_t tag) { return cEXIF_RemoveGPSTag(exif, tag) != 0; });
-}
-
-bool PutGpsTags(ExifMetadata* exif, const GpsTags& tags) {
-    // In this order, stopping at the first that fails.
-    return cEXIF_PutGPSVersion(exif, "2200") != 0 &&
-           cEXIF_PutGPSLatitude(exif, tags.latitude.degrees, tags.latitude.minutes,
-                                tags.latitude.seconds) != 0 &&
-           cEXIF_PutGPSLongitude(exif, tags.longitude.degrees, tags.longitude.minutes,
-                                 tags.longitude.seconds) != 0 &&
-           cEXIF_PutGPSLatitudeRef(exif, tags.latitudeRef) != 0 &&
-           cEXIF_PutGPSLongitudeRef(exif, tags.longitudeRef) != 0 && PutAltitude(exif, tags) &&
-           PutFixTime(exif, tags) && RemoveOldFix(exif);
 }
 
 const WriteOutcome kGoOn = {WriteResult::Written, WriteCode::None, {}};
@@ -169,14 +98,14 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
     return failure;
 }
 
-// The photo's new file, with the position written, at newName; unchanged instead when the photo
-// already holds the position exactly. exif holds what the new file must read back as.
+// The photo's new file, with the position's GPS change made, at newName; unchanged instead when
+// the photo already holds the position exactly. exif holds what the new file must read back as.
 WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
-                         const GeoPosition& position, const std::string& newName, ExifHandle& exif,
-                         bool& unchanged) {
+                         const GeoPosition& position, const GpsChange& change,
+                         const std::string& newName, ExifHandle& exif, bool& unchanged) {
     IptcHandle iptc;
-    if (cGetImageFileMetadata(photo, 1, 1, exif, iptc) == 0) {
-        cGetImageFileMetadata(photo, 0, 1, exif, iptc);
+    if (!OpenMetadata(photo, true, true, exif, iptc)) {
+        OpenMetadata(photo, false, true, exif, iptc);
     }
     if (!exif) {
         // A file the system would not let be read; else a JPEG without EXIF data gets it new.
@@ -185,7 +114,7 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
                            "Error reading file : " + path + " (" + reason + ")\n");
         }
         std::string why;
-        if (cNewJpegEXIF(photo, exif, why) == 0) {
+        if (!NewJpegExif(photo, exif, why)) {
             return Failure(WriteCode::NoExif, "Error writing file : " + path + " (" + why +
                                                   "; no position can be written into it)\n");
         }
@@ -204,13 +133,16 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
             break;
     }
     Trace("  Update");
-    if (!PutGpsTags(exif.get(), ToGpsTags(position))) {
+    // An altitude no EXIF fraction holds is refused rather than left out of the change.
+    std::string why;
+    if ((position.altitude && !(std::fabs(*position.altitude) <= kLargestAltitude)) ||
+        !SetGpsChange(*exif, change, why)) {
         return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
     }
     Trace("  Merge");
     std::string libraryError;
-    if (cMergeMetadata(photo, newName, exif.get(), iptc.get(), libraryError,
-                       MergeWay::OnlyWhatChanged, Flush::Later, &unchanged) == 0) {
+    if (!MergeMetadata(photo, newName, exif.get(), iptc.get(), change, MergeWay::OnlyWhatChanged,
+                       Flush::Later, libraryError, &unchanged)) {
         const int error = errno;
         WriteOutcome failure = Failure(
             WriteCode::MergeFailed, "Error Updating file : " + path + " \n" + libraryError + "\n");
@@ -328,9 +260,12 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
     // Before anything reads it: a change made while it is read must show at the swap too.
     const std::optional<FileIdentity> photoBefore = IdentityOf(photo);
     const std::string newName = TemporaryNameOf(photo, "_newGeotal");
+    // The position's GPS fields, made once: the byte-level edit writes them, and exiv2 holds
+    // them for the read-back check (and writes them where that edit cannot).
+    const GpsChange change = GpsChangeFor(position);
     ExifHandle exif;
     bool unchanged = false;
-    const WriteOutcome made = MakeNewFile(path, photo, position, newName, exif, unchanged);
+    const WriteOutcome made = MakeNewFile(path, photo, position, change, newName, exif, unchanged);
     if (made.code == WriteCode::None && unchanged) {
         // A rerun after a kill, or the same position again: done, and the backup (made of the
         // photo before its first write) no longer matches it.
@@ -353,7 +288,7 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
     }
     // A damaged photo can come out of the library worse: unreadable, or short of tags.
     std::string error;
-    if (cCheckMetadata(newName, exif.get(), error) == 0) {
+    if (!CheckMetadata(newName, *exif, change, error)) {
         RemoveFile(newName);
         return Failure(WriteCode::CheckFailed, "Error checking new file : " + path + " (" + error +
                                                    "; the photo was left as it was)\n");

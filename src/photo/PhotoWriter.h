@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "photo/FileIdentity.h"
-#include "photo/GpsFields.h"
+#include "files/FileIdentity.h"
+#include "metadata/GpsFields.h"
 #include "photo/PhotoPaths.h"
 #include "support/GeoPosition.h"
 
@@ -99,10 +99,11 @@ public:
     // photo its symbolic links lead to; without an altitude the photo's altitude tags are taken
     // out, as they belonged to the old position, and so are the old fix's time, accuracy, speed
     // and the like (GpsChangeFor). Nothing else in the photo changes: its other tags, segments
-    // and image data keep their bytes. First repairs what an interrupted update left beside it. The photo's name holds
-    // either the old or the new whole file at every instant; the new one keeps the old one's
-    // owner, mode and extended attributes, and is put in place only once it reads back with
-    // every tag the photo had. Read-only photos and photos with hard links are left alone.
+    // and image data keep their bytes. First repairs what an interrupted update left beside it. The
+    // photo's name holds either the old or the new whole file at every instant; the new one keeps
+    // the old one's owner, mode and extended attributes, and is put in place only once it reads
+    // back with every tag the photo had. Read-only photos and photos with hard links are left
+    // alone.
     WriteOutcome PutFileLongLat(const std::string& path, const GeoPosition& position);
 
     // Every step of PutFileLongLat before the flush and the swap, the new file left unflushed

@@ -8,8 +8,8 @@
 #include <charconv>
 #include <cstdio>
 
-#include "photo/FlushFiles.h"
-#include "photo/ReplaceFile.h"
+#include "files/FlushFiles.h"
+#include "files/ReplaceFile.h"
 #include "support/FileDescriptor.h"
 #include "support/SystemError.h"
 

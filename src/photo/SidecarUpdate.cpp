@@ -10,13 +10,13 @@
 #include <utility>
 #include <vector>
 
-#include "photo/FileIdentity.h"
-#include "photo/FileOperations.h"
-#include "photo/FileReplacement.h"
-#include "photo/PhotoFile.h"
+#include "files/FileIdentity.h"
+#include "files/FileOperations.h"
+#include "files/FileReplacement.h"
+#include "files/PhotoFile.h"
+#include "files/ReplaceFile.h"
+#include "metadata/SidecarGpsEdit.h"
 #include "photo/PhotoPaths.h"
-#include "photo/ReplaceFile.h"
-#include "photo/SidecarGpsEdit.h"
 #include "photo/SidecarWriter.h"
 #include "support/AsciiText.h"
 #include "support/TraceLog.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "photo/FolderLocks.h"
+#include "files/FolderLocks.h"
 #include "photo/PhotoWriter.h"
 #include "photo/SidecarLedger.h"
 #include "support/GeoPosition.h"

@@ -1,9 +1,9 @@
 #include "photo/SidecarWriter.h"
 
-#include "photo/GpsFields.h"
-#include "photo/ReplaceFile.h"
+#include "files/ReplaceFile.h"
+#include "metadata/GpsFields.h"
+#include "metadata/SidecarGpsEdit.h"
 #include "photo/Sidecar.h"
-#include "photo/SidecarGpsEdit.h"
 
 namespace geotal {
 namespace {

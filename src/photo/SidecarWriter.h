@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "metadata/XmpGpsEdit.h"
 #include "photo/PhotoWriter.h"
-#include "photo/XmpGpsEdit.h"
 #include "support/GeoPosition.h"
 
 namespace geotal {

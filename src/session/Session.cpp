@@ -368,15 +368,16 @@ std::optional<double> TrackElevationNear(const TrackStore& track, double latitud
     constexpr double kReachMetres = 25.0;
     constexpr double kMetresPerArcSecond = 30.87;
     const double scale = std::cos(latitude * 3.14159265358979323846 / 180.0);
-    const GeoPosition place = GeoPosition::FromDegrees(latitude, longitude);
+    const double placeLatitude = DegreesToArcSeconds(latitude);
+    const double placeLongitude = DegreesToArcSeconds(longitude);
     std::optional<double> elevation;
     double best = kReachMetres;
     for (int i = 0; i < track.Count(); ++i) {
         const TrackPoint& point = track.At(i);
-        const double north = (point.latitude - place.latitude) * kMetresPerArcSecond;
-        const double east = (point.longitude - place.longitude) * kMetresPerArcSecond * scale;
+        const double north = (point.latitude - placeLatitude) * kMetresPerArcSecond;
+        const double east = (point.longitude - placeLongitude) * kMetresPerArcSecond * scale;
         const double metres = std::hypot(north, east);
-        if (point.hasElevation && metres <= best) {
+        if (point.elevation && metres <= best) {
             best = metres;
             elevation = point.elevation;
         }
@@ -394,7 +395,8 @@ void Session::PlaceByHand(const std::vector<int>& records, double latitude, doub
             continue;
         }
         PhotoRecord& photo = photos_[record];
-        photo.position = GeoPosition::FromDegrees(latitude, longitude, altitude);
+        photo.position = GeoPosition{
+            DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), altitude, {}};
         photo.marked = true;
         photo.note = "Position placed by hand on the map";
         ++placed;

@@ -1,10 +1,21 @@
-// Byte-text helpers for file names: ASCII letter case and trailing folder separators.
+// Byte-text helpers: ASCII digits and letter case, and trailing folder separators.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 namespace geotal {
+
+// An ASCII digit, whatever the locale says (isdigit() follows it).
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether text is one or more ASCII digits.
+constexpr bool IsDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
 
 constexpr char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

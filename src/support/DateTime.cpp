@@ -5,8 +5,6 @@
 namespace geotal {
 namespace {
 
-constexpr long long kSecondsPerDay = 86400;
-
 // Days from 1970-01-01 to a proleptic Gregorian date (H. Hinnant's algorithm).
 constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;

@@ -4,6 +4,8 @@
 
 namespace geotal {
 
+inline constexpr int kSecondsPerDay = 86400;
+
 // 1970-01-01 00:00, where time_t counts from, as a day count.
 constexpr double kUnixEpochOleDate = 25569.0;
 

@@ -10,11 +10,6 @@
 namespace geotal {
 namespace {
 
-constexpr int kSecondsPerDay = 86400;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }

@@ -17,10 +17,6 @@ struct GeoPosition {
     std::optional<double> altitude;  // metres, negative below sea level
     std::optional<double> fixTime;   // OLE Automation date in UTC; none for a typed or pasted one
 
-    static GeoPosition FromDegrees(double latitude, double longitude,
-                                   std::optional<double> altitude = std::nullopt) {
-        return {DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), altitude, {}};
-    }
     double LatitudeDegrees() const { return ArcSecondsToDegrees(latitude); }
     double LongitudeDegrees() const { return ArcSecondsToDegrees(longitude); }
 

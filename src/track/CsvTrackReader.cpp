@@ -24,7 +24,7 @@ void CsvTrackParser::Feed(std::string_view line) {
     dateTime_.assign(fields_[1]);
     dateTime_.push_back(' ');
     dateTime_.append(fields_[2]);
-    gate_.Offer({DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), 0.0,
+    gate_.Offer({DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), std::nullopt,
                  ParseDateTimeText(dateTime_)});
 }
 
@@ -51,10 +51,6 @@ TrackReadResult ReadCsvTrack(std::string_view bytes, TrackStore& store) {
 
 SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store) {
     return ReadCsvTrack(bytes, store).skipped;
-}
-
-bool ReadCsvTrackFile(const std::string& path, TrackStore& store) {
-    return ReadTrackFile(path, TrackFormat::Csv, store).readable;
 }
 
 }  // namespace geotal

@@ -40,9 +40,4 @@ TrackReadResult ReadCsvTrack(std::string_view bytes, TrackStore& store);
 // ReadCsvTrack's points left out.
 SkippedPoints ReadCsvTrackText(std::string_view bytes, TrackStore& store);
 
-// Appends the file's points to the store; lines left out are traced in one line. A file that
-// cannot be read adds nothing; the answer tells whether it could be read, and callers may
-// ignore it.
-bool ReadCsvTrackFile(const std::string& path, TrackStore& store);
-
 }  // namespace geotal

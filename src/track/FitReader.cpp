@@ -20,7 +20,6 @@ constexpr unsigned kLongitudeField = 1;
 constexpr unsigned kAltitudeField = 2;
 constexpr unsigned kEnhancedAltitudeField = 78;
 constexpr double kSemicirclesPerDegree = 2147483648.0 / 180.0;
-constexpr double kSecondsPerDay = 86400;
 
 struct FieldDefinition {
     std::uint8_t number = 0;
@@ -48,7 +47,7 @@ std::uint64_t ReadUnsigned(const unsigned char* p, std::size_t size, bool bigEnd
 // The day count of FIT's seconds since 31 December 1989 00:00 UTC.
 double FitTime(std::uint32_t seconds) {
     static const double epoch = ToOleDate({1989, 12, 31, 0, 0, 0});
-    return epoch + seconds / kSecondsPerDay;
+    return epoch + static_cast<double>(seconds) / kSecondsPerDay;
 }
 
 class FitParser {

@@ -76,12 +76,13 @@ private:
                 break;
             }
         }
-        TrackPoint point{0, 0, 0, time};
+        TrackPoint point{0, 0, std::nullopt, time};
         const bool hasPosition = hasCoordinates && Position(coordinates, point);
-        if (!point.hasElevation) {
+        if (!point.elevation) {
             for (std::string_view name : kAltitudeProperties) {
-                if (hasProperties && JsonDouble(properties, name, point.elevation)) {
-                    point.hasElevation = true;
+                double elevation = 0;
+                if (hasProperties && JsonDouble(properties, name, elevation)) {
+                    point.elevation = elevation;
                     break;
                 }
             }
@@ -125,7 +126,7 @@ private:
             if (time == allTimes.end()) {
                 break;
             }
-            TrackPoint point{0, 0, 0, JsonTime(*time)};
+            TrackPoint point{0, 0, std::nullopt, JsonTime(*time)};
             gate_.Offer(point, Position(position, point));
             ++time;
         }
@@ -152,7 +153,6 @@ private:
         point.latitude = DegreesToArcSeconds(values[1]);
         if (count == 3) {
             point.elevation = values[2];
-            point.hasElevation = true;
         }
         return true;
     }

@@ -117,13 +117,16 @@ private:
     template <class Element = JsonText>
     void Offer(const std::optional<Place>& place, double time, Element altitudeHolder = {},
                std::string_view altitudeKey = {}) {
-        TrackPoint point{0, 0, 0, time};
+        TrackPoint point{0, 0, std::nullopt, time};
         if (place) {
             point.latitude = DegreesToArcSeconds(place->latitude);
             point.longitude = DegreesToArcSeconds(place->longitude);
         }
         if (!altitudeKey.empty()) {
-            point.hasElevation = JsonDouble(altitudeHolder, altitudeKey, point.elevation);
+            double elevation = 0;
+            if (JsonDouble(altitudeHolder, altitudeKey, elevation)) {
+                point.elevation = elevation;
+            }
         }
         gate_.Offer(point, place.has_value());
     }

@@ -3,7 +3,6 @@
 #include "track/GpxTokenParser.h"
 #include "track/MarkupTokenizer.h"
 #include "track/TextEncoding.h"
-#include "track/TrackFileReader.h"
 
 namespace geotal {
 
@@ -17,10 +16,6 @@ SkippedPoints ReadGpxText(std::string_view bytes, TrackStore& store) {
         parser.Feed(token);
     }
     return parser.skipped();
-}
-
-bool ReadGpxFile(const std::string& path, TrackStore& store) {
-    return ReadTrackFile(path, TrackFormat::Gpx, store).readable;
 }
 
 }  // namespace geotal

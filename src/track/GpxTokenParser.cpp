@@ -3,15 +3,12 @@
 #include <cmath>
 
 #include "support/Angles.h"
+#include "support/AsciiText.h"
 #include "support/DateTimeText.h"
 #include "track/TextToFloat.h"
 
 namespace geotal {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // "+02:00", "-0530", "+02", possibly followed by blanks.
 bool IsZoneOffset(std::string_view text) {
@@ -83,16 +80,16 @@ void GpxTokenParser::Feed(std::string_view token) {
         hasTime_ = true;
     }
     if (elevationExpected_) {
-        elevation_ = TextToFloat(token);
+        const double elevation = TextToFloat(token);
         elevationExpected_ = false;
-        hasElevation_ = std::isfinite(elevation_);
+        elevation_ = std::isfinite(elevation) ? std::optional<double>(elevation) : std::nullopt;
     }
     if (token.substr(0, 6) == "<trkpt") {
         const PositionAttributes position = ReadPositionAttributes(token);
         latitude_ = position.latitude;
         longitude_ = position.longitude;
         inPoint_ = true;
-        hasElevation_ = false;  // a value carried over from an earlier point is not this one's
+        elevation_.reset();  // a value carried over from an earlier point is not this one's
     }
     if (!inPoint_) {
         return;
@@ -110,10 +107,8 @@ void GpxTokenParser::Feed(std::string_view token) {
         const bool hasPosition = latitude_ && longitude_;
         const TrackPoint point{DegreesToArcSeconds(latitude_.value_or(0)),
                                DegreesToArcSeconds(longitude_.value_or(0)), elevation_,
-                               hasTime_ ? pointTime_ : 0.0, hasElevation_};
-        if (gate_.Offer(point, hasPosition)) {
-            elevation_ = 0;
-        }
+                               hasTime_ ? pointTime_ : 0.0};
+        gate_.Offer(point, hasPosition);
         hasTime_ = false;
     }
 }

@@ -34,8 +34,7 @@ private:
     bool hasTime_ = false;
     std::optional<double> latitude_;  // degrees, from the current point's start tag
     std::optional<double> longitude_;
-    double elevation_ = 0;
-    bool hasElevation_ = false;  // the point being read has an <ele> of its own
+    std::optional<double> elevation_;  // the point being read has an <ele> of its own
     double pointTime_ = 0;
     std::string timeText_;  // reused for every time, to spare an allocation per point
 };

@@ -206,9 +206,11 @@ public:
         if (StartsWithLetter(FieldAt(fields_, columns_.eastWest), 'W')) {
             longitude = -longitude;
         }
-        TrackPoint point{DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), 0,
-                         TimeOfLine()};
-        point.hasElevation = ReadNumber(FieldAt(fields_, columns_.elevation), point.elevation);
+        TrackPoint point{DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude),
+                         std::nullopt, TimeOfLine()};
+        if (double elevation = 0; ReadNumber(FieldAt(fields_, columns_.elevation), elevation)) {
+            point.elevation = elevation;
+        }
         gate_.Offer(point, hasPosition);
     }
 

@@ -10,7 +10,6 @@
 namespace geotal {
 namespace {
 
-constexpr double kSecondsPerDay = 86400;
 constexpr std::size_t kShortestBRecord = 35;
 
 bool Digits(std::string_view text) {
@@ -123,7 +122,8 @@ private:
         const int hours = Number(b.substr(1, 2));
         const int minutes = Number(b.substr(3, 2));
         const int seconds = Number(b.substr(5, 2));
-        TrackPoint point{DegreesToArcSeconds(*latitude), DegreesToArcSeconds(*longitude), 0, 0};
+        TrackPoint point{DegreesToArcSeconds(*latitude), DegreesToArcSeconds(*longitude),
+                         std::nullopt, 0};
         if (hours >= 24 || minutes >= 60 || seconds >= 60) {
             // Counted without a time, and no clock to compare the next record's with: it
             // must not look as if midnight had passed.
@@ -140,7 +140,6 @@ private:
         point.time = *date_ + timeOfDay / kSecondsPerDay;
         const double gnssAltitude = TextToFloat(gnss);
         point.elevation = gnssAltitude != 0 ? gnssAltitude : TextToFloat(pressure);
-        point.hasElevation = true;
         gate_.Offer(point);
     }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/Angles.h"
+#include "support/AsciiText.h"
 #include "support/DateTime.h"
 #include "track/TextEncoding.h"
 #include "track/TextToFloat.h"
@@ -18,7 +19,6 @@
 namespace geotal {
 namespace {
 
-constexpr double kSecondsPerDay = 86400;
 constexpr int kMaxFields = 20;
 // Sentences of one moment farther apart than this are not one fix: a receiver that writes
 // its fix twice writes the same place, give or take its last digits.
@@ -39,15 +39,6 @@ int HexDigit(char c) {
         return c - 'a' + 10;
     }
     return -1;
-}
-
-bool IsDigits(std::string_view text) {
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-    }
-    return !text.empty();
 }
 
 // Plain decimals ("4730.1234", "412.5") as receivers write them, read without the general
@@ -350,9 +341,9 @@ private:
     }
 
     void Store(const Fix& fix) {
-        TrackPoint point{DegreesToArcSeconds(fix.latitude), DegreesToArcSeconds(fix.longitude),
-                         fix.altitude.value_or(0), *fix.date + fix.timeOfDay / kSecondsPerDay};
-        point.hasElevation = fix.altitude.has_value();
+        const TrackPoint point{DegreesToArcSeconds(fix.latitude),
+                               DegreesToArcSeconds(fix.longitude), fix.altitude,
+                               *fix.date + fix.timeOfDay / kSecondsPerDay};
         gate_.Offer(point, fix.hasPosition);
     }
 

@@ -22,10 +22,8 @@ bool TrackPointGate::Offer(const TrackPoint& point, bool hasPosition) {
 bool TrackPointGate::OfferFix(std::optional<double> latitude, std::optional<double> longitude,
                               std::optional<double> elevation, double time) {
     const bool hasPosition = latitude && longitude;
-    TrackPoint point{hasPosition ? DegreesToArcSeconds(*latitude) : 0,
-                     hasPosition ? DegreesToArcSeconds(*longitude) : 0, elevation.value_or(0),
-                     time};
-    point.hasElevation = elevation.has_value();
+    const TrackPoint point{hasPosition ? DegreesToArcSeconds(*latitude) : 0,
+                           hasPosition ? DegreesToArcSeconds(*longitude) : 0, elevation, time};
     return Offer(point, hasPosition);
 }
 

@@ -3,16 +3,13 @@
 #include <optional>
 #include <string>
 
+#include "support/AsciiText.h"
 #include "support/DateTime.h"
 #include "support/DateTimeText.h"
 #include "track/TextToFloat.h"
 
 namespace geotal {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The fraction after the seconds of "hh:mm:ss.fff", or 0.
 double FractionOfSecond(std::string_view text) {

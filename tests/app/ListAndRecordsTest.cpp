@@ -19,6 +19,7 @@
 #include "app/SetupDialog.h"
 #include "app/TestPhotos.h"
 #include "res/ControlIds.h"
+#include "support/PositionInDegrees.h"
 
 namespace geotal::app {
 namespace {
@@ -167,8 +168,8 @@ TEST_F(ListAndRecordsTest, aPasteCarriesTheSourcesAltitudeOrNone) {
 }
 
 TEST_F(ListAndRecordsTest, showOnMapTreatsAPositionWithinATenThousandthOfADegreeOfZeroAsNone) {
-    window_->Photos()[0].position = GeoPosition::FromDegrees(0.00005, 0.00005);
-    window_->Photos()[1].position = GeoPosition::FromDegrees(0.00005, 10);
+    window_->Photos()[0].position = geotal::test::AtDegrees(0.00005, 0.00005);
+    window_->Photos()[1].position = geotal::test::AtDegrees(0.00005, 10);
     window_->FillPhotoList();
     table::ClickRow(*window_, 0);
     window_->OnCommand(kShowOnMap);

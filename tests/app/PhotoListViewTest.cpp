@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/QtPrinters.h"
+#include "photo/MarkedRows.h"
 
 namespace geotal::app {
 namespace {
@@ -108,12 +109,13 @@ TEST_F(PhotoListViewTest, aCheckBoxAndTheMarkingButtonsChangeTheRecordsMarks) {
     }
     Select({1, 3});
     view_.CheckSelected(true);
-    EXPECT_EQ(photos.Marked(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(geotal::test::MarkedRows(photos), (std::vector<int>{1, 3}));
     view_.CheckAll(true);
     view_.CheckSelected(false);
-    EXPECT_EQ(photos.Marked(), (std::vector<int>{0, 2, 4}));
+    EXPECT_EQ(geotal::test::MarkedRows(photos), (std::vector<int>{0, 2, 4}));
     model_->SetCoordinateFormat(CoordinateFormat::DegreesMinutes);
-    EXPECT_EQ(photos.Marked(), (std::vector<int>{0, 2, 4})) << "a redraw keeps the marks";
+    EXPECT_EQ(geotal::test::MarkedRows(photos), (std::vector<int>{0, 2, 4}))
+        << "a redraw keeps the marks";
 }
 
 TEST_F(PhotoListViewTest, aNewFolderKeepsTheTopRowOfAScrolledList) {
@@ -149,11 +151,11 @@ TEST_F(PhotoListViewTest, aSortedListKeepsEachRowWithItsOwnRecord) {
     ASSERT_EQ(clicks.count(), 1);
     EXPECT_EQ(clicks[0][0].toInt(), 3);
     ClickCheckBox(1);
-    EXPECT_EQ(model_->Photos().Marked(), std::vector<int>{2});
+    EXPECT_EQ(geotal::test::MarkedRows(model_->Photos()), std::vector<int>{2});
     Select({0, 3});
     EXPECT_EQ(view_.SelectedRecords(), (std::vector<int>{0, 3}));
     view_.CheckSelected(true);
-    EXPECT_EQ(model_->Photos().Marked(), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(geotal::test::MarkedRows(model_->Photos()), (std::vector<int>{0, 2, 3}));
 }
 
 TEST_F(PhotoListViewTest, theKeyboardChoosesARecordAsAClickDoes) {

@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 
 namespace geotal::test {
 namespace {

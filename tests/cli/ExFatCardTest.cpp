@@ -15,11 +15,12 @@
 #include "cli/CliRunner.h"
 #include "cli/ExFatMount.h"
 #include "cli/KillAtChange.h"
-#include "photo/FolderLocks.h"
-#include "photo/PhotoFixture.h"
+#include "files/FolderLocks.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/Sidecar.h"
 #include "photo/SidecarUpdate.h"
+#include "support/PositionInDegrees.h"
 
 namespace geotal {
 namespace {
@@ -61,8 +62,8 @@ TEST(ExFatCard, givesTwoPhotosWhoseSidecarNamesDifferInCaseAloneOneSidecar) {
     WriteBytes(dng, ReadBytes(dng) + "the other shot");
     FolderLocks locks;
     SidecarUpdate update(locks, std::nullopt);
-    const GeoPosition here = GeoPosition::FromDegrees(47.5, 8.25);
-    const GeoPosition there = GeoPosition::FromDegrees(-33.9, 151.2);
+    const GeoPosition here = test::AtDegrees(47.5, 8.25);
+    const GeoPosition there = test::AtDegrees(-33.9, 151.2);
     EXPECT_EQ(update.Write(nef, SidecarPathFor(nef, SidecarNaming::Name), here).result,
               WriteResult::Written);
     const WriteOutcome second = update.Write(dng, SidecarPathFor(dng, SidecarNaming::Name), there);

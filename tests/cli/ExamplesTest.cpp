@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/CliRunner.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 
 namespace geotal {
 namespace {

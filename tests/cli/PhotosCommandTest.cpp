@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliRunner.h"
+#include "metadata/ExifFixtures.h"
+#include "metadata/PhotoFixture.h"
 #include "output/Formatting.h"
-#include "photo/ExifFixtures.h"
-#include "photo/PhotoFixture.h"
 
 namespace geotal {
 namespace {

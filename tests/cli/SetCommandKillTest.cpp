@@ -12,7 +12,7 @@
 
 #include "cli/CliRunner.h"
 #include "cli/KillAtChange.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 
 namespace geotal {
 namespace {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliRunner.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 
 namespace geotal {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/CliRunner.h"
+#include "metadata/PhotoFixture.h"
 #include "output/Formatting.h"
-#include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/StoredPosition.h"
 

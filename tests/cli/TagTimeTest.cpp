@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/CliRunner.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 
 namespace geotal {
 namespace {

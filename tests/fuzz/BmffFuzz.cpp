@@ -11,7 +11,7 @@
 #include <string>
 
 #include "FuzzChecks.h"
-#include "photo/BmffExif.h"
+#include "metadata/BmffExif.h"
 #include "photo/PhotoMetadata.h"
 
 namespace {

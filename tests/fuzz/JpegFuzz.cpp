@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "FuzzChecks.h"
-#include "photo/JpegSegments.h"
+#include "metadata/JpegSegments.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
 #include "support/TraceLog.h"
@@ -80,10 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     double longitude = 0, latitude = 0, time = 0;
     const auto read = [&path, &longitude, &latitude, &time] {
-        MaybePosition position;
-        const bool found = ReadPhotoMetadata(path, position, time);
-        latitude = position ? position->latitude : 0.0;
-        longitude = position ? position->longitude : 0.0;
+        PhotoFacts facts;
+        const bool found = ReadPhotoFacts(path, facts);
+        latitude = facts.position ? facts.position->latitude : 0.0;
+        longitude = facts.position ? facts.position->longitude : 0.0;
+        time = facts.captureTime;
         return found;
     };
     const bool readable = read();

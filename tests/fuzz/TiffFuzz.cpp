@@ -10,9 +10,9 @@
 #include <string>
 
 #include "FuzzChecks.h"
-#include "photo/Exiv2Metadata.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/TiffListedTags.h"
 #include "photo/PhotoMetadata.h"
-#include "photo/TiffListedTags.h"
 
 namespace {
 

@@ -7,11 +7,12 @@
 #include <string>
 
 #include "FuzzChecks.h"
-#include "photo/AdobeXmp.h"
-#include "photo/Exiv2Metadata.h"
-#include "photo/SidecarGpsEdit.h"
+#include "metadata/AdobeXmp.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/SidecarGpsEdit.h"
+#include "metadata/XmpValues.h"
 #include "photo/SidecarWriter.h"
-#include "photo/XmpValues.h"
+#include "support/Angles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace geotal;
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         XmpPosition(xmp);
         XmpCaptureTime(xmp);
     }
-    const GeoPosition position = GeoPosition::FromDegrees(-33.8651, 151.2095, 12.5);
+    const GeoPosition position = {
+        DegreesToArcSeconds(-33.8651), DegreesToArcSeconds(151.2095), 12.5, {}};
     const XmpExifEdit edit = SidecarGpsEdit(position);
     std::string edited;
     if (!EditSidecarGps(packet, edit, edited, why)) {

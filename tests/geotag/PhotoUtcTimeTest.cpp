@@ -313,10 +313,10 @@ TEST(NamedZone, knowsTheDatabasesZonesAndNoOthers) {
 // A folder spanning the spring change: two photos at noon on the camera, one in each season.
 TEST(PositionCalculationWithZones, placesPhotosOnEachSideOfTheSummerTimeChange) {
     TrackStore track;
-    track.Append({180000, 36000, 100, At(2023, 3, 20, 10, 55), true});
-    track.Append({180600, 36600, 200, At(2023, 3, 20, 11, 5), true});
-    track.Append({180000, 36000, 100, At(2023, 4, 2, 9, 55), true});
-    track.Append({180600, 36600, 200, At(2023, 4, 2, 10, 5), true});
+    track.Append({180000, 36000, 100, At(2023, 3, 20, 10, 55)});
+    track.Append({180600, 36600, 200, At(2023, 3, 20, 11, 5)});
+    track.Append({180000, 36000, 100, At(2023, 4, 2, 9, 55)});
+    track.Append({180600, 36600, 200, At(2023, 4, 2, 10, 5)});
     PhotoList photos;
     photos.records = {Photo(At(2023, 3, 20, 12, 0)), Photo(At(2023, 4, 2, 12, 0))};
     NullProgress progress;

@@ -91,16 +91,16 @@ std::vector<ScanResult> PlainScan(PhotoList& photos, const TrackStore& track,
             photo.position =
                 GeoPosition{b.latitude + (a.latitude - b.latitude) * f,
                             b.longitude + (a.longitude - b.longitude) * f, std::nullopt, t};
-            if (b.hasElevation && a.hasElevation) {
-                photo.position->altitude = b.elevation + (a.elevation - b.elevation) * f;
+            if (b.elevation && a.elevation) {
+                photo.position->altitude = *b.elevation + (*a.elevation - *b.elevation) * f;
             }
             photo.marked = true;
             result.outcome = PositionOutcome::Interpolated;
         } else if (outcome == TakeAfter || outcome == TakeBefore) {
             const TrackPoint& p = track.At(outcome == TakeAfter ? after : before);
             photo.position = GeoPosition{p.latitude, p.longitude, std::nullopt, t};
-            if (p.hasElevation) {
-                photo.position->altitude = p.elevation;
+            if (p.elevation) {
+                photo.position->altitude = *p.elevation;
             }
             photo.marked = true;
             result.outcome =
@@ -134,8 +134,8 @@ public:
             time += OneOf(exact_ ? exactSteps_ : steps_);
             place.latitude += OneOf(moves_);
             place.longitude += OneOf(moves_);
-            place.elevation = Pick(5) * 10.0;
-            place.hasElevation = Pick(4) != 0;
+            const double elevation = Pick(5) * 10.0;
+            place.elevation = Pick(4) != 0 ? std::optional<double>(elevation) : std::nullopt;
             place.time = time;
             const int odd = Pick(25);
             if (odd == 0) {

@@ -17,10 +17,10 @@ double At(int hour, int minute, int second = 0) {
 }
 
 // Two places about 11 km apart, in seconds of arc.
-constexpr TrackPoint kHere{180000, 36000, 100, 0, true};
-constexpr TrackPoint kThere{180600, 36600, 200, 0, true};
+const TrackPoint kHere{180000, 36000, 100, 0};
+const TrackPoint kThere{180600, 36600, 200, 0};
 // Under one second of arc from kHere in both directions.
-constexpr TrackPoint kBesideHere{180000.6, 36000.9, 110, 0, true};
+const TrackPoint kBesideHere{180000.6, 36000.9, 110, 0};
 
 TrackPoint Fix(const TrackPoint& place, double time) {
     TrackPoint point = place;
@@ -196,8 +196,7 @@ TEST(PositionCalculation, followsTheMatchingRulesAroundGapsAndTrackEnds) {
 
 TEST(PositionCalculation, givesAnAltitudeOnlyWhereEveryPointUsedHadAnElevation) {
     TrackPoint noElevation = kThere;
-    noElevation.hasElevation = false;
-    noElevation.elevation = 0;
+    noElevation.elevation.reset();
     const struct {
         const char* name;
         std::vector<TrackPoint> points;

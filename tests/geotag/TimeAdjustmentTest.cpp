@@ -103,8 +103,8 @@ TEST(TimeAdjustment, startsWithTheMinutesOfAHalfHourZoneAsCameraClockError) {
 TEST(TimeAdjustment, startingValuesPlaceAPhotoFromAHalfHourZoneAtItsUtcTime) {
     TimeZone zone("IST-5:30");
     TrackStore track;
-    track.Append({100.0, 200.0, 0, ToOleDate({2010, 1, 1, 11, 50, 0})});
-    track.Append({700.0, 800.0, 0, ToOleDate({2010, 1, 1, 12, 10, 0})});
+    track.Append({100.0, 200.0, std::nullopt, ToOleDate({2010, 1, 1, 11, 50, 0})});
+    track.Append({700.0, 800.0, std::nullopt, ToOleDate({2010, 1, 1, 12, 10, 0})});
     PhotoList photos;
     // Taken at 17:30 on a camera set to the computer's clock, that is 12:00 UTC.
     PhotoRecord photo;

@@ -62,8 +62,8 @@ TrackStore Walk(const std::vector<std::pair<double, double>>& degreesAndMinutes)
     double minute = 0;
     for (const auto& [degrees, minutes] : degreesAndMinutes) {
         minute = minutes;
-        track.Append({DegreesToArcSeconds(47.0 + degrees), DegreesToArcSeconds(8.0 + degrees), 0,
-                      45000.0 + minute / 1440.0, false});
+        track.Append({DegreesToArcSeconds(47.0 + degrees), DegreesToArcSeconds(8.0 + degrees),
+                      std::nullopt, 45000.0 + minute / 1440.0});
     }
     return track;
 }
@@ -96,8 +96,8 @@ TEST(TrackLines, drawFewPointsFarOutAndEveryPointCloseInWithinTwiceTheStoresMemo
     for (int i = 0; i < count; ++i) {
         const double metres = i * 1.0;
         track.Append({DegreesToArcSeconds(47.0 + std::sin(i / 500.0) * 0.01),
-                      DegreesToArcSeconds(8.0 + metres / 75000.0), 0, 45000.0 + i / 86400.0,
-                      false});
+                      DegreesToArcSeconds(8.0 + metres / 75000.0), std::nullopt,
+                      45000.0 + i / 86400.0});
     }
     const TrackLines lines(track, {count}, 4.0 / 24);
     ASSERT_EQ(lines.Lines().size(), 1u);

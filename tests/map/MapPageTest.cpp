@@ -23,7 +23,7 @@ TEST(MapPage, showsEveryPlacedPhotoInViewOverItsTracksAndTiles) {
     TrackStore track;
     for (int i = 0; i < 20; ++i) {
         track.Append({DegreesToArcSeconds(46.55 + i * 0.001), DegreesToArcSeconds(7.98 + i * 0.001),
-                      0, 45000.0 + i / 1440.0, false});
+                      std::nullopt, 45000.0 + i / 1440.0});
     }
     const TrackLines lines(track, {10, 10}, 1.0);
     const std::vector<PagePhoto> photos = {
@@ -43,8 +43,8 @@ TEST(MapPage, showsEveryPlacedPhotoInViewOverItsTracksAndTiles) {
     EXPECT_NE(page.find("\u00a9 Example &amp; co"), std::string::npos);
     // Every dot inside the picture, and tiles only of the zoom and area shown.
     const std::regex dot("cx=\"([-0-9.]+)\" cy=\"([-0-9.]+)\"");
-        for (auto it = std::sregex_iterator(page.begin(), page.end(), dot);
-             it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), dot);
+         it != std::sregex_iterator(); ++it) {
         const double x = std::stod((*it)[1]);
         const double y = std::stod((*it)[2]);
         EXPECT_GE(x, 0);

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "geotag/CopyPaste.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/PhotoFixture.h"
+#include "metadata/XmpValues.h"
 #include "output/Export.h"
 #include "output/MapAddress.h"
-#include "photo/Exiv2Metadata.h"
-#include "photo/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
-#include "photo/XmpValues.h"
 
 namespace geotal {
 namespace {

@@ -16,7 +16,7 @@
 #include <set>
 #include <vector>
 
-#include "output/ReplaceFile.h"
+#include "files/ReplaceFile.h"
 #include "support/TempFolder.h"
 
 namespace geotal {

@@ -1,4 +1,5 @@
 #include "output/MapAddress.h"
+#include "support/PositionInDegrees.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,11 @@ TEST(MapAddress, fillsTheServicesQueryWithFiveRoundedDecimalsAndNoBlanks) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(MapAddress(MapService::MapQuest,
-                             GeoPosition::FromDegrees(c.latitudeDegrees, c.longitudeDegrees)),
+                             test::AtDegrees(c.latitudeDegrees, c.longitudeDegrees)),
                   std::string(kMapQuest) + c.query)
             << c.latitudeDegrees;
     }
-    EXPECT_EQ(MapAddress(MapService::GoogleMaps, GeoPosition::FromDegrees(-33.8688, 151.2093)),
+    EXPECT_EQ(MapAddress(MapService::GoogleMaps, test::AtDegrees(-33.8688, 151.2093)),
               "https://www.google.com/maps?q=-33.86880+151.20930");
 }
 
@@ -38,7 +39,7 @@ TEST(MapAddress, aMapIsShownUnlessBothAnglesLieWithinATenThousandthOfADegreeOfZe
         {10, -0.00005, true},      {0.0001, 0, true},          {47.5, 8.25, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsShowableOnMap(GeoPosition::FromDegrees(c.latitude, c.longitude)), c.shown)
+        EXPECT_EQ(IsShowableOnMap(test::AtDegrees(c.latitude, c.longitude)), c.shown)
             << c.latitude << " " << c.longitude;
     }
     EXPECT_FALSE(IsShowableOnMap(std::nullopt));

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "metadata/ExifFixtures.h"
+#include "metadata/ExifTool.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/MetadataCheck.h"
+#include "metadata/MetadataMerge.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/DamagedPhotos.h"
-#include "photo/ExifFixtures.h"
-#include "photo/ExifTool.h"
-#include "photo/MetadataLibrary.h"
-#include "photo/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"
 #include "photo/StoredPosition.h"
@@ -49,20 +51,19 @@ TEST(PutFileLongLat, writesPhotosWithADamagedColourProfileWithoutTouchingTheProf
     }
 }
 
-TEST(MetadataLibrary, checkFindsWhatTheLibrarysRewriteOfADamagedProfileLost) {
+TEST(CheckMetadata, findsWhatTheLibrarysRewriteOfADamagedProfileLost) {
     for (const auto& [damage, chunks] : kDamages) {
         SCOPED_TRACE(static_cast<int>(damage));
         TempFolder folder;
         const std::string path = MakeIccPhoto(folder / "a.jpg", damage, chunks);
         ExifHandle exif;
         IptcHandle iptc;
-        ASSERT_EQ(cGetImageFileMetadata(path, 1, 1, exif, iptc), 1);
+        ASSERT_TRUE(OpenMetadata(path, true, true, exif, iptc));
         std::string error;
-        ASSERT_EQ(cMergeMetadata(path, folder / "b.jpg", exif.get(), iptc.get(), error,
-                                 MergeWay::Rewrite),
-                  1)
+        ASSERT_TRUE(MergeMetadata(path, folder / "b.jpg", exif.get(), iptc.get(), {},
+                                  MergeWay::Rewrite, Flush::Now, error))
             << error;
-        EXPECT_EQ(cCheckMetadata(folder / "b.jpg", exif.get(), error), 0);
+        EXPECT_FALSE(CheckMetadata(folder / "b.jpg", *exif, {}, error));
         EXPECT_FALSE(error.empty());
     }
 }

@@ -1,6 +1,6 @@
 #include "photo/DamagedPhotos.h"
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 
 namespace geotal::test {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifFixtures.h"
-#include "photo/ExifTool.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifFixtures.h"
+#include "metadata/ExifTool.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoWriter.h"
 #include "support/TraceLog.h"
 

@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "metadata/ExifFixtures.h"
+#include "metadata/PhotoFixture.h"
 #include "output/Export.h"
-#include "photo/ExifFixtures.h"
 #include "photo/PhotoBatch.h"
-#include "photo/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoWriter.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoWriter.h"
 #include "support/TraceLog.h"
 

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifFixtures.h"
-#include "photo/ExifTool.h"
-#include "photo/JpegGpsEdit.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifFixtures.h"
+#include "metadata/ExifTool.h"
+#include "metadata/JpegGpsEdit.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoWriter.h"
 
 namespace geotal {

@@ -8,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
+#include "photo/MarkedRows.h"
 #include "photo/PhotoPaths.h"
 #include "photo/PhotoUpdate.h"
 #include "support/TraceLog.h"
@@ -303,7 +304,7 @@ TEST(WriteMarkedPhotos, leavesEveryPhotoOldOrNewAndNoTemporaryFileAfterAnAbortIn
 
     EXPECT_EQ(updated, (UpdateCounts{5, 0}));
     std::set<int> checked;
-    for (int i : photos.Marked()) {
+    for (int i : test::MarkedRows(photos)) {
         checked.insert(i);
     }
     EXPECT_EQ(checked, (std::set<int>{5, 6, 7}));

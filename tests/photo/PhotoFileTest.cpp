@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoWriter.h"
 
 namespace geotal {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 #include "support/TraceLog.h"
 
 namespace geotal {

@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
+#include "photo/MarkedRows.h"
 #include "support/TraceLog.h"
 
 namespace geotal {
@@ -29,7 +30,7 @@ struct Heard {
 };
 
 std::set<int> MarkedOf(const PhotoList& photos) {
-    const std::vector<int> marked = photos.Marked();
+    const std::vector<int> marked = test::MarkedRows(photos);
     return {marked.begin(), marked.end()};
 }
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifTool.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifTool.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/StoredPosition.h"
 #include "support/DateTime.h"
@@ -393,6 +393,14 @@ TEST(PutFileLongLat, writesWhatExifToolReadsAndChangesNothingElse) {
 
     // A position without a fix time (typed or pasted) has no time stamps of its own.
     ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, {}}).result,
+              WriteResult::Written);
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSTimeStamp"), "");
+    EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSDateStamp"), "");
+    // Nor has one whose fix time is 0, the moment an unset time gives, as its sidecar has none.
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {-kLat, kLon, {}, fixTime}).result,
+              WriteResult::Written);
+    ASSERT_EQ(TagText(path, "Exif.GPSInfo.GPSDateStamp"), "2010:01:01");
+    ASSERT_EQ(PhotoWriter().PutFileLongLat(path, {kLat, kLon, {}, 0.0}).result,
               WriteResult::Written);
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSTimeStamp"), "");
     EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSDateStamp"), "");

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "photo/ExifTool.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifTool.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifTool.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifTool.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoMetadata.h"
 
@@ -96,11 +96,9 @@ TEST(RecordedOffset, readsTheOffsetsOfRealPhonePhotosAsExifToolDoes) {
             "exiftool -q -q -m -overwrite_original -tagsFromFile '" + entry.path().string() +
             "' -DateTimeOriginal -OffsetTimeOriginal -OffsetTime '" + copy + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        MaybePosition position;
-        double time = 0;
-        std::string offset;
-        ASSERT_TRUE(ReadPhotoMetadata(copy, position, time, offset)) << copy;
-        EXPECT_EQ(offset, expected) << entry.path();
+        PhotoFacts facts;
+        ASSERT_TRUE(ReadPhotoFacts(copy, facts)) << copy;
+        EXPECT_EQ(facts.recordedOffset, expected) << entry.path();
         ++compared;
     }
     EXPECT_GT(compared, 0);

@@ -9,11 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/Exiv2Metadata.h"
-#include "photo/FolderLocks.h"
-#include "photo/PhotoFixture.h"
+#include "files/FolderLocks.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/PhotoFixture.h"
+#include "metadata/XmpValues.h"
 #include "photo/PositionTarget.h"
-#include "photo/XmpValues.h"
+#include "support/PositionInDegrees.h"
 
 namespace geotal {
 namespace {
@@ -25,8 +26,8 @@ using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
-const GeoPosition kHere = GeoPosition::FromDegrees(47.5, 8.25, 410);
-const GeoPosition kThere = GeoPosition::FromDegrees(-33.9, 151.2);
+const GeoPosition kHere = test::AtDegrees(47.5, 8.25, 410);
+const GeoPosition kThere = test::AtDegrees(-33.9, 151.2);
 
 // A real sidecar of another program, with a position and many properties of its own.
 std::string RealSidecar(const char* name = "dk__27A1417.CR2.xmp") {

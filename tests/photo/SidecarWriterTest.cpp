@@ -8,12 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "photo/ExifTool.h"
-#include "photo/Exiv2Metadata.h"
-#include "photo/PhotoFixture.h"
+#include "metadata/ExifTool.h"
+#include "metadata/Exiv2Metadata.h"
+#include "metadata/PhotoFixture.h"
+#include "metadata/XmpValues.h"
+#include "photo/MarkedRows.h"
 #include "photo/PhotoMetadata.h"
 #include "photo/PhotoUpdate.h"
-#include "photo/XmpValues.h"
 
 namespace geotal {
 namespace {
@@ -167,7 +168,7 @@ TEST(WriteMarkedPhotos, writesAPairsSharedSidecarOnceAndTheJpegInItsFile) {
               (UpdateCounts{1, 1}))
         << "the JPEG in itself, the RAW pair's one shared sidecar once";
     EXPECT_TRUE(messages.empty()) << ::testing::PrintToString(messages);
-    EXPECT_TRUE(photos.Marked().empty());
+    EXPECT_TRUE(test::MarkedRows(photos).empty());
     EXPECT_EQ(ReadBytes(folder / "IMG_1.CR2"), raw);
     EXPECT_EQ(test::FolderNames(folder.path()),
               (std::vector<std::string>{"IMG_1.CR2", "IMG_1.DNG", "IMG_1.JPG", "IMG_1.xmp"}));

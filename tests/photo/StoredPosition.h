@@ -9,10 +9,11 @@ namespace geotal::test {
 
 inline bool ReadStoredPosition(const std::string& path, double& longitude, double& latitude,
                                double& captureTime) {
-    MaybePosition position;
-    const bool read = ReadPhotoMetadata(path, position, captureTime);
-    latitude = position ? position->latitude : 0.0;
-    longitude = position ? position->longitude : 0.0;
+    PhotoFacts facts;
+    const bool read = ReadPhotoFacts(path, facts);
+    latitude = facts.position ? facts.position->latitude : 0.0;
+    longitude = facts.position ? facts.position->longitude : 0.0;
+    captureTime = facts.captureTime;
     return read;
 }
 

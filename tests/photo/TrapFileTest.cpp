@@ -3,7 +3,7 @@
 // name does not make a file a sidecar.
 #include <gtest/gtest.h>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
 #include "support/DateTime.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <thread>
 
-#include "photo/PhotoFixture.h"
+#include "metadata/PhotoFixture.h"
 #include "session/RunProgress.h"
 #include "session/Session.h"
 

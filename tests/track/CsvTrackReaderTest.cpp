@@ -4,6 +4,7 @@
 
 #include "track/CsvFields.h"
 #include "track/CsvLines.h"
+#include "track/TrackFileReader.h"
 #include "track/TrackPointMatchers.h"
 #include "track/TrackTestFolder.h"
 
@@ -131,9 +132,10 @@ TEST(CsvTrackReader, readsTheLastLineWithoutLineEndAndWindowsLineEnds) {
     testing::TrackTestFolder folder;
     const std::string csv = "h,d,t,lat,lon\n1,2010-05-01,10:20:30,1,2\n2,2010-05-01,10:20:31,3,4";
     TrackStore unix, windows;
-    EXPECT_TRUE(ReadCsvTrackFile(folder.Write("unix.csv", csv), unix));
-    EXPECT_TRUE(
-        ReadCsvTrackFile(folder.Write("win.csv", testing::WithWindowsLineEnds(csv)), windows));
+    EXPECT_TRUE(ReadTrackFile(folder.Write("unix.csv", csv), TrackFormat::Csv, unix).readable);
+    EXPECT_TRUE(ReadTrackFile(folder.Write("win.csv", testing::WithWindowsLineEnds(csv)),
+                              TrackFormat::Csv, windows)
+                    .readable);
     EXPECT_EQ(PointsOf(unix),
               (std::vector<TrackPoint>{{3600, 7200, 0, Ole(2010, 5, 1, 10, 20, 30)},
                                        {10800, 14400, 0, Ole(2010, 5, 1, 10, 20, 31)}}));

@@ -114,8 +114,9 @@ void ExpectNear(const std::vector<TrackPoint>& points, const std::vector<TrackPo
         EXPECT_NEAR(points[i].latitude, expected[i].latitude, 0.01) << name;
         EXPECT_NEAR(points[i].longitude, expected[i].longitude, 0.01) << name;
         EXPECT_NEAR(points[i].time, expected[i].time, 1e-9) << name;
-        EXPECT_NEAR(points[i].elevation, expected[i].elevation, 0.2) << name;
-        EXPECT_EQ(points[i].hasElevation, expected[i].hasElevation) << name;
+        EXPECT_NEAR(points[i].elevation.value_or(0), expected[i].elevation.value_or(0), 0.2)
+            << name;
+        EXPECT_EQ(points[i].elevation.has_value(), expected[i].elevation.has_value()) << name;
     }
 }
 
@@ -144,8 +145,8 @@ const std::vector<FitCase> kFitCases = {
          .CompressedRecord(12, 5, 6)
          .File(),
      {High(1, 2, 0, Ole(2010, 1, 1, 0, 0, 24)),
-      {3 * 3600, 4 * 3600, 0, Ole(2010, 1, 1, 0, 0, 34)},
-      {5 * 3600, 6 * 3600, 0, Ole(2010, 1, 1, 0, 0, 44)}}},
+      {3 * 3600, 4 * 3600, std::nullopt, Ole(2010, 1, 1, 0, 0, 34)},
+      {5 * 3600, 6 * 3600, std::nullopt, Ole(2010, 1, 1, 0, 0, 44)}}},
     {"an offset equal to the low five bits of the last timestamp is that second, not 32 later",
      FitWriter()
          .RecordDefinition(0)
@@ -155,8 +156,8 @@ const std::vector<FitCase> kFitCases = {
          .CompressedRecord(25, 5, 6)
          .File(),
      {High(1, 2, 0, Ole(2010, 1, 1, 0, 0, 24)),
-      {3 * 3600, 4 * 3600, 0, Ole(2010, 1, 1, 0, 0, 24)},
-      {5 * 3600, 6 * 3600, 0, Ole(2010, 1, 1, 0, 0, 25)}}},
+      {3 * 3600, 4 * 3600, std::nullopt, Ole(2010, 1, 1, 0, 0, 24)},
+      {5 * 3600, 6 * 3600, std::nullopt, Ole(2010, 1, 1, 0, 0, 25)}}},
 };
 
 TEST(FitReader, readsRecordMessages) {

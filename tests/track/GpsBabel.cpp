@@ -78,10 +78,11 @@ void ReadUnicsv(const std::string& path, std::vector<TrackPoint>& points) {
         if (at(date).empty()) {
             continue;  // untimed: never a track point
         }
-        TrackPoint p{std::atof(at(lat).c_str()) * 3600, std::atof(at(lon).c_str()) * 3600, 0,
-                     DayCount(at(date), at(time))};
-        p.hasElevation = !at(alt).empty();
-        p.elevation = std::atof(at(alt).c_str());
+        TrackPoint p{std::atof(at(lat).c_str()) * 3600, std::atof(at(lon).c_str()) * 3600,
+                     std::nullopt, DayCount(at(date), at(time))};
+        if (!at(alt).empty()) {
+            p.elevation = std::atof(at(alt).c_str());
+        }
         points.push_back(p);
     }
 }
@@ -130,10 +131,11 @@ std::string FirstDifference(const std::vector<TrackPoint>& unsortedOurs,
     for (std::size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i) {
         const TrackPoint& a = ours[i];
         const TrackPoint& b = theirs[i];
-        const bool same = std::fabs(a.latitude - b.latitude) < 0.01 &&
-                          std::fabs(a.longitude - b.longitude) < 0.01 &&
-                          std::fabs(a.time - b.time) * 86400 < 0.001 &&
-                          (!b.hasElevation || std::fabs(a.elevation - b.elevation) < 0.051);
+        const bool same =
+            std::fabs(a.latitude - b.latitude) < 0.01 &&
+            std::fabs(a.longitude - b.longitude) < 0.01 &&
+            std::fabs(a.time - b.time) * 86400 < 0.001 &&
+            (!b.elevation || std::fabs(a.elevation.value_or(0) - *b.elevation) < 0.051);
         if (!same) {
             text << "point " << i << ": ours " << a << ", gpsbabel's " << b;
             return text.str();

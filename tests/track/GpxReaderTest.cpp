@@ -8,6 +8,7 @@
 #include "track/CsvTrackReader.h"
 #include "track/GpxTokenParser.h"
 #include "track/MarkupTokenizer.h"
+#include "track/TrackFileReader.h"
 #include "track/TrackPointMatchers.h"
 #include "track/TrackTestFolder.h"
 
@@ -66,8 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {3600, 3600, 150, kTenTwentyThirty}}},
         GpxCase{"pointWithoutTimeIsDropped",
                 Point(R"(lat="1" lon="2")", "<ele>7</ele>") + Point(R"(lat="3" lon="4")", kTime),
-                // the elevation of the dropped point carries over to the next
-                {{10800, 14400, 7, kTenTwentyThirty}},
+                // the elevation of the dropped point is not the next one's
+                {{10800, 14400, std::nullopt, kTenTwentyThirty}},
                 {0, 1, 0}},
         GpxCase{"fractionIsTruncated",
                 Point(R"(lat="1" lon="1")", "<time>2010-05-01T10:20:30.999Z</time>"),
@@ -153,15 +154,15 @@ TEST(GpxReader, marksTheElevationOnlyOfPointsThatCarryTheirOwn) {
             Point(R"(lat="1")", "<ele>7</ele>" + kTime) + Point(R"(lat="1" lon="1")", kTime),
         store);
     ASSERT_EQ(store.Count(), 4);
-    EXPECT_TRUE(store.At(0).hasElevation);
-    EXPECT_FALSE(store.At(1).hasElevation);
-    EXPECT_FALSE(store.At(2).hasElevation) << "nan is no elevation";
-    EXPECT_FALSE(store.At(3).hasElevation);
+    EXPECT_TRUE(store.At(0).elevation);
+    EXPECT_FALSE(store.At(1).elevation);
+    EXPECT_FALSE(store.At(2).elevation) << "nan is no elevation";
+    EXPECT_FALSE(store.At(3).elevation);
 
     TrackStore csv;
     ReadCsvTrackText("1,2010-05-01,10:20:30,47.5,-8.25,412\n", csv);
     ASSERT_EQ(csv.Count(), 1);
-    EXPECT_FALSE(csv.At(0).hasElevation) << "CSV tracks carry no elevation";
+    EXPECT_FALSE(csv.At(0).elevation) << "CSV tracks carry no elevation";
 }
 
 TEST(MarkupTokenizer, keepsTagsAsWrittenAndTrimsText) {
@@ -216,9 +217,10 @@ TEST(GpxReader, readsWindowsAndUnixLineEndsAlike) {
     const std::string gpx = Point(R"(lat="1" lon="2")", "<ele>\n5\n</ele>\n" + kTime) +
                             Point(R"(lat="3" lon="4")", kTime);
     TrackStore unix, windows;
-    EXPECT_TRUE(ReadGpxFile(folder.Write("unix.gpx", gpx), unix));
-    EXPECT_TRUE(
-        ReadGpxFile(folder.Write("windows.gpx", testing::WithWindowsLineEnds(gpx)), windows));
+    EXPECT_TRUE(ReadTrackFile(folder.Write("unix.gpx", gpx), TrackFormat::Gpx, unix).readable);
+    EXPECT_TRUE(ReadTrackFile(folder.Write("windows.gpx", testing::WithWindowsLineEnds(gpx)),
+                              TrackFormat::Gpx, windows)
+                    .readable);
     EXPECT_EQ(unix.Count(), 2);
     EXPECT_EQ(PointsOf(unix), PointsOf(windows));
 }
@@ -226,8 +228,8 @@ TEST(GpxReader, readsWindowsAndUnixLineEndsAlike) {
 TEST(GpxReader, addsNothingForAMissingFileOrADirectory) {
     testing::TrackTestFolder folder;
     TrackStore store;
-    EXPECT_FALSE(ReadGpxFile(folder.path() + "/missing.gpx", store));
-    EXPECT_FALSE(ReadGpxFile(folder.path(), store));
+    EXPECT_FALSE(ReadTrackFile(folder.path() + "/missing.gpx", TrackFormat::Gpx, store).readable);
+    EXPECT_FALSE(ReadTrackFile(folder.path(), TrackFormat::Gpx, store).readable);
     EXPECT_TRUE(store.IsEmpty());
 }
 

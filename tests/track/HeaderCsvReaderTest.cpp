@@ -18,13 +18,11 @@ struct HeaderCase {
 };
 
 TrackPoint WithElevation(double latitude, double longitude, double elevation, double time) {
-    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
-    p.hasElevation = true;
-    return p;
+    return {latitude * 3600, longitude * 3600, elevation, time};
 }
 
 TrackPoint Flat(double latitude, double longitude, double time) {
-    return {latitude * 3600, longitude * 3600, 0, time};
+    return {latitude * 3600, longitude * 3600, std::nullopt, time};
 }
 
 // The layouts of real loggers; each line of data gives one point.
@@ -68,7 +66,8 @@ TEST(HeaderCsvReader, readsTheLayoutsOfRealLoggersByTheirColumnNames) {
         const TrackReadResult result = ReadCsvTrack(c.csv, store);
         EXPECT_EQ(PointsOf(store), c.points) << c.name;
         for (std::size_t i = 0; i < c.points.size() && i < PointsOf(store).size(); ++i) {
-            EXPECT_EQ(store.At(static_cast<int>(i)).hasElevation, c.points[i].hasElevation)
+            EXPECT_EQ(store.At(static_cast<int>(i)).elevation.has_value(),
+                      c.points[i].elevation.has_value())
                 << c.name;
         }
         EXPECT_EQ(result.note, "read by the names in its header row") << c.name;
@@ -84,7 +83,7 @@ TEST(HeaderCsvReader, leavesAFileTheFixedLayoutReadsAsItWas) {
     const TrackReadResult result = ReadCsvTrack(csv, store);
     EXPECT_EQ(PointsOf(store),
               (std::vector<TrackPoint>{Flat(47.5, 8.25, Ole(2010, 5, 1, 10, 20, 30))}));
-    EXPECT_FALSE(store.At(0).hasElevation);
+    EXPECT_FALSE(store.At(0).elevation);
     EXPECT_EQ(result.note, "");
 }
 

@@ -10,6 +10,7 @@
 
 #include "track/CsvTrackReader.h"
 #include "track/GpxReader.h"
+#include "track/TrackFileReader.h"
 #include "track/TrackPointMatchers.h"
 #include "track/TrackTestFolder.h"
 
@@ -39,8 +40,8 @@ TEST(HostileTrackInput, aFileOfRandomBytesNamedGpxGivesNoUnrealPoint) {
     testing::TrackTestFolder folder;
     const std::string path = folder.Write("random.gpx", RandomBytes(50'000'000, 12));
     TrackStore gpx, csv;
-    EXPECT_TRUE(ReadGpxFile(path, gpx));
-    EXPECT_TRUE(ReadCsvTrackFile(path, csv));
+    EXPECT_TRUE(ReadTrackFile(path, TrackFormat::Gpx, gpx).readable);
+    EXPECT_TRUE(ReadTrackFile(path, TrackFormat::Csv, csv).readable);
     EXPECT_EQ(FirstUnrealFix(gpx), "");
     EXPECT_EQ(FirstUnrealFix(csv), "");
 }

@@ -41,7 +41,7 @@ void ExpectCase(JsonReader read, const JsonCase& c, std::size_t treeBytes) {
         EXPECT_NEAR(points[i].longitude, c.points[i].longitude, 1e-6) << c.name;
         EXPECT_NEAR(points[i].time, c.points[i].time, 1e-9) << c.name;
         EXPECT_EQ(points[i].elevation, c.points[i].elevation) << c.name;
-        EXPECT_EQ(points[i].hasElevation, c.points[i].hasElevation) << c.name;
+        EXPECT_EQ(points[i].elevation.has_value(), c.points[i].elevation.has_value()) << c.name;
     }
     EXPECT_EQ(result.note, c.note) << c.name;
 }

@@ -103,8 +103,9 @@ TEST(NmeaReader, joinsTheSentencesOfEachFixAndDatesThem) {
             EXPECT_NEAR(points[i].latitude, c.points[i].latitude, 1e-6) << c.name;
             EXPECT_NEAR(points[i].longitude, c.points[i].longitude, 1e-6) << c.name;
             EXPECT_NEAR(points[i].time, c.points[i].time, 1e-9) << c.name;
-            EXPECT_NEAR(points[i].elevation, c.points[i].elevation, 1e-9) << c.name;
-            EXPECT_EQ(points[i].hasElevation, c.points[i].hasElevation) << c.name;
+            EXPECT_NEAR(points[i].elevation.value_or(0), c.points[i].elevation.value_or(0), 1e-9)
+                << c.name;
+            EXPECT_EQ(points[i].elevation.has_value(), c.points[i].elevation.has_value()) << c.name;
         }
         EXPECT_EQ(result.note, "") << c.name;
     }

@@ -197,7 +197,7 @@ TEST(RealWorldTracks, giveTheSameFixesAsGpsbabel) {
             std::vector<TrackPoint> once;
             for (TrackPoint p : expected) {
                 if (times.insert(p.time).second) {
-                    p.hasElevation = false;
+                    p.elevation.reset();
                     once.push_back(p);
                 }
             }
@@ -221,7 +221,7 @@ TEST(RealWorldTracks, nmeaSentencesOfOneSecondFarApartAreTwoFixes) {
     const double longitude = 2 + 14.42462 / 60;
     ASSERT_EQ(store.Count(), 2);
     EXPECT_NEAR(store.At(0).longitude, -(longitude + 100) * 3600, 1e-6);  // the RMC's
-    EXPECT_FALSE(store.At(0).hasElevation);
+    EXPECT_FALSE(store.At(0).elevation);
     EXPECT_NEAR(store.At(1).longitude, -longitude * 3600, 1e-6);  // the GGA's
     EXPECT_EQ(store.At(1).elevation, 56.0);
     for (int i = 0; i < 2; ++i) {

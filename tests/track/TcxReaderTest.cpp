@@ -30,10 +30,10 @@ TEST(TcxReader, readsEachTrackpointWithItsPositionTimeAndAltitude) {
             "</Position></Trackpoint>"),
         store);
     TrackPoint high{171000, -29700, 412.7, Ole(2012, 10, 13, 8, 10, 3)};
-    high.hasElevation = true;
     EXPECT_EQ(PointsOf(store),
-              (std::vector<TrackPoint>{high, {170100, -30600, 0, Ole(2012, 10, 13, 8, 10, 4)}}));
-    EXPECT_FALSE(store.At(1).hasElevation);
+              (std::vector<TrackPoint>{
+                  high, {170100, -30600, std::nullopt, Ole(2012, 10, 13, 8, 10, 4)}}));
+    EXPECT_FALSE(store.At(1).elevation);
     EXPECT_EQ(result.note, "");
 }
 

@@ -17,13 +17,20 @@
 namespace geotal {
 
 inline bool operator==(const TrackPoint& a, const TrackPoint& b) {
-    return a.latitude == b.latitude && a.longitude == b.longitude && a.elevation == b.elevation &&
-           a.time == b.time;
+    // An elevation counts by its value alone, as the readers' cases give it; whether a point has
+    // one is compared where a case says so.
+    return a.latitude == b.latitude && a.longitude == b.longitude &&
+           a.elevation.value_or(0) == b.elevation.value_or(0) && a.time == b.time;
 }
 
 inline std::ostream& operator<<(std::ostream& out, const TrackPoint& p) {
-    return out << "{" << p.latitude << ", " << p.longitude << ", " << p.elevation << ", "
-               << FormatPhotoTime(p.time) << "}";
+    out << "{" << p.latitude << ", " << p.longitude << ", ";
+    if (p.elevation) {
+        out << *p.elevation;
+    } else {
+        out << "no elevation";
+    }
+    return out << ", " << FormatPhotoTime(p.time) << "}";
 }
 
 inline bool operator==(const SkippedPoints& a, const SkippedPoints& b) {
@@ -63,13 +70,11 @@ inline std::string FirstUnrealFix(const TrackStore& store) {
 
 // A fix in degrees without an elevation, and one with.
 inline TrackPoint At(double latitude, double longitude, double time) {
-    return {latitude * 3600, longitude * 3600, 0, time};
+    return {latitude * 3600, longitude * 3600, std::nullopt, time};
 }
 
 inline TrackPoint High(double latitude, double longitude, double elevation, double time) {
-    TrackPoint p{latitude * 3600, longitude * 3600, elevation, time};
-    p.hasElevation = true;
-    return p;
+    return {latitude * 3600, longitude * 3600, elevation, time};
 }
 
 inline double Ole(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {

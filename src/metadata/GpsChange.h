@@ -1,0 +1,16 @@
+// What a position write does to a photo's GPS directory: the tags it sets and those it takes out.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "metadata/TiffField.h"
+
+namespace geotal {
+
+struct GpsChange {
+    std::vector<TiffField> fields;       // tags set, each once
+    std::vector<std::uint16_t> removed;  // tags taken out, where the photo has them
+};
+
+}  // namespace geotal
