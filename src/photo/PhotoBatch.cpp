@@ -1,5 +1,7 @@
 #include "photo/PhotoBatch.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <optional>
@@ -75,6 +77,7 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosit
         // back. Smaller batches from here on, down to one photo.
         Trace("  No space left: committing the batch so far");
         Commit();
+        replaced_.Drain();  // the old photos' space is free only once they are closed
         limits_.photos = std::max<std::size_t>(1, limits_.photos / 2);
         outcome = writer_.Prepare(path, photo, position, prepared);
     }
@@ -116,8 +119,12 @@ void PhotoBatch::Commit() {
                                 "Error copying file : " + prepared.path + " (" + copiesError +
                                     "; the photo was left as it was)\n"});
         } else {
+            // Read only, and only to keep: a photo the swap replaces is freed by its close.
+            const int photo =
+                ::open(prepared.photo.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             outcomes.push_back(flushErrors[i] == 0 ? SwapInPrepared(prepared)
                                                    : DiscardUnflushed(prepared, flushErrors[i]));
+            replaced_.Close(photo);
         }
         folders.insert(FolderOf(prepared.photo));
     }

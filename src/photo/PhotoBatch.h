@@ -12,6 +12,7 @@
 #include "photo/FlushFiles.h"
 #include "photo/FolderLocks.h"
 #include "photo/PhotoWriter.h"
+#include "support/CloseLater.h"
 
 namespace geotal {
 
@@ -76,6 +77,9 @@ private:
     BatchLimits limits_;
     std::vector<Pending> pending_;
     std::size_t pendingBytes_ = 0;
+    // The replaced photos, held open across their swaps and closed on a thread of their own:
+    // that last close frees an old photo's blocks, which can wait for the disk.
+    CloseLater replaced_;
 };
 
 }  // namespace geotal
