@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -44,6 +47,23 @@ private:
 bool HoldsFile(const std::string& name, const FileIdentity& file) {
     const std::optional<FileIdentity> now = IdentityOf(name);
     return now && IsSameUnchanged(*now, file);
+}
+
+std::atomic<KernelCopy> kernelCopy{KernelCopy::WhereItPays};
+
+// Another file system, a kind of file it does not copy, or a kernel without the call: the
+// bytes are written from memory instead. Any other error is the new file's own (a full disk).
+bool KernelCannotCopy(int error) {
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+           error == ENOTSUP || error == EBADF || error == EPERM;
+}
+
+bool IsStillAsRead(int fd, const FileIdentity& asRead) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 &&
+           IsSameUnchanged(
+               {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim},
+               asRead);
 }
 
 }  // namespace
@@ -180,6 +200,37 @@ bool NewFile::Write(const void* data, std::size_t size) {
     return WriteAll(fd_, data, size);
 }
 
+bool NewFile::CopyFrom(int source, const FileIdentity& asRead, off_t offset,
+                       std::string_view bytes) {
+    std::size_t copied = 0;
+    if (UseKernelCopy(fd_) && IsStillAsRead(source, asRead)) {
+        const off_t start = ::lseek(fd_, 0, SEEK_CUR);
+        while (start >= 0 && copied < bytes.size()) {
+            off_t from = offset + static_cast<off_t>(copied);
+            const ssize_t done =
+                ::copy_file_range(source, &from, fd_, nullptr, bytes.size() - copied, 0);
+            if (done < 0 && errno == EINTR) {
+                continue;
+            }
+            if (done < 0 && !KernelCannotCopy(errno)) {
+                return false;
+            }
+            if (done <= 0) {
+                break;  // the rest from memory: the kernel cannot, or the source came to an end
+            }
+            copied += static_cast<std::size_t>(done);
+        }
+        // Bytes copied from a source that changed meanwhile may not be those read and checked.
+        if (copied > 0 && !IsStillAsRead(source, asRead)) {
+            if (::ftruncate(fd_, start) != 0 || ::lseek(fd_, start, SEEK_SET) != start) {
+                return false;
+            }
+            copied = 0;
+        }
+    }
+    return Write(bytes.data() + copied, bytes.size() - copied);
+}
+
 bool NewFile::Finish(Flush flush) {
     if (flush == Flush::Now && ::fsync(fd_) != 0) {
         return false;
@@ -198,6 +249,25 @@ bool NewFile::Finish(Flush flush) {
     const int fd = fd_;
     fd_ = -1;
     return ::close(fd) == 0;
+}
+
+void SetKernelCopy(KernelCopy way) {
+    kernelCopy = way;
+}
+
+bool UseKernelCopy(int fd) {
+    switch (kernelCopy.load()) {
+        case KernelCopy::Always:
+            return true;
+        case KernelCopy::Never:
+            return false;
+        case KernelCopy::WhereItPays:
+            break;
+    }
+    // These share the copied blocks with the source instead of writing them again.
+    struct statfs system {};
+    return ::fstatfs(fd, &system) == 0 &&
+           (system.f_type == XFS_SUPER_MAGIC || system.f_type == BTRFS_SUPER_MAGIC);
 }
 
 SwapResult SwapIn(const std::string& newName, const FileIdentity& written,
