@@ -67,9 +67,9 @@ public:
     bool Write(const void* data, std::size_t size);
     // Appends bytes that the open file source holds at offset, source being as asRead says
     // (the file they were read from, unchanged since). The kernel copies them from there where
-    // UseKernelCopy says so, which spares copying them through this process (and shares them
-    // on a file system that can); they are written from memory where it does not, where the
-    // kernel cannot copy them, and where source changed before or during the copy.
+    // UseKernelCopy says so, which spares copying them through this process (and shares their
+    // whole blocks on a file system that can); they are written from memory where it does not,
+    // where the kernel cannot copy them, and where source changed before or during the copy.
     bool CopyFrom(int source, const FileIdentity& asRead, off_t offset, std::string_view bytes);
     // With Flush::Now flushes the content to disk; then closes the file, which can report a late
     // write error, and takes its identity for the checks before a rename.
@@ -102,8 +102,9 @@ enum class KernelCopy {
 // The way for this process; tests set the other two to compare both ways.
 void SetKernelCopy(KernelCopy way);
 
-// Whether bytes for the file open as fd are copied by the kernel, by the way set.
-bool UseKernelCopy(int fd);
+// Whether size bytes for the file open as fd are copied by the kernel, by the way set;
+// shareable says they lie alike in both files, as blocks a file system can share.
+bool UseKernelCopy(int fd, std::size_t size, bool shareable);
 
 enum class SwapResult {
     Done,

@@ -114,8 +114,9 @@ bool MergeMetadata(const std::string& source, const std::string& destination,
         }
     }
     UnchangedTail tail{fd.get(), asRead, 0, {}};
-    // Beside the photo, the new file is on the photo's file system.
-    if (UseKernelCopy(fd.get())) {
+    // Beside the photo, the new file is on the photo's file system; NewFile::CopyFrom decides
+    // for the bytes as they lie.
+    if (UseKernelCopy(fd.get(), file.bytes.size(), true)) {
         const std::size_t same = CommonTail(written, file.bytes);
         tail.offset = static_cast<off_t>(file.bytes.size() - same);
         tail.bytes = std::string_view(written).substr(written.size() - same);

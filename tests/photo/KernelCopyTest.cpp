@@ -61,6 +61,15 @@ TEST(NewFile, copiesATailByTheKernelWhereItCanAndFromMemoryWhereItCannotOrIsNotT
         const KernelCopyWay way(KernelCopy::Always);
         EXPECT_EQ(NewFileOf(folder / "kernel", fd.get(), asRead, 70000, "MEMORY-BYT"),
                   "head:0123456789");
+        // Lying alike in both files, the bytes up to the next block boundary come from memory
+        // and the whole blocks after it from the source, for a file system to share.
+        struct stat status {};
+        ASSERT_EQ(::stat(folder.path().c_str(), &status), 0);
+        const std::size_t block = static_cast<std::size_t>(status.st_blksize);
+        ASSERT_LT(block, 70000u);
+        const std::string whole = ReadBytes(source);
+        EXPECT_EQ(NewFileOf(folder / "blocks", fd.get(), asRead, 5, std::string(70005, 'm')),
+                  "head:" + std::string(block - 5, 'm') + whole.substr(block));
         // Past the source's end, what is missing comes from memory.
         EXPECT_EQ(NewFileOf(folder / "short", fd.get(), asRead, 70005, "MEMORY-BYT"),
                   "head:56789Y-BYT");
