@@ -1,4 +1,4 @@
-// Closing file descriptors on a thread of its own, for closes that wait: the last close of a
+// Closing file descriptors on threads of their own, for closes that wait: the last close of a
 // file already unlinked frees its blocks, which on a file system that discards freed blocks at
 // once waits for the disk.
 #pragma once
@@ -8,19 +8,20 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace geotal {
 
 class CloseLater {
 public:
-    CloseLater() = default;
+    CloseLater();
     // Closes what is still waiting, and ends the thread.
     ~CloseLater();
     CloseLater(const CloseLater&) = delete;
     CloseLater& operator=(const CloseLater&) = delete;
 
-    // Takes fd over (a negative one is ignored); it is closed on the thread, in turn. Waits
-    // while many are waiting, so that the process never holds more than a few dozen this way.
+    // Takes fd over (a negative one is ignored); it is closed on one of the threads. Waits
+    // while many are waiting, so that the process never holds more than a few hundred this way.
     void Close(int fd);
     // Returns once every descriptor taken so far is closed.
     void Drain();
@@ -31,9 +32,10 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<int> waiting_;
-    bool closing_ = false;  // the thread holds one taken from waiting_
+    std::size_t mostWaiting_;
+    std::size_t closing_ = 0;  // taken from waiting_ by the threads, not yet closed
     bool ending_ = false;
-    std::thread thread_;  // started with the first descriptor
+    std::vector<std::thread> threads_;  // started with the first descriptor
 };
 
 }  // namespace geotal
