@@ -16,7 +16,7 @@
 namespace geotal {
 
 PhotoBatch::PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits)
-    : writer_(writer), done_(std::move(done)), limits_(limits) {}
+    : writer_(writer), done_(std::move(done)), limits_(limits), flushing_(limits_.flush) {}
 
 PhotoBatch::~PhotoBatch() {
     Commit();
@@ -86,6 +86,7 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosit
         return;
     }
     pendingBytes_ += prepared.bytes;
+    flushing_.Add(prepared.newName);
     pending_.push_back({ticket, std::move(prepared)});
     if (pending_.size() >= limits_.photos || pendingBytes_ >= limits_.bytes) {
         Commit();
@@ -96,11 +97,7 @@ void PhotoBatch::Commit() {
     if (pending_.empty()) {
         return;
     }
-    std::vector<std::string> newNames;
-    for (const Pending& pending : pending_) {
-        newNames.push_back(pending.prepared.newName);
-    }
-    const std::vector<int> flushErrors = limits_.flush(newNames);
+    const std::vector<int> flushErrors = flushing_.Results();
     // The backups' names, before any photo changes: a backup whose folder entry a power cut
     // could take away is no backup.
     std::string copiesError;
