@@ -16,13 +16,22 @@ namespace geotal {
 
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
                   std::string& error, Flush flush) {
+    return WriteNewFile(path, std::string_view(static_cast<const char*>(data), size), {}, mode,
+                        error, flush);
+}
+
+bool WriteNewFile(const std::string& path, std::string_view head, const UnchangedTail& tail,
+                  mode_t mode, std::string& error, Flush flush) {
     NewFile file;
     if (!file.Create(path, 0600)) {
         error = SystemErrorText("Cannot create", path);
         return false;
     }
     // fchmod, not the open mode: the umask must not narrow the photo's permissions.
-    if (!file.SetPermissionBits(mode) || !file.Write(data, size) || !file.Finish(flush)) {
+    if (!file.SetPermissionBits(mode) || !file.Write(head.data(), head.size()) ||
+        (!tail.bytes.empty() &&
+         !file.CopyFrom(tail.source, tail.asRead, tail.offset, tail.bytes)) ||
+        !file.Finish(flush)) {
         error = SystemErrorText("Cannot write", path);
         return false;
     }

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "files/FileReplacement.h"
 
@@ -15,6 +16,20 @@ namespace geotal {
 // behind.
 bool WriteNewFile(const std::string& path, const void* data, std::size_t size, mode_t mode,
                   std::string& error, Flush flush = Flush::Now);
+
+// The bytes a new file ends with, as they lie unchanged in the open file they were read from.
+struct UnchangedTail {
+    int source = -1;         // the file they were read from
+    FileIdentity asRead;     // that file as it was when they were read
+    off_t offset = 0;        // where they lie in it
+    std::string_view bytes;  // the bytes themselves
+};
+
+// As above, the new file being head and then tail: tail's bytes copied by the kernel from its
+// source where that pays (NewFile::CopyFrom), else written from memory; the same bytes either
+// way.
+bool WriteNewFile(const std::string& path, std::string_view head, const UnchangedTail& tail,
+                  mode_t mode, std::string& error, Flush flush = Flush::Now);
 
 enum class CopyResult {
     Copied,          // to is a new, whole copy of from

@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -40,6 +43,23 @@ private:
 bool HoldsFile(const std::string& name, const FileIdentity& file) {
     const std::optional<FileIdentity> now = IdentityOf(name);
     return now && IsSameUnchanged(*now, file);
+}
+
+std::atomic<KernelCopy> kernelCopy{KernelCopy::WhereItPays};
+
+// Another file system, a kind of file it does not copy, or a kernel without the call: the
+// bytes are written from memory instead. Any other error is the new file's own (a full disk).
+bool KernelCannotCopy(int error) {
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+           error == ENOTSUP || error == EBADF || error == EPERM;
+}
+
+bool IsStillAsRead(int fd, const FileIdentity& asRead) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 &&
+           IsSameUnchanged(
+               {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim},
+               asRead);
 }
 
 }  // namespace
@@ -176,6 +196,51 @@ bool NewFile::Write(const void* data, std::size_t size) {
     return WriteAll(fd_, data, size);
 }
 
+bool NewFile::CopyFrom(int source, const FileIdentity& asRead, off_t offset,
+                       std::string_view bytes) {
+    std::size_t copied = 0;
+    const off_t start = ::lseek(fd_, 0, SEEK_CUR);
+    struct stat status {};
+    if (start < 0 || ::fstat(fd_, &status) != 0) {
+        return false;
+    }
+    // A file system that shares blocks shares only whole ones lying alike in both files: where
+    // the bytes lie so, those before the next block boundary come from memory.
+    const off_t block = std::max<off_t>(status.st_blksize, 1);
+    const bool alike = (start - offset) % block == 0;
+    if (UseKernelCopy(fd_, bytes.size(), alike) && IsStillAsRead(source, asRead)) {
+        if (alike && start % block != 0) {
+            copied = std::min(bytes.size(), static_cast<std::size_t>(block - start % block));
+            if (!Write(bytes.data(), copied)) {
+                return false;
+            }
+        }
+        while (copied < bytes.size()) {
+            off_t from = offset + static_cast<off_t>(copied);
+            const ssize_t done =
+                ::copy_file_range(source, &from, fd_, nullptr, bytes.size() - copied, 0);
+            if (done < 0 && errno == EINTR) {
+                continue;
+            }
+            if (done < 0 && !KernelCannotCopy(errno)) {
+                return false;
+            }
+            if (done <= 0) {
+                break;  // the rest from memory: the kernel cannot, or the source came to an end
+            }
+            copied += static_cast<std::size_t>(done);
+        }
+        // Bytes copied from a source that changed meanwhile may not be those read and checked.
+        if (copied > 0 && !IsStillAsRead(source, asRead)) {
+            if (::ftruncate(fd_, start) != 0 || ::lseek(fd_, start, SEEK_SET) != start) {
+                return false;
+            }
+            copied = 0;
+        }
+    }
+    return Write(bytes.data() + copied, bytes.size() - copied);
+}
+
 bool NewFile::Finish(Flush flush) {
     if (flush == Flush::Now && ::fsync(fd_) != 0) {
         return false;
@@ -194,6 +259,31 @@ bool NewFile::Finish(Flush flush) {
     const int fd = fd_;
     fd_ = -1;
     return ::close(fd) == 0;
+}
+
+void SetKernelCopy(KernelCopy way) {
+    kernelCopy = way;
+}
+
+bool UseKernelCopy(int fd, std::size_t size, bool shareable) {
+    switch (kernelCopy.load()) {
+        case KernelCopy::Always:
+            return true;
+        case KernelCopy::Never:
+            return false;
+        case KernelCopy::WhereItPays:
+            break;
+    }
+    // Measured side by side (bench/compare-builds): a camera's photo of 5 MB took a fifth less
+    // system time copied by the kernel, on ext4 and on XFS alike, where a photo of 190 KB took
+    // a tenth more; XFS and btrfs share blocks that lie alike instead of copying them.
+    constexpr std::size_t kLargeEnough = 1u << 20;
+    if (size >= kLargeEnough) {
+        return true;
+    }
+    struct statfs system {};
+    return shareable && ::fstatfs(fd, &system) == 0 &&
+           (system.f_type == XFS_SUPER_MAGIC || system.f_type == BTRFS_SUPER_MAGIC);
 }
 
 SwapResult SwapIn(const std::string& newName, const FileIdentity& written,

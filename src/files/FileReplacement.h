@@ -65,6 +65,12 @@ public:
 
     bool SetPermissionBits(mode_t mode);
     bool Write(const void* data, std::size_t size);
+    // Appends bytes that the open file source holds at offset, source being as asRead says
+    // (the file they were read from, unchanged since). The kernel copies them from there where
+    // UseKernelCopy says so, which spares copying them through this process (and shares their
+    // whole blocks on a file system that can); they are written from memory where it does not,
+    // where the kernel cannot copy them, and where source changed before or during the copy.
+    bool CopyFrom(int source, const FileIdentity& asRead, off_t offset, std::string_view bytes);
     // With Flush::Now flushes the content to disk; then closes the file, which can report a late
     // write error, and takes its identity for the checks before a rename.
     bool Finish(Flush flush);
@@ -84,6 +90,21 @@ private:
     FileIdentity identity_;
     bool kept_ = false;
 };
+
+// Whether a new file gets bytes another file already holds by the kernel's copy
+// (copy_file_range) or from memory.
+enum class KernelCopy {
+    WhereItPays,  // by the kernel where the file system shares or copies faster that way
+    Always,       // by the kernel wherever it can
+    Never,        // from memory
+};
+
+// The way for this process; tests set the other two to compare both ways.
+void SetKernelCopy(KernelCopy way);
+
+// Whether size bytes for the file open as fd are copied by the kernel, by the way set;
+// shareable says they lie alike in both files, as blocks a file system can share.
+bool UseKernelCopy(int fd, std::size_t size, bool shareable);
 
 enum class SwapResult {
     Done,

@@ -42,6 +42,66 @@ std::vector<int> FlushFiles(const std::vector<std::string>& paths) {
     return flushed;
 }
 
+FlushAhead::~FlushAhead() {
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return done_ == paths_.size(); });
+        ending_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+}
+
+void FlushAhead::Add(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paths_.push_back(path);
+    results_.push_back(0);
+    while (threads_.size() < kFlushThreads) {
+        try {
+            threads_.emplace_back([this] { Run(); });
+        } catch (...) {
+            break;
+        }
+    }
+    if (threads_.empty()) {
+        results_.back() = EAGAIN;  // no thread to flush it: it counts as not on disk
+        ++next_;
+        ++done_;
+    }
+    changed_.notify_all();
+}
+
+std::vector<int> FlushAhead::Results() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return done_ == paths_.size(); });
+    std::vector<int> results;
+    results.swap(results_);
+    paths_.clear();
+    next_ = 0;
+    done_ = 0;
+    return results;
+}
+
+void FlushAhead::Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return ending_ || next_ < paths_.size(); });
+        if (next_ >= paths_.size()) {
+            return;  // ending, with nothing left to flush
+        }
+        const std::size_t index = next_++;
+        const std::string path = paths_[index];
+        lock.unlock();
+        const std::vector<int> flushed = flush_({path});
+        lock.lock();
+        results_[index] = flushed.empty() ? EIO : flushed.front();
+        ++done_;
+        changed_.notify_all();
+    }
+}
+
 bool FlushFolder(const std::string& folder) {
     FileDescriptor fd(
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

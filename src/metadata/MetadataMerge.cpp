@@ -1,9 +1,17 @@
 #include "metadata/MetadataMerge.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 #include "metadata/JpegGpsEdit.h"
 #include "metadata/XmpGpsEdit.h"
+#include "support/FileDescriptor.h"
+#include "support/SystemError.h"
 #include "support/TraceLog.h"
 #include "support/WholeFile.h"
 
@@ -44,13 +52,38 @@ XmpPacketEdit XmpLikeExif(const GpsChange& change) {
     };
 }
 
+// How many bytes both end with: the image data an edit of the head left as it was.
+std::size_t CommonTail(std::string_view a, std::string_view b) {
+    constexpr std::size_t kBlock = 4096;
+    std::size_t same = 0;
+    const std::size_t most = std::min(a.size(), b.size());
+    // Block by block with memcmp, then byte by byte within the first block that differs.
+    while (same + kBlock <= most && std::memcmp(a.data() + a.size() - same - kBlock,
+                                                b.data() + b.size() - same - kBlock, kBlock) == 0) {
+        same += kBlock;
+    }
+    while (same < most && a[a.size() - same - 1] == b[b.size() - same - 1]) {
+        ++same;
+    }
+    return same;
+}
+
 }  // namespace
 
 bool MergeMetadata(const std::string& source, const std::string& destination,
                    const ExifMetadata* exif, const IptcMetadata* iptc, const GpsChange& change,
                    MergeWay way, Flush flush, std::string& error, bool* unchanged) {
+    // Kept open: the new file's unchanged tail can be copied from the very file that was read.
+    const FileDescriptor fd(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
+        error = SystemErrorText("Cannot open", source);
+        return false;
+    }
+    const FileIdentity asRead{status.st_dev, status.st_ino, status.st_size, status.st_mtim,
+                              status.st_ctim};
     WholeFile file;
-    if (!ReadWholeFile(source, file, error)) {
+    if (!ReadWholeFile(fd.get(), source, file, error)) {
         return false;
     }
     std::string written;
@@ -73,7 +106,17 @@ bool MergeMetadata(const std::string& source, const std::string& destination,
             return true;
         }
     }
-    return WriteNewFile(destination, written.data(), written.size(), file.mode, error, flush);
+    UnchangedTail tail{fd.get(), asRead, 0, {}};
+    // Beside the photo, the new file is on the photo's file system; NewFile::CopyFrom decides
+    // for the bytes as they lie.
+    if (UseKernelCopy(fd.get(), file.bytes.size(), true)) {
+        const std::size_t same = CommonTail(written, file.bytes);
+        tail.offset = static_cast<off_t>(file.bytes.size() - same);
+        tail.bytes = std::string_view(written).substr(written.size() - same);
+    }
+    return WriteNewFile(destination,
+                        std::string_view(written).substr(0, written.size() - tail.bytes.size()),
+                        tail, file.mode, error, flush);
 }
 
 }  // namespace geotal

@@ -1,5 +1,7 @@
 #include "photo/PhotoBatch.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <optional>
@@ -14,7 +16,7 @@
 namespace geotal {
 
 PhotoBatch::PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits)
-    : writer_(writer), done_(std::move(done)), limits_(limits) {}
+    : writer_(writer), done_(std::move(done)), limits_(limits), flushing_(limits_.flush) {}
 
 PhotoBatch::~PhotoBatch() {
     Commit();
@@ -75,6 +77,7 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosit
         // back. Smaller batches from here on, down to one photo.
         Trace("  No space left: committing the batch so far");
         Commit();
+        replaced_.Drain();  // the old photos' space is free only once they are closed
         limits_.photos = std::max<std::size_t>(1, limits_.photos / 2);
         outcome = writer_.Prepare(path, photo, position, prepared);
     }
@@ -83,6 +86,7 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosit
         return;
     }
     pendingBytes_ += prepared.bytes;
+    flushing_.Add(prepared.newName);
     pending_.push_back({ticket, std::move(prepared)});
     if (pending_.size() >= limits_.photos || pendingBytes_ >= limits_.bytes) {
         Commit();
@@ -93,11 +97,7 @@ void PhotoBatch::Commit() {
     if (pending_.empty()) {
         return;
     }
-    std::vector<std::string> newNames;
-    for (const Pending& pending : pending_) {
-        newNames.push_back(pending.prepared.newName);
-    }
-    const std::vector<int> flushErrors = limits_.flush(newNames);
+    const std::vector<int> flushErrors = flushing_.Results();
     // The backups' names, before any photo changes: a backup whose folder entry a power cut
     // could take away is no backup.
     std::string copiesError;
@@ -116,8 +116,12 @@ void PhotoBatch::Commit() {
                                 "Error copying file : " + prepared.path + " (" + copiesError +
                                     "; the photo was left as it was)\n"});
         } else {
+            // Read only, and only to keep: a photo the swap replaces is freed by its close.
+            const int photo =
+                ::open(prepared.photo.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             outcomes.push_back(flushErrors[i] == 0 ? SwapInPrepared(prepared)
                                                    : DiscardUnflushed(prepared, flushErrors[i]));
+            replaced_.Close(photo);
         }
         folders.insert(FolderOf(prepared.photo));
     }

@@ -1,5 +1,6 @@
-// Group commit: photos rewritten one by one into their new files, then made durable together,
-// so that the disk writes a batch in one stream instead of waiting for one flush after another.
+// Group commit: photos rewritten one by one into their new files, each flushed on other threads
+// as soon as it is made, so that the disk works while the next ones are made; a batch is put in
+// place once all of its new files are on disk.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include "files/FlushFiles.h"
 #include "files/FolderLocks.h"
 #include "photo/PhotoWriter.h"
+#include "support/CloseLater.h"
 
 namespace geotal {
 
@@ -24,6 +26,7 @@ struct BatchLimits {
     // waits for everything else waiting on that file system, so on a busy disk a batch can take
     // as long as someone else's copy. fsync, not fdatasync: the owner, mode and attributes
     // copied onto the new file must be on disk with it. The benchmark puts the others here.
+    // Called with one new file at a time, from the threads that flush ahead.
     std::function<std::vector<int>(const std::vector<std::string>&)> flush = FlushFiles;
     std::function<bool(const std::string&)> flushFolder = FlushFolder;
 };
@@ -32,12 +35,13 @@ struct BatchLimits {
 using OutcomeSink = std::function<void(std::size_t ticket, const WriteOutcome& outcome)>;
 
 // Writes photos through a PhotoWriter, committing them in batches: every new file of a batch is
-// flushed to disk first, and the copy folder when backups are made; then each one is renamed
-// over its photo, then each folder is flushed. A flush that fails fails the photos it was for.
-// A photo is therefore replaced only by a new file already on disk, and holds its old or its
-// new content whenever the process stops. A photo that fails leaves the others of its batch to
-// be written and stays as it was. Each photo's folder is locked against other runs first; a
-// folder another run holds fails its photos with a message that says so.
+// flushed to disk first (each flush started when its photo is added), and the copy folder when
+// backups are made; then each one is renamed over its photo, then each folder is flushed. A flush
+// that fails fails the photos it was for. A photo is therefore replaced only by a new file already
+// on disk, and holds its old or its new content whenever the process stops. A photo that fails
+// leaves the others of its batch to be written and stays as it was. Each photo's folder is locked
+// against other runs first; a folder another run holds fails its photos with a message that says
+// so.
 class PhotoBatch {
 public:
     PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits = {});
@@ -76,6 +80,11 @@ private:
     BatchLimits limits_;
     std::vector<Pending> pending_;
     std::size_t pendingBytes_ = 0;
+    // Each pending new file's flush, started as it is added.
+    FlushAhead flushing_;
+    // The replaced photos, held open across their swaps and closed on a thread of their own:
+    // that last close frees an old photo's blocks, which can wait for the disk.
+    CloseLater replaced_;
 };
 
 }  // namespace geotal

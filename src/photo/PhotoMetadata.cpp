@@ -107,16 +107,16 @@ namespace {
 // sidecar's comes before the photo's own tags, as photo managers read them. A sidecar that is
 // too large or no XMP packet is named in the note and not used. True: the photo keeps the
 // capture time it was listed with.
-bool AddSidecarPosition(const std::string& path, PhotoFacts& facts,
-                        const SidecarOptions& sidecars) {
+bool AddSidecarPosition(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars,
+                        const SidecarNames* listed) {
     const bool inPhoto = IsJpegFileName(path) && !sidecars.sidecarOnly;
     if (facts.position && inPhoto) {
         return true;
     }
-    if (ExistingSidecarPath(path).empty()) {
+    if (ExistingSidecarPath(path, listed).empty()) {
         return true;
     }
-    const std::string sidecar = SidecarPathFor(path, sidecars.naming);
+    const std::string sidecar = SidecarPathFor(path, sidecars.naming, listed);
     // After what the note says of the photo's own tags, on a line of its own.
     const auto say = [&](const std::string& text) {
         facts.note += (facts.note.empty() ? "" : "\n") + text;
@@ -242,7 +242,8 @@ std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path)
     return TagsOf(exif.get());
 }
 
-bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars) {
+bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars,
+                    const SidecarNames* listed) {
     facts = PhotoFacts{};
     // A TIFF-based file's tags are read from its directories alone where they are plain and
     // hold the original date; the library is left the rest (XMP dates, damaged or other
@@ -301,7 +302,7 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
                      "read the rest (" +
                      error + ")";
     }
-    return AddSidecarPosition(path, facts, sidecars);
+    return AddSidecarPosition(path, facts, sidecars, listed);
 }
 
 }  // namespace geotal

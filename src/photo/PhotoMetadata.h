@@ -47,9 +47,10 @@ std::string CameraName(const ListedExifTags& tags);
 // from where the options write it, else from the other place: a JPEG's own EXIF GPS tags,
 // unless positions go to sidecars only; otherwise its XMP sidecar (of the chosen naming where
 // both exist). False, with the reason in the note and no position, when the file cannot be
-// read or gives no capture time.
-bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts,
-                    const SidecarOptions& sidecars = {});
+// read or gives no capture time. listed, when given, is the listing of the photo's folder: the
+// sidecar names it cannot hold are not looked for.
+bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars = {},
+                    const SidecarNames* listed = nullptr);
 
 // The listed tags of the photo at path as the metadata library reads them (the list reads a
 // TIFF-based photo without it where it can); none when the library cannot read the file or the

@@ -5,6 +5,8 @@
 
 namespace geotal {
 
+class SidecarNames;
+
 // The largest sidecar read or edited. Real ones hold kilobytes, a raw developer's a few hundred;
 // an XMP toolkit's model of a packet takes up to thirty times its size, so a larger file is
 // refused with the reason rather than parsed.
@@ -22,8 +24,9 @@ bool IsJpegFileName(const std::string& name);
 std::string DefaultSidecarPath(const std::string& path);
 
 // The existing sidecar of the photo at path: NAME.xmp, else NAME.EXT.xmp (either in lower or
-// upper case); empty when there is none.
-std::string ExistingSidecarPath(const std::string& path);
+// upper case); empty when there is none. Given the listing of the photo's folder, a name it
+// cannot hold is not looked for.
+std::string ExistingSidecarPath(const std::string& path, const SidecarNames* listed = nullptr);
 
 // How a new sidecar is named: IMG_1234.xmp, as most photo managers do, or IMG_1234.CR2.xmp, as
 // others do, so that a RAW and a JPEG of one shot keep sidecars of their own.
@@ -37,6 +40,8 @@ struct SidecarOptions {
 
 // The sidecar the photo's position goes to: an existing one of the chosen naming, else one of
 // the other naming (a second one is never made beside it), else a new one of the chosen naming.
-std::string SidecarPathFor(const std::string& path, SidecarNaming naming);
+// Given the listing of the photo's folder, a name it cannot hold is not looked for.
+std::string SidecarPathFor(const std::string& path, SidecarNaming naming,
+                           const SidecarNames* listed = nullptr);
 
 }  // namespace geotal

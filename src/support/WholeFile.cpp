@@ -26,8 +26,16 @@ bool ReadWholeFile(const std::string& path, WholeFile& file, std::string& error)
     file.bytes.clear();
     // Non-blocking, so that a pipe under a photo's or a track's name is refused, not waited on.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        return Fail("Cannot open", path, errno, error);
+    }
+    return ReadWholeFile(fd.get(), path, file, error);
+}
+
+bool ReadWholeFile(int fd, const std::string& path, WholeFile& file, std::string& error) {
+    file.bytes.clear();
     struct stat status {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
+    if (::fstat(fd, &status) != 0) {
         return Fail("Cannot open", path, errno, error);
     }
     if (S_ISDIR(status.st_mode)) {
@@ -46,7 +54,8 @@ bool ReadWholeFile(const std::string& path, WholeFile& file, std::string& error)
     }
     std::size_t done = 0;
     while (done < file.bytes.size()) {
-        const ssize_t got = ::read(fd.get(), file.bytes.data() + done, file.bytes.size() - done);
+        const ssize_t got = ::pread(fd, file.bytes.data() + done, file.bytes.size() - done,
+                                    static_cast<off_t>(done));
         if (got < 0 && errno == EINTR) {
             continue;
         }

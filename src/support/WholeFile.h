@@ -17,4 +17,8 @@ struct WholeFile {
 // the file and the system's reason.
 bool ReadWholeFile(const std::string& path, WholeFile& file, std::string& error);
 
+// The same, from a file already opened (non-blocking) as path, from its start; the caller keeps
+// the descriptor, to look at or copy from the very file that was read.
+bool ReadWholeFile(int fd, const std::string& path, WholeFile& file, std::string& error);
+
 }  // namespace geotal
