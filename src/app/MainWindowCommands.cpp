@@ -119,6 +119,10 @@ void MainWindow::BrowseFolder(QLineEdit& field) {
 
 void MainWindow::OnLoadDataFiles() {
     ReadFromControls();  // Enter in a folder field loads what it shows
+    if (const auto question = session_.LoadQuestion();
+        question && Tell(*question) != MessageAnswer::Yes) {
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Session::Loaded loaded = RunInBackground([this, settings = session_.CurrentSettings()] {
         return Session::ReadFolders(settings, progress_);

@@ -416,6 +416,17 @@ std::vector<int> Session::MarkUnplaced() {
     return unplaced;
 }
 
+std::optional<Notice> Session::LoadQuestion() const {
+    const int unwritten = photos_.UnwrittenCount();
+    if (unwritten == 0) {
+        return std::nullopt;
+    }
+    return Notice{std::to_string(unwritten) +
+                      " positions are not written yet, and loading replaces the list that holds "
+                      "them. Load anyway?",
+                  kMessageWarning | kMessageYesNo};
+}
+
 std::optional<Notice> Session::ExitQuestion() const {
     const int unwritten = photos_.UnwrittenCount();
     if (unwritten == 0) {

@@ -143,6 +143,9 @@ public:
     // Mark Unplaced: checks the photos with a capture time and no position; their indices.
     std::vector<int> MarkUnplaced();
 
+    // Load data files with positions not written: the question to ask first, since the new
+    // load replaces the rows that hold them.
+    std::optional<Notice> LoadQuestion() const;
     // Exit with positions not written: the question to ask first.
     std::optional<Notice> ExitQuestion() const;
 

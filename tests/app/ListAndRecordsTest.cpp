@@ -244,6 +244,7 @@ TEST_F(ListAndRecordsTest, backupsTakenByOtherPhotosAreReportedInOneMessage) {
 TEST_F(ListAndRecordsTest, aNewLoadDisablesUpdateUntilTheNextCalculation) {
     window_->OnCommand(kCalculate);
     EXPECT_TRUE(UpdateEnabled());
+    ui_->answers.push_back(MessageAnswer::Yes);  // load anyway, losing the positions
     window_->OnCommand(kLoadDataFiles);
     EXPECT_FALSE(UpdateEnabled());
     window_->OnCommand(kCalculate);

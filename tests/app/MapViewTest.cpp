@@ -291,6 +291,23 @@ TEST_F(MapInWindowTest, rowsDroppedOnTheMapArePlacedCheckedAndUnwritten) {
     EXPECT_EQ(window_->Photos().UnwrittenCount(), 2);
 }
 
+// Positions placed by hand are work not yet saved: a new load asks before it replaces them.
+TEST_F(MapInWindowTest, aLoadAsksBeforeItReplacesPositionsPlacedByHand) {
+    map_->SetView(ToWorld(kZurichLat, kZurichLon), 12);
+    Drop(*map_, {1}, QPoint(120, 80));
+    ASSERT_TRUE(window_->Photos()[1].position);
+    ui_->messages.clear();  // the first load's word on the empty GPS folder
+    ui_->answers.push_back(MessageAnswer::No);
+    window_->OnCommand(kLoadDataFiles);
+    ASSERT_EQ(ui_->messages.size(), 1u);
+    EXPECT_TRUE(
+        ui_->messages[0].text.startsWith(QStringLiteral("1 positions are not written yet")));
+    EXPECT_TRUE(window_->Photos()[1].position) << "No: the rows stay as they were";
+    ui_->answers.push_back(MessageAnswer::Yes);
+    window_->OnCommand(kLoadDataFiles);
+    EXPECT_FALSE(window_->Photos()[1].position) << "Yes: the folder is read again";
+}
+
 TEST_F(MapInWindowTest, theSelectionFollowsBothWaysOnASortedList) {
     test::PhotoTable(*window_)->sortByColumn(0, Qt::DescendingOrder);  // c, b, a
     test::SelectRows(*window_, {0});                                   // c.jpg

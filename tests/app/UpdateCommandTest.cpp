@@ -198,6 +198,7 @@ TEST_F(UpdateCommandTest, copiesThePhotoFirstWhenAsked) {
 
 TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsTheRows) {
     window_->OnCommand(kAbort);  // as if pressed while the tracks were loading
+    ui_->answers.push_back(MessageAnswer::Yes);  // load anyway, over the calculated positions
     window_->OnCommand(kLoadDataFiles);
     EXPECT_FALSE(window_->AbortRequested());
     ASSERT_EQ(test::RowCount(*window_), 3);
@@ -218,6 +219,7 @@ TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {
         window_->OnCommand(kAbort);
         abortReached = window_->AbortRequested();
     });
+    ui_->answers.push_back(MessageAnswer::Yes);  // load anyway, over the calculated positions
     window_->OnCommand(kLoadDataFiles);
     DisableTrace();
     EXPECT_EQ(Contents(trace).count("****  START LOAD"), 1);

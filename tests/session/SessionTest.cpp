@@ -173,6 +173,8 @@ TEST_F(SessionTest, anUpdateWritesTheCheckedPhotosAndSaysWhatIsLeftToWrite) {
     Calculate();
     ASSERT_TRUE(session_.ExitQuestion());
     EXPECT_TRUE(Mentions(session_.ExitQuestion()->text, "2 positions are not written yet"));
+    ASSERT_TRUE(session_.LoadQuestion());
+    EXPECT_TRUE(Mentions(session_.LoadQuestion()->text, "2 positions are not written yet"));
     NullProgress progress;
     std::vector<std::string> failures;
     Session::Updated updated =
@@ -183,6 +185,7 @@ TEST_F(SessionTest, anUpdateWritesTheCheckedPhotosAndSaysWhatIsLeftToWrite) {
     EXPECT_EQ(notices[0].typeWord, kMessageInformation);
     EXPECT_EQ(session_.Summary(), "2 photos written");
     EXPECT_FALSE(session_.ExitQuestion());
+    EXPECT_FALSE(session_.LoadQuestion());
     EXPECT_NE(test::TagText(photos_ + "/a.jpg", "Exif.GPSInfo.GPSLatitude"), "");
 
     // Leaving: no box is left to answer once the window is gone.
