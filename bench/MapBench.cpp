@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/MapView.h"
+#include "session/Session.h"
 #include "support/GeoPosition.h"
 
 namespace {
@@ -74,6 +75,37 @@ void RedrawAfterPan(benchmark::State& state) {
         static_cast<double>(Track().Count()) * sizeof(geotal::TrackPoint) / 1e6;
 }
 BENCHMARK(RedrawAfterPan)->DenseRange(8, 18, 2)->Unit(benchmark::kMillisecond);
+
+// The examples' two tracks and twelve photos: from Load's end to the map's first frame (without
+// tiles): the session takes what was read, the map fits it and draws it.
+void FirstFrameAfterLoad(benchmark::State& state) {
+    geotal::Settings settings;
+    settings.photoFolder = std::string(GEOTAL_EXAMPLES) + "/photos";
+    settings.gpsFolder = std::string(GEOTAL_EXAMPLES) + "/gps";
+    geotal::NullProgress progress;
+    MapView map(nullptr, nullptr);
+    map.resize(360, 300);
+    QImage frame(map.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        state.PauseTiming();
+        geotal::Session session;
+        session.ApplySettings(settings);
+        geotal::Session::Loaded loaded = geotal::Session::ReadFolders(settings, progress);
+        state.ResumeTiming();
+        session.TakeLoad(std::move(loaded));
+        map.SetTracks(&session.TrackOnMap());
+        std::vector<MapPhoto> photos;
+        for (int i = 0; i < session.Photos().Count(); ++i) {
+            if (const geotal::MaybePosition& p = session.Photos()[i].position) {
+                photos.push_back({geotal::ToWorld(p->LatitudeDegrees(), p->LongitudeDegrees()), i});
+            }
+        }
+        map.SetPhotos(std::move(photos));
+        map.ZoomToFit();
+        map.render(&frame);
+    }
+}
+BENCHMARK(FirstFrameAfterLoad)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -201,8 +201,13 @@ void MapView::paintEvent(QPaintEvent*) {
             }
         }
     }
-    painter.setRenderHint(QPainter::Antialiasing);
+    // Smooth lines, unless so many points show that smoothing them would slow panning: a
+    // million-point track seen whole is dense enough to look smooth without it.
+    constexpr std::size_t kSmoothLimit = 20000;
+    painter.setRenderHint(QPainter::Antialiasing,
+                          tracks_ == nullptr || tracks_->DrawnCount(zoom_) < kSmoothLimit);
     DrawTracks(painter);
+    painter.setRenderHint(QPainter::Antialiasing);
     DrawMarkers(painter);
     if (press_ == Press::Rectangle) {
         painter.setPen(QPen(QColor(30, 90, 200), 1, Qt::DashLine));

@@ -90,6 +90,16 @@ TrackLines::TrackLines(const TrackStore& track, const std::vector<int>& pointsPe
         }
         start = end;
     }
+    for (const std::uint8_t zoom : minZoom_) {
+        ++drawnCounts_[zoom];
+    }
+    for (std::size_t z = 1; z < drawnCounts_.size(); ++z) {
+        drawnCounts_[z] += drawnCounts_[z - 1];
+    }
+}
+
+std::size_t TrackLines::DrawnCount(int zoom) const {
+    return drawnCounts_[static_cast<std::size_t>(std::clamp(zoom, kMinMapZoom, kMaxMapZoom))];
 }
 
 std::optional<TrackLines::Bounds> TrackLines::Extent() const {

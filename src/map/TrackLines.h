@@ -3,6 +3,7 @@
 // points draw as the few thousand that show at the whole track's scale.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -37,6 +38,8 @@ public:
     // A line's ends always; another point where it lies at least two pixels from the point
     // drawn before it at that zoom.
     bool DrawnAt(std::size_t index, int zoom) const { return minZoom_[index] <= zoom; }
+    // How many points are drawn at zoom, every line together.
+    std::size_t DrawnCount(int zoom) const;
     bool IsEmpty() const { return points_.empty(); }
     std::optional<Bounds> Extent() const;
     std::size_t MemoryBytes() const;
@@ -45,6 +48,7 @@ private:
     std::vector<WorldPoint> points_;
     std::vector<std::uint8_t> minZoom_;
     std::vector<Line> lines_;
+    std::array<std::size_t, kMaxMapZoom + 1> drawnCounts_{};
 };
 
 }  // namespace geotal

@@ -112,6 +112,9 @@ TEST(TrackLines, drawFewPointsFarOutAndEveryPointCloseInWithinTwiceTheStoresMemo
     EXPECT_LT(drawn(8), count / 100);
     EXPECT_LT(drawn(12), drawn(16));
     EXPECT_EQ(drawn(kMaxMapZoom), count);
+    for (const int zoom : {0, 8, 12, 16, kMaxMapZoom}) {
+        EXPECT_EQ(lines.DrawnCount(zoom), static_cast<std::size_t>(drawn(zoom))) << zoom;
+    }
     EXPECT_TRUE(lines.DrawnAt(0, 0));
     EXPECT_TRUE(lines.DrawnAt(count - 1, 0)) << "a line's ends show at every zoom";
     // Nested: what shows at a zoom shows closer in too.
