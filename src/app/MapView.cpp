@@ -143,11 +143,24 @@ void MapView::Moved() {
     setAccessibleDescription(Description());
     // A hidden map asks for nothing: no tile is fetched that nobody sees.
     if (tiles_ != nullptr && isVisible()) {
-        const double pixels = WorldPixels(zoom_);
-        tiles_->Want(TilesInView(center_.x * pixels - width() / 2.0,
-                                 center_.y * pixels - height() / 2.0, width(), height(), zoom_));
+        tiles_->Want(TilesShown());
     }
     update();
+}
+
+int MapView::TileZoom() const {
+    // On a screen of two device pixels to one, the next zoom's tiles are drawn at half size, so
+    // that the map is as sharp as its text.
+    return std::min(kMaxMapZoom, zoom_ + (devicePixelRatioF() >= 1.5 ? 1 : 0));
+}
+
+std::vector<TileKey> MapView::TilesShown() const {
+    const int tileZoom = TileZoom();
+    const double scale = WorldPixels(tileZoom) / WorldPixels(zoom_);
+    const double pixels = WorldPixels(tileZoom);
+    return TilesInView(center_.x * pixels - width() * scale / 2.0,
+                       center_.y * pixels - height() * scale / 2.0, width() * scale,
+                       height() * scale, tileZoom);
 }
 
 void MapView::ZoomAt(int zoom, const QPointF& pixel) {
@@ -193,10 +206,11 @@ void MapView::paintEvent(QPaintEvent*) {
     const double left = center_.x * pixels - width() / 2.0;
     const double top = center_.y * pixels - height() / 2.0;
     if (tiles_ != nullptr) {
-        for (const TileKey& tile : TilesInView(left, top, width(), height(), zoom_)) {
+        const double size = kTileSize * WorldPixels(zoom_) / WorldPixels(TileZoom());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (const TileKey& tile : TilesShown()) {
             if (const QImage* image = tiles_->Tile(tile)) {
-                painter.drawImage(QRectF(tile.x * kTileSize - left, tile.y * kTileSize - top,
-                                         kTileSize, kTileSize),
+                painter.drawImage(QRectF(tile.x * size - left, tile.y * size - top, size, size),
                                   *image);
             }
         }

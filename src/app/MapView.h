@@ -84,6 +84,9 @@ private:
     // After every move: the tiles now in view asked for, the description told.
     void Moved();
     void ZoomAt(int zoom, const QPointF& pixel);
+    // The zoom of the tiles drawn, and those the view shows.
+    int TileZoom() const;
+    std::vector<TileKey> TilesShown() const;
     std::vector<MarkerGroup> Groups() const;
     // The records of the marker group under a pixel; empty for none.
     std::vector<int> RecordsAt(const QPointF& pixel) const;

@@ -90,6 +90,34 @@ TEST(MapView, placesDroppedRowsAndDraggedMarkersOnThePixelTheyLeaveWithin) {
     EXPECT_EQ(placed.size(), 2);
 }
 
+TEST(MapView, choosesTheMarkersInsideAShiftDraggedRectangleAndShowsTheCredit) {
+    PlainMap plain;
+    plain.map.SetAttribution(QStringLiteral("\u00a9 Test tiles"));
+    const WorldPoint here = ToWorld(kZurichLat, kZurichLon);
+    const WorldPoint east = ToWorld(kZurichLat, kZurichLon + 0.002);  // some 45 px east
+    const WorldPoint far = ToWorld(kZurichLat + 0.01, kZurichLon);    // off the rectangle
+    plain.map.SetPhotos({{here, 4}, {east, 7}, {far, 9}});
+    QSignalSpy chosen(&plain.map, &MapView::recordsChosen);
+    const QPoint a = plain.map.PixelOf(here).toPoint() - QPoint(10, 10);
+    const QPoint b = plain.map.PixelOf(east).toPoint() + QPoint(10, 10);
+    QTest::mousePress(&plain.map, Qt::LeftButton, Qt::ShiftModifier, a);
+    QTest::mouseMove(&plain.map, b);
+    QTest::mouseRelease(&plain.map, Qt::LeftButton, Qt::ShiftModifier, b);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0][0].value<std::vector<int>>(), (std::vector<int>{4, 7}));
+    EXPECT_EQ(plain.map.Center().x, here.x) << "a rectangle does not pan";
+
+    // The credit sits on a light box at the bottom right, over whatever the map shows.
+    const QImage frame = plain.map.grab().toImage();
+    const QColor corner = frame.pixelColor(frame.width() - 4, frame.height() - 4);
+    EXPECT_GT(corner.lightness(), 240);
+    bool dark = false;
+    for (int x = frame.width() - 60; x < frame.width() - 4; ++x) {
+        dark = dark || frame.pixelColor(x, frame.height() - 10).lightness() < 128;
+    }
+    EXPECT_TRUE(dark) << "the credit's letters";
+}
+
 TEST(MapView, zoomsToFitEveryPhotoAsCloseAsTheyFit) {
     PlainMap plain;
     const WorldPoint west = ToWorld(46.55, 7.98);
@@ -306,6 +334,20 @@ TEST_F(MapInWindowTest, aLoadAsksBeforeItReplacesPositionsPlacedByHand) {
     ui_->answers.push_back(MessageAnswer::Yes);
     window_->OnCommand(kLoadDataFiles);
     EXPECT_FALSE(window_->Photos()[1].position) << "Yes: the folder is read again";
+}
+
+TEST_F(MapInWindowTest, aDoubleClickedRowCentresTheMapOnItsPhoto) {
+    map_->SetView(ToWorld(kZurichLat, kZurichLon), 12);
+    Drop(*map_, {2}, QPoint(40, 30));
+    const WorldPoint placed = ToWorld(window_->Photos()[2].position->LatitudeDegrees(),
+                                      window_->Photos()[2].position->LongitudeDegrees());
+    QTableView* table = test::PhotoTable(*window_);
+    const QPoint cell = table->visualRect(table->model()->index(2, 1)).center();
+    // As a mouse does it: a press and release, then the second press that makes it double.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    EXPECT_NEAR(map_->Center().x, placed.x, 1e-9);
+    EXPECT_NEAR(map_->Center().y, placed.y, 1e-9);
 }
 
 TEST_F(MapInWindowTest, theSelectionFollowsBothWaysOnASortedList) {
