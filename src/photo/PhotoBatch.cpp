@@ -1,6 +1,7 @@
 #include "photo/PhotoBatch.h"
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +15,18 @@
 #include "support/TraceLog.h"
 
 namespace geotal {
+namespace {
+
+// Whether the folder's file system has less room than a batch may take.
+bool IsShortOfSpace(const std::string& folder, std::size_t batchBytes) {
+    struct statvfs space {};
+    if (::statvfs(folder.empty() ? "." : folder.c_str(), &space) != 0) {
+        return true;  // unknown: as careful as a full disk
+    }
+    return static_cast<unsigned long long>(space.f_bavail) * space.f_frsize < 2ull * batchBytes;
+}
+
+}  // namespace
 
 PhotoBatch::PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits)
     : writer_(writer), done_(std::move(done)), limits_(limits), flushing_(limits_.flush) {}
@@ -69,6 +82,11 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosit
     }
     if (SharesTemporaryName(photo)) {
         Commit();
+    }
+    if (pending_.empty() && IsShortOfSpace(FolderOf(photo), limits_.bytes)) {
+        // The photos the last batch replaced give their space back only once closed; on a disk
+        // this full the new batch's files need it, at their writing or at their flush.
+        replaced_.Drain();
     }
     PreparedPhoto prepared;
     WriteOutcome outcome = writer_.Prepare(path, photo, position, prepared);

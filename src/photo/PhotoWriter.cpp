@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "files/FileAttributes.h"
+#include "files/FileIdentity.h"
 #include "files/FileOperations.h"
 #include "files/PhotoFile.h"
 #include "metadata/Exiv2Metadata.h"
@@ -154,16 +155,24 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
 
 }  // namespace
 
+namespace {
+
+WriteOutcome NewFileTakenFailure(const PreparedPhoto& prepared) {
+    return Failure(WriteCode::NewFileTaken,
+                   "Error renaming new file : " + prepared.path + " (" + prepared.newName +
+                       " is no longer the file written for it: another program replaced or "
+                       "changed it; the photo was left as it was)\n");
+}
+
+}  // namespace
+
 WriteOutcome SwapInPrepared(const PreparedPhoto& prepared) {
     switch (SwapIn(prepared.newName, prepared.newFile, prepared.photo, prepared.photoBefore)) {
         case SwapResult::Done:
             Trace("  Destroy");
             return kGoOn;
         case SwapResult::NewFileTaken:
-            return Failure(WriteCode::NewFileTaken,
-                           "Error renaming new file : " + prepared.path + " (" + prepared.newName +
-                               " is no longer the file written for it: another program replaced "
-                               "or changed it; the photo was left as it was)\n");
+            return NewFileTakenFailure(prepared);
         case SwapResult::TargetChanged:
             return Failure(WriteCode::ChangedMeanwhile,
                            "Error writing file : " + prepared.path +
@@ -181,6 +190,12 @@ WriteOutcome SwapInPrepared(const PreparedPhoto& prepared) {
 }
 
 WriteOutcome DiscardUnflushed(const PreparedPhoto& prepared, int error) {
+    // The flush runs by name, ahead of the commit: where another program took the name
+    // meanwhile, that is what went wrong, whatever the flush met.
+    const std::optional<FileIdentity> now = IdentityOf(prepared.newName);
+    if (!now || !IsSameUnchanged(*now, prepared.newFile)) {
+        return NewFileTakenFailure(prepared);
+    }
     RemoveIfOurs(prepared.newName, prepared.newFile);
     return Failure(WriteCode::MergeFailed, "Error Updating file : " + prepared.path +
                                                " \nCannot write " + prepared.newName + ": " +
