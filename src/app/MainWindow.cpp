@@ -18,6 +18,7 @@
 #include "app/PhotoListModel.h"
 #include "app/PhotoListView.h"
 #include "app/ProgressDisplay.h"
+#include "app/QtText.h"
 #include "app/StretchLayout.h"
 #include "app/UiServices.h"
 #include "app/WindowMenus.h"
@@ -27,13 +28,6 @@ namespace geotal::app {
 namespace {
 
 using namespace res::main_window;
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string S(const QString& text) {
-    return text.toStdString();
-}
 
 void SetText(QWidget* control, const QString& text) {
     if (auto* edit = qobject_cast<QLineEdit*>(control); edit != nullptr && edit->text() != text) {

@@ -13,6 +13,7 @@
 #include "app/OffThread.h"
 #include "app/PhotoListModel.h"
 #include "app/PhotoListView.h"
+#include "app/QtText.h"
 #include "app/SetupDialog.h"
 #include "app/SyncClockDialog.h"
 #include "app/TimeAdjustDialog.h"
@@ -24,13 +25,6 @@ namespace geotal::app {
 namespace {
 
 using namespace res::main_window;
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-std::string S(const QString& text) {
-    return text.toStdString();
-}
 
 }  // namespace
 

@@ -90,30 +90,15 @@ void MapView::ZoomToFit() {
     }
     for (const MapPhoto& photo : photos_) {
         if (!bounds) {
-            bounds = TrackLines::Bounds{photo.at, photo.at};
+            bounds = WorldBounds{photo.at, photo.at};
         }
-        bounds->topLeft = {std::min(bounds->topLeft.x, photo.at.x),
-                           std::min(bounds->topLeft.y, photo.at.y)};
-        bounds->bottomRight = {std::max(bounds->bottomRight.x, photo.at.x),
-                               std::max(bounds->bottomRight.y, photo.at.y)};
+        bounds->Include(photo.at);
     }
-    if (!bounds) {
-        return;
+    if (bounds) {
+        // The markers' own size is the margin they need.
+        const WorldView view = FitView(*bounds, width(), height(), 2 * kGroupRadius);
+        SetView(view.center, view.zoom);
     }
-    const double spanX = bounds->bottomRight.x - bounds->topLeft.x;
-    const double spanY = bounds->bottomRight.y - bounds->topLeft.y;
-    int zoom = 16;  // one place alone: a street's scale
-    if (spanX > 0 || spanY > 0) {
-        // The closest zoom at which the whole extent fits, with a margin for the markers.
-        const double roomX = std::max(1.0, width() - 4 * kGroupRadius);
-        const double roomY = std::max(1.0, height() - 4 * kGroupRadius);
-        zoom = kMinMapZoom;
-        while (zoom < kMaxMapZoom && spanX * WorldPixels(zoom + 1) <= roomX &&
-               spanY * WorldPixels(zoom + 1) <= roomY) {
-            ++zoom;
-        }
-    }
-    SetView({bounds->topLeft.x + spanX / 2, bounds->topLeft.y + spanY / 2}, zoom);
 }
 
 LatLon MapView::PositionAt(const QPointF& pixel) const {

@@ -4,16 +4,13 @@
 
 #include <set>
 
+#include "app/QtText.h"
 #include "app/RecordsMime.h"
 #include "geotag/PhotoUtcTime.h"
 #include "photo/PhotoMetadata.h"
 
 namespace geotal::app {
 namespace {
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // Why the photo has its position, then which moment it was placed at and why.
 QVariant ToolTip(const PhotoRecord& photo) {

@@ -51,26 +51,15 @@ std::string MapPageHtml(const TrackLines& lines, const std::vector<PagePhoto>& p
     for (const PagePhoto& photo : photos) {
         const WorldPoint at = ToWorld(photo.at.latitude, photo.at.longitude);
         if (!bounds) {
-            bounds = TrackLines::Bounds{at, at};
+            bounds = WorldBounds{at, at};
         }
-        bounds->topLeft = {std::min(bounds->topLeft.x, at.x), std::min(bounds->topLeft.y, at.y)};
-        bounds->bottomRight = {std::max(bounds->bottomRight.x, at.x),
-                               std::max(bounds->bottomRight.y, at.y)};
+        bounds->Include(at);
     }
     const double width = options.width;
     const double height = options.height;
-    int zoom = kMinMapZoom;
-    WorldPoint center{0.5, 0.5};
-    if (bounds) {
-        const double spanX = bounds->bottomRight.x - bounds->topLeft.x;
-        const double spanY = bounds->bottomRight.y - bounds->topLeft.y;
-        zoom = spanX == 0 && spanY == 0 ? 16 : kMinMapZoom;
-        while (zoom < kMaxMapZoom && spanX * WorldPixels(zoom + 1) <= width - 40 &&
-               spanY * WorldPixels(zoom + 1) <= height - 40 && (spanX > 0 || spanY > 0)) {
-            ++zoom;
-        }
-        center = {bounds->topLeft.x + spanX / 2, bounds->topLeft.y + spanY / 2};
-    }
+    const WorldView view = bounds ? FitView(*bounds, width, height, 20) : WorldView{};
+    const int zoom = view.zoom;
+    const WorldPoint center = view.center;
     const double pixels = WorldPixels(zoom);
     const double left = center.x * pixels - width / 2;
     const double top = center.y * pixels - height / 2;

@@ -78,10 +78,7 @@ TrackLines::TrackLines(const TrackStore& track, const std::vector<int>& pointsPe
                           i + 1 - lineStart,
                           {points_[lineStart], points_[lineStart]}};
                 for (std::size_t k = lineStart; k <= i; ++k) {
-                    line.extent.topLeft.x = std::min(line.extent.topLeft.x, points_[k].x);
-                    line.extent.topLeft.y = std::min(line.extent.topLeft.y, points_[k].y);
-                    line.extent.bottomRight.x = std::max(line.extent.bottomRight.x, points_[k].x);
-                    line.extent.bottomRight.y = std::max(line.extent.bottomRight.y, points_[k].y);
+                    line.extent.Include(points_[k]);
                 }
                 RankLine(points_, line.first, line.count, minZoom_);
                 lines_.push_back(line);
@@ -108,10 +105,7 @@ std::optional<TrackLines::Bounds> TrackLines::Extent() const {
     }
     Bounds bounds = lines_.front().extent;
     for (const Line& line : lines_) {
-        bounds.topLeft.x = std::min(bounds.topLeft.x, line.extent.topLeft.x);
-        bounds.topLeft.y = std::min(bounds.topLeft.y, line.extent.topLeft.y);
-        bounds.bottomRight.x = std::max(bounds.bottomRight.x, line.extent.bottomRight.x);
-        bounds.bottomRight.y = std::max(bounds.bottomRight.y, line.extent.bottomRight.y);
+        bounds.Include(line.extent);
     }
     return bounds;
 }

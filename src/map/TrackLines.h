@@ -16,10 +16,7 @@ namespace geotal {
 
 class TrackLines {
 public:
-    struct Bounds {
-        WorldPoint topLeft;
-        WorldPoint bottomRight;
-    };
+    using Bounds = WorldBounds;
     struct Line {
         int file = 0;  // which of the loaded files, in the order they were read
         std::size_t first = 0;

@@ -13,6 +13,32 @@ WorldPoint ToWorld(double latitude, double longitude) {
             0.5 - std::log((1.0 + sine) / (1.0 - sine)) / (4.0 * std::numbers::pi)};
 }
 
+void WorldBounds::Include(const WorldPoint& point) {
+    topLeft = {std::min(topLeft.x, point.x), std::min(topLeft.y, point.y)};
+    bottomRight = {std::max(bottomRight.x, point.x), std::max(bottomRight.y, point.y)};
+}
+
+void WorldBounds::Include(const WorldBounds& other) {
+    Include(other.topLeft);
+    Include(other.bottomRight);
+}
+
+WorldView FitView(const WorldBounds& bounds, double width, double height, double margin) {
+    const double spanX = bounds.bottomRight.x - bounds.topLeft.x;
+    const double spanY = bounds.bottomRight.y - bounds.topLeft.y;
+    WorldView view{{bounds.topLeft.x + spanX / 2, bounds.topLeft.y + spanY / 2}, 16};
+    if (spanX > 0 || spanY > 0) {
+        const double roomX = std::max(1.0, width - 2 * margin);
+        const double roomY = std::max(1.0, height - 2 * margin);
+        view.zoom = kMinMapZoom;
+        while (view.zoom < kMaxMapZoom && spanX * WorldPixels(view.zoom + 1) <= roomX &&
+               spanY * WorldPixels(view.zoom + 1) <= roomY) {
+            ++view.zoom;
+        }
+    }
+    return view;
+}
+
 LatLon FromWorld(const WorldPoint& point) {
     const double n = std::numbers::pi * (1.0 - 2.0 * point.y);
     return {std::atan(std::sinh(n)) * 180.0 / std::numbers::pi, point.x * 360.0 - 180.0};

@@ -18,6 +18,25 @@ struct WorldPoint {
     double y = 0;
 };
 
+// The smallest rectangle around some places.
+struct WorldBounds {
+    WorldPoint topLeft;
+    WorldPoint bottomRight;
+
+    void Include(const WorldPoint& point);
+    void Include(const WorldBounds& other);
+};
+
+// A view's middle and zoom.
+struct WorldView {
+    WorldPoint center{0.5, 0.5};
+    int zoom = kMinMapZoom;
+};
+
+// The closest view of width × height pixels that shows all of bounds with margin pixels to
+// spare on every side; a single place at a street's scale.
+WorldView FitView(const WorldBounds& bounds, double width, double height, double margin);
+
 struct LatLon {
     double latitude = 0;  // degrees
     double longitude = 0;
