@@ -1,6 +1,7 @@
 #include "app/ExportDialog.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,8 +78,9 @@ void ExportDialog::BrowseForOutputFile() {
     } else if (choices_.format == kKmlFormat) {
         filter = QStringLiteral("KML-file (*.kml)");
     }
-    // "csv" for KML too: a name typed without an ending gets ".csv" whatever the format.
-    const QString chosen = Ui().BrowseForSaveFile(filter, QStringLiteral("csv"));
+    // A name typed in the picker without an ending gets the chosen format's.
+    const QString chosen = Ui().BrowseForSaveFile(
+        filter, choices_.format == kKmlFormat ? QStringLiteral("kml") : QStringLiteral("csv"));
     if (!chosen.isEmpty()) {
         controls_.As<QLineEdit>(kOutputFile)->setText(chosen);
         choices_.fileName = chosen.toStdString();
@@ -93,6 +95,13 @@ void ExportDialog::accept() {
                          kMessageWarning, this);
         field->setFocus();
         return;
+    }
+    // A name typed without an ending gets the format's, so that the file opens in the
+    // programs that read it.
+    if (QFileInfo(field->text().trimmed()).suffix().isEmpty()) {
+        field->setText(field->text().trimmed() + (controls_.As<QRadioButton>(kKml)->isChecked()
+                                                      ? QStringLiteral(".kml")
+                                                      : QStringLiteral(".csv")));
     }
     TakeControls();
     QDialog::accept();

@@ -11,6 +11,7 @@ namespace geotal::app {
 GeotagApp::GeotagApp()
     : acceleratorTable_{{QKeySequence(Qt::CTRL | Qt::Key_C), res::main_window::kCommandCopy},
                         {QKeySequence(Qt::CTRL | Qt::Key_V), res::main_window::kCommandPaste},
+                        {QKeySequence(Qt::CTRL | Qt::Key_Z), res::main_window::kCommandUndo},
                         {QKeySequence(Qt::Key_F1), res::main_window::kHelp}} {
     qApp->installEventFilter(this);
 }

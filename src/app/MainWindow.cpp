@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "app/ProgressDisplay.h"
 #include "app/QtText.h"
 #include "app/StretchLayout.h"
+#include "app/SummaryLine.h"
 #include "app/UiServices.h"
 #include "app/WindowMenus.h"
 #include "res/ControlIds.h"
@@ -47,7 +49,7 @@ MainWindow::MainWindow(GeotagApp* app)
     SettingsStore::Load(settings);
     photoFolderField_ = controls_.As<QLineEdit>(kPhotoFolderField);
     gpsFolderField_ = controls_.As<QLineEdit>(kGpsFolderField);
-    summary_ = controls_.As<QLabel>(kSummaryLine);
+    summary_ = new SummaryLine(*controls_.As<QLabel>(kSummaryLine));
     photos_ = new PhotoListModel(this, &session_.Photos());
     auto* table = controls_.As<QTableView>(kPhotoList);
     listView_ = new PhotoListView(table, photos_);
@@ -72,6 +74,8 @@ MainWindow::MainWindow(GeotagApp* app)
             [this](int index) { selectedPhoto_ = index; });
     connect(listView_, &PhotoListView::currentRecordChanged, this,
             [this](int index) { selectedPhoto_ = index; });
+    connect(controls_.As<QComboBox>(kShowFilter), &QComboBox::currentIndexChanged, this,
+            [this](int index) { listView_->SetFilter(static_cast<PhotoFilter>(index)); });
     photoFolderField_->installEventFilter(this);
     gpsFolderField_->installEventFilter(this);
     table->installEventFilter(this);
@@ -80,7 +84,9 @@ MainWindow::MainWindow(GeotagApp* app)
         button->setDefault(false);
     }
     controls_.As<QPushButton>(kLoadDataFiles)->setDefault(true);
-    AddMenuBar(*this, {[this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
+    AddMenuBar(*this, {[this] { OnCommand(kCommandUndo); }, [this] { return session_.CanUndo(); },
+                       [this] { OnCommand(kCommandCopy); }, [this] { OnCommand(kCommandPaste); },
+                       [this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
                        [this](bool shown) { map_->SetShown(shown); },
                        [this] { map_->ClearCache(); }, settings.mapShown});
     stretch_ = std::make_unique<StretchLayout>(*this, map_->Area());
@@ -156,12 +162,11 @@ void MainWindow::ShowSession(bool loaded) {
     map_->ShowSession(loaded);
     controls_.As<QPushButton>(kCalculate)->setEnabled(session_.CanCalculate());
     controls_.As<QPushButton>(kUpdatePhotoFiles)->setEnabled(session_.CanUpdate());
-    summary_->setText(Q(session_.Summary()));
-    summary_->setToolTip(Q(session_.SummaryDetails()));
+    summary_->Show(Q(session_.Summary()), Q(session_.SummaryDetails()));
 }
 
 QString MainWindow::Summary() const {
-    return summary_->text();
+    return summary_->Text();
 }
 
 void MainWindow::UpdateClockFields() {
@@ -172,7 +177,12 @@ void MainWindow::UpdateClockFields() {
 }
 
 int MainWindow::ChosenRecord() const {
-    return selectedPhoto_ >= 0 && selectedPhoto_ < Photos().Count() ? selectedPhoto_ : -1;
+    if (selectedPhoto_ >= 0 && selectedPhoto_ < Photos().Count()) {
+        return selectedPhoto_;
+    }
+    // Rows selected without a click (Ctrl+A, a rectangle on the map): the first of them.
+    const std::vector<int> selected = listView_->SelectedRecords();
+    return selected.empty() ? -1 : selected.front();
 }
 
 void MainWindow::SaveSettings() {
@@ -227,10 +237,27 @@ void MainWindow::done(int result) {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     const int record = listView_->RecordAt(event->globalPos());
-    const PhotoMenuOffer offer{record >= 0, session_.CanSync(record), IsSyncPhoto(record), busy_};
+    const bool onPhoto = record >= 0;
+    const PhotoMenuOffer offer{onPhoto,
+                               onPhoto && Photos()[record].HasPosition(),
+                               session_.HasCopiedPosition(),
+                               session_.CanSync(record),
+                               IsSyncPhoto(record),
+                               busy_};
     switch (RunPhotoMenu(this, event->globalPos(), offer)) {
         case PhotoMenuChoice::About:
             OnSysCommand(kSysCommandAbout);
+            break;
+        case PhotoMenuChoice::Copy:
+            if (const auto refusal = session_.Copy(record)) {
+                Tell(*refusal);
+            }
+            break;
+        case PhotoMenuChoice::Paste:
+            OnPasteCoordinates();
+            break;
+        case PhotoMenuChoice::ShowOnMap:
+            ShowOnMapOf(record);
             break;
         case PhotoMenuChoice::Sync:
             OnSyncClock(record);

@@ -28,6 +28,7 @@ class MapPane;
 class PhotoListView;
 class ProgressDisplay;
 class StretchLayout;
+class SummaryLine;
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -96,7 +97,8 @@ private:
     void ShowSession(bool loaded = false);
     void UpdateClockFields();
     void SaveSettings();
-    // The record Show on Map and copy act on, -1 for none.
+    // The record Show on Map and copy act on: the row clicked last, else the first selected
+    // row; -1 for none.
     int ChosenRecord() const;
 
     void OnBrowsePhotoFolder();
@@ -108,10 +110,12 @@ private:
     void OnCalculatePositions();
     void OnTimeSetup();
     void OnShowOnMap();
+    void ShowOnMapOf(int record);
     void OnExport();
     void OnSetup();
     void OnCopyCoordinates();
     void OnPasteCoordinates();
+    void OnUndo();
     void OnUpdatePhotoFiles();
     void OnMarkAll();
     void OnMarkSelected();
@@ -149,7 +153,7 @@ private:
     QLineEdit* gpsFolderField_ = nullptr;
     QTimer* clockTimer_ = nullptr;
     QTimer* progressTimer_ = nullptr;
-    QLabel* summary_ = nullptr;
+    SummaryLine* summary_ = nullptr;  // owned by its label
     std::unique_ptr<StretchLayout> stretch_;
     std::unique_ptr<ProgressDisplay> progressShown_;
     std::unique_ptr<MapPane> map_;

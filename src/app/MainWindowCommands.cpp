@@ -46,6 +46,7 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
     {kSetup, &MainWindow::OnSetup},
     {kCommandCopy, &MainWindow::OnCopyCoordinates},
     {kCommandPaste, &MainWindow::OnPasteCoordinates},
+    {kCommandUndo, &MainWindow::OnUndo},
     {kHelp, &MainWindow::OnHelp},
     {kAbort, &MainWindow::OnAbort},
     {kExit, &MainWindow::OnExit},
@@ -221,7 +222,11 @@ void MainWindow::OnRemoveSyncPoint(int record) {
 }
 
 void MainWindow::OnShowOnMap() {
-    const Session::MapRequest request = session_.ShowOnMap(ChosenRecord());
+    ShowOnMapOf(ChosenRecord());
+}
+
+void MainWindow::ShowOnMapOf(int record) {
+    const Session::MapRequest request = session_.ShowOnMap(record);
     if (request.refusal) {
         Tell(*request.refusal);
     } else if (!request.address.empty() && !Ui().OpenWebAddress(Q(request.address))) {
@@ -268,6 +273,11 @@ void MainWindow::OnPasteCoordinates() {
         Tell(*refusal);
         return;
     }
+    ShowSession();
+}
+
+void MainWindow::OnUndo() {
+    session_.Undo();
     ShowSession();
 }
 

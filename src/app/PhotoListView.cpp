@@ -12,11 +12,12 @@
 namespace geotal::app {
 
 PhotoListView::PhotoListView(QTableView* table, PhotoListModel* model)
-    : QObject(table), table_(table), model_(model), sorted_(new QSortFilterProxyModel(this)) {
-    sorted_->setSourceModel(model_);
+    : QObject(table), table_(table), model_(model), sorted_(new PhotoFilterProxy(this, *model)) {
     sorted_->setSortRole(PhotoListModel::kSortRole);
     sorted_->setSortCaseSensitivity(Qt::CaseInsensitive);
     table_->setModel(sorted_);
+    // Tab leaves the list for the next control; the arrows move within it.
+    table_->setTabKeyNavigation(false);
     connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) {
             emit recordClicked(sorted_->mapToSource(index).row());
@@ -112,6 +113,9 @@ void PhotoListView::SelectRecords(const std::vector<int>& records) {
     for (int record : records) {
         if (record >= 0 && record < model_->rowCount()) {
             const QModelIndex row = sorted_->mapFromSource(model_->index(record, 0));
+            if (!row.isValid()) {
+                continue;  // hidden by the filter
+            }
             selection.select(row, row.siblingAtColumn(PhotoListModel::kColumnCount - 1));
         }
     }

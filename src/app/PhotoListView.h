@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
+#include "app/PhotoFilterProxy.h"
 #include "app/PhotoListModel.h"
 
-class QSortFilterProxyModel;
 class QTableView;
 
 namespace geotal::app {
@@ -45,6 +45,12 @@ public:
     // Selects the rows of these records (the map's choice) and shows the first.
     void SelectRecords(const std::vector<int>& records);
 
+    // Shows only the photos the filter keeps; the selection keeps the rows still shown.
+    void SetFilter(PhotoFilter filter) { sorted_->SetFilter(filter); }
+    PhotoFilter Filter() const { return sorted_->Filter(); }
+    // How many rows the list shows.
+    int RowCount() const { return sorted_->rowCount(); }
+
     void CheckAll(bool checked);
     void CheckSelected(bool checked);
 
@@ -60,8 +66,9 @@ signals:
 private:
     QTableView* table_;
     PhotoListModel* model_;
-    // Sorts the rows by a clicked header without changing which record a row shows.
-    QSortFilterProxyModel* sorted_;
+    // Sorts the rows by a clicked header and hides those the filter leaves out, without
+    // changing which record a row shows.
+    PhotoFilterProxy* sorted_;
     int nameWidth_ = 0;  // the names' column at the layout's size
 };
 

@@ -16,7 +16,7 @@ namespace {
 
 // In the order of the format numbers, 1 to 3.
 constexpr int kFormats[] = {kDecimalDegrees, kDegreesMinutes, kDegreesMinutesSeconds};
-constexpr int kMapServices[] = {kGoogleMaps, kMapQuest};
+constexpr int kMapServices[] = {kGoogleMaps, kMapQuest, kOpenStreetMap};
 constexpr int kSidecarNamings[] = {kSidecarName, kSidecarNameExt};
 
 }  // namespace

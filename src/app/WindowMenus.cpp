@@ -8,6 +8,18 @@ namespace geotal::app {
 
 void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
     auto* bar = new QMenuBar(&window);
+    // The keys are the window's accelerators (off while a folder field has the focus, where
+    // they edit its text); the menu names them without taking them.
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    QAction* undo = edit->addAction(QStringLiteral("&Undo\tCtrl+Z"));
+    QObject::connect(undo, &QAction::triggered, &window, commands.undo);
+    QObject::connect(edit, &QMenu::aboutToShow, &window,
+                     [undo, canUndo = commands.canUndo] { undo->setEnabled(canUndo()); });
+    edit->addSeparator();
+    QObject::connect(edit->addAction(QStringLiteral("&Copy position\tCtrl+C")), &QAction::triggered,
+                     &window, commands.copy);
+    QObject::connect(edit->addAction(QStringLiteral("&Paste position\tCtrl+V")),
+                     &QAction::triggered, &window, commands.paste);
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     QAction* map = view->addAction(QStringLiteral("&Map"));
     map->setCheckable(true);
@@ -40,9 +52,20 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
                              const PhotoMenuOffer& offer) {
     // Linux window managers own the system menu, so the About item lives here.
     QMenu menu(parent);
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* show = nullptr;
     QAction* sync = nullptr;
     QAction* unsync = nullptr;
     if (offer.onPhoto) {
+        // The shortcuts are the window's own; the menu only names them.
+        copy = menu.addAction(QStringLiteral("Copy position\tCtrl+C"));
+        copy->setEnabled(!offer.busy && offer.hasPosition);
+        paste = menu.addAction(QStringLiteral("Paste position\tCtrl+V"));
+        paste->setEnabled(!offer.busy && offer.canPaste);
+        show = menu.addAction(QStringLiteral("Show on Map"));
+        show->setEnabled(offer.hasPosition);
+        menu.addSeparator();
         sync = menu.addAction(QStringLiteral("Synchronise camera clock with this photo\u2026"));
         sync->setEnabled(!offer.busy && offer.canSync);
         if (offer.isSyncPhoto) {
@@ -50,14 +73,27 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
             unsync->setEnabled(!offer.busy);
         }
     }
+    if (offer.onPhoto) {
+        menu.addSeparator();
+    }
     QAction* about = menu.addAction(QStringLiteral("&About Geotal..."));
     QAction* chosen = menu.exec(globalPosition);
     if (chosen == nullptr) {
         return PhotoMenuChoice::None;
     }
-    return chosen == about  ? PhotoMenuChoice::About
-           : chosen == sync ? PhotoMenuChoice::Sync
-                            : PhotoMenuChoice::RemoveSync;
+    if (chosen == about) {
+        return PhotoMenuChoice::About;
+    }
+    if (chosen == copy) {
+        return PhotoMenuChoice::Copy;
+    }
+    if (chosen == paste) {
+        return PhotoMenuChoice::Paste;
+    }
+    if (chosen == show) {
+        return PhotoMenuChoice::ShowOnMap;
+    }
+    return chosen == sync ? PhotoMenuChoice::Sync : PhotoMenuChoice::RemoveSync;
 }
 
 }  // namespace geotal::app

@@ -11,6 +11,10 @@ class QWidget;
 namespace geotal::app {
 
 struct MenuBarCommands {
+    std::function<void()> undo;
+    std::function<bool()> canUndo;  // asked as the Edit menu opens
+    std::function<void()> copy;
+    std::function<void()> paste;
     std::function<void()> help;
     std::function<void()> about;
     std::function<void(bool shown)> showMap;
@@ -18,17 +22,20 @@ struct MenuBarCommands {
     bool mapShown = true;
 };
 
-// Puts a View menu (the map, its cache) and a Help menu (contents, About) above the window's
-// controls, moves them under it and grows the window by the bar's height.
+// Puts an Edit menu (undo, copy, paste), a View menu (the map, its cache) and a Help menu
+// (contents, About) above the window's controls, moves them under it and grows the window by
+// the bar's height.
 void AddMenuBar(QWidget& window, const MenuBarCommands& commands);
 
 struct PhotoMenuOffer {
     bool onPhoto = false;      // the click was on a photo's row
+    bool hasPosition = false;  // the photo has a position to copy or show
+    bool canPaste = false;     // a position was copied, to paste onto the selected rows
     bool canSync = false;      // the photo has a capture time to synchronise with
     bool isSyncPhoto = false;  // its camera's clock is synchronised with it already
     bool busy = false;         // a run is going on: nothing is offered but About
 };
-enum class PhotoMenuChoice { None, About, Sync, RemoveSync };
+enum class PhotoMenuChoice { None, About, Copy, Paste, ShowOnMap, Sync, RemoveSync };
 
 PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
                              const PhotoMenuOffer& offer);

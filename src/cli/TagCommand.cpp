@@ -18,6 +18,7 @@
 #include "cli/SyncOption.h"
 #include "cli/TagJson.h"
 #include "cli/TerminalProgress.h"
+#include "files/ReplaceFile.h"
 #include "geotag/CameraClocks.h"
 #include "geotag/NamedZone.h"
 #include "geotag/PhotoUtcTime.h"
@@ -27,7 +28,6 @@
 #include "output/Export.h"
 #include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
-#include "files/ReplaceFile.h"
 #include "support/AsciiText.h"
 #include "track/TrackFolder.h"
 
@@ -369,6 +369,11 @@ bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
     const ExportOutcome outcome =
         ExportPositions(request.exportFile, request.kml ? ExportFormat::Kml : ExportFormat::Csv,
                         SeparatorIndexOf(request.separator), photos);
+    if (outcome.nothingToExport) {
+        // Not a failure: the run found no place, and an earlier export is kept.
+        std::fprintf(stderr, "geotal-cli: tag: %s\n", outcome.error.c_str());
+        return true;
+    }
     if (!outcome.written) {
         std::fprintf(stderr, "geotal-cli: tag: %s\n", outcome.error.c_str());
         return false;

@@ -40,8 +40,10 @@ char CsvSeparatorOf(int separatorIndex) {
 
 std::string CsvText(const PhotoList& photos, int separatorIndex) {
     const char separator = CsvSeparatorOf(separatorIndex);
-    std::string text =
-        std::string("latitude") + separator + "longitude" + separator + "name" + kLineEnd;
+    // The first three columns stay as they always were, for the readers that take them by
+    // place; time (UTC) and altitude follow, empty where unknown.
+    std::string text = std::string("latitude") + separator + "longitude" + separator + "name" +
+                       separator + "time" + separator + "altitude" + kLineEnd;
     for (const PhotoRecord& photo : photos.records) {
         if (!IsExported(photo)) {
             continue;
@@ -51,6 +53,14 @@ std::string CsvText(const PhotoList& photos, int separatorIndex) {
         text += FormatCoordinate(photo.position->longitude, CoordinateFormat::DecimalDegrees);
         text += separator;
         text += CsvField(photo.fileName, separator);
+        text += separator;
+        if (const auto utc = ExportedUtcTime(photo)) {
+            text += FormatUtcMoment(*utc);
+        }
+        text += separator;
+        if (photo.position->altitude) {
+            text += FormatAltitude(*photo.position->altitude);
+        }
         text += kLineEnd;
     }
     return text;

@@ -10,6 +10,12 @@ namespace geotal {
 ExportOutcome ExportPositions(const std::string& path, ExportFormat format, int separatorIndex,
                               const PhotoList& photos) {
     ExportOutcome outcome;
+    if (ExportedCount(photos) == 0) {
+        outcome.nothingToExport = true;
+        outcome.error = "No photo to export has a position, so nothing was exported and " + path +
+                        " was left as it was.";
+        return outcome;
+    }
     std::string text;
     switch (format) {
         case ExportFormat::Csv:

@@ -24,12 +24,15 @@ int ExportedCount(const PhotoList& photos);
 
 struct ExportOutcome {
     bool written = false;
+    // No checked photo had a position: the file was not touched, and error says so.
+    bool nothingToExport = false;
     int count = 0;      // positions written
     std::string error;  // when !written: names the file and the system's reason
 };
 
-// Writes the file safely: to a temporary file beside the target, flushed, then renamed over it,
-// so a failed export never leaves a half-written file where a good one was (see
+// Writes the file safely (never when no photo would be in it: a file of headers alone would
+// replace an earlier export of that name): to a temporary file beside the target, flushed, then
+// renamed over it, so a failed export never leaves a half-written file where a good one was (see
 // ReplaceFileContents for links and for a writable file in a folder that takes no new file).
 ExportOutcome ExportPositions(const std::string& path, ExportFormat format, int separatorIndex,
                               const PhotoList& photos);

@@ -67,4 +67,23 @@ std::string FormatPhotoTime(double time) {
     return text;
 }
 
+std::string FormatUtcMoment(double utc) {
+    const CalendarTime t = FromOleDate(utc);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
+std::string FormatAltitude(double metres) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", metres);
+    std::string shown = text;
+    shown.erase(shown.find_last_not_of('0') + 1);
+    if (shown.back() == '.') {
+        shown.pop_back();
+    }
+    return shown == "-0" ? "0" : shown;
+}
+
 }  // namespace geotal

@@ -23,4 +23,11 @@ std::string FormatCoordinate(double angle, CoordinateFormat format);
 // 0, which means "no time" (no photo was taken in 1899).
 std::string FormatPhotoTime(double time);
 
+// An OLE Automation date in UTC as ISO 8601, "YYYY-MM-DDTHH:MM:SSZ", rounded to the second; the
+// form spreadsheets, KML and map tools read as UTC without a setting.
+std::string FormatUtcMoment(double utc);
+
+// Metres with at most three decimals and no trailing zeros ("512.37", "-3", "0.5").
+std::string FormatAltitude(double metres);
+
 }  // namespace geotal

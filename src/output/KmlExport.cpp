@@ -17,11 +17,19 @@ std::string KmlText(const PhotoList& photos) {
         if (!IsExported(photo)) {
             continue;
         }
-        // Longitude first: KML coordinates are x,y.
+        // Longitude first: KML coordinates are x,y[,altitude].
+        std::string coordinates =
+            FormatCoordinate(photo.position->longitude, CoordinateFormat::DecimalDegrees) + "," +
+            FormatCoordinate(photo.position->latitude, CoordinateFormat::DecimalDegrees);
+        if (photo.position->altitude) {
+            coordinates += "," + FormatAltitude(*photo.position->altitude);
+        }
         text += "<Placemark>\r\n  <name>" + XmlElementText(photo.fileName) +
-                "</name>\r\n <description></description>\r\n    <Point>\r\n <coordinates>" +
-                FormatCoordinate(photo.position->longitude, CoordinateFormat::DecimalDegrees) +
-                "," + FormatCoordinate(photo.position->latitude, CoordinateFormat::DecimalDegrees) +
+                "</name>\r\n <description></description>\r\n";
+        if (const auto utc = ExportedUtcTime(photo)) {
+            text += "  <TimeStamp><when>" + FormatUtcMoment(*utc) + "</when></TimeStamp>\r\n";
+        }
+        text += "    <Point>\r\n <coordinates>" + coordinates +
                 "</coordinates>\r\n    </Point>\r\n</Placemark>\r\n";
     }
     text += "</Folder>\r\n</kml>\r\n";

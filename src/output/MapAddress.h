@@ -8,8 +8,8 @@
 namespace geotal {
 
 // The map services the settings can name; a stored number that names none means MapQuest,
-// the service the program offers.
-enum class MapService : int { GoogleMaps = 0, MapQuest = 1 };
+// the service the program has always offered.
+enum class MapService : int { GoogleMaps = 0, MapQuest = 1, OpenStreetMap = 2 };
 
 MapService MapServiceFromNumber(int number);
 

@@ -30,6 +30,8 @@ struct PhotoTime {
     // A recorded offset that was not used, as the file holds it, and why.
     std::string unusedOffset;
     bool offsetMalformed = false;
+
+    friend bool operator==(const PhotoTime&, const PhotoTime&) = default;
 };
 
 }  // namespace geotal

@@ -36,6 +36,7 @@ inline constexpr int kMarkSelected = 4;
 inline constexpr int kUnmarkAll = 5;
 inline constexpr int kUnmarkSelected = 6;
 inline constexpr int kMarkUnplaced = 1060;  // checks the photos with a time and no position
+inline constexpr int kShowFilter = 1062;    // which photos the list shows
 inline constexpr int kExit = kIdCancel;     // Exit is the dialog's cancel command
 inline constexpr int kSetup = 57671;
 inline constexpr int kHelp = 57670;  // also F1
@@ -43,6 +44,7 @@ inline constexpr int kHelp = 57670;  // also F1
 // Commands that are not controls of the window.
 inline constexpr int kCommandPaste = 32771;  // Ctrl+V
 inline constexpr int kCommandCopy = 32772;   // Ctrl+C
+inline constexpr int kCommandUndo = 32773;   // Ctrl+Z
 inline constexpr int kSysCommandAbout = 0x10;
 }  // namespace main_window
 
@@ -93,6 +95,7 @@ inline constexpr int kUsePhotoZone = 1052;
 inline constexpr int kSidecarName = 1053;     // IMG_1234.xmp
 inline constexpr int kSidecarNameExt = 1054;  // IMG_1234.CR2.xmp
 inline constexpr int kSidecarOnly = 1055;
+inline constexpr int kOpenStreetMap = 1061;
 }  // namespace setup_dialog
 
 }  // namespace geotal::res

@@ -24,6 +24,7 @@ constexpr ControlTemplate kControls[] = {
     // The only other map service left the layout hidden; its index 0 stays reserved for it.
     {kGoogleMaps, K::Radio, "Google Maps", 108, 94, 84, 11, kFirstChoice | kHidden, nullptr},
     {kMapQuest, K::Radio, "MapQuest", 15, 94, 86, 10, kTabStop, nullptr},
+    {kOpenStreetMap, K::Radio, "OpenStreetMap", 108, 94, 100, 10, kTabStop, nullptr},
     {-1, K::Group, "Debug", 7, 119, 215, 29, kNone, nullptr},
     {kTrace, K::CheckBox, "Enble trace", 15, 131, 162, 10, kTabStop, nullptr},
     {-1, K::Group, "Photo times", 7, 152, 215, 29, kNone, nullptr},

@@ -1,4 +1,7 @@
 #include "session/Session.h"
+#include "photo/PositionTarget.h"
+
+#include <set>
 
 #include <algorithm>
 #include <cmath>
@@ -88,6 +91,7 @@ std::vector<Notice> Session::TakeLoad(Loaded loaded) {
     positionCount_ = loaded.counts.positionCount;
     if (loaded.photosRead) {
         photos_ = std::move(loaded.photos);
+        undo_.Clear();
         FindSelfSetCameras(photos_, time_);
         // What a calculation made ready to write belonged to the photos just replaced.
         canUpdate_ = false;
@@ -117,7 +121,9 @@ Session::Calculated Session::Calculate(ProgressSink& progress) const {
 }
 
 void Session::TakeCalculation(Calculated calculated) {
+    undo_.Begin(photos_);
     photos_ = std::move(calculated.photos);
+    undo_.End(photos_, "the calculation");
     canUpdate_ = true;
     summary_ = DescribeCalculation(calculated.results);
     // The calculation leaves them unchecked; after the time is set right they are tried again.
@@ -155,13 +161,47 @@ std::optional<Notice> Session::UpdateRefusal() const {
 }
 
 Notice Session::UpdateQuestion() const {
-    // With sidecars only, no photo file is touched: the warning says what is.
-    return {settings_.sidecarOnly
-                ? "This command will write the positions to the XMP sidecar files beside your "
-                  "photos; no photo file is changed.\n\nAre you sure you want to continue?"
-                : "This command will update your photo files. You should not do this unless you "
-                  "have a backup of the files\n\nAre you sure you want to continue?",
-            kMessageWarning | kMessageYesNo};
+    // Name what changes before the user agrees: how many photo files, how many sidecars (a
+    // sidecar two photos share counts once), and whether copies are kept first.
+    const SidecarOptions sidecars = SidecarChoices();
+    int photoFiles = 0;
+    std::set<std::string> sidecarFiles;
+    for (const PhotoRecord& record : photos_.records) {
+        if (record.marked && record.HasPosition()) {
+            const PositionTarget target =
+                TargetOf(photos_.folder + "/" + record.fileName, sidecars);
+            if (target.inPhoto) {
+                ++photoFiles;
+            } else {
+                sidecarFiles.insert(target.file);
+            }
+        }
+    }
+    const auto files = [](int count, const char* one, const char* many) {
+        return std::to_string(count) + " " + (count == 1 ? one : many);
+    };
+    std::string what;
+    if (photoFiles > 0) {
+        what = files(photoFiles, "photo file", "photo files");
+    }
+    if (!sidecarFiles.empty()) {
+        what += (what.empty() ? "" : " and ") + files(static_cast<int>(sidecarFiles.size()),
+                                                      "XMP sidecar file", "XMP sidecar files");
+    }
+    std::string text = "This command will write positions into " + what + ".";
+    if (photoFiles > 0) {
+        text +=
+            " It will update your photo files. You should not do this unless you have a "
+            "backup of the files";
+    } else {
+        text.back() = ';';
+        text += " no photo file is changed.";
+    }
+    text += settings_.copyFiles && !settings_.copyFolder.empty()
+                ? "\n\nA copy of each file is kept in " + settings_.copyFolder +
+                      " before it is changed."
+                : "\n\nNo copies are made.";
+    return {text + "\n\nAre you sure you want to continue?", kMessageWarning | kMessageYesNo};
 }
 
 Session::Updated Session::Update(ProgressSink& progress,
@@ -185,6 +225,8 @@ Session::Updated Session::Update(ProgressSink& progress,
 
 std::vector<Notice> Session::TakeUpdate(Updated updated, bool leaving) {
     photos_ = std::move(updated.photos);
+    // What is written is the files' now; an undo would make the list disagree with them.
+    undo_.Clear();
     const int written = updated.counts.photos + updated.counts.sidecars;
     summary_ = std::to_string(written) + " photos written";
     if (updated.failed > 0) {
@@ -233,6 +275,15 @@ ExportOutcome Session::Export() const {
 }
 
 Notice Session::TakeExport(const ExportOutcome& outcome) {
+    if (outcome.nothingToExport) {
+        summary_ = "Nothing exported: no checked photo has a position";
+        summaryDetails_.clear();
+        return {"No checked photo has a position, so nothing was exported and " +
+                    settings_.exportFileName +
+                    " was left as it was.\n\nCheck the photos to export: Update unchecks the "
+                    "photos it wrote.",
+                kMessageInformation};
+    }
     if (!outcome.written) {
         return {outcome.error, kMessageError};
     }
@@ -262,7 +313,9 @@ std::optional<Notice> Session::Paste(const std::vector<int>& targets) {
     if (!copied_) {
         return Notice{"Please choose a picture to copy coordinates from", kMessageWarning};
     }
+    undo_.Begin(photos_);
     PastePosition(photos_, targets, *copied_);
+    undo_.End(photos_, "the paste");
     summary_ = "Position pasted onto " + std::to_string(targets.size()) + " photos";
     summaryDetails_.clear();
     canUpdate_ = true;
@@ -272,7 +325,11 @@ std::optional<Notice> Session::Paste(const std::vector<int>& targets) {
 Session::MapRequest Session::ShowOnMap(int record) const {
     MapRequest request;
     if (record < 0 || record >= photos_.Count()) {
-        return request;  // no row chosen: nothing happens
+        request.refusal = Notice{
+            "Click or select a photo in the list first: Show on Map shows "
+            "that photo's position.",
+            kMessageInformation};
+        return request;
     }
     const MaybePosition& position = photos_[record].position;
     if (!IsShowableOnMap(position)) {
@@ -389,6 +446,7 @@ std::optional<double> TrackElevationNear(const TrackStore& track, double latitud
 
 void Session::PlaceByHand(const std::vector<int>& records, double latitude, double longitude) {
     const std::optional<double> altitude = TrackElevationNear(track_, latitude, longitude);
+    undo_.Begin(photos_);
     int placed = 0;
     for (int record : records) {
         if (record < 0 || record >= photos_.Count()) {
@@ -401,6 +459,7 @@ void Session::PlaceByHand(const std::vector<int>& records, double latitude, doub
         photo.note = "Position placed by hand on the map";
         ++placed;
     }
+    undo_.End(photos_, "the placing on the map");
     if (placed > 0) {
         canUpdate_ = true;
         summary_ = std::to_string(placed) + " photos placed by hand on the map";
@@ -434,6 +493,15 @@ std::optional<Notice> Session::ExitQuestion() const {
     }
     return Notice{std::to_string(unwritten) + " positions are not written yet. Exit anyway?",
                   kMessageWarning | kMessageYesNo};
+}
+
+bool Session::Undo() {
+    const std::optional<std::string> what = undo_.Undo(photos_);
+    summary_ = what ? "Undone: " + *what
+                    : "Nothing to undo: every change since the last Update "
+                      "or load is undone already";
+    summaryDetails_.clear();
+    return what.has_value();
 }
 
 }  // namespace geotal

@@ -22,6 +22,7 @@
 #include "photo/PhotoWriter.h"
 #include "session/Notice.h"
 #include "session/SetupChoices.h"
+#include "session/UndoSteps.h"
 #include "settings/SettingsStore.h"
 #include "support/Progress.h"
 #include "track/TrackFolder.h"
@@ -115,6 +116,7 @@ public:
     // can be copied or pasted.
     std::optional<Notice> Copy(int record);
     std::optional<Notice> Paste(const std::vector<int>& targets);
+    bool HasCopiedPosition() const { return copied_.has_value(); }
 
     // Show on Map: the address to open, or why not.
     struct MapRequest {
@@ -140,6 +142,12 @@ public:
     // time), checked for Update; the rows say they were placed by hand.
     void PlaceByHand(const std::vector<int>& records, double latitude, double longitude);
 
+    // Ctrl+Z: takes back the last change to the positions not yet written (a calculation, a
+    // paste, a placing on the map), one step at a time until the last Update or load; false,
+    // with the summary saying so, when there is none.
+    bool Undo();
+    bool CanUndo() const { return undo_.CanUndo(); }
+
     // Mark Unplaced: checks the photos with a capture time and no position; their indices.
     std::vector<int> MarkUnplaced();
 
@@ -161,6 +169,7 @@ private:
     bool canUpdate_ = false;
     // The position taken by the last copy; none until a copy.
     MaybePosition copied_;
+    UndoSteps undo_;
     std::string summary_;
     std::string summaryDetails_;
 };

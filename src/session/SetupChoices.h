@@ -9,7 +9,7 @@ namespace geotal {
 
 struct SetupChoices {
     CoordinateFormat format = CoordinateFormat::DecimalDegrees;
-    int mapService = 1;  // 0 the hidden "Google Maps", 1 "MapQuest"
+    int mapService = 1;  // 0 the hidden "Google Maps", 1 "MapQuest", 2 "OpenStreetMap"
     bool copyFiles = true;
     std::string copyFolder;
     bool trace = false;

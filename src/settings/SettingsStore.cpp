@@ -29,8 +29,8 @@ const SettingEntry kEntries[] = {
     {"folder_gpx", RegistryRoot::CurrentUser, &Settings::gpsFolder, 0, "", true},
     {"folder_photos", RegistryRoot::CurrentUser, &Settings::photoFolder, 0, "", true},
     {"position_format", RegistryRoot::CurrentUser, &Settings::coordinateFormat, 1, "", true},
-    // Only one map service is offered, so a stored choice is not honoured.
-    {"map_service", RegistryRoot::CurrentUser, &Settings::mapService, 1, "", false},
+    // Read, then kept only where it names a service Setup offers (see Load).
+    {"map_service", RegistryRoot::CurrentUser, &Settings::mapService, 1, "", true},
     {"copy_file", RegistryRoot::CurrentUser, &Settings::copyFiles, 1, "", true},
     {"folder_copy", RegistryRoot::CurrentUser, &Settings::copyFolder, 0, "", true},
     {"export_format", RegistryRoot::CurrentUser, &Settings::exportFormat, 0, "", true},
@@ -115,6 +115,11 @@ void Load(Settings& settings) {
     const CVORegistry machineKey(RegistryRoot::LocalMachine, kRegistryKeyPath, KEY_READ);
     for (const SettingEntry& entry : kEntries) {
         LoadEntry(entry, entry.root == RegistryRoot::LocalMachine ? machineKey : userKey, settings);
+    }
+    // Setup offers MapQuest (1) and OpenStreetMap (2); the hidden 0 and any other number
+    // stand for MapQuest, as they always did.
+    if (settings.mapService != 2) {
+        settings.mapService = 1;
     }
 }
 

@@ -13,7 +13,7 @@ struct Settings {
     std::string gpsFolder;
     std::string photoFolder;
     CoordinateFormat coordinateFormat = CoordinateFormat::DecimalDegrees;
-    int mapService = 1;  // index of the map web service; always 1 after a load
+    int mapService = 1;  // the map web service: 1 MapQuest, 2 OpenStreetMap (0 is never loaded)
     bool copyFiles = true;
     std::string copyFolder;
     int exportFormat = 0;  // 0 CSV, 1 KML

@@ -177,11 +177,19 @@ namespace {
 TEST_F(CalculateCommandTest, markUnplacedChecksWhatTheLastCalculationCouldNotPlace) {
     window_->OnCommand(kCalculate);
     ASSERT_FALSE(Checked(1));
-    const QString summary = qobject_cast<QLabel*>(window_->Control(kSummaryLine))->text();
+    const QString summary = window_->Summary();
     EXPECT_TRUE(summary.endsWith(QStringLiteral(
         ". 1 with a capture time left unplaced: to try again after correcting the time, press "
         "Mark Unplaced, then Calculate coordinates")))
         << summary.toStdString();
+    // Longer than the list is wide: the line is cut, and the whole of it is on hover and
+    // is what a screen reader reads.
+    const auto* line = qobject_cast<QLabel*>(window_->Control(kSummaryLine));
+    EXPECT_TRUE(line->text().endsWith(QChar(0x2026))) << line->text().toStdString();
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->width());
+    EXPECT_TRUE(line->toolTip().startsWith(summary)) << line->toolTip().toStdString();
+    EXPECT_TRUE(line->accessibleDescription().startsWith(summary));
+    EXPECT_EQ(line->accessibleName(), QStringLiteral("What the last command did"));
 
     window_->OnCommand(kUnmarkAll);
     window_->OnCommand(kMarkUnplaced);

@@ -101,8 +101,8 @@ TEST_F(ExportAndSetupCommandTest, exportsTheCheckedPhotosAndKeepsTheChoices) {
     const QString csv = dir_.path() + QStringLiteral("/out.csv");
     Export(ex::kCsv, csv, 1);
     // e.jpg is checked but has no position: at 0/0 it would claim a place it never was.
-    EXPECT_EQ(Contents(csv), QByteArray("latitude;longitude;name\r\n"
-                                        "47.519000;8.250000;a&b.jpg\r\n"));
+    EXPECT_EQ(Contents(csv), QByteArray("latitude;longitude;name;time;altitude\r\n"
+                                        "47.519000;8.250000;a&b.jpg;;\r\n"));
     ASSERT_EQ(ui_->messages.size(), 1u);
     EXPECT_EQ(ui_->messages[0].text,
               QStringLiteral("1 positions were successfully exported to ") + csv);
@@ -110,6 +110,24 @@ TEST_F(ExportAndSetupCommandTest, exportsTheCheckedPhotosAndKeepsTheChoices) {
     EXPECT_EQ(window_->CurrentSettings().exportFileName, csv.toStdString());
     EXPECT_EQ(window_->CurrentSettings().csvSeparator, 1);
     EXPECT_EQ(window_->CurrentSettings().exportFormat, 0);
+}
+
+// Nothing checked has a position (as after an Update): an earlier export stays, and the box
+// says why nothing was written.
+TEST_F(ExportAndSetupCommandTest, anExportWithNothingToWriteKeepsTheEarlierFileAndSaysWhy) {
+    const QString csv = dir_.path() + QStringLiteral("/out.csv");
+    Export(ex::kCsv, csv);
+    const QByteArray earlier = Contents(csv);
+    ASSERT_TRUE(earlier.contains("a&b.jpg"));
+    window_->OnCommand(kUnmarkAll);
+    ui_->messages.clear();
+    Export(ex::kCsv, csv);
+    EXPECT_EQ(Contents(csv), earlier);
+    ASSERT_EQ(ui_->messages.size(), 1u);
+    EXPECT_TRUE(ui_->messages[0].text.startsWith(
+        QStringLiteral("No checked photo has a position, so nothing was exported")))
+        << ui_->messages[0].text.toStdString();
+    EXPECT_FALSE(window_->Summary().contains(QStringLiteral("positions exported")));
 }
 
 TEST_F(ExportAndSetupCommandTest, writesKmlThatAnXmlParserReadsWithTheNamesIntact) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/DialogChecks.h"
 #include "app/FakeUiServices.h"
 #include "app/QtPrinters.h"
@@ -88,11 +90,12 @@ TEST_F(ExportDialogTest, browseAsksForAFileOfTheFormatShownAndFillsTheField) {
         int format;
         int clickedFormat;  // 0 for none
         const char* filter;
+        const char* suffix;  // what a name typed in the picker without an ending gets
     } cases[] = {
-        {0, 0, "CSV-file (*.csv)"},
-        {1, 0, "KML-file (*.kml)"},
-        {0, kKml, "KML-file (*.kml)"},
-        {-1, 0, ""},
+        {0, 0, "CSV-file (*.csv)", "csv"},
+        {1, 0, "KML-file (*.kml)", "kml"},
+        {0, kKml, "KML-file (*.kml)", "kml"},
+        {-1, 0, "", "csv"},
     };
     for (const auto& c : cases) {
         ui_->saveFileRequests.clear();
@@ -105,8 +108,7 @@ TEST_F(ExportDialogTest, browseAsksForAFileOfTheFormatShownAndFillsTheField) {
         Click(dialog, kBrowse);
         ASSERT_EQ(ui_->saveFileRequests.size(), 1u) << c.filter;
         EXPECT_EQ(ui_->saveFileRequests[0].filter, QString::fromUtf8(c.filter));
-        // Names typed without an ending get ".csv" even for KML.
-        EXPECT_EQ(ui_->saveFileRequests[0].defaultSuffix, QStringLiteral("csv"));
+        EXPECT_EQ(ui_->saveFileRequests[0].defaultSuffix, QString::fromUtf8(c.suffix));
         EXPECT_EQ(Find<QLineEdit>(dialog, kOutputFile)->text(), QStringLiteral("/data/out.kml"));
 
         // A cancelled picker leaves the name as it was.
@@ -135,6 +137,19 @@ TEST_F(ExportDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
     EXPECT_EQ(choices.format, 0);
     EXPECT_EQ(choices.fileName, "/tmp/new.csv") << "the extension follows the format";
     EXPECT_EQ(choices.separatorIndex, 2);
+
+    // A name typed without an ending gets the chosen format's; one with any ending keeps it.
+    for (const auto& [format, typed, taken] : {std::tuple{kKml, "/tmp/trip", "/tmp/trip.kml"},
+                                               {kCsv, "/tmp/trip", "/tmp/trip.csv"},
+                                               {kKml, "/tmp/trip.2024", "/tmp/trip.2024"}}) {
+        EXPECT_TRUE(RunWith(choices, [format = format, typed = typed](ExportDialog& dialog) {
+            Click(dialog, format);
+            Find<QLineEdit>(dialog, kOutputFile)->setText(QString::fromUtf8(typed));
+            Click(dialog, res::kIdOk);
+        }));
+        EXPECT_EQ(choices.fileName, taken);
+    }
+    choices = {0, "/tmp/new.csv", 2};
 
     ui_->saveFiles = {QStringLiteral("/tmp/picked.csv")};
     EXPECT_FALSE(RunWith(choices, [](ExportDialog& dialog) {

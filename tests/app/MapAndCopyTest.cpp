@@ -68,8 +68,11 @@ protected:
 
 TEST_F(MapAndCopyTest, showOnMapOpensTheClickedPhotosPositionOrSaysItHasNone) {
     window_->OnCommand(kShowOnMap);
-    EXPECT_TRUE(ui_->webAddresses.empty()) << "no row clicked yet: nothing happens";
-    EXPECT_TRUE(ui_->messages.empty());
+    EXPECT_TRUE(ui_->webAddresses.empty()) << "no row clicked or selected yet";
+    ASSERT_EQ(ui_->messages.size(), 1u) << "says so rather than doing nothing";
+    EXPECT_TRUE(LastMessage().contains(QStringLiteral("select a photo")))
+        << LastMessage().toStdString();
+    ui_->messages.clear();
 
     ClickRow(0);  // the first photo, which has a position
     window_->OnCommand(kShowOnMap);

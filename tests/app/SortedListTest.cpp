@@ -2,6 +2,7 @@
 // another column than the file name: the context menu, tooltips, copy, paste, Show on Map and
 // marking the selection.
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QLineEdit>
@@ -160,6 +161,72 @@ TEST_F(SortedListTest, copyPasteShowOnMapTooltipsAndMarksReachTheRowsOwnPhoto) {
     EXPECT_FALSE(test::RowChecked(*window_, 1));
     EXPECT_FALSE(test::RowChecked(*window_, 2));
     EXPECT_TRUE(test::RowChecked(*window_, 3));
+}
+
+// The context menu's copy, paste and Show on Map reach the rows' own photos.
+TEST_F(SortedListTest, theContextMenuCopiesPastesAndShowsTheRowsOwnPhoto) {
+    ChooseFromContextMenu(3, QStringLiteral("Copy position"));  // a.jpg
+    test::SelectRows(*window_, {0});                            // d.jpg
+    ChooseFromContextMenu(0, QStringLiteral("Paste position"));
+    EXPECT_EQ(Text(0, 0), QStringLiteral("d.jpg"));
+    EXPECT_EQ(Text(0, 2), QStringLiteral("47.519000"));
+
+    ChooseFromContextMenu(1, QStringLiteral("Show on Map"));  // c.jpg
+    ASSERT_EQ(ui_->webAddresses.size(), 1u);
+    EXPECT_TRUE(ui_->webAddresses[0].contains(QStringLiteral("-33.868")))
+        << ui_->webAddresses[0].toStdString();
+}
+
+// Filtered and sorted at once, a row still names its own record: marks, paste and undo land
+// on the photos the rows show.
+TEST_F(SortedListTest, theFilterShowsOnlyThePhotosAskedForAndRowsStillReachTheirOwn) {
+    auto* filter = qobject_cast<QComboBox*>(window_->Control(kShowFilter));
+    ASSERT_NE(filter, nullptr);
+    filter->setCurrentIndex(1);  // without a position: d.jpg and b.jpg, latest first
+    ASSERT_EQ(Table()->model()->rowCount(), 2);
+    EXPECT_EQ(Text(0, 0), QStringLiteral("d.jpg"));
+    EXPECT_EQ(Text(1, 0), QStringLiteral("b.jpg"));
+
+    window_->OnCommand(kUnmarkAll);
+    test::SelectRows(*window_, {1});
+    window_->OnCommand(kMarkSelected);
+    EXPECT_TRUE(window_->Photos()[1].marked) << "record 1 is b.jpg";
+    EXPECT_FALSE(window_->Photos()[3].marked);
+
+    // c.jpg's position pasted onto b.jpg: b leaves the filtered list; Ctrl+Z brings it back.
+    filter->setCurrentIndex(0);
+    test::ClickRow(*window_, 1);  // c.jpg, sorted
+    window_->OnCommand(kCommandCopy);
+    filter->setCurrentIndex(1);
+    test::SelectRows(*window_, {1});
+    window_->OnCommand(kCommandPaste);
+    EXPECT_TRUE(window_->Photos()[1].HasPosition());
+    ASSERT_EQ(Table()->model()->rowCount(), 1);
+    EXPECT_EQ(Text(0, 0), QStringLiteral("d.jpg"));
+    filter->setCurrentIndex(2);  // not yet written: b.jpg alone
+    ASSERT_EQ(Table()->model()->rowCount(), 1);
+    EXPECT_EQ(Text(0, 0), QStringLiteral("b.jpg"));
+
+    Table()->setFocus();
+    QTest::keyClick(Table(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(window_->Photos()[1].HasPosition());
+    EXPECT_EQ(Table()->model()->rowCount(), 0);
+    EXPECT_EQ(window_->Summary(), QStringLiteral("Undone: the paste"));
+    filter->setCurrentIndex(3);  // no write failed
+    EXPECT_EQ(Table()->model()->rowCount(), 0);
+    filter->setCurrentIndex(0);
+    EXPECT_EQ(Table()->model()->rowCount(), 4);
+}
+
+// Tab leaves the list for the next control; the arrows move within it.
+TEST_F(SortedListTest, tabLeavesTheListAndArrowsMoveWithinIt) {
+    test::ClickRow(*window_, 0);
+    Table()->setFocus();
+    QTest::keyClick(Table(), Qt::Key_Down);
+    EXPECT_EQ(Table()->currentIndex().row(), 1);
+    EXPECT_TRUE(Table()->hasFocus());
+    QTest::keyClick(Table(), Qt::Key_Tab);
+    EXPECT_FALSE(Table()->hasFocus());
 }
 
 }  // namespace

@@ -280,8 +280,12 @@ TEST_F(ClockSyncWindowTest, thePhotosContextMenuOffersTheSync) {
     });
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
     QApplication::sendEvent(table->viewport(), &event);
+    // The entries, their separators left out.
+    entries.removeAll(QString());
     EXPECT_EQ(entries,
-              QStringList({QStringLiteral("Synchronise camera clock with this photo\u2026"),
+              QStringList({QStringLiteral("Copy position\tCtrl+C"),
+                           QStringLiteral("Paste position\tCtrl+V"), QStringLiteral("Show on Map"),
+                           QStringLiteral("Synchronise camera clock with this photo\u2026"),
                            QStringLiteral("&About Geotal...")}));
 }
 

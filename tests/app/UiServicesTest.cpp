@@ -67,9 +67,8 @@ QString TempFolder(const char* name) {
 }
 
 QString HelpPagePath() {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .dir()
-        .absoluteFilePath(QStringLiteral("../../src/res/help/Geotal.html"));
+    // From the source tree, not __FILE__: a compiler cache may give that as a relative path.
+    return QStringLiteral(GEOTAL_SOURCE_DIR "/src/res/help/Geotal.html");
 }
 
 TEST(UiServices, takesTheCaptionFromTheKindOfMessage) {

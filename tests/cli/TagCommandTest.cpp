@@ -184,20 +184,26 @@ TEST(TagCommand, exportsThePhotosTheCalculationMarkedEvenAfterWritingThem) {
     const std::string csv = folders.scratch / "out.csv";
     const test::CliRun run = folders.Tag({"--tz", "1", "--write", "--export", csv});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes(csv), "latitude,longitude,name\r\n47.050000,8.050000,a.jpg\r\n");
+    // The moment and the altitude the track gave.
+    EXPECT_EQ(ReadBytes(csv),
+              "latitude,longitude,name,time,altitude\r\n"
+              "47.050000,8.050000,a.jpg,2010-01-01T11:00:00Z,450\r\n");
     EXPECT_NE(run.err.find("1 positions were successfully exported to " + csv + "\n"),
               std::string::npos)
         << run.err;
 
     const std::string tsv = folders.scratch / "out.txt";
     EXPECT_EQ(folders.Tag({"--tz", "1", "--all", "--export", tsv, "--separator", "tab"}).status, 0);
-    EXPECT_EQ(ReadBytes(tsv).substr(0, 25), "latitude\tlongitude\tname\r\n");
+    EXPECT_EQ(ReadBytes(tsv).substr(0, 39), "latitude\tlongitude\tname\ttime\taltitude\r\n");
 
     const std::string kml = folders.scratch / "out.kml";
     EXPECT_EQ(folders.Tag({"--tz", "1", "--all", "--export=" + kml, "--kml"}).status, 0);
-    EXPECT_NE(ReadBytes(kml).find("  <name>a.jpg</name>\r\n <description></description>\r\n"
-                                  "    <Point>\r\n <coordinates>8.050000,47.050000</coordinates>"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadBytes(kml).find("  <name>a.jpg</name>\r\n <description></description>\r\n"
+                            "  <TimeStamp><when>2010-01-01T11:00:00Z</when></TimeStamp>\r\n"
+                            "    <Point>\r\n <coordinates>8.050000,47.050000,450</coordinates>"),
+        std::string::npos)
+        << ReadBytes(kml);
 }
 
 TEST(TagCommand, aFailedExportNamesTheFileAndEndsWithStatusOne) {

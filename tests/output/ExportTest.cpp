@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "files/ReplaceFile.h"
+#include "support/DateTime.h"
 #include "support/TempFolder.h"
 
 namespace geotal {
@@ -104,17 +105,17 @@ struct CsvCase {
 TEST(CsvExport, writesTheHeaderAndOneLinePerMarkedPhotoWithAPositionWithEachSeparator) {
     const CsvCase cases[] = {
         {0,
-         "latitude,longitude,name\r\n"
-         "47.519000,8.250000,IMG_0001.JPG\r\n"
-         "-33.868800,-151.209300,IMG_0002.JPG\r\n"},
+         "latitude,longitude,name,time,altitude\r\n"
+         "47.519000,8.250000,IMG_0001.JPG,,\r\n"
+         "-33.868800,-151.209300,IMG_0002.JPG,,\r\n"},
         {1,
-         "latitude;longitude;name\r\n"
-         "47.519000;8.250000;IMG_0001.JPG\r\n"
-         "-33.868800;-151.209300;IMG_0002.JPG\r\n"},
+         "latitude;longitude;name;time;altitude\r\n"
+         "47.519000;8.250000;IMG_0001.JPG;;\r\n"
+         "-33.868800;-151.209300;IMG_0002.JPG;;\r\n"},
         {2,
-         "latitude\tlongitude\tname\r\n"
-         "47.519000\t8.250000\tIMG_0001.JPG\r\n"
-         "-33.868800\t-151.209300\tIMG_0002.JPG\r\n"},
+         "latitude\tlongitude\tname\ttime\taltitude\r\n"
+         "47.519000\t8.250000\tIMG_0001.JPG\t\t\r\n"
+         "-33.868800\t-151.209300\tIMG_0002.JPG\t\t\r\n"},
     };
     for (const CsvCase& c : cases) {
         EXPECT_EQ(CsvText(FourPhotos(), c.separatorIndex), c.text)
@@ -127,7 +128,7 @@ TEST(CsvExport, writesTheHeaderAndOneLinePerMarkedPhotoWithAPositionWithEachSepa
 }
 
 TEST(CsvExport, writesOnlyTheHeaderWhenNoPhotoIsExported) {
-    const std::string header = "latitude,longitude,name\r\n";
+    const std::string header = "latitude,longitude,name,time,altitude\r\n";
     EXPECT_EQ(CsvText(Unmarked(FourPhotos()), 0), header);
     EXPECT_EQ(CsvText(PhotoList{}, 0), header);
 }
@@ -141,7 +142,7 @@ TEST(CsvExport, quotesANameThatWouldOtherwiseSplitOrEndItsLine) {
             ReadCsv(CsvText(photos, separatorIndex), CsvSeparatorOf(separatorIndex));
         ASSERT_EQ(records.size(), 4u) << separatorIndex;
         for (const auto& record : records) {
-            EXPECT_EQ(record.size(), 3u) << separatorIndex << " " << record[0];
+            EXPECT_EQ(record.size(), 5u) << separatorIndex << " " << record[0];
         }
         EXPECT_EQ(records[1][0], "1.000000");
         EXPECT_EQ(records[1][1], "2.000000");
@@ -152,9 +153,10 @@ TEST(CsvExport, quotesANameThatWouldOtherwiseSplitOrEndItsLine) {
     // Only a name that needs it is quoted: the semicolon is no separator here.
     PhotoList semicolon;
     semicolon.records = {Photo("a;b.jpg", 3600, 3600)};
-    EXPECT_EQ(CsvText(semicolon, 0), "latitude,longitude,name\r\n1.000000,1.000000,a;b.jpg\r\n");
+    EXPECT_EQ(CsvText(semicolon, 0),
+              "latitude,longitude,name,time,altitude\r\n1.000000,1.000000,a;b.jpg,,\r\n");
     EXPECT_EQ(CsvText(semicolon, 1),
-              "latitude;longitude;name\r\n1.000000;1.000000;\"a;b.jpg\"\r\n");
+              "latitude;longitude;name;time;altitude\r\n1.000000;1.000000;\"a;b.jpg\";;\r\n");
 }
 
 const char kKmlHead[] =
@@ -232,6 +234,56 @@ TEST(ExportPositions, writesEachFormatAndCountsThePositions) {
     EXPECT_EQ(ReadFile(folder / "out.kml"), KmlText(photos));
 
     EXPECT_EQ(Entries(folder.path()), (std::set<std::string>{"out.csv", "out.kml"}));
+}
+
+// The capture moment comes from the calculation, else from the fix the position carries; the
+// altitude only where one is known. The first three columns stay where readers expect them.
+TEST(Export, writesTheUtcMomentAndTheAltitudeWhereKnown) {
+    PhotoList photos;
+    photos.records = {Photo("calculated.jpg", 3600, 7200), Photo("from-file.jpg", 3600, 7200),
+                      Photo("typed.jpg", -3600, -7200)};
+    photos[0].time.source = TimeSource::NamedZone;
+    photos[0].time.utc = ToOleDate({2024, 5, 1, 10, 20, 30});
+    photos[0].position->altitude = 512.37;
+    photos[0].position->fixTime = ToOleDate({2020, 1, 1, 0, 0, 0});  // the calculation wins
+    // 23:59:59.6 rounds into the next year, as a whole second.
+    photos[1].position->fixTime = ToOleDate({2023, 12, 31, 23, 59, 59}) + 0.6 / kSecondsPerDay;
+    photos[1].position->altitude = -3.0;
+
+    EXPECT_EQ(CsvText(photos, 0),
+              "latitude,longitude,name,time,altitude\r\n"
+              "1.000000,2.000000,calculated.jpg,2024-05-01T10:20:30Z,512.37\r\n"
+              "1.000000,2.000000,from-file.jpg,2024-01-01T00:00:00Z,-3\r\n"
+              "-1.000000,-2.000000,typed.jpg,,\r\n");
+
+    const std::string kml = KmlText(photos);
+    EXPECT_NE(kml.find("<name>calculated.jpg</name>\r\n <description></description>\r\n"
+                       "  <TimeStamp><when>2024-05-01T10:20:30Z</when></TimeStamp>\r\n"
+                       "    <Point>\r\n <coordinates>2.000000,1.000000,512.37</coordinates>"),
+              std::string::npos)
+        << kml;
+    EXPECT_NE(kml.find("<coordinates>2.000000,1.000000,-3</coordinates>"), std::string::npos);
+    EXPECT_NE(kml.find("<name>typed.jpg</name>\r\n <description></description>\r\n"
+                       "    <Point>\r\n <coordinates>-2.000000,-1.000000</coordinates>"),
+              std::string::npos)
+        << "no time stamp and no altitude where none is known";
+}
+
+// After Update unchecks what it wrote, an export would write headers alone over the last good
+// file of that name.
+TEST(ExportPositions, writesNothingAndKeepsAnEarlierFileWhenNoPhotoIsExported) {
+    test::TempFolder folder;
+    const std::string path = folder.Write("out.csv", "earlier export\r\n");
+    for (ExportFormat format : {ExportFormat::Csv, ExportFormat::Kml}) {
+        const ExportOutcome outcome = ExportPositions(path, format, 0, Unmarked(FourPhotos()));
+        EXPECT_FALSE(outcome.written);
+        EXPECT_TRUE(outcome.nothingToExport);
+        EXPECT_NE(outcome.error.find("nothing was exported"), std::string::npos) << outcome.error;
+        EXPECT_NE(outcome.error.find(path), std::string::npos) << outcome.error;
+        EXPECT_EQ(ReadFile(path), "earlier export\r\n");
+    }
+    EXPECT_FALSE(ExportPositions(folder / "new.kml", ExportFormat::Kml, 0, PhotoList{}).written);
+    EXPECT_EQ(Entries(folder.path()), std::set<std::string>{"out.csv"});
 }
 
 TEST(ExportPositions, replacesAnExistingFileWhollyAndKeepsItsPermissions) {

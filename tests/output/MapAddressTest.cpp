@@ -45,9 +45,16 @@ TEST(MapAddress, aMapIsShownUnlessBothAnglesLieWithinATenThousandthOfADegreeOfZe
     EXPECT_FALSE(IsShowableOnMap(std::nullopt));
 }
 
+TEST(MapAddress, openStreetMapPutsAMarkerOnThePhotoAndCentresTheViewThere) {
+    EXPECT_EQ(MapAddress(MapService::OpenStreetMap, test::AtDegrees(-33.86880, 151.2093)),
+              "https://www.openstreetmap.org/?mlat=-33.86880&mlon=151.20930"
+              "#map=15/-33.86880/151.20930");
+}
+
 TEST(MapAddress, aStoredServiceNumberThatNamesNoneMeansMapQuest) {
     EXPECT_EQ(MapServiceFromNumber(0), MapService::GoogleMaps);
-    for (int number : {1, 2, -1}) {
+    EXPECT_EQ(MapServiceFromNumber(2), MapService::OpenStreetMap);
+    for (int number : {1, 3, -1}) {
         EXPECT_EQ(MapServiceFromNumber(number), MapService::MapQuest) << number;
     }
 }

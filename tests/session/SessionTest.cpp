@@ -168,6 +168,28 @@ TEST_F(SessionTest, anUpdateIsRefusedForAnotherFolderOrAnUnusableCopyFolder) {
     EXPECT_TRUE(Mentions(session_.UpdateQuestion().text, "update your photo files"));
 }
 
+// The question names what is about to change, so that a wrong setting shows before the write.
+TEST_F(SessionTest, theUpdateQuestionCountsPhotoFilesSidecarsAndCopies) {
+    Load();
+    Calculate();
+    const std::string photos = session_.UpdateQuestion().text;
+    EXPECT_TRUE(Mentions(photos, "into 2 photo files.")) << photos;
+    EXPECT_TRUE(Mentions(photos, "No copies are made")) << photos;
+
+    // One checked photo, to sidecars only, with copies: no photo file changes.
+    session_.Photos()[Record("b.jpg")].marked = false;
+    Settings settings = session_.CurrentSettings();
+    settings.sidecarOnly = true;
+    settings.copyFiles = true;
+    settings.copyFolder = folder_.path() + "/copies";
+    session_.ApplySettings(settings);
+    const std::string sidecars = session_.UpdateQuestion().text;
+    EXPECT_TRUE(Mentions(sidecars, "into 1 XMP sidecar file; no photo file is changed."))
+        << sidecars;
+    EXPECT_TRUE(Mentions(sidecars, "kept in " + settings.copyFolder)) << sidecars;
+    EXPECT_FALSE(Mentions(sidecars, "photo files.")) << sidecars;
+}
+
 TEST_F(SessionTest, anUpdateWritesTheCheckedPhotosAndSaysWhatIsLeftToWrite) {
     Load();
     Calculate();
@@ -265,7 +287,7 @@ TEST_F(SessionTest, photosPlacedByHandAreCheckedUnwrittenAndTakeTheTracksAltitud
 
 TEST_F(SessionTest, showOnMapNeedsAPositionAndNamesTheAddress) {
     Load();
-    EXPECT_FALSE(session_.ShowOnMap(-1).refusal);
+    EXPECT_TRUE(session_.ShowOnMap(-1).refusal);
     EXPECT_TRUE(session_.ShowOnMap(-1).address.empty());
     EXPECT_TRUE(session_.ShowOnMap(Record("a.jpg")).refusal);
     Calculate();

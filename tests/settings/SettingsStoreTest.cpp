@@ -72,6 +72,17 @@ TEST(SettingsStore, aFirstRunGivesTheDefaults) {
     EXPECT_EQ(HelpFilePath(s), programFolder + "/Geotal.html");
 }
 
+// Setup offers MapQuest and OpenStreetMap; the hidden service and unknown numbers are MapQuest.
+TEST(SettingsStore, keepsOnlyAMapServiceThatSetupOffers) {
+    for (const auto& [stored, loaded] : {std::pair{"2", 2}, {"1", 1}, {"0", 1}, {"3", 1}}) {
+        ScopedSettingsLocation location;
+        WriteFile(location.UserFile(), std::string("[General]\nmap_service=") + stored + "\n");
+        Settings s;
+        SettingsStore::Load(s);
+        EXPECT_EQ(s.mapService, loaded) << stored;
+    }
+}
+
 TEST(SettingsStore, loadsStoredValuesWithoutRangeChecksButIgnoresTheMapService) {
     ScopedSettingsLocation location;
     WriteFile(location.UserFile(),

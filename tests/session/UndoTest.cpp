@@ -1,0 +1,138 @@
+// Ctrl+Z before writing: each change to the positions is taken back on its own, latest first,
+// and nothing reaches back past an Update or a load.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "metadata/PhotoFixture.h"
+#include "session/Session.h"
+#include "session/UndoSteps.h"
+
+namespace geotal {
+namespace {
+
+namespace fs = std::filesystem;
+
+// a.jpg and b.jpg inside a ten-minute walk, c.jpg after it.
+class UndoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        photos_ = folder_.path() + "/photos";
+        const std::string gps = folder_.path() + "/gps";
+        fs::create_directories(photos_);
+        fs::create_directories(gps);
+        for (const auto& [name, time] : {std::pair{"a.jpg", "2010:05:01 10:05:00"},
+                                         {"b.jpg", "2010:05:01 10:06:00"},
+                                         {"c.jpg", "2010:05:01 11:30:00"}}) {
+            test::MakePhoto(photos_ + "/" + name, {{"Exif.Photo.DateTimeOriginal", time}});
+        }
+        std::ofstream(gps + "/walk.gpx")
+            << "<gpx><trk><trkseg>"
+               "<trkpt lat=\"47.0\" lon=\"8.0\"><time>2010-05-01T10:00:00Z</time></trkpt>"
+               "<trkpt lat=\"47.1\" lon=\"8.1\"><time>2010-05-01T10:10:00Z</time></trkpt>"
+               "</trkseg></trk></gpx>";
+        Settings settings;
+        settings.copyFiles = false;
+        session_.ApplySettings(settings);
+        session_.SetFolders(photos_, gps);
+        session_.Time().timeZoneOffset = 0;
+        session_.Time().cameraClockError = 0;
+        session_.Time().zoneName.clear();
+        Load();
+    }
+    void Load() {
+        NullProgress progress;
+        session_.TakeLoad(Session::ReadFolders(session_.CurrentSettings(), progress));
+    }
+    void Calculate() {
+        NullProgress progress;
+        session_.TakeCalculation(session_.Calculate(progress));
+    }
+    const PhotoRecord& Photo(int index) const { return session_.Photos()[index]; }
+
+    test::TempFolder folder_;
+    std::string photos_;
+    Session session_;
+};
+
+TEST_F(UndoTest, takesBackPlacingPasteAndCalculationOneAtATimeThenSaysThereIsNoMore) {
+    EXPECT_FALSE(session_.CanUndo()) << "a load is no change to take back";
+    Calculate();
+    ASSERT_TRUE(Photo(0).HasPosition());
+    const GeoPosition calculated = *Photo(0).position;
+    ASSERT_FALSE(session_.Copy(0));
+    ASSERT_FALSE(session_.Paste({2}));
+    session_.PlaceByHand({0}, 10.0, 20.0);
+    EXPECT_EQ(Photo(0).note, "Position placed by hand on the map");
+
+    ASSERT_TRUE(session_.Undo());
+    EXPECT_EQ(session_.Summary(), "Undone: the placing on the map");
+    EXPECT_EQ(Photo(0).position, calculated);
+    EXPECT_NE(Photo(0).note, "Position placed by hand on the map") << "its note comes back too";
+    EXPECT_TRUE(Photo(2).HasPosition()) << "the paste before it stays";
+
+    ASSERT_TRUE(session_.Undo());
+    EXPECT_EQ(session_.Summary(), "Undone: the paste");
+    EXPECT_FALSE(Photo(2).HasPosition());
+    EXPECT_FALSE(Photo(2).marked);
+
+    ASSERT_TRUE(session_.Undo());
+    EXPECT_EQ(session_.Summary(), "Undone: the calculation");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(Photo(i).HasPosition()) << i;
+    }
+    EXPECT_FALSE(session_.ExitQuestion()) << "nothing is left to write";
+    EXPECT_FALSE(session_.Undo());
+    EXPECT_FALSE(session_.CanUndo());
+}
+
+TEST_F(UndoTest, nothingReachesBackPastAnUpdateOrALoad) {
+    Calculate();
+    NullProgress progress;
+    session_.TakeUpdate(session_.Update(progress, {}), false);
+    EXPECT_FALSE(session_.CanUndo());
+    EXPECT_FALSE(session_.Undo());
+    EXPECT_TRUE(Photo(0).HasPosition()) << "the written position stays";
+
+    session_.PlaceByHand({2}, 10.0, 20.0);
+    ASSERT_TRUE(session_.CanUndo());
+    Load();
+    EXPECT_FALSE(session_.CanUndo()) << "the rows it would change belonged to the old load";
+}
+
+// A change that altered no record is no step: an undo then takes back the one before it.
+TEST(UndoSteps, keepsOnlyChangesThatAlteredARecordAndAtMostTheLastHundred) {
+    PhotoList photos;
+    photos.records.resize(2);
+    UndoSteps steps;
+    steps.Begin(photos);
+    steps.End(photos, "nothing");
+    EXPECT_FALSE(steps.CanUndo());
+
+    for (int i = 0; i < 150; ++i) {
+        steps.Begin(photos);
+        photos[1].position = GeoPosition{double(i), double(i), {}, {}};
+        steps.End(photos, std::to_string(i));
+    }
+    int undone = 0;
+    std::string last;
+    while (const auto what = steps.Undo(photos)) {
+        last = *what;
+        ++undone;
+    }
+    EXPECT_EQ(undone, 100);
+    EXPECT_EQ(last, "50");
+    EXPECT_EQ(photos[1].position->latitude, 49.0) << "as it was before the oldest step kept";
+
+    // A step never lands on another list's rows.
+    steps.Begin(photos);
+    photos[0].marked = true;
+    steps.End(photos, "mark");
+    photos.records.resize(3);
+    EXPECT_FALSE(steps.Undo(photos));
+    EXPECT_TRUE(photos[0].marked);
+}
+
+}  // namespace
+}  // namespace geotal
