@@ -205,9 +205,9 @@ QWidget* CreateControl(const ControlTemplate& c, QDialog& dialog, QWidget* previ
 
 }  // namespace
 
-BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog) {
+BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog, int pointSize) {
     QFont font = dialog.font();
-    font.setPointSize(layout.fontPointSize);
+    font.setPointSize(pointSize > 0 ? pointSize : layout.fontPointSize);
     dialog.setFont(font);
     dialog.setWindowTitle(QString::fromUtf8(layout.caption));
     const DialogUnits units(font);

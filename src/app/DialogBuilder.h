@@ -52,13 +52,14 @@ public:
     void Check(std::span<const int> radioIds, int index) const;
 
 private:
-    friend BuiltDialog BuildDialog(const res::DialogTemplate&, QDialog&);
+    friend BuiltDialog BuildDialog(const res::DialogTemplate&, QDialog&, int);
     QHash<int, QPointer<QWidget>> controls_;
 };
 
 // Creates every control of the layout as a child of the dialog, sets the caption, the font and
 // a fixed size. Controls with an id can be looked up; every control gets its id as objectName
-// ("1009"), so tests and tools find them.
-BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog);
+// ("1009"), so tests and tools find them. pointSize, where given, replaces the layout's font
+// size: every place and size follows it.
+BuiltDialog BuildDialog(const res::DialogTemplate& layout, QDialog& dialog, int pointSize = 0);
 
 }  // namespace geotal::app

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 
@@ -20,6 +21,7 @@
 #include "app/PhotoListView.h"
 #include "app/ProgressDisplay.h"
 #include "app/QtText.h"
+#include "app/ScreenFit.h"
 #include "app/StretchLayout.h"
 #include "app/SummaryLine.h"
 #include "app/UiServices.h"
@@ -37,6 +39,14 @@ void SetText(QWidget* control, const QString& text) {
     }
 }
 
+// The layout's font, or a smaller one where the layout at its own would not fit the screen.
+int PointSizeForScreen(const QWidget& window) {
+    const QScreen* screen = window.screen();
+    return screen != nullptr ? FittingPointSize(res::MainWindowTemplate(), window.font(),
+                                                screen->availableGeometry())
+                             : 0;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(GeotagApp* app)
@@ -44,7 +54,7 @@ MainWindow::MainWindow(GeotagApp* app)
                            Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                            Qt::WindowCloseButtonHint),
       app_(app),
-      controls_(BuildDialog(res::MainWindowTemplate(), *this)) {
+      controls_(BuildDialog(res::MainWindowTemplate(), *this, PointSizeForScreen(*this))) {
     Settings settings;
     SettingsStore::Load(settings);
     photoFolderField_ = controls_.As<QLineEdit>(kPhotoFolderField);
@@ -98,10 +108,18 @@ MainWindow::MainWindow(GeotagApp* app)
     if (app_ != nullptr) {
         app_->SetAcceleratorsEnabled(true);
     }
+    QSize wanted = size();
     if (settings.windowWidth > 0 && settings.windowHeight > 0) {
-        resize(settings.windowWidth, settings.windowHeight);  // never below the layout's size
+        wanted = QSize(settings.windowWidth, settings.windowHeight);
     } else if (settings.mapShown) {
-        resize(width() + map_->FirstWidth(), height());  // room for the map beside the list
+        wanted.rwidth() += map_->FirstWidth();  // room for the map beside the list
+    }
+    // Never below the layout's size, and never beyond the screen, whatever size was saved on
+    // another one.
+    if (const QScreen* screen = this->screen()) {
+        resize(SizeWithin(wanted, minimumSize(), screen->availableGeometry()));
+    } else {
+        resize(wanted);
     }
     session_.Start(settings);
     helpFilePath_ = Q(HelpFilePath(settings));
