@@ -121,6 +121,8 @@ MainWindow::MainWindow(GeotagApp* app)
     } else {
         resize(wanted);
     }
+    stretch_->Apply();
+    map_->FitBesideList();
     session_.Start(settings);
     helpFilePath_ = Q(HelpFilePath(settings));
     listView_->SetUpColumns();

@@ -106,6 +106,13 @@ void MapPane::ClearCache() {
     map_->update();
 }
 
+void MapPane::FitBesideList() {
+    if (!map_->isHidden() && map_->width() > splitter_->width() / 2) {
+        const int half = splitter_->width() / 2;
+        splitter_->setSizes({splitter_->width() - half, half});
+    }
+}
+
 void MapPane::KeepIn(Settings& settings) const {
     settings.mapShown = !map_->isHidden();
     settings.mapWidth = map_->isHidden() ? width_ : map_->width();

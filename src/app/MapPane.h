@@ -44,6 +44,9 @@ public:
     void ClearCache();
     // How much wider the window is made on a first start to show it.
     int FirstWidth() const { return width_; }
+    // After the window took its first size: a map wider than half the room (a window cut to a
+    // small screen) leaves the list the other half.
+    void FitBesideList();
     // Whether it is shown and how wide, for the settings.
     void KeepIn(Settings& settings) const;
 

@@ -182,8 +182,11 @@ TEST_F(CalculateCommandTest, markUnplacedChecksWhatTheLastCalculationCouldNotPla
         ". 1 with a capture time left unplaced: to try again after correcting the time, press "
         "Mark Unplaced, then Calculate coordinates")))
         << summary.toStdString();
-    // Longer than the list is wide: the line is cut, and the whole of it is on hover and
-    // is what a screen reader reads.
+    // Longer than the list is wide at the layout's size: the line is cut, and the whole of it
+    // is on hover and is what a screen reader reads.
+    window_->show();
+    window_->resize(window_->minimumSize());
+    QApplication::processEvents();
     const auto* line = qobject_cast<QLabel*>(window_->Control(kSummaryLine));
     EXPECT_TRUE(line->text().endsWith(QChar(0x2026))) << line->text().toStdString();
     EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->width());
