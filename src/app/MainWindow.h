@@ -113,6 +113,7 @@ private:
     void OnCopyCoordinates();
     void OnPasteCoordinates();
     void OnUpdatePhotoFiles();
+    void OnRestoreFromCopies();  // in RestoreCommand.cpp
     void OnMarkAll();
     void OnMarkSelected();
     void OnUnmarkAll();

@@ -8,6 +8,12 @@ namespace geotal::app {
 
 void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
     auto* bar = new QMenuBar(&window);
+    if (commands.restoreFromCopies) {
+        QMenu* file = bar->addMenu(QStringLiteral("&File"));
+        QAction* restore = file->addAction(QStringLiteral("&Restore photos from copies\u2026"));
+        restore->setObjectName(QStringLiteral("restoreFromCopies"));
+        QObject::connect(restore, &QAction::triggered, &window, commands.restoreFromCopies);
+    }
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     QAction* map = view->addAction(QStringLiteral("&Map"));
     map->setCheckable(true);

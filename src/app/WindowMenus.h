@@ -16,9 +16,10 @@ struct MenuBarCommands {
     std::function<void(bool shown)> showMap;
     std::function<void()> clearMapCache;
     bool mapShown = true;
+    std::function<void()> restoreFromCopies;  // none: no File menu
 };
 
-// Puts a View menu (the map, its cache) and a Help menu (contents, About) above the window's
+// Puts a File menu (restore from copies), a View menu (the map, its cache) and a Help menu (contents, About) above the window's
 // controls, moves them under it and grows the window by the bar's height.
 void AddMenuBar(QWidget& window, const MenuBarCommands& commands);
 

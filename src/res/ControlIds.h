@@ -43,6 +43,7 @@ inline constexpr int kHelp = 57670;  // also F1
 // Commands that are not controls of the window.
 inline constexpr int kCommandPaste = 32771;  // Ctrl+V
 inline constexpr int kCommandCopy = 32772;   // Ctrl+C
+inline constexpr int kCommandRestore = 32773;  // File > Restore photos from copies…
 inline constexpr int kSysCommandAbout = 0x10;
 }  // namespace main_window
 
