@@ -418,7 +418,10 @@ RestorePlan PlanRestore(const std::string& copyFolder, const std::vector<std::st
 
 RestorePlan PlanFolderRestore(const std::string& copyFolder, const std::string& folder,
                               ProgressSink& progress) {
-    const std::vector<std::string> photos = ListPhotoFiles(folder);
+    std::vector<std::string> photos;
+    for (const std::string& name : ListPhotoFiles(folder)) {
+        photos.push_back(folder + "/" + name);
+    }
     RestorePlan plan = PlanRestore(copyFolder, photos, progress);
     if (!plan.refusal.empty()) {
         return plan;
