@@ -81,10 +81,10 @@ TEST_F(RestoreCommandTest, theFileMenuPutsTheCopyBackAfterAskingAndShowsThePhoto
     EXPECT_EQ(ui_->messages[0].typeWord, kMessageWarning | kMessageYesNo);
     EXPECT_TRUE(ui_->messages[0].text.contains(
         QStringLiteral("1 photo and 0 sidecars to restore, 1 photo with nothing to restore")))
-        << ui_->messages[0].text;
+        << ui_->messages[0].text.toStdString();
     EXPECT_EQ(ui_->messages[1].typeWord, kMessageInformation);
     EXPECT_TRUE(ui_->messages[1].text.startsWith(QStringLiteral("1 photo and 0 sidecars restored")))
-        << ui_->messages[1].text;
+        << ui_->messages[1].text.toStdString();
     EXPECT_EQ(Contents(photos_ + QStringLiteral("/a.jpg")), original_);
     EXPECT_EQ(Contents(copies_ + QStringLiteral("/a.jpg")), original_) << "the copy stays";
     ASSERT_EQ(window_->Photos().Count(), 2);
