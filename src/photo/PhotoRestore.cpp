@@ -154,9 +154,7 @@ FileRestore PlanPhotoFile(const std::string& path, const std::string& photo,
     restore.copy = copy;
     restore.fileAsChecked = photoIdentity;
     restore.copyAsChecked = *copyIdentity;
-    PhotoFacts facts;
-    ReadPhotoFacts(photo, facts);
-    restore.reason = PositionNote(facts.position);
+    restore.reason = PositionNote(ReadOwnPosition(photo));
     return restore;
 }
 
