@@ -167,7 +167,8 @@ std::vector<std::string> SidecarCandidates(const std::string& path) {
 
 class SidecarPlanner {
 public:
-    SidecarPlanner(const std::string& copyFolder) : copyFolder_(copyFolder), ledger_(copyFolder) {}
+    explicit SidecarPlanner(const std::string& copyFolder)
+        : copyFolder_(copyFolder), ledger_(copyFolder) {}
 
     bool RecordsSidecars() const { return ledger_.Exists(); }
 

@@ -67,9 +67,7 @@ QString TempFolder(const char* name) {
 }
 
 QString HelpPagePath() {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .dir()
-        .absoluteFilePath(QStringLiteral("../../src/res/help/Geotal.html"));
+    return QString::fromUtf8(GEOTAL_HELP_PAGE);
 }
 
 TEST(UiServices, takesTheCaptionFromTheKindOfMessage) {
