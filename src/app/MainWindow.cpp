@@ -94,11 +94,12 @@ MainWindow::MainWindow(GeotagApp* app)
         button->setDefault(false);
     }
     controls_.As<QPushButton>(kLoadDataFiles)->setDefault(true);
-    AddMenuBar(*this, {[this] { OnCommand(kCommandUndo); }, [this] { return session_.CanUndo(); },
-                       [this] { OnCommand(kCommandCopy); }, [this] { OnCommand(kCommandPaste); },
-                       [this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
-                       [this](bool shown) { map_->SetShown(shown); },
-                       [this] { map_->ClearCache(); }, settings.mapShown});
+    AddMenuBar(*this,
+               {[this] { OnCommand(kCommandUndo); }, [this] { return session_.CanUndo(); },
+                [this] { OnCommand(kCommandCopy); }, [this] { OnCommand(kCommandPaste); },
+                [this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
+                [this](bool shown) { map_->SetShown(shown); }, [this] { map_->ClearCache(); },
+                settings.mapShown, [this] { OnCommand(kCommandRestore); }});
     stretch_ = std::make_unique<StretchLayout>(*this, map_->Area());
     progressShown_ = std::make_unique<ProgressDisplay>(*controls_.As<QLineEdit>(kStatusLine),
                                                        *controls_.As<QProgressBar>(kProgressBar),

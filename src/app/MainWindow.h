@@ -117,6 +117,7 @@ private:
     void OnPasteCoordinates();
     void OnUndo();
     void OnUpdatePhotoFiles();
+    void OnRestoreFromCopies();  // in RestoreCommand.cpp
     void OnMarkAll();
     void OnMarkSelected();
     void OnUnmarkAll();

@@ -4,13 +4,11 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QTimer>
 
 #include "app/AboutDialog.h"
 #include "app/ExportDialog.h"
 #include "app/MainWindow.h"
-#include "app/OffThread.h"
+#include "app/MainWindowRun.h"
 #include "app/PhotoListModel.h"
 #include "app/PhotoListView.h"
 #include "app/QtText.h"
@@ -47,6 +45,7 @@ const MainWindow::CommandEntry MainWindow::kMessageMap[] = {
     {kCommandCopy, &MainWindow::OnCopyCoordinates},
     {kCommandPaste, &MainWindow::OnPasteCoordinates},
     {kCommandUndo, &MainWindow::OnUndo},
+    {kCommandRestore, &MainWindow::OnRestoreFromCopies},
     {kHelp, &MainWindow::OnHelp},
     {kAbort, &MainWindow::OnAbort},
     {kExit, &MainWindow::OnExit},
@@ -81,20 +80,6 @@ void MainWindow::OnSysCommand(int command) {
         AboutDialog about(this);
         about.exec();
     }
-}
-template <class Work>
-std::invoke_result_t<Work&> MainWindow::RunInBackground(Work work) {
-    const QScopedValueRollback<bool> busy(busy_, true);
-    // The records the worker reads stay as they are until it is done.
-    listView_->SetLocked(true);
-    progressTimer_->start(50);
-    auto result = RunOffThread(std::move(work));
-    progressTimer_->stop();
-    ShowProgress();
-    // An abort that came after the work last looked is spent with it, not on the next command.
-    progress_.ClearAbort();
-    listView_->SetLocked(false);
-    return result;
 }
 void MainWindow::OnBrowsePhotoFolder() {
     BrowseFolder(*photoFolderField_);

@@ -8,6 +8,12 @@ namespace geotal::app {
 
 void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
     auto* bar = new QMenuBar(&window);
+    if (commands.restoreFromCopies) {
+        QMenu* file = bar->addMenu(QStringLiteral("&File"));
+        QAction* restore = file->addAction(QStringLiteral("&Restore photos from copies\u2026"));
+        restore->setObjectName(QStringLiteral("restoreFromCopies"));
+        QObject::connect(restore, &QAction::triggered, &window, commands.restoreFromCopies);
+    }
     // The keys are the window's accelerators (off while a folder field has the focus, where
     // they edit its text); the menu names them without taking them.
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));

@@ -21,6 +21,7 @@ extern const Command kTrackCommand;
 extern const Command kPhotosCommand;
 extern const Command kSetCommand;
 extern const Command kTagCommand;
+extern const Command kRestoreCommand;
 
 // Prints "geotal-cli: reason" and the hint to --help on standard error; returns kUsageError.
 int UsageError(const std::string& reason);

@@ -18,7 +18,7 @@ const Command kVersionCommand = {"version", "", "print the program version",
 
 // Each capability registers here as it arrives.
 const Command* const kCommands[] = {&kVersionCommand, &kTrackCommand, &kPhotosCommand, &kSetCommand,
-                                    &kTagCommand};
+                                    &kTagCommand, &kRestoreCommand};
 
 int UsageError(const std::string& reason) {
     std::fprintf(stderr, "geotal-cli: %s (try geotal-cli --help)\n", reason.c_str());

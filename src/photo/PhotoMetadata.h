@@ -57,4 +57,8 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
 // file holds no EXIF data.
 std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path);
 
+// The GPS position a photo's own EXIF tags hold, whether or not it has a capture time; none
+// where it holds none that is whole and on the globe, or cannot be read.
+MaybePosition ReadOwnPosition(const std::string& path);
+
 }  // namespace geotal

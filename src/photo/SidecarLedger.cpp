@@ -161,6 +161,24 @@ std::optional<SidecarLedger::Entry> SidecarLedger::Find(const std::string& sidec
     return std::nullopt;
 }
 
+std::vector<SidecarLedger::Entry> SidecarLedger::EntriesFor(const PhotoFingerprint& photo) {
+    if (!loaded_) {
+        Load();
+    }
+    std::vector<Entry> found;
+    for (const Entry& entry : entries_) {
+        if (entry.photo == photo) {
+            found.push_back(entry);
+        }
+    }
+    return found;
+}
+
+bool SidecarLedger::Exists() const {
+    struct stat status {};
+    return ::stat(path_.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool SidecarLedger::Record(const Entry& entry, std::string& why) {
     if (Find(entry.name, entry.photo)) {
         return true;

@@ -47,6 +47,13 @@ public:
     // What the record says of the sidecar of that name for that photo: its first entry.
     std::optional<Entry> Find(const std::string& sidecarName, const PhotoFingerprint& photo);
 
+    // Every entry for that photo, in the order they were recorded.
+    std::vector<Entry> EntriesFor(const PhotoFingerprint& photo);
+
+    // Whether the copy folder holds a record at all; one of an earlier version has none, and
+    // its copies of sidecars cannot be told apart by photo.
+    bool Exists() const;
+
     // Adds an entry, flushed to disk before the change it records is made, unless one for that
     // sidecar and photo is there; false, with why, when it cannot be written.
     bool Record(const Entry& entry, std::string& why);

@@ -42,9 +42,10 @@ inline constexpr int kSetup = 57671;
 inline constexpr int kHelp = 57670;  // also F1
 
 // Commands that are not controls of the window.
-inline constexpr int kCommandPaste = 32771;  // Ctrl+V
-inline constexpr int kCommandCopy = 32772;   // Ctrl+C
-inline constexpr int kCommandUndo = 32773;   // Ctrl+Z
+inline constexpr int kCommandPaste = 32771;    // Ctrl+V
+inline constexpr int kCommandCopy = 32772;     // Ctrl+C
+inline constexpr int kCommandUndo = 32773;     // Ctrl+Z
+inline constexpr int kCommandRestore = 32774;  // File > Restore photos from copies…
 inline constexpr int kSysCommandAbout = 0x10;
 }  // namespace main_window
 

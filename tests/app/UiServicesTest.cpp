@@ -67,8 +67,7 @@ QString TempFolder(const char* name) {
 }
 
 QString HelpPagePath() {
-    // From the source tree, not __FILE__: a compiler cache may give that as a relative path.
-    return QStringLiteral(GEOTAL_SOURCE_DIR "/src/res/help/Geotal.html");
+    return QString::fromUtf8(GEOTAL_HELP_PAGE);
 }
 
 TEST(UiServices, takesTheCaptionFromTheKindOfMessage) {

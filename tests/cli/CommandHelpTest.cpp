@@ -24,7 +24,8 @@ TEST(CommandHelp, eachCommandExplainsItselfAndExitsZero) {
                                                {"set", "--help"},
                                                {"set", "47", "8", "--help", "a.jpg"},
                                                {"tag", "--help"},
-                                               {"tag", "--photos", "p", "-h"}}) {
+                                               {"tag", "--photos", "p", "-h"},
+                                               {"restore", "--help"}}) {
         const test::CliRun run = RunGeotalCli(scratch.path(), args);
         EXPECT_EQ(run.status, 0) << testing::PrintToString(args) << run.err;
         EXPECT_EQ(run.out.find("Usage: geotal-cli " + args[0] + " "), 0u) << run.out;
@@ -36,7 +37,7 @@ TEST(CommandHelp, eachCommandExplainsItselfAndExitsZero) {
 // The help reads as a person writes it, not as the parser notes its rules.
 TEST(CommandHelp, optionsShowTheirValueAndNoParserNotes) {
     TempFolder scratch;
-    for (const char* command : {"track", "photos", "set", "tag"}) {
+    for (const char* command : {"track", "photos", "set", "tag", "restore"}) {
         const test::CliRun run = RunGeotalCli(scratch.path(), {command, "--help"});
         for (const char* note : {"Needs:", "Excludes:", "REQUIRED", ":{", ",--"}) {
             EXPECT_EQ(run.out.find(note), std::string::npos) << command << ": " << note;
