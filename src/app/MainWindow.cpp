@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 
 #include <QSplitter>
@@ -227,7 +228,12 @@ void MainWindow::done(int result) {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     const int record = listView_->RecordAt(event->globalPos());
-    const PhotoMenuOffer offer{record >= 0, session_.CanSync(record), IsSyncPhoto(record), busy_};
+    const std::vector<int> removed = RemovalTargets(record);
+    const bool canRemove = std::any_of(removed.begin(), removed.end(), [this](int i) {
+        return Photos()[i].position || Photos()[i].stored;
+    });
+    const PhotoMenuOffer offer{record >= 0, session_.CanSync(record), IsSyncPhoto(record),
+                               canRemove, busy_};
     switch (RunPhotoMenu(this, event->globalPos(), offer)) {
         case PhotoMenuChoice::About:
             OnSysCommand(kSysCommandAbout);
@@ -237,6 +243,9 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
             break;
         case PhotoMenuChoice::RemoveSync:
             OnRemoveSyncPoint(record);
+            break;
+        case PhotoMenuChoice::RemovePosition:
+            OnRemovePositions(removed);
             break;
         case PhotoMenuChoice::None:
             break;

@@ -112,6 +112,9 @@ private:
     void OnSetup();
     void OnCopyCoordinates();
     void OnPasteCoordinates();
+    // Remove Position acts on the selected rows, or on the row clicked when it is not among them.
+    std::vector<int> RemovalTargets(int clicked) const;
+    void OnRemovePositions(const std::vector<int>& records);
     void OnUpdatePhotoFiles();
     void OnMarkAll();
     void OnMarkSelected();

@@ -7,6 +7,8 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "app/AboutDialog.h"
 #include "app/ExportDialog.h"
 #include "app/MainWindow.h"
@@ -265,6 +267,22 @@ void MainWindow::OnCopyCoordinates() {
 
 void MainWindow::OnPasteCoordinates() {
     if (const auto refusal = session_.Paste(listView_->SelectedRecords())) {
+        Tell(*refusal);
+        return;
+    }
+    ShowSession();
+}
+
+std::vector<int> MainWindow::RemovalTargets(int clicked) const {
+    const std::vector<int> selected = listView_->SelectedRecords();
+    if (clicked < 0 || std::find(selected.begin(), selected.end(), clicked) != selected.end()) {
+        return selected;
+    }
+    return {clicked};  // a row outside the selection is the one meant
+}
+
+void MainWindow::OnRemovePositions(const std::vector<int>& records) {
+    if (const auto refusal = session_.RemovePositions(records)) {
         Tell(*refusal);
         return;
     }

@@ -42,7 +42,10 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
     QMenu menu(parent);
     QAction* sync = nullptr;
     QAction* unsync = nullptr;
+    QAction* remove = nullptr;
     if (offer.onPhoto) {
+        remove = menu.addAction(QStringLiteral("Remove Position"));
+        remove->setEnabled(!offer.busy && offer.canRemove);
         sync = menu.addAction(QStringLiteral("Synchronise camera clock with this photo\u2026"));
         sync->setEnabled(!offer.busy && offer.canSync);
         if (offer.isSyncPhoto) {
@@ -55,9 +58,10 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
     if (chosen == nullptr) {
         return PhotoMenuChoice::None;
     }
-    return chosen == about  ? PhotoMenuChoice::About
-           : chosen == sync ? PhotoMenuChoice::Sync
-                            : PhotoMenuChoice::RemoveSync;
+    return chosen == about    ? PhotoMenuChoice::About
+           : chosen == sync   ? PhotoMenuChoice::Sync
+           : chosen == remove ? PhotoMenuChoice::RemovePosition
+                              : PhotoMenuChoice::RemoveSync;
 }
 
 }  // namespace geotal::app

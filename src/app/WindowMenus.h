@@ -26,9 +26,10 @@ struct PhotoMenuOffer {
     bool onPhoto = false;      // the click was on a photo's row
     bool canSync = false;      // the photo has a capture time to synchronise with
     bool isSyncPhoto = false;  // its camera's clock is synchronised with it already
+    bool canRemove = false;    // a row it acts on has a position to remove
     bool busy = false;         // a run is going on: nothing is offered but About
 };
-enum class PhotoMenuChoice { None, About, Sync, RemoveSync };
+enum class PhotoMenuChoice { None, About, Sync, RemoveSync, RemovePosition };
 
 PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
                              const PhotoMenuOffer& offer);

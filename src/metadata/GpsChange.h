@@ -13,4 +13,9 @@ struct GpsChange {
     std::vector<std::uint16_t> removed;  // tags taken out, where the photo has them
 };
 
+// Whether the change takes a position out (GpsRemoval) rather than writing one.
+inline bool IsRemoval(const GpsChange& change) {
+    return change.fields.empty() && !change.removed.empty();
+}
+
 }  // namespace geotal

@@ -119,4 +119,15 @@ GpsChange GpsChangeFor(const GeoPosition& position) {
     return change;
 }
 
+GpsChange GpsRemoval() {
+    GpsChange change;
+    change.removed = {0, 1, 2, 3, 4, 5, 6, 7, 29};
+    change.removed.insert(change.removed.end(), std::begin(kOldFixTags), std::end(kOldFixTags));
+    return change;
+}
+
+GpsChange GpsChangeFor(const MaybePosition& position) {
+    return position ? GpsChangeFor(*position) : GpsRemoval();
+}
+
 }  // namespace geotal

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "files/PhotoFile.h"
 #include "files/ReplaceFile.h"
 #include "metadata/SidecarGpsEdit.h"
+#include "photo/PhotoMetadata.h"
 #include "photo/PhotoPaths.h"
 #include "photo/SidecarWriter.h"
 #include "support/AsciiText.h"
@@ -54,6 +56,18 @@ std::string NotAPhotoFile(const std::string& photoPath) {
     }
     struct stat status {};
     return ::stat(photoPath.c_str(), &status) == 0 && status.st_size == 0 ? "an empty file" : "";
+}
+
+// Whether the photo's own tags hold a latitude and a longitude other than the 0/0 of none.
+bool HoldsOwnPosition(const std::string& photoPath) {
+    const std::optional<ListedExifTags> tags = ReadListedTagsWithLibrary(photoPath);
+    if (!tags || !tags->latitude || !tags->longitude) {
+        return false;
+    }
+    const auto nonZero = [](const std::array<double, 3>& parts) {
+        return parts[0] != 0 || parts[1] != 0 || parts[2] != 0;
+    };
+    return nonZero(*tags->latitude) || nonZero(*tags->longitude);
 }
 
 std::optional<std::string> ReadPacket(const std::string& path) {
@@ -110,10 +124,23 @@ const SidecarUpdate::Written* SidecarUpdate::AlreadyWritten(const std::string& s
 }
 
 WriteOutcome SidecarUpdate::Write(const std::string& photoPath, const std::string& sidecar,
-                                  const GeoPosition& position) {
+                                  const MaybePosition& position) {
     if (const std::string reason = NotAPhotoFile(photoPath); !reason.empty()) {
         return Refused(WriteCode::NoExif, photoPath,
                        reason + "; a position goes only to the sidecar of a photo file");
+    }
+    if (!position && HoldsOwnPosition(photoPath)) {
+        // Taken out of the sidecar, the position would only give way to the photo's own.
+        return Refused(WriteCode::OwnFilePosition, photoPath,
+                       "the photo file itself holds a position, and only its sidecar is ever "
+                       "written; nothing was removed");
+    }
+    if (struct stat status{};
+        !position && ::stat(sidecar.c_str(), &status) != 0 && errno == ENOENT) {
+        // No sidecar, so no position to take out of one; none is made, nor recorded as made.
+        WriteOutcome outcome = kGoOn;
+        outcome.unchanged = true;
+        return outcome;
     }
     const std::string target = FollowLinks(sidecar);
     if (const Written* done = AlreadyWritten(target)) {
@@ -151,7 +178,7 @@ void SidecarUpdate::RecordShared(const std::string& photoPath, const Written& fi
 }
 
 WriteOutcome SidecarUpdate::WriteOnce(const std::string& photoPath, const std::string& sidecar,
-                                      const GeoPosition& position, Written& written) {
+                                      const MaybePosition& position, Written& written) {
     TraceValue("Save to sidecar", sidecar);
     std::string why;
     const FolderLocks::Result folder = locks_.Lock(FolderOf(sidecar), why);

@@ -8,9 +8,11 @@
 
 #include "geotag/CopyPaste.h"
 #include "geotag/NamedZone.h"
+#include "geotag/PositionRemoval.h"
 #include "output/MapAddress.h"
 #include "photo/PhotoFolder.h"
 #include "session/LoadReport.h"
+#include "session/UnwrittenText.h"
 #include "support/AsciiText.h"
 #include "support/TraceLog.h"
 
@@ -398,6 +400,7 @@ void Session::PlaceByHand(const std::vector<int>& records, double latitude, doub
         photo.position = GeoPosition{
             DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), altitude, {}};
         photo.marked = true;
+        photo.removing = false;
         photo.note = "Position placed by hand on the map";
         ++placed;
     }
@@ -406,6 +409,21 @@ void Session::PlaceByHand(const std::vector<int>& records, double latitude, doub
         summary_ = std::to_string(placed) + " photos placed by hand on the map";
         summaryDetails_.clear();
     }
+}
+
+std::optional<Notice> Session::RemovePositions(const std::vector<int>& records) {
+    if (records.empty()) {
+        return Notice{"Please choose picture(s) to remove the position of", kMessageWarning};
+    }
+    const int removed = geotal::RemovePositions(photos_, records);
+    if (removed == 0) {
+        return Notice{"The chosen pictures have no position to remove", kMessageWarning};
+    }
+    canUpdate_ = true;
+    summary_ = "Position removed from " + std::to_string(removed) +
+               " photos; Update photo files takes it out of their files";
+    summaryDetails_.clear();
+    return std::nullopt;
 }
 
 std::vector<int> Session::MarkUnplaced() {
@@ -421,10 +439,9 @@ std::optional<Notice> Session::LoadQuestion() const {
     if (unwritten == 0) {
         return std::nullopt;
     }
-    return Notice{std::to_string(unwritten) +
-                      " positions are not written yet, and loading replaces the list that holds "
-                      "them. Load anyway?",
-                  kMessageWarning | kMessageYesNo};
+    return Notice{
+        UnwrittenText(photos_) + ", and loading replaces the list that holds them. Load anyway?",
+        kMessageWarning | kMessageYesNo};
 }
 
 std::optional<Notice> Session::ExitQuestion() const {
@@ -432,8 +449,7 @@ std::optional<Notice> Session::ExitQuestion() const {
     if (unwritten == 0) {
         return std::nullopt;
     }
-    return Notice{std::to_string(unwritten) + " positions are not written yet. Exit anyway?",
-                  kMessageWarning | kMessageYesNo};
+    return Notice{UnwrittenText(photos_) + ". Exit anyway?", kMessageWarning | kMessageYesNo};
 }
 
 }  // namespace geotal

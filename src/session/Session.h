@@ -140,6 +140,11 @@ public:
     // time), checked for Update; the rows say they were placed by hand.
     void PlaceByHand(const std::vector<int>& records, double latitude, double longitude);
 
+    // Remove Position on the selected records: their positions go, and those their files hold
+    // are taken out on Update (RemovePositions). A warning where none is chosen or none of
+    // them has a position.
+    std::optional<Notice> RemovePositions(const std::vector<int>& records);
+
     // Mark Unplaced: checks the photos with a capture time and no position; their indices.
     std::vector<int> MarkUnplaced();
 
