@@ -56,6 +56,9 @@ public:
     // in a batch the photos' starts come first and their ends at the commit.
     // No position takes the photo's position out.
     void Add(std::size_t ticket, const std::string& path, const MaybePosition& position);
+    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+        Add(ticket, path, MaybePosition(position));
+    }
 
     // Flushes the pending new files, swaps each in, flushes their folders and reports them.
     void Commit();

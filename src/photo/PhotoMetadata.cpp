@@ -30,7 +30,6 @@ bool HasDigit(const std::string& text) {
                        [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-
 // The listed tags of EXIF data the library read; none without EXIF data.
 std::optional<ListedExifTags> TagsOf(const ExifMetadata* exif) {
     if (exif == nullptr) {
@@ -303,6 +302,20 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
                      error + ")";
     }
     return AddSidecarPosition(path, facts, sidecars, listed);
+}
+
+MaybePosition ReadOwnPosition(const std::string& path) {
+    std::optional<ListedExifTags> tags;
+    if (!IsJpegFileName(path)) {
+        tags = ReadTiffListedTagsOfFile(path);
+    }
+    if (!tags) {
+        tags = ReadListedTagsWithLibrary(path);
+    }
+    if (!tags) {
+        tags = ReadBmffListedTagsOfFile(path);
+    }
+    return tags ? PositionOf(*tags) : std::nullopt;
 }
 
 }  // namespace geotal

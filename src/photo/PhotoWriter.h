@@ -110,6 +110,9 @@ public:
     // alone. No position takes the photo's out (GpsRemoval): a photo without one is left as it
     // is, and its outcome says unchanged.
     WriteOutcome PutFileLongLat(const std::string& path, const MaybePosition& position);
+    WriteOutcome PutFileLongLat(const std::string& path, const GeoPosition& position) {
+        return PutFileLongLat(path, MaybePosition(position));
+    }
 
     // Every step of PutFileLongLat before the flush and the swap, the new file left unflushed
     // so that a batch of them can be flushed at once (see PhotoBatch). On success prepared

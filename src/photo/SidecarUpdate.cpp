@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <utility>
 #include <vector>
 
@@ -56,18 +55,6 @@ std::string NotAPhotoFile(const std::string& photoPath) {
     }
     struct stat status {};
     return ::stat(photoPath.c_str(), &status) == 0 && status.st_size == 0 ? "an empty file" : "";
-}
-
-// Whether the photo's own tags hold a latitude and a longitude other than the 0/0 of none.
-bool HoldsOwnPosition(const std::string& photoPath) {
-    const std::optional<ListedExifTags> tags = ReadListedTagsWithLibrary(photoPath);
-    if (!tags || !tags->latitude || !tags->longitude) {
-        return false;
-    }
-    const auto nonZero = [](const std::array<double, 3>& parts) {
-        return parts[0] != 0 || parts[1] != 0 || parts[2] != 0;
-    };
-    return nonZero(*tags->latitude) || nonZero(*tags->longitude);
 }
 
 std::optional<std::string> ReadPacket(const std::string& path) {
@@ -129,7 +116,7 @@ WriteOutcome SidecarUpdate::Write(const std::string& photoPath, const std::strin
         return Refused(WriteCode::NoExif, photoPath,
                        reason + "; a position goes only to the sidecar of a photo file");
     }
-    if (!position && HoldsOwnPosition(photoPath)) {
+    if (!position && ReadOwnPosition(photoPath)) {
         // Taken out of the sidecar, the position would only give way to the photo's own.
         return Refused(WriteCode::OwnFilePosition, photoPath,
                        "the photo file itself holds a position, and only its sidecar is ever "
