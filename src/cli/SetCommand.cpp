@@ -152,15 +152,15 @@ int WritePosition(const SetRequest& request) {
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     UpdateCounter updated(request.sidecars);
     int failed = 0;
+    // What --remove did to each photo, told in the order the photos were given once all are
+    // done: a batch reports its photos when it is committed.
+    std::vector<const char*> done(request.photos.size(), nullptr);
     const auto report = [&](std::size_t ticket, const WriteOutcome& outcome) {
         if (outcome.result == WriteResult::Written) {
-            updated.Written(request.photos[ticket]);
-            if (request.remove) {
-                // Each photo says what happened to it: a script must tell the two apart.
-                const std::string name = EscapedName(request.photos[ticket]);
-                std::printf(outcome.unchanged ? "%s: had no position\n" : "%s: position removed\n",
-                            name.c_str());
+            if (!(request.remove && outcome.unchanged)) {  // a photo without one is not updated
+                updated.Written(request.photos[ticket]);
             }
+            done[ticket] = outcome.unchanged ? "had no position" : "position removed";
             return;
         }
         ++failed;
@@ -182,6 +182,12 @@ int WritePosition(const SetRequest& request) {
         batch.Add(i, request.photos[i], position);
     }
     batch.Commit();
+    for (std::size_t i = 0; request.remove && i < done.size(); ++i) {
+        if (done[i] != nullptr) {
+            // A name is shown, never acted on, as in the failures' messages.
+            std::printf("%s: %s\n", EscapedName(request.photos[i]).c_str(), done[i]);
+        }
+    }
     std::printf("%s\n", UpdatedFilesText(updated.Counts()).c_str());
     return failed == 0 ? 0 : 1;
 }

@@ -69,7 +69,10 @@ UpdateCounts WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressS
             callbacks.showMessage(outcome.message);
         }
         if (outcome.result == WriteResult::Written) {
-            updated.Written(photos.folder + "/" + photo.fileName);
+            // A removal that found nothing to take out changed no file.
+            if (!(photo.IsRemoval() && outcome.unchanged)) {
+                updated.Written(photos.folder + "/" + photo.fileName);
+            }
             if (photo.IsRemoval()) {
                 photo.note = outcome.unchanged ? "No position was found to remove"
                                                : "Position removed from the file";
