@@ -44,14 +44,14 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
     QAction* unsync = nullptr;
     QAction* remove = nullptr;
     if (offer.onPhoto) {
-        remove = menu.addAction(QStringLiteral("Remove Position"));
-        remove->setEnabled(!offer.busy && offer.canRemove);
         sync = menu.addAction(QStringLiteral("Synchronise camera clock with this photo\u2026"));
         sync->setEnabled(!offer.busy && offer.canSync);
         if (offer.isSyncPhoto) {
             unsync = menu.addAction(QStringLiteral("Remove the clock sync with this photo"));
             unsync->setEnabled(!offer.busy);
         }
+        remove = menu.addAction(QStringLiteral("Remove Position"));
+        remove->setEnabled(!offer.busy && offer.canRemove);
     }
     QAction* about = menu.addAction(QStringLiteral("&About Geotal..."));
     QAction* chosen = menu.exec(globalPosition);

@@ -449,6 +449,15 @@ bool SetGpsChange(ExifMetadata& exif, const GpsChange& change, std::string& why)
                  it = exif.data.findKey(pointer)) {
                 exif.data.erase(it);
             }
+        } else {
+            // The directory stays for the image direction: it keeps the version EXIF requires,
+            // as the byte-level edit gives it.
+            const TiffField version = GpsVersionField();
+            const std::unique_ptr<Exiv2::Value> value = GpsValue(version, why);
+            if (value == nullptr) {
+                return false;
+            }
+            exif.data[Exiv2::ExifKey(version.tag, "GPSInfo").key()].setValue(value.get());
         }
     }
     return true;

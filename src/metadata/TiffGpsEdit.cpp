@@ -315,7 +315,7 @@ bool CheckFields(const std::vector<TiffField>& fields, std::string& why) {
 
 TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::string& edited,
                            std::string& why) {
-    const std::vector<TiffField>& fields = change.fields;
+    std::vector<TiffField> fields = change.fields;
     const bool removal = IsRemoval(change);
     Tiff tiff{data};
     Directory ifd0;
@@ -365,6 +365,9 @@ TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::
         RemoveIfd0Entry(out, tiff, ifd0, *pointerEntry);
         edited = std::move(out);
         return TiffEditResult::Edited;
+    }
+    if (removal) {
+        fields.push_back(GpsVersionField());  // EXIF requires it of every GPS directory
     }
     const std::size_t pointer =
         pointerEntry ? *pointerEntry + 8 : AppendIfd0WithGpsPointer(out, tiff, ifd0);

@@ -282,7 +282,7 @@ TEST_F(ClockSyncWindowTest, thePhotosContextMenuOffersTheSync) {
     QApplication::sendEvent(table->viewport(), &event);
     EXPECT_EQ(entries,
               QStringList({QStringLiteral("Synchronise camera clock with this photo\u2026"),
-                           QStringLiteral("&About Geotal...")}));
+                           QStringLiteral("Remove Position"), QStringLiteral("&About Geotal...")}));
 }
 
 TEST_F(ClockSyncWindowTest, theChosenZoneAndThePhotoZoneChoiceOutliveTheWindow) {

@@ -73,7 +73,7 @@ TEST(RemoveGps, leavesAPhotoWithoutAPositionByteForByteAndMakesNoExifSegment) {
 }
 
 // The image direction describes the camera, not the place: it stays, and so does the GPS
-// directory that holds it; the version, which said how to read a position, goes with it.
+// directory that holds it, with the version EXIF requires of one.
 TEST(RemoveGps, keepsTheImageDirectionInTheGpsDirectory) {
     TempFolder folder;
     const std::string path =
@@ -89,7 +89,8 @@ TEST(RemoveGps, keepsTheImageDirectionInTheGpsDirectory) {
     ASSERT_EQ(EditJpegGps(ReadBytes(path), GpsRemoval(), edited).result, GpsEditResult::Edited);
     WriteBytes(path, edited);
     EXPECT_EQ(GpsKeys(test::AllTagTexts(path)),
-              "Exif.GPSInfo.GPSImgDirection Exif.GPSInfo.GPSImgDirectionRef Exif.Image.GPSTag ");
+              "Exif.GPSInfo.GPSImgDirection Exif.GPSInfo.GPSImgDirectionRef "
+              "Exif.GPSInfo.GPSVersionID Exif.Image.GPSTag ");
     EXPECT_EQ(test::TagText(path, "Exif.GPSInfo.GPSImgDirection"), "271/2");
 }
 
@@ -120,7 +121,8 @@ TEST(RemoveGps, takesThePositionOutOfRealTiffBasedRawFiles) {
         // Only the camera's direction may stay; without it the directory goes, and its pointer.
         const bool direction = sourceTags.count("Exif.GPSInfo.GPSImgDirection") != 0;
         EXPECT_EQ(GpsKeys(tags), direction ? "Exif.GPSInfo.GPSImgDirection "
-                                             "Exif.GPSInfo.GPSImgDirectionRef Exif.Image.GPSTag "
+                                             "Exif.GPSInfo.GPSImgDirectionRef "
+                                             "Exif.GPSInfo.GPSVersionID Exif.Image.GPSTag "
                                            : "")
             << name;
         if (!direction) {
