@@ -66,10 +66,10 @@ QString TempFolder(const char* name) {
     return path;
 }
 
+// By the path the build gives: __FILE__ can be relative to the build folder (a compiler cache
+// shared between work trees makes it so), and ctest runs the tests from another folder.
 QString HelpPagePath() {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .dir()
-        .absoluteFilePath(QStringLiteral("../../src/res/help/Geotal.html"));
+    return QStringLiteral(GEOTAL_HELP_PAGE);
 }
 
 TEST(UiServices, takesTheCaptionFromTheKindOfMessage) {
