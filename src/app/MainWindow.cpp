@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 
 #include <QSplitter>
@@ -97,6 +98,11 @@ MainWindow::MainWindow(GeotagApp* app)
     AddMenuBar(*this,
                {[this] { OnCommand(kCommandUndo); }, [this] { return session_.CanUndo(); },
                 [this] { OnCommand(kCommandCopy); }, [this] { OnCommand(kCommandPaste); },
+                [this] {
+                    if (!busy_) {
+                        OnRemovePositions(listView_->SelectedRecords());
+                    }
+                },
                 [this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
                 [this](bool shown) { map_->SetShown(shown); }, [this] { map_->ClearCache(); },
                 settings.mapShown, [this] { OnCommand(kCommandRestore); }});
@@ -259,11 +265,16 @@ void MainWindow::done(int result) {
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     const int record = listView_->RecordAt(event->globalPos());
     const bool onPhoto = record >= 0;
+    const std::vector<int> removed = RemovalTargets(record);
+    const bool canRemove = std::any_of(removed.begin(), removed.end(), [this](int i) {
+        return Photos()[i].position || Photos()[i].stored;
+    });
     const PhotoMenuOffer offer{onPhoto,
                                onPhoto && Photos()[record].HasPosition(),
                                session_.HasCopiedPosition(),
                                session_.CanSync(record),
                                IsSyncPhoto(record),
+                               canRemove,
                                busy_};
     switch (RunPhotoMenu(this, event->globalPos(), offer)) {
         case PhotoMenuChoice::About:
@@ -285,6 +296,9 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
             break;
         case PhotoMenuChoice::RemoveSync:
             OnRemoveSyncPoint(record);
+            break;
+        case PhotoMenuChoice::RemovePosition:
+            OnRemovePositions(removed);
             break;
         case PhotoMenuChoice::None:
             break;

@@ -116,6 +116,9 @@ private:
     void OnCopyCoordinates();
     void OnPasteCoordinates();
     void OnUndo();
+    // Remove Position acts on the selected rows, or on the row clicked when it is not among them.
+    std::vector<int> RemovalTargets(int clicked) const;
+    void OnRemovePositions(const std::vector<int>& records);
     void OnUpdatePhotoFiles();
     void OnRestoreFromCopies();  // in RestoreCommand.cpp
     void OnMarkAll();

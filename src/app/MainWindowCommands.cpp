@@ -5,6 +5,8 @@
 #include <QMetaObject>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "app/AboutDialog.h"
 #include "app/ExportDialog.h"
 #include "app/MainWindow.h"
@@ -263,6 +265,22 @@ void MainWindow::OnPasteCoordinates() {
 
 void MainWindow::OnUndo() {
     session_.Undo();
+    ShowSession();
+}
+
+std::vector<int> MainWindow::RemovalTargets(int clicked) const {
+    const std::vector<int> selected = listView_->SelectedRecords();
+    if (clicked < 0 || std::find(selected.begin(), selected.end(), clicked) != selected.end()) {
+        return selected;
+    }
+    return {clicked};  // a row outside the selection is the one meant
+}
+
+void MainWindow::OnRemovePositions(const std::vector<int>& records) {
+    if (const auto refusal = session_.RemovePositions(records)) {
+        Tell(*refusal);
+        return;
+    }
     ShowSession();
 }
 

@@ -26,6 +26,8 @@ void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
                      &window, commands.copy);
     QObject::connect(edit->addAction(QStringLiteral("&Paste position\tCtrl+V")),
                      &QAction::triggered, &window, commands.paste);
+    QObject::connect(edit->addAction(QStringLiteral("&Remove Position")), &QAction::triggered,
+                     &window, commands.removePosition);
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     QAction* map = view->addAction(QStringLiteral("&Map"));
     map->setCheckable(true);
@@ -63,6 +65,7 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
     QAction* show = nullptr;
     QAction* sync = nullptr;
     QAction* unsync = nullptr;
+    QAction* remove = nullptr;
     if (offer.onPhoto) {
         // The shortcuts are the window's own; the menu only names them.
         copy = menu.addAction(QStringLiteral("Copy position\tCtrl+C"));
@@ -71,6 +74,8 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
         paste->setEnabled(!offer.busy && offer.canPaste);
         show = menu.addAction(QStringLiteral("Show on Map"));
         show->setEnabled(offer.hasPosition);
+        remove = menu.addAction(QStringLiteral("Remove Position"));
+        remove->setEnabled(!offer.busy && offer.canRemove);
         menu.addSeparator();
         sync = menu.addAction(QStringLiteral("Synchronise camera clock with this photo\u2026"));
         sync->setEnabled(!offer.busy && offer.canSync);
@@ -98,6 +103,9 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
     }
     if (chosen == show) {
         return PhotoMenuChoice::ShowOnMap;
+    }
+    if (chosen == remove) {
+        return PhotoMenuChoice::RemovePosition;
     }
     return chosen == sync ? PhotoMenuChoice::Sync : PhotoMenuChoice::RemoveSync;
 }

@@ -15,6 +15,7 @@ struct MenuBarCommands {
     std::function<bool()> canUndo;  // asked as the Edit menu opens
     std::function<void()> copy;
     std::function<void()> paste;
+    std::function<void()> removePosition;
     std::function<void()> help;
     std::function<void()> about;
     std::function<void(bool shown)> showMap;
@@ -34,9 +35,19 @@ struct PhotoMenuOffer {
     bool canPaste = false;     // a position was copied, to paste onto the selected rows
     bool canSync = false;      // the photo has a capture time to synchronise with
     bool isSyncPhoto = false;  // its camera's clock is synchronised with it already
+    bool canRemove = false;    // a row it acts on has a position to remove
     bool busy = false;         // a run is going on: nothing is offered but About
 };
-enum class PhotoMenuChoice { None, About, Copy, Paste, ShowOnMap, Sync, RemoveSync };
+enum class PhotoMenuChoice {
+    None,
+    About,
+    Copy,
+    Paste,
+    ShowOnMap,
+    Sync,
+    RemoveSync,
+    RemovePosition
+};
 
 PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
                              const PhotoMenuOffer& offer);

@@ -1,4 +1,5 @@
-// geotal-cli set LATITUDE LONGITUDE PHOTO...: writes one position into photo files.
+// geotal-cli set LATITUDE LONGITUDE PHOTO...: writes one position into photo files;
+// geotal-cli set --remove PHOTO...: takes their positions out.
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -25,6 +26,7 @@ struct SetRequest {
     std::string latitudeText, longitudeText;
     double latitude = 0, longitude = 0;  // decimal degrees
     std::optional<double> altitude;      // metres; none leaves altitude out
+    bool remove = false;                 // no coordinates: the photos' positions go
     bool copyFiles = false;
     std::string copyFolder;
     SidecarOptions sidecars;
@@ -45,6 +47,13 @@ std::optional<int> TakeArguments(const std::vector<std::string>& words, SetReque
         } else {
             arguments.push_back(word);
         }
+    }
+    if (request.remove) {
+        if (arguments.empty()) {
+            return UsageError(kSetCommand, "--remove needs at least one PHOTO");
+        }
+        request.photos = std::move(arguments);
+        return std::nullopt;
     }
     if (arguments.size() < 3) {
         return UsageError(kSetCommand, "LATITUDE, LONGITUDE and at least one PHOTO are needed");
@@ -68,6 +77,10 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
         "--sidecar-name ext), written once for photos that share it. With --sidecar-only a\n"
         "JPEG's goes to its sidecar too, and no photo file is changed. With --copy-to, each\n"
         "JPEG, and each sidecar that already exists, is first copied into DIR.\n"
+        "With --remove (and no LATITUDE LONGITUDE) the position is taken out of each PHOTO\n"
+        "instead, by the same route: its GPS tags (image direction aside) and its sidecar's GPS\n"
+        "properties; each photo is named with what was done. A sidecar is never made for it,\n"
+        "and a position in a RAW file itself, which is never changed, stays and is reported.\n"
         "Failures go to standard error and the next photo is tried.\n"
         "Exit status: 0 all written, 1 some photo failed, 2 wrong arguments.\n"
         "Use -- before photo names that start with \"--\".",
@@ -80,9 +93,13 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
     const CLI::Option* copyTo =
         app.add_option("--copy-to", request.copyFolder, "copy each photo into DIR first")
             ->type_name("DIR");
+    app.add_flag("--remove", request.remove, "take each PHOTO's position out instead");
     AddSidecarFlags(app, request.sidecars);
     if (const std::optional<int> status = ParseCommandLine(app, kSetCommand, args)) {
         return status;
+    }
+    if (request.remove && altitudeOption->count() > 0) {
+        return UsageError(kSetCommand, "--remove takes no --altitude");
     }
     request.copyFiles = copyTo->count() > 0;
     if (altitudeOption->count() > 0) {
@@ -93,16 +110,17 @@ std::optional<int> ParseSetArguments(const std::vector<std::string>& args, SetRe
 
 // Checks the numbers and the copy folder before anything is written.
 std::optional<int> ValidateSetRequest(SetRequest& request) {
-    if (!ParseDecimal(request.latitudeText, request.latitude) || std::fabs(request.latitude) > 90) {
+    if (request.remove) {
+        // No coordinates to check.
+    } else if (!ParseDecimal(request.latitudeText, request.latitude) ||
+               std::fabs(request.latitude) > 90) {
         return UsageError(kSetCommand, "LATITUDE must be decimal degrees from -90 to 90, not '" +
                                            request.latitudeText + "'");
-    }
-    if (!ParseDecimal(request.longitudeText, request.longitude) ||
-        std::fabs(request.longitude) > 180) {
+    } else if (!ParseDecimal(request.longitudeText, request.longitude) ||
+               std::fabs(request.longitude) > 180) {
         return UsageError(kSetCommand, "LONGITUDE must be decimal degrees from -180 to 180, not '" +
                                            request.longitudeText + "'");
-    }
-    if (request.latitude == 0 && request.longitude == 0) {
+    } else if (request.latitude == 0 && request.longitude == 0) {
         return UsageError(kSetCommand, "0 0 stands for \"no position\" and is never written");
     }
     if (request.altitude && !(std::fabs(*request.altitude) <= kLargestAltitude)) {
@@ -134,9 +152,15 @@ int WritePosition(const SetRequest& request) {
     writer.SetCopyOptions(request.copyFiles, request.copyFolder);
     UpdateCounter updated(request.sidecars);
     int failed = 0;
+    // What --remove did to each photo, told in the order the photos were given once all are
+    // done: a batch reports its photos when it is committed.
+    std::vector<const char*> done(request.photos.size(), nullptr);
     const auto report = [&](std::size_t ticket, const WriteOutcome& outcome) {
         if (outcome.result == WriteResult::Written) {
-            updated.Written(request.photos[ticket]);
+            if (!(request.remove && outcome.unchanged)) {  // a photo without one is not updated
+                updated.Written(request.photos[ticket]);
+            }
+            done[ticket] = outcome.unchanged ? "had no position" : "position removed";
             return;
         }
         ++failed;
@@ -148,14 +172,22 @@ int WritePosition(const SetRequest& request) {
         }
     };
     PositionWriter batch(writer, request.sidecars, report);
-    const GeoPosition position{DegreesToArcSeconds(request.latitude),
-                               DegreesToArcSeconds(request.longitude),
-                               request.altitude,
-                               {}};
+    const MaybePosition position = request.remove
+                                       ? MaybePosition()
+                                       : GeoPosition{DegreesToArcSeconds(request.latitude),
+                                                     DegreesToArcSeconds(request.longitude),
+                                                     request.altitude,
+                                                     {}};
     for (std::size_t i = 0; i < request.photos.size(); ++i) {
         batch.Add(i, request.photos[i], position);
     }
     batch.Commit();
+    for (std::size_t i = 0; request.remove && i < done.size(); ++i) {
+        if (done[i] != nullptr) {
+            // A name is shown, never acted on, as in the failures' messages.
+            std::printf("%s: %s\n", EscapedName(request.photos[i]).c_str(), done[i]);
+        }
+    }
     std::printf("%s\n", UpdatedFilesText(updated.Counts()).c_str());
     return failed == 0 ? 0 : 1;
 }
@@ -176,7 +208,7 @@ int RunSetCommand(const std::vector<std::string>& args) {
 const Command kSetCommand = {
     "set",
     "LATITUDE LONGITUDE [--altitude METRES] [--copy-to DIR] [--sidecar-only] "
-    "[--sidecar-name name|ext] PHOTO...",
-    "write a position (decimal degrees) into each PHOTO", RunSetCommand};
+    "[--sidecar-name name|ext] PHOTO...  |  --remove [options] PHOTO...",
+    "write a position (decimal degrees) into each PHOTO, or remove it", RunSetCommand};
 
 }  // namespace geotal::cli

@@ -11,6 +11,7 @@ void PastePosition(PhotoList& photos, const std::vector<int>& indices, const Geo
         PhotoRecord& photo = photos[i];
         photo.position = PastedPosition(copied);
         photo.marked = true;
+        photo.removing = false;
         photo.note = "Position pasted from another photo";
     }
 }

@@ -9,14 +9,17 @@
 namespace geotal {
 namespace {
 
+// A removal asked for stays asked for, and checked for Update, where no point places the photo.
 void ClearPosition(PhotoRecord& photo) {
     photo.position.reset();
+    photo.marked = photo.IsRemoval();
 }
 
 // The photo's moment t (UTC) goes with the position: it is the fix's time.
 void TakePoint(PhotoRecord& photo, double t, const TrackPoint& point) {
     photo.position = GeoPosition{point.latitude, point.longitude, point.elevation, t};
     photo.marked = true;
+    photo.removing = false;
 }
 
 void Interpolate(PhotoRecord& photo, double t, const TrackPoint& b, const TrackPoint& a) {
@@ -29,6 +32,7 @@ void Interpolate(PhotoRecord& photo, double t, const TrackPoint& b, const TrackP
             : std::nullopt,
         t};
     photo.marked = true;
+    photo.removing = false;
 }
 
 // Decides one checked photo from the points around its corrected time and writes the result

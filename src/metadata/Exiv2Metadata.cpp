@@ -438,6 +438,28 @@ bool SetGpsChange(ExifMetadata& exif, const GpsChange& change, std::string& why)
             // A tag number exiv2 does not know in that group cannot be in the data either.
         }
     }
+    if (IsRemoval(change)) {
+        // A pointer to an empty GPS directory would still say the photo has GPS data.
+        const bool gpsLeft = std::any_of(
+            exif.data.begin(), exif.data.end(),
+            [](const Exiv2::Exifdatum& datum) { return datum.groupName() == "GPSInfo"; });
+        if (!gpsLeft) {
+            const Exiv2::ExifKey pointer("Exif.Image.GPSTag");
+            for (auto it = exif.data.findKey(pointer); it != exif.data.end();
+                 it = exif.data.findKey(pointer)) {
+                exif.data.erase(it);
+            }
+        } else {
+            // The directory stays for the image direction: it keeps the version EXIF requires,
+            // as the byte-level edit gives it.
+            const TiffField version = GpsVersionField();
+            const std::unique_ptr<Exiv2::Value> value = GpsValue(version, why);
+            if (value == nullptr) {
+                return false;
+            }
+            exif.data[Exiv2::ExifKey(version.tag, "GPSInfo").key()].setValue(value.get());
+        }
+    }
     return true;
 }
 

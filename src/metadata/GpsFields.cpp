@@ -91,7 +91,7 @@ std::optional<CalendarTime> FixStamp(std::optional<double> fixTime) {
 
 GpsChange GpsChangeFor(const GeoPosition& position) {
     GpsChange change;
-    change.fields.push_back({0, TiffType::Byte, {2, 2, 0, 0}});
+    change.fields.push_back(GpsVersionField());
     change.fields.push_back(Ascii(1, position.latitude < 0 ? "S" : "N"));
     change.fields.push_back(Coordinate(2, position.latitude));
     change.fields.push_back(Ascii(3, position.longitude < 0 ? "W" : "E"));
@@ -117,6 +117,17 @@ GpsChange GpsChangeFor(const GeoPosition& position) {
     }
     change.removed.insert(change.removed.end(), std::begin(kOldFixTags), std::end(kOldFixTags));
     return change;
+}
+
+GpsChange GpsRemoval() {
+    GpsChange change;
+    change.removed = {0, 1, 2, 3, 4, 5, 6, 7, 29};
+    change.removed.insert(change.removed.end(), std::begin(kOldFixTags), std::end(kOldFixTags));
+    return change;
+}
+
+GpsChange GpsChangeFor(const MaybePosition& position) {
+    return position ? GpsChangeFor(*position) : GpsRemoval();
 }
 
 }  // namespace geotal

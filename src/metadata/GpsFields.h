@@ -45,4 +45,14 @@ inline constexpr std::uint16_t kOldFixTags[] = {8,  9,  10, 11, 12, 13, 14, 15, 
 // Seconds are held to a millionth, counted in whole units so they never round up to 60.
 GpsChange GpsChangeFor(const GeoPosition& position);
 
+// The removal of a position: no tag set, and every tag GpsChangeFor sets or takes out taken out
+// (the version, the place, the altitude, the fix's time and the old fix's description). The
+// image direction and tags beyond the standard's stay, as a position's write leaves them, with
+// the version EXIF requires beside them; a GPS directory left with nothing goes with its
+// pointer.
+GpsChange GpsRemoval();
+
+// GpsChangeFor for a position, GpsRemoval for none.
+GpsChange GpsChangeFor(const MaybePosition& position);
+
 }  // namespace geotal

@@ -146,6 +146,43 @@ GpsEditOutcome Refused(std::string reason) {
     return outcome;
 }
 
+// The EXIF segment with the change made, or a new one for a photo without; refused with why.
+GpsEditOutcome EditExif(std::string_view jpeg, const std::vector<JpegSegment>& segments,
+                        const std::optional<std::size_t>& exif, const GpsChange& change,
+                        std::optional<Splice>& splice) {
+    std::string why;
+    const std::string oldTiff =
+        exif ? std::string(segments[*exif].Data(jpeg).substr(kExifSignature.size()))
+             : EmptyExifTiff(JfifResolution(segments, jpeg));
+    std::string tiff;
+    if (EditTiffGps(oldTiff, change, tiff, why) == TiffEditResult::Refused) {
+        return Refused(why);
+    }
+    const std::string exifData = std::string(kExifSignature) + tiff;
+    if (exifData.size() > kLargestSegmentData) {
+        return Refused("the EXIF segment would pass 64 KB");
+    }
+    if (!exif && (jpeg.size() < 4 || jpeg[2] != '\xFF' || jpeg[3] == '\xFF')) {
+        // Fill bytes right after the start: decoders disagree on where the first segment
+        // begins, so no place for a new segment keeps every reader's view of the rest.
+        return Refused("fill bytes follow the start of the image");
+    }
+    if (!exif) {
+        // Inserted before every other segment, a multi-picture index too, whose offsets
+        // count from itself and so stay right.
+        const std::size_t place = NewExifPlace(segments, jpeg);
+        splice = Splice{place, place, "\xFF\xE1" + LengthBytes(exifData.size()) + exifData};
+    } else if (exifData.size() != segments[*exif].end - segments[*exif].data &&
+               !MayChangeSize(segments, jpeg, *exif)) {
+        return Refused("the EXIF segment follows a multi-picture index and would change its size");
+    } else {
+        splice = NewData(segments[*exif], exifData);
+    }
+    GpsEditOutcome outcome;
+    outcome.result = GpsEditResult::Edited;
+    return outcome;
+}
+
 }  // namespace
 
 JpegResolution NewExifResolution(std::string_view jpeg) {
@@ -169,33 +206,15 @@ GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::
         return Refused(why);
     }
     const std::optional<std::size_t> exif = FirstWith(segments, jpeg, kApp1, kExifSignature);
-    const std::string oldTiff =
-        exif ? std::string(segments[*exif].Data(jpeg).substr(kExifSignature.size()))
-             : EmptyExifTiff(JfifResolution(segments, jpeg));
-    std::string tiff;
-    if (EditTiffGps(oldTiff, change, tiff, why) == TiffEditResult::Refused) {
-        return Refused(why);
-    }
-    const std::string exifData = std::string(kExifSignature) + tiff;
-    if (exifData.size() > kLargestSegmentData) {
-        return Refused("the EXIF segment would pass 64 KB");
-    }
     std::vector<Splice> changes;
-    if (!exif && (jpeg.size() < 4 || jpeg[2] != '\xFF' || jpeg[3] == '\xFF')) {
-        // Fill bytes right after the start: decoders disagree on where the first segment
-        // begins, so no place for a new segment keeps every reader's view of the rest.
-        return Refused("fill bytes follow the start of the image");
-    }
-    if (!exif) {
-        // Inserted before every other segment, a multi-picture index too, whose offsets
-        // count from itself and so stay right.
-        const std::size_t place = NewExifPlace(segments, jpeg);
-        changes.push_back({place, place, "\xFF\xE1" + LengthBytes(exifData.size()) + exifData});
-    } else if (exifData.size() != segments[*exif].end - segments[*exif].data &&
-               !MayChangeSize(segments, jpeg, *exif)) {
-        return Refused("the EXIF segment follows a multi-picture index and would change its size");
-    } else {
-        changes.push_back(NewData(segments[*exif], exifData));
+    // A removal from a photo without EXIF data has nothing there to take out, and makes none.
+    if (exif || !IsRemoval(change)) {
+        std::optional<Splice> exifChange;
+        if (GpsEditOutcome refused = EditExif(jpeg, segments, exif, change, exifChange);
+            refused.result == GpsEditResult::Refused) {
+            return refused;
+        }
+        changes.push_back(std::move(*exifChange));
     }
 
     GpsEditOutcome outcome;

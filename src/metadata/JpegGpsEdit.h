@@ -42,7 +42,8 @@ bool HasExifSegment(std::string_view jpeg);
 // set to match, and every other byte of the file, segments, image data and anything after
 // it, left as it was. A file without an EXIF segment gets a new one holding the GPS
 // directory and the entries IFD0 requires (NewExifResolution), after the start of the image
-// and its JFIF segments. Refuses a file that is not
+// and its JFIF segments; a removal (IsRemoval) makes none, and only takes an XMP position out
+// of such a file. Refuses a file that is not
 // a JPEG, whose EXIF data does not parse, or whose segment would pass 64 KB. Any bytes
 // whatever may be given.
 GpsEditOutcome EditJpegGps(std::string_view jpeg, const GpsChange& change, std::string& edited);

@@ -28,10 +28,8 @@ bool IsXmpPosition(const std::string& key) {
 // form could not be edited, kept them.
 std::vector<std::string> XmpKeysRemoved(const GpsChange& change) {
     std::vector<std::string> keys;
-    for (std::uint16_t tag : change.removed) {
-        if (const std::string property = XmpGpsPropertyOf(tag); !property.empty()) {
-            keys.push_back("Xmp.exif." + property);
-        }
+    for (const std::string& property : ToXmpGpsValues(change).removed) {
+        keys.push_back("Xmp.exif." + property);
     }
     return keys;
 }

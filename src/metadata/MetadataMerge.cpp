@@ -26,7 +26,7 @@ bool EditOnlyGps(const std::string& source, const std::string& bytes, const Exif
         why = "the EXIF data was read from another file";
         return false;
     }
-    if (change.fields.empty()) {
+    if (change.fields.empty() && change.removed.empty()) {
         edited = bytes;  // nothing to change
         return true;
     }

@@ -188,9 +188,14 @@ bool EditSidecarGps(const std::string& packet, const XmpExifEdit& edit, std::str
         return false;
     }
     std::string exiv2Why;
-    if (EditXmpWithExiv2(packet, edit, edited, exiv2Why) &&
-        IsOnlyEdit(packet, edited, edit, exiv2Why)) {
-        return true;
+    if (EditXmpWithExiv2(packet, edit, edited, exiv2Why)) {
+        if (edited.empty()) {
+            // A sidecar whose last property was taken out stays an XMP packet, not an empty
+            // file that no reader takes for one.
+            exiv2Why = "it writes nothing for a packet without properties";
+        } else if (IsOnlyEdit(packet, edited, edit, exiv2Why)) {
+            return true;
+        }
     }
     std::string adobeWhy;
     if (const std::string folded = FoldedProperty(packet); !folded.empty()) {
@@ -220,6 +225,15 @@ bool ReadSidecarPosition(const std::string& packet, MaybePosition& position, std
     }
     position = XmpPosition(gps);
     return true;
+}
+
+bool HoldsAnyExifProperty(const std::string& packet, const std::vector<std::string>& names) {
+    std::vector<XmpNode> others;
+    std::map<std::string, XmpNode> gps;
+    std::string why;
+    return ReadNodes(packet, others, gps, why) &&
+           std::any_of(names.begin(), names.end(),
+                       [&gps](const std::string& name) { return gps.count(name) != 0; });
 }
 
 bool HoldsOnlyGpsProperties(const std::string& packet) {

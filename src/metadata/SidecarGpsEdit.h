@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "metadata/XmpGpsEdit.h"
 #include "support/GeoPosition.h"
@@ -30,6 +31,9 @@ bool EditSidecarGps(const std::string& packet, const XmpExifEdit& edit, std::str
 // another namespace that the packet binds to the prefix "exif" is not taken for it. False, with
 // why, when the packet cannot be parsed; true with none when it holds no usable position.
 bool ReadSidecarPosition(const std::string& packet, MaybePosition& position, std::string& why);
+
+// Whether the packet parses and holds any of the EXIF namespace's properties named ("GPSSpeed").
+bool HoldsAnyExifProperty(const std::string& packet, const std::vector<std::string>& names);
 
 // Whether the packet holds nothing but the EXIF namespace's GPS properties, as a sidecar this
 // program makes does.

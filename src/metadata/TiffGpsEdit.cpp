@@ -261,6 +261,18 @@ std::size_t AppendIfd0WithGpsPointer(std::string& out, const Tiff& tiff, const D
     return pointer;
 }
 
+// Takes the entry at entry out of IFD0's table where it lies: the entries after it move up one,
+// the count and the next directory's offset follow, and the freed last 12 bytes are zeroed.
+// Offsets point at a table, never into it, so nothing else needs to change.
+void RemoveIfd0Entry(std::string& out, const Tiff& tiff, const Directory& ifd0, std::size_t entry) {
+    const std::size_t end = ifd0.End();
+    const std::string after = out.substr(entry + kTiffEntrySize, end - entry - kTiffEntrySize);
+    out.replace(entry, after.size(), after);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(end - kTiffEntrySize),
+              out.begin() + static_cast<std::ptrdiff_t>(end), '\0');
+    Put16(out, ifd0.offset, static_cast<std::uint16_t>(ifd0.count - 1), tiff.order);
+}
+
 bool ReadHeader(Tiff& tiff, Directory& ifd0, std::string& why) {
     if (tiff.data.size() < 8) {
         return Refuse(why, "the EXIF data is too short for a TIFF header");
@@ -303,10 +315,11 @@ bool CheckFields(const std::vector<TiffField>& fields, std::string& why) {
 
 TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::string& edited,
                            std::string& why) {
-    const std::vector<TiffField>& fields = change.fields;
+    std::vector<TiffField> fields = change.fields;
+    const bool removal = IsRemoval(change);
     Tiff tiff{data};
     Directory ifd0;
-    if (!CheckFields(fields, why) || !ReadHeader(tiff, ifd0, why)) {
+    if ((!removal && !CheckFields(fields, why)) || !ReadHeader(tiff, ifd0, why)) {
         return TiffEditResult::Refused;
     }
     std::optional<std::size_t> pointerEntry;
@@ -332,6 +345,9 @@ TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::
                 base = *start;
             }
         }
+    } else if (removal) {
+        edited = std::string(data);  // no GPS directory: nothing to take out
+        return TiffEditResult::Edited;
     } else if (ifd0.count == 0xFFFF) {
         why = "IFD0 has no room for another entry";
         return TiffEditResult::Refused;
@@ -343,6 +359,16 @@ TiffEditResult EditTiffGps(std::string_view data, const GpsChange& change, std::
 
     std::string out(data.substr(0, base));
     EraseOldGps(out, old, ifd0);
+    if (removal && old.kept.empty()) {
+        // An empty GPS directory would still tell readers the photo has GPS data: it goes,
+        // and its pointer with it.
+        RemoveIfd0Entry(out, tiff, ifd0, *pointerEntry);
+        edited = std::move(out);
+        return TiffEditResult::Edited;
+    }
+    if (removal) {
+        fields.push_back(GpsVersionField());  // EXIF requires it of every GPS directory
+    }
     const std::size_t pointer =
         pointerEntry ? *pointerEntry + 8 : AppendIfd0WithGpsPointer(out, tiff, ifd0);
     const std::size_t directory = AppendGpsDirectory(out, old, fields, tiff.order);

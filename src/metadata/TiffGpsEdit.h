@@ -21,7 +21,9 @@ enum class TiffEditResult {
 // added, and the header's offset to IFD0 patched. Every other byte keeps its place, so the
 // offsets in maker notes, previews and thumbnails stay right. A GPS directory that already
 // ends the data (as this edit leaves it) is replaced rather than added to, so that writing a
-// photo again does not make it grow.
+// photo again does not make it grow. A removal (IsRemoval) that leaves the GPS directory
+// empty takes it out, the end of the data it filled or its bytes zeroed, and IFD0's pointer
+// entry out of IFD0's table in place; data without a GPS directory comes back as it was.
 TiffEditResult EditTiffGps(std::string_view tiff, const GpsChange& change, std::string& edited,
                            std::string& why);
 

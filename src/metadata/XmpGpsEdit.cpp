@@ -270,6 +270,12 @@ XmpGpsValues ToXmpGpsValues(const GpsChange& change) {
             values.removed.push_back(property);
         }
     }
+    if (IsRemoval(change)) {
+        // What some writers add beside the position, which XMP has no place for: with the
+        // position gone they would still say where and when.
+        values.removed.insert(values.removed.end(),
+                              {"GPSLatitudeRef", "GPSLongitudeRef", "GPSDateStamp"});
+    }
     return values;
 }
 

@@ -37,7 +37,8 @@ struct XmpExifEdit {
 XmpExifEdit GpsPropertyEdit(const XmpGpsValues& values);
 
 // The XMP forms of the GPS change being made in EXIF: the values of tags 0 to 7 and 29, and the
-// properties of the tags it removes.
+// properties of the tags it removes; a removal takes out the hemispheres and the date stamp
+// some writers add too.
 XmpGpsValues ToXmpGpsValues(const GpsChange& change);
 
 // The XMP property that holds what the EXIF GPS tag holds; empty for a tag XMP does not have.

@@ -49,7 +49,7 @@ bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
     return false;
 }
 
-void PhotoBatch::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePosition& position) {
     Trace("Start PutFileLongLat");
     const std::string photo = FollowLinks(path);
     std::string why;

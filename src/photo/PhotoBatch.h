@@ -54,7 +54,11 @@ public:
     // that holds the photo is committed, which happens here when the batch is full. The trace
     // shows "Start PutFileLongLat" here and "End PutFileLongLat" when the photo is reported, so
     // in a batch the photos' starts come first and their ends at the commit.
-    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position);
+    // No position takes the photo's position out.
+    void Add(std::size_t ticket, const std::string& path, const MaybePosition& position);
+    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+        Add(ticket, path, MaybePosition(position));
+    }
 
     // Flushes the pending new files, swaps each in, flushes their folders and reports them.
     void Commit();

@@ -26,11 +26,18 @@ struct PhotoRecord {
     PhotoTime time;
     bool marked = false;       // the row's check box
     bool writeFailed = false;  // the last Update could not write it
+    // Remove Position was asked for and no position given since: Update takes the file's
+    // position out. Only this makes a row without a position a removal; a calculation that
+    // could not place a photo leaves it without one too, and must not empty its file.
+    bool removing = false;
     // Why the photo has its position or none, or why its last write failed; shown on hover.
     std::string note;
 
     bool HasPosition() const { return position.has_value(); }
-    bool IsUnwritten() const { return position.has_value() && position != stored; }
+    // The file's position is to be taken out on Update.
+    bool IsRemoval() const { return removing && !position && stored; }
+    // A position not yet written, or a removal not yet made.
+    bool IsUnwritten() const { return position ? position != stored : IsRemoval(); }
 };
 
 // The records of one photo folder, and the folder they were read from: a write goes there,

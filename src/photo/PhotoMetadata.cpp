@@ -305,7 +305,16 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
 }
 
 MaybePosition ReadOwnPosition(const std::string& path) {
-    const std::optional<ListedExifTags> tags = ReadListedTagsWithLibrary(path);
+    std::optional<ListedExifTags> tags;
+    if (!IsJpegFileName(path)) {
+        tags = ReadTiffListedTagsOfFile(path);
+    }
+    if (!tags) {
+        tags = ReadListedTagsWithLibrary(path);
+    }
+    if (!tags) {
+        tags = ReadBmffListedTagsOfFile(path);
+    }
     return tags ? PositionOf(*tags) : std::nullopt;
 }
 

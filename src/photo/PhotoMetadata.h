@@ -52,13 +52,14 @@ std::string CameraName(const ListedExifTags& tags);
 bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOptions& sidecars = {},
                     const SidecarNames* listed = nullptr);
 
+// The position the photo's own tags hold (not its sidecar's), read as the list reads them: from
+// a TIFF-based file's directories, through the library, or from an ISO media file's EXIF
+// data; none where they hold none, or none that is usable.
+MaybePosition ReadOwnPosition(const std::string& path);
+
 // The listed tags of the photo at path as the metadata library reads them (the list reads a
 // TIFF-based photo without it where it can); none when the library cannot read the file or the
 // file holds no EXIF data.
 std::optional<ListedExifTags> ReadListedTagsWithLibrary(const std::string& path);
-
-// The GPS position a photo's own EXIF tags hold, whether or not it has a capture time; none
-// where it holds none that is whole and on the globe, or cannot be read.
-MaybePosition ReadOwnPosition(const std::string& path);
 
 }  // namespace geotal

@@ -69,14 +69,23 @@ UpdateCounts WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressS
             callbacks.showMessage(outcome.message);
         }
         if (outcome.result == WriteResult::Written) {
-            updated.Written(photos.folder + "/" + photo.fileName);
+            // A removal that found nothing to take out changed no file.
+            if (!(photo.IsRemoval() && outcome.unchanged)) {
+                updated.Written(photos.folder + "/" + photo.fileName);
+            }
+            if (photo.IsRemoval()) {
+                photo.note = outcome.unchanged ? "No position was found to remove"
+                                               : "Position removed from the file";
+            }
             photo.stored = photo.position;
             photo.marked = false;
             photo.writeFailed = false;
+            photo.removing = false;
         } else {
             photo.writeFailed = true;
             // The row shows what the file holds, and stays checked for another try.
             photo.position = photo.stored;
+            photo.removing = false;
             photo.note =
                 NoteOf(outcome.message.empty() ? std::string("the file could not be written")
                                                : outcome.message);
@@ -90,9 +99,9 @@ UpdateCounts WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressS
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& photo = photos[i];
         if (photo.marked) {
-            if (const MaybePosition& position = photo.position) {
+            if (photo.position || photo.IsRemoval()) {
                 batch.Add(static_cast<std::size_t>(i), photos.folder + "/" + photo.fileName,
-                          *position);
+                          photo.position);
             } else {
                 photo.marked = false;  // nothing to write
                 changed(i);

@@ -49,10 +49,11 @@ private:
 // Writes every marked photo that has a position into its file in photos.folder, in batches
 // (PhotoBatch), or into its sidecar where the options put it (PositionWriter). A photo written is
 // unmarked and its file's position becomes the one written; a photo whose write failed stays
-// marked, goes back to the position its file holds, and its note says why; a marked photo without a
-// position is unmarked, as there is nothing to write. Stops after an abort or an internal range
-// error; the photos tried until then are still written, their batch committed before it returns.
-// Returns what was written.
+// marked, goes back to the position its file holds, and its note says why. A marked removal
+// (IsRemoval) takes the file's position out, and its file then holds none; any other marked
+// photo without a position is unmarked, as there is nothing to write. Stops after an abort or an
+// internal range error; the photos tried until then are still written, their batch committed before
+// it returns. Returns what was written.
 UpdateCounts WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressSink& progress,
                                const UpdateCallbacks& callbacks,
                                const SidecarOptions& sidecars = {});

@@ -102,7 +102,7 @@ WriteOutcome Backup(const std::string& path, const std::string& photo, const std
 // The photo's new file, with the position's GPS change made, at newName; unchanged instead when
 // the photo already holds the position exactly. exif holds what the new file must read back as.
 WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
-                         const GeoPosition& position, const GpsChange& change,
+                         const MaybePosition& position, const GpsChange& change,
                          const std::string& newName, ExifHandle& exif, bool& unchanged) {
     IptcHandle iptc;
     if (!OpenMetadata(photo, true, true, exif, iptc)) {
@@ -114,6 +114,11 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
             return Failure(WriteCode::NoExif,
                            "Error reading file : " + path + " (" + reason + ")\n");
         }
+        if (!position) {
+            Trace("  No EXIF data: no position to take out");
+            unchanged = true;
+            return kGoOn;
+        }
         std::string why;
         if (!NewJpegExif(photo, exif, why)) {
             return Failure(WriteCode::NoExif, "Error writing file : " + path + " (" + why +
@@ -121,7 +126,8 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
         }
         Trace("  No EXIF data: a new EXIF segment is made");
     }
-    switch (CheckPositionRange(position.latitude, position.longitude)) {
+    switch (position ? CheckPositionRange(position->latitude, position->longitude)
+                     : WriteCode::None) {
         case WriteCode::DegreeRange:
             return Failure(WriteCode::DegreeRange,
                            "Internal Error: Degree range out of bounds. Please contact Tarsel "
@@ -136,7 +142,7 @@ WriteOutcome MakeNewFile(const std::string& path, const std::string& photo,
     Trace("  Update");
     // An altitude no EXIF fraction holds is refused rather than left out of the change.
     std::string why;
-    if ((position.altitude && !(std::fabs(*position.altitude) <= kLargestAltitude)) ||
+    if ((position && position->altitude && !(std::fabs(*position->altitude) <= kLargestAltitude)) ||
         !SetGpsChange(*exif, change, why)) {
         return Failure(WriteCode::TagNotSet, "Error setting the GPS tags of file : " + path + "\n");
     }
@@ -246,7 +252,7 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
     copyFolder_ = copyFolder;
 }
 
-WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const GeoPosition& position) {
+WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const MaybePosition& position) {
     WriteOutcome outcome;
     {
         PhotoBatch batch(*this,
@@ -257,7 +263,7 @@ WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const GeoPosit
 }
 
 WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& photo,
-                                  const GeoPosition& position, PreparedPhoto& prepared) {
+                                  const MaybePosition& position, PreparedPhoto& prepared) {
     if (IsTemporaryName(FileNameOf(photo))) {
         // Given by a glob after an interrupted run: writing it would count a leftover as a
         // photo, back it up and make it anew; the repair of its photo takes care of it.
@@ -284,9 +290,12 @@ WriteOutcome PhotoWriter::Prepare(const std::string& path, const std::string& ph
     if (made.code == WriteCode::None && unchanged) {
         // A rerun after a kill, or the same position again: done, and the backup (made of the
         // photo before its first write) no longer matches it.
-        Trace("  The photo already holds this position");
+        Trace(position ? "  The photo already holds this position"
+                       : "  The photo holds no position");
         prepared = {path, photo, std::string(), 0, {}, {}};
-        return kGoOn;
+        WriteOutcome done = kGoOn;
+        done.unchanged = true;
+        return done;
     }
     // The copy comes first even when the write then fails, as the user asked for it.
     if (copyFiles_) {

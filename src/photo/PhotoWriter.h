@@ -43,6 +43,7 @@ enum class WriteCode : int {
     FolderFlushFailed = 20,  // the swap is done but its folder could not be made durable
     SamePhotoTwice = 21,     // another name of a photo this run already wrote
     SidecarShared = 22,      // another photo of the run wrote another position into its sidecar
+    OwnFilePosition = 23,    // a removal for a photo whose own file, never changed, holds one
 };
 
 struct WriteOutcome {
@@ -50,6 +51,9 @@ struct WriteOutcome {
     WriteCode code = WriteCode::None;
     std::string message;  // the text to show the user; empty on success
     int systemError = 0;  // the system's error number, where a new file or copy was refused
+    // Written without a change: the file already held what was asked (the position, or no
+    // position where one was to be taken out).
+    bool unchanged = false;
 };
 
 // None when the position (seconds of arc, signed) lies within ±90° and ±180° and its minute
@@ -103,8 +107,12 @@ public:
     // photo's name holds either the old or the new whole file at every instant; the new one keeps
     // the old one's owner, mode and extended attributes, and is put in place only once it reads
     // back with every tag the photo had. Read-only photos and photos with hard links are left
-    // alone.
-    WriteOutcome PutFileLongLat(const std::string& path, const GeoPosition& position);
+    // alone. No position takes the photo's out (GpsRemoval): a photo without one is left as it
+    // is, and its outcome says unchanged.
+    WriteOutcome PutFileLongLat(const std::string& path, const MaybePosition& position);
+    WriteOutcome PutFileLongLat(const std::string& path, const GeoPosition& position) {
+        return PutFileLongLat(path, MaybePosition(position));
+    }
 
     // Every step of PutFileLongLat before the flush and the swap, the new file left unflushed
     // so that a batch of them can be flushed at once (see PhotoBatch). On success prepared
@@ -113,7 +121,7 @@ public:
     // is then empty and the photo is written. photo is the file
     // behind path's links; messages name path, as the user gave it.
     WriteOutcome Prepare(const std::string& path, const std::string& photo,
-                         const GeoPosition& position, PreparedPhoto& prepared);
+                         const MaybePosition& position, PreparedPhoto& prepared);
 
 private:
     bool copyFiles_ = false;

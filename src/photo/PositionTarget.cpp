@@ -20,7 +20,8 @@ PositionWriter::PositionWriter(PhotoWriter& writer, const SidecarOptions& option
       batch_(writer, done_),
       sidecars_(batch_.Locks(), writer.CopyFolder()) {}
 
-void PositionWriter::Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+void PositionWriter::Add(std::size_t ticket, const std::string& path,
+                         const MaybePosition& position) {
     const PositionTarget target = TargetOf(path, options_);
     // A leftover of an interrupted photo update is refused by the batch, never given a sidecar.
     if (target.inPhoto || IsTemporaryName(FileNameOf(path))) {

@@ -30,8 +30,12 @@ public:
     PositionWriter(const PositionWriter&) = delete;
     PositionWriter& operator=(const PositionWriter&) = delete;
 
-    // A photo's outcome comes to done when its batch is committed; a sidecar's at once.
-    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position);
+    // A photo's outcome comes to done when its batch is committed; a sidecar's at once. No
+    // position takes the photo's position out.
+    void Add(std::size_t ticket, const std::string& path, const MaybePosition& position);
+    void Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
+        Add(ticket, path, MaybePosition(position));
+    }
     void Commit() { batch_.Commit(); }
 
 private:

@@ -16,6 +16,7 @@
 #include "files/PhotoFile.h"
 #include "files/ReplaceFile.h"
 #include "metadata/SidecarGpsEdit.h"
+#include "photo/PhotoMetadata.h"
 #include "photo/PhotoPaths.h"
 #include "photo/SidecarWriter.h"
 #include "support/AsciiText.h"
@@ -110,10 +111,23 @@ const SidecarUpdate::Written* SidecarUpdate::AlreadyWritten(const std::string& s
 }
 
 WriteOutcome SidecarUpdate::Write(const std::string& photoPath, const std::string& sidecar,
-                                  const GeoPosition& position) {
+                                  const MaybePosition& position) {
     if (const std::string reason = NotAPhotoFile(photoPath); !reason.empty()) {
         return Refused(WriteCode::NoExif, photoPath,
                        reason + "; a position goes only to the sidecar of a photo file");
+    }
+    if (!position && ReadOwnPosition(photoPath)) {
+        // Taken out of the sidecar, the position would only give way to the photo's own.
+        return Refused(WriteCode::OwnFilePosition, photoPath,
+                       "the photo file itself holds a position, and only its sidecar is ever "
+                       "written; nothing was removed");
+    }
+    if (struct stat status{};
+        !position && ::stat(sidecar.c_str(), &status) != 0 && errno == ENOENT) {
+        // No sidecar, so no position to take out of one; none is made, nor recorded as made.
+        WriteOutcome outcome = kGoOn;
+        outcome.unchanged = true;
+        return outcome;
     }
     const std::string target = FollowLinks(sidecar);
     if (const Written* done = AlreadyWritten(target)) {
@@ -151,7 +165,7 @@ void SidecarUpdate::RecordShared(const std::string& photoPath, const Written& fi
 }
 
 WriteOutcome SidecarUpdate::WriteOnce(const std::string& photoPath, const std::string& sidecar,
-                                      const GeoPosition& position, Written& written) {
+                                      const MaybePosition& position, Written& written) {
     TraceValue("Save to sidecar", sidecar);
     std::string why;
     const FolderLocks::Result folder = locks_.Lock(FolderOf(sidecar), why);

@@ -31,22 +31,24 @@ public:
     // under this name or another that names the same file (letter case on a memory card), is
     // not written again: the same position gives the first outcome again, another one is
     // refused, as one file cannot hold two positions. A sidecar the user may not change, or
-    // with several names, is refused as such a photo is.
+    // with several names, is refused as such a photo is. No position takes the sidecar's out;
+    // where the photo file itself holds one, which is never changed, nothing is, and the
+    // outcome says why; where there is no sidecar, none is made.
     WriteOutcome Write(const std::string& photoPath, const std::string& sidecar,
-                       const GeoPosition& position);
+                       const MaybePosition& position);
 
 private:
     struct Written {
         std::string photo;
         std::string sidecar;  // the file written, its links followed
-        GeoPosition position;
+        MaybePosition position;
         WriteOutcome outcome;
         std::optional<SidecarOrigin> origin;  // what the copy folder's record says of it
         std::uint64_t copy = 0;               // the copy's hash, where there is one
     };
 
     WriteOutcome WriteOnce(const std::string& photoPath, const std::string& sidecar,
-                           const GeoPosition& position, Written& written);
+                           const MaybePosition& position, Written& written);
     WriteOutcome Backup(const std::string& photoPath, const std::string& sidecar, Written& written);
     const Written* AlreadyWritten(const std::string& sidecar) const;
     void RecordShared(const std::string& photoPath, const Written& first);

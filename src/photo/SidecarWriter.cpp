@@ -18,7 +18,7 @@ WriteOutcome Failure(WriteCode code, const std::string& sidecar, const std::stri
 
 }  // namespace
 
-XmpExifEdit SidecarGpsEdit(const GeoPosition& position) {
+XmpExifEdit SidecarGpsEdit(const MaybePosition& position) {
     return GpsPropertyEdit(ToXmpGpsValues(GpsChangeFor(position)));
 }
 
@@ -27,7 +27,7 @@ WriteOutcome WriteSidecarPosition(const std::string& photoPath, const GeoPositio
     return WriteSidecarFile(existing.empty() ? DefaultSidecarPath(photoPath) : existing, position);
 }
 
-WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& position) {
+WriteOutcome WriteSidecarFile(const std::string& sidecar, const MaybePosition& position) {
     const XmpExifEdit edit = SidecarGpsEdit(position);
     if (const std::string tooLarge = TooLargeForASidecar(sidecar); !tooLarge.empty()) {
         return Failure(WriteCode::MergeFailed, sidecar, tooLarge + "; it was left as it was");
@@ -37,6 +37,12 @@ WriteOutcome WriteSidecarFile(const std::string& sidecar, const GeoPosition& pos
     ReadState read;
     if (!ReadForReplacement(sidecar, old, read)) {
         return Failure(WriteCode::MergeFailed, sidecar, "it cannot be read");
+    }
+    if (!position && (!read.identity || !HoldsAnyExifProperty(old, edit.removed))) {
+        WriteOutcome outcome;
+        outcome.result = WriteResult::Written;
+        outcome.unchanged = true;  // no position there to take out
+        return outcome;
     }
     std::string packet;
     std::string why;

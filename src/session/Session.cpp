@@ -11,9 +11,11 @@
 
 #include "geotag/CopyPaste.h"
 #include "geotag/NamedZone.h"
+#include "geotag/PositionRemoval.h"
 #include "output/MapAddress.h"
 #include "photo/PhotoFolder.h"
 #include "session/LoadReport.h"
+#include "session/UnwrittenText.h"
 #include "support/AsciiText.h"
 #include "support/TraceLog.h"
 
@@ -167,7 +169,7 @@ Notice Session::UpdateQuestion() const {
     int photoFiles = 0;
     std::set<std::string> sidecarFiles;
     for (const PhotoRecord& record : photos_.records) {
-        if (record.marked && record.HasPosition()) {
+        if (record.marked && (record.HasPosition() || record.IsRemoval())) {
             const PositionTarget target =
                 TargetOf(photos_.folder + "/" + record.fileName, sidecars);
             if (target.inPhoto) {
@@ -188,7 +190,7 @@ Notice Session::UpdateQuestion() const {
         what += (what.empty() ? "" : " and ") + files(static_cast<int>(sidecarFiles.size()),
                                                       "XMP sidecar file", "XMP sidecar files");
     }
-    std::string text = "This command will write positions into " + what + ".";
+    std::string text = "This command will change the positions in " + what + ".";
     if (photoFiles > 0) {
         text +=
             " It will update your photo files. You should not do this unless you have a "
@@ -456,6 +458,7 @@ void Session::PlaceByHand(const std::vector<int>& records, double latitude, doub
         photo.position = GeoPosition{
             DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), altitude, {}};
         photo.marked = true;
+        photo.removing = false;
         photo.note = "Position placed by hand on the map";
         ++placed;
     }
@@ -465,6 +468,23 @@ void Session::PlaceByHand(const std::vector<int>& records, double latitude, doub
         summary_ = std::to_string(placed) + " photos placed by hand on the map";
         summaryDetails_.clear();
     }
+}
+
+std::optional<Notice> Session::RemovePositions(const std::vector<int>& records) {
+    if (records.empty()) {
+        return Notice{"Please choose picture(s) to remove the position of", kMessageWarning};
+    }
+    undo_.Begin(photos_);
+    const int removed = geotal::RemovePositions(photos_, records);
+    undo_.End(photos_, "the removal");
+    if (removed == 0) {
+        return Notice{"The chosen pictures have no position to remove", kMessageWarning};
+    }
+    canUpdate_ = true;
+    summary_ = "Position removed from " + std::to_string(removed) +
+               " photos; Update photo files takes it out of their files";
+    summaryDetails_.clear();
+    return std::nullopt;
 }
 
 std::vector<int> Session::MarkUnplaced() {
@@ -480,10 +500,9 @@ std::optional<Notice> Session::LoadQuestion() const {
     if (unwritten == 0) {
         return std::nullopt;
     }
-    return Notice{std::to_string(unwritten) +
-                      " positions are not written yet, and loading replaces the list that holds "
-                      "them. Load anyway?",
-                  kMessageWarning | kMessageYesNo};
+    return Notice{
+        UnwrittenText(photos_) + ", and loading replaces the list that holds them. Load anyway?",
+        kMessageWarning | kMessageYesNo};
 }
 
 std::optional<Notice> Session::ExitQuestion() const {
@@ -491,8 +510,7 @@ std::optional<Notice> Session::ExitQuestion() const {
     if (unwritten == 0) {
         return std::nullopt;
     }
-    return Notice{std::to_string(unwritten) + " positions are not written yet. Exit anyway?",
-                  kMessageWarning | kMessageYesNo};
+    return Notice{UnwrittenText(photos_) + ". Exit anyway?", kMessageWarning | kMessageYesNo};
 }
 
 bool Session::Undo() {

@@ -143,10 +143,15 @@ public:
     void PlaceByHand(const std::vector<int>& records, double latitude, double longitude);
 
     // Ctrl+Z: takes back the last change to the positions not yet written (a calculation, a
-    // paste, a placing on the map), one step at a time until the last Update or load; false,
-    // with the summary saying so, when there is none.
+    // paste, a placing on the map, a removal), one step at a time until the last Update or load;
+    // false, with the summary saying so, when there is none.
     bool Undo();
     bool CanUndo() const { return undo_.CanUndo(); }
+
+    // Remove Position on the selected records: their positions go, and those their files hold
+    // are taken out on Update (RemovePositions). A warning where none is chosen or none of
+    // them has a position.
+    std::optional<Notice> RemovePositions(const std::vector<int>& records);
 
     // Mark Unplaced: checks the photos with a capture time and no position; their indices.
     std::vector<int> MarkUnplaced();

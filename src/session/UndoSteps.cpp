@@ -6,11 +6,13 @@ namespace geotal {
 
 bool UndoSteps::RecordState::SameAs(const PhotoRecord& record) const {
     return position == record.position && marked == record.marked &&
-           writeFailed == record.writeFailed && note == record.note && time == record.time;
+           writeFailed == record.writeFailed && removing == record.removing &&
+           note == record.note && time == record.time;
 }
 
 UndoSteps::RecordState UndoSteps::StateOf(int index, const PhotoRecord& record) {
-    return {index, record.position, record.marked, record.writeFailed, record.note, record.time};
+    return {index,           record.position, record.marked, record.writeFailed,
+            record.removing, record.note,     record.time};
 }
 
 void UndoSteps::Begin(const PhotoList& photos) {
@@ -56,6 +58,7 @@ std::optional<std::string> UndoSteps::Undo(PhotoList& photos) {
         record.position = std::move(state.position);
         record.marked = state.marked;
         record.writeFailed = state.writeFailed;
+        record.removing = state.removing;
         record.note = std::move(state.note);
         record.time = std::move(state.time);
     }

@@ -36,6 +36,7 @@ private:
         MaybePosition position;
         bool marked = false;
         bool writeFailed = false;
+        bool removing = false;
         std::string note;
         PhotoTime time;
 

@@ -25,6 +25,7 @@
 #include "app/QtPrinters.h"
 #include "app/SyncClockDialog.h"
 #include "app/TestPhotos.h"
+#include "photo/PhotoMetadata.h"
 #include "res/ControlIds.h"
 
 namespace geotal::app {
@@ -132,6 +133,44 @@ TEST_F(SortedListTest, warnsOfSyncPhotosThatMeanAnImpossibleDrift) {
         ui_->messages.back().text.contains(QStringLiteral("no camera clock drifts so fast")))
         << ui_->messages.back().text.toStdString();
     EXPECT_EQ(ui_->messages.back().typeWord, kMessageOk | kMessageWarning);
+}
+
+// Remove Position takes the selected rows' photos, or the row clicked outside the selection;
+// Update then takes those positions out of the files, and of no other.
+TEST_F(SortedListTest, removePositionReachesTheRowsOwnPhotosAndUpdateTakesItOutOfTheirFiles) {
+    test::SelectRows(*window_, {1, 2});  // c.jpg, with a position, and b.jpg, without
+    ChooseFromContextMenu(1, QStringLiteral("Remove Position"));
+    EXPECT_EQ(Text(1, 0), QStringLiteral("c.jpg"));
+    EXPECT_EQ(Text(1, 2), QString());
+    EXPECT_TRUE(test::RowChecked(*window_, 1));
+    EXPECT_TRUE(test::CellToolTip(*window_, 1, 0).contains(QStringLiteral("on Update")))
+        << test::CellToolTip(*window_, 1, 0).toStdString();
+    EXPECT_FALSE(test::CellToolTip(*window_, 2, 0).contains(QStringLiteral("removed")))
+        << "b.jpg had nothing to remove";
+    EXPECT_EQ(Text(3, 2), QStringLiteral("47.519000")) << "a.jpg is not selected";
+
+    test::SelectRows(*window_, {0});
+    ChooseFromContextMenu(3, QStringLiteral("Remove Position"));
+    EXPECT_EQ(Text(3, 2), QString()) << "a.jpg, clicked outside the selection";
+    EXPECT_FALSE(test::CellToolTip(*window_, 0, 0).contains(QStringLiteral("removed")))
+        << "d.jpg, selected, is left";
+
+    Settings settings = window_->CurrentSettings();
+    settings.copyFiles = false;
+    window_->ApplySettings(settings);
+    ui_->answers.push_back(MessageAnswer::Yes);
+    window_->OnCommand(kUpdatePhotoFiles);
+    ASSERT_FALSE(ui_->messages.empty());
+    EXPECT_EQ(ui_->messages.back().text,
+              QStringLiteral("2 image files were successfully updated."));
+    for (const char* name : {"a.jpg", "c.jpg"}) {
+        PhotoFacts facts;
+        ReadPhotoFacts(dir_.path().toStdString() + "/photos/" + name, facts);
+        EXPECT_FALSE(facts.position) << name;
+    }
+    EXPECT_EQ(Text(1, 2), QString());
+    EXPECT_FALSE(test::RowChecked(*window_, 1));
+    EXPECT_FALSE(window_->Photos()[2].IsUnwritten()) << "c.jpg's file holds none now";
 }
 
 TEST_F(SortedListTest, copyPasteShowOnMapTooltipsAndMarksReachTheRowsOwnPhoto) {

@@ -285,6 +285,7 @@ TEST_F(ClockSyncWindowTest, thePhotosContextMenuOffersTheSync) {
     EXPECT_EQ(entries,
               QStringList({QStringLiteral("Copy position\tCtrl+C"),
                            QStringLiteral("Paste position\tCtrl+V"), QStringLiteral("Show on Map"),
+                           QStringLiteral("Remove Position"),
                            QStringLiteral("Synchronise camera clock with this photo\u2026"),
                            QStringLiteral("&About Geotal...")}));
 }

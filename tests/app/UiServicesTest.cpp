@@ -66,6 +66,8 @@ QString TempFolder(const char* name) {
     return path;
 }
 
+// By the path the build gives: __FILE__ can be relative to the build folder (a compiler cache
+// shared between work trees makes it so), and ctest runs the tests from another folder.
 QString HelpPagePath() {
     return QString::fromUtf8(GEOTAL_HELP_PAGE);
 }

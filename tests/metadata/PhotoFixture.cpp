@@ -46,6 +46,43 @@ std::string TagText(const std::string& path, const std::string& key) {
     return it == image->exifData().end() ? std::string() : it->value().toString();
 }
 
+std::map<std::string, std::string> AllTagTexts(const std::string& path) {
+    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);  // real RAW files make it talk
+    auto image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    std::map<std::string, std::string> tags;
+    for (const Exiv2::Exifdatum& datum : image->exifData()) {
+        tags[datum.key()] += datum.toString() + ";";
+    }
+    for (const Exiv2::Xmpdatum& datum : image->xmpData()) {
+        tags[datum.key()] += datum.toString() + ";";
+    }
+    for (const Exiv2::Iptcdatum& datum : image->iptcData()) {
+        tags[datum.key()] += datum.toString() + ";";
+    }
+    return tags;
+}
+
+bool IsGpsKey(const std::string& key) {
+    return key.rfind("Exif.GPSInfo.", 0) == 0 || key == "Exif.Image.GPSTag" ||
+           key.rfind("Xmp.exif.GPS", 0) == 0;
+}
+
+std::map<std::string, std::string> WithoutGps(std::map<std::string, std::string> tags) {
+    std::erase_if(tags, [](const auto& tag) { return IsGpsKey(tag.first); });
+    return tags;
+}
+
+std::string GpsKeys(const std::map<std::string, std::string>& tags) {
+    std::string keys;
+    for (const auto& [key, value] : tags) {
+        if (IsGpsKey(key)) {
+            keys += key + " ";
+        }
+    }
+    return keys;
+}
+
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,16 @@ void SetTags(const std::string& path, const Tags& tags);
 
 // The value of one EXIF tag as exiv2 prints it; "" when absent.
 std::string TagText(const std::string& path, const std::string& key);
+
+// Every EXIF, XMP and IPTC tag exiv2 reads in the file, by key, each value as it prints it.
+std::map<std::string, std::string> AllTagTexts(const std::string& path);
+
+// Whether a key is of a GPS tag (or the pointer to them) or an XMP GPS property.
+bool IsGpsKey(const std::string& key);
+
+// The tags without the GPS ones; and the keys of the GPS ones, each followed by a space.
+std::map<std::string, std::string> WithoutGps(std::map<std::string, std::string> tags);
+std::string GpsKeys(const std::map<std::string, std::string>& tags);
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);

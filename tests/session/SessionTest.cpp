@@ -173,7 +173,7 @@ TEST_F(SessionTest, theUpdateQuestionCountsPhotoFilesSidecarsAndCopies) {
     Load();
     Calculate();
     const std::string photos = session_.UpdateQuestion().text;
-    EXPECT_TRUE(Mentions(photos, "into 2 photo files.")) << photos;
+    EXPECT_TRUE(Mentions(photos, "change the positions in 2 photo files.")) << photos;
     EXPECT_TRUE(Mentions(photos, "No copies are made")) << photos;
 
     // One checked photo, to sidecars only, with copies: no photo file changes.
@@ -184,8 +184,7 @@ TEST_F(SessionTest, theUpdateQuestionCountsPhotoFilesSidecarsAndCopies) {
     settings.copyFolder = folder_.path() + "/copies";
     session_.ApplySettings(settings);
     const std::string sidecars = session_.UpdateQuestion().text;
-    EXPECT_TRUE(Mentions(sidecars, "into 1 XMP sidecar file; no photo file is changed."))
-        << sidecars;
+    EXPECT_TRUE(Mentions(sidecars, "in 1 XMP sidecar file; no photo file is changed.")) << sidecars;
     EXPECT_TRUE(Mentions(sidecars, "kept in " + settings.copyFolder)) << sidecars;
     EXPECT_FALSE(Mentions(sidecars, "photo files.")) << sidecars;
 }
@@ -214,6 +213,67 @@ TEST_F(SessionTest, anUpdateWritesTheCheckedPhotosAndSaysWhatIsLeftToWrite) {
     Calculate();
     Session::Updated again = session_.Update(progress, {});
     EXPECT_TRUE(session_.TakeUpdate(std::move(again), true).empty());
+}
+
+// Written positions removed: the rows show none, the questions before leaving name the
+// removals, and a calculation that cannot place them leaves them removals, which Update makes.
+TEST_F(SessionTest, removedPositionsAreAskedAboutAndTakenOutOfTheFilesOnUpdate) {
+    Load();
+    Calculate();
+    NullProgress progress;
+    session_.TakeUpdate(session_.Update(progress, {}), false);
+    const int a = Record("a.jpg");
+    const int b = Record("b.jpg");
+    const int c = Record("c.jpg");
+    ASSERT_TRUE(session_.Photos()[a].stored);
+
+    EXPECT_TRUE(session_.RemovePositions({}));
+    const auto nothing = session_.RemovePositions({c});
+    ASSERT_TRUE(nothing) << "c.jpg was never placed";
+    EXPECT_TRUE(Mentions(nothing->text, "no position to remove")) << nothing->text;
+    EXPECT_FALSE(session_.RemovePositions({a}));
+    const PhotoRecord& removed = session_.Photos()[a];
+    EXPECT_FALSE(removed.position);
+    EXPECT_TRUE(removed.marked);
+    EXPECT_TRUE(Mentions(removed.note, "taken out of the file on Update")) << removed.note;
+    ASSERT_TRUE(session_.ExitQuestion());
+    EXPECT_EQ(session_.ExitQuestion()->text,
+              "1 removed position is still in its file. Exit anyway?");
+
+    // Five hours off, no photo meets the walk: a stays a removal, still checked.
+    session_.Time().timeZoneOffset = 5;
+    Calculate();
+    EXPECT_FALSE(session_.Photos()[a].position);
+    EXPECT_TRUE(session_.Photos()[a].marked);
+    EXPECT_TRUE(session_.Photos()[a].IsRemoval());
+    EXPECT_FALSE(session_.Photos()[b].marked);
+
+    session_.TakeUpdate(session_.Update(progress, {}), false);
+    EXPECT_EQ(test::TagText(photos_ + "/a.jpg", "Exif.GPSInfo.GPSLatitude"), "");
+    EXPECT_NE(test::TagText(photos_ + "/b.jpg", "Exif.GPSInfo.GPSLatitude"), "");
+    EXPECT_FALSE(session_.Photos()[a].stored);
+    EXPECT_EQ(session_.Photos()[a].note, "Position removed from the file");
+    EXPECT_FALSE(session_.ExitQuestion());
+}
+
+// A written photo that a later calculation cannot place shows no position, and Mark Unplaced
+// checks it; its file keeps its position all the same, as no removal was asked for.
+TEST_F(SessionTest, aWrittenPhotoACalculationCannotPlaceKeepsItsFilesPosition) {
+    Load();
+    Calculate();
+    NullProgress progress;
+    session_.TakeUpdate(session_.Update(progress, {}), false);
+    const int b = Record("b.jpg");
+    session_.Photos()[b].marked = true;
+    session_.Time().timeZoneOffset = 5;
+    Calculate();
+    ASSERT_FALSE(session_.Photos()[b].position);
+    EXPECT_FALSE(session_.ExitQuestion()) << "nothing is waiting to be written";
+    session_.MarkUnplaced();
+    ASSERT_TRUE(session_.Photos()[b].marked);
+    const std::string before = test::ReadBytes(photos_ + "/b.jpg");
+    session_.TakeUpdate(session_.Update(progress, {}), false);
+    EXPECT_EQ(test::ReadBytes(photos_ + "/b.jpg"), before);
 }
 
 TEST_F(SessionTest, pasteNeedsACopiedPositionAndMakesThePhotosReadyToWrite) {

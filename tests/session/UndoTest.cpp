@@ -87,6 +87,22 @@ TEST_F(UndoTest, takesBackPlacingPasteAndCalculationOneAtATimeThenSaysThereIsNoM
     EXPECT_FALSE(session_.CanUndo());
 }
 
+// A removal taken back is no removal: Update then leaves the file's position where it is.
+TEST_F(UndoTest, aRemovalTakenBackLeavesTheFilesPositionToBeKept) {
+    Calculate();
+    NullProgress progress;
+    session_.TakeUpdate(session_.Update(progress, {}), false);
+    ASSERT_TRUE(Photo(0).stored);
+    ASSERT_FALSE(session_.RemovePositions({0}));
+    EXPECT_TRUE(Photo(0).IsRemoval());
+    ASSERT_TRUE(session_.Undo());
+    EXPECT_EQ(session_.Summary(), "Undone: the removal");
+    EXPECT_FALSE(Photo(0).IsRemoval());
+    EXPECT_FALSE(Photo(0).removing);
+    EXPECT_EQ(Photo(0).position, Photo(0).stored);
+    EXPECT_FALSE(session_.ExitQuestion());
+}
+
 TEST_F(UndoTest, nothingReachesBackPastAnUpdateOrALoad) {
     Calculate();
     NullProgress progress;
