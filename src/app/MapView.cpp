@@ -201,11 +201,13 @@ void MapView::paintEvent(QPaintEvent*) {
         }
     }
     // Smooth lines, unless so many points show that smoothing them would slow panning: a
-    // million-point track seen whole is dense enough to look smooth without it.
+    // million-point track seen whole is dense enough to look smooth without it, and at twice
+    // the spacing of its points (four pixels, the next zoom out's) still follows every bend a
+    // line two and a half pixels wide can show.
     constexpr std::size_t kSmoothLimit = 20000;
-    painter.setRenderHint(QPainter::Antialiasing,
-                          tracks_ == nullptr || tracks_->DrawnCount(zoom_) < kSmoothLimit);
-    DrawTracks(painter);
+    const bool dense = tracks_ != nullptr && tracks_->DrawnCount(zoom_) >= kSmoothLimit;
+    painter.setRenderHint(QPainter::Antialiasing, !dense);
+    DrawTracks(painter, dense ? std::max(kMinMapZoom, zoom_ - 1) : zoom_);
     painter.setRenderHint(QPainter::Antialiasing);
     DrawMarkers(painter);
     if (press_ == Press::Rectangle) {
@@ -223,54 +225,63 @@ void MapView::paintEvent(QPaintEvent*) {
     }
 }
 
-void MapView::DrawTracks(QPainter& painter) const {
+void MapView::DrawTracks(QPainter& painter, int detail) const {
     if (tracks_ == nullptr) {
         return;
     }
-    // Points far off screen are left out; a line that leaves the view and comes back is drawn
-    // in pieces, each reaching one point past the edge.
-    const QRectF near = QRectF(rect()).adjusted(-width(), -height(), width(), height());
+    // Only what crosses the view is stroked (stroking is most of a redraw's time): a segment
+    // whose box misses the view, a few pixels around it for the line's width, is left out, so a
+    // line that leaves the view and comes back is drawn in pieces. Testing segments rather than
+    // points keeps a segment between two far points that crosses the view.
+    const QRectF view = QRectF(rect()).adjusted(-8, -8, 8, 8);
     const double pixels = WorldPixels(zoom_);
     const double left = center_.x * pixels - width() / 2.0;
     const double top = center_.y * pixels - height() / 2.0;
     QPolygonF piece;
-    for (const TrackLines::Line& line : tracks_->Lines()) {
-        const QRectF extent(
-            QPointF(line.extent.topLeft.x * pixels - left, line.extent.topLeft.y * pixels - top),
-            QPointF(line.extent.bottomRight.x * pixels - left,
-                    line.extent.bottomRight.y * pixels - top));
-        if (!extent.adjusted(-1, -1, 1, 1).intersects(near)) {
-            continue;
-        }
-        painter.setPen(QPen(FileColour(line.file), 2.5, Qt::SolidLine, Qt::RoundCap));
-        piece.clear();
-        bool previousInside = false;
-        QPointF previous;
-        for (std::size_t i = line.first; i < line.first + line.count; ++i) {
-            if (!tracks_->DrawnAt(i, zoom_)) {
-                continue;
-            }
-            const WorldPoint& point = tracks_->Point(i);
-            const QPointF at(point.x * pixels - left, point.y * pixels - top);
-            const bool inside = near.contains(at);
-            if (inside && !previousInside && piece.isEmpty() && i != line.first) {
-                piece << previous;
-            }
-            if (inside || previousInside) {
-                piece << at;
-            }
-            if (!inside && !piece.isEmpty()) {
-                painter.drawPolyline(piece);
-                piece.clear();
-            }
-            previous = at;
-            previousInside = inside;
-        }
+    const auto flush = [&painter, &piece] {
         if (piece.size() == 1) {
             painter.drawPoint(piece.front());
         } else if (!piece.isEmpty()) {
             painter.drawPolyline(piece);
         }
+        piece.clear();
+    };
+    for (const TrackLines::Line& line : tracks_->Lines()) {
+        const QRectF extent(
+            QPointF(line.extent.topLeft.x * pixels - left, line.extent.topLeft.y * pixels - top),
+            QPointF(line.extent.bottomRight.x * pixels - left,
+                    line.extent.bottomRight.y * pixels - top));
+        if (!extent.adjusted(-1, -1, 1, 1).intersects(view)) {
+            continue;
+        }
+        painter.setPen(QPen(FileColour(line.file), 2.5, Qt::SolidLine, Qt::RoundCap));
+        bool first = true;
+        QPointF previous;
+        for (std::size_t i = line.first; i < line.first + line.count; ++i) {
+            if (!tracks_->DrawnAt(i, detail)) {
+                continue;
+            }
+            const WorldPoint& point = tracks_->Point(i);
+            const QPointF at(point.x * pixels - left, point.y * pixels - top);
+            if (first) {
+                first = false;
+                if (view.contains(at)) {
+                    piece << at;  // a line of one point in view is drawn as a dot
+                }
+            } else if (std::max(previous.x(), at.x()) >= view.left() &&
+                       std::min(previous.x(), at.x()) <= view.right() &&
+                       std::max(previous.y(), at.y()) >= view.top() &&
+                       std::min(previous.y(), at.y()) <= view.bottom()) {
+                if (piece.isEmpty()) {
+                    piece << previous;
+                }
+                piece << at;
+            } else if (!piece.isEmpty()) {
+                flush();
+            }
+            previous = at;
+        }
+        flush();
     }
 }
 

@@ -90,7 +90,9 @@ private:
     std::vector<MarkerGroup> Groups() const;
     // The records of the marker group under a pixel; empty for none.
     std::vector<int> RecordsAt(const QPointF& pixel) const;
-    void DrawTracks(class QPainter& painter) const;
+    // detail: the zoom whose points are drawn (the view's, or the next one out where the track
+    // is dense).
+    void DrawTracks(class QPainter& painter, int detail) const;
     void DrawMarkers(class QPainter& painter) const;
 
     MapTiles* tiles_;

@@ -24,7 +24,9 @@
 #include "app/PhotoTable.h"
 #include "app/RecordsMime.h"
 #include "app/TestPhotos.h"
+#include "map/TrackLines.h"
 #include "res/ControlIds.h"
+#include "support/Angles.h"
 
 namespace geotal::app {
 namespace {
@@ -116,6 +118,28 @@ TEST(MapView, choosesTheMarkersInsideAShiftDraggedRectangleAndShowsTheCredit) {
         dark = dark || frame.pixelColor(x, frame.height() - 10).lightness() < 128;
     }
     EXPECT_TRUE(dark) << "the credit's letters";
+}
+
+// Two fixes far apart (a car, a fix a minute) whose segment crosses the view with both ends
+// thousands of pixels outside it: the line still shows, and one wholly off the view does not.
+TEST(MapView, drawsASegmentThatCrossesTheViewBetweenTwoFarPoints) {
+    PlainMap plain;
+    TrackStore track;
+    const auto fix = [&track](double latitude, double longitude, double day) {
+        track.Append(
+            {DegreesToArcSeconds(latitude), DegreesToArcSeconds(longitude), std::nullopt, day});
+    };
+    fix(kZurichLat, kZurichLon - 0.2, 45000.0);  // crosses the middle row, west to east
+    fix(kZurichLat, kZurichLon + 0.2, 45000.001);
+    fix(kZurichLat + 0.2, kZurichLon - 0.2, 45000.002);  // north of the view, all of it
+    fix(kZurichLat + 0.2, kZurichLon + 0.2, 45000.003);
+    const TrackLines lines(track, {2, 2}, 1.0);
+    plain.map.SetTracks(&lines);
+    const QImage frame = plain.map.grab().toImage();
+    const QColor background(232, 232, 226);
+    EXPECT_NE(frame.pixelColor(200, 150), background) << "the crossing segment";
+    EXPECT_NE(frame.pixelColor(20, 150), background);
+    EXPECT_EQ(frame.pixelColor(200, 20), background) << "the other line is off the view";
 }
 
 TEST(MapView, zoomsToFitEveryPhotoAsCloseAsTheyFit) {
