@@ -80,9 +80,11 @@ MainWindow::MainWindow(GeotagApp* app)
         button->setDefault(false);
     }
     controls_.As<QPushButton>(kLoadDataFiles)->setDefault(true);
-    AddMenuBar(*this, {[this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
-                       [this](bool shown) { map_->SetShown(shown); },
-                       [this] { map_->ClearCache(); }, settings.mapShown});
+    AddMenuBar(*this,
+               {[this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
+                [this](bool shown) { map_->SetShown(shown); }, [this] { map_->ClearCache(); },
+                settings.mapShown, [this](bool shown) { listView_->ShowThumbnails(shown); },
+                settings.thumbnailsShown});
     stretch_ = std::make_unique<StretchLayout>(*this, map_->Area());
     progressShown_ = std::make_unique<ProgressDisplay>(*controls_.As<QLineEdit>(kStatusLine),
                                                        *controls_.As<QProgressBar>(kProgressBar),
@@ -99,6 +101,7 @@ MainWindow::MainWindow(GeotagApp* app)
     }
     session_.Start(settings);
     helpFilePath_ = Q(HelpFilePath(settings));
+    listView_->ShowThumbnails(settings.thumbnailsShown);
     listView_->SetUpColumns();
     ShowSession();
     progressTimer_ = new QTimer(this);
@@ -184,6 +187,7 @@ void MainWindow::SaveSettings() {
     settings.windowWidth = normal.width();
     settings.windowHeight = normal.height();
     map_->KeepIn(settings);
+    settings.thumbnailsShown = listView_->ThumbnailsShown();
     session_.ApplySettings(settings);
     SettingsStore::Save(settings);
 }

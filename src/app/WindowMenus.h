@@ -16,10 +16,12 @@ struct MenuBarCommands {
     std::function<void(bool shown)> showMap;
     std::function<void()> clearMapCache;
     bool mapShown = true;
+    std::function<void(bool shown)> showThumbnails;
+    bool thumbnailsShown = true;
 };
 
-// Puts a View menu (the map, its cache) and a Help menu (contents, About) above the window's
-// controls, moves them under it and grows the window by the bar's height.
+// Puts a View menu (the map, its cache, the list's thumbnails) and a Help menu (contents, About)
+// above the window's controls, moves them under it and grows the window by the bar's height.
 void AddMenuBar(QWidget& window, const MenuBarCommands& commands);
 
 struct PhotoMenuOffer {
