@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QStringList>
 #include <QTransform>
@@ -65,7 +66,14 @@ QImage FromHeif(const QString& path, int side, QString& why) {
     return fitted.constBits() == view.constBits() ? view.copy() : fitted;
 }
 
+// Only formats Qt's plugins read by their name: a RAW file is TIFF inside, and read as one it
+// gives its sensor data, or noise.
 QImage FromFile(const QString& path, int side, QString& why) {
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    if (!QImageReader::supportedImageFormats().contains(suffix)) {
+        why = QStringLiteral("no picture reader for .%1 files").arg(QString::fromLatin1(suffix));
+        return {};
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     return Read(reader, side, why);

@@ -1,9 +1,15 @@
 #include "metadata/EmbeddedPreview.h"
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
+#include <fcntl.h>
+
+#include "metadata/Cr3Previews.h"
 #include "metadata/Exiv2Metadata.h"
+#include "support/AsciiText.h"
+#include "support/FileDescriptor.h"
 
 namespace geotal {
 namespace {
@@ -41,16 +47,50 @@ std::vector<std::size_t> PreviewOrder(const std::vector<PreviewSize>& previews, 
 
 bool ReadEmbeddedPreview(const std::string& path, int minSide, std::size_t skip,
                          EmbeddedPreview& preview, std::string& why) {
-    return ReadPreviewImage(
-        path,
-        [minSide, skip](const std::vector<PreviewSize>& sizes) -> std::optional<std::size_t> {
-            const std::vector<std::size_t> order = PreviewOrder(sizes, minSide);
-            if (skip < order.size()) {
-                return order[skip];
-            }
-            return std::nullopt;
-        },
-        preview, why);
+    if (ReadPreviewImage(
+            path,
+            [minSide, skip](const std::vector<PreviewSize>& sizes) -> std::optional<std::size_t> {
+                const std::vector<std::size_t> order = PreviewOrder(sizes, minSide);
+                if (skip < order.size()) {
+                    return order[skip];
+                }
+                return std::nullopt;
+            },
+            preview, why)) {
+        return true;
+    }
+    return EndsWithNoCase(path, ".cr3") && ReadCr3Preview(path, minSide, skip, preview);
+}
+
+bool ReadCr3Preview(const std::string& path, int minSide, std::size_t skip,
+                    EmbeddedPreview& preview) {
+    preview = {};
+    // Not blocking: a named pipe under a photo's name would wait for a writer forever.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileSource source(file.get());
+    if (file.get() < 0 || !source.ReadHead()) {
+        return false;
+    }
+    const std::vector<Cr3Preview> previews = ReadCr3Previews(source);
+    std::vector<PreviewSize> sizes;
+    for (const Cr3Preview& found : previews) {
+        sizes.push_back(found.size);
+    }
+    const std::vector<std::size_t> order = PreviewOrder(sizes, minSide);
+    if (skip >= order.size()) {
+        return false;
+    }
+    const Cr3Preview& chosen = previews[order[skip]];
+    if (!source.Read(chosen.jpeg.offset, static_cast<std::size_t>(chosen.jpeg.length),
+                     preview.bytes)) {
+        return false;
+    }
+    preview.mimeType = "image/jpeg";
+    preview.width = chosen.size.width;
+    preview.height = chosen.size.height;
+    // The orientation is in the directory the metadata library could not read: upright.
+    preview.orientation = 1;
+    return true;
 }
 
 }  // namespace geotal

@@ -35,8 +35,14 @@ struct EmbeddedPreview {
 
 // The preview of the photo at path that comes after skip others in PreviewOrder for minSide,
 // with the photo's orientation. False, with why, when the file cannot be read or holds no such
-// preview (a PNG, a HEIC, a JPEG without an EXIF thumbnail, or none left after skip).
+// preview (a PNG, a HEIC, a JPEG without an EXIF thumbnail, or none left after skip). A CR3
+// the metadata library gives up on has its previews read box by box (ReadCr3Preview), with
+// why then the library's reason.
 bool ReadEmbeddedPreview(const std::string& path, int minSide, std::size_t skip,
                          EmbeddedPreview& preview, std::string& why);
+
+// The same for a CR3 file read box by box, without the metadata library; orientation 1.
+bool ReadCr3Preview(const std::string& path, int minSide, std::size_t skip,
+                    EmbeddedPreview& preview);
 
 }  // namespace geotal

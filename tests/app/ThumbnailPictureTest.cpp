@@ -181,6 +181,13 @@ TEST(ThumbnailPictureRealFiles, givesEveryKindOfPhotoAPicture) {
         EXPECT_LE(std::max(picture.image.width(), picture.image.height()), 128);
         EXPECT_GE(std::max(picture.image.width(), picture.image.height()), 64);
     }
+    // A RAW file with no preview is not decoded as the TIFF file it is inside.
+    const ThumbnailPicture none =
+        LoadThumbnailPicture(raw.filePath(QStringLiteral("gpr/eo_Hero8.GPR")), 128);
+    EXPECT_TRUE(none.image.isNull());
+    EXPECT_EQ(none.why.toStdString(),
+              "it holds no preview image; its picture cannot be read (no picture reader for .gpr "
+              "files)");
 }
 
 }  // namespace
