@@ -12,8 +12,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,7 @@ public:
                 root_ / ("IMG_" + std::to_string(10000 + i) + sample.extension().string());
             fs::copy_file(sample, copy);
             paths_.push_back(QString::fromStdString(copy.string()));
+            samples_.push_back(sample.filename().string());
         }
     }
     ~RawFolder() {
@@ -61,10 +64,13 @@ public:
         fs::remove_all(root_, ignored);
     }
     const std::vector<QString>& Paths() const { return paths_; }
+    // The name of the sample a copy was made from.
+    const std::string& SampleOf(std::size_t copy) const { return samples_[copy]; }
 
 private:
     fs::path root_;
     std::vector<QString> paths_;
+    std::vector<std::string> samples_;
 };
 
 RawFolder& Raws() {
@@ -82,6 +88,7 @@ void Thumbnails1000Raws(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
     qint64 longestWait = 0;
     int withoutPicture = 0;
+    std::map<std::string, QString> reasons;  // the samples that gave no picture, and why
     for (auto _ : state) {
         geotal::app::ThumbnailCache cache;  // a new session: nothing read yet
         int arrived = 0;
@@ -107,11 +114,17 @@ void Thumbnails1000Raws(benchmark::State& state) {
         tick.stop();
         state.PauseTiming();
         withoutPicture = 0;
-        for (const QString& path : paths) {
-            const std::optional<geotal::app::Thumbnail> thumbnail = cache.Find(path, side);
-            withoutPicture += !thumbnail || thumbnail->pixmap.isNull();
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            const std::optional<geotal::app::Thumbnail> thumbnail = cache.Find(paths[i], side);
+            if (!thumbnail || thumbnail->pixmap.isNull()) {
+                ++withoutPicture;
+                reasons[Raws().SampleOf(i)] = thumbnail ? thumbnail->why : QString();
+            }
         }
         state.ResumeTiming();
+    }
+    for (const auto& [sample, why] : reasons) {
+        std::fprintf(stderr, "no thumbnail: %s: %s\n", sample.c_str(), qPrintable(why));
     }
     state.counters["longest_gui_wait_ms"] = static_cast<double>(longestWait);
     state.counters["without_picture"] = withoutPicture;
