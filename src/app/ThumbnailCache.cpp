@@ -9,8 +9,9 @@
 namespace geotal::app {
 namespace {
 
-// The cache's budget in kilobytes: some 8,000 thumbnails of 128 pixels, or 30,000 of 64.
-constexpr int kCacheKilobytes = 512 * 1024;
+// The cache's budget in kilobytes: at least 4,000 thumbnails of 128 pixels (a screen of two
+// device pixels to one), 16,000 of 64; past it the ones used longest ago are read again.
+constexpr int kCacheKilobytes = 256 * 1024;
 
 QString KeyOf(const QString& path, int side) {
     return QString::number(side) + QLatin1Char(':') + path;

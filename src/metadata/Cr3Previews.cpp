@@ -46,19 +46,23 @@ std::optional<Cr3Preview> PreviewIn(ByteSource& file, const BmffBox& box, const 
     return preview;
 }
 
-void AddThumbnail(ByteSource& file, const std::vector<BmffBox>& top,
-                  std::vector<Cr3Preview>& previews) {
+// The boxes inside Canon's box of the movie box; none when the file has no such box.
+std::vector<BmffBox> CanonBoxes(ByteSource& file, const std::vector<BmffBox>& top) {
     const std::optional<BmffBox> movie = OnlyBmffBox(top, "moov");
     if (!movie) {
-        return;
+        return {};
     }
     const std::optional<BmffBox> canon = OnlyBmffBox(
         ReadBmffBoxes(file, movie->content, movie->end, kMostBoxes), "uuid", kCanonUuid);
     if (!canon) {
-        return;
+        return {};
     }
-    const std::optional<BmffBox> thumbnail =
-        OnlyBmffBox(ReadBmffBoxes(file, canon->content, canon->end, kMostBoxes), "THMB");
+    return ReadBmffBoxes(file, canon->content, canon->end, kMostBoxes);
+}
+
+void AddThumbnail(ByteSource& file, const std::vector<BmffBox>& top,
+                  std::vector<Cr3Preview>& previews) {
+    const std::optional<BmffBox> thumbnail = OnlyBmffBox(CanonBoxes(file, top), "THMB");
     if (thumbnail) {
         if (const std::optional<Cr3Preview> found = PreviewIn(file, *thumbnail, kThumbnail)) {
             previews.push_back(*found);
@@ -82,7 +86,48 @@ void AddPreview(ByteSource& file, const std::vector<BmffBox>& top,
     }
 }
 
+// The Orientation entry (tag 0x0112, one SHORT) of the first directory of the TIFF block.
+std::optional<int> OrientationIn(const std::string& tiff) {
+    constexpr std::uint16_t kOrientation = 0x0112;
+    constexpr std::uint16_t kShort = 3;
+    constexpr std::size_t kEntry = 12;
+    if (tiff.size() < 8 || (tiff.compare(0, 2, "II") != 0 && tiff.compare(0, 2, "MM") != 0)) {
+        return std::nullopt;
+    }
+    const ByteOrder order = tiff[0] == 'I' ? ByteOrder::Little : ByteOrder::Big;
+    const std::uint32_t directory = Get32(tiff, 4, order);
+    if (Get16(tiff, 2, order) != 42 || directory < 8 || tiff.size() - 2 < directory) {
+        return std::nullopt;
+    }
+    const std::size_t count = Get16(tiff, directory, order);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = directory + 2 + i * kEntry;
+        if (at + kEntry > tiff.size()) {
+            break;
+        }
+        if (Get16(tiff, at, order) == kOrientation && Get16(tiff, at + 2, order) == kShort &&
+            Get32(tiff, at + 4, order) == 1) {
+            return Get16(tiff, at + 8, order);
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+int ReadCr3Orientation(ByteSource& file) {
+    // The first directory of a camera's CMT1 block is a few hundred bytes.
+    constexpr std::uint64_t kLongestBlock = 64 * 1024;
+    const std::vector<BmffBox> top = ReadBmffBoxes(file, 0, file.Size(), kMostBoxes);
+    const std::optional<BmffBox> block = OnlyBmffBox(CanonBoxes(file, top), "CMT1");
+    std::string tiff;
+    if (!block || block->end - block->content > kLongestBlock ||
+        !file.Read(block->content, static_cast<std::size_t>(block->end - block->content), tiff)) {
+        return 1;
+    }
+    const std::optional<int> orientation = OrientationIn(tiff);
+    return orientation && *orientation >= 1 && *orientation <= 8 ? *orientation : 1;
+}
 
 std::vector<Cr3Preview> ReadCr3Previews(ByteSource& file) {
     const std::vector<BmffBox> top = ReadBmffBoxes(file, 0, file.Size(), kMostBoxes);

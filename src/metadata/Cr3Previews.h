@@ -19,4 +19,8 @@ struct Cr3Preview {
 // box and starts as a JPEG does. None for a file that is not laid out as a CR3.
 std::vector<Cr3Preview> ReadCr3Previews(ByteSource& file);
 
+// The EXIF orientation (1 to 8) in the first directory of the CR3 (its CMT1 box); 1 when it
+// records none, or none that can be read.
+int ReadCr3Orientation(ByteSource& file);
+
 }  // namespace geotal

@@ -88,8 +88,7 @@ bool ReadCr3Preview(const std::string& path, int minSide, std::size_t skip,
     preview.mimeType = "image/jpeg";
     preview.width = chosen.size.width;
     preview.height = chosen.size.height;
-    // The orientation is in the directory the metadata library could not read: upright.
-    preview.orientation = 1;
+    preview.orientation = ReadCr3Orientation(source);
     return true;
 }
 

@@ -41,7 +41,7 @@ struct EmbeddedPreview {
 bool ReadEmbeddedPreview(const std::string& path, int minSide, std::size_t skip,
                          EmbeddedPreview& preview, std::string& why);
 
-// The same for a CR3 file read box by box, without the metadata library; orientation 1.
+// The same for a CR3 file read box by box, without the metadata library.
 bool ReadCr3Preview(const std::string& path, int minSide, std::size_t skip,
                     EmbeddedPreview& preview);
 

@@ -178,5 +178,20 @@ TEST_F(ThumbnailListTest, uncheckedTheRowsAreTextAgainAndTheChoiceIsKept) {
     SettingsStore::Save(stored);
 }
 
+// A new folder's rows come first: what the old folder queued is dropped with its rows.
+TEST_F(ThumbnailListTest, aNewFolderDropsTheOldFoldersQueue) {
+    ThumbnailCache& cache = window_->PhotoListControl().Thumbnails().Cache();
+    QImage large(3000, 2000, QImage::Format_RGB32);
+    large.fill(Qt::blue);
+    for (int i = 0; i < 20; ++i) {
+        const QString path = dir_.filePath(QStringLiteral("queued%1.jpg").arg(i));
+        ASSERT_TRUE(large.save(path, "JPEG"));
+        cache.Request(path, 64);
+    }
+    ASSERT_GT(cache.Pending(), 0);
+    window_->PhotoListControl().Replace(PhotoList());
+    EXPECT_EQ(cache.Pending(), 0);
+}
+
 }  // namespace
 }  // namespace geotal::app

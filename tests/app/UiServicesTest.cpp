@@ -66,10 +66,10 @@ QString TempFolder(const char* name) {
     return path;
 }
 
+// Named by the build: a compiler cache that shares its results between work trees makes
+// source paths relative, and __FILE__ with them.
 QString HelpPagePath() {
-    return QFileInfo(QStringLiteral(__FILE__))
-        .dir()
-        .absoluteFilePath(QStringLiteral("../../src/res/help/Geotal.html"));
+    return QStringLiteral(GEOTAL_HELP_PAGE);
 }
 
 TEST(UiServices, takesTheCaptionFromTheKindOfMessage) {

@@ -68,6 +68,39 @@ TEST(ReadCr3Previews, leavesOutAPreviewThatIsNotWholeOrNotAJpeg) {
     EXPECT_TRUE(PreviewsOf("not an ISO media file at all").empty());
 }
 
+// A big-endian first directory: the camera's make, then the orientation as one SHORT.
+std::string FirstDirectory(int orientation, int type = 3, int count = 1) {
+    const auto entry = [](int tag, int type, int count, const std::string& value) {
+        return BigEndian(tag, 2) + BigEndian(type, 2) + BigEndian(count, 4) + value;
+    };
+    return std::string("MM\0*", 4) + BigEndian(8, 4) + BigEndian(2, 2) +
+           entry(0x010F, 2, 4, std::string("Cnn\0", 4)) +
+           entry(0x0112, type, count, BigEndian(orientation, 2) + std::string(2, '\0')) +
+           BigEndian(0, 4);
+}
+
+int OrientationOf(const std::string& file) {
+    BytesSource source(file);
+    return ReadCr3Orientation(source);
+}
+
+TEST(ReadCr3Orientation, readsTheFirstDirectorysOrientation) {
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", FirstDirectory(6)))), 6);
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CNCV", "CanonCR3") + Box("CMT1", FirstDirectory(8)))),
+              8);
+    // Upright when there is none, or none to trust.
+    EXPECT_EQ(OrientationOf(test::Cr3(test::Cr3Blocks())), 1);  // a make, a model, no orientation
+    // Two first directories: which one counts is anybody's guess.
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", FirstDirectory(8)) + test::Cr3Blocks())), 1);
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", FirstDirectory(9)))), 1);
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", FirstDirectory(0)))), 1);
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", FirstDirectory(6, 4)))), 1);     // a LONG
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", FirstDirectory(6, 3, 2)))), 1);  // two
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", FirstDirectory(6).substr(0, 30)))), 1);
+    EXPECT_EQ(OrientationOf(test::Cr3(Box("CMT1", "II*\0\xff\xff\xff\xff"))), 1);
+    EXPECT_EQ(OrientationOf("not an ISO media file at all"), 1);
+}
+
 const fs::path kRaw = GEOTAL_REAL_RAW;
 
 // The metadata library reads neither of these; the boxes give their previews, the file cut
