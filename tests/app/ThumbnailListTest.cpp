@@ -2,12 +2,15 @@
 // photo's row however the list is sorted, gone with View > Thumbnails unchecked.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -138,7 +141,8 @@ TEST_F(ThumbnailListTest, drawsEachPhotosPictureInItsOwnRowOfASortedList) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             Table()->viewport()->repaint();
-            return PixelsOf(0, Qt::blue) > 1000 && PixelsOf(2, Qt::red) > 1000;
+            return PixelsOf(0, Qt::blue) > 1000 && PixelsOf(1, Qt::green) > 1000 &&
+                   PixelsOf(2, Qt::red) > 1000;
         },
         10000));
     for (int row = 0; row < 3; ++row) {
@@ -176,6 +180,39 @@ TEST_F(ThumbnailListTest, uncheckedTheRowsAreTextAgainAndTheChoiceIsKept) {
     EXPECT_FALSE(stored.thumbnailsShown);
     stored.thumbnailsShown = true;  // as the next test expects to find it
     SettingsStore::Save(stored);
+}
+
+// A photo that gives no picture shows a crossed frame, and hovering over its name says why.
+TEST_F(ThumbnailListTest, hoveringOverAPhotoWithoutPictureSaysWhy) {
+    QFile broken(dir_.path() + QStringLiteral("/photos/d.jpg"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("\xff\xd8\xff\xe0 no picture here");
+    broken.close();
+    window_->OnCommand(kLoadDataFiles);
+    ui_->messages.clear();
+    ASSERT_EQ(test::CellText(*window_, 0, 0), QStringLiteral("d.jpg"));
+    ThumbnailDelegate& delegate = window_->PhotoListControl().Thumbnails();
+    const QString path = delegate.PathOf(delegate.RecordOf(Table()->model()->index(0, 0)));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            Table()->viewport()->repaint();
+            return delegate.Cache().Find(path, ThumbnailDelegate::kSide).has_value();
+        },
+        10000));
+    EXPECT_EQ(PixelsOf(0, Qt::blue), 0);
+    const QPoint at = Table()->visualRect(Table()->model()->index(0, 0)).center();
+    QHelpEvent hover(QEvent::ToolTip, at, Table()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(Table()->viewport(), &hover);
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("No thumbnail: ")))
+        << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("its picture cannot be read")))
+        << QToolTip::text().toStdString();
+    // A photo with its picture has no such line.
+    const QPoint good = Table()->visualRect(Table()->model()->index(1, 0)).center();
+    QToolTip::hideText();
+    QHelpEvent hoverGood(QEvent::ToolTip, good, Table()->viewport()->mapToGlobal(good));
+    QApplication::sendEvent(Table()->viewport(), &hoverGood);
+    EXPECT_FALSE(QToolTip::text().contains(QStringLiteral("No thumbnail")));
 }
 
 // A new folder's rows come first: what the old folder queued is dropped with its rows.
