@@ -2,7 +2,9 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "app/ThumbnailPicture.h"
 

@@ -1,7 +1,6 @@
 #include "app/ThumbnailDelegate.h"
 
 #include <QAbstractProxyModel>
-#include <QHeaderView>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QTableView>
