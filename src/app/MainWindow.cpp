@@ -105,7 +105,8 @@ MainWindow::MainWindow(GeotagApp* app)
                 },
                 [this] { OnCommand(kHelp); }, [this] { OnSysCommand(kSysCommandAbout); },
                 [this](bool shown) { map_->SetShown(shown); }, [this] { map_->ClearCache(); },
-                settings.mapShown, [this] { OnCommand(kCommandRestore); }});
+                settings.mapShown, [this](bool shown) { listView_->ShowThumbnails(shown); },
+                settings.thumbnailsShown, [this] { OnCommand(kCommandRestore); }});
     stretch_ = std::make_unique<StretchLayout>(*this, map_->Area());
     progressShown_ = std::make_unique<ProgressDisplay>(*controls_.As<QLineEdit>(kStatusLine),
                                                        *controls_.As<QProgressBar>(kProgressBar),
@@ -132,6 +133,7 @@ MainWindow::MainWindow(GeotagApp* app)
     map_->FitBesideList();
     session_.Start(settings);
     helpFilePath_ = Q(HelpFilePath(settings));
+    listView_->ShowThumbnails(settings.thumbnailsShown);
     listView_->SetUpColumns();
     ShowSession();
     progressTimer_ = new QTimer(this);
@@ -221,6 +223,7 @@ void MainWindow::SaveSettings() {
     settings.windowWidth = normal.width();
     settings.windowHeight = normal.height();
     map_->KeepIn(settings);
+    settings.thumbnailsShown = listView_->ThumbnailsShown();
     session_.ApplySettings(settings);
     SettingsStore::Save(settings);
 }

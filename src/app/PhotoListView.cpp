@@ -8,14 +8,20 @@
 #include <algorithm>
 
 #include "app/DialogBuilder.h"
+#include "app/ThumbnailDelegate.h"
 
 namespace geotal::app {
 
 PhotoListView::PhotoListView(QTableView* table, PhotoListModel* model)
-    : QObject(table), table_(table), model_(model), sorted_(new PhotoFilterProxy(this, *model)) {
+    : QObject(table),
+      table_(table),
+      model_(model),
+      sorted_(new PhotoFilterProxy(this, *model)),
+      thumbnails_(new ThumbnailDelegate(table, model)) {
     sorted_->setSortRole(PhotoListModel::kSortRole);
     sorted_->setSortCaseSensitivity(Qt::CaseInsensitive);
     table_->setModel(sorted_);
+    table_->setItemDelegateForColumn(PhotoListModel::kName, thumbnails_);
     // Tab leaves the list for the next control; the arrows move within it.
     table_->setTabKeyNavigation(false);
     connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) {
@@ -50,7 +56,8 @@ void PhotoListView::SetUpColumns() {
     }
     nameWidth_ = table_->columnWidth(PhotoListModel::kName);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+    textHeight_ = table_->fontMetrics().height() + 4;
+    table_->verticalHeader()->setDefaultSectionSize(thumbnails_->RowHeight(textHeight_));
     // Rows start in record order (by name); a click on a header sorts by that column.
     table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table_->horizontalHeader()->setSectionsClickable(true);
@@ -64,6 +71,17 @@ void PhotoListView::WidenNames(int extra) {
 
 void PhotoListView::Replace(PhotoList photos) {
     Replace([this, &photos] { model_->Photos() = std::move(photos); });
+}
+
+void PhotoListView::ShowThumbnails(bool shown) {
+    thumbnails_->SetShown(shown);
+    if (textHeight_ > 0) {
+        table_->verticalHeader()->setDefaultSectionSize(thumbnails_->RowHeight(textHeight_));
+    }
+}
+
+bool PhotoListView::ThumbnailsShown() const {
+    return thumbnails_->Shown();
 }
 
 void PhotoListView::SetLocked(bool locked) {

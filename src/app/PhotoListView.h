@@ -14,6 +14,8 @@ class QTableView;
 
 namespace geotal::app {
 
+class ThumbnailDelegate;
+
 class PhotoListView : public QObject {
     Q_OBJECT
 
@@ -30,6 +32,10 @@ public:
     // Takes a new folder's records, keeping the top visible row where it was.
     void Replace(PhotoList photos);
     void Replace(const std::function<void()>& change);
+    // A thumbnail of each photo before its name, rows tall enough for it; or rows of text.
+    void ShowThumbnails(bool shown);
+    bool ThumbnailsShown() const;
+    ThumbnailDelegate& Thumbnails() const { return *thumbnails_; }
     // While locked, the rows take no clicks: a worker thread reads the records.
     void SetLocked(bool locked);
 
@@ -69,7 +75,9 @@ private:
     // Sorts the rows by a clicked header and hides those the filter leaves out, without
     // changing which record a row shows.
     PhotoFilterProxy* sorted_;
-    int nameWidth_ = 0;  // the names' column at the layout's size
+    ThumbnailDelegate* thumbnails_;
+    int nameWidth_ = 0;   // the names' column at the layout's size
+    int textHeight_ = 0;  // a row of text alone
 };
 
 }  // namespace geotal::app

@@ -35,6 +35,12 @@ void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
     QObject::connect(map, &QAction::toggled, &window, commands.showMap);
     QObject::connect(view->addAction(QStringLiteral("&Clear map cache")), &QAction::triggered,
                      &window, commands.clearMapCache);
+    if (commands.showThumbnails) {
+        QAction* thumbnails = view->addAction(QStringLiteral("&Thumbnails"));
+        thumbnails->setCheckable(true);
+        thumbnails->setChecked(commands.thumbnailsShown);
+        QObject::connect(thumbnails, &QAction::toggled, &window, commands.showThumbnails);
+    }
     QMenu* menu = bar->addMenu(QStringLiteral("&Help"));
     QAction* contents = menu->addAction(QStringLiteral("Geotal &Help"));
     contents->setShortcut(QKeySequence(Qt::Key_F1));

@@ -21,12 +21,14 @@ struct MenuBarCommands {
     std::function<void(bool shown)> showMap;
     std::function<void()> clearMapCache;
     bool mapShown = true;
+    std::function<void(bool shown)> showThumbnails;
+    bool thumbnailsShown = true;
     std::function<void()> restoreFromCopies;  // none: no File menu
 };
 
-// Puts a File menu (restore from copies), an Edit menu (undo, copy, paste), a View menu (the map,
-// its cache) and a Help menu (contents, About) above the window's controls, moves them under it
-// and grows the window by the bar's height.
+// Puts a File menu (restore from copies), an Edit menu (undo, copy, paste, remove), a View menu
+// (the map, its cache, the list's thumbnails) and a Help menu (contents, About) above the
+// window's controls, moves them under it and grows the window by the bar's height.
 void AddMenuBar(QWidget& window, const MenuBarCommands& commands);
 
 struct PhotoMenuOffer {

@@ -635,4 +635,49 @@ bool RewriteMetadata(std::string_view file, const ExifMetadata* exif, const Iptc
     }
 }
 
+namespace {
+
+// The EXIF orientation as a number from 1 to 8; anything else (absent, text, 0, 9) is upright.
+int OrientationOf(const Exiv2::ExifData& exif) {
+    const Exiv2::Exifdatum* datum = Find(exif, "Exif.Image.Orientation");
+    if (datum == nullptr || datum->count() < 1) {
+        return 1;
+    }
+    const long value = datum->toLong(0);
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+}
+
+}  // namespace
+
+bool ReadPreviewImage(const std::string& path, const PreviewChooser& choose,
+                      EmbeddedPreview& preview, std::string& why) {
+    preview = {};
+    return WithImage(path, why, [&](Exiv2::Image& image) {
+        Exiv2::PreviewManager manager(image);
+        const Exiv2::PreviewPropertiesList listed = manager.getPreviewProperties();
+        std::vector<PreviewSize> sizes;
+        for (const Exiv2::PreviewProperties& properties : listed) {
+            sizes.push_back({static_cast<int>(properties.width_),
+                             static_cast<int>(properties.height_),
+                             static_cast<std::size_t>(properties.size_)});
+        }
+        const std::optional<std::size_t> chosen = choose(sizes);
+        if (!chosen || *chosen >= listed.size()) {
+            why = listed.empty() ? "it holds no preview image" : "it holds no usable preview image";
+            return false;
+        }
+        const Exiv2::PreviewImage picture = manager.getPreviewImage(listed[*chosen]);
+        if (picture.size() == 0) {
+            why = "its preview image is empty";
+            return false;
+        }
+        preview.bytes.assign(reinterpret_cast<const char*>(picture.pData()), picture.size());
+        preview.mimeType = picture.mimeType();
+        preview.width = static_cast<int>(picture.width());
+        preview.height = static_cast<int>(picture.height());
+        preview.orientation = OrientationOf(image.exifData());
+        return true;
+    });
+}
+
 }  // namespace geotal

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "metadata/EmbeddedPreview.h"
 #include "metadata/GpsChange.h"
 #include "metadata/XmpGpsEdit.h"
 
@@ -108,5 +109,12 @@ using XmpPacketEdit = std::function<std::optional<std::string>(const std::string
 // by keepXmp's edit; otherwise the library encodes it too. False, with error, on failure.
 bool RewriteMetadata(std::string_view file, const ExifMetadata* exif, const IptcMetadata* iptc,
                      const XmpPacketEdit* keepXmp, std::string& rewritten, std::string& error);
+
+// Reads the photo at path, hands choose the sizes of its embedded previews (smallest first, as
+// the library lists them) and gives the one it picks, with the photo's EXIF orientation. False,
+// with why, when the file cannot be read, holds no preview or choose picks none.
+using PreviewChooser = std::function<std::optional<std::size_t>(const std::vector<PreviewSize>&)>;
+bool ReadPreviewImage(const std::string& path, const PreviewChooser& choose,
+                      EmbeddedPreview& preview, std::string& why);
 
 }  // namespace geotal

@@ -45,6 +45,7 @@ const SettingEntry kEntries[] = {
     {"sidecar_only", RegistryRoot::CurrentUser, &Settings::sidecarOnly, 0, "", true},
     {"map_shown", RegistryRoot::CurrentUser, &Settings::mapShown, 1, "", true},
     {"map_width", RegistryRoot::CurrentUser, &Settings::mapWidth, 0, "", true},
+    {"thumbnails_shown", RegistryRoot::CurrentUser, &Settings::thumbnailsShown, 1, "", true},
     {"map_tile_url", RegistryRoot::CurrentUser, &Settings::mapTileUrl, 0,
      "https://tile.openstreetmap.org/{z}/{x}/{y}.png", true},
     {"map_attribution", RegistryRoot::CurrentUser, &Settings::mapAttribution, 0,

@@ -36,6 +36,8 @@ struct Settings {
     // background) and the credit the tile server asks for.
     bool mapShown = true;
     int mapWidth = 0;
+    // The photo list: a thumbnail before each name (View > Thumbnails).
+    bool thumbnailsShown = true;
     std::string mapTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
     std::string mapAttribution = "\u00a9 OpenStreetMap contributors";
 };

@@ -241,7 +241,7 @@ TEST_F(MainWindowTest, exitAndTheCloseBoxStoreTheSameSettings) {
     const QStringList byExit = closeWith(false);
     const QStringList byCloseBox = closeWith(true);
     EXPECT_EQ(byExit, byCloseBox);
-    EXPECT_EQ(byExit.size(), 20);
+    EXPECT_EQ(byExit.size(), 21);
     EXPECT_TRUE(byExit.contains(QStringLiteral("map_shown=1")));
     EXPECT_TRUE(byExit.contains(QStringLiteral("folder_photos=/p")));
 }

@@ -42,8 +42,11 @@ void ClickCheckBox(const MainWindow& window, int row) {
     QTableView* table = PhotoTable(window);
     table->scrollTo(table->model()->index(row, 0));
     const QRect rect = table->visualRect(table->model()->index(row, 0));
+    // The box stands at the left of the cell, as wide as a line of text is high; a row with a
+    // thumbnail is higher than that.
+    const int box = table->fontMetrics().height() + 4;
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                      QPoint(rect.left() + rect.height() / 2 + 2, rect.center().y()));
+                      QPoint(rect.left() + box / 2 + 2, rect.center().y()));
 }
 
 void SelectRows(const MainWindow& window, std::initializer_list<int> rows) {

@@ -1,6 +1,7 @@
 // Any bytes as an ISO media photo (CR3, HEIC, AVIF): the list's own reader of their boxes reads
 // the file as it reads its bytes, and wherever the metadata library reads EXIF tags from the
-// same file, it answers what the library reads.
+// same file, it answers what the library reads; a CR3's previews, read for its thumbnail, lie
+// within the file.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 
 #include "FuzzChecks.h"
 #include "metadata/BmffExif.h"
+#include "metadata/Cr3Previews.h"
 #include "photo/PhotoMetadata.h"
 
 namespace {
@@ -44,5 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Require(!library || *library == *direct,
                       "the tags read are the ones the library reads");
     }
+    // A CR3's previews, read box by box for its thumbnail, lie whole within the file.
+    BytesSource source(bytes);
+    for (const Cr3Preview& preview : ReadCr3Previews(source)) {
+        fuzz::Require(preview.jpeg.offset + preview.jpeg.length <= size &&
+                          bytes.compare(preview.jpeg.offset, 2, "\xff\xd8") == 0,
+                      "a CR3 preview is a JPEG within the file");
+    }
+    const int orientation = ReadCr3Orientation(source);
+    fuzz::Require(orientation >= 1 && orientation <= 8, "a CR3's orientation is 1 to 8");
     return 0;
 }

@@ -140,6 +140,22 @@ TEST(SettingsStore, mapTilesDefaultToOpenStreetMapAndAnEmptyTemplateMeansNone) {
     EXPECT_EQ(s.mapWidth, 420);
 }
 
+// The list shows thumbnails from the first start; unchecking View > Thumbnails is kept.
+TEST(SettingsStore, showsThumbnailsUntilToldNotTo) {
+    ScopedSettingsLocation location;
+    Settings s;
+    SettingsStore::Load(s);
+    EXPECT_TRUE(s.thumbnailsShown);
+    s.thumbnailsShown = false;
+    SettingsStore::Save(s);
+    Settings again;
+    SettingsStore::Load(again);
+    EXPECT_FALSE(again.thumbnailsShown);
+    WriteFile(location.UserFile(), "[General]\nthumbnails_shown=1\n");
+    SettingsStore::Load(again);
+    EXPECT_TRUE(again.thumbnailsShown);
+}
+
 TEST(SettingsStore, savesTheUserValuesAndNeverTheProgramFolder) {
     ScopedSettingsLocation location;
     SettingsStore::Save(Settings{});
@@ -148,8 +164,9 @@ TEST(SettingsStore, savesTheUserValuesAndNeverTheProgramFolder) {
         QStringList({"copy_file",       "export_filename",  "export_format",   "folder_copy",
                      "folder_gpx",      "folder_photos",    "map_attribution", "map_service",
                      "map_shown",       "map_tile_url",     "map_width",       "position_format",
-                     "separator_value", "sidecar_name_ext", "sidecar_only",    "time_zone_name",
-                     "time_zone_named", "use_photo_zone",   "window_height",   "window_width"}));
+                     "separator_value", "sidecar_name_ext", "sidecar_only",    "thumbnails_shown",
+                     "time_zone_name",  "time_zone_named",  "use_photo_zone",  "window_height",
+                     "window_width"}));
     EXPECT_FALSE(std::filesystem::exists(location.SystemFile()));
 }
 
