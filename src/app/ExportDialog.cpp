@@ -16,9 +16,8 @@ using namespace res::export_dialog;
 
 namespace {
 
+// In the order of ExportFormat's numbers.
 constexpr int kFormats[] = {kCsv, kKml};
-constexpr int kCsvFormat = 0;
-constexpr int kKmlFormat = 1;
 
 }  // namespace
 
@@ -26,13 +25,13 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportChoices& choices)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       controls_(BuildDialog(res::ExportTemplate(), *this)),
       choices_(choices) {
-    controls_.Check(kFormats, choices_.format);
+    controls_.Check(kFormats, static_cast<int>(choices_.format));
     controls_.As<QLineEdit>(kOutputFile)->setText(QString::fromStdString(choices_.fileName));
     // An index the list does not have leaves it without a selection.
-    controls_.As<QComboBox>(kSeparatorList)->setCurrentIndex(choices_.separatorIndex);
+    controls_.As<QComboBox>(kSeparatorList)->setCurrentIndex(static_cast<int>(choices_.separator));
     // Without a format the separator keeps its state from the layout.
-    if (choices_.format == kCsvFormat || choices_.format == kKmlFormat) {
-        EnableSeparator(choices_.format == kCsvFormat);
+    if (choices_.format == ExportFormat::Csv || choices_.format == ExportFormat::Kml) {
+        EnableSeparator(choices_.format == ExportFormat::Csv);
     }
 
     // CSV loses its check only to KML, by a click or an arrow key alike.
@@ -47,9 +46,10 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportChoices& choices)
 }
 
 void ExportDialog::TakeControls() {
-    choices_.format = controls_.CheckedIndex(kFormats);
+    choices_.format = static_cast<ExportFormat>(controls_.CheckedIndex(kFormats));
     choices_.fileName = controls_.As<QLineEdit>(kOutputFile)->text().toStdString();
-    choices_.separatorIndex = controls_.As<QComboBox>(kSeparatorList)->currentIndex();
+    choices_.separator =
+        static_cast<CsvSeparator>(controls_.As<QComboBox>(kSeparatorList)->currentIndex());
 }
 
 void ExportDialog::EnableSeparator(bool enabled) {
@@ -73,14 +73,15 @@ void ExportDialog::FormatChosen(bool csv) {
 void ExportDialog::BrowseForOutputFile() {
     TakeControls();
     QString filter;
-    if (choices_.format == kCsvFormat) {
+    if (choices_.format == ExportFormat::Csv) {
         filter = QStringLiteral("CSV-file (*.csv)");
-    } else if (choices_.format == kKmlFormat) {
+    } else if (choices_.format == ExportFormat::Kml) {
         filter = QStringLiteral("KML-file (*.kml)");
     }
     // A name typed in the picker without an ending gets the chosen format's.
-    const QString chosen = Ui().BrowseForSaveFile(
-        filter, choices_.format == kKmlFormat ? QStringLiteral("kml") : QStringLiteral("csv"));
+    const QString chosen = Ui().BrowseForSaveFile(filter, choices_.format == ExportFormat::Kml
+                                                              ? QStringLiteral("kml")
+                                                              : QStringLiteral("csv"));
     if (!chosen.isEmpty()) {
         controls_.As<QLineEdit>(kOutputFile)->setText(chosen);
         choices_.fileName = chosen.toStdString();

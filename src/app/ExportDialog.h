@@ -6,14 +6,17 @@
 #include <string>
 
 #include "app/DialogBuilder.h"
+#include "output/Export.h"
 
 namespace geotal::app {
 
 // What the dialog asks for, as the settings keep it.
 struct ExportChoices {
-    int format = 0;  // 0 CSV, 1 KML; -1 when neither is chosen (only from a damaged setting)
+    // A number that names no format (only from a damaged setting) leaves both unchosen.
+    ExportFormat format = ExportFormat::Csv;
     std::string fileName;
-    int separatorIndex = 0;  // 0 comma, 1 semicolon, 2 tab; -1 when the list has no selection
+    // A number that names none leaves the list without a selection.
+    CsvSeparator separator = CsvSeparator::Comma;
 };
 
 class ExportDialog : public QDialog {

@@ -227,7 +227,7 @@ void MainWindow::OnExport() {
     if (!RunExportDialog(this, choices)) {
         return;
     }
-    session_.SetExportChoices(choices.format, choices.fileName, choices.separatorIndex);
+    session_.SetExportChoices(choices.format, choices.fileName, choices.separator);
     const ExportOutcome outcome = RunInBackground([this] { return session_.Export(); });
     const Notice notice = session_.TakeExport(outcome);
     ShowSession();

@@ -16,6 +16,7 @@ namespace {
 
 // In the order of the format numbers, 1 to 3.
 constexpr int kFormats[] = {kDecimalDegrees, kDegreesMinutes, kDegreesMinutesSeconds};
+// In the order of MapService's numbers.
 constexpr int kMapServices[] = {kGoogleMaps, kMapQuest, kOpenStreetMap};
 constexpr int kSidecarNamings[] = {kSidecarName, kSidecarNameExt};
 
@@ -32,7 +33,7 @@ SetupDialog::SetupDialog(QWidget* parent, const SetupChoices& choices)
       controls_(BuildDialog(res::SetupTemplate(), *this)),
       choices_(choices) {
     controls_.Check(kFormats, static_cast<int>(choices_.format) - 1);
-    controls_.Check(kMapServices, choices_.mapService);
+    controls_.Check(kMapServices, static_cast<int>(choices_.mapService));
     auto* copyFiles = controls_.As<QCheckBox>(kCopyFiles);
     copyFiles->setChecked(choices_.copyFiles);
     controls_.As<QLineEdit>(kCopyFolder)->setText(QString::fromStdString(choices_.copyFolder));
@@ -70,7 +71,7 @@ void SetupDialog::accept() {
         choices_.format = static_cast<CoordinateFormat>(format + 1);
     }
     if (const int map = controls_.CheckedIndex(kMapServices); map >= 0) {
-        choices_.mapService = map;
+        choices_.mapService = static_cast<MapService>(map);
     }
     choices_.copyFiles = controls_.As<QCheckBox>(kCopyFiles)->isChecked();
     choices_.copyFolder = controls_.As<QLineEdit>(kCopyFolder)->text().toStdString();

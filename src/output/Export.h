@@ -11,6 +11,10 @@ namespace geotal {
 // The numbers are those stored in the settings.
 enum class ExportFormat { Csv = 0, Kml = 1 };
 
+// The CSV field separator; the numbers are those stored in the settings and the export list's
+// order.
+enum class CsvSeparator { Comma = 0, Semicolon = 1, Tab = 2 };
+
 // Index of the CSV field separator as the settings store it: 0 comma, 1 semicolon, 2 tab.
 char CsvSeparatorOf(int separatorIndex);  // out-of-range index: comma
 

@@ -264,16 +264,16 @@ std::vector<Notice> Session::TakeUpdate(Updated updated, bool leaving) {
     return notices;
 }
 
-void Session::SetExportChoices(int format, const std::string& fileName, int separatorIndex) {
+void Session::SetExportChoices(ExportFormat format, const std::string& fileName,
+                               CsvSeparator separator) {
     settings_.exportFormat = format;
     settings_.exportFileName = fileName;
-    settings_.csvSeparator = separatorIndex;
+    settings_.csvSeparator = separator;
 }
 
 ExportOutcome Session::Export() const {
-    return ExportPositions(settings_.exportFileName,
-                           static_cast<ExportFormat>(settings_.exportFormat),
-                           settings_.csvSeparator, photos_);
+    return ExportPositions(settings_.exportFileName, settings_.exportFormat,
+                           static_cast<int>(settings_.csvSeparator), photos_);
 }
 
 Notice Session::TakeExport(const ExportOutcome& outcome) {
@@ -340,7 +340,7 @@ Session::MapRequest Session::ShowOnMap(int record) const {
                    kMessageWarning};
         return request;
     }
-    request.address = MapAddress(MapServiceFromNumber(settings_.mapService), *position);
+    request.address = MapAddress(settings_.mapService, *position);
     return request;
 }
 

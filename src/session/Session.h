@@ -108,7 +108,7 @@ public:
 
     // Export: the dialog's choices are kept in the settings, the file is written from them
     // (on a worker thread if need be), and the outcome answers what to tell.
-    void SetExportChoices(int format, const std::string& fileName, int separatorIndex);
+    void SetExportChoices(ExportFormat format, const std::string& fileName, CsvSeparator separator);
     ExportOutcome Export() const;
     Notice TakeExport(const ExportOutcome& outcome);
 

@@ -4,12 +4,13 @@
 #include <string>
 
 #include "output/Formatting.h"
+#include "output/MapAddress.h"
 
 namespace geotal {
 
 struct SetupChoices {
     CoordinateFormat format = CoordinateFormat::DecimalDegrees;
-    int mapService = 1;  // 0 the hidden "Google Maps", 1 "MapQuest", 2 "OpenStreetMap"
+    MapService mapService = MapService::MapQuest;
     bool copyFiles = true;
     std::string copyFolder;
     bool trace = false;

@@ -12,7 +12,8 @@ namespace geotal {
 namespace {
 
 using Field = std::variant<std::string Settings::*, int Settings::*, bool Settings::*,
-                           CoordinateFormat Settings::*>;
+                           CoordinateFormat Settings::*, MapService Settings::*,
+                           ExportFormat Settings::*, CsvSeparator Settings::*>;
 
 // One stored value. Load walks the table in order, Save walks the user values in order.
 struct SettingEntry {
@@ -88,6 +89,14 @@ void LoadEntry(const SettingEntry& entry, const CVORegistry& key, Settings& sett
                     entry.readAtLoad ? key.ReadDWORD(entry.name, entry.numberDefault)
                                      : entry.numberDefault);
             },
+            // The other choices keep the number as stored; where they are used, one that names
+            // none is taken as their rules say (a map service as MapQuest, see Load; a
+            // separator as a comma; a format by the export's refusal).
+            [&]<class Choice>(Choice Settings::*choice) {
+                settings.*choice = static_cast<Choice>(
+                    entry.readAtLoad ? key.ReadDWORD(entry.name, entry.numberDefault)
+                                     : entry.numberDefault);
+            },
         },
         entry.field);
 }
@@ -100,8 +109,8 @@ void SaveEntry(const SettingEntry& entry, CVORegistry& key, const Settings& sett
             },
             [&](int Settings::*number) { key.WriteDWORD(entry.name, settings.*number); },
             [&](bool Settings::*flag) { key.WriteDWORD(entry.name, settings.*flag ? 1 : 0); },
-            [&](CoordinateFormat Settings::*format) {
-                key.WriteDWORD(entry.name, static_cast<int>(settings.*format));
+            [&]<class Choice>(Choice Settings::*choice) {
+                key.WriteDWORD(entry.name, static_cast<int>(settings.*choice));
             },
         },
         entry.field);
@@ -119,8 +128,8 @@ void Load(Settings& settings) {
     }
     // Setup offers MapQuest (1) and OpenStreetMap (2); the hidden 0 and any other number
     // stand for MapQuest, as they always did.
-    if (settings.mapService != 2) {
-        settings.mapService = 1;
+    if (settings.mapService != MapService::OpenStreetMap) {
+        settings.mapService = MapService::MapQuest;
     }
 }
 

@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "output/Export.h"
 #include "output/Formatting.h"
+#include "output/MapAddress.h"
 
 namespace geotal {
 
@@ -13,12 +15,15 @@ struct Settings {
     std::string gpsFolder;
     std::string photoFolder;
     CoordinateFormat coordinateFormat = CoordinateFormat::DecimalDegrees;
-    int mapService = 1;  // the map web service: 1 MapQuest, 2 OpenStreetMap (0 is never loaded)
+    // The web map Show on Map opens; the hidden Google Maps is never loaded.
+    MapService mapService = MapService::MapQuest;
     bool copyFiles = true;
     std::string copyFolder;
-    int exportFormat = 0;  // 0 CSV, 1 KML
+    // A stored number that names no format is kept as it is: the export then names the file
+    // and writes nothing.
+    ExportFormat exportFormat = ExportFormat::Csv;
     std::string exportFileName;
-    int csvSeparator = 0;  // 0 comma, 1 semicolon, 2 tab
+    CsvSeparator csvSeparator = CsvSeparator::Comma;  // a number that names none writes commas
     // The main window's size in pixels as the user left it; 0 for the layout's own size.
     int windowWidth = 0;
     int windowHeight = 0;

@@ -108,8 +108,8 @@ TEST_F(ExportAndSetupCommandTest, exportsTheCheckedPhotosAndKeepsTheChoices) {
               QStringLiteral("1 positions were successfully exported to ") + csv);
     EXPECT_EQ(ui_->messages[0].typeWord, kMessageInformation);
     EXPECT_EQ(window_->CurrentSettings().exportFileName, csv.toStdString());
-    EXPECT_EQ(window_->CurrentSettings().csvSeparator, 1);
-    EXPECT_EQ(window_->CurrentSettings().exportFormat, 0);
+    EXPECT_EQ(window_->CurrentSettings().csvSeparator, CsvSeparator::Semicolon);
+    EXPECT_EQ(window_->CurrentSettings().exportFormat, ExportFormat::Csv);
 }
 
 // Nothing checked has a position (as after an Update): an earlier export stays, and the box
@@ -150,7 +150,7 @@ TEST_F(ExportAndSetupCommandTest, writesKmlThatAnXmlParserReadsWithTheNamesIntac
                                   QStringLiteral("c<d.jpg")}))
         << "only photos with a position";
     EXPECT_EQ(coordinates.value(1), QStringLiteral("-151.209300,-33.868800"));
-    EXPECT_EQ(window_->CurrentSettings().exportFormat, 1);
+    EXPECT_EQ(window_->CurrentSettings().exportFormat, ExportFormat::Kml);
 }
 
 TEST_F(ExportAndSetupCommandTest, aFailedExportSaysWhyAndClaimsNoSuccess) {

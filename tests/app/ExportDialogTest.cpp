@@ -30,6 +30,11 @@ void Click(const ExportDialog& dialog, int id) {
     test::ClickCaption(dialog.Control(id));
 }
 
+// The choices as the settings store them: format and separator by their numbers.
+ExportChoices Choices(int format, const std::string& fileName, int separator) {
+    return {static_cast<ExportFormat>(format), fileName, static_cast<CsvSeparator>(separator)};
+}
+
 bool RunWith(ExportChoices& choices, const std::function<void(ExportDialog&)>& steps) {
     return test::RunModal<ExportDialog>([&] { return RunExportDialog(nullptr, choices); }, steps);
 }
@@ -45,9 +50,9 @@ TEST_F(ExportDialogTest, opensWithTheChoicesAndTheSeparatorOnlyForCsv) {
         bool csv, kml, separatorOn;
         int shownSeparator;
     } cases[] = {
-        {{0, "/tmp/a.csv", 1}, true, false, true, 1},
-        {{1, "", 2}, false, true, false, 2},
-        {{0, "x", 5}, true, false, true, -1},  // a damaged separator: nothing selected
+        {Choices(0, "/tmp/a.csv", 1), true, false, true, 1},
+        {Choices(1, "", 2), false, true, false, 2},
+        {Choices(0, "x", 5), true, false, true, -1},  // a damaged separator: nothing selected
     };
     for (const auto& c : cases) {
         ExportDialog dialog(nullptr, c.choices);
@@ -61,7 +66,7 @@ TEST_F(ExportDialogTest, opensWithTheChoicesAndTheSeparatorOnlyForCsv) {
 }
 
 TEST_F(ExportDialogTest, switchingToKmlDisablesTheSeparatorAndBackToCsvFindsItAgain) {
-    ExportDialog dialog(nullptr, {0, "", 2});
+    ExportDialog dialog(nullptr, Choices(0, "", 2));
     dialog.show();
     Click(dialog, kKml);
     EXPECT_FALSE(dialog.Control(kSeparatorList)->isEnabled());
@@ -73,7 +78,7 @@ TEST_F(ExportDialogTest, switchingToKmlDisablesTheSeparatorAndBackToCsvFindsItAg
 }
 
 TEST_F(ExportDialogTest, switchingTheFormatChangesTheOtherFormatsExtensionOnly) {
-    ExportDialog dialog(nullptr, {0, "/tmp/trip.CSV", 0});
+    ExportDialog dialog(nullptr, Choices(0, "/tmp/trip.CSV", 0));
     dialog.show();
     auto* file = Find<QLineEdit>(dialog, kOutputFile);
     Click(dialog, kKml);
@@ -100,7 +105,7 @@ TEST_F(ExportDialogTest, browseAsksForAFileOfTheFormatShownAndFillsTheField) {
     for (const auto& c : cases) {
         ui_->saveFileRequests.clear();
         ui_->saveFiles = {QStringLiteral("/data/out.kml")};
-        ExportDialog dialog(nullptr, {c.format, "old.csv", 0});
+        ExportDialog dialog(nullptr, Choices(c.format, "old.csv", 0));
         dialog.show();
         if (c.clickedFormat != 0) {
             Click(dialog, c.clickedFormat);
@@ -118,25 +123,25 @@ TEST_F(ExportDialogTest, browseAsksForAFileOfTheFormatShownAndFillsTheField) {
 }
 
 TEST_F(ExportDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
-    ExportChoices choices{0, "/tmp/old.csv", 1};
+    ExportChoices choices = Choices(0, "/tmp/old.csv", 1);
     EXPECT_TRUE(RunWith(choices, [](ExportDialog& dialog) {
         Click(dialog, kKml);
         Find<QLineEdit>(dialog, kOutputFile)->setText(QStringLiteral("/tmp/new.kml"));
         Click(dialog, res::kIdOk);
     }));
     // The separator keeps its last value while KML is chosen.
-    EXPECT_EQ(choices.format, 1);
+    EXPECT_EQ(choices.format, ExportFormat::Kml);
     EXPECT_EQ(choices.fileName, "/tmp/new.kml");
-    EXPECT_EQ(choices.separatorIndex, 1);
+    EXPECT_EQ(choices.separator, CsvSeparator::Semicolon);
 
     EXPECT_TRUE(RunWith(choices, [](ExportDialog& dialog) {
         Click(dialog, kCsv);
         Find<QComboBox>(dialog, kSeparatorList)->setCurrentIndex(2);
         QTest::keyClick(dialog.Control(kOutputFile), Qt::Key_Return);  // OK is the default
     }));
-    EXPECT_EQ(choices.format, 0);
+    EXPECT_EQ(choices.format, ExportFormat::Csv);
     EXPECT_EQ(choices.fileName, "/tmp/new.csv") << "the extension follows the format";
-    EXPECT_EQ(choices.separatorIndex, 2);
+    EXPECT_EQ(choices.separator, CsvSeparator::Tab);
 
     // A name typed without an ending gets the chosen format's; one with any ending keeps it.
     for (const auto& [format, typed, taken] : {std::tuple{kKml, "/tmp/trip", "/tmp/trip.kml"},
@@ -149,7 +154,7 @@ TEST_F(ExportDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
         }));
         EXPECT_EQ(choices.fileName, taken);
     }
-    choices = {0, "/tmp/new.csv", 2};
+    choices = Choices(0, "/tmp/new.csv", 2);
 
     ui_->saveFiles = {QStringLiteral("/tmp/picked.csv")};
     EXPECT_FALSE(RunWith(choices, [](ExportDialog& dialog) {
@@ -157,15 +162,15 @@ TEST_F(ExportDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
         Click(dialog, kBrowse);
         Click(dialog, res::kIdCancel);
     }));
-    EXPECT_EQ(choices.format, 0);
+    EXPECT_EQ(choices.format, ExportFormat::Csv);
     EXPECT_EQ(choices.fileName, "/tmp/new.csv");
-    EXPECT_EQ(choices.separatorIndex, 2);
+    EXPECT_EQ(choices.separator, CsvSeparator::Tab);
 }
 
 TEST_F(ExportDialogTest, okWithoutAnOutputFileWarnsAndKeepsTheDialogOpen) {
     for (const char* name : {"", "   "}) {
         ui_->messages.clear();
-        ExportDialog dialog(nullptr, {0, name, 0});
+        ExportDialog dialog(nullptr, Choices(0, name, 0));
         dialog.show();
         QApplication::setActiveWindow(&dialog);
         Click(dialog, res::kIdOk);
@@ -179,7 +184,7 @@ TEST_F(ExportDialogTest, okWithoutAnOutputFileWarnsAndKeepsTheDialogOpen) {
 }
 
 TEST_F(ExportDialogTest, controlsCarryAccessibleNamesAndEveryCaptionFits) {
-    ExportDialog dialog(nullptr, {0, "", 1});
+    ExportDialog dialog(nullptr, Choices(0, "", 1));
     test::ExpectAccessibleNames(dialog, {
                                             {kCsv, "CSV (comma separated)"},
                                             {kKml, "KML (Google Earth)"},

@@ -56,7 +56,7 @@ TEST_F(SetupDialogTest, opensWithTheChosenFormatAndOnlyMapQuestShown) {
         {static_cast<F>(4), 0},
     };
     for (const auto& c : cases) {
-        SetupDialog dialog(nullptr, {c.format, 1, false, "", false});
+        SetupDialog dialog(nullptr, {c.format, MapService::MapQuest, false, "", false});
         dialog.show();
         for (int id : {kDecimalDegrees, kDegreesMinutes, kDegreesMinutesSeconds}) {
             EXPECT_EQ(Checked(dialog, id), id == c.checkedRadio) << static_cast<int>(c.format);
@@ -67,7 +67,7 @@ TEST_F(SetupDialogTest, opensWithTheChosenFormatAndOnlyMapQuestShown) {
 }
 
 TEST_F(SetupDialogTest, theCopyBoxEnablesFolderAndBrowseAtOnceAndKeepsTheText) {
-    SetupDialog dialog(nullptr, {F::DecimalDegrees, 1, false, "/backup", false});
+    SetupDialog dialog(nullptr, {F::DecimalDegrees, MapService::MapQuest, false, "/backup", false});
     dialog.show();
     const auto expectFolderEnabled = [&](bool enabled) {
         EXPECT_EQ(dialog.Control(kCopyFolder)->isEnabled(), enabled);
@@ -82,7 +82,7 @@ TEST_F(SetupDialogTest, theCopyBoxEnablesFolderAndBrowseAtOnceAndKeepsTheText) {
 }
 
 TEST_F(SetupDialogTest, browseStartsAtTheFolderShownAndACancelledPickerKeepsTheField) {
-    SetupDialog dialog(nullptr, {F::DecimalDegrees, 1, true, "/backup", false});
+    SetupDialog dialog(nullptr, {F::DecimalDegrees, MapService::MapQuest, true, "/backup", false});
     dialog.show();
     ui_->folders = {QStringLiteral("/picked")};
     Click(dialog, kBrowseCopyFolder);
@@ -93,7 +93,7 @@ TEST_F(SetupDialogTest, browseStartsAtTheFolderShownAndACancelledPickerKeepsTheF
 }
 
 TEST_F(SetupDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
-    SetupChoices choices{F::DegreesMinutes, 1, true, "/backup", false};
+    SetupChoices choices{F::DegreesMinutes, MapService::MapQuest, true, "/backup", false};
     EXPECT_TRUE(RunWith(choices, [](SetupDialog& dialog) {
         Click(dialog, kDegreesMinutesSeconds);
         Click(dialog, kCopyFiles);
@@ -101,7 +101,7 @@ TEST_F(SetupDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
         Click(dialog, res::kIdOk);
     }));
     EXPECT_EQ(choices.format, F::DegreesMinutesSeconds);
-    EXPECT_EQ(choices.mapService, 1);
+    EXPECT_EQ(choices.mapService, MapService::MapQuest);
     EXPECT_FALSE(choices.copyFiles);
     EXPECT_EQ(choices.copyFolder, "/backup");
     EXPECT_TRUE(choices.trace);
@@ -118,6 +118,16 @@ TEST_F(SetupDialogTest, okHandsBackWhatTheDialogShowsAndCancelNothing) {
     EXPECT_FALSE(choices.copyFiles);
     EXPECT_EQ(choices.copyFolder, "/backup");
     EXPECT_TRUE(choices.trace);
+
+    // OpenStreetMap is offered beside MapQuest, and the dialog opens with the one chosen.
+    EXPECT_TRUE(RunWith(choices, [](SetupDialog& dialog) {
+        Click(dialog, kOpenStreetMap);
+        Click(dialog, res::kIdOk);
+    }));
+    EXPECT_EQ(choices.mapService, MapService::OpenStreetMap);
+    SetupDialog reopened(nullptr, choices);
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(reopened.Control(kOpenStreetMap))->isChecked());
+    EXPECT_FALSE(qobject_cast<QRadioButton*>(reopened.Control(kMapQuest))->isChecked());
 
     // No format chosen: OK keeps the one the dialog opened with.
     choices.format = static_cast<F>(7);
@@ -138,7 +148,8 @@ TEST_F(SetupDialogTest, sidecarChoicesOpenAsSavedAndOkHandsBackWhatIsShown) {
             EXPECT_EQ(Checked(dialog, kSidecarOnly), only);
         }
     }
-    SetupChoices choices{F::DecimalDegrees, 1, false, "", false, true, false, false};
+    SetupChoices choices{
+        F::DecimalDegrees, MapService::MapQuest, false, "", false, true, false, false};
     EXPECT_TRUE(RunWith(choices, [](SetupDialog& dialog) {
         Click(dialog, kSidecarNameExt);
         Click(dialog, kSidecarOnly);
@@ -171,7 +182,8 @@ TEST_F(SetupDialogTest, choicesTakeTheTraceAsItIsNow) {
 }
 
 TEST_F(SetupDialogTest, controlsCarryAccessibleNamesAndEveryCaptionFits) {
-    SetupDialog dialog(nullptr, {F::DegreesMinutesSeconds, 1, true, "/backup", true});
+    SetupDialog dialog(nullptr,
+                       {F::DegreesMinutesSeconds, MapService::MapQuest, true, "/backup", true});
     test::ExpectAccessibleNames(dialog, {
                                             {kDecimalDegrees, "DD.DDDD"},
                                             {kDegreesMinutes, "DD MM.MMMM"},

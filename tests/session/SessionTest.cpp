@@ -360,14 +360,15 @@ TEST_F(SessionTest, anExportKeepsItsChoicesAndSaysWhatItWrote) {
     Load();
     Calculate();
     const std::string file = folder_.path() + "/out.csv";
-    session_.SetExportChoices(0, file, 1);
-    EXPECT_EQ(session_.CurrentSettings().csvSeparator, 1);
+    session_.SetExportChoices(ExportFormat::Csv, file, CsvSeparator::Semicolon);
+    EXPECT_EQ(session_.CurrentSettings().csvSeparator, CsvSeparator::Semicolon);
     const Notice told = session_.TakeExport(session_.Export());
     EXPECT_EQ(told.typeWord, kMessageInformation);
     EXPECT_TRUE(fs::exists(file));
     EXPECT_EQ(session_.Summary(), "2 positions exported to " + file);
 
-    session_.SetExportChoices(0, folder_.path() + "/no/such/folder/out.csv", 0);
+    session_.SetExportChoices(ExportFormat::Csv, folder_.path() + "/no/such/folder/out.csv",
+                              CsvSeparator::Comma);
     EXPECT_EQ(session_.TakeExport(session_.Export()).typeWord, kMessageError);
 }
 

@@ -35,12 +35,12 @@ Settings Edited() {
     s.gpsFolder = "/home/ann/GPS tracks";
     s.photoFolder = "/home/ann/Photos, 2010";
     s.coordinateFormat = CoordinateFormat::DegreesMinutesSeconds;
-    s.mapService = 0;
+    s.mapService = MapService::GoogleMaps;
     s.copyFiles = false;
     s.copyFolder = "/backup/photos";
-    s.exportFormat = 1;
+    s.exportFormat = ExportFormat::Kml;
     s.exportFileName = "/home/ann/out.kml";
-    s.csvSeparator = 2;
+    s.csvSeparator = CsvSeparator::Tab;
     s.namedZone = true;
     s.zoneName = "America/New_York";
     s.usePhotoZone = false;
@@ -58,12 +58,12 @@ TEST(SettingsStore, aFirstRunGivesTheDefaults) {
     EXPECT_EQ(s.gpsFolder, "");
     EXPECT_EQ(s.photoFolder, "");
     EXPECT_EQ(s.coordinateFormat, CoordinateFormat::DecimalDegrees);
-    EXPECT_EQ(s.mapService, 1);
+    EXPECT_EQ(s.mapService, MapService::MapQuest);
     EXPECT_TRUE(s.copyFiles);
     EXPECT_EQ(s.copyFolder, "");
-    EXPECT_EQ(s.exportFormat, 0);
+    EXPECT_EQ(s.exportFormat, ExportFormat::Csv);
     EXPECT_EQ(s.exportFileName, "");
-    EXPECT_EQ(s.csvSeparator, 0);
+    EXPECT_EQ(s.csvSeparator, CsvSeparator::Comma);
     EXPECT_FALSE(s.namedZone);
     EXPECT_EQ(s.zoneName, "");
     EXPECT_TRUE(s.usePhotoZone);
@@ -79,7 +79,7 @@ TEST(SettingsStore, keepsOnlyAMapServiceThatSetupOffers) {
         WriteFile(location.UserFile(), std::string("[General]\nmap_service=") + stored + "\n");
         Settings s;
         SettingsStore::Load(s);
-        EXPECT_EQ(s.mapService, loaded) << stored;
+        EXPECT_EQ(static_cast<int>(s.mapService), loaded) << stored;
     }
 }
 
@@ -104,12 +104,12 @@ TEST(SettingsStore, loadsStoredValuesWithoutRangeChecksButIgnoresTheMapService) 
     EXPECT_EQ(s.gpsFolder, "/data/gps");
     EXPECT_EQ(s.photoFolder, "/data/photos");
     EXPECT_EQ(s.coordinateFormat, CoordinateFormat::DecimalDegrees) << "0 stands for no format";
-    EXPECT_EQ(s.mapService, 1);
+    EXPECT_EQ(s.mapService, MapService::MapQuest);
     EXPECT_TRUE(s.copyFiles);
     EXPECT_EQ(s.copyFolder, "/data/copies");
-    EXPECT_EQ(s.exportFormat, 5);
+    EXPECT_EQ(static_cast<int>(s.exportFormat), 5);
     EXPECT_EQ(s.exportFileName, "/data/out.csv");
-    EXPECT_EQ(s.csvSeparator, -1);
+    EXPECT_EQ(static_cast<int>(s.csvSeparator), -1);
     EXPECT_EQ(HelpFilePath(s), "/opt/geotal/Geotal.html");
 }
 
@@ -121,7 +121,7 @@ TEST(SettingsStore, unreadableNumbersFallBackToTheirDefaults) {
     SettingsStore::Load(s);
     EXPECT_EQ(s.coordinateFormat, CoordinateFormat::DecimalDegrees);
     EXPECT_TRUE(s.copyFiles);
-    EXPECT_EQ(s.csvSeparator, 0);
+    EXPECT_EQ(s.csvSeparator, CsvSeparator::Comma);
 }
 
 // The map's tiles: OpenStreetMap's with its credit until the user names others, and none at all
@@ -195,7 +195,7 @@ TEST(SettingsStore, givesBackWhatItSavedExceptTheFixedValues) {
     EXPECT_EQ(loaded.gpsFolder, saved.gpsFolder);
     EXPECT_EQ(loaded.photoFolder, saved.photoFolder);
     EXPECT_EQ(loaded.coordinateFormat, saved.coordinateFormat);
-    EXPECT_EQ(loaded.mapService, 1);
+    EXPECT_EQ(loaded.mapService, MapService::MapQuest);
     EXPECT_EQ(loaded.copyFiles, saved.copyFiles);
     EXPECT_EQ(loaded.copyFolder, saved.copyFolder);
     EXPECT_EQ(loaded.exportFormat, saved.exportFormat);
