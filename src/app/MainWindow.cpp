@@ -284,9 +284,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
             OnSysCommand(kSysCommandAbout);
             break;
         case PhotoMenuChoice::Copy:
-            if (const auto refusal = session_.Copy(record)) {
-                Tell(*refusal);
-            }
+            CopyFrom(record);
             break;
         case PhotoMenuChoice::Paste:
             OnPasteCoordinates();

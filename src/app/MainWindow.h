@@ -114,6 +114,7 @@ private:
     void OnExport();
     void OnSetup();
     void OnCopyCoordinates();
+    void CopyFrom(int record);
     void OnPasteCoordinates();
     void OnUndo();
     // Remove Position acts on the selected rows, or on the row clicked when it is not among them.

@@ -250,7 +250,11 @@ void MainWindow::OnSetup() {
 }
 
 void MainWindow::OnCopyCoordinates() {
-    if (const auto refusal = session_.Copy(ChosenRecord())) {
+    CopyFrom(ChosenRecord());
+}
+
+void MainWindow::CopyFrom(int record) {
+    if (const auto refusal = session_.Copy(record)) {
         Tell(*refusal);
     }
 }

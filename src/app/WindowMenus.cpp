@@ -66,54 +66,34 @@ PhotoMenuChoice RunPhotoMenu(QWidget* parent, const QPoint& globalPosition,
                              const PhotoMenuOffer& offer) {
     // Linux window managers own the system menu, so the About item lives here.
     QMenu menu(parent);
-    QAction* copy = nullptr;
-    QAction* paste = nullptr;
-    QAction* show = nullptr;
-    QAction* sync = nullptr;
-    QAction* unsync = nullptr;
-    QAction* remove = nullptr;
+    // Each entry carries the choice it stands for.
+    const auto add = [&menu](const QString& text, PhotoMenuChoice choice, bool enabled) {
+        QAction* action = menu.addAction(text);
+        action->setData(static_cast<int>(choice));
+        action->setEnabled(enabled);
+    };
     if (offer.onPhoto) {
         // The shortcuts are the window's own; the menu only names them.
-        copy = menu.addAction(QStringLiteral("Copy position\tCtrl+C"));
-        copy->setEnabled(!offer.busy && offer.hasPosition);
-        paste = menu.addAction(QStringLiteral("Paste position\tCtrl+V"));
-        paste->setEnabled(!offer.busy && offer.canPaste);
-        show = menu.addAction(QStringLiteral("Show on Map"));
-        show->setEnabled(offer.hasPosition);
-        remove = menu.addAction(QStringLiteral("Remove Position"));
-        remove->setEnabled(!offer.busy && offer.canRemove);
+        add(QStringLiteral("Copy position\tCtrl+C"), PhotoMenuChoice::Copy,
+            !offer.busy && offer.hasPosition);
+        add(QStringLiteral("Paste position\tCtrl+V"), PhotoMenuChoice::Paste,
+            !offer.busy && offer.canPaste);
+        add(QStringLiteral("Show on Map"), PhotoMenuChoice::ShowOnMap, offer.hasPosition);
+        add(QStringLiteral("Remove Position"), PhotoMenuChoice::RemovePosition,
+            !offer.busy && offer.canRemove);
         menu.addSeparator();
-        sync = menu.addAction(QStringLiteral("Synchronise camera clock with this photo\u2026"));
-        sync->setEnabled(!offer.busy && offer.canSync);
+        add(QStringLiteral("Synchronise camera clock with this photo\u2026"), PhotoMenuChoice::Sync,
+            !offer.busy && offer.canSync);
         if (offer.isSyncPhoto) {
-            unsync = menu.addAction(QStringLiteral("Remove the clock sync with this photo"));
-            unsync->setEnabled(!offer.busy);
+            add(QStringLiteral("Remove the clock sync with this photo"),
+                PhotoMenuChoice::RemoveSync, !offer.busy);
         }
-    }
-    if (offer.onPhoto) {
         menu.addSeparator();
     }
-    QAction* about = menu.addAction(QStringLiteral("&About Geotal..."));
-    QAction* chosen = menu.exec(globalPosition);
-    if (chosen == nullptr) {
-        return PhotoMenuChoice::None;
-    }
-    if (chosen == about) {
-        return PhotoMenuChoice::About;
-    }
-    if (chosen == copy) {
-        return PhotoMenuChoice::Copy;
-    }
-    if (chosen == paste) {
-        return PhotoMenuChoice::Paste;
-    }
-    if (chosen == show) {
-        return PhotoMenuChoice::ShowOnMap;
-    }
-    if (chosen == remove) {
-        return PhotoMenuChoice::RemovePosition;
-    }
-    return chosen == sync ? PhotoMenuChoice::Sync : PhotoMenuChoice::RemoveSync;
+    add(QStringLiteral("&About Geotal..."), PhotoMenuChoice::About, true);
+    const QAction* chosen = menu.exec(globalPosition);
+    return chosen != nullptr ? static_cast<PhotoMenuChoice>(chosen->data().toInt())
+                             : PhotoMenuChoice::None;
 }
 
 }  // namespace geotal::app

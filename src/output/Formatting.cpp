@@ -7,6 +7,18 @@
 #include "support/DateTime.h"
 
 namespace geotal {
+namespace {
+
+// A day count's calendar fields, rounded to the second, in a form of six numbers: year, month,
+// day, hours, minutes, seconds.
+std::string CalendarText(double oleDate, const char* form) {
+    const CalendarTime t = FromOleDate(oleDate);
+    char text[64];
+    std::snprintf(text, sizeof text, form, t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return text;
+}
+
+}  // namespace
 
 CoordinateFormat CoordinateFormatFromNumber(int number) {
     switch (number) {
@@ -57,22 +69,11 @@ std::string FormatCoordinate(double angle, CoordinateFormat format) {
 }
 
 std::string FormatPhotoTime(double time) {
-    if (time == 0) {
-        return {};
-    }
-    const CalendarTime t = FromOleDate(time);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    return text;
+    return time == 0 ? std::string() : CalendarText(time, "%04d/%02d/%02d %02d:%02d:%02d");
 }
 
 std::string FormatUtcMoment(double utc) {
-    const CalendarTime t = FromOleDate(utc);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    return text;
+    return CalendarText(utc, "%04d-%02d-%02dT%02d:%02d:%02dZ");
 }
 
 std::string FormatAltitude(double metres) {

@@ -1,5 +1,7 @@
 #include "photo/HeifPicture.h"
 
+#include <string>
+
 #include <libheif/heif.h>
 
 #include <algorithm>
@@ -68,7 +70,19 @@ Handle ThumbnailOf(heif_image_handle& primary, int minSide) {
     return best;
 }
 
+// Larger than any camera's HEIF image: a few bytes of a file can claim any size, and decoding
+// what they claim would take memory the file never held.
+constexpr long long kMostPixels = 200'000'000;
+
 bool Decode(heif_image_handle& handle, RgbPicture& picture, std::string& why) {
+    const long long claimed = static_cast<long long>(heif_image_handle_get_width(&handle)) *
+                              heif_image_handle_get_height(&handle);
+    if (claimed > kMostPixels) {
+        why = "its image of " + std::to_string(heif_image_handle_get_width(&handle)) + " by " +
+              std::to_string(heif_image_handle_get_height(&handle)) +
+              " pixels is too large to make a thumbnail from";
+        return false;
+    }
     heif_image* raw = nullptr;
     if (Failed(heif_decode_image(&handle, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGB,
                                  nullptr),

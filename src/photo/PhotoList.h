@@ -36,6 +36,8 @@ struct PhotoRecord {
     bool HasPosition() const { return position.has_value(); }
     // The file's position is to be taken out on Update.
     bool IsRemoval() const { return removing && !position && stored; }
+    // What Update writes of it when it is checked: its position, or the removal of the file's.
+    bool HasSomethingToWrite() const { return position.has_value() || IsRemoval(); }
     // A position not yet written, or a removal not yet made.
     bool IsUnwritten() const { return position ? position != stored : IsRemoval(); }
 };

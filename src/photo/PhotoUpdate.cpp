@@ -99,7 +99,7 @@ UpdateCounts WriteMarkedPhotos(PhotoList& photos, PhotoWriter& writer, ProgressS
     for (int i = 0; i < photos.Count(); ++i) {
         PhotoRecord& photo = photos[i];
         if (photo.marked) {
-            if (photo.position || photo.IsRemoval()) {
+            if (photo.HasSomethingToWrite()) {
                 batch.Add(static_cast<std::size_t>(i), photos.folder + "/" + photo.fileName,
                           photo.position);
             } else {

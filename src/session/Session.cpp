@@ -1,7 +1,4 @@
 #include "session/Session.h"
-#include "photo/PositionTarget.h"
-
-#include <set>
 
 #include <algorithm>
 #include <cmath>
@@ -165,20 +162,14 @@ std::optional<Notice> Session::UpdateRefusal() const {
 Notice Session::UpdateQuestion() const {
     // Name what changes before the user agrees: how many photo files, how many sidecars (a
     // sidecar two photos share counts once), and whether copies are kept first.
-    const SidecarOptions sidecars = SidecarChoices();
-    int photoFiles = 0;
-    std::set<std::string> sidecarFiles;
+    UpdateCounter counter(SidecarChoices());
     for (const PhotoRecord& record : photos_.records) {
-        if (record.marked && (record.HasPosition() || record.IsRemoval())) {
-            const PositionTarget target =
-                TargetOf(photos_.folder + "/" + record.fileName, sidecars);
-            if (target.inPhoto) {
-                ++photoFiles;
-            } else {
-                sidecarFiles.insert(target.file);
-            }
+        if (record.marked && record.HasSomethingToWrite()) {
+            counter.Written(photos_.folder + "/" + record.fileName);
         }
     }
+    const int photoFiles = counter.Counts().photos;
+    const int sidecarFiles = counter.Counts().sidecars;
     const auto files = [](int count, const char* one, const char* many) {
         return std::to_string(count) + " " + (count == 1 ? one : many);
     };
@@ -186,9 +177,9 @@ Notice Session::UpdateQuestion() const {
     if (photoFiles > 0) {
         what = files(photoFiles, "photo file", "photo files");
     }
-    if (!sidecarFiles.empty()) {
-        what += (what.empty() ? "" : " and ") + files(static_cast<int>(sidecarFiles.size()),
-                                                      "XMP sidecar file", "XMP sidecar files");
+    if (sidecarFiles > 0) {
+        what += (what.empty() ? "" : " and ") +
+                files(sidecarFiles, "XMP sidecar file", "XMP sidecar files");
     }
     std::string text = "This command will change the positions in " + what + ".";
     if (photoFiles > 0) {
