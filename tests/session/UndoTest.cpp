@@ -2,58 +2,20 @@
 // and nothing reaches back past an Update or a load.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "metadata/PhotoFixture.h"
-#include "session/Session.h"
 #include "session/UndoSteps.h"
+#include "session/WalkSession.h"
 
 namespace geotal {
 namespace {
 
-namespace fs = std::filesystem;
-
-// a.jpg and b.jpg inside a ten-minute walk, c.jpg after it.
-class UndoTest : public ::testing::Test {
+// a.jpg and b.jpg inside a ten-minute walk, c.jpg after it; loaded.
+class UndoTest : public test::WalkSession {
 protected:
     void SetUp() override {
-        photos_ = folder_.path() + "/photos";
-        const std::string gps = folder_.path() + "/gps";
-        fs::create_directories(photos_);
-        fs::create_directories(gps);
-        for (const auto& [name, time] : {std::pair{"a.jpg", "2010:05:01 10:05:00"},
-                                         {"b.jpg", "2010:05:01 10:06:00"},
-                                         {"c.jpg", "2010:05:01 11:30:00"}}) {
-            test::MakePhoto(photos_ + "/" + name, {{"Exif.Photo.DateTimeOriginal", time}});
-        }
-        std::ofstream(gps + "/walk.gpx")
-            << "<gpx><trk><trkseg>"
-               "<trkpt lat=\"47.0\" lon=\"8.0\"><time>2010-05-01T10:00:00Z</time></trkpt>"
-               "<trkpt lat=\"47.1\" lon=\"8.1\"><time>2010-05-01T10:10:00Z</time></trkpt>"
-               "</trkseg></trk></gpx>";
-        Settings settings;
-        settings.copyFiles = false;
-        session_.ApplySettings(settings);
-        session_.SetFolders(photos_, gps);
-        session_.Time().timeZoneOffset = 0;
-        session_.Time().cameraClockError = 0;
-        session_.Time().zoneName.clear();
+        WalkSession::SetUp();
         Load();
     }
-    void Load() {
-        NullProgress progress;
-        session_.TakeLoad(Session::ReadFolders(session_.CurrentSettings(), progress));
-    }
-    void Calculate() {
-        NullProgress progress;
-        session_.TakeCalculation(session_.Calculate(progress));
-    }
     const PhotoRecord& Photo(int index) const { return session_.Photos()[index]; }
-
-    test::TempFolder folder_;
-    std::string photos_;
-    Session session_;
 };
 
 TEST_F(UndoTest, takesBackPlacingPasteAndCalculationOneAtATimeThenSaysThereIsNoMore) {
