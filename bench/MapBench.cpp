@@ -3,12 +3,10 @@
 // Runs on Qt's offscreen platform, without tiles.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <cmath>
-#include <cstdlib>
 
 #include "app/MapView.h"
 #include "session/Session.h"
@@ -108,14 +106,3 @@ void FirstFrameAfterLoad(benchmark::State& state) {
 BENCHMARK(FirstFrameAfterLoad)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -79,17 +79,3 @@ void WindowLoad(benchmark::State& state) {
 BENCHMARK(WindowLoad)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    // The window reads and writes its settings; never the user's.
-    QTemporaryDir config;
-    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
