@@ -66,7 +66,7 @@ geotal::TimeAdjustment TwoHoursAhead() {
 // The search as the matching rules describe it: every photo looks at every point.
 void PlainScan(geotal::PhotoList& photos, const geotal::TrackStore& track, double span) {
     for (geotal::PhotoRecord& photo : photos.records) {
-        const double t = photo.captureTime - span;
+        const double t = photo.captureTime.value_or(0) - span;
         int before = -1;
         int after = -1;
         double beforeTime = 0.0;

@@ -109,7 +109,8 @@ QVariant PhotoListModel::data(const QModelIndex& index, int role) const {
         case kSortRole:
             switch (index.column()) {
                 case kTime:
-                    return photo.captureTime;
+                    // Photos without a time gather before the first.
+                    return photo.captureTime.value_or(0);
                 case kLatitude:
                 case kLongitude:
                     // Photos without a position gather at one end.

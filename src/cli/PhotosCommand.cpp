@@ -53,7 +53,7 @@ int RunPhotosCommand(const std::vector<std::string>& args) {
     const CoordinateFormat coordinates = CoordinateFormatFromNumber(format.value_or(1));
     for (const PhotoRecord& photo : photos.records) {
         std::printf("%s\n", PhotoRowText(photo, coordinates).c_str());
-        if (photo.captureTime == 0 && !photo.note.empty()) {
+        if (!photo.captureTime && !photo.note.empty()) {
             std::fprintf(stderr, "geotal-cli: photos: %s: %s\n",
                          EscapedName(photo.fileName).c_str(), photo.note.c_str());
         }

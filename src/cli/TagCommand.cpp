@@ -291,7 +291,7 @@ bool SetCameraClocks(const TagRequest& request, const PhotoList& photos,
             photos.records.begin(), photos.records.end(),
             [&sync](const PhotoRecord& photo) { return photo.fileName == sync.photo; });
         const bool listed = found != photos.records.end();
-        if (!listed || found->captureTime == 0) {
+        if (!listed || !found->captureTime) {
             std::fprintf(stderr, "geotal-cli: tag: --sync: %s %s\n", sync.photo.c_str(),
                          listed ? "has no capture time" : "is not a photo of the folder");
             return false;

@@ -113,7 +113,7 @@ std::string PhotoJson(const PhotoRecord& photo, const PositionResult& result,
     const std::optional<GeoPosition>& position = photo.position;
     std::string json = "{\"name\":" + Quoted(photo.fileName);
     json += ",\"camera\":" + (photo.camera.empty() ? std::string("null") : Quoted(photo.camera));
-    json += ",\"cameraTime\":" + (photo.captureTime != 0 ? IsoTime(photo.captureTime, "") : "null");
+    json += ",\"cameraTime\":" + (photo.captureTime ? IsoTime(*photo.captureTime, "") : "null");
     json += ",\"timeTag\":" + (photo.timeTag.empty() ? std::string("null") : Quoted(photo.timeTag));
     json += ",\"utcTime\":" + (timed ? IsoTime(time.utc, "Z") : "null");
     json += std::string(",\"timeSource\":") + SourceName(time.source);

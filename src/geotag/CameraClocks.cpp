@@ -35,7 +35,7 @@ std::string Folded(const std::string& text) {
 std::vector<CameraSummary> CamerasOf(const PhotoList& photos) {
     std::map<std::string, CameraSummary> byName;
     for (const PhotoRecord& photo : photos.records) {
-        if (photo.captureTime == 0) {
+        if (!photo.captureTime) {
             continue;
         }
         CameraSummary& camera = byName[photo.camera];

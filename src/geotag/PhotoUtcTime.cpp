@@ -43,15 +43,15 @@ std::string ClockText(double dayCount) {
 
 PhotoTime PhotoUtcTime(const PhotoRecord& photo, const TimeAdjustment& adjustment) {
     PhotoTime time;
-    const double camera = photo.captureTime;
+    if (!photo.captureTime) {
+        return time;
+    }
+    const double camera = *photo.captureTime;
     time.clockErrorSeconds = CameraClockErrorAt(adjustment, photo.camera, camera);
     const long long error = time.clockErrorSeconds;
     // The arithmetic the whole-hour offset has always had, to the last bit.
     time.utc = camera - (adjustment.timeZoneOffset / 24.0 + static_cast<double>(error) / 86400.0);
     time.offsetSeconds = adjustment.timeZoneOffset * 3600;
-    if (camera == 0) {
-        return time;
-    }
     time.source = TimeSource::HourOffset;
     if (const std::optional<int> recorded = UsableRecordedOffset(photo, adjustment, &time)) {
         time.source = TimeSource::RecordedOffset;
@@ -85,9 +85,10 @@ ClockSyncPoint SyncPointFor(const PhotoRecord& photo, double trueUtc,
         }
     }
     // Camera time = true UTC + offset + error, in whole seconds.
-    const long long cameraSeconds = std::llround(photo.captureTime * 86400.0);
+    const double camera = photo.captureTime.value_or(0);
+    const long long cameraSeconds = std::llround(camera * 86400.0);
     const long long trueSeconds = std::llround(trueUtc * 86400.0);
-    return {photo.captureTime, cameraSeconds - trueSeconds - offset};
+    return {camera, cameraSeconds - trueSeconds - offset};
 }
 
 double WallTimeToUtc(double wallTime, const TimeAdjustment& adjustment) {
@@ -122,11 +123,11 @@ std::string ClockErrorText(long long seconds) {
     return text;
 }
 
-std::string DescribePhotoTime(const PhotoTime& time, double captureTime) {
-    if (time.source == TimeSource::None) {
+std::string DescribePhotoTime(const PhotoTime& time, const std::optional<double>& captureTime) {
+    if (time.source == TimeSource::None || !captureTime) {
         return {};
     }
-    std::string text = ClockText(time.utc) + " UTC: " + ClockText(captureTime) + " with ";
+    std::string text = ClockText(time.utc) + " UTC: " + ClockText(*captureTime) + " with ";
     switch (time.source) {
         case TimeSource::RecordedOffset:
             text += UtcOffsetText(time.offsetSeconds) + " recorded in the photo";

@@ -2,6 +2,7 @@
 // zone's offset at that moment, or the whole-hour offset; less the camera's clock error.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "geotag/TimeAdjustment.h"
@@ -16,7 +17,8 @@ PhotoTime PhotoUtcTime(const PhotoRecord& photo, const TimeAdjustment& adjustmen
 
 // What the photo says about its clock when it shows trueUtc: its camera time and the clock
 // error that makes the photo's moment trueUtc, in the photo's own zone as PhotoUtcTime would
-// choose it. The adjustment's own clock error and sync points play no part.
+// choose it. The adjustment's own clock error and sync points play no part. For a photo
+// with a capture time only: the sync is with that reading.
 ClockSyncPoint SyncPointFor(const PhotoRecord& photo, double trueUtc,
                             const TimeAdjustment& adjustment);
 
@@ -26,7 +28,7 @@ double WallTimeToUtc(double wallTime, const TimeAdjustment& adjustment);
 
 // "12:03:10 UTC: 14:02:33 with +02:00 recorded in the photo, clock error −37 s", or with
 // "Europe/Zurich, summer time" or "the time zone offset +2 h"; empty for the source None.
-std::string DescribePhotoTime(const PhotoTime& time, double captureTime);
+std::string DescribePhotoTime(const PhotoTime& time, const std::optional<double>& captureTime);
 
 // A clock error as "−37 s", "+1 d 2 h 3 min 4 s", "0 s".
 std::string ClockErrorText(long long seconds);

@@ -116,8 +116,7 @@ std::vector<PositionResult> CalculatePositions(PhotoList& photos, const TrackSto
             result.outcome = PositionOutcome::Empty;
             result.correctedTime = t;
             ClearPosition(photo);
-        } else if (photo.captureTime == 0) {
-            // With its time taken as 0 the photo could meet a point at the same odd time.
+        } else if (!photo.captureTime) {
             result.outcome = PositionOutcome::Far;
             result.correctedTime = t;
             result.withoutCaptureTime = true;

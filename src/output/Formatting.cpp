@@ -72,6 +72,10 @@ std::string FormatPhotoTime(double time) {
     return time == 0 ? std::string() : CalendarText(time, "%04d/%02d/%02d %02d:%02d:%02d");
 }
 
+std::string FormatPhotoTime(const std::optional<double>& time) {
+    return time ? FormatPhotoTime(*time) : std::string();
+}
+
 std::string FormatUtcMoment(double utc) {
     return CalendarText(utc, "%04d-%02d-%02dT%02d:%02d:%02dZ");
 }

@@ -1,6 +1,7 @@
 // Text forms of coordinates and photo times, shared by the list, the exports and the CLI.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace geotal {
@@ -22,6 +23,8 @@ std::string FormatCoordinate(double angle, CoordinateFormat format);
 // An OLE Automation date as "YYYY/MM/DD HH:MM:SS", rounded to the second; the empty text for
 // 0, which means "no time" (no photo was taken in 1899).
 std::string FormatPhotoTime(double time);
+// A photo's capture time so; the empty text for none.
+std::string FormatPhotoTime(const std::optional<double>& time);
 
 // An OLE Automation date in UTC as ISO 8601, "YYYY-MM-DDTHH:MM:SSZ", rounded to the second; the
 // form spreadsheets, KML and map tools read as UTC without a setting.

@@ -117,7 +117,7 @@ bool ReadListedPhotos(const std::string& folder, std::vector<std::string> names,
         if (timed && IsTraceEnabled()) {
             // The numbers as they are held, 0/0 for none, as the trace has always shown.
             char line[1024];
-            std::snprintf(line, sizeof line, "  Time = %f lat=%f  long=%f", photo.captureTime,
+            std::snprintf(line, sizeof line, "  Time = %f lat=%f  long=%f", *photo.captureTime,
                           photo.position ? photo.position->latitude : 0.0,
                           photo.position ? photo.position->longitude : 0.0);
             Trace(line);

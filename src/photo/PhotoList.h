@@ -1,6 +1,7 @@
 // The photo table the whole program works on: one record per photo file, in file-name order.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ struct PhotoRecord {
     // What the file itself holds, as last read or written: a failed write goes back to it, and
     // a position that differs from it is not written yet.
     MaybePosition stored;
-    double captureTime = 0;  // camera clock, OLE Automation date; 0 means none
+    // The camera clock's reading as an OLE Automation date; none when the file gives none.
+    std::optional<double> captureTime;
     // The photo's offset from UTC as the file records it (OffsetTimeOriginal, else OffsetTime),
     // unchecked; empty when it records none.
     std::string recordedOffset;
@@ -61,7 +63,7 @@ struct PhotoList {
     std::vector<int> Unplaced() const {
         std::vector<int> unplaced;
         for (int i = 0; i < Count(); ++i) {
-            if ((*this)[i].captureTime != 0 && !(*this)[i].HasPosition()) {
+            if ((*this)[i].captureTime && !(*this)[i].HasPosition()) {
                 unplaced.push_back(i);
             }
         }

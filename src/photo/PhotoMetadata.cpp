@@ -141,7 +141,7 @@ bool AddSidecarPosition(const std::string& path, PhotoFacts& facts, const Sideca
 
 // A capture time and the tag it came from, or why there is none.
 struct CaptureTime {
-    double moment = 0;
+    std::optional<double> moment;
     std::string offset;
     std::string tag;
     std::string why;
@@ -155,8 +155,9 @@ template <typename XmpOf>
 CaptureTime ChooseCaptureTime(const ListedExifTags* tags, XmpOf xmpOf) {
     CaptureTime time;
     const auto exifDate = [&](const std::optional<std::string>& text, const char* tag) {
-        if (text && ParseExifDateTime(*text) != 0) {
-            time.moment = ParseExifDateTime(*text);
+        const double moment = text ? ParseExifDateTime(*text) : 0;
+        if (moment != 0) {
+            time.moment = moment;
             time.offset = RecordedOffsetOf(*tags);
             time.tag = tag;
             return true;
@@ -280,7 +281,7 @@ bool ReadPhotoFacts(const std::string& path, PhotoFacts& facts, const SidecarOpt
         return xmp;
     };
     const CaptureTime time = ChooseCaptureTime(tags ? &*tags : nullptr, xmpTexts);
-    if (time.moment == 0) {
+    if (!time.moment) {
         facts.position.reset();
         // Without the library's reading, no XMP date was looked for either.
         facts.note = !read ? "No capture time: the file cannot be read (" + error + ")"

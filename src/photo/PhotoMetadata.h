@@ -26,7 +26,7 @@ std::string DescribeTimeTag(const std::string& tag);
 // What the list shows of one photo of any format the library reads.
 struct PhotoFacts {
     MaybePosition position;
-    double captureTime = 0;  // 0 when the photo gives none
+    std::optional<double> captureTime;  // none when the photo gives none
     // The offset from UTC the photo records (OffsetTimeOriginal, else OffsetTime) as its text,
     // unchecked, or the XMP date's offset; empty when it records none or only blanks.
     std::string recordedOffset;

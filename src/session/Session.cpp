@@ -353,7 +353,7 @@ Notice Session::HelpNotShown(const std::string& path) {
 }
 
 bool Session::CanSync(int record) const {
-    return record >= 0 && record < photos_.Count() && photos_[record].captureTime != 0;
+    return record >= 0 && record < photos_.Count() && photos_[record].captureTime.has_value();
 }
 
 std::optional<Notice> Session::SyncQuestion(int record) const {

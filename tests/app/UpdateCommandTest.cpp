@@ -197,7 +197,7 @@ TEST_F(UpdateCommandTest, copiesThePhotoFirstWhenAsked) {
 }
 
 TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsTheRows) {
-    window_->OnCommand(kAbort);  // as if pressed while the tracks were loading
+    window_->OnCommand(kAbort);                  // as if pressed while the tracks were loading
     ui_->answers.push_back(MessageAnswer::Yes);  // load anyway, over the calculated positions
     window_->OnCommand(kLoadDataFiles);
     EXPECT_FALSE(window_->AbortRequested());
@@ -205,7 +205,7 @@ TEST_F(UpdateCommandTest, anAbortDuringReadingStopsAfterTheFirstPhotoAndKeepsThe
     EXPECT_EQ(test::CellText(*window_, 0, 2), QStringLiteral("47.510000"))
         << "the previous rows stay, with their records";
     EXPECT_EQ(window_->Photos().Count(), 3);
-    EXPECT_NE(window_->Photos()[1].captureTime, 0.0);
+    EXPECT_TRUE(window_->Photos()[1].captureTime.has_value());
 }
 
 TEST_F(UpdateCommandTest, onlyAbortReachesARunningLoad) {

@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool found = ReadPhotoFacts(path, facts);
         latitude = facts.position ? facts.position->latitude : 0.0;
         longitude = facts.position ? facts.position->longitude : 0.0;
-        time = facts.captureTime;
+        time = facts.captureTime.value_or(0);
         return found;
     };
     const bool readable = read();

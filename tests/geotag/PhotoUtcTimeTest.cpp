@@ -245,7 +245,7 @@ TEST(CameraClock, givesEachCameraItsOwnClockErrorAndThePhoneItsOwnRightClock) {
     EXPECT_EQ(SecondsBetween(PhotoUtcTime(phone, adjustment).utc, At(2023, 7, 15, 12, 0)), 0);
 
     adjustment.cameras["NIKON D5300"].clockError = 30;
-    adjustment.cameras["Canon EOS 40D"].syncPoints = {{canon.captureTime, -3540}};
+    adjustment.cameras["Canon EOS 40D"].syncPoints = {{*canon.captureTime, -3540}};
     adjustment.cameras["Apple iPhone 7"].clockError = 5;  // given: the phone was off after all
     EXPECT_EQ(PhotoUtcTime(nikon, adjustment).clockErrorSeconds, 30);
     EXPECT_EQ(PhotoUtcTime(canon, adjustment).clockErrorSeconds, -3540);

@@ -35,13 +35,13 @@ std::vector<ScanResult> PlainScan(PhotoList& photos, const TrackStore& track,
             continue;
         }
         ScanResult& result = results[static_cast<size_t>(i)];
-        if (photo.captureTime == 0 && !track.IsEmpty()) {
+        if (!photo.captureTime && !track.IsEmpty()) {
             // A photo without a time is not looked for on the track.
             photo.position.reset();
             result.outcome = PositionOutcome::Far;
             continue;
         }
-        const double t = photo.captureTime - span;
+        const double t = photo.captureTime.value_or(0) - span;
         int before = -1;
         double beforeTime = 0.0;
         int after = -1;

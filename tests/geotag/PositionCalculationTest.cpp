@@ -67,7 +67,10 @@ PhotoRecord Photo(const char* name, double latitude, double longitude, double ti
     PhotoRecord photo;
     photo.fileName = name;
     photo.position = GeoPosition{latitude, longitude, altitude, {}};
-    photo.captureTime = time;
+    // 0 in the tables: the photo gives no capture time.
+    if (time != 0) {
+        photo.captureTime = time;
+    }
     photo.marked = true;
     return photo;
 }

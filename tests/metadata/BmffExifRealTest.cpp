@@ -43,7 +43,7 @@ TEST(BmffRealFiles, filesTheLibraryGivesUpOnListTheTimeAndPositionExifToolReads)
         ASSERT_FALSE(ReadListedTagsWithLibrary(path)) << "the library reads it now";
         PhotoFacts facts;
         ASSERT_TRUE(ReadPhotoFacts(path, facts)) << facts.note;
-        EXPECT_DOUBLE_EQ(facts.captureTime, ParseExifDateTime(c.original));
+        EXPECT_DOUBLE_EQ(facts.captureTime.value_or(0), ParseExifDateTime(c.original));
         EXPECT_EQ(facts.timeTag, kTagDateTimeOriginal);
         EXPECT_EQ(facts.recordedOffset, c.offset);
         ASSERT_EQ(facts.position.has_value(), c.position.has_value());

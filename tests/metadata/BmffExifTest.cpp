@@ -295,7 +295,7 @@ TEST_F(BmffExifTest, listsAFileTheLibraryGivesUpOnByItsExifDataAlone) {
         ASSERT_FALSE(ReadListedTagsWithLibrary(path)) << "the library reads it now";
         PhotoFacts facts;
         EXPECT_EQ(ReadPhotoFacts(path, facts), c.time != 0);
-        EXPECT_DOUBLE_EQ(facts.captureTime, c.time);
+        EXPECT_DOUBLE_EQ(facts.captureTime.value_or(0), c.time);
         EXPECT_EQ(facts.position.has_value(), c.position);
         EXPECT_EQ(facts.note, c.note);
     }

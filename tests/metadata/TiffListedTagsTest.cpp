@@ -236,7 +236,7 @@ TEST_F(TiffListedTagsTest, leavesTheUnusualToTheLibrary) {
         const ListedExifTags library = ReadListedTagsWithLibrary(path).value_or(ListedExifTags{});
         const std::optional<std::string>& date =
             library.dateTimeOriginal ? library.dateTimeOriginal : library.dateTime;
-        EXPECT_EQ(facts.captureTime, date ? ParseExifDateTime(*date) : 0.0);
+        EXPECT_EQ(facts.captureTime.value_or(0), date ? ParseExifDateTime(*date) : 0.0);
         EXPECT_EQ(facts.position.has_value(), date && library.latitude && library.longitude &&
                                                   library.latitudeRef && library.longitudeRef);
     }

@@ -118,7 +118,7 @@ TEST(HostilePhotos, oddFileNamesAreListedAndWrittenAsAnyOther) {
     ASSERT_EQ(photos.Count(), static_cast<int>(names.size()));
     PhotoWriter writer;
     for (const PhotoRecord& photo : photos.records) {
-        EXPECT_DOUBLE_EQ(photo.captureTime, 40179.5) << photo.fileName;
+        EXPECT_DOUBLE_EQ(photo.captureTime.value_or(0), 40179.5) << photo.fileName;
         const WriteOutcome outcome =
             writer.PutFileLongLat(folder / photo.fileName, {kLat, kLon, 0, {}});
         EXPECT_EQ(outcome.result, WriteResult::Written) << photo.fileName << outcome.message;

@@ -92,7 +92,7 @@ TEST(ReadPhotoFolder, listsAnUnreadablePhotoWithoutATimeAndSaysWhy) {
     RecordingProgress progress;
     ASSERT_TRUE(ReadPhotoFolder(folder.path(), photos, progress));
     ASSERT_EQ(Names(photos), std::vector<std::string>{"broken.cr2"});
-    EXPECT_EQ(photos[0].captureTime, 0);
+    EXPECT_EQ(photos[0].captureTime, std::nullopt);
     EXPECT_FALSE(photos[0].HasPosition());
     EXPECT_NE(photos[0].note.find("cannot be read"), std::string::npos) << photos[0].note;
 }
@@ -136,12 +136,12 @@ TEST(ReadPhotoFolder, storesTimesAndPositionsAndMarksPhotosWithoutAPosition) {
     EXPECT_DOUBLE_EQ(photos[0].position->longitude, -29700.0);
     EXPECT_EQ(photos[0].stored, photos[0].position) << "what the file holds";
     EXPECT_FALSE(photos[1].position);
-    EXPECT_DOUBLE_EQ(photos[0].captureTime, 40179.5);
+    EXPECT_DOUBLE_EQ(photos[0].captureTime.value_or(0), 40179.5);
     EXPECT_FALSE(photos[0].marked);
     EXPECT_TRUE(photos[1].marked) << "0/0 is no position";
-    EXPECT_DOUBLE_EQ(photos[1].captureTime, 40179.5);
+    EXPECT_DOUBLE_EQ(photos[1].captureTime.value_or(0), 40179.5);
     EXPECT_TRUE(photos[2].marked);
-    EXPECT_EQ(photos[2].captureTime, 0);
+    EXPECT_EQ(photos[2].captureTime, std::nullopt);
     EXPECT_TRUE(photos[3].marked);
 
     const std::string lines = ReadBytes(trace);
@@ -162,9 +162,9 @@ TEST(ReadPhotoFolder, stopsAfterTheCurrentPhotoWhenAborted) {
     EXPECT_EQ(photos.Count(), 10);
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(progress.clears, 1);
-    EXPECT_DOUBLE_EQ(photos[2].captureTime, 40179.5);
+    EXPECT_DOUBLE_EQ(photos[2].captureTime.value_or(0), 40179.5);
     for (int i = 3; i < 10; ++i) {
-        EXPECT_EQ(photos[i].captureTime, 0);
+        EXPECT_EQ(photos[i].captureTime, std::nullopt);
         EXPECT_FALSE(photos[i].position);
     }
 }

@@ -290,7 +290,7 @@ TEST(ReadPhotoFacts, takesTheXmpDateFromTheOneReadWithOrWithoutExifData) {
     test::WriteBytes(folder / "text.nef", "not a photo");
     EXPECT_FALSE(ReadPhotoFacts(folder / "text.nef", facts));
     EXPECT_EQ(facts.note.rfind("No capture time: the file cannot be read (", 0), 0u) << facts.note;
-    EXPECT_EQ(facts.captureTime, 0);
+    EXPECT_EQ(facts.captureTime, std::nullopt);
 }
 
 }  // namespace
@@ -353,7 +353,7 @@ TEST(ReadPhotoFacts, takesTheCaptureTimeFromTheSurestTagAndNamesIt) {
         }
         PhotoFacts facts;
         EXPECT_EQ(ReadPhotoFacts(folder / c.name, facts), c.time != 0) << c.name;
-        EXPECT_EQ(facts.captureTime, c.time) << c.name;
+        EXPECT_EQ(facts.captureTime.value_or(0), c.time) << c.name;
         EXPECT_EQ(c.time != 0 ? facts.timeTag : facts.note, c.tagOrNote) << c.name;
     }
 }
@@ -365,7 +365,7 @@ TEST(ReadPhotoFacts, listsARealPhotoThatRecordsOnlyItsDayWithoutATime) {
     GEOTAL_SKIP_WITHOUT(photo);
     PhotoFacts facts;
     EXPECT_FALSE(ReadPhotoFacts(photo, facts));
-    EXPECT_EQ(facts.captureTime, 0);
+    EXPECT_EQ(facts.captureTime, std::nullopt);
     EXPECT_NE(facts.note.find("records only the day it was taken, 2003-08-30"), std::string::npos)
         << facts.note;
 }

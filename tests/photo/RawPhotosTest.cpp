@@ -86,10 +86,10 @@ TEST(RawPhotos, giveTheCaptureTimeExifToolReadsOrSayWhyNot) {
         if (read) {
             ++timed;
             ASSERT_NE(found, expected.end()) << path << ": a time exiftool does not see";
-            EXPECT_DOUBLE_EQ(facts.captureTime, ParseExifDateTime(found->second))
+            EXPECT_DOUBLE_EQ(facts.captureTime.value_or(0), ParseExifDateTime(found->second))
                 << path << " exiftool: " << found->second;
         } else {
-            EXPECT_EQ(facts.captureTime, 0) << path;
+            EXPECT_EQ(facts.captureTime, std::nullopt) << path;
             EXPECT_FALSE(facts.position) << path;
             EXPECT_FALSE(facts.note.empty()) << path;
             if (found != expected.end()) {

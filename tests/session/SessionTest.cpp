@@ -252,8 +252,8 @@ TEST_F(SessionTest, syncPointsAreReplacedOrAddedAsAskedAndOneCanBeRemoved) {
     const int b = Record("b.jpg");
     ASSERT_TRUE(session_.CanSync(a));
     EXPECT_FALSE(session_.SyncQuestion(a));
-    const double aTime = session_.Photos()[a].captureTime;
-    const double bTime = session_.Photos()[b].captureTime;
+    const double aTime = *session_.Photos()[a].captureTime;
+    const double bTime = *session_.Photos()[b].captureTime;
     EXPECT_FALSE(session_.Sync(a, {aTime, 60}, false));
     ASSERT_TRUE(session_.SyncQuestion(b));
     EXPECT_TRUE(Mentions(session_.SyncQuestion(b)->text, "another photo"));
