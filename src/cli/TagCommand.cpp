@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "cli/Command.h"
@@ -26,10 +28,10 @@
 #include "geotag/TimeAdjustment.h"
 #include "map/MapPage.h"
 #include "output/Export.h"
-#include "photo/PhotoFolder.h"
 #include "photo/PhotoUpdate.h"
+#include "session/Session.h"
+#include "settings/SettingsStore.h"
 #include "support/AsciiText.h"
-#include "track/TrackFolder.h"
 
 namespace geotal::cli {
 namespace {
@@ -56,15 +58,15 @@ struct TagRequest {
     std::string separator = "comma";
 };
 
-const char* const kSeparatorNames[] = {"comma", "semicolon", "tab"};  // by settings index
+const char* const kSeparatorNames[] = {"comma", "semicolon", "tab"};  // in CsvSeparator's order
 
-int SeparatorIndexOf(const std::string& name) {
+CsvSeparator SeparatorNamed(const std::string& name) {
     for (int i = 0; i < 3; ++i) {
         if (name == kSeparatorNames[i]) {
-            return i;
+            return static_cast<CsvSeparator>(i);
         }
     }
-    return 0;
+    return CsvSeparator::Comma;
 }
 
 // Nothing when the request was read; else the exit status after help or a usage error.
@@ -113,7 +115,8 @@ std::optional<int> ParseTagArguments(const std::vector<std::string>& args, TagRe
         "With --map a web page is written to FILE that shows the tracks and the placed photos\n"
         "over OpenStreetMap's tiles (GEOTAL_MAP_TILES, where set, names another tile address\n"
         "with {z}, {x} and {y}; empty: none), to look at before --write.\n"
-        "The counts go to standard error.\n"
+        "The counts go to standard error, and so does what the folders lack (no photos, no\n"
+        "usable track point).\n"
         "Exit status: 0 done, 1 a folder could not be read, a photo not written or the export\n"
         "failed, 2 wrong arguments.");
     app.add_option("--photos", request.photoFolder, "the folder of photos")
@@ -232,6 +235,22 @@ std::optional<int> CheckTagFolders(const TagRequest& request) {
     return std::nullopt;
 }
 
+// The request as the window's settings would hold it; nothing is read from or kept in the
+// window's own store.
+Settings SettingsFor(const TagRequest& request) {
+    Settings settings;
+    settings.photoFolder = request.photoFolder;
+    settings.gpsFolder = request.gpsFolder;
+    settings.copyFiles = request.copyFiles;
+    settings.copyFolder = request.copyFolder;
+    settings.sidecarNameExt = request.sidecars.naming == SidecarNaming::NameExt;
+    settings.sidecarOnly = request.sidecars.sidecarOnly;
+    settings.exportFormat = request.kml ? ExportFormat::Kml : ExportFormat::Csv;
+    settings.exportFileName = request.exportFile;
+    settings.csvSeparator = SeparatorNamed(request.separator);
+    return settings;
+}
+
 // The window's starting values unless the command line gives its own.
 TimeAdjustment AdjustmentFor(const TagRequest& request) {
     TimeAdjustment adjustment = StartingTimeAdjustment();
@@ -326,21 +345,30 @@ bool SetCameraClocks(const TagRequest& request, const PhotoList& photos,
     return true;
 }
 
-// Writes the marked photos; failures go to standard error as they come. The number written.
-int WriteTaggedPhotos(const TagRequest& request, PhotoList& photos, TerminalProgress& progress) {
-    PhotoWriter writer;
-    writer.SetCopyOptions(request.copyFiles, request.copyFolder);
-    UpdateCallbacks callbacks;
-    callbacks.showMessage = [&progress](const std::string& message) {
-        progress.End();
-        std::fputs(message.c_str(), stderr);
-        if (!message.empty() && message.back() != '\n') {
-            std::fputc('\n', stderr);
-        }
-    };
-    const UpdateCounts counts =
-        WriteMarkedPhotos(photos, writer, progress, callbacks, request.sidecars);
-    return counts.photos + counts.sidecars;
+// Each line of a message on standard error, ending the progress line first.
+void SayOnStandardError(TerminalProgress& progress, const std::string& message) {
+    progress.End();
+    std::fputs(message.c_str(), stderr);
+    if (!message.empty() && message.back() != '\n') {
+        std::fputc('\n', stderr);
+    }
+}
+
+// Writes the marked photos as Update photo files does; failures go to standard error as they
+// come, and photos refused for a copy already in the copy folder after them, each with the file
+// that holds its name there. The number written.
+int WriteTaggedPhotos(Session& session, TerminalProgress& progress) {
+    Session::Updated updated = session.Update(progress, [&progress](const std::string& message) {
+        SayOnStandardError(progress, message);
+    });
+    const int written = updated.counts.photos + updated.counts.sidecars;
+    for (const Session::Updated::Refused& refused : updated.backupsTaken) {
+        SayOnStandardError(progress, refused.message);
+    }
+    // Unchecks what was written, as in the window. Its boxes are the window's; the command says
+    // the same in the lines above and its count line.
+    session.TakeUpdate(std::move(updated), false);
+    return written;
 }
 
 struct TagCounts {
@@ -364,11 +392,10 @@ TagCounts PrintTagRows(const PhotoList& photos, const std::vector<PositionResult
     return counts;
 }
 
-// Exports the photos the calculation marked; says how it went on standard error.
-bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
-    const ExportOutcome outcome =
-        ExportPositions(request.exportFile, request.kml ? ExportFormat::Kml : ExportFormat::Csv,
-                        SeparatorIndexOf(request.separator), photos);
+// Exports the photos the calculation marked, as Export does; says how it went on standard
+// error.
+bool ExportTaggedPhotos(Session& session) {
+    const ExportOutcome outcome = session.Export();
     if (outcome.nothingToExport) {
         // Not a failure: the run found no place, and an earlier export is kept.
         std::fprintf(stderr, "geotal-cli: tag: %s\n", outcome.error.c_str());
@@ -378,20 +405,15 @@ bool ExportTaggedPhotos(const TagRequest& request, const PhotoList& photos) {
         std::fprintf(stderr, "geotal-cli: tag: %s\n", outcome.error.c_str());
         return false;
     }
-    std::fprintf(stderr, "%d positions were successfully exported to %s\n", outcome.count,
-                 request.exportFile.c_str());
+    std::fprintf(stderr, "%s\n", session.TakeExport(outcome).text.c_str());
     return true;
 }
 
 // The page of the tracks and the photos as placed now, before anything is written; says how it
 // went on standard error.
-bool WriteMapPage(const TagRequest& request, const PhotoList& photos,
-                  const std::vector<PositionResult>& results, const TrackStore& track,
-                  const std::vector<TrackFileReport>& files) {
-    std::vector<int> pointsPerFile;
-    for (const TrackFileReport& file : files) {
-        pointsPerFile.push_back(file.positions);
-    }
+bool WriteMapPage(const TagRequest& request, const Session& session,
+                  const std::vector<PositionResult>& results) {
+    const PhotoList& photos = session.Photos();
     std::vector<PagePhoto> placed;
     for (int i = 0; i < photos.Count(); ++i) {
         if (const MaybePosition& position = photos[i].position) {
@@ -408,8 +430,8 @@ bool WriteMapPage(const TagRequest& request, const PhotoList& photos,
         options.tileTemplate = tiles;
         options.attribution.clear();
     }
-    const std::string page =
-        MapPageHtml(TrackLines(track, pointsPerFile, MatchThresholds{}.longGap), placed, options);
+    // The lines the window's map draws, broken at the same gaps.
+    const std::string page = MapPageHtml(session.TrackOnMap(), placed, options);
     std::string error;
     if (!ReplaceFileContents(request.mapFile, page, error)) {
         std::fprintf(stderr, "geotal-cli: tag: %s\n", error.c_str());
@@ -421,21 +443,23 @@ bool WriteMapPage(const TagRequest& request, const PhotoList& photos,
 }
 
 // The JSON form: exported and written first, so each photo can say whether it was written.
-int RunJsonOutput(const TagRequest& request, PhotoList& photos,
-                  const std::vector<PositionResult>& results, const TrackStore& track,
-                  const std::vector<TrackFileReport>& files, TerminalProgress& progress) {
+int RunJsonOutput(const TagRequest& request, Session& session,
+                  const std::vector<PositionResult>& results, TerminalProgress& progress) {
+    const PhotoList& photos = session.Photos();
     std::vector<bool> toWrite(photos.records.size());
     int positioned = 0;
     for (int i = 0; i < photos.Count(); ++i) {
         positioned += photos[i].marked ? 1 : 0;
         toWrite[static_cast<std::size_t>(i)] = photos[i].marked && photos[i].HasPosition();
     }
-    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos);
-    const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
+    const bool exported = !request.exportWanted || ExportTaggedPhotos(session);
+    const int written = request.write ? WriteTaggedPhotos(session, progress) : 0;
     for (int i = 0; i < photos.Count(); ++i) {
         const std::size_t n = static_cast<std::size_t>(i);
         const bool wasWritten = request.write && toWrite[n] && !photos[i].IsUnwritten();
-        std::printf("%s\n", PhotoJson(photos[i], results[n], track, files, wasWritten).c_str());
+        std::printf("%s\n", PhotoJson(photos[i], results[n], session.Track(), session.TrackFiles(),
+                                      wasWritten)
+                                .c_str());
     }
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
@@ -447,6 +471,34 @@ int RunJsonOutput(const TagRequest& request, PhotoList& photos,
     return (request.write && written < wanted) || !exported ? 1 : 0;
 }
 
+// Load data files and Calculate coordinates as the window does them, through the same session;
+// the calculation's outcome per photo, or the exit status after a wrong --sync or
+// --camera-clock-error.
+std::variant<std::vector<PositionResult>, int> PlacePhotos(const TagRequest& request,
+                                                           Session& session,
+                                                           TerminalProgress& progress) {
+    session.ApplySettings(SettingsFor(request));
+    session.Time() = AdjustmentFor(request);
+    // A missing folder was refused before; what is left to say (no photos in it, no usable
+    // track point) the window would say too.
+    for (const Notice& problem :
+         session.TakeLoad(Session::ReadFolders(session.CurrentSettings(), progress))) {
+        SayOnStandardError(progress, "geotal-cli: tag: " + problem.text);
+    }
+    if (request.all) {
+        for (PhotoRecord& photo : session.Photos().records) {
+            photo.marked = true;
+        }
+    }
+    if (!SetCameraClocks(request, session.Photos(), session.Time())) {
+        return kUsageError;
+    }
+    Session::Calculated calculated = session.Calculate(progress);
+    std::vector<PositionResult> results = calculated.results;
+    session.TakeCalculation(std::move(calculated));
+    return results;
+}
+
 int RunTagCommand(const std::vector<std::string>& args) {
     TagRequest request;
     if (const std::optional<int> status = ParseTagArguments(args, request)) {
@@ -456,39 +508,28 @@ int RunTagCommand(const std::vector<std::string>& args) {
         return *status;
     }
 
-    TrackStore track;
-    PhotoList photos;
+    Session session;
     TerminalProgress progress;
-    const TrackFolderCounts loaded = LoadTrackFolder(request.gpsFolder, track, progress);
-    ReadPhotoFolder(request.photoFolder, photos, progress, request.sidecars);
-    if (request.all) {
-        for (PhotoRecord& photo : photos.records) {
-            photo.marked = true;
-        }
+    const auto placed = PlacePhotos(request, session, progress);
+    if (const int* status = std::get_if<int>(&placed)) {
+        return *status;
     }
-    TimeAdjustment adjustment = AdjustmentFor(request);
-    FindSelfSetCameras(photos, adjustment);
-    if (!SetCameraClocks(request, photos, adjustment)) {
-        return kUsageError;
-    }
-    const std::vector<PositionResult> results =
-        CalculatePositions(photos, track, adjustment, progress);
-    const bool mapped =
-        request.mapFile.empty() || WriteMapPage(request, photos, results, track, loaded.files);
+    const std::vector<PositionResult>& results = std::get<std::vector<PositionResult>>(placed);
+    const bool mapped = request.mapFile.empty() || WriteMapPage(request, session, results);
     if (request.json) {
-        const int status = RunJsonOutput(request, photos, results, track, loaded.files, progress);
+        const int status = RunJsonOutput(request, session, results, progress);
         return mapped ? status : 1;
     }
 
-    const TagCounts counts = PrintTagRows(photos, results, request.format.value_or(1));
+    const TagCounts counts = PrintTagRows(session.Photos(), results, request.format.value_or(1));
     if (!counts.listed) {
         std::fprintf(stderr, "geotal-cli: tag: could not write the list\n");
         return 1;
     }
     // Before writing, which unchecks the photos it handles.
-    const bool exported = !request.exportWanted || ExportTaggedPhotos(request, photos);
-    const int written = request.write ? WriteTaggedPhotos(request, photos, progress) : 0;
-    std::fprintf(stderr, "%d photos, %d positioned, %d written\n", photos.Count(),
+    const bool exported = !request.exportWanted || ExportTaggedPhotos(session);
+    const int written = request.write ? WriteTaggedPhotos(session, progress) : 0;
+    std::fprintf(stderr, "%d photos, %d positioned, %d written\n", session.Photos().Count(),
                  counts.positioned, written);
     return (request.write && written < counts.toWrite) || !exported || !mapped ? 1 : 0;
 }

@@ -86,8 +86,7 @@ Session::Loaded Session::ReadFolders(const Settings& settings, ProgressSink& pro
 std::vector<Notice> Session::TakeLoad(Loaded loaded) {
     track_ = std::move(loaded.track);
     lines_ = std::move(loaded.lines);
-    gpsFileCount_ = loaded.counts.gpsFileCount;
-    positionCount_ = loaded.counts.positionCount;
+    trackCounts_ = std::move(loaded.counts);
     if (loaded.photosRead) {
         photos_ = std::move(loaded.photos);
         undo_.Clear();
@@ -96,7 +95,7 @@ std::vector<Notice> Session::TakeLoad(Loaded loaded) {
         canUpdate_ = false;
     }
     const LoadReport report =
-        DescribeLoad(settings_, loaded.counts, loaded.photosRead, photos_.Count());
+        DescribeLoad(settings_, trackCounts_, loaded.photosRead, photos_.Count());
     summary_ = report.summary;
     summaryDetails_ = report.details;
     return report.problems;
@@ -207,9 +206,9 @@ Session::Updated Session::Update(ProgressSink& progress,
             failed(message);
         }
     };
-    callbacks.backupTaken = [&updated](int index, const std::string&) {
+    callbacks.backupTaken = [&updated](int index, const std::string& message) {
         ++updated.failed;
-        updated.backupsTaken.push_back(updated.photos[index].fileName);
+        updated.backupsTaken.push_back({updated.photos[index].fileName, message});
     };
     updated.counts =
         WriteMarkedPhotos(updated.photos, writer_, progress, callbacks, SidecarChoices());
@@ -237,7 +236,7 @@ std::vector<Notice> Session::TakeUpdate(Updated updated, bool leaving) {
         const std::size_t shown = 10;
         std::string names;
         for (std::size_t i = 0; i < std::min(shown, updated.backupsTaken.size()); ++i) {
-            names += (i == 0 ? "" : ", ") + updated.backupsTaken[i];
+            names += (i == 0 ? "" : ", ") + updated.backupsTaken[i].name;
         }
         if (updated.backupsTaken.size() > shown) {
             names += " and " + std::to_string(updated.backupsTaken.size() - shown) + " more";

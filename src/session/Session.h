@@ -55,8 +55,10 @@ public:
     TimeAdjustment& Time() { return time_; }
     const TimeAdjustment& Time() const { return time_; }
     int PhotoFileCount() const { return photos_.Count(); }
-    int GpsFileCount() const { return gpsFileCount_; }
-    int PositionCount() const { return positionCount_; }
+    int GpsFileCount() const { return trackCounts_.gpsFileCount; }
+    int PositionCount() const { return trackCounts_.positionCount; }
+    // What each track file of the last load gave, in load order.
+    const std::vector<TrackFileReport>& TrackFiles() const { return trackCounts_.files; }
     // Without a track point there is nothing to place a photo by.
     bool CanCalculate() const { return !track_.IsEmpty(); }
     // A calculated or pasted position is there to be written.
@@ -96,8 +98,13 @@ public:
         PhotoList photos;
         UpdateCounts counts;
         int failed = 0;
-        // Photos refused because the copy folder holds another file of their name.
-        std::vector<std::string> backupsTaken;
+        // Photos refused because the copy folder holds another file of their name: each one's
+        // name, and the writer's message naming that file.
+        struct Refused {
+            std::string name;
+            std::string message;
+        };
+        std::vector<Refused> backupsTaken;
     };
     // Writes on a copy of the records; each other failure's text goes to failed as it comes.
     Updated Update(ProgressSink& progress,
@@ -169,8 +176,7 @@ private:
     TrackLines lines_;
     PhotoList photos_;
     PhotoWriter writer_;
-    int gpsFileCount_ = 0;
-    int positionCount_ = 0;
+    TrackFolderCounts trackCounts_;
     bool canUpdate_ = false;
     // The position taken by the last copy; none until a copy.
     MaybePosition copied_;

@@ -143,6 +143,43 @@ TEST(TagCommand, writesTheMarkedPhotosAndCopiesThemFirstWhenAsked) {
     EXPECT_FALSE(test::Exists(copies + "/placed.jpg"));
 }
 
+// A copy folder that holds another photo of the same name: that photo is not written, and the
+// line that says so names the file in the way, as the window's box names the photos.
+TEST(TagCommand, namesEachPhotoRefusedForAnotherPhotosCopy) {
+    TagFolders folders;
+    const std::string copies = folders.scratch / "copies";
+    ASSERT_EQ(::mkdir(copies.c_str(), 0755), 0);
+    MakePhoto(copies + "/a.jpg", {{"Exif.Photo.DateTimeOriginal", "2001:02:03 04:05:06"}});
+    const std::string original = ReadBytes(folders.photos + "/a.jpg");
+    const test::CliRun run = folders.Tag({"--tz", "1", "--write", "--copy-to", copies});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(copies + "/a.jpg"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("a backup is never replaced"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("4 photos, 1 positioned, 0 written\n"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(folders.photos + "/a.jpg"), original);
+}
+
+// Folders that can be read but give nothing to work with: the command says so, in the window's
+// words, and still lists what it has.
+TEST(TagCommand, saysWhenTheFoldersHoldNoPhotosOrNoUsablePoints) {
+    TagFolders folders;
+    const std::string empty = folders.scratch / "empty";
+    ASSERT_EQ(::mkdir(empty.c_str(), 0755), 0);
+    const test::CliRun noPhotos =
+        RunGeotalCli(folders.scratch.path(), {"tag", "--photos", empty, "--gps", folders.gps});
+    EXPECT_EQ(noPhotos.status, 0) << noPhotos.err;
+    EXPECT_NE(
+        noPhotos.err.find("geotal-cli: tag: The photo folder \"" + empty + "\" holds no photos"),
+        std::string::npos)
+        << noPhotos.err;
+
+    folders.scratch.Write("gps/track.gpx", "<gpx><trk><trkseg></trkseg></trk></gpx>\n");
+    const test::CliRun noPoints = folders.Tag({"--tz", "1"});
+    EXPECT_EQ(noPoints.status, 0) << noPoints.err;
+    EXPECT_NE(noPoints.err.find("hold no usable points"), std::string::npos) << noPoints.err;
+    EXPECT_NE(noPoints.out.find("a.jpg\t"), std::string::npos);
+}
+
 // Sidecars only, named after the whole file name: the JPEG keeps every byte, and an existing
 // sidecar of the other naming is updated instead of a second one being made.
 TEST(TagCommand, writesSidecarsOnlyWithTheNamingAsked) {
