@@ -1,7 +1,11 @@
 // HEIF and AVIF pictures through libheif, for the files the metadata library has no preview of.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "photo/HeifPicture.h"
@@ -62,6 +66,41 @@ TEST(HeifPictureRealFiles, saysWhyItCannotDecode) {
     EXPECT_FALSE(DecodeHeifPicture(jpeg.string(), 128, picture, why));
     EXPECT_FALSE(why.empty());
     EXPECT_TRUE(picture.rgb.empty());
+}
+
+// A file's few bytes can claim any size: a phone's photo whose image-size boxes claim 20,000
+// pixels a side (within what libheif reads, beyond any camera) is refused before anything is
+// decoded, and the reason says so.
+TEST(HeifPictureRealFiles, refusesAnImageClaimingMorePixelsThanAnyCamera) {
+    const fs::path real = kRaw / "heic/ex2_IMG_3578.heic";
+    if (!fs::exists(real)) {
+        GTEST_SKIP() << "no real files at " << kRaw;
+    }
+    std::ifstream in(real, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Each 'ispe' box: type, version and flags, then width and height as 32-bit big-endian.
+    int patched = 0;
+    for (std::size_t at = bytes.find("ispe"); at != std::string::npos;
+         at = bytes.find("ispe", at + 4)) {
+        for (std::size_t field : {at + 8, at + 12}) {
+            const unsigned side = 20000;
+            for (int i = 0; i < 4; ++i) {
+                bytes[field + static_cast<std::size_t>(i)] =
+                    static_cast<char>((side >> (24 - 8 * i)) & 0xFF);
+            }
+        }
+        ++patched;
+    }
+    ASSERT_GT(patched, 0);
+    const fs::path path = fs::temp_directory_path() /
+                          ("geotal-heif-claims-too-much-" + std::to_string(::getpid()) + ".heic");
+    std::ofstream(path, std::ios::binary) << bytes;
+    RgbPicture picture;
+    std::string why;
+    EXPECT_FALSE(DecodeHeifPicture(path.string(), 128, picture, why));
+    EXPECT_NE(why.find("20000 by 20000 pixels is too large"), std::string::npos) << why;
+    EXPECT_TRUE(picture.rgb.empty());
+    fs::remove(path);
 }
 
 }  // namespace
