@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoWriter.h"
@@ -27,11 +29,15 @@ PositionTarget TargetOf(const std::string& photoPath, const SidecarOptions& opti
 class PositionWriter {
 public:
     PositionWriter(PhotoWriter& writer, const SidecarOptions& options, OutcomeSink done);
+    // Commits what is pending while the sidecars it may go on to are still here.
+    ~PositionWriter();
     PositionWriter(const PositionWriter&) = delete;
     PositionWriter& operator=(const PositionWriter&) = delete;
 
     // A photo's outcome comes to done when its batch is committed; a sidecar's at once. No
-    // position takes the photo's position out.
+    // position takes the photo's position out: a JPEG's from the JPEG and then from the sidecar
+    // it has beside it, which the list reads where the JPEG holds none, so that the position
+    // does not come back at the next load.
     void Add(std::size_t ticket, const std::string& path, const MaybePosition& position);
     void Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
         Add(ticket, path, MaybePosition(position));
@@ -39,10 +45,15 @@ public:
     void Commit() { batch_.Commit(); }
 
 private:
+    // A photo the batch wrote; a removal from a JPEG goes on to its sidecar.
+    void PhotoDone(std::size_t ticket, WriteOutcome outcome);
+
     SidecarOptions options_;
     OutcomeSink done_;
     PhotoBatch batch_;
     SidecarUpdate sidecars_;
+    // The JPEG removals whose sidecar is to lose its position too: photo and sidecar by ticket.
+    std::map<std::size_t, std::pair<std::string, std::string>> sidecarRemovals_;
 };
 
 }  // namespace geotal

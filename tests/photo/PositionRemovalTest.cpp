@@ -1,7 +1,10 @@
 // A removal through the writer: the photo's GPS tags go and nothing else changes, a photo
 // without any is left byte for byte, Update clears what the record says the file holds, and a
 // sidecar is never made to remove a position from.
+#include <unistd.h>
+
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -160,6 +163,44 @@ TEST(PositionWriter, removesASidecarsPositionButNeverMakesOneNorTouchesTheRawFil
     for (const auto& [raw, bytes] : rawBytes) {
         EXPECT_EQ(ReadBytes(raw), bytes) << raw;
     }
+}
+
+// The list reads a JPEG's sidecar where the JPEG holds no position, so a removal that left the
+// sidecar's would see the position come back at the next load: it goes from both, and from the
+// sidecar alone where the JPEG holds none. A sidecar that cannot be changed fails the photo.
+TEST(PositionWriter, removesAJpegsPositionFromItsSidecarToo) {
+    TempFolder folder;
+    const std::string both = MakeDatedPhoto(folder / "both.jpg", kGps);
+    const std::string sidecarOnly = MakeDatedPhoto(folder / "side.jpg");
+    const std::string linked = MakeDatedPhoto(folder / "linked.jpg");
+    for (const std::string& photo : {both, sidecarOnly, linked}) {
+        ASSERT_EQ(WriteSidecarPosition(photo, kHeld).result, WriteResult::Written) << photo;
+        ASSERT_TRUE(PositionRead(photo)) << photo;
+    }
+    // A sidecar with a second name is refused as such a photo is, whoever runs the test.
+    ASSERT_EQ(::link((folder / "linked.xmp").c_str(), (folder / "other.xmp").c_str()), 0);
+    PhotoWriter writer;
+    std::map<std::size_t, WriteOutcome> outcomes;
+    {
+        PositionWriter positions(writer, {}, [&](std::size_t ticket, const WriteOutcome& outcome) {
+            EXPECT_FALSE(outcomes.contains(ticket)) << "one outcome a photo";
+            outcomes[ticket] = outcome;
+        });
+        positions.Add(0, both, std::nullopt);
+        positions.Add(1, sidecarOnly, std::nullopt);
+        positions.Add(2, linked, std::nullopt);
+    }
+    ASSERT_EQ(outcomes.size(), 3u);
+    for (std::size_t ticket : {0u, 1u}) {
+        EXPECT_EQ(outcomes[ticket].result, WriteResult::Written) << outcomes[ticket].message;
+        EXPECT_FALSE(outcomes[ticket].unchanged) << ticket;
+    }
+    EXPECT_FALSE(PositionRead(both));
+    EXPECT_FALSE(PositionRead(sidecarOnly));
+    EXPECT_EQ(GpsKeys(test::AllTagTexts(both)), "") << "the JPEG's own tags went too";
+    EXPECT_EQ(outcomes[2].result, WriteResult::Failed);
+    EXPECT_NE(outcomes[2].message.find("linked"), std::string::npos) << outcomes[2].message;
+    EXPECT_TRUE(PositionRead(linked)) << "the sidecar still holds it, and the row says so";
 }
 
 }  // namespace
