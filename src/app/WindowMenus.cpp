@@ -16,7 +16,9 @@ void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
     }
     // The keys are the window's accelerators (off while a folder field has the focus, where
     // they edit its text); the menu names them without taking them.
-    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    // Alt+E is Export's and Alt+H the Help button's: a second owner would make either key
+    // only move the focus between the two.
+    QMenu* edit = bar->addMenu(QStringLiteral("E&dit"));
     QAction* undo = edit->addAction(QStringLiteral("&Undo\tCtrl+Z"));
     QObject::connect(undo, &QAction::triggered, &window, commands.undo);
     QObject::connect(edit, &QMenu::aboutToShow, &window,
@@ -41,7 +43,7 @@ void AddMenuBar(QWidget& window, const MenuBarCommands& commands) {
         thumbnails->setChecked(commands.thumbnailsShown);
         QObject::connect(thumbnails, &QAction::toggled, &window, commands.showThumbnails);
     }
-    QMenu* menu = bar->addMenu(QStringLiteral("&Help"));
+    QMenu* menu = bar->addMenu(QStringLiteral("Hel&p"));
     QAction* contents = menu->addAction(QStringLiteral("Geotal &Help"));
     contents->setShortcut(QKeySequence(Qt::Key_F1));
     contents->setShortcutContext(Qt::WidgetShortcut);  // F1 itself is the window's accelerator

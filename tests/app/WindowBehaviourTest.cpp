@@ -1,5 +1,6 @@
 // The window as a photographer uses it: it says what happened, never loses work to a key, and
 // fits the screen.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "app/DialogChecks.h"
 #include "app/FakeUiServices.h"
@@ -245,6 +248,27 @@ TEST_F(WindowBehaviourTest, theMenuBarOffersHelpAndAbout) {
         << texts.join(',').toStdString();
     EXPECT_TRUE(texts.contains(QStringLiteral("Geotal &Help")));
     EXPECT_LE(bar->geometry().bottom(), window_->Control(kPhotoFolderField)->y());
+}
+
+// Two controls with one Alt key make that key do nothing but move the focus between them (Qt
+// calls it ambiguous), so each Alt key of the buttons and the menu bar names one of them.
+TEST_F(WindowBehaviourTest, eachAltKeyNamesOneButtonOrMenu) {
+    std::map<QString, QStringList> byKey;
+    for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
+        if (button->window() == window_ && button->isVisible()) {
+            byKey[QKeySequence::mnemonic(button->text()).toString()] << button->text();
+        }
+    }
+    auto* bar = window_->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    for (QAction* menu : bar->actions()) {
+        byKey[QKeySequence::mnemonic(menu->text()).toString()] << menu->text();
+    }
+    byKey.erase(QString());  // no Alt key at all
+    ASSERT_GE(byKey.size(), 8u) << "the buttons' and menus' keys were found";
+    for (const auto& [key, owners] : byKey) {
+        EXPECT_EQ(owners.size(), 1) << key.toStdString() << ": " << owners.join(", ").toStdString();
+    }
 }
 
 }  // namespace
