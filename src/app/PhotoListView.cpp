@@ -144,7 +144,18 @@ void PhotoListView::SelectRecords(const std::vector<int>& records) {
 }
 
 void PhotoListView::CheckAll(bool checked) {
-    model_->SetAllMarks(checked);
+    // The rows shown: a photo the filter hides was not in view to be chosen, and checking it
+    // would have Update write a position its user may have left unchecked on purpose.
+    std::vector<int> shown;
+    shown.reserve(static_cast<std::size_t>(sorted_->rowCount()));
+    for (int row = 0; row < sorted_->rowCount(); ++row) {
+        shown.push_back(RecordOfRow(row));
+    }
+    if (static_cast<int>(shown.size()) == model_->rowCount()) {
+        model_->SetAllMarks(checked);
+    } else {
+        model_->SetMarks(shown, checked);
+    }
 }
 
 void PhotoListView::CheckSelected(bool checked) {

@@ -57,6 +57,7 @@ public:
     // How many rows the list shows.
     int RowCount() const { return sorted_->rowCount(); }
 
+    // Every row the filter shows.
     void CheckAll(bool checked);
     void CheckSelected(bool checked);
 

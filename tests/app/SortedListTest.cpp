@@ -226,6 +226,25 @@ TEST_F(SortedListTest, theFilterShowsOnlyThePhotosAskedForAndRowsStillReachTheir
     EXPECT_EQ(Text(0, 0), QStringLiteral("d.jpg"));
     EXPECT_EQ(Text(1, 0), QStringLiteral("b.jpg"));
 
+    // Mark All and Unmark All act on the rows shown, not on photos the filter hides.
+    filter->setCurrentIndex(0);
+    window_->OnCommand(kUnmarkAll);
+    filter->setCurrentIndex(1);
+    window_->OnCommand(kMarkAll);
+    const auto marks = [this] {
+        std::string marked;
+        for (const PhotoRecord& photo : window_->Photos().records) {
+            marked += photo.marked ? '1' : '0';
+        }
+        return marked;
+    };
+    EXPECT_EQ(marks(), "0101") << "b.jpg and d.jpg";
+    filter->setCurrentIndex(0);
+    window_->OnCommand(kMarkAll);
+    filter->setCurrentIndex(1);
+    window_->OnCommand(kUnmarkAll);
+    EXPECT_EQ(marks(), "1010") << "a.jpg and c.jpg keep their marks";
+
     window_->OnCommand(kUnmarkAll);
     test::SelectRows(*window_, {1});
     window_->OnCommand(kMarkSelected);
