@@ -53,13 +53,13 @@ void ThumbnailCache::Request(const QString& path, int side) {
         nextPriority_ = 0;
     }
     pool_.start(
-        [this, key, path, side] {
+        [this, generation = generation_, key, path, side] {
             const ThumbnailPicture picture = LoadThumbnailPicture(path, side);
             // The window's thread makes the pixmap and tells the list.
             QMetaObject::invokeMethod(
                 this,
-                [this, key, path, side, picture] {
-                    Arrive(key, path, side, picture.image, picture.why);
+                [this, generation, key, path, side, picture] {
+                    Arrive(generation, key, path, side, picture.image, picture.why);
                 },
                 Qt::QueuedConnection);
         },
@@ -71,8 +71,17 @@ void ThumbnailCache::DropPending() {
     pending_.clear();
 }
 
-void ThumbnailCache::Arrive(const QString& key, const QString& path, int side, const QImage& image,
-                            const QString& why) {
+void ThumbnailCache::Clear() {
+    DropPending();
+    cache_.clear();
+    ++generation_;
+}
+
+void ThumbnailCache::Arrive(int generation, const QString& key, const QString& path, int side,
+                            const QImage& image, const QString& why) {
+    if (generation != generation_) {
+        return;  // read before a clear: perhaps another photo of that name
+    }
     pending_.remove(key);
     auto thumbnail = std::make_unique<Thumbnail>();
     thumbnail->pixmap = QPixmap::fromImage(image);

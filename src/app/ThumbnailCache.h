@@ -1,5 +1,6 @@
-// The photos' thumbnails for the session: each read once, on a small pool of worker threads so
-// that the window never waits for a file, and kept by the photo's path and size.
+// The photos' thumbnails of the loaded folder: each read once, on a small pool of worker threads
+// so that the window never waits for a file, and kept by the photo's path and size until the
+// next load.
 #pragma once
 
 #include <QCache>
@@ -36,6 +37,10 @@ public:
     // Forgets the queued photos not yet started (a new folder replaces the list); those being
     // read still arrive.
     void DropPending();
+    // Forgets every thumbnail, and drops those still being read when they arrive: a load of the
+    // same folder may find other photos under the same names (the next card of a camera, which
+    // numbers its photos anew).
+    void Clear();
     // The photos queued or being read.
     int Pending() const { return static_cast<int>(pending_.size()); }
 
@@ -44,12 +49,13 @@ signals:
     void thumbnailReady(const QString& path, int side);
 
 private:
-    void Arrive(const QString& key, const QString& path, int side, const QImage& image,
-                const QString& why);
+    void Arrive(int generation, const QString& key, const QString& path, int side,
+                const QImage& image, const QString& why);
 
     QCache<QString, Thumbnail> cache_;
     QSet<QString> pending_;
     int nextPriority_ = 0;
+    int generation_ = 0;  // counts the clears: a thumbnail read before the last one is stale
     QThreadPool pool_;
 };
 

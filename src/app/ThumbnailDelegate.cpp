@@ -40,9 +40,10 @@ QPixmap Placeholder(int side, qreal ratio, bool failed) {
 ThumbnailDelegate::ThumbnailDelegate(QTableView* table, PhotoListModel* model)
     : QStyledItemDelegate(table), table_(table), model_(model) {
     connect(&cache_, &ThumbnailCache::thumbnailReady, this, &ThumbnailDelegate::ShowArrival);
-    // A new folder's rows ask anew; the old folder's queue would only hold them up.
+    // A new load's rows ask anew: the old queue would only hold them up, and what was read
+    // may show other photos of the same names.
     connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        cache_.DropPending();
+        cache_.Clear();
         waiting_.clear();
     });
 }

@@ -230,5 +230,25 @@ TEST_F(ThumbnailListTest, aNewFolderDropsTheOldFoldersQueue) {
     EXPECT_EQ(cache.Pending(), 0);
 }
 
+// A camera numbers each card's photos anew: loading the folder again after its photos were
+// replaced by others of the same names shows the new photos, not the pictures read before.
+TEST_F(ThumbnailListTest, aNewLoadShowsTheNewPhotosOfTheSameNames) {
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            Table()->viewport()->repaint();
+            return PixelsOf(2, Qt::red) > 1000;
+        },
+        10000));
+    MakePicture(dir_.path() + QStringLiteral("/photos/a.jpg"), Qt::yellow);
+    window_->OnCommand(kLoadDataFiles);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            Table()->viewport()->repaint();
+            return PixelsOf(2, Qt::yellow) > 1000;
+        },
+        10000));
+    EXPECT_EQ(PixelsOf(2, Qt::red), 0);
+}
+
 }  // namespace
 }  // namespace geotal::app
