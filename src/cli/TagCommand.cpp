@@ -481,8 +481,9 @@ std::variant<std::vector<PositionResult>, int> PlacePhotos(const TagRequest& req
     session.Time() = AdjustmentFor(request);
     // A missing folder was refused before; what is left to say (no photos in it, no usable
     // track point) the window would say too.
+    const bool forMap = !request.mapFile.empty();
     for (const Notice& problem :
-         session.TakeLoad(Session::ReadFolders(session.CurrentSettings(), progress))) {
+         session.TakeLoad(Session::ReadFolders(session.CurrentSettings(), progress, forMap))) {
         SayOnStandardError(progress, "geotal-cli: tag: " + problem.text);
     }
     if (request.all) {

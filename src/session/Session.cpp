@@ -64,16 +64,19 @@ SidecarOptions Session::SidecarChoices() const {
             settings_.sidecarOnly};
 }
 
-Session::Loaded Session::ReadFolders(const Settings& settings, ProgressSink& progress) {
+Session::Loaded Session::ReadFolders(const Settings& settings, ProgressSink& progress,
+                                     bool linesForMap) {
     Trace("****  START LOAD");
     Loaded loaded;
     loaded.counts = LoadTrackFolder(settings.gpsFolder, loaded.track, progress);
-    std::vector<int> pointsPerFile;
-    for (const TrackFileReport& file : loaded.counts.files) {
-        pointsPerFile.push_back(file.positions);
+    if (linesForMap) {
+        std::vector<int> pointsPerFile;
+        for (const TrackFileReport& file : loaded.counts.files) {
+            pointsPerFile.push_back(file.positions);
+        }
+        // A fix this far from the next is a gap no photo is placed across: the map shows it too.
+        loaded.lines = TrackLines(loaded.track, pointsPerFile, MatchThresholds{}.longGap);
     }
-    // A fix this far from the next is a gap no photo is placed across: the map shows it too.
-    loaded.lines = TrackLines(loaded.track, pointsPerFile, MatchThresholds{}.longGap);
     const SidecarOptions sidecars = {
         settings.sidecarNameExt ? SidecarNaming::NameExt : SidecarNaming::Name,
         settings.sidecarOnly};

@@ -76,7 +76,10 @@ public:
         PhotoList photos;
         bool photosRead = false;  // false: stopped by an abort, the old photos stay
     };
-    static Loaded ReadFolders(const Settings& settings, ProgressSink& progress);
+    // The track's lines for a map are made only where a map will draw them: for a million
+    // points they take as long as reading the track.
+    static Loaded ReadFolders(const Settings& settings, ProgressSink& progress,
+                              bool linesForMap = true);
     // Takes what was read: the new track, and the photos unless the reading was stopped.
     // Answers the problems with the folders, one warning each.
     std::vector<Notice> TakeLoad(Loaded loaded);
