@@ -25,9 +25,14 @@ void PositionWriter::Add(std::size_t ticket, const std::string& path,
     const PositionTarget target = TargetOf(path, options_);
     // A leftover of an interrupted photo update is refused by the batch, never given a sidecar.
     if (target.inPhoto || IsTemporaryName(FileNameOf(path))) {
-        TraceValue("Save to file", path);
+        // Traced with the photo's other lines, which may be made on another thread.
+        batch_.TraceNext("Save to file = " + path);
         batch_.Add(ticket, path, position);
     } else {
+        // The photos before it first, prepared and taken in: a sidecar edit through exiv2 drops
+        // the XMP namespaces the library learnt, process-wide, which a photo read meanwhile on
+        // another thread would miss; and its outcome then comes in turn.
+        batch_.Settle();
         done_(ticket, sidecars_.Write(path, target.file, position));
     }
 }
