@@ -88,12 +88,12 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePos
     std::optional<WriteOutcome> refused;
     bool copiesTaken = false;
     const std::optional<std::string> copyFolder = writer_.CopyFolder();
+    job->photo = FollowLinks(path);
+    job->newName = TemporaryNameOf(job->photo, "_newGeotal");
     {
         // Traced with the photo's other lines, when it is taken in.
         TraceCapture capture(job->trace);
         Trace("Start PutFileLongLat");
-        job->photo = FollowLinks(path);
-        job->newName = TemporaryNameOf(job->photo, "_newGeotal");
         std::string why;
         const FolderLocks::Result folder = locks_.Lock(FolderOf(job->photo), why);
         const FolderLocks::Result copies = copyFolder && folder != FolderLocks::Result::Busy
@@ -103,7 +103,10 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePos
             // The whole run is refused, once, rather than each of its photos.
             refused = WriteOutcome{WriteResult::StopRun, WriteCode::FolderBusy,
                                    "Error writing file : " + path + " (" + why + ")\n"};
-        } else if (const std::optional<FileIdentity> identity = IdentityOf(job->photo)) {
+        } else if (const std::optional<FileIdentity> identity =
+                       IsTemporaryName(FileNameOf(job->photo))
+                           ? std::nullopt  // refused as no photo by the writer, whatever it is
+                           : IdentityOf(job->photo)) {
             // A second name of a photo already written in this run: written again, its backup
             // would be the first write's result and its first position silently replaced.
             const auto [seen, first] =
