@@ -43,7 +43,7 @@ PhotoBatch::~PhotoBatch() {
         const std::lock_guard<std::mutex> lock(mutex_);
         ending_ = true;
     }
-    changed_.notify_all();
+    workWaiting_.notify_all();
     for (std::thread& preparer : preparers_) {
         preparer.join();
     }
@@ -159,7 +159,7 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePos
         const std::lock_guard<std::mutex> lock(mutex_);
         waiting_.push_back(job);
     }
-    changed_.notify_one();
+    workWaiting_.notify_one();
     TakeInPrepared();
 }
 
@@ -185,7 +185,7 @@ void PhotoBatch::TakeIn(Job& job) {
         oneAtATime_ = true;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] {
+            prepared_.wait(lock, [this] {
                 return std::all_of(handedOver_.begin(), handedOver_.end(),
                                    [](const std::shared_ptr<Job>& other) { return other->done; });
             });
@@ -213,7 +213,7 @@ void PhotoBatch::TakeInOldest() {
     const std::shared_ptr<Job> job = handedOver_.front();
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&job] { return job->done; });
+        prepared_.wait(lock, [&job] { return job->done; });
     }
     handedOver_.pop_front();
     TakeIn(*job);
@@ -251,7 +251,7 @@ bool PhotoBatch::StartPreparers() {
 void PhotoBatch::RunPreparer() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return ending_ || !waiting_.empty(); });
+        workWaiting_.wait(lock, [this] { return ending_ || !waiting_.empty(); });
         if (waiting_.empty()) {
             return;  // ending, with nothing left to prepare
         }
@@ -269,7 +269,8 @@ void PhotoBatch::RunPreparer() {
         }
         lock.lock();
         job->done = true;
-        changed_.notify_all();
+        // Only the calling thread waits for this.
+        prepared_.notify_all();
     }
 }
 

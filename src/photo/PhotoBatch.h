@@ -154,7 +154,8 @@ private:
     // thread's alone), and those no preparer has started yet (under mutex_).
     std::deque<std::shared_ptr<Job>> handedOver_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable workWaiting_;  // a photo handed over, or the end: for the preparers
+    std::condition_variable prepared_;     // a photo prepared: for the calling thread
     std::deque<std::shared_ptr<Job>> waiting_;
     bool ending_ = false;
     // Set once the disk ran out of room: photos are then prepared one at a time.
