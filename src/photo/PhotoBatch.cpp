@@ -133,8 +133,12 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePos
             TakeInOldest();
         }
     }
-    if (refused) {
+    if (oneAtATime) {
+        // Its lines from here on go straight to the trace, as the photos before it are in.
         TraceLines(job->trace);
+        job->trace.clear();
+    }
+    if (refused) {
         Report(ticket, *refused);
         return;
     }
@@ -146,7 +150,7 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePos
         CommitPending();
     }
     if (oneAtATime || !StartPreparers()) {
-        TraceLines(job->trace);
+        TraceLines(job->trace);  // with no thread to start, taken in as if one at a time
         job->trace.clear();
         PrepareHere(*job);
         return;
