@@ -158,6 +158,7 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePos
     while (handedOver_.size() >= kAhead) {
         TakeInOldest();
     }
+    job->handedOver = true;
     handedOver_.push_back(job);
     {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -182,10 +183,16 @@ void PhotoBatch::TakeIn(Job& job) {
     if (job.thrown) {
         std::rethrow_exception(job.thrown);
     }
-    if (job.outcome.systemError == ENOSPC && !pending_.empty()) {
+    if (job.again) {
+        // Made while another photo's new file took the room it needed: made again, in turn.
+        job.prepared = {};
+        job.outcome = writer_.Prepare(job.path, job.photo, job.position, job.prepared);
+    }
+    if (job.outcome.systemError == ENOSPC && (!pending_.empty() || job.handedOver)) {
         // The pending new files fill the disk: once in place they give the old photos' space
-        // back. Smaller batches from here on, down to one photo, prepared one at a time; the
-        // photos still being prepared finish first, as they may hold room too.
+        // back. Smaller batches from here on, down to one photo, prepared one at a time. The
+        // photos prepared beside this one may have taken its room too: once they are done,
+        // their new files are given up and each is made again in its turn, as one by one.
         oneAtATime_ = true;
         {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -193,6 +200,13 @@ void PhotoBatch::TakeIn(Job& job) {
                 return std::all_of(handedOver_.begin(), handedOver_.end(),
                                    [](const std::shared_ptr<Job>& other) { return other->done; });
             });
+        }
+        for (const std::shared_ptr<Job>& other : handedOver_) {
+            if (!other->thrown && other->outcome.code == WriteCode::None &&
+                !other->prepared.newName.empty()) {
+                RemoveIfOurs(other->prepared.newName, other->prepared.newFile);
+            }
+            other->again = true;
         }
         Trace("  No space left: committing the batch so far");
         CommitPending();

@@ -116,6 +116,8 @@ private:
         WriteOutcome outcome;
         PreparedPhoto prepared;
         std::exception_ptr thrown;
+        bool handedOver = false;  // prepared by a preparer, beside other photos
+        bool again = false;       // to be prepared again when taken in: the disk was full
     };
 
     // Whether a pending new file has the name this photo's update would use or repair.
