@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <exception>
+#include <mutex>
 #include <numeric>
 #include <stdexcept>
 
@@ -52,12 +53,39 @@ void IptcRelease::operator()(IptcMetadata* iptc) const {
 
 namespace {
 
-// exiv2 writes warnings about damaged files to stderr; damaged files are expected here.
-void SilenceLibrary() {
-    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    // The ISO-media formats (CR3, HEIC, AVIF) stay unread until they are switched on.
-    Exiv2::enableBMFF(true);
+// Held around every registration of an XMP namespace in the library's toolkit.
+std::mutex xmpNamespaces;
+
+void LockXmpNamespaces(void*, bool lock) {
+    if (lock) {
+        xmpNamespaces.lock();
+    } else {
+        xmpNamespaces.unlock();
+    }
 }
+
+// Everything every exiv2 call needs done first, done once whatever the thread.
+void SilenceLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // exiv2 writes warnings about damaged files to stderr; damaged files are expected here.
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        // The ISO-media formats (CR3, HEIC, AVIF) stay unread until they are switched on.
+        Exiv2::enableBMFF(true);
+        // The XMP toolkit is set up by its first decode or encode unless it is set up here, and
+        // that set-up is not thread-safe; with a lock, photos read on several threads register
+        // the namespaces of their packets one at a time.
+        Exiv2::XmpParser::initialize(LockXmpNamespaces, nullptr);
+    });
+}
+
+}  // namespace
+
+void InitMetadataLibrary() {
+    SilenceLibrary();
+}
+
+namespace {
 
 const Exiv2::Exifdatum* Find(const Exiv2::ExifData& data, const std::string& key) {
     const auto it = data.findKey(Exiv2::ExifKey(key));

@@ -20,6 +20,14 @@ namespace geotal {
 class ExifMetadata;
 class IptcMetadata;
 
+// Sets the library up once for the process: its warnings muted, ISO media read, and its XMP
+// toolkit initialised with a lock for namespace registrations. Every function here calls it;
+// code that uses them on several threads calls it before it starts them, as the toolkit's
+// set-up itself must not race. Note that a sidecar edit through exiv2 (EditXmpWithExiv2)
+// unregisters every namespace the library learnt, process-wide: no photo may be read on
+// another thread meanwhile.
+void InitMetadataLibrary();
+
 struct ExifRelease {
     void operator()(ExifMetadata* exif) const;
 };

@@ -10,6 +10,7 @@
 
 #include "files/FileOperations.h"
 #include "files/PhotoFile.h"
+#include "metadata/Exiv2Metadata.h"
 #include "photo/PhotoPaths.h"
 #include "support/SystemError.h"
 #include "support/TraceLog.h"
@@ -29,10 +30,23 @@ bool IsShortOfSpace(const std::string& folder, std::size_t batchBytes) {
 }  // namespace
 
 PhotoBatch::PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits)
-    : writer_(writer), done_(std::move(done)), limits_(limits), flushing_(limits_.flush) {}
+    : writer_(writer), done_(std::move(done)), limits_(limits), flushing_(limits_.flush) {
+    if (limits_.preparers > 1) {
+        // Before any preparer starts: the library's set-up must not race.
+        InitMetadataLibrary();
+    }
+}
 
 PhotoBatch::~PhotoBatch() {
     Commit();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ending_ = true;
+    }
+    workWaiting_.notify_all();
+    for (std::thread& preparer : preparers_) {
+        preparer.join();
+    }
 }
 
 bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
@@ -49,69 +63,241 @@ bool PhotoBatch::SharesTemporaryName(const std::string& photo) const {
     return false;
 }
 
-void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePosition& position) {
-    Trace("Start PutFileLongLat");
-    const std::string photo = FollowLinks(path);
-    std::string why;
-    const std::optional<std::string> copyFolder = writer_.CopyFolder();
-    const FolderLocks::Result folder = locks_.Lock(FolderOf(photo), why);
-    const FolderLocks::Result copies = copyFolder && folder != FolderLocks::Result::Busy
-                                           ? locks_.Lock(*copyFolder, why)
-                                           : FolderLocks::Result::AlreadyHeld;
-    if (folder == FolderLocks::Result::Busy || copies == FolderLocks::Result::Busy) {
-        // The whole run is refused, once, rather than each of its photos.
-        Report(ticket, {WriteResult::StopRun, WriteCode::FolderBusy,
-                        "Error writing file : " + path + " (" + why + ")\n"});
-        return;
-    }
-    if (const std::optional<FileIdentity> identity = IdentityOf(photo)) {
-        // A second name of a photo already written in this run: written again, its backup
-        // would be the first write's result and its first position silently replaced.
-        const auto [seen, first] =
-            seen_.emplace(std::make_pair(identity->device, identity->inode), path);
-        if (!first) {
-            Report(ticket, {WriteResult::Failed, WriteCode::SamePhotoTwice,
-                            "Error writing file : " + path + " (the same photo as " + seen->second +
-                                ", which this run already wrote)\n"});
-            return;
+bool PhotoBatch::ClashesWithPrepared(const Job& job) const {
+    // The temporary names as SharesTemporaryName compares them: one photo's repair would remove
+    // or rename the other's new file while it is written. And the backups' names, which are the
+    // names the user gave, by file name: the first photo of a name keeps the backup, as one by
+    // one, rather than whichever copy finished first.
+    const std::string name = FileNameOf(job.newName);
+    const bool copies = writer_.CopyFolder().has_value();
+    for (const std::shared_ptr<Job>& other : handedOver_) {
+        if (MayNameTheSameFile(FileNameOf(other->newName), name) ||
+            (copies && MayNameTheSameFile(FileNameOf(other->path), FileNameOf(job.path)))) {
+            return true;
         }
     }
-    if (copies == FolderLocks::Result::Locked) {
+    return false;
+}
+
+void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePosition& position) {
+    const std::shared_ptr<Job> job = std::make_shared<Job>();
+    job->ticket = ticket;
+    job->path = path;
+    job->position = position;
+    job->trace.swap(traceNext_);
+    std::optional<WriteOutcome> refused;
+    bool copiesTaken = false;
+    const std::optional<std::string> copyFolder = writer_.CopyFolder();
+    job->photo = FollowLinks(path);
+    job->newName = TemporaryNameOf(job->photo, "_newGeotal");
+    {
+        // Traced with the photo's other lines, when it is taken in.
+        TraceCapture capture(job->trace);
+        Trace("Start PutFileLongLat");
+        std::string why;
+        const FolderLocks::Result folder = locks_.Lock(FolderOf(job->photo), why);
+        const FolderLocks::Result copies = copyFolder && folder != FolderLocks::Result::Busy
+                                               ? locks_.Lock(*copyFolder, why)
+                                               : FolderLocks::Result::AlreadyHeld;
+        if (folder == FolderLocks::Result::Busy || copies == FolderLocks::Result::Busy) {
+            // The whole run is refused, once, rather than each of its photos.
+            refused = WriteOutcome{WriteResult::StopRun, WriteCode::FolderBusy,
+                                   "Error writing file : " + path + " (" + why + ")\n"};
+        } else if (const std::optional<FileIdentity> identity =
+                       IsTemporaryName(FileNameOf(job->photo))
+                           ? std::nullopt  // refused as no photo by the writer, whatever it is
+                           : IdentityOf(job->photo)) {
+            // A second name of a photo already written in this run: written again, its backup
+            // would be the first write's result and its first position silently replaced.
+            const auto [seen, first] =
+                seen_.emplace(std::make_pair(identity->device, identity->inode), path);
+            if (!first) {
+                refused = WriteOutcome{WriteResult::Failed, WriteCode::SamePhotoTwice,
+                                       "Error writing file : " + path + " (the same photo as " +
+                                           seen->second + ", which this run already wrote)\n"};
+            }
+        }
+        copiesTaken = !refused && copies == FolderLocks::Result::Locked;
+    }
+    // One at a time: where an outcome is known now, so that it is reported after the photos
+    // before it; where partial copies are to be removed, as a photo being prepared may be
+    // writing one; where the position is out of range, as that stops the run at this photo; and
+    // on a disk short of room, where two new files at once could take the room of one.
+    const bool oneAtATime =
+        refused || copiesTaken || limits_.preparers <= 1 || oneAtATime_ ||
+        (position && CheckPositionRange(position->latitude, position->longitude) !=
+                         WriteCode::None) ||
+        IsShortOfSpace(FolderOf(job->photo), limits_.bytes);
+    if (oneAtATime || ClashesWithPrepared(*job)) {
+        while (!handedOver_.empty()) {
+            TakeInOldest();
+        }
+    }
+    if (oneAtATime) {
+        // Its lines from here on go straight to the trace, as the photos before it are in.
+        TraceLines(job->trace);
+        job->trace.clear();
+    }
+    if (refused) {
+        Report(ticket, *refused);
+        return;
+    }
+    if (copiesTaken) {
         // Held by this run alone now: any partial copy there is a killed run's.
         RemovePartialCopies(*copyFolder);
     }
-    if (SharesTemporaryName(photo)) {
-        Commit();
+    if (SharesTemporaryName(job->photo)) {
+        CommitPending();
     }
-    if (pending_.empty() && IsShortOfSpace(FolderOf(photo), limits_.bytes)) {
+    if (oneAtATime || !StartPreparers()) {
+        TraceLines(job->trace);  // with no thread to start, taken in as if one at a time
+        job->trace.clear();
+        PrepareHere(*job);
+        return;
+    }
+    while (handedOver_.size() >= kAhead) {
+        TakeInOldest();
+    }
+    job->handedOver = true;
+    handedOver_.push_back(job);
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        waiting_.push_back(job);
+    }
+    workWaiting_.notify_one();
+    TakeInPrepared();
+}
+
+void PhotoBatch::PrepareHere(Job& job) {
+    if (pending_.empty() && IsShortOfSpace(FolderOf(job.photo), limits_.bytes)) {
         // The photos the last batch replaced give their space back only once closed; on a disk
         // this full the new batch's files need it, at their writing or at their flush.
         replaced_.Drain();
     }
-    PreparedPhoto prepared;
-    WriteOutcome outcome = writer_.Prepare(path, photo, position, prepared);
-    if (outcome.systemError == ENOSPC && !pending_.empty()) {
+    job.outcome = writer_.Prepare(job.path, job.photo, job.position, job.prepared);
+    TakeIn(job);
+}
+
+void PhotoBatch::TakeIn(Job& job) {
+    TraceLines(job.trace);
+    if (job.thrown) {
+        std::rethrow_exception(job.thrown);
+    }
+    if (job.again) {
+        // Made while another photo's new file took the room it needed: made again, in turn.
+        job.prepared = {};
+        job.outcome = writer_.Prepare(job.path, job.photo, job.position, job.prepared);
+    }
+    if (job.outcome.systemError == ENOSPC && (!pending_.empty() || job.handedOver)) {
         // The pending new files fill the disk: once in place they give the old photos' space
-        // back. Smaller batches from here on, down to one photo.
+        // back. Smaller batches from here on, down to one photo, prepared one at a time. The
+        // photos prepared beside this one may have taken its room too: once they are done,
+        // their new files are given up and each is made again in its turn, as one by one.
+        oneAtATime_ = true;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            prepared_.wait(lock, [this] {
+                return std::all_of(handedOver_.begin(), handedOver_.end(),
+                                   [](const std::shared_ptr<Job>& other) { return other->done; });
+            });
+        }
+        for (const std::shared_ptr<Job>& other : handedOver_) {
+            if (!other->thrown && other->outcome.code == WriteCode::None &&
+                !other->prepared.newName.empty()) {
+                RemoveIfOurs(other->prepared.newName, other->prepared.newFile);
+            }
+            other->again = true;
+        }
         Trace("  No space left: committing the batch so far");
-        Commit();
+        CommitPending();
         replaced_.Drain();  // the old photos' space is free only once they are closed
         limits_.photos = std::max<std::size_t>(1, limits_.photos / 2);
-        outcome = writer_.Prepare(path, photo, position, prepared);
+        job.prepared = {};
+        job.outcome = writer_.Prepare(job.path, job.photo, job.position, job.prepared);
     }
-    if (outcome.code != WriteCode::None || prepared.newName.empty()) {
-        Report(ticket, outcome);  // failed, or done: the photo already held the position
+    if (job.outcome.code != WriteCode::None || job.prepared.newName.empty()) {
+        Report(job.ticket, job.outcome);  // failed, or done: the photo already held the position
         return;
     }
-    pendingBytes_ += prepared.bytes;
-    flushing_.Add(prepared.newName);
-    pending_.push_back({ticket, std::move(prepared)});
+    pendingBytes_ += job.prepared.bytes;
+    flushing_.Add(job.prepared.newName);
+    pending_.push_back({job.ticket, std::move(job.prepared)});
     if (pending_.size() >= limits_.photos || pendingBytes_ >= limits_.bytes) {
-        Commit();
+        CommitPending();
+    }
+}
+
+void PhotoBatch::TakeInOldest() {
+    const std::shared_ptr<Job> job = handedOver_.front();
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        prepared_.wait(lock, [&job] { return job->done; });
+    }
+    handedOver_.pop_front();
+    TakeIn(*job);
+}
+
+void PhotoBatch::TakeInPrepared() {
+    while (!handedOver_.empty()) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!handedOver_.front()->done) {
+                return;
+            }
+        }
+        TakeInOldest();
+    }
+}
+
+void PhotoBatch::Settle() {
+    while (!handedOver_.empty()) {
+        TakeInOldest();
+    }
+}
+
+bool PhotoBatch::StartPreparers() {
+    while (preparers_.size() < limits_.preparers) {
+        try {
+            preparers_.emplace_back([this] { RunPreparer(); });
+        } catch (...) {
+            break;
+        }
+    }
+    return !preparers_.empty();
+}
+
+void PhotoBatch::RunPreparer() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        workWaiting_.wait(lock, [this] { return ending_ || !waiting_.empty(); });
+        if (waiting_.empty()) {
+            return;  // ending, with nothing left to prepare
+        }
+        const std::shared_ptr<Job> job = waiting_.front();
+        waiting_.pop_front();
+        lock.unlock();
+        {
+            // Its lines go with it, to be traced where it is taken in.
+            TraceCapture capture(job->trace);
+            try {
+                job->outcome = writer_.Prepare(job->path, job->photo, job->position, job->prepared);
+            } catch (...) {
+                job->thrown = std::current_exception();
+            }
+        }
+        lock.lock();
+        job->done = true;
+        // Only the calling thread waits for this.
+        prepared_.notify_all();
     }
 }
 
 void PhotoBatch::Commit() {
+    Settle();
+    CommitPending();
+}
+
+void PhotoBatch::CommitPending() {
     if (pending_.empty()) {
         return;
     }

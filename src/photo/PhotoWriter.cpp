@@ -255,8 +255,10 @@ void PhotoWriter::SetCopyOptions(bool copyFiles, const std::string& copyFolder) 
 WriteOutcome PhotoWriter::PutFileLongLat(const std::string& path, const MaybePosition& position) {
     WriteOutcome outcome;
     {
-        PhotoBatch batch(*this,
-                         [&outcome](std::size_t, const WriteOutcome& done) { outcome = done; });
+        BatchLimits one;
+        one.preparers = 1;  // no thread for a photo alone
+        PhotoBatch batch(
+            *this, [&outcome](std::size_t, const WriteOutcome& done) { outcome = done; }, one);
         batch.Add(0, path, position);
     }  // the batch of one is committed as it goes
     return outcome;

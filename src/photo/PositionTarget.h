@@ -3,8 +3,8 @@
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
-#include <utility>
 
 #include "photo/PhotoBatch.h"
 #include "photo/PhotoWriter.h"
@@ -29,31 +29,41 @@ PositionTarget TargetOf(const std::string& photoPath, const SidecarOptions& opti
 class PositionWriter {
 public:
     PositionWriter(PhotoWriter& writer, const SidecarOptions& options, OutcomeSink done);
-    // Commits what is pending while the sidecars it may go on to are still here.
+    // Commits what is pending, and the sidecars it goes on to, while they are still here.
     ~PositionWriter();
     PositionWriter(const PositionWriter&) = delete;
     PositionWriter& operator=(const PositionWriter&) = delete;
 
     // A photo's outcome comes to done when its batch is committed; a sidecar's at once. No
-    // position takes the photo's position out: a JPEG's from the JPEG and then from the sidecar
-    // it has beside it, which the list reads where the JPEG holds none, so that the position
-    // does not come back at the next load.
+    // position takes the photo's position out: a JPEG's from the JPEG and then, by the next
+    // sidecar or the commit, from the sidecar it has beside it, which the list reads where the
+    // JPEG holds none, so that the position does not come back at the next load.
     void Add(std::size_t ticket, const std::string& path, const MaybePosition& position);
     void Add(std::size_t ticket, const std::string& path, const GeoPosition& position) {
         Add(ticket, path, MaybePosition(position));
     }
-    void Commit() { batch_.Commit(); }
+    void Commit();
 
 private:
-    // A photo the batch wrote; a removal from a JPEG goes on to its sidecar.
-    void PhotoDone(std::size_t ticket, WriteOutcome outcome);
+    struct SidecarRemoval {
+        std::string photo;
+        std::string sidecar;
+        std::optional<WriteOutcome> photoDone;  // the JPEG's outcome, once it holds none
+    };
+
+    // A photo the batch wrote; a removal from a JPEG waits for its sidecar.
+    void PhotoDone(std::size_t ticket, const WriteOutcome& outcome);
+    // Takes the position out of the sidecars of the JPEGs that hold none now, and reports them.
+    // Only while no photo is being prepared: a sidecar edit through exiv2 drops the XMP
+    // namespaces the library learnt, process-wide.
+    void RemoveFromSidecars();
 
     SidecarOptions options_;
     OutcomeSink done_;
     PhotoBatch batch_;
     SidecarUpdate sidecars_;
-    // The JPEG removals whose sidecar is to lose its position too: photo and sidecar by ticket.
-    std::map<std::size_t, std::pair<std::string, std::string>> sidecarRemovals_;
+    // The JPEG removals whose sidecar is to lose its position too, by ticket.
+    std::map<std::size_t, SidecarRemoval> sidecarRemovals_;
 };
 
 }  // namespace geotal

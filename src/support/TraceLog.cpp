@@ -22,7 +22,24 @@ TraceState& State() {
     return state;
 }
 
+// The lines this thread keeps instead of writing, while a TraceCapture lives.
+thread_local std::vector<std::string>* captured = nullptr;
+
 }  // namespace
+
+TraceCapture::TraceCapture(std::vector<std::string>& lines) : previous_(captured) {
+    captured = &lines;
+}
+
+TraceCapture::~TraceCapture() {
+    captured = previous_;
+}
+
+void TraceLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        Trace(line);
+    }
+}
 
 std::string FormatTraceLine(const std::tm& t, unsigned milliseconds, const std::string& message) {
     // Fixed English names: the trace layout must not follow the user's locale.
@@ -42,6 +59,10 @@ std::string FormatTraceLine(const std::tm& t, unsigned milliseconds, const std::
 void Trace(const std::string& message) {
     TraceState& state = State();
     if (!state.enabled) {
+        return;
+    }
+    if (captured != nullptr) {
+        captured->push_back(message);
         return;
     }
     const auto now = std::chrono::system_clock::now();

@@ -205,6 +205,42 @@ TEST_F(FullDisk, aBatchThatFillsTheDiskCommitsWhatIsReadyAndGoesOnInSmallerBatch
     }
 }
 
+// With batches small enough for the disk to seem roomy, photos are prepared two at a time, and
+// one's new file can take the room the other needed: that one is made again once the room is
+// free, and the run writes every photo as one by one would.
+TEST_F(FullDisk, photosPreparedTogetherThatFillTheDiskAreMadeAgainOneByOne) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i) {
+        paths.push_back(Large("p" + std::to_string(i) + ".jpg"));
+    }
+    WriteBytes(disk_ / "room", std::string(100 * 1024, 'r'));
+    Fill();
+    ASSERT_EQ(::unlink((disk_ / "room").c_str()), 0);  // about 100 KB free
+    BatchLimits limits;
+    limits.bytes = 40 * 1024;  // "short of room" below 80 KB: two preparers at first
+    int written = 0;
+    PhotoWriter writer;
+    {
+        PhotoBatch batch(
+            writer,
+            [&](std::size_t, const WriteOutcome& outcome) {
+                EXPECT_EQ(outcome.result, WriteResult::Written) << outcome.message;
+                written += outcome.result == WriteResult::Written;
+            },
+            limits);
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            batch.Add(i, paths[i], {kLat, kLon, {}, {}});
+        }
+    }
+    EXPECT_EQ(written, 12);
+    for (const std::string& path : paths) {
+        EXPECT_EQ(TagText(path, "Exif.GPSInfo.GPSLatitudeRef"), "N") << path;
+    }
+    for (const std::string& name : test::FolderNames(disk_.path())) {
+        EXPECT_FALSE(IsTemporaryName(name)) << name;
+    }
+}
+
 TEST_F(FullDisk, aSidecarThatNoLongerFitsStaysAsItWasAndNoneIsLeftHalfWritten) {
     const std::string raw = MakeDatedPhoto(disk_ / "IMG_1.tif");
     const std::string other = MakeDatedPhoto(disk_ / "IMG_2.tif");

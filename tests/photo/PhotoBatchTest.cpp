@@ -173,6 +173,7 @@ TEST(PhotoBatch, swapsInOnlyTheFileItWroteOverThePhotoItRead) {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             batch.Add(i, paths[i], {kLat, kLon, {}, {}});
         }
+        batch.Settle();  // every photo prepared, none committed
         ASSERT_TRUE(outcomes.byTicket.empty()) << "all pending";
         WriteBytes(paths[0], ReadBytes(paths[0]) + "keywords");
         ASSERT_EQ(::unlink(paths[1].c_str()), 0);
@@ -275,7 +276,9 @@ TEST(PhotoBatch, commitsWhenItHoldsAsManyPhotosOrBytesAsAllowed) {
         for (std::size_t i = 0; i < 3; ++i) {
             batch.Add(i, paths[i], {kLat, kLon, 420.0, {}});
         }
-        // Full after two photos, or after each: what is committed is already in place.
+        // Full after two photos, or after each: what is committed is already in place, once
+        // the photos handed over are taken in.
+        batch.Settle();
         EXPECT_GE(outcomes.byTicket.size(), 2u);
         EXPECT_EQ(TagText(paths[1], "Exif.GPSInfo.GPSLatitudeRef"), "N");
         batch.Commit();
