@@ -38,7 +38,13 @@ PhotoBatch::PhotoBatch(PhotoWriter& writer, OutcomeSink done, BatchLimits limits
 }
 
 PhotoBatch::~PhotoBatch() {
-    Commit();
+    try {
+        Commit();
+    } catch (...) {
+        // Nothing can be passed on from here, and the preparers must still be stopped. A new
+        // file not put in place stays beside its photo, which the next write of it repairs.
+        Trace("  The batch could not be committed as it ended");
+    }
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         ending_ = true;
@@ -125,8 +131,8 @@ void PhotoBatch::Add(std::size_t ticket, const std::string& path, const MaybePos
     // on a disk short of room, where two new files at once could take the room of one.
     const bool oneAtATime =
         refused || copiesTaken || limits_.preparers <= 1 || oneAtATime_ ||
-        (position && CheckPositionRange(position->latitude, position->longitude) !=
-                         WriteCode::None) ||
+        (position &&
+         CheckPositionRange(position->latitude, position->longitude) != WriteCode::None) ||
         IsShortOfSpace(FolderOf(job->photo), limits_.bytes);
     if (oneAtATime || ClashesWithPrepared(*job)) {
         while (!handedOver_.empty()) {

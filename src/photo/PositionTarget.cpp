@@ -24,7 +24,12 @@ PositionWriter::PositionWriter(PhotoWriter& writer, const SidecarOptions& option
       sidecars_(batch_.Locks(), writer.CopyFolder()) {}
 
 PositionWriter::~PositionWriter() {
-    Commit();
+    try {
+        Commit();
+    } catch (...) {
+        // Nothing can be passed on from here; the batch stops its preparers as it ends.
+        Trace("  The positions could not all be committed as the writer ended");
+    }
 }
 
 void PositionWriter::Add(std::size_t ticket, const std::string& path,
