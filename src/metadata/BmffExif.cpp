@@ -57,6 +57,14 @@ Kind KindOf(ByteSource& file, const std::vector<BmffBox>& top) {
     return Kind::Other;
 }
 
+// The metadata library reads an "Exif" box, wherever it walks, as a first directory of its own
+// (JPEG XL keeps its EXIF data so). No camera writes one into a CR3 or HEIF file: a file that
+// holds one is left unread here rather than read another way than the library reads it.
+bool HoldsExifBox(const std::vector<BmffBox>& boxes) {
+    return std::any_of(boxes.begin(), boxes.end(),
+                       [](const BmffBox& box) { return box.type == "Exif"; });
+}
+
 // A CR3 keeps its first directory in the box CMT1, its EXIF directory in CMT2 and its GPS
 // directory in CMT4, each the first directory of a TIFF block of its own (CMT3 holds the maker
 // notes).
@@ -68,10 +76,13 @@ std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBo
     const std::vector<BmffBox> children =
         ReadBmffBoxes(file, movie->content, movie->end, kMostBoxes);
     const std::optional<BmffBox> canon = OnlyBmffBox(children, "uuid", kCanonUuid);
-    if (!canon) {
+    if (!canon || HoldsExifBox(children)) {
         return std::nullopt;
     }
     const std::vector<BmffBox> blocks = ReadBmffBoxes(file, canon->content, canon->end, kMostBoxes);
+    if (HoldsExifBox(blocks)) {
+        return std::nullopt;
+    }
     ListedExifTags tags;
     bool found = false;
     for (const auto& [type, kind] :
@@ -99,7 +110,7 @@ std::optional<ListedExifTags> ReadCr3(ByteSource& file, const std::vector<BmffBo
 // past a name such as "Exif\0\0".
 std::optional<ListedExifTags> ReadHeif(ByteSource& file, const std::vector<BmffBox>& top) {
     const std::optional<BmffBox> meta = OnlyBmffBox(top, "meta");
-    if (!meta) {
+    if (!meta || HoldsExifBox(ReadBmffBoxes(file, meta->content, meta->end, kMostBoxes))) {
         return std::nullopt;
     }
     const std::optional<std::vector<Extent>> extents = FindHeifItem(file, *meta, "Exif");
@@ -123,6 +134,9 @@ std::optional<ListedExifTags> ReadHeif(ByteSource& file, const std::vector<BmffB
 
 std::optional<ListedExifTags> ReadBmffListedTags(ByteSource& file) {
     const std::vector<BmffBox> top = ReadBmffBoxes(file, 0, file.Size(), kMostBoxes);
+    if (HoldsExifBox(top)) {
+        return std::nullopt;
+    }
     switch (KindOf(file, top)) {
         case Kind::Cr3:
             return ReadCr3(file, top);

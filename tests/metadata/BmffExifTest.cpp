@@ -244,6 +244,12 @@ TEST_F(BmffExifTest, givesNothingOrWhatIsPlainForCr3BoxesThatLieOrHide) {
         {"5000 empty boxes before the movie box", FileType("crx ", {}) + tiny + Box("moov", ""),
          ""},
         {"a doubled GPS block", Cr3(blocks + blocks.substr(blocks.find("CMT4") - 4)), ""},
+        // The library reads an Exif box as a first directory wherever it finds one.
+        {"the first block named Exif",
+         Cr3(std::string(blocks).replace(blocks.find("CMT1"), 4, "Exif")), ""},
+        {"an Exif box beside Canon's", Cr3(blocks) + Box("Exif", blocks.substr(8)), ""},
+        {"an Exif box in the movie box",
+         FileType("crx ", {}) + Box("moov", Box("Exif", "") + UuidBox(CanonUuid(), blocks)), ""},
         {"two movie boxes", full + full.substr(full.find("moov") - 4), ""},
         {"an EXIF block that is no TIFF data",
          Cr3(blocks.substr(0, exif) + Box("CMT2", "not TIFF data at all") +
