@@ -1,6 +1,4 @@
 // HEIF and AVIF pictures through libheif, for the files the metadata library has no preview of.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +7,7 @@
 #include <string>
 
 #include "photo/HeifPicture.h"
+#include "support/TempFolder.h"
 
 namespace geotal {
 namespace {
@@ -92,15 +91,13 @@ TEST(HeifPictureRealFiles, refusesAnImageClaimingMorePixelsThanAnyCamera) {
         ++patched;
     }
     ASSERT_GT(patched, 0);
-    const fs::path path = fs::temp_directory_path() /
-                          ("geotal-heif-claims-too-much-" + std::to_string(::getpid()) + ".heic");
-    std::ofstream(path, std::ios::binary) << bytes;
+    const test::TempFolder folder;
+    const std::string path = folder.Write("claims-too-much.heic", bytes);
     RgbPicture picture;
     std::string why;
-    EXPECT_FALSE(DecodeHeifPicture(path.string(), 128, picture, why));
+    EXPECT_FALSE(DecodeHeifPicture(path, 128, picture, why));
     EXPECT_NE(why.find("20000 by 20000 pixels is too large"), std::string::npos) << why;
     EXPECT_TRUE(picture.rgb.empty());
-    fs::remove(path);
 }
 
 }  // namespace
